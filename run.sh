@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The one entry point of the project. Every command installs the Debian packages it needs when
+# they are missing, then configures and builds what it runs.
+#
+#   ./run.sh deps             install the build and test dependencies
+#   ./run.sh build            configure and build everything (Release) into build/
+#   ./run.sh test             build and run the whole test suite through CTest
+#   ./run.sh demo [DIR]       build and run the synthetic end-to-end demo (default demo-output/)
+#   ./run.sh gui              build and start the desktop application
+#   ./run.sh bench [FILTER]   build and run the benchmarks (installs OpenCV for comparisons)
+#   ./run.sh fuzz [SECONDS]   build the fuzz targets with clang and libFuzzer and run each
+#   ./run.sh test-sanitize    build with AddressSanitizer and UBSan into build-sanitize/ and test
+set -euo pipefail
+cd "$(dirname "$0")"
+ROOT=$(pwd)
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+BASE_PACKAGES="cmake make g++ pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libgtest-dev libgmock-dev
+  libbenchmark-dev libcli11-dev xvfb xauth openbox"
+BENCH_PACKAGES="libopencv-dev"
+FUZZ_PACKAGES="clang libclang-rt-14-dev"
+
+need_packages() {
+  local missing=()
+  for p in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  if [ ${#missing[@]} -eq 0 ]; then return 0; fi
+  echo "run.sh: installing ${missing[*]}"
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  if ! $sudo apt-get install -y --no-install-recommends "${missing[@]}"; then
+    $sudo apt-get update
+    $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
+
+configure_and_build() {  # dir, extra cmake arguments...
+  local dir=$1
+  shift
+  cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  cmake --build "$dir" -j "$JOBS"
+}
+
+cmd=${1:-test}
+shift || true
+case "$cmd" in
+  deps)
+    # shellcheck disable=SC2086
+    need_packages $BASE_PACKAGES
+    ;;
+  build)
+    # shellcheck disable=SC2086
+    need_packages $BASE_PACKAGES
+    configure_and_build build
+    ;;
+  test)
+    # shellcheck disable=SC2086
+    need_packages $BASE_PACKAGES
+    configure_and_build build
+    ctest --test-dir build --output-on-failure -j "$JOBS" --timeout 600
+    ;;
+  demo)
+    # shellcheck disable=SC2086
+    need_packages $BASE_PACKAGES
+    configure_and_build build
+    ./build/src/cli/latticor-cli demo "${1:-demo-output}"
+    ;;
+  gui)
+    # shellcheck disable=SC2086
+    need_packages $BASE_PACKAGES
+    configure_and_build build
+    exec ./build/src/app/latticor
+    ;;
+  bench)
+    # shellcheck disable=SC2086
+    need_packages $BASE_PACKAGES $BENCH_PACKAGES
+    configure_and_build build
+    for b in build/bench/*_bench; do
+      echo "== $b"
+      "$b" --benchmark_filter="${1:-.}" --benchmark_counters_tabular=true
+    done
+    ;;
+  fuzz)
+    # shellcheck disable=SC2086
+    need_packages $BASE_PACKAGES $FUZZ_PACKAGES
+    seconds=${1:-60}
+    CC=clang CXX=clang++ configure_and_build build-fuzz -DLATTICOR_FUZZ=ON -DLATTICOR_GUI=OFF \
+      -DLATTICOR_TESTS=OFF -DLATTICOR_BENCH=OFF
+    for f in build-fuzz/fuzz/fuzz_*; do
+      [ -x "$f" ] || continue
+      name=$(basename "$f")
+      corpus="build-fuzz/corpus/${name#fuzz_}"
+      mkdir -p "$corpus"
+      echo "== $name for ${seconds}s"
+      "$f" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=4096 \
+        "$corpus" "fuzz/corpus/${name#fuzz_}"
+    done
+    ;;
+  test-sanitize)
+    # shellcheck disable=SC2086
+    need_packages $BASE_PACKAGES
+    configure_and_build build-sanitize -DLATTICOR_SANITIZE=ON -DLATTICOR_BENCH=OFF
+    ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+      ctest --test-dir build-sanitize --output-on-failure -j "$JOBS" --timeout 1200
+    ;;
+  *)
+    sed -n '2,13p' "$0"
+    exit 2
+    ;;
+esac

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Writes an uncompressed 24-bit bitmap: 14-byte file header, 40-byte information header, no
+// colour table, rows bottom-up, each padded with zero bytes to a multiple of 4. FillRow(y, bgr)
+// fills the 3 * width bytes (blue, green, red) of picture row y (0 = top). Raises TError when
+// the file cannot be created or written, or the picture is too large for the format; the
+// previous file of that name then survives.
+void WriteBmp24(const std::string& fileName, int32_t width, int32_t height,
+                const std::function<void(int32_t y, uint8_t* bgr)>& fillRow);

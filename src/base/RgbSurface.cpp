@@ -1,0 +1,145 @@
+#include "base/RgbSurface.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+
+#include "base/Bmp.h"
+#include "base/Error.h"
+
+namespace {
+
+// 5 x 7 glyphs, row by row, "#" for ink, for the characters that dot labels use. Any other
+// character is drawn as an empty box.
+struct TGlyph {
+  char Code;
+  const char* Rows[7];
+};
+
+constexpr TGlyph Glyphs[] = {
+    {'0', {" ### ", "#   #", "#  ##", "# # #", "##  #", "#   #", " ### "}},
+    {'1', {"  #  ", " ##  ", "  #  ", "  #  ", "  #  ", "  #  ", " ### "}},
+    {'2', {" ### ", "#   #", "    #", "   # ", "  #  ", " #   ", "#####"}},
+    {'3', {"#####", "   # ", "  #  ", "   # ", "    #", "#   #", " ### "}},
+    {'4', {"   # ", "  ## ", " # # ", "#  # ", "#####", "   # ", "   # "}},
+    {'5', {"#####", "#    ", "#### ", "    #", "    #", "#   #", " ### "}},
+    {'6', {"  ## ", " #   ", "#    ", "#### ", "#   #", "#   #", " ### "}},
+    {'7', {"#####", "    #", "   # ", "  #  ", " #   ", " #   ", " #   "}},
+    {'8', {" ### ", "#   #", "#   #", " ### ", "#   #", "#   #", " ### "}},
+    {'9', {" ### ", "#   #", "#   #", " ####", "    #", "   # ", " ##  "}},
+    {'(', {"   # ", "  #  ", " #   ", " #   ", " #   ", "  #  ", "   # "}},
+    {')', {" #   ", "  #  ", "   # ", "   # ", "   # ", "  #  ", " #   "}},
+    {',', {"     ", "     ", "     ", "     ", " ##  ", "  #  ", " #   "}},
+    {'-', {"     ", "     ", "     ", "#####", "     ", "     ", "     "}},
+    {'+', {"     ", "  #  ", "  #  ", "#####", "  #  ", "  #  ", "     "}},
+    {'.', {"     ", "     ", "     ", "     ", "     ", " ##  ", " ##  "}},
+    {' ', {"     ", "     ", "     ", "     ", "     ", "     ", "     "}},
+};
+
+constexpr TGlyph Unknown = {'?', {"#####", "#   #", "#   #", "#   #", "#   #", "#   #", "#####"}};
+
+const TGlyph& GlyphOf(char c) {
+  for (const TGlyph& g : Glyphs)
+    if (g.Code == c) return g;
+  return Unknown;
+}
+
+}  // namespace
+
+TRgbSurface::TRgbSurface(int32_t width, int32_t height, TColor fill)
+    : FWidth(std::max(width, 0)), FHeight(std::max(height, 0)) {
+  try {
+    FPixels.resize(static_cast<size_t>(FWidth) * static_cast<size_t>(FHeight) * 3);
+  } catch (const std::bad_alloc&) {
+    throw TError("Now more memory to allocate for repaint");
+  }
+  for (size_t i = 0; i < FPixels.size(); i += 3) {
+    FPixels[i] = fill.R;
+    FPixels[i + 1] = fill.G;
+    FPixels[i + 2] = fill.B;
+  }
+}
+
+void TRgbSurface::DrawGray(const uint8_t* pixels, int32_t width, int32_t height) {
+  const int32_t w = std::min(width, FWidth);
+  const int32_t h = std::min(height, FHeight);
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t* src = pixels + static_cast<size_t>(y) * static_cast<size_t>(width);
+    uint8_t* dst = FPixels.data() + static_cast<size_t>(y) * static_cast<size_t>(FWidth) * 3;
+    for (int32_t x = 0; x < w; ++x) dst[3 * x] = dst[3 * x + 1] = dst[3 * x + 2] = src[x];
+  }
+}
+
+void TRgbSurface::DrawPicture(const TRgbSurface& picture) {
+  const int32_t w = std::min(picture.FWidth, FWidth);
+  const int32_t h = std::min(picture.FHeight, FHeight);
+  for (int32_t y = 0; y < h; ++y)
+    std::copy_n(picture.FPixels.data() + static_cast<size_t>(y) * picture.FWidth * 3,
+                static_cast<size_t>(w) * 3,
+                FPixels.data() + static_cast<size_t>(y) * static_cast<size_t>(FWidth) * 3);
+}
+
+void TRgbSurface::SetPixel(int32_t x, int32_t y, TColor color) {
+  if (x < 0 || y < 0 || x >= FWidth || y >= FHeight) return;
+  uint8_t* p = FPixels.data() + (static_cast<size_t>(y) * static_cast<size_t>(FWidth) + x) * 3;
+  p[0] = color.R;
+  p[1] = color.G;
+  p[2] = color.B;
+}
+
+TColor TRgbSurface::Pixel(int32_t x, int32_t y) const {
+  const uint8_t* p =
+      FPixels.data() + (static_cast<size_t>(y) * static_cast<size_t>(FWidth) + x) * 3;
+  return TColor{p[0], p[1], p[2]};
+}
+
+void TRgbSurface::TextOut(int32_t x, int32_t y, const std::string& text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const TGlyph& glyph = GlyphOf(text[i]);
+    const int32_t left = x + static_cast<int32_t>(i) * GlyphWidth;
+    for (int32_t row = 0; row < GlyphHeight; ++row) {
+      for (int32_t col = 0; col < GlyphWidth; ++col) {
+        bool ink = row >= 1 && row <= 7 && col < 5 && glyph.Rows[row - 1][col] == '#';
+        if (ink)
+          SetPixel(left + col, y + row, FTextColor);
+        else if (!FTextTransparent)
+          SetPixel(left + col, y + row, FTextBackground);
+      }
+    }
+  }
+}
+
+void TRgbSurface::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor pen) {
+  // Bresenham from (x1, y1) up to, but not including, (x2, y2).
+  int64_t dx = std::llabs(static_cast<int64_t>(x2) - x1);
+  int64_t dy = -std::llabs(static_cast<int64_t>(y2) - y1);
+  int sx = x1 < x2 ? 1 : -1;
+  int sy = y1 < y2 ? 1 : -1;
+  int64_t err = dx + dy;
+  int64_t x = x1;
+  int64_t y = y1;
+  while (x != x2 || y != y2) {
+    if (x >= 0 && y >= 0 && x < FWidth && y < FHeight)
+      SetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y), pen);
+    int64_t e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
+void TRgbSurface::SaveBmp(const std::string& fileName) const {
+  WriteBmp24(fileName, FWidth, FHeight, [this](int32_t y, uint8_t* bgr) {
+    const uint8_t* rgb = FPixels.data() + static_cast<size_t>(y) * static_cast<size_t>(FWidth) * 3;
+    for (int32_t x = 0; x < FWidth; ++x) {
+      bgr[3 * x] = rgb[3 * x + 2];
+      bgr[3 * x + 1] = rgb[3 * x + 1];
+      bgr[3 * x + 2] = rgb[3 * x];
+    }
+  });
+}

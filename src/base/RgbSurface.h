@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/Surface.h"
+
+// An in-memory 24-bit picture with a small built-in font, used as the off-screen picture of the
+// encoding display, by the tests and by the command-line tool. It can be saved as a bitmap.
+class TRgbSurface : public TSurface {
+ public:
+  TRgbSurface() = default;
+  TRgbSurface(int32_t width, int32_t height, TColor fill = clBlack);
+
+  int32_t Width() const override { return FWidth; }
+  int32_t Height() const override { return FHeight; }
+
+  void DrawGray(const uint8_t* pixels, int32_t width, int32_t height) override;
+  void DrawPicture(const TRgbSurface& picture) override;
+  void SetPixel(int32_t x, int32_t y, TColor color) override;
+  void TextOut(int32_t x, int32_t y, const std::string& text) override;
+  void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor pen) override;
+
+  // The pixel at (x, y); the caller keeps inside the picture.
+  TColor Pixel(int32_t x, int32_t y) const;
+  const uint8_t* Data() const { return FPixels.data(); }  // R, G, B per pixel, row-major
+
+  // Text style: glyphs in FTextColor on a box of FTextBackground unless it is transparent.
+  TColor FTextColor = clBlack;
+  TColor FTextBackground = clWhite;
+  bool FTextTransparent = false;
+  static constexpr int32_t GlyphWidth = 6;  // 5 columns and a blank
+  static constexpr int32_t GlyphHeight = 9;  // 7 rows and a blank above and below
+  static int32_t TextWidth(const std::string& text) {
+    return static_cast<int32_t>(text.size()) * GlyphWidth;
+  }
+
+  // Writes the picture as an uncompressed 24-bit bitmap (replacing the file only when the whole
+  // picture was written).
+  void SaveBmp(const std::string& fileName) const;
+
+ private:
+  int32_t FWidth = 0;
+  int32_t FHeight = 0;
+  std::vector<uint8_t> FPixels;
+};

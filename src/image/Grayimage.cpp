@@ -1,0 +1,300 @@
+#include "image/Grayimage.h"
+
+#include <sys/stat.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "base/AtomicFile.h"
+#include "base/Bmp.h"
+#include "base/Convert.h"
+#include "base/Error.h"
+#include "base/Path.h"
+#include "base/Surface.h"
+#include "image/Median.h"
+
+void CheckImageSize(int64_t width, int64_t height, const std::string& what) {
+  if (width < 0 || height < 0 || width * height > TGrayImage::MaxPixels)
+    throw TError(what + " is too large: " + IntToStr(width) + " x " + IntToStr(height) +
+                 " pixels (at most " + IntToStr(TGrayImage::MaxPixels) + " pixels)");
+}
+
+TGrayImage::TGrayImage() : FFileName("MemoryPointer") {}
+
+TGrayImage::TGrayImage(const std::string& fileName) : FFileName(fileName) {
+  if (!FileExists(fileName)) throw TError(fileName + ": not exists");
+  LoadBmp(fileName);
+}
+
+void TGrayImage::Allocate(int32_t width, int32_t height) {
+  CheckImageSize(width, height, "An image");
+  std::unique_ptr<uint8_t[]> data;
+  try {
+    data = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(width) *
+                                                     static_cast<size_t>(height));
+  } catch (const std::bad_alloc&) {
+    throw TError("Not enough memory for an image of " + IntToStr(width) + " x " +
+                 IntToStr(height) + " pixels");
+  }
+  FData = std::move(data);
+  FWidth = width;
+  FHeight = height;
+  FSize = width * height;
+}
+
+void TGrayImage::SetWidth(int32_t w) { Allocate(std::max(w, 0), FHeight); }
+
+void TGrayImage::SetHeight(int32_t h) { Allocate(FWidth, std::max(h, 0)); }
+
+uint8_t TGrayImage::GetPixel(int32_t x, int32_t y) const {
+  if (x < 0 || x >= FWidth || y < 0 || y >= FHeight)
+    throw TError(Format("(%d,%d) not in the gray image", x, y));
+  return FData[static_cast<size_t>(y) * FWidth + x];
+}
+
+void TGrayImage::SetPixel(int32_t x, int32_t y, uint8_t v) {
+  if (x < 0 || x >= FWidth || y < 0 || y >= FHeight)
+    throw TError(Format("(%d,%d) not in the gray image", x, y));
+  FData[static_cast<size_t>(y) * FWidth + x] = v;
+}
+
+void TGrayImage::LoadFromFile(const std::string& fileName) {
+  FFileName = fileName;
+  std::string ext = LowerCase(ExtractFileExt(fileName));
+  if (ext == ".bmp")
+    LoadBmp(fileName);
+  else if (ext == ".raw")
+    LoadRaw(fileName);
+  else
+    throw TError("only support raw and bmp files");
+}
+
+void TGrayImage::SaveToFile(const std::string& fileName) const {
+  std::string ext = LowerCase(ExtractFileExt(fileName));
+  if (ext == ".bmp")
+    SaveBmp(fileName);
+  else if (ext == ".raw")
+    SaveRaw(fileName);
+  else
+    throw TError("only support raw and bmp files");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bitmap input
+
+namespace {
+
+uint32_t Get16(const uint8_t* p) { return p[0] | (p[1] << 8); }
+uint32_t Get32(const uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+[[noreturn]] void NotABitmap(const std::string& name, const std::string& why) {
+  throw TError("\"" + name + "\" is not a valid bitmap file (" + why + ")");
+}
+
+// Checks the headers before the decoder sees the file, so that a damaged or hostile header
+// ends in a clear error rather than a huge allocation or a half-read picture.
+void CheckBmpHeader(const uint8_t* h, size_t n, int64_t fileSize, const std::string& name) {
+  if (n < 2 || h[0] != 'B' || h[1] != 'M') NotABitmap(name, "no bitmap signature");
+  if (n < 26) NotABitmap(name, "truncated header");
+  const uint32_t offset = Get32(h + 10);
+  const uint32_t infoSize = Get32(h + 14);
+  int64_t width, height;
+  uint32_t bits, compression = 0;
+  if (infoSize == 12) {
+    width = Get16(h + 18);
+    height = Get16(h + 20);
+    bits = Get16(h + 24);
+  } else {
+    if (infoSize < 40 || n < 34) NotABitmap(name, "unknown header");
+    width = static_cast<int32_t>(Get32(h + 18));
+    height = static_cast<int32_t>(Get32(h + 22));
+    bits = Get16(h + 28);
+    compression = Get32(h + 30);
+  }
+  if (height < 0) height = -height;
+  if (width <= 0 || height <= 0) NotABitmap(name, "width or height 0");
+  CheckImageSize(width, height, "The bitmap \"" + name + "\"");
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+    NotABitmap(name, "unsupported bit depth " + IntToStr(bits));
+  if (compression == 0 || compression == 3 || compression == 6) {
+    const int64_t stride = ((width * bits + 31) / 32) * 4;
+    if (static_cast<int64_t>(offset) + stride * height > fileSize)
+      NotABitmap(name, "truncated pixel data");
+  } else if (compression == 1 || compression == 2) {
+    // Run-length data: at most 255 pixels per two bytes, with row and jump codes besides.
+    if (fileSize <= offset) NotABitmap(name, "truncated pixel data");
+  } else {
+    NotABitmap(name, "unsupported compression " + IntToStr(compression));
+  }
+}
+
+}  // namespace
+
+void TGrayImage::DecodeBmp(QIODevice& device, int64_t size, const std::string& name) {
+  uint8_t header[64] = {};
+  qint64 got = device.peek(reinterpret_cast<char*>(header), sizeof header);
+  CheckBmpHeader(header, got > 0 ? static_cast<size_t>(got) : 0, size, name);
+
+  QImageReader reader(&device, "bmp");
+  reader.setDecideFormatFromContent(false);
+  reader.setAllocationLimit(0);  // the header check above bounds the size
+  QImage picture = reader.read();
+  if (picture.isNull()) NotABitmap(name, reader.errorString().toStdString());
+
+  const int32_t width = picture.width();
+  const int32_t height = picture.height();
+  CheckImageSize(width, height, "The bitmap \"" + name + "\"");
+  if (picture.format() != QImage::Format_Indexed8 && picture.format() != QImage::Format_RGB32 &&
+      picture.format() != QImage::Format_ARGB32) {
+    picture = picture.convertToFormat(picture.colorCount() > 0 ? QImage::Format_Indexed8
+                                                               : QImage::Format_RGB32);
+    if (picture.isNull()) throw TError("Not enough memory to decode \"" + name + "\"");
+  }
+
+  Allocate(width, height);  // leaves the old pixels in place when it fails
+  FHeaderSize = 0;
+
+  auto gray = [](QRgb c) {
+    return static_cast<uint8_t>((qBlue(c) + qGreen(c) + qRed(c) + 1) / 3);
+  };
+  if (picture.format() == QImage::Format_Indexed8) {
+    uint8_t table[256] = {};
+    const QList<QRgb> colors = picture.colorTable();
+    for (int i = 0; i < static_cast<int>(colors.size()) && i < 256; ++i) table[i] = gray(colors[i]);
+    for (int32_t y = 0; y < height; ++y) {
+      const uchar* src = picture.constScanLine(y);
+      uint8_t* dst = Row(y);
+      for (int32_t x = 0; x < width; ++x) dst[x] = table[src[x]];
+    }
+  } else {
+    for (int32_t y = 0; y < height; ++y) {
+      const QRgb* src = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+      uint8_t* dst = Row(y);
+      for (int32_t x = 0; x < width; ++x) dst[x] = gray(src[x]);
+    }
+  }
+}
+
+void TGrayImage::LoadBmp(const std::string& fileName) {
+  FFileName = fileName;
+  QFile file(QString::fromStdString(fileName));
+  if (!file.open(QIODevice::ReadOnly)) {
+    int error = errno != 0 ? errno : ENOENT;
+    struct stat info {};
+    if (::stat(fileName.c_str(), &info) != 0) error = errno;
+    throw TError(CannotOpenText(fileName, error));
+  }
+  DecodeBmp(file, file.size(), fileName);
+}
+
+void TGrayImage::LoadBmpFromMemory(const uint8_t* bytes, size_t size, const std::string& name) {
+  FFileName = name;
+  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes),
+                                            static_cast<qsizetype>(size));
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  DecodeBmp(buffer, static_cast<int64_t>(size), name);
+}
+
+void TGrayImage::SaveBmp(const std::string& fileName) const {
+  WriteBmp24(fileName, FWidth, FHeight, [this](int32_t y, uint8_t* bgr) {
+    const uint8_t* src = Row(y);
+    for (int32_t x = 0; x < FWidth; ++x) bgr[3 * x] = bgr[3 * x + 1] = bgr[3 * x + 2] = src[x];
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Raw files
+
+void TGrayImage::LoadRaw(const std::string& fileName) {
+  FFileName = fileName;
+  std::FILE* file = std::fopen(fileName.c_str(), "rb");
+  if (file == nullptr) throw TError(CannotOpenText(fileName, errno));
+  int error = 0;
+  try {
+    Allocate(FWidth, FHeight);
+  } catch (...) {
+    std::fclose(file);
+    throw;
+  }
+  size_t got = 0;
+  if (FHeaderSize > 0 && std::fseek(file, FHeaderSize, SEEK_SET) != 0) error = errno;
+  if (error == 0) {
+    got = std::fread(FData.get(), 1, static_cast<size_t>(FSize), file);
+    if (got < static_cast<size_t>(FSize) && std::ferror(file)) error = errno != 0 ? errno : EIO;
+  }
+  std::fclose(file);
+  std::fill(FData.get() + got, FData.get() + FSize, uint8_t{0});
+  if (error != 0) throw TError(CannotReadText(fileName, error));
+}
+
+void TGrayImage::SaveRaw(const std::string& fileName) const {
+  TAtomicFile file(fileName);
+  if (!file.Open()) throw TError("Cannot create file \"" + fileName + "\". " + file.ErrorText());
+  if (FHeaderSize > 0) file.Write(std::string(static_cast<size_t>(FHeaderSize), 'F'));
+  if (FSize > 0) file.Write(FData.get(), static_cast<size_t>(FSize));
+  file.Commit();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pixel operations
+
+int64_t TGrayImage::SumRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2) const {
+  x1 = std::max(x1, 0);
+  y1 = std::max(y1, 0);
+  x2 = std::min(x2, FWidth - 1);
+  y2 = std::min(y2, FHeight - 1);
+  int64_t sum = 0;
+  for (int32_t y = y1; y <= y2; ++y) {
+    const uint8_t* row = Row(y);
+    uint64_t rowSum = 0;
+    for (int32_t x = x1; x <= x2; ++x) rowSum += row[x];
+    sum += static_cast<int64_t>(rowSum);
+  }
+  return sum;
+}
+
+void TGrayImage::FillRect(uint8_t v, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  x1 = std::max(x1, 0);
+  y1 = std::max(y1, 0);
+  x2 = std::min(x2, FWidth - 1);
+  y2 = std::min(y2, FHeight - 1);
+  if (x1 > x2) return;
+  for (int32_t y = y1; y <= y2; ++y) std::fill(Row(y) + x1, Row(y) + x2 + 1, v);
+}
+
+void TGrayImage::Histogram(std::array<int32_t, 256>& counts) const {
+  counts.fill(0);
+  for (int32_t i = 0; i < FSize; ++i) ++counts[FData[i]];
+}
+
+void TGrayImage::MedianFilter(int32_t wx, int32_t wy) {
+  if (wx <= 0) wx = 1;
+  if (wy <= 0) wy = 1;
+  if (wx % 2 == 0) ++wx;
+  if (wy % 2 == 0) ++wy;
+  if (wx == 1 && wy == 1) return;
+  if (wx > FWidth || wy > FHeight) return;
+  std::unique_ptr<uint8_t[]> copy;
+  try {
+    copy = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(FSize));
+  } catch (const std::bad_alloc&) {
+    throw TError("No memory to do median filter");
+  }
+  std::memcpy(copy.get(), FData.get(), static_cast<size_t>(FSize));
+  MedianFilterPlane(copy.get(), FData.get(), FWidth, FHeight, wx, wy);
+}
+
+void TGrayImage::Repaint(TSurface* surface) const {
+  if (surface == nullptr) return;
+  surface->DrawGray(FData.get(), FWidth, FHeight);
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TSurface;
+
+// The one image type of the system: FWidth x FHeight 8-bit gray pixels, row-major, row 0 at the
+// top, with the name of the file it came from. Reads and writes ".bmp" and ".raw" files.
+//
+// Sizes are checked in 64 bits: a picture of more than MaxPixels pixels, or one that memory
+// cannot hold, is refused with an error before anything is allocated or changed.
+class TGrayImage {
+ public:
+  static constexpr int64_t MaxPixels = 0x7FFFFFFF;
+
+  // In memory: named "MemoryPointer", no pixels until both sizes are set.
+  TGrayImage();
+  // From a file, always read as a bitmap whatever its extension; "<name>: not exists" when
+  // there is no such file.
+  explicit TGrayImage(const std::string& fileName);
+  TGrayImage(const TGrayImage&) = delete;
+  TGrayImage& operator=(const TGrayImage&) = delete;
+
+  const std::string& FileName() const { return FFileName; }
+  int32_t HeaderSize() const { return FHeaderSize; }
+  int32_t Width() const { return FWidth; }
+  int32_t Height() const { return FHeight; }
+  int32_t Size() const { return FSize; }
+  // The pixel buffer (FSize bytes); contents undefined after a size change until written.
+  uint8_t* Data() { return FData.get(); }
+  const uint8_t* Data() const { return FData.get(); }
+  uint8_t* Row(int32_t y) { return FData.get() + static_cast<size_t>(y) * FWidth; }
+  const uint8_t* Row(int32_t y) const { return FData.get() + static_cast<size_t>(y) * FWidth; }
+
+  // Set one side (negative gives 0) and allocate a fresh, uninitialised buffer.
+  void SetWidth(int32_t w);
+  void SetHeight(int32_t h);
+  void SetHeaderSize(int32_t n) { FHeaderSize = n; }
+
+  // Range-checked access; "(x,y) not in the gray image" outside.
+  uint8_t GetPixel(int32_t x, int32_t y) const;
+  void SetPixel(int32_t x, int32_t y, uint8_t v);
+
+  // By extension, case ignored: ".bmp" or ".raw", otherwise "only support raw and bmp files".
+  void LoadFromFile(const std::string& fileName);
+  void SaveToFile(const std::string& fileName) const;
+
+  // Any bitmap variant Qt decodes; gray = (B + G + R + 1) div 3. On failure the pixels and the
+  // size are unchanged (the name is already the new one).
+  void LoadBmp(const std::string& fileName);
+  // The same decoding from bytes held in memory (name is used in messages and kept as FFileName).
+  void LoadBmpFromMemory(const uint8_t* bytes, size_t size, const std::string& name);
+  // Uncompressed 24-bit bitmap with red = green = blue.
+  void SaveBmp(const std::string& fileName) const;
+  // FHeaderSize bytes, then FWidth x FHeight pixels; the size must already be set. Pixels that a
+  // short file does not cover become 0; bytes beyond the image are ignored.
+  void LoadRaw(const std::string& fileName);
+  void SaveRaw(const std::string& fileName) const;
+
+  // Sum of the pixels of the inclusive rectangle, clipped to the image; 0 when empty.
+  int64_t SumRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2) const;
+  // Fills the inclusive rectangle, clipped to the image, with v.
+  void FillRect(uint8_t v, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+  void Histogram(std::array<int32_t, 256>& counts) const;
+  // Median of a wx x wy window (each made odd, at least 1); pixels without a full window keep
+  // their values.
+  void MedianFilter(int32_t wx, int32_t wy);
+  // Draws the image at (0, 0) of the surface; nothing without a surface.
+  void Repaint(TSurface* surface) const;
+
+ private:
+  void Allocate(int32_t width, int32_t height);
+  void DecodeBmp(class QIODevice& device, int64_t size, const std::string& name);
+
+  std::string FFileName;
+  int32_t FHeaderSize = 0;
+  int32_t FWidth = 0;
+  int32_t FHeight = 0;
+  int32_t FSize = 0;
+  std::unique_ptr<uint8_t[]> FData;
+};
+
+// Refuses a picture of width x height pixels that cannot be held, naming what, before anything
+// is allocated. Used by every path that sizes an image.
+void CheckImageSize(int64_t width, int64_t height, const std::string& what);
