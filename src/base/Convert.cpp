@@ -57,7 +57,9 @@ std::string Format(const char* format, ...) {
   return result;
 }
 
-std::string IntToStr(int64_t value) { return std::to_string(value); }
+std::string IntToStr(int64_t value) {
+  return std::to_string(value);
+}
 
 std::string FloatToStr(double value) {
   if (std::isnan(value)) return "NAN";
