@@ -12,9 +12,17 @@
 
 namespace {
 
-const TMedianKernels* Kernels() {
+// The widest vectors the processor has; AVX-512 only pays off for the larger networks.
+const TMedianKernels* FixedKernels() {
   static const TMedianKernels* kernels =
       MedianKernelsAvx2() ? MedianKernelsAvx2() : MedianKernelsSse2();
+  return kernels;
+}
+
+const TMedianKernels* NetworkKernels() {
+  static const TMedianKernels* kernels = MedianKernelsAvx512() ? MedianKernelsAvx512()
+                                         : MedianKernelsAvx2() ? MedianKernelsAvx2()
+                                                               : MedianKernelsSse2();
   return kernels;
 }
 
@@ -30,12 +38,12 @@ int32_t PowerOfTwoAtMost(int32_t n) {
 // How one block of rows is filtered (the block call of MedianImpl.h).
 class TBlockFilter {
  public:
-  TBlockFilter(int32_t wx, int32_t wy, int32_t outH) {
-    const TMedianKernels* k = Kernels();
-    if (k && wx == 3 && wy == 3 && outH >= k->Median3Rows) {
-      Set(k->Median3Rows, k->Lanes, k->Median3);
-    } else if (k && wx == 5 && wy == 5 && outH >= k->Median5Rows) {
-      Set(k->Median5Rows, k->Lanes, k->Median5);
+  TBlockFilter(const TMedianKernels* fixed, const TMedianKernels* k, int32_t wx, int32_t wy,
+               int32_t outH) {
+    if (fixed && fixed->Median3 && wx == 3 && wy == 3 && outH >= fixed->Median3Rows) {
+      Set(fixed->Median3Rows, fixed->Lanes, fixed->Median3);
+    } else if (fixed && fixed->Median5 && wx == 5 && wy == 5 && outH >= fixed->Median5Rows) {
+      Set(fixed->Median5Rows, fixed->Lanes, fixed->Median5);
     } else if (k && static_cast<int64_t>(wx) * wy <= kNetworkMaxArea) {
       FNetwork = std::make_unique<TMedianNetwork>(
           wx, wy, std::min(PowerOfTwoAtMost(outH), NetworkRows(wy)));
@@ -62,7 +70,7 @@ class TBlockFilter {
 
  private:
   // Taller blocks share more work but need more slots; these keep them within the L1 cache.
-  static int32_t NetworkRows(int32_t wy) { return wy <= 7 ? 16 : 8; }
+  static int32_t NetworkRows(int32_t wy) { return wy <= 7 ? 16 : 16; }
 
   void Set(int32_t rows, int32_t minWidth,
            std::function<void(const uint8_t* const*, uint8_t* const*, int32_t)> run) {
@@ -81,13 +89,19 @@ class TBlockFilter {
 
 void MedianFilterPlane(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t wx,
                        int32_t wy) {
+  MedianFilterPlaneWith(FixedKernels(), NetworkKernels(), src, dst, width, height, wx, wy);
+}
+
+void MedianFilterPlaneWith(const TMedianKernels* fixed, const TMedianKernels* network,
+                           const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
+                           int32_t wx, int32_t wy) {
   if (wx < 1 || wy < 1 || wx > width || wy > height) return;
   if (wx == 1 && wy == 1) {
     if (src != dst) std::memcpy(dst, src, static_cast<size_t>(width) * height);
     return;
   }
   const int32_t outW = width - wx + 1, outH = height - wy + 1;
-  const TBlockFilter filter(wx, wy, outH);
+  const TBlockFilter filter(fixed, network, wx, wy, outH);
   const int32_t rows = filter.Rows(), segRows = rows + wy - 1;
 
   // In place, every source row is copied into a ring before its first use, so that windows

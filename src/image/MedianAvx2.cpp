@@ -41,7 +41,7 @@ struct TAvx2 {
 
 using TNet3 = TFixedNetwork<3, 3, 8>;
 using TNet5 = TFixedNetwork<5, 5, 4>;
-using TNetwork = TNetworkKernel<TAvx2, 4>;
+using TNetwork = TNetworkKernel<TAvx2, 8>;
 
 }  // namespace
 

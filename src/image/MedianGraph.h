@@ -106,8 +106,9 @@ class TMedianGraph {
     return c;
   }
 
-  // Sorted values of segments r0..r1, cut at the coarsest power-of-two row boundary so that
-  // overlapping groups decompose into the same pieces.
+  // Sorted values of segments r0..r1, cut before the row r with the coarsest power of two
+  // dividing r + 1 so that overlapping groups decompose into the same pieces. (The rows a half
+  // adds start one above a multiple of its size, so r + 1 rather than r.)
   constexpr std::vector<int32_t> Group(int32_t r0, int32_t r1) {
     if (r0 > r1) return {};
     for (const TGroup& g : FGroups)
@@ -116,9 +117,10 @@ class TMedianGraph {
     if (r0 == r1) {
       for (int32_t q = 0; q < FWx; ++q) list.push_back(r0 * FWx + q);
     } else {
+      auto cutBelow = [r1](int32_t p) { return (r1 + 1) / p * p - 1; };
       int32_t p = 1;
-      while ((r1 / (2 * p)) * (2 * p) > r0) p *= 2;
-      const int32_t cut = (r1 / p) * p;  // r0 < cut <= r1
+      while (cutBelow(2 * p) > r0) p *= 2;
+      const int32_t cut = cutBelow(p);  // r0 < cut <= r1
       list = Merge(Group(r0, cut - 1), Group(cut, r1));
     }
     FGroups.push_back({r0, r1, list});

@@ -29,6 +29,14 @@ struct TMedianKernels {
                   uint8_t* const* out, int32_t outW);
 };
 
-// Null where the processor or the build lacks the instruction set.
+// Null where the processor or the build lacks the instruction set. The AVX-512 set has no
+// Median3 and Median5 (null): they are no faster than with AVX2.
 const TMedianKernels* MedianKernelsSse2();
 const TMedianKernels* MedianKernelsAvx2();
+const TMedianKernels* MedianKernelsAvx512();
+
+// MedianFilterPlane with the given square 3 x 3 / 5 x 5 filters and network filters, either of
+// which may be null (then the next way down is taken, the sliding histogram last).
+void MedianFilterPlaneWith(const TMedianKernels* fixed, const TMedianKernels* network,
+                           const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
+                           int32_t wx, int32_t wy);
