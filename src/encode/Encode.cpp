@@ -103,7 +103,7 @@ void TEncode::Fill(int32_t x, int32_t y, TFillKind kind, bool paint) {
     if (FRecordUndo) FUndo.emplace_back(offset, data[offset]);
     const uint8_t p = data[offset];
     data[offset] = bg;
-    FFillStack.push_back(offset);
+    FFillStack.push_back(static_cast<uint32_t>(offset));
     if (kind == TFillKind::Highlight) return;
     ++FArea;
     if (kind == TFillKind::Centroid) {

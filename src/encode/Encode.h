@@ -189,5 +189,5 @@ class TEncode {
   // Pixels erased by fills that are to be put back (offset, former value), while recording.
   std::vector<std::pair<int64_t, uint8_t>> FUndo;
   bool FRecordUndo = false;
-  std::vector<int64_t> FFillStack;
+  std::vector<uint32_t> FFillStack;  // pixel offsets: a picture has fewer than 2^31 pixels
 };
