@@ -9,7 +9,9 @@ namespace {
 // the sum each round by at most 2^-24.
 constexpr double Slack = 1e-6;
 
-bool Finite(float v) { return std::isfinite(v); }
+bool Finite(float v) {
+  return std::isfinite(v);
+}
 
 }  // namespace
 
@@ -119,8 +121,8 @@ int32_t TDotGrid::Nearest(float x, float y, float limit, int32_t exclude) const 
   auto bound = [this](double rings) { return rings * FCell * rings * FCell * (1 - Slack); };
   if (r0 >= 1 && bound(r0 - 1) >= limit) return -1;
   const int64_t ix = static_cast<int64_t>(qx), iy = static_cast<int64_t>(qy);
-  const int64_t rmax = std::max({std::abs(ix), std::abs(FCellsX - 1 - ix), std::abs(iy),
-                                 std::abs(FCellsY - 1 - iy)});
+  const int64_t rmax = std::max(
+      {std::abs(ix), std::abs(FCellsX - 1 - ix), std::abs(iy), std::abs(FCellsY - 1 - iy)});
   for (int64_t r = static_cast<int64_t>(r0); r <= rmax; ++r) {
     const int64_t x0 = std::max<int64_t>(ix - r, 0), x1 = std::min(ix + r, FCellsX - 1);
     for (int64_t cy : {iy - r, iy + r}) {

@@ -80,13 +80,17 @@ void TEncode::RestoreBackup() {
   std::memcpy(FImage->Data(), BackupImage.data(), BackupImage.size());
 }
 
-void TEncode::FloodFill(int32_t x, int32_t y) { Fill(x, y, TFillKind::Flood, true); }
+void TEncode::FloodFill(int32_t x, int32_t y) {
+  Fill(x, y, TFillKind::Flood, true);
+}
 
 void TEncode::CentroidFill(int32_t x, int32_t y, bool paint) {
   Fill(x, y, TFillKind::Centroid, paint);
 }
 
-void TEncode::HighlightFill(int32_t x, int32_t y) { Fill(x, y, TFillKind::Highlight, false); }
+void TEncode::HighlightFill(int32_t x, int32_t y) {
+  Fill(x, y, TFillKind::Highlight, false);
+}
 
 // An explicit stack instead of one call per pixel: a blob may be as large as the picture. Each
 // pixel is erased when it is pushed, so it is visited once; the erased set and the sums are
@@ -142,7 +146,9 @@ void TEncode::UndoFills() {
   FRecordUndo = false;
 }
 
-void TEncode::Redraw() const { FImage->Repaint(FCanvas); }
+void TEncode::Redraw() const {
+  FImage->Repaint(FCanvas);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Dot extraction. One labelling of the picture gives every blob's area, sums, first pixel and
@@ -321,6 +327,5 @@ void TEncode::AddDot(int32_t x, int32_t y) {
     dot.Area = FArea;
   }
   ++FDotIndex;
-  if (FDotIndex > FDotSum)
-    throw TError("May be some dots are error, because FDotIndex > FDotSum");
+  if (FDotIndex > FDotSum) throw TError("May be some dots are error, because FDotIndex > FDotSum");
 }

@@ -31,8 +31,8 @@ bool TEncode::ShowUnNeted(TSurface* canvas) {
     for (int32_t i = 0; i < count; ++i) {
       if (FDotInfo[i].Neted) continue;
       HighlightFill(static_cast<int32_t>(FDotInfo[i].x), static_cast<int32_t>(FDotInfo[i].y));
-      FOffCanvas->TextOut(static_cast<int32_t>(FDotInfo[i].x),
-                          static_cast<int32_t>(FDotInfo[i].y), DotLabel(i));
+      FOffCanvas->TextOut(static_cast<int32_t>(FDotInfo[i].x), static_cast<int32_t>(FDotInfo[i].y),
+                          DotLabel(i));
     }
   } catch (...) {
     UndoFills();

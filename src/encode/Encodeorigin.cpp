@@ -8,9 +8,13 @@
 namespace {
 
 // A predicted point is worked out in double and handed to the search as float.
-float F(double v) { return static_cast<float>(v); }
+float F(double v) {
+  return static_cast<float>(v);
+}
 
-bool FinitePositive(float v) { return std::isfinite(v) && v > 0; }
+bool FinitePositive(float v) {
+  return std::isfinite(v) && v > 0;
+}
 
 }  // namespace
 
@@ -33,7 +37,9 @@ int32_t TEncode::MaxAreaDot() const {
   return best;
 }
 
-int32_t TEncode::NearestDot(float x, float y) { return Grid().Nearest(x, y, 1.0e10f, -1); }
+int32_t TEncode::NearestDot(float x, float y) {
+  return Grid().Nearest(x, y, 1.0e10f, -1);
+}
 
 int32_t TEncode::NearestOtherDot(int32_t i) {
   if (i < 0 || i >= Grid().Count()) return -1;
@@ -95,7 +101,9 @@ bool TEncode::FirstStep(int32_t method, TFirstStep& step) {
 // across a horizontal step (d0 even) the pitch ratio dy/dx scales the step, across a vertical
 // one its inverse does.
 namespace {
-double Across(int32_t d0, double s, float ratio) { return d0 % 2 == 0 ? s * ratio : s / ratio; }
+double Across(int32_t d0, double s, float ratio) {
+  return d0 % 2 == 0 ? s * ratio : s / ratio;
+}
 }  // namespace
 
 int32_t TEncode::FindOrigin(int32_t method) {

@@ -7,7 +7,9 @@
 
 namespace {
 
-float F(double v) { return static_cast<float>(v); }
+float F(double v) {
+  return static_cast<float>(v);
+}
 
 }  // namespace
 

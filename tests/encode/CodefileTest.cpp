@@ -89,7 +89,8 @@ TEST(CodeFile, AFileThatCannotBeCreatedIsReported) {
   TTempDir dir;
   auto job = EncodedFromFile(dir);
   const std::string missing = dir.File("no/such/dir/out.cod");
-  EXPECT_EQ(ErrorOf([&] { job->SaveCodes(missing); }), "file open error:Can create file " + missing);
+  EXPECT_EQ(ErrorOf([&] { job->SaveCodes(missing); }),
+            "file open error:Can create file " + missing);
   EXPECT_EQ(ErrorOf([&] { job->SaveCodes(dir.Path()); }),
             "file open error:Can create file " + dir.Path());
   EXPECT_EQ(ListDirectory(dir.Path()), std::vector<std::string>{"grid0.bmp"});

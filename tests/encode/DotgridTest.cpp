@@ -25,8 +25,7 @@ int32_t LinearNearest(const std::vector<TDotInfo>& dots, float x, float y, float
   return best;
 }
 
-int32_t LinearWithin(const std::vector<TDotInfo>& dots, float x, float y, float tolX,
-                     float tolY) {
+int32_t LinearWithin(const std::vector<TDotInfo>& dots, float x, float y, float tolX, float tolY) {
   int32_t best = -1;
   float min = 1.0e20f;
   for (int32_t i = 0; i < static_cast<int32_t>(dots.size()); ++i) {

@@ -21,8 +21,8 @@ void DrawDisc(TGrayImage& image, double cx, double cy, double radius, uint8_t va
 // The inclusive rectangle.
 void DrawRect(TGrayImage& image, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint8_t value);
 
-std::unique_ptr<TEncode> Job(std::unique_ptr<TGrayImage> image, bool whiteDots,
-                             int32_t maxN = 50, bool draw = false);
+std::unique_ptr<TEncode> Job(std::unique_ptr<TGrayImage> image, bool whiteDots, int32_t maxN = 50,
+                             bool draw = false);
 // PrepareImage, the least area, RemoveNoise, BuildDotInfo, without surfaces.
 void Extract(TEncode& job, int32_t leastArea);
 

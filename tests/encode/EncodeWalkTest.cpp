@@ -62,9 +62,8 @@ int32_t PickOrigin(const TEncode& job, const TSynthGrid& grid, int32_t neighbour
 
 TEST(Encoding, SyntheticGridsEncodeEveryDotAtItsLatticePosition) {
   const TCase cases[] = {
-      {20, 20, 0, 0, true},  {20, 20, 3, 6, false}, {20, 30, 0, 6, true},
-      {20, 30, 2.5, 8, false}, {30, 20, 0, 6, false}, {30, 20, -3, 8, true},
-      {24, 20, 1, 4, true},
+      {20, 20, 0, 0, true},  {20, 20, 3, 6, false}, {20, 30, 0, 6, true}, {20, 30, 2.5, 8, false},
+      {30, 20, 0, 6, false}, {30, 20, -3, 8, true}, {24, 20, 1, 4, true},
   };
   uint32_t seed = 11;
   for (const TCase& c : cases) {
@@ -73,9 +72,9 @@ TEST(Encoding, SyntheticGridsEncodeEveryDotAtItsLatticePosition) {
         if (stage == -1 && method > 0) continue;  // the user's pick needs no method
         TGridCase g = MakeGrid(c, ++seed);
         auto job = Extracted(g);
-        SCOPED_TRACE(Format("pitch %gx%g rotation %g missing %d %s stage %d method %d",
-                            c.PitchX, c.PitchY, c.Rotation, c.Missing,
-                            c.White ? "white" : "black", stage, method));
+        SCOPED_TRACE(Format("pitch %gx%g rotation %g missing %d %s stage %d method %d", c.PitchX,
+                            c.PitchY, c.Rotation, c.Missing, c.White ? "white" : "black", stage,
+                            method));
         int32_t o = -1;
         if (stage == 1) {
           o = job->FindOrigin(method);

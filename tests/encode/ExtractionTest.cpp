@@ -16,7 +16,9 @@ namespace {
 class TReferenceExtraction {
  public:
   TReferenceExtraction(const TGrayImage& image, uint8_t background)
-      : W(image.Width()), H(image.Height()), Bg(background),
+      : W(image.Width()),
+        H(image.Height()),
+        Bg(background),
         Img(image.Data(), image.Data() + image.Size()) {}
 
   void Fill(int32_t x, int32_t y) {
@@ -33,8 +35,8 @@ class TReferenceExtraction {
       SumY += weight * py;
       SumW += weight;
       p = Bg;
-      for (auto [dx, dy] : {std::pair{-1, 0}, {0, -1}, {1, 0}, {0, 1}, {-1, -1}, {-1, 1},
-                            {1, -1}, {1, 1}})
+      for (auto [dx, dy] :
+           {std::pair{-1, 0}, {0, -1}, {1, 0}, {0, 1}, {-1, -1}, {-1, 1}, {1, -1}, {1, 1}})
         stack.push_back({px + dx, py + dy});
     }
   }
@@ -318,8 +320,8 @@ TEST(Extraction, PaintingShowsTheErasedBlobsThenThePicture) {
   EXPECT_EQ(job->FCanvas, &screen);
   for (int32_t y = 0; y < 20; ++y)
     for (int32_t x = 0; x < 30; ++x) {
-      const bool blob = (x <= 4 && y >= 3 && y <= 6) || (x >= 10 && x <= 12 && y >= 10 && y <= 12) ||
-                        (x == 20 && y == 10);
+      const bool blob = (x <= 4 && y >= 3 && y <= 6) ||
+                        (x >= 10 && x <= 12 && y >= 10 && y <= 12) || (x == 20 && y == 10);
       ASSERT_EQ(screen.Pixel(x, y), blob ? GrayColor(0) : (TColor{1, 2, 3})) << x << "," << y;
     }
   job->FAreaThreshold = 2;

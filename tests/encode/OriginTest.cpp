@@ -26,7 +26,9 @@ std::vector<std::pair<int32_t, int32_t>> Lattice(int32_t x0, int32_t y0, int32_t
   return c;
 }
 
-int32_t Index(const TEncode& job, int32_t x, int32_t y) { return DotAt(job, x, y, 0.01); }
+int32_t Index(const TEncode& job, int32_t x, int32_t y) {
+  return DotAt(job, x, y, 0.01);
+}
 
 }  // namespace
 

@@ -11,7 +11,9 @@ using namespace enctest;
 
 namespace {
 
-float F(double v) { return static_cast<float>(v); }
+float F(double v) {
+  return static_cast<float>(v);
+}
 
 // The walk as its recursive definition, on the job's public operations: the rules in their
 // order, then the three calls (d + 1), (d + 3), d. Only for small grids.
@@ -139,9 +141,9 @@ TEST(WalkOrder, PaintedWalkErasesDotsOneByOneFlushesAndRestoresThePicture) {
     if (++pauses == 1) {  // the first expanded dot has gone from the screen
       erasedAtFirstPause = 0;
       for (int32_t i = 0; i < job->FDotSum; ++i)
-        if (job->FDotInfo[i].Neted && screen.Pixel(static_cast<int32_t>(job->FDotInfo[i].x),
-                                                   static_cast<int32_t>(job->FDotInfo[i].y)) ==
-                                          GrayColor(0))
+        if (job->FDotInfo[i].Neted &&
+            screen.Pixel(static_cast<int32_t>(job->FDotInfo[i].x),
+                         static_cast<int32_t>(job->FDotInfo[i].y)) == GrayColor(0))
           ++erasedAtFirstPause;
     }
   };
