@@ -104,7 +104,7 @@ void TEncode::Fill(int32_t x, int32_t y, TFillKind kind, bool paint) {
   const bool red = kind == TFillKind::Highlight && FHighlight && FOffCanvas != nullptr;
   const TColor gray = GrayColor(bg);
   auto erase = [&](int64_t offset) {
-    if (FRecordUndo) FUndo.emplace_back(offset, data[offset]);
+    if (FRecordUndo) FUndo.emplace_back(static_cast<uint32_t>(offset), data[offset]);
     const uint8_t p = data[offset];
     data[offset] = bg;
     FFillStack.push_back(static_cast<uint32_t>(offset));

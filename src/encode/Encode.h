@@ -94,8 +94,13 @@ class TEncode {
   // Origin and neighbours picked by the user (-1 or an invalid index = not picked).
   int32_t SetOrigin(int32_t origin, const int32_t neighbour[4], int32_t nx, int32_t ny);
   // One propagation step from dot u in direction d, with everything it leads to, depth first.
+  // After each expanded dot: while painting, the dot is erased from FImage and FCanvas and
+  // FCanvas->Flush() is called; then, if FDelay != 0, FPause(FDelay).
+  // " Error when encoding, Direct correct it", "Error when Encoding, direct correct it" or the
+  // table's "(%d , %d) not in the range" where the grid is inconsistent.
   void Expand(int32_t u, int32_t d);
-  // Propagates from an origin whose neighbours are assigned; marks the dots left unexpanded.
+  // Propagates from an origin whose neighbours are assigned (nothing for an invalid index), puts
+  // the picture back and redraws it however the walk ends, then ShowUnNeted(FCanvas).
   void Encode(int32_t origin);
 
   // --- Manual correction -----------------------------------------------------------------------
@@ -123,15 +128,26 @@ class TEncode {
   // "%d(%d,%d)" for a Coded dot, "%d(%5.2f,%5.2f)" for the others.
   std::string DotLabel(int32_t i) const;
 
+  // The messages of an encoding run whose origin search fails (automatic, with the pitch ratio,
+  // with the user's pick); the callers that drive the run raise them.
+  static constexpr const char* AutoOriginFailedMessage =
+      "Can not automaticly find origin\nYou can give dx & dy or direct set the origin\nthen push "
+      "\"Start Encode Again\" Button ";
+  static constexpr const char* RatioOriginFailedMessage =
+      "Can not automaticly find origin\nYou Should Point it, \"use Direct Set Origin\"";
+  static constexpr const char* WrongOriginMessage = " You give the wrong ORIGIN(starting grid)";
+
   // --- State -----------------------------------------------------------------------------------
   int32_t FSelected = -1;
   int32_t FDelay = 50;
   // Waits ms milliseconds between expanded dots (a sleep unless replaced, e.g. by tests).
   std::function<void(int32_t ms)> FPause;
-  TSurface* FOffCanvas = nullptr;
+  TSurface* FOffCanvas = nullptr;  // the off-screen picture while a highlight is drawn
+  // The picture being encoded (the view repaints it). Callers may read it; the extraction
+  // notices if they change it between its steps.
   std::unique_ptr<TGrayImage> FImage;
-  std::vector<uint8_t> BackupImage;
-  TSurface* FCanvas = nullptr;
+  std::vector<uint8_t> BackupImage;  // same size as FImage
+  TSurface* FCanvas = nullptr;       // the surface last given to an operation, not owned
   uint8_t FBackground = 0;
   bool FDraw = false;
   int32_t FArea = 0;
@@ -187,7 +203,7 @@ class TEncode {
   TDotGrid FGrid;
   bool FGridValid = false;
   // Pixels erased by fills that are to be put back (offset, former value), while recording.
-  std::vector<std::pair<int64_t, uint8_t>> FUndo;
+  std::vector<std::pair<uint32_t, uint8_t>> FUndo;
   bool FRecordUndo = false;
   std::vector<uint32_t> FFillStack;  // pixel offsets: a picture has fewer than 2^31 pixels
 };
