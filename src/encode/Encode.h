@@ -85,6 +85,8 @@ class TEncode {
   // --- Grid encoding ---------------------------------------------------------------------------
   int32_t GridNeighbour(int32_t i, int32_t d) const;
   bool IsConsistent(int32_t a, int32_t b, int32_t d) const;
+  // Dot i gets (nx, ny), Neted and Coded; each neighbour[d] >= 0 gets the indices one step
+  // away in direction d and Coded; all are registered in the table. Nothing for an invalid i.
   void AssignDot(int32_t i, const int32_t neighbour[4], int32_t nx, int32_t ny);
   // Method: 0 "Max Area", 1 "Center Index Dot", 2 "Center Grid Dot", 3 "Center Image Dot";
   // anything else raises "Unknown origin method N: choose 0 to 3". Return the origin or -1.

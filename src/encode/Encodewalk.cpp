@@ -27,7 +27,8 @@ bool TEncode::IsConsistent(int32_t a, int32_t b, int32_t d) const {
 }
 
 void TEncode::AssignDot(int32_t i, const int32_t neighbour[4], int32_t nx, int32_t ny) {
-  if (i < 0) return;
+  const int32_t count = static_cast<int32_t>(FDotInfo.size());
+  if (i < 0 || i >= count) return;
   TDotInfo& dot = FDotInfo[i];
   dot.Nx = nx;
   dot.Ny = ny;
@@ -36,7 +37,7 @@ void TEncode::AssignDot(int32_t i, const int32_t neighbour[4], int32_t nx, int32
   FCoordinate.SetIndex(nx, ny, i);
   // (nx, ny) is inside the table now, so the neighbours' indices cannot overflow.
   for (int32_t d = 0; d < 4; ++d) {
-    const int32_t n = neighbour[d];
+    const int32_t n = neighbour[d] < count ? neighbour[d] : -1;
     dot.Neighbour[d] = n;
     if (n < 0) continue;
     TDotInfo& other = FDotInfo[n];
