@@ -118,6 +118,7 @@ void MedianFilterPlane(const uint8_t* src, uint8_t* dst, int32_t width, int32_t 
 void MedianFilterPlaneWith(const TMedianKernels* fixed, const TMedianKernels* network,
                            const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                            int32_t wx, int32_t wy) {
+  if (wx % 2 == 0 || wy % 2 == 0) throw std::invalid_argument("median filter: even window");
   if (wx < 1 || wy < 1 || wx > width || wy > height) return;
   if (wx == 1 && wy == 1) {
     if (src != dst) std::memcpy(dst, src, static_cast<size_t>(width) * height);

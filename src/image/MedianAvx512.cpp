@@ -3,7 +3,7 @@
 // have internal linkage, and nothing here runs unless the processor has them.
 #include "image/MedianImpl.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
 #include <immintrin.h>
 
 #include <algorithm>
@@ -20,7 +20,8 @@
 #pragma GCC target("avx512bw")
 #endif
 
-#include "image/MedianKernel.h"
+#include "image/MedianFixedKernel.h"
+#include "image/MedianNetworkKernel.h"
 
 namespace {
 

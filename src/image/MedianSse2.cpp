@@ -1,9 +1,10 @@
 #include "image/MedianImpl.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
 #include <emmintrin.h>
 
-#include "image/MedianKernel.h"
+#include "image/MedianFixedKernel.h"
+#include "image/MedianNetworkKernel.h"
 
 namespace {
 
@@ -19,15 +20,16 @@ struct TSse2 {
   static TReg Max(TReg a, TReg b) { return _mm_max_epu8(a, b); }
 };
 
-using TNet3 = TFixedNetwork<3, 3, 8>;
-using TNet5 = TFixedNetwork<5, 5, 4>;
+// Taller blocks for 3 x 3 pay: its rows are sorted afresh for each block.
+using TMedian3 = TFixedKernel<TSse2, 3, 3, 8>;
+using TMedian5 = TFixedKernel<TSse2, 5, 5, 4>;
 using TNetwork = TNetworkKernel<TSse2, 4>;
 
 const TMedianKernels kKernels = {.Lanes = TSse2::kLanes,
-                                 .Median3Rows = TNet3::kRows,
-                                 .Median3 = TFixedKernel<TSse2, TNet3>::Run,
-                                 .Median5Rows = TNet5::kRows,
-                                 .Median5 = TFixedKernel<TSse2, TNet5>::Run,
+                                 .Median3Rows = TMedian3::kRows,
+                                 .Median3 = TMedian3::Run,
+                                 .Median5Rows = TMedian5::kRows,
+                                 .Median5 = TMedian5::Run,
                                  .NetworkStrip = TNetwork::kStrip,
                                  .Network = TNetwork::Run};
 

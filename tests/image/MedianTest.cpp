@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <stdexcept>
 #include <vector>
 
 #include "image/Grayimage.h"
@@ -230,6 +231,17 @@ TEST(MedianFilterPlane, TiesAndExtremeValues) {
   for (const auto& picture : pictures)
     for (int p : {3, 5, 7, 11, 17})
       if (!Check(picture, w, h, p, p)) return;
+}
+
+TEST(MedianFilterPlane, EvenWindowsAreRefusedAndOversizedOnesChangeNothing) {
+  std::vector<uint8_t> plane(20 * 10, 7);
+  plane[55] = 200;
+  const std::vector<uint8_t> before = plane;
+  EXPECT_THROW(MedianFilterPlane(plane.data(), plane.data(), 20, 10, 4, 3), std::invalid_argument);
+  EXPECT_THROW(MedianFilterPlane(plane.data(), plane.data(), 20, 10, 3, 0), std::invalid_argument);
+  MedianFilterPlane(plane.data(), plane.data(), 20, 10, 21, 3);
+  MedianFilterPlane(plane.data(), plane.data(), 20, 10, 3, 11);
+  EXPECT_EQ(plane, before);
 }
 
 // A min/max network that puts the right value in place for every input of zeros and ones does
