@@ -37,12 +37,13 @@ int32_t PowerOfTwoAtMost(int32_t n) {
 }
 
 // Rough cost per output pixel of each way, in nanoseconds as measured on a 2 GHz processor:
-// a network op takes about 10 ns per strip of columns; the histogram about 4.5 ns per window
-// row, more on flat pictures, whose repeated values make its counter updates wait on each other.
-double NetworkCost(const TMedianNetwork& net, int32_t strip) {
+// a network op costs about 1.2 ns per vector register of columns; the histogram about 4.5 ns
+// per window row, more on flat pictures, whose repeated values make its counter updates wait on
+// each other.
+double NetworkCost(const TMedianNetwork& net, int32_t lanes) {
   const double ops = static_cast<double>(net.Ops().size()) +
                      static_cast<double>(net.SegmentRows()) * net.SortOps().size();
-  return ops / net.Rows() * 10.0 / strip;
+  return ops / net.Rows() * 1.2 / lanes;
 }
 
 double HistogramCost(int32_t wy) {
@@ -71,7 +72,7 @@ class TBlockFilter {
       } catch (const std::length_error&) {  // more slots than an op can name
       }
     }
-    if (FNetwork && NetworkCost(*FNetwork, k->NetworkStrip) < HistogramCost(wy)) {
+    if (FNetwork && NetworkCost(*FNetwork, k->Lanes) < HistogramCost(wy)) {
       FRegs.resize(static_cast<size_t>(FNetwork->Slots()) * k->NetworkStrip + 64);
       uint8_t* regs = FRegs.data() + (64 - reinterpret_cast<uintptr_t>(FRegs.data()) % 64) % 64;
       const TMedianNetwork* net = FNetwork.get();

@@ -15,9 +15,10 @@ void MedianHistogramRow(const uint8_t* const* in, uint8_t* out, int32_t outW, in
 
 // The vector filters of one instruction set.
 struct TMedianKernels {
+  // Columns per vector register.
+  int32_t Lanes;
   // Square 3 x 3 and 5 x 5 windows, Median3Rows / Median5Rows output rows per call; outW must be
   // at least Lanes.
-  int32_t Lanes;
   int32_t Median3Rows;
   void (*Median3)(const uint8_t* const* in, uint8_t* const* out, int32_t outW);
   int32_t Median5Rows;
