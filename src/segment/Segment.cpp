@@ -4,6 +4,10 @@
 #include <limits>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Surface.h"
@@ -230,7 +234,6 @@ void TSegment::MultiAreaSegmentRect(bool show, TSurface* surface, int32_t adjust
   CheckRect(x1, y1, x2, y2);
   const bool paint = show && surface != nullptr;
   const int32_t count = x2 - x1 + 1;
-  std::vector<int32_t> thresholds(static_cast<size_t>(count));
   const std::vector<int32_t> xs = RegionStarts(FFirstCenterX, FLastCenterX, FCellSizeX);
   const std::vector<int32_t> ys = RegionStarts(FFirstCenterY, FLastCenterY, FCellSizeY);
   TThresholdRow rows;
@@ -258,21 +261,41 @@ void TSegment::MultiAreaSegmentRect(bool show, TSurface* surface, int32_t adjust
                        EdgeQuotient(x - xLeft, c.W, c.BL, c.BR));
     }
     for (int32_t y = ya; y < yb; ++y) {
-      rows.Compute(y - yTop, thresholds.data());
-      SegmentRow(y, x1, thresholds.data(), count);
+      SegmentRow(y, x1, rows.Compute(y - yTop), count);
       if (paint) ShowRow(surface, y, x1, x2);
     }
   }
 }
 
-void TSegment::SegmentRow(int32_t y, int32_t x1, const int32_t* thresholds, int32_t count) {
+void TSegment::SegmentRow(int32_t y, int32_t x1, const int16_t* thresholds, int32_t count) {
   uint8_t* p = FImage->Row(y) + x1;
+  int32_t i = 0;
+#if defined(__SSE2__)
+  // Sixteen pixels at a time, compared as 16-bit values with their thresholds.
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= count; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const __m128i low = _mm_unpacklo_epi8(v, zero);
+    const __m128i high = _mm_unpackhi_epi8(v, zero);
+    const __m128i tLow = _mm_loadu_si128(reinterpret_cast<const __m128i*>(thresholds + i));
+    const __m128i tHigh = _mm_loadu_si128(reinterpret_cast<const __m128i*>(thresholds + i + 8));
+    __m128i result;
+    if (FWhiteDots) {
+      const __m128i below =
+          _mm_packs_epi16(_mm_cmplt_epi16(low, tLow), _mm_cmplt_epi16(high, tHigh));
+      result = _mm_andnot_si128(below, v);
+    } else {
+      const __m128i above =
+          _mm_packs_epi16(_mm_cmpgt_epi16(low, tLow), _mm_cmpgt_epi16(high, tHigh));
+      result = _mm_or_si128(above, v);
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), result);
+  }
+#endif
   if (FWhiteDots) {
-    for (int32_t i = 0; i < count; ++i)
-      p[i] = static_cast<int32_t>(p[i]) < thresholds[i] ? uint8_t{0} : p[i];
+    for (; i < count; ++i) p[i] = static_cast<int16_t>(p[i]) < thresholds[i] ? uint8_t{0} : p[i];
   } else {
-    for (int32_t i = 0; i < count; ++i)
-      p[i] = static_cast<int32_t>(p[i]) > thresholds[i] ? uint8_t{255} : p[i];
+    for (; i < count; ++i) p[i] = static_cast<int16_t>(p[i]) > thresholds[i] ? uint8_t{255} : p[i];
   }
 }
 

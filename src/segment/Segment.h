@@ -98,7 +98,7 @@ class TSegment {
   void CheckWindowSize() const;
   void CheckRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2) const;
   int32_t T(int32_t i, int32_t j) const;
-  void SegmentRow(int32_t y, int32_t x1, const int32_t* thresholds, int32_t count);
+  void SegmentRow(int32_t y, int32_t x1, const int16_t* thresholds, int32_t count);
   void ShowRow(TSurface* surface, int32_t y, int32_t x1, int32_t x2);
 
   std::unique_ptr<TGrayImage> FImage;
