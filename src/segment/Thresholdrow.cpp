@@ -19,6 +19,7 @@ int32_t BlendTruncate(int32_t dy, int32_t h, float top, float bottom) {
   const long double upper = static_cast<long double>(static_cast<int64_t>(h) - dy) * top;
   const long double lower = static_cast<long double>(dy) * bottom;
   const long double t = std::trunc((upper + lower) / static_cast<long double>(h));
+  if (std::isnan(t)) return 0;  // only from edges that are not numbers; never from a cell
   if (t >= static_cast<long double>(std::numeric_limits<int32_t>::max()))
     return std::numeric_limits<int32_t>::max();
   if (t <= static_cast<long double>(std::numeric_limits<int32_t>::min()))

@@ -42,8 +42,6 @@ class TThresholdRow {
   // next call.
   const int16_t* Compute(int32_t dy);
 
-  int32_t Count() const { return FCount; }
-
  private:
   void ComputeChecked(int32_t dy, int16_t* out) const;
   void ComputeExact(int32_t dy, int32_t begin, int32_t end, int16_t* out) const;
