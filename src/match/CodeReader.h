@@ -20,7 +20,8 @@ class TCodeReader {
 
   // The next word, of any length; empty at the end of the text.
   std::string_view Word();
-  // The next word as a number; false when there is none or it is not entirely that number.
+  // The next word as a number; false when there is none or it is not entirely that number
+  // (the position is then unspecified: a reader that failed is not read further).
   bool Int(int32_t& value);
   bool Float(float& value);
 
@@ -28,6 +29,9 @@ class TCodeReader {
   size_t Remaining() const { return FText.size() - FPos; }
 
  private:
+  void SkipBlanks();
+  bool EndsWord(const char* p) const;
+
   std::string_view FText;
   size_t FPos = 0;
 };

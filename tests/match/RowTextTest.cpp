@@ -41,9 +41,40 @@ TEST(RowText, FixedAgreesWithPrintfOnFloatsOfEveryMagnitude) {
     }
     ASSERT_EQ(Fixed(value, 10), Format("%10.3f", static_cast<double>(value))) << value;
   }
-  for (double value :
-       {0.0, -0.0, 0.0005, -0.0005, 0.0015, 0.0025, 2.5e-4, 1e-30, 99999.9995, -12345678.9,
-        480.0 - 33.3f, static_cast<double>(FLT_MAX), -DBL_MAX, double{INFINITY}, -double{INFINITY}})
+  // Doubles (such as height - y) of every exponent that the exact integer path takes and
+  // beyond, and values with a few fraction bits where the rounding ties.
+  for (int n = 0; n < 300000; ++n) {
+    const uint64_t mantissa = (uint64_t{random()} << 32 | random()) & ((uint64_t{1} << 52) - 1);
+    const int exponent = static_cast<int>(random() % 140) - 80;
+    double value = std::ldexp(1.0 + std::ldexp(static_cast<double>(mantissa), -52), exponent);
+    if (n % 4 == 0) value = std::ldexp(std::round(value), -static_cast<int>(random() % 10));
+    if (n % 2 == 0) value = -value;
+    ASSERT_EQ(Fixed(value, 10), Format("%10.3f", value)) << value;
+  }
+  for (double value : {0.0,
+                       -0.0,
+                       0.0005,
+                       -0.0005,
+                       0.0015,
+                       0.0025,
+                       0.0625,
+                       -0.0625,
+                       0.1875,
+                       2.5e-4,
+                       1e-30,
+                       -1e-300,
+                       5e-324,
+                       99999.9995,
+                       4503599627370495.5,
+                       9007199254740991.0,
+                       9007199254740992.0,
+                       1e17,
+                       -12345678.9,
+                       480.0 - 33.3f,
+                       static_cast<double>(FLT_MAX),
+                       -DBL_MAX,
+                       double{INFINITY},
+                       -double{INFINITY}})
     EXPECT_EQ(Fixed(value, 10), Format("%10.3f", value)) << value;
 }
 
