@@ -19,6 +19,11 @@ class TMatch {
   static constexpr int32_t LayoutCount = 8;
 
   // Loads both code files; raises TError and leaves no matcher when either cannot be used.
+  // Beyond the format's own rules, a file is refused with the read error when a header value
+  // cannot be read, its dot count is negative or larger than the rest of the file could hold
+  // (12 bytes per row), or a position or scale factor is not a finite float, also once scaled.
+  // Grid ranges whose table would exceed TCoordinate::MaxEntries (2^27) entries, or negative
+  // ones, are refused with the coordinate table's allocation message.
   TMatch(const std::string& initialFile, const std::string& deformedFile);
   TMatch(const TMatch&) = delete;
   TMatch& operator=(const TMatch&) = delete;

@@ -258,6 +258,7 @@ TEST_F(CodeFileLoad, CoordinateTableSizesOutsideTheCapAreRefused) {
   EXPECT_EQ(withSize("2147483647  2147483647"), noMemory);
   EXPECT_EQ(withSize("67108864  0"), noMemory);  // 2^27 + 1 entries, one over the cap
   EXPECT_EQ(withSize("0  0"), "(no error)");
+  EXPECT_EQ(withSize("2000  2000"), "(no error)");  // 16 million entries, a few dots
 }
 
 TEST_F(CodeFileLoad, GridPositionOutsideTheHeaderRangeIsARangeError) {
