@@ -65,13 +65,18 @@ class TScratch {
 // Tables of up to 2^27 entries (512 MiB) are legal. An input that asks for a large one spends
 // most of a second filling it and is kept by the fuzzer, which then crawls; the loader's
 // handling of such sizes does not depend on the rows, so those inputs are left out here.
+// Sizes beyond the cap are refused at once and stay in.
 bool AsksForALargeTable(const uint8_t* data, size_t size) {
   TCodeReader reader(std::string_view(reinterpret_cast<const char*>(data), size));
   int32_t skipped = 0, maxNx = 0, maxNy = 0;
   reader.Word();
   if (!reader.Int(skipped) || !reader.Int(skipped) || !reader.Int(skipped)) return false;
   if (!reader.Int(maxNx) || !reader.Int(maxNy) || maxNx < 0 || maxNy < 0) return false;
-  return (2 * int64_t{maxNx} + 1) * (2 * int64_t{maxNy} + 1) > (int64_t{1} << 20);
+  const int64_t columns = 2 * int64_t{maxNx} + 1;
+  const int64_t rows = 2 * int64_t{maxNy} + 1;
+  if (columns > TCoordinate::MaxEntries || rows > TCoordinate::MaxEntries) return false;
+  const int64_t entries = columns * rows;
+  return entries > (int64_t{1} << 20) && entries <= TCoordinate::MaxEntries;
 }
 
 }  // namespace

@@ -255,10 +255,17 @@ TEST_F(CodeFileLoad, CoordinateTableSizesOutsideTheCapAreRefused) {
   EXPECT_EQ(withSize("-1  50"), noMemory);
   EXPECT_EQ(withSize("50  -1"), noMemory);
   EXPECT_EQ(withSize("-2147483648  -2147483648"), noMemory);
-  EXPECT_EQ(withSize("2147483647  2147483647"), noMemory);
   EXPECT_EQ(withSize("67108864  0"), noMemory);  // 2^27 + 1 entries, one over the cap
   EXPECT_EQ(withSize("0  0"), "(no error)");
   EXPECT_EQ(withSize("2000  2000"), "(no error)");  // 16 million entries, a few dots
+}
+
+// The entry count of the largest ranges once overflowed 64 bits before it was compared.
+TEST_F(CodeFileLoad, EntryCountOverflowOfTheLargestRangesIsRefused) {
+  const std::string noMemory = "No enough memory to allocate Coordinate System";
+  EXPECT_EQ(LoadError("VRKT-FS\r\n0 640 480\r\n2147483647  2147483647  1.0  1.0  0\r\nx\r\n"),
+            noMemory);
+  EXPECT_EQ(LoadError("VRKT-FS\r\n0 640 480\r\n2147483647  1  1.0  1.0  0\r\nx\r\n"), noMemory);
 }
 
 TEST_F(CodeFileLoad, GridPositionOutsideTheHeaderRangeIsARangeError) {

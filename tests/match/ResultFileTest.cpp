@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <sstream>
 
 #include "CodeFiles.h"
@@ -114,7 +115,7 @@ TEST_F(ResultFile, EveryLayoutHasItsHeaderAndRowFormat) {
     match->FChangeYAxis = changeY;
     for (int layout = 0; layout < 8; ++layout) {
       std::string path = FDir.File(Format("r%d.dat", layout));
-      (match.get()->*Writers[layout])(path);
+      std::invoke(Writers[layout], *match, path);
       std::vector<std::string> lines = Lines(path);
       ASSERT_EQ(lines.size(), 5u + 8u);
       EXPECT_EQ(lines[0], "init.bmp");
@@ -225,7 +226,7 @@ TEST_F(ResultFile, DispatcherCallsTheWriterOfEachIndex) {
   for (int layout = 0; layout < 8; ++layout) {
     std::string named = FDir.File("named.dat");
     std::string indexed = FDir.File("indexed.dat");
-    (match.get()->*Writers[layout])(named);
+    std::invoke(Writers[layout], *match, named);
     match->WriteResult(layout, indexed);
     std::string a = ReadFileBytes(named);
     std::string b = ReadFileBytes(indexed);
