@@ -17,7 +17,9 @@ namespace {
 constexpr size_t BufferSize = 1 << 20;
 std::atomic<unsigned> TempCounter{0};
 
-std::string Reason(int error) { return std::strerror(error); }
+std::string Reason(int error) {
+  return std::strerror(error);
+}
 
 }  // namespace
 
@@ -36,7 +38,9 @@ std::string CannotReadText(const std::string& path, int error) {
 
 TAtomicFile::TAtomicFile(std::string path) : FPath(std::move(path)) {}
 
-TAtomicFile::~TAtomicFile() { Discard(); }
+TAtomicFile::~TAtomicFile() {
+  Discard();
+}
 
 bool TAtomicFile::Open() {
   Discard();
@@ -71,6 +75,10 @@ bool TAtomicFile::Open() {
   FBuffer.resize(BufferSize);
   FUsed = 0;
   return true;
+}
+
+void TAtomicFile::OpenOrRaise() {
+  if (!Open()) throw TError(CannotCreateText(FPath, FError));
 }
 
 void TAtomicFile::Fail(int error) {

@@ -20,6 +20,8 @@ class TAtomicFile {
   // Creates the temporary file; false when the target cannot be created or replaced (a missing
   // or read-only directory, a read-only target). ErrorText() then says why.
   bool Open();
+  // Open, raising TError with the platform-style "Cannot create file" text when it fails.
+  void OpenOrRaise();
   void Write(const void* data, size_t size);
   void Write(std::string_view text) { Write(text.data(), text.size()); }
   void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -27,7 +27,7 @@ void WriteBmp24(const std::string& fileName, int32_t width, int32_t height,
     throw TError("Cannot save \"" + fileName + "\": the picture is too large for a bitmap file");
 
   TAtomicFile file(fileName);
-  if (!file.Open()) throw TError("Cannot create file \"" + fileName + "\". " + file.ErrorText());
+  file.OpenOrRaise();
 
   uint8_t header[54] = {};
   header[0] = 'B';

@@ -57,7 +57,9 @@ std::string Format(const char* format, ...) {
   return result;
 }
 
-std::string IntToStr(int64_t value) { return std::to_string(value); }
+std::string IntToStr(int64_t value) {
+  return std::to_string(value);
+}
 
 std::string FloatToStr(double value) {
   if (std::isnan(value)) return "NAN";
@@ -78,17 +80,24 @@ std::string FloatToStr(double value) {
   std::string out = negative ? "-" : "";
   if (std::fabs(value) >= 1e-5 && exponent < 15) {
     if (exponent < 0) {
-      out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+      out += "0.";
+      out.append(static_cast<size_t>(-exponent - 1), '0');
+      out += digits;
     } else if (static_cast<int>(digits.size()) <= exponent + 1) {
       out += digits + std::string(static_cast<size_t>(exponent + 1) - digits.size(), '0');
     } else {
-      out += digits.substr(0, static_cast<size_t>(exponent + 1)) + "." +
-             digits.substr(static_cast<size_t>(exponent + 1));
+      out.append(digits, 0, static_cast<size_t>(exponent + 1));
+      out += '.';
+      out.append(digits, static_cast<size_t>(exponent + 1));
     }
   } else {
     out += digits.substr(0, 1);
-    if (digits.size() > 1) out += "." + digits.substr(1);
-    out += "E" + std::to_string(exponent);
+    if (digits.size() > 1) {
+      out += '.';
+      out.append(digits, 1);
+    }
+    out += 'E';
+    out += std::to_string(exponent);
   }
   return out;
 }

@@ -30,7 +30,7 @@ class TRgbSurface : public TSurface {
   TColor FTextColor = clBlack;
   TColor FTextBackground = clWhite;
   bool FTextTransparent = false;
-  static constexpr int32_t GlyphWidth = 6;  // 5 columns and a blank
+  static constexpr int32_t GlyphWidth = 6;   // 5 columns and a blank
   static constexpr int32_t GlyphHeight = 9;  // 7 rows and a blank above and below
   static int32_t TextWidth(const std::string& text) {
     return static_cast<int32_t>(text.size()) * GlyphWidth;

@@ -13,7 +13,9 @@ struct TColor {
 constexpr TColor clBlack{0, 0, 0};
 constexpr TColor clWhite{255, 255, 255};
 constexpr TColor clRed{255, 0, 0};
-constexpr TColor GrayColor(uint8_t v) { return TColor{v, v, v}; }
+constexpr TColor GrayColor(uint8_t v) {
+  return TColor{v, v, v};
+}
 
 class TRgbSurface;
 

@@ -8,9 +8,8 @@
 TCoordinate::TCoordinate(int32_t maxNx, int32_t maxNy) : FMaxNx(maxNx), FMaxNy(maxNy) {
   const char* noMemory = "No enough memory to allocate Coordinate System";
   if (maxNx < 0 || maxNy < 0) throw TError(noMemory);
-  const int64_t columns = 2 * int64_t{maxNx} + 1;
-  const int64_t rows = 2 * int64_t{maxNy} + 1;
-  // Each side alone first: the product of two sides near 2^32 would overflow 64 bits.
+  // Each side is bounded first, so the product cannot overflow even in 64 bits.
+  const int64_t columns = 2 * int64_t{maxNx} + 1, rows = 2 * int64_t{maxNy} + 1;
   if (columns > MaxEntries || rows > MaxEntries || columns * rows > MaxEntries)
     throw TError(noMemory);
   const int64_t entries = columns * rows;

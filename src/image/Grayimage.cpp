@@ -40,8 +40,8 @@ void TGrayImage::Allocate(int32_t width, int32_t height) {
     data = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(width) *
                                                      static_cast<size_t>(height));
   } catch (const std::bad_alloc&) {
-    throw TError("Not enough memory for an image of " + IntToStr(width) + " x " +
-                 IntToStr(height) + " pixels");
+    throw TError("Not enough memory for an image of " + IntToStr(width) + " x " + IntToStr(height) +
+                 " pixels");
   }
   FData = std::move(data);
   FWidth = width;
@@ -49,9 +49,13 @@ void TGrayImage::Allocate(int32_t width, int32_t height) {
   FSize = width * height;
 }
 
-void TGrayImage::SetWidth(int32_t w) { Allocate(std::max(w, 0), FHeight); }
+void TGrayImage::SetWidth(int32_t w) {
+  Allocate(std::max(w, 0), FHeight);
+}
 
-void TGrayImage::SetHeight(int32_t h) { Allocate(FWidth, std::max(h, 0)); }
+void TGrayImage::SetHeight(int32_t h) {
+  Allocate(FWidth, std::max(h, 0));
+}
 
 uint8_t TGrayImage::GetPixel(int32_t x, int32_t y) const {
   if (x < 0 || x >= FWidth || y < 0 || y >= FHeight)
@@ -91,7 +95,9 @@ void TGrayImage::SaveToFile(const std::string& fileName) const {
 
 namespace {
 
-uint32_t Get16(const uint8_t* p) { return p[0] | (p[1] << 8); }
+uint32_t Get16(const uint8_t* p) {
+  return p[0] | (p[1] << 8);
+}
 uint32_t Get32(const uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
@@ -163,9 +169,7 @@ void TGrayImage::DecodeBmp(QIODevice& device, int64_t size, const std::string& n
   Allocate(width, height);  // leaves the old pixels in place when it fails
   FHeaderSize = 0;
 
-  auto gray = [](QRgb c) {
-    return static_cast<uint8_t>((qBlue(c) + qGreen(c) + qRed(c) + 1) / 3);
-  };
+  auto gray = [](QRgb c) { return static_cast<uint8_t>((qBlue(c) + qGreen(c) + qRed(c) + 1) / 3); };
   if (picture.format() == QImage::Format_Indexed8) {
     uint8_t table[256] = {};
     const QList<QRgb> colors = picture.colorTable();
@@ -198,8 +202,8 @@ void TGrayImage::LoadBmp(const std::string& fileName) {
 
 void TGrayImage::LoadBmpFromMemory(const uint8_t* bytes, size_t size, const std::string& name) {
   FFileName = name;
-  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes),
-                                            static_cast<qsizetype>(size));
+  QByteArray data =
+      QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   DecodeBmp(buffer, static_cast<int64_t>(size), name);
@@ -239,7 +243,7 @@ void TGrayImage::LoadRaw(const std::string& fileName) {
 
 void TGrayImage::SaveRaw(const std::string& fileName) const {
   TAtomicFile file(fileName);
-  if (!file.Open()) throw TError("Cannot create file \"" + fileName + "\". " + file.ErrorText());
+  file.OpenOrRaise();
   if (FHeaderSize > 0) file.Write(std::string(static_cast<size_t>(FHeaderSize), 'F'));
   if (FSize > 0) file.Write(FData.get(), static_cast<size_t>(FSize));
   file.Commit();

@@ -5,8 +5,8 @@
 
 // Sliding histogram along each row: the window's histogram is updated by one column per step
 // and the median is found by walking from the previous median.
-void MedianFilterPlane(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
-                       int32_t wx, int32_t wy) {
+void MedianFilterPlane(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t wx,
+                       int32_t wy) {
   const int32_t hx = wx / 2, hy = wy / 2;
   const int32_t rank = wx * wy / 2;
   for (int32_t y = hy; y < height - hy; ++y) {

@@ -60,7 +60,9 @@ TEST(AtomicFile, WriteFailureHalfWayIsReportedAndKeepsThePreviousFile) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit {65536, 65536};
+    struct rlimit limit {
+      65536, 65536
+    };
     ::setrlimit(RLIMIT_FSIZE, &limit);
     TAtomicFile file(target);
     if (!file.Open()) ::_exit(3);

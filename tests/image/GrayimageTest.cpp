@@ -61,8 +61,7 @@ TEST(GrayImage, OversizedPicturesAreRefusedBeforeAllocation) {
   EXPECT_EQ(image.Width(), 100000);
   image.SetHeight(2);  // 200000 pixels is fine
   EXPECT_EQ(image.Size(), 200000);
-  EXPECT_EQ(ErrorOf([&] { image.SetWidth(1 << 30); }).find("too large") != std::string::npos,
-            true);
+  EXPECT_EQ(ErrorOf([&] { image.SetWidth(1 << 30); }).find("too large") != std::string::npos, true);
 }
 
 TEST(GrayImage, FileOperationsChooseTheFormatByExtensionIgnoringCase) {
@@ -93,9 +92,9 @@ TEST(GrayImage, BitmapFileIsByteExactAndRoundTrips) {
   image.SaveBmp(dir.File("x.bmp"));
   std::string bytes = ReadFileBytes(dir.File("x.bmp"));
   ASSERT_EQ(bytes.size(), 78u);
-  const uint8_t header[54] = {'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
-                              3,   0,   0,  0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 24, 0,
-                              0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0, 0, 0,  0};
+  const uint8_t header[54] = {'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0,  0,
+                              3,   0,   0,  0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0,  0, 24, 0,
+                              0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0,  0};
   EXPECT_EQ(bytes.substr(0, 54), std::string(reinterpret_cast<const char*>(header), 54));
   // Bottom row first, each pixel three equal bytes, rows padded to 12 bytes.
   EXPECT_EQ(bytes.substr(54, 12), std::string("\xfd\xfd\xfd\xfe\xfe\xfe\xff\xff\xff\0\0\0", 12));
@@ -116,7 +115,8 @@ TEST(GrayImage, RawFilesRoundTripWithHeaderAndTolerateShortFiles) {
   TGrayImage image;
   MakeImage(image, 6, 5, 3);
   image.SaveRaw(dir.File("p.raw"));
-  EXPECT_EQ(ReadFileBytes(dir.File("p.raw")), std::string(reinterpret_cast<char*>(image.Data()), 30));
+  EXPECT_EQ(ReadFileBytes(dir.File("p.raw")),
+            std::string(reinterpret_cast<char*>(image.Data()), 30));
 
   TGrayImage back;
   back.SetWidth(6);
@@ -172,8 +172,8 @@ TEST(GrayImage, FillRectClipsAndIgnoresEmptyRectangles) {
   image.FillRect(9, -5, 1, 8 + 10, 2);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 8; ++x) EXPECT_EQ(image.GetPixel(x, y), (y == 1 || y == 2) ? 9 : 0);
-  image.FillRect(7, 5, 0, 4, 3);  // x1 > x2
-  image.FillRect(7, 0, 3, 7, 2);  // y1 > y2
+  image.FillRect(7, 5, 0, 4, 3);   // x1 > x2
+  image.FillRect(7, 0, 3, 7, 2);   // y1 > y2
   image.FillRect(7, 8, 0, 20, 3);  // entirely right of the image
   EXPECT_EQ(image.SumRect(0, 0, 7, 3), 9 * 16);
   image.FillRect(1, 0, 0, 0, 0);  // exactly one pixel
@@ -187,7 +187,7 @@ TEST(GrayImage, SumRectIsSixtyFourBitAndClipped) {
   image.SetHeight(3000);
   image.FillRect(255, 0, 0, 2999, 2999);
   EXPECT_EQ(image.SumRect(0, 0, 2999, 2999), int64_t{255} * 3000 * 3000);  // > 2^31
-  EXPECT_EQ(image.SumRect(2990, 0, 5000, 0), 255 * 10);  // x2 beyond the image
+  EXPECT_EQ(image.SumRect(2990, 0, 5000, 0), 255 * 10);                    // x2 beyond the image
   EXPECT_EQ(image.SumRect(-3, -3, 0, 0), 255);
   EXPECT_EQ(image.SumRect(5, 5, 4, 9), 0);
 }

@@ -63,10 +63,12 @@ TEST(MedianFilter, AgreesWithTheDefinitionForEveryWindowUpToEleven) {
 
 TEST(MedianFilter, LargerAndOddShapedPicturesAgreeWithTheDefinition) {
   std::mt19937 rng(7);
-  struct TCase { int W, H, Wx, Wy; };
-  for (TCase c : {TCase{130, 9, 11, 9}, TCase{67, 45, 5, 5}, TCase{64, 64, 3, 3},
-                  TCase{33, 70, 7, 11}, TCase{200, 13, 13, 3}, TCase{11, 11, 11, 11},
-                  TCase{97, 31, 21, 15}}) {
+  struct TCase {
+    int W, H, Wx, Wy;
+  };
+  for (TCase c :
+       {TCase{130, 9, 11, 9}, TCase{67, 45, 5, 5}, TCase{64, 64, 3, 3}, TCase{33, 70, 7, 11},
+        TCase{200, 13, 13, 3}, TCase{11, 11, 11, 11}, TCase{97, 31, 21, 15}}) {
     std::vector<uint8_t> src = RandomPixels(c.W, c.H, rng, 256);
     TGrayImage image;
     Fill(image, c.W, c.H, src);

@@ -25,7 +25,9 @@ TTempDir::~TTempDir() {
   std::filesystem::remove_all(FPath, ignored);
 }
 
-std::string TTempDir::File(const std::string& name) const { return FPath + "/" + name; }
+std::string TTempDir::File(const std::string& name) const {
+  return FPath + "/" + name;
+}
 
 std::string ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -1,0 +1,160 @@
+#include "synth/Synth.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <random>
+
+#include "base/AtomicFile.h"
+#include "base/Convert.h"
+#include "base/Error.h"
+#include "image/Grayimage.h"
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+constexpr int Supersampling = 8;  // per axis, for pixels on a dot's edge
+
+// Fast seeded Gaussian noise: a table of normal samples picked by a xorshift generator.
+class TNoise {
+ public:
+  TNoise(uint32_t seed, double sigma) : FState(0x9E3779B97F4A7C15ull ^ seed), FTable(65536) {
+    std::mt19937 rng(seed);
+    std::normal_distribution<float> normal(0.0f, static_cast<float>(sigma));
+    for (float& v : FTable) v = normal(rng);
+  }
+  float Next() {
+    FState ^= FState << 13;
+    FState ^= FState >> 7;
+    FState ^= FState << 17;
+    return FTable[FState & 0xFFFF];
+  }
+
+ private:
+  uint64_t FState;
+  std::vector<float> FTable;
+};
+
+}  // namespace
+
+TSynthGrid::TSynthGrid(const TSynthOptions& options) : FOptions(options) {
+  const TSynthOptions& o = FOptions;
+  if (o.Width < 1 || o.Height < 1) throw TError("The picture size must be at least 1 x 1");
+  CheckImageSize(o.Width, o.Height, "A synthetic picture");
+  if (!(o.PitchX > 0) || !(o.PitchY > 0) || !(o.Radius > 0))
+    throw TError("Pitch and radius must be positive");
+  if (2 * o.Radius + 2 > std::min(o.PitchX, o.PitchY))
+    throw TError("The dots would touch: the radius must stay below half the pitch minus 1");
+  if (!std::isfinite(o.RotationDeg) || !std::isfinite(o.TranslateX) ||
+      !std::isfinite(o.TranslateY) || !std::isfinite(o.Exx) || !std::isfinite(o.Eyy) ||
+      !std::isfinite(o.Exy) || !std::isfinite(o.NoiseSigma) || !std::isfinite(o.Gradient) ||
+      o.NoiseSigma < 0)
+    throw TError("Synthetic picture options must be finite numbers");
+
+  std::mt19937 rng(o.Seed);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  const double phaseX = unit(rng) - 0.5, phaseY = unit(rng) - 0.5;
+  const double cx = o.Width / 2.0, cy = o.Height / 2.0;
+  const double angle = o.RotationDeg * Pi / 180.0;
+  const double c = std::cos(angle), s = std::sin(angle);
+  const double margin = o.Radius + 2.0;
+  auto inside = [&](double x, double y) {
+    return x - margin >= 0 && y - margin >= 0 && x + margin <= o.Width - 1 &&
+           y + margin <= o.Height - 1;
+  };
+  const int32_t reach =
+      static_cast<int32_t>(std::hypot(o.Width, o.Height) / std::min(o.PitchX, o.PitchY) / 2 + 2);
+  for (int32_t j = -reach; j <= reach; ++j) {
+    for (int32_t i = -reach; i <= reach; ++i) {
+      const double lx = i * o.PitchX + phaseX, ly = j * o.PitchY + phaseY;
+      TSynthDot dot;
+      dot.I = i;
+      dot.J = j;
+      dot.X0 = cx + c * lx - s * ly;
+      dot.Y0 = cy + s * lx + c * ly;
+      const double dx = dot.X0 - cx, dy = dot.Y0 - cy;
+      dot.X1 = dot.X0 + o.TranslateX + o.Exx * dx + o.Exy * dy;
+      dot.Y1 = dot.Y0 + o.TranslateY + o.Exy * dx + o.Eyy * dy;
+      if (!inside(dot.X0, dot.Y0) || !inside(dot.X1, dot.Y1)) continue;
+      if (i == 0 && j == 0) FCentre = FDots.size();
+      FDots.push_back(dot);
+    }
+  }
+  if (FDots.empty()) throw TError("The picture is too small to hold a single dot");
+  if (FDots[FCentre].I != 0 || FDots[FCentre].J != 0) FCentre = FDots.size() / 2;
+
+  // Leave out dots away from the centre dot and its four neighbours.
+  std::vector<size_t> candidates;
+  for (size_t k = 0; k < FDots.size(); ++k)
+    if (std::abs(FDots[k].I) + std::abs(FDots[k].J) > 1) candidates.push_back(k);
+  std::shuffle(candidates.begin(), candidates.end(), rng);
+  const size_t missing = std::min(candidates.size(), static_cast<size_t>(std::max(o.Missing, 0)));
+  for (size_t k = 0; k < missing; ++k) FDots[candidates[k]].Present = false;
+}
+
+const TSynthDot& TSynthGrid::CentreDot() const {
+  return FDots[FCentre];
+}
+
+void TSynthGrid::Render(bool deformed, TGrayImage& image) const {
+  const TSynthOptions& o = FOptions;
+  const double dot = o.DotLevel >= 0 ? o.DotLevel : (o.WhiteDots ? 215 : 40);
+  const double background = o.BackgroundLevel >= 0 ? o.BackgroundLevel : (o.WhiteDots ? 40 : 215);
+  image.SetWidth(o.Width);
+  image.SetHeight(o.Height);
+
+  // Coverage of every pixel by the dots, then lighting and noise.
+  std::vector<float> cover(static_cast<size_t>(o.Width) * o.Height, 0.0f);
+  const double r = o.Radius;
+  for (const TSynthDot& d : FDots) {
+    if (!d.Present) continue;
+    const double x0 = deformed ? d.X1 : d.X0, y0 = deformed ? d.Y1 : d.Y0;
+    const int32_t left = static_cast<int32_t>(std::floor(x0 - r - 1));
+    const int32_t right = static_cast<int32_t>(std::ceil(x0 + r + 1));
+    const int32_t top = static_cast<int32_t>(std::floor(y0 - r - 1));
+    const int32_t bottom = static_cast<int32_t>(std::ceil(y0 + r + 1));
+    for (int32_t y = std::max(top, 0); y <= std::min(bottom, o.Height - 1); ++y) {
+      for (int32_t x = std::max(left, 0); x <= std::min(right, o.Width - 1); ++x) {
+        const double dist = std::hypot(x - x0, y - y0);
+        float value;
+        if (dist <= r - 0.75) {
+          value = 1.0f;
+        } else if (dist >= r + 0.75) {
+          continue;
+        } else {
+          int hits = 0;
+          for (int sy = 0; sy < Supersampling; ++sy)
+            for (int sx = 0; sx < Supersampling; ++sx) {
+              const double px = x - 0.5 + (sx + 0.5) / Supersampling - x0;
+              const double py = y - 0.5 + (sy + 0.5) / Supersampling - y0;
+              hits += px * px + py * py <= r * r;
+            }
+          value = static_cast<float>(hits) / (Supersampling * Supersampling);
+        }
+        float& cell = cover[static_cast<size_t>(y) * o.Width + x];
+        cell = std::max(cell, value);
+      }
+    }
+  }
+
+  TNoise noise(o.Seed * 2654435761u + (deformed ? 1u : 0u), o.NoiseSigma);
+  for (int32_t y = 0; y < o.Height; ++y) {
+    uint8_t* row = image.Row(y);
+    const float* c = cover.data() + static_cast<size_t>(y) * o.Width;
+    for (int32_t x = 0; x < o.Width; ++x) {
+      const double light = o.Gradient * ((x + 0.5) / o.Width + (y + 0.5) / o.Height - 1.0) / 2.0;
+      double v = background + c[x] * (dot - background) + light;
+      if (o.NoiseSigma > 0) v += noise.Next();
+      row[x] = static_cast<uint8_t>(std::clamp(std::lround(v), 0l, 255l));
+    }
+  }
+}
+
+void TSynthGrid::SaveTruthCsv(const std::string& fileName) const {
+  TAtomicFile file(fileName);
+  file.OpenOrRaise();
+  file.Write("i,j,x0,y0,x1,y1\n");
+  for (const TSynthDot& d : FDots)
+    if (d.Present) file.Printf("%d,%d,%.6f,%.6f,%.6f,%.6f\n", d.I, d.J, d.X0, d.Y0, d.X1, d.Y1);
+  file.Commit();
+}

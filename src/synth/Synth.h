@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TGrayImage;
+
+// Synthetic grid pictures with a known displacement field, for tests, benchmarks and the
+// command-line tool.
+//
+// Dots sit on a lattice of pitch PitchX x PitchY, rotated by RotationDeg about the picture
+// centre, with a seeded sub-pixel phase. The deformed picture moves every dot by
+// u(X) = T + E (X - C): a translation T and a uniform strain E = [[Exx, Exy], [Exy, Eyy]] about
+// the picture centre C. Only dots whose whole disc lies at least two pixels inside the picture in
+// both states are drawn, so none touches the border. Pixel (x, y) covers [x - 0.5, x + 0.5] x
+// [y - 0.5, y + 0.5]: centres are in the same frame as the measured centroids.
+struct TSynthOptions {
+  int32_t Width = 800;
+  int32_t Height = 600;
+  double PitchX = 20;
+  double PitchY = 20;
+  double Radius = 5;
+  bool WhiteDots = true;
+  double NoiseSigma = 0;  // Gaussian noise, gray levels
+  double Gradient = 0;    // brightness change from the top-left to the bottom-right corner
+  double RotationDeg = 0;
+  int32_t Missing = 0;  // dots left out at random, never the centre dot or its neighbours
+  double TranslateX = 0;
+  double TranslateY = 0;
+  double Exx = 0;
+  double Eyy = 0;
+  double Exy = 0;
+  uint32_t Seed = 1;
+  // Gray levels of the dots and of the background (before gradient and noise); by default
+  // bright dots on a dark background for white dots and the reverse for black dots.
+  int32_t DotLevel = -1;
+  int32_t BackgroundLevel = -1;
+};
+
+struct TSynthDot {
+  int32_t I = 0;  // lattice column, growing to the right; 0 at the dot nearest the centre
+  int32_t J = 0;  // lattice row, growing downwards
+  double X0 = 0;  // true centre in the initial picture
+  double Y0 = 0;
+  double X1 = 0;  // true centre in the deformed picture
+  double Y1 = 0;
+  bool Present = true;  // false for the dots left out
+};
+
+class TSynthGrid {
+ public:
+  // Refuses (TError) sizes a picture cannot have, non-positive pitches or radius, or a radius
+  // that lets neighbouring dots touch.
+  explicit TSynthGrid(const TSynthOptions& options);
+
+  const TSynthOptions& Options() const { return FOptions; }
+  // Every lattice dot that fits in both pictures, present or left out, in row-major lattice
+  // order.
+  const std::vector<TSynthDot>& Dots() const { return FDots; }
+  // The dot at lattice (0, 0), nearest the picture centre.
+  const TSynthDot& CentreDot() const;
+
+  // Draws the initial (deformed = false) or deformed picture into image, sizing it.
+  void Render(bool deformed, TGrayImage& image) const;
+  // The truth as CSV: "i,j,x0,y0,x1,y1" and one line per present dot.
+  void SaveTruthCsv(const std::string& fileName) const;
+
+ private:
+  TSynthOptions FOptions;
+  std::vector<TSynthDot> FDots;
+  size_t FCentre = 0;
+};

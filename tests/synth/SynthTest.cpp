@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "base/Error.h"
+#include "image/Grayimage.h"
+#include "support/TempDir.h"
+#include "synth/Synth.h"
+
+namespace {
+
+// Intensity-weighted centroid of the pixels around (x, y) above the background level.
+std::pair<double, double> Centroid(const TGrayImage& image, double x, double y, double r,
+                                   int background, bool white) {
+  double sx = 0, sy = 0, sw = 0;
+  for (int yy = static_cast<int>(y - r - 2); yy <= static_cast<int>(y + r + 2); ++yy)
+    for (int xx = static_cast<int>(x - r - 2); xx <= static_cast<int>(x + r + 2); ++xx) {
+      double w = white ? image.GetPixel(xx, yy) - background : background - image.GetPixel(xx, yy);
+      sx += w * xx;
+      sy += w * yy;
+      sw += w;
+    }
+  return {sx / sw, sy / sw};
+}
+
+}  // namespace
+
+TEST(Synth, DotsLieOnTheLatticeInsideBothPictures) {
+  TSynthOptions o;
+  o.Width = 400;
+  o.Height = 300;
+  o.PitchX = 20;
+  o.PitchY = 30;
+  o.TranslateX = 7.25;
+  TSynthGrid grid(o);
+  const TSynthDot& centre = grid.CentreDot();
+  EXPECT_EQ(centre.I, 0);
+  EXPECT_EQ(centre.J, 0);
+  EXPECT_NEAR(centre.X0, 200, 0.5);
+  EXPECT_NEAR(centre.Y0, 150, 0.5);
+  for (const TSynthDot& d : grid.Dots()) {
+    EXPECT_NEAR(d.X0 - centre.X0, d.I * 20.0, 1e-9);
+    EXPECT_NEAR(d.Y0 - centre.Y0, d.J * 30.0, 1e-9);
+    EXPECT_NEAR(d.X1 - d.X0, 7.25, 1e-9);
+    for (double v : {d.X0, d.X1}) EXPECT_TRUE(v >= 7 && v <= 392) << v;
+    for (double v : {d.Y0, d.Y1}) EXPECT_TRUE(v >= 7 && v <= 292) << v;
+  }
+  // 400 px across at pitch 20 less the margins: 19 columns, one lost to the shift of 7.25 px.
+  EXPECT_GE(grid.Dots().size(), 17u * 9u);
+}
+
+TEST(Synth, StrainMovesDotsAboutTheCentre) {
+  TSynthOptions o;
+  o.Exx = 0.004;
+  o.Eyy = -0.002;
+  o.Exy = 0.001;
+  TSynthGrid grid(o);
+  for (const TSynthDot& d : grid.Dots()) {
+    const double dx = d.X0 - 400, dy = d.Y0 - 300;
+    EXPECT_NEAR(d.X1 - d.X0, 0.004 * dx + 0.001 * dy, 1e-9);
+    EXPECT_NEAR(d.Y1 - d.Y0, 0.001 * dx - 0.002 * dy, 1e-9);
+  }
+}
+
+TEST(Synth, RenderedDotsAreCentredOnTheTruthForBothColours) {
+  for (bool white : {true, false}) {
+    TSynthOptions o;
+    o.Width = 200;
+    o.Height = 160;
+    o.WhiteDots = white;
+    o.RotationDeg = 3;
+    o.TranslateX = 0.3;
+    o.TranslateY = -0.45;
+    TSynthGrid grid(o);
+    for (bool deformed : {false, true}) {
+      TGrayImage image;
+      grid.Render(deformed, image);
+      EXPECT_EQ(image.Width(), 200);
+      int background = white ? 40 : 215;
+      EXPECT_EQ(image.GetPixel(0, 0), background);
+      for (const TSynthDot& d : grid.Dots()) {
+        double x = deformed ? d.X1 : d.X0, y = deformed ? d.Y1 : d.Y0;
+        auto [cx, cy] = Centroid(image, x, y, o.Radius, background, white);
+        EXPECT_NEAR(cx, x, 0.02);
+        EXPECT_NEAR(cy, y, 0.02);
+      }
+    }
+  }
+}
+
+TEST(Synth, MissingDotsAreLeftOutButNeverTheCentre) {
+  TSynthOptions o;
+  o.Missing = 25;
+  o.Seed = 9;
+  TSynthGrid grid(o);
+  int missing = 0;
+  for (const TSynthDot& d : grid.Dots()) {
+    if (d.Present) continue;
+    ++missing;
+    EXPECT_GT(std::abs(d.I) + std::abs(d.J), 1);
+  }
+  EXPECT_EQ(missing, 25);
+  TGrayImage image;
+  grid.Render(false, image);
+  for (const TSynthDot& d : grid.Dots())
+    EXPECT_EQ(
+        image.GetPixel(static_cast<int>(std::lround(d.X0)), static_cast<int>(std::lround(d.Y0))),
+        d.Present ? 215 : 40);
+}
+
+TEST(Synth, NoiseAndGradientAreSeededAndDeterministic) {
+  TSynthOptions o;
+  o.Width = 120;
+  o.Height = 90;
+  o.NoiseSigma = 4;
+  o.Gradient = 60;
+  TGrayImage a, b, c;
+  TSynthGrid(o).Render(false, a);
+  TSynthGrid(o).Render(false, b);
+  o.Seed = 2;
+  TSynthGrid(o).Render(false, c);
+  EXPECT_TRUE(std::equal(a.Data(), a.Data() + a.Size(), b.Data()));
+  EXPECT_FALSE(std::equal(a.Data(), a.Data() + a.Size(), c.Data()));
+  // The gradient makes the bottom-right background brighter than the top-left one.
+  EXPECT_GT(a.SumRect(110, 80, 119, 89), a.SumRect(0, 0, 9, 9) + 100 * 40);
+}
+
+TEST(Synth, ImpossibleOptionsAreRefused) {
+  TSynthOptions o;
+  o.Radius = 10;  // touches at pitch 20
+  EXPECT_THROW(TSynthGrid{o}, TError);
+  o = TSynthOptions();
+  o.PitchX = 0;
+  EXPECT_THROW(TSynthGrid{o}, TError);
+  o = TSynthOptions();
+  o.Width = 5;
+  EXPECT_THROW(TSynthGrid{o}, TError);
+  o = TSynthOptions();
+  o.Exx = NAN;
+  EXPECT_THROW(TSynthGrid{o}, TError);
+}
+
+TEST(Synth, TruthFileListsThePresentDots) {
+  TTempDir dir;
+  TSynthOptions o;
+  o.Width = 100;
+  o.Height = 80;
+  o.Missing = 1;
+  TSynthGrid grid(o);
+  grid.SaveTruthCsv(dir.File("truth.csv"));
+  std::istringstream in(ReadFileBytes(dir.File("truth.csv")));
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ(line, "i,j,x0,y0,x1,y1");
+  size_t rows = 0;
+  while (std::getline(in, line)) ++rows;
+  EXPECT_EQ(rows, grid.Dots().size() - 1);
+}
