@@ -8,8 +8,11 @@
 TCoordinate::TCoordinate(int32_t maxNx, int32_t maxNy) : FMaxNx(maxNx), FMaxNy(maxNy) {
   const char* noMemory = "No enough memory to allocate Coordinate System";
   if (maxNx < 0 || maxNy < 0) throw TError(noMemory);
-  const int64_t entries = (2 * int64_t{maxNx} + 1) * (2 * int64_t{maxNy} + 1);
-  if (entries > MaxEntries) throw TError(noMemory);
+  // Each side is bounded first, so the product cannot overflow even in 64 bits.
+  const int64_t columns = 2 * int64_t{maxNx} + 1, rows = 2 * int64_t{maxNy} + 1;
+  if (columns > MaxEntries || rows > MaxEntries || columns * rows > MaxEntries)
+    throw TError(noMemory);
+  const int64_t entries = columns * rows;
   try {
     Table.assign(static_cast<size_t>(entries), -1);
   } catch (const std::bad_alloc&) {

@@ -1,0 +1,131 @@
+// Dot extraction and grid encoding on synthetic segmented grid pictures.
+//
+//   extraction: PrepareImage + RemoveNoise + BuildDotInfo, per pixel, beside one OpenCV
+//               connectedComponentsWithStats call (8-connectivity, one thread) on the same
+//               picture;
+//   encoding:   FindOrigin + Encode without drawing or pause, per dot.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+
+#include "encode/Encode.h"
+#include "image/Grayimage.h"
+#include "synth/Synth.h"
+
+#ifdef LATTICOR_HAVE_OPENCV
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#endif
+
+namespace {
+
+// 0: 2000 x 1500 (about 7,000 dots), 1: 6000 x 4000 (about 60,000 dots).
+const TGrayImage& Picture(int64_t which) {
+  static std::map<int64_t, std::unique_ptr<TGrayImage>> cache;
+  auto& slot = cache[which];
+  if (!slot) {
+    TSynthOptions o;
+    o.Width = which == 0 ? 2000 : 6000;
+    o.Height = which == 0 ? 1500 : 4000;
+    o.PitchX = o.PitchY = 20;
+    o.Radius = 5;
+    o.RotationDeg = 1;
+    o.DotLevel = 255;  // segmented: background exactly 0
+    o.BackgroundLevel = 0;
+    slot = std::make_unique<TGrayImage>();
+    TSynthGrid(o).Render(false, *slot);
+  }
+  return *slot;
+}
+
+std::unique_ptr<TEncode> NewJob(int64_t which) {
+  const TGrayImage& source = Picture(which);
+  auto image = std::make_unique<TGrayImage>();
+  image->SetWidth(source.Width());
+  image->SetHeight(source.Height());
+  std::memcpy(image->Data(), source.Data(), static_cast<size_t>(source.Size()));
+  auto job = std::make_unique<TEncode>(std::move(image), true, false, 160, 160);
+  job->FDelay = 0;
+  return job;
+}
+
+void Extract(TEncode& job) {
+  job.PrepareImage(nullptr);
+  job.FAreaThreshold = 2 * job.FAreaThreshold / 3;
+  job.RemoveNoise(nullptr);
+  job.BuildDotInfo(nullptr);
+}
+
+void PerPixel(benchmark::State& state, int64_t which) {
+  const TGrayImage& p = Picture(which);
+  state.counters["pixels"] = static_cast<double>(p.Size());
+  state.counters["time/pixel"] = benchmark::Counter(
+      static_cast<double>(p.Size()),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_Extraction(benchmark::State& state) {
+  int32_t dots = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto job = NewJob(state.range(0));
+    state.ResumeTiming();
+    Extract(*job);
+    dots = job->FDotSum;
+    state.PauseTiming();
+    job.reset();
+    state.ResumeTiming();
+  }
+  state.counters["dots"] = dots;
+  PerPixel(state, state.range(0));
+}
+BENCHMARK(BM_Extraction)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+#ifdef LATTICOR_HAVE_OPENCV
+void BM_OpenCvConnectedComponents(benchmark::State& state) {
+  cv::setNumThreads(1);
+  const TGrayImage& p = Picture(state.range(0));
+  const cv::Mat image(p.Height(), p.Width(), CV_8UC1, const_cast<uint8_t*>(p.Data()));
+  cv::Mat labels, stats, centroids;
+  int count = 0;
+  for (auto _ : state) {
+    count = cv::connectedComponentsWithStats(image, labels, stats, centroids, 8, CV_32S);
+    benchmark::DoNotOptimize(count);
+  }
+  state.counters["dots"] = count - 1;  // label 0 is the background
+  PerPixel(state, state.range(0));
+}
+BENCHMARK(BM_OpenCvConnectedComponents)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+#endif
+
+void BM_Encoding(benchmark::State& state) {
+  int32_t dots = 0, coded = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto job = NewJob(state.range(0));
+    Extract(*job);
+    dots = job->FDotSum;
+    state.ResumeTiming();
+    job->Encode(job->FindOrigin(2));
+    state.PauseTiming();
+    coded = 0;
+    for (int32_t i = 0; i < job->FDotSum; ++i) coded += job->FDotInfo[i].Coded ? 1 : 0;
+    job.reset();
+    state.ResumeTiming();
+  }
+  state.counters["dots"] = dots;
+  state.counters["coded"] = coded;
+  state.counters["time/dot"] = benchmark::Counter(
+      dots, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_Encoding)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,252 @@
+#include "app/Main.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QEvent>
+#include <QIcon>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include "app/About.h"
+#include "app/Imageview.h"
+#include "app/Platform.h"
+#include "app/Settings.h"
+#include "base/Error.h"
+#include "base/Path.h"
+#include "encode/Encode.h"
+#include "segment/Segment.h"
+#include "segment/Segmentparameter.h"
+
+static void InitIcons() {
+  // The icons live in the GUI library; a static library's resources need registering.
+  Q_INIT_RESOURCE(icons);
+}
+
+TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
+    : QMainWindow(parent), FPlatform(platform) {
+  InitIcons();
+  setWindowTitle("Latticor Method ");
+  ReadWorkDir();
+
+  FClient = new QWidget(this);
+  FClient->setObjectName("ClientArea");
+  FClient->installEventFilter(this);
+  setCentralWidget(FClient);
+  FImageView = new TImageView(FClient);
+  FImageView->setObjectName("ImageView");
+  TPaintBox* box = FImageView->PaintBox();
+  box->setObjectName("PaintBox");
+  box->OnMouseDown = [this](int32_t x, int32_t y, Qt::MouseButton) {
+    RunCommand([=, this] { PaintBoxMouseDown(x, y); });
+  };
+  box->OnMouseMove = [this](int32_t x, int32_t y) {
+    RunCommand([=, this] { PaintBoxMouseMove(x, y); });
+  };
+  box->OnMouseUp = [this](int32_t x, int32_t y, Qt::MouseButton) {
+    RunCommand([=, this] { PaintBoxMouseUp(x, y); });
+  };
+  box->OnClick = [this] { RunCommand([this] { PaintBoxClick(); }); };
+  BuildMenus();
+  BuildToolBars();
+  statusBar()->setObjectName("StatusBar");
+  FitImageView(FViewWidth, FViewHeight);
+
+  RunCommand([this] { FormCreate(); });
+
+  // The dialogs that live for the whole run, hidden until a command shows them.
+  FAboutBox = new TAboutBox(FPlatform, this);
+  FSegmentParameterForm = new TSegmentParameterForm(*this);
+}
+
+TMainForm::~TMainForm() {
+  FSegmenter.reset();
+  FEncoder.reset();
+  FMatcher.reset();
+  FDisplayImage.reset();
+}
+
+TPaintBox* TMainForm::PaintBox() const {
+  return FImageView->PaintBox();
+}
+
+TViewSurface& TMainForm::ViewSurface() {
+  return FImageView->PaintBox()->Surface();
+}
+
+void TMainForm::ReadWorkDir() {
+  std::string last = Settings::ReadLast();
+  // Without a stored directory the home directory stands in: the filesystem root is not a place
+  // where results can be written.
+  if (last.empty()) last = QDir::homePath().toStdString();
+  FWorkDir = IncludeTrailingSlash(last);
+  QDir::setCurrent(QString::fromStdString(FWorkDir));  // a folder that has gone is ignored
+}
+
+void TMainForm::FormCreate() {
+  Settings::EnsureScale();
+  FScaleX = static_cast<float>(Settings::ReadScale("scalex"));
+  FScaleY = static_cast<float>(Settings::ReadScale("scaley"));
+}
+
+void TMainForm::WriteLastDirectory() {
+  Settings::WriteLast(QDir::currentPath().toStdString());
+}
+
+void TMainForm::RunCommand(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const TError& e) {
+    ShowException(e.Message());
+  } catch (const std::bad_alloc&) {
+    ShowException("Out of memory");
+  } catch (const std::exception& e) {
+    ShowException(e.what());
+  }
+}
+
+void TMainForm::ShowException(const std::string& message) {
+  FPlatform.ShowError(DisplayText(message));
+}
+
+void TMainForm::SetRunStatus(bool busy) {
+  FBusy = busy;
+  FRunStatusButton->setIcon(QIcon(busy ? ":/icons/status_busy.svg" : ":/icons/status_idle.svg"));
+}
+
+void TMainForm::LongCommand(const std::function<void()>& work) {
+  SetRunStatus(true);
+  repaint();
+  try {
+    work();
+  } catch (...) {
+    // Back to idle before the error is shown, so the window never stays red behind the box.
+    PaintBox()->update();
+    FPlatform.Beep();
+    SetRunStatus(false);
+    throw;
+  }
+  PaintBox()->update();
+  FPlatform.Beep();
+  SetRunStatus(false);
+}
+
+void TMainForm::FitImageView(int32_t w, int32_t h) {
+  FViewWidth = w;
+  FViewHeight = h;
+  FImageView->SetImageSize(w, h);
+  PlaceImageView();
+  PaintBoxPaint();
+}
+
+void TMainForm::PlaceImageView() {
+  // Centred in the client area (between the tool bars and the status bar), at least 4 pixels
+  // from its top and left; a larger picture runs past the right and bottom edges.
+  const int32_t border = 2 * TImageView::Border;
+  int32_t top = (FClient->height() - FViewHeight - border) / 2;
+  if (top < 4) top = 4;
+  int32_t left = (FClient->width() - FViewWidth - border) / 2;
+  if (left < 4) left = 4;
+  FImageView->move(left, top);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == FClient && event->type() == QEvent::Resize) PlaceImageView();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::PaintBoxPaint() {
+  TViewSurface& surface = ViewSurface();
+  const TGrayImage* image = nullptr;
+  if (FEncoder)
+    image = FEncoder->FImage.get();
+  else if (FSegmenter)
+    image = &FSegmenter->Image();
+  else if (FDisplayImage)
+    image = FDisplayImage.get();
+  if (image == nullptr || image->Width() < surface.Width() || image->Height() < surface.Height())
+    surface.Reset(surface.Width(), surface.Height(), PaintBox()->Background());
+  if (image != nullptr) image->Repaint(&surface);
+  PaintBox()->update();
+}
+
+void TMainForm::DrawSegmentImage() {
+  if (!FSegmenter) return;
+  FSegmenter->Image().Repaint(&ViewSurface());
+  PaintBox()->update();
+}
+
+void TMainForm::ReleaseJobs(bool segmenter, bool encoder, bool displayImage) {
+  if (encoder) FEncoder.reset();
+  if (segmenter) FSegmenter.reset();
+  if (displayImage) FDisplayImage.reset();
+}
+
+void TMainForm::DisplayImageMenuItemClick() {
+  auto chosen = FPlatform.OpenFile("select image file to display", 1, FWorkDir, "");
+  if (!chosen) return;
+  // The path as the dialog gave it: viewing does not go through the working directory.
+  DisplayImage(*chosen);
+}
+
+void TMainForm::DisplayImage(const std::string& fileName) {
+  ReleaseJobs(true, true, true);
+  try {
+    FDisplayImage = std::make_unique<TGrayImage>(fileName);
+  } catch (...) {
+    PaintBoxPaint();  // the released pictures must not stay on the view
+    throw;
+  }
+  FitImageView(FDisplayImage->Width(), FDisplayImage->Height());
+}
+
+void TMainForm::SetScaleMenuItemClick() {
+  // The scale dialog comes with the Match menu.
+}
+
+void TMainForm::SetCoordinateMenuItemClick() {
+  // The coordinate size dialog comes with the Encode menu.
+}
+
+void TMainForm::SetWorkingDirectoryMenuItemClick() {
+  auto folder = FPlatform.ChooseFolder("Select Working Directory");
+  if (!folder) return;
+  QDir::setCurrent(QString::fromStdString(*folder));
+  FWorkDir = IncludeTrailingSlash(*folder);
+}
+
+void TMainForm::WhiteDotToolButtonClick() {
+  FWhiteDots = !FWhiteDots;
+  FWhiteDotAction->setIcon(QIcon(FWhiteDots ? ":/icons/whitedots.svg" : ":/icons/blackdots.svg"));
+}
+
+void TMainForm::ExitMenuItemClick() {
+  close();
+}
+
+void TMainForm::SegmentParameterMenuItemClick() {
+  FSegmentParameterForm->show();
+  FSegmentParameterForm->raise();
+}
+
+void TMainForm::EncodeParameterMenuItemClick() {
+  // The encode parameter dialog comes with the Encode menu.
+}
+
+void TMainForm::DelayMenuItemClick() {
+  // The menu item toggles its own check mark.
+  FDelayEncoding = FDelayMenuItem->isChecked();
+  if (FEncoder) FEncoder->FDelay = FDelayEncoding ? 50 : 0;
+}
+
+void TMainForm::AboutMenuItemClick() {
+  FPlatform.ExecDialog(*FAboutBox);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (!FPlatform.Ask("Do you really want to Exit ?")) {
+    event->ignore();
+    return;
+  }
+  Settings::WriteScale(FScaleX, FScaleY);
+  event->accept();
+}

@@ -1,0 +1,166 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "image/Grayimage.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+class QToolButton;
+class TAboutBox;
+class TComputeScaleForm;
+class TEncode;
+class TEncodeParameterForm;
+class TImageView;
+class TMatch;
+class TPaintBox;
+class TPlatform;
+class TSegment;
+class TSegmentParameterForm;
+class TViewSurface;
+
+// The main window and the owner of the workflow state. The tool dialogs read and write its
+// F... fields directly, so those are public. The commands are spread over Main.cpp (window,
+// System, View and Help), Mainbuild.cpp (menus and tool bars), Mainview.cpp (the image view)
+// and Mainsegment.cpp (the Segment menu).
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TMainForm(TPlatform& platform, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // The matching job's type is completed by the Match menu's command file: the deleter travels
+  // with the pointer, so this window can release the job without knowing it.
+  using TMatchOwner = std::unique_ptr<TMatch, void (*)(TMatch*)>;
+
+  std::string FWorkDir;  // always ends in "/"
+  std::string FSegmentImageName;
+  std::string FEncodeImageName;
+  std::string FCodeFileName;
+  int32_t MaxNx = 50;
+  int32_t MaxNy = 50;
+  int32_t FCurrentX = 0;
+  int32_t FCurrentY = 0;
+  bool FDragging = false;
+  int32_t FAnchorX = 0;
+  int32_t FAnchorY = 0;
+  int32_t FEndX = 0;
+  int32_t FEndY = 0;
+  float FScaleX = 0;
+  float FScaleY = 0;
+  bool FWhiteDots = true;
+  std::unique_ptr<TSegment> FSegmenter;
+  std::unique_ptr<TEncode> FEncoder;
+  TMatchOwner FMatcher{nullptr, nullptr};
+  std::unique_ptr<TGrayImage> FDisplayImage;
+  int32_t FEncodeStage = 1;
+  int32_t FOriginDot = 0;
+  std::array<int32_t, 4> FNeighbourDots{0, 0, 0, 0};
+  bool FPickEnabled = false;
+  bool FDelayEncoding = false;
+
+  // The long-lived tool dialogs, created hidden at start-up (scale and encode parameter come
+  // with the Encode and Match menus).
+  TComputeScaleForm* FComputeScaleForm = nullptr;
+  TEncodeParameterForm* FEncodeParameterForm = nullptr;
+  TAboutBox* FAboutBox = nullptr;
+  TSegmentParameterForm* FSegmentParameterForm = nullptr;
+
+  TPlatform& Platform() { return FPlatform; }
+  TImageView* ImageView() const { return FImageView; }
+  TPaintBox* PaintBox() const;
+  TViewSurface& ViewSurface();
+  QToolButton* RunStatusButton() const { return FRunStatusButton; }
+  bool Busy() const { return FBusy; }
+
+  // Runs one command; an error ends it and goes to the top-level handler, so no exception
+  // reaches the event loop.
+  void RunCommand(const std::function<void()>& command);
+  // The top-level handler: the message in a stop box, with "." appended where it belongs.
+  void ShowException(const std::string& message);
+
+  // Sizes and centres the image view for a w x h picture and repaints it.
+  void FitImageView(int32_t w, int32_t h);
+  // Draws the picture the view is to show (encoding job, else segmentation job, else the viewed
+  // picture) into the view; an empty view without any.
+  void PaintBoxPaint();
+  // Draws the segmentation job's picture on the view.
+  void DrawSegmentImage();
+  // The frame of a long command: busy indicator and an immediate repaint, the work, then the
+  // beep and the idle indicator, also when the work fails.
+  void LongCommand(const std::function<void()>& work);
+
+  // Commands of the System, View and Help menus.
+  void DisplayImageMenuItemClick();
+  // Releases the jobs and shows the picture of a file (a path used as given).
+  void DisplayImage(const std::string& fileName);
+  void SetScaleMenuItemClick();
+  void SetCoordinateMenuItemClick();
+  void SetWorkingDirectoryMenuItemClick();
+  void WhiteDotToolButtonClick();
+  void ExitMenuItemClick();
+  void SegmentParameterMenuItemClick();
+  void EncodeParameterMenuItemClick();
+  void DelayMenuItemClick();
+  void AboutMenuItemClick();
+  // Segment menu (Mainsegment.cpp).
+  void NewSegmentMenuItemClick();
+  void MultiAreaSegmentMenuItemClick();
+  void SimpleSegmentMenuItemClick();
+  void ReLoadImageMenuItemClick();
+  void FilterMenuItemClick();
+  void SaveSegmentResultMenuItemClick();
+  // Encode and Match menus: wired with their jobs.
+  void NewEncodeMenuItemClick() {}
+  void DoEncodingMenuItemClick() {}
+  void ShowPositionMenuItemClick() {}
+  void SaveEncodeResultMenuItemClick() {}
+  void DoMatchingMenuItemClick() {}
+  void SaveMatchResultMenuItemClick() {}
+  // Image view events (Mainview.cpp).
+  void PaintBoxMouseDown(int32_t x, int32_t y);
+  void PaintBoxMouseMove(int32_t x, int32_t y);
+  void PaintBoxMouseUp(int32_t x, int32_t y);
+  void PaintBoxClick();
+
+  // The settings kept between runs.
+  static void WriteLastDirectory();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildToolBars();
+  QAction* AddMenuItem(QMenu* menu, const char* name, const char* text,
+                       void (TMainForm::*handler)(), const char* hint = nullptr);
+  QAction* AddToolButton(QToolBar* bar, const char* name, const char* icon, const char* hint,
+                         void (TMainForm::*handler)());
+  QToolBar* AddToolBar(const char* name, const char* title, const char* hint);
+  void SetRunStatus(bool busy);
+  void FormCreate();
+  void ReadWorkDir();
+  void PlaceImageView();
+  void ReleaseJobs(bool segmenter, bool encoder, bool displayImage);
+  // The rubber band of the anchor and (x, y) as a drawing rectangle, inverted on the view.
+  void InvertRubberBand(int32_t x, int32_t y);
+
+  TPlatform& FPlatform;
+  QWidget* FClient = nullptr;
+  TImageView* FImageView = nullptr;
+  QToolButton* FRunStatusButton = nullptr;
+  QAction* FWhiteDotAction = nullptr;
+  QAction* FDelayMenuItem = nullptr;
+  int32_t FViewWidth = 860;
+  int32_t FViewHeight = 538;
+  bool FBusy = false;
+  bool FBandShown = false;  // a rubber band of this drag is on the view
+};

@@ -1,0 +1,104 @@
+// The Segment menu: choose a picture, filter it, segment it with window thresholds or with one
+// threshold picked on its histogram, and save the result. Every file lies in the working
+// directory: only the file-name part of a choice is kept.
+#include <QComboBox>
+#include <QLineEdit>
+#include <array>
+
+#include "app/Imageview.h"
+#include "app/Main.h"
+#include "app/Platform.h"
+#include "base/Convert.h"
+#include "base/Error.h"
+#include "base/Path.h"
+#include "image/Filter.h"
+#include "segment/Segment.h"
+#include "segment/Segmentparameter.h"
+#include "segment/Simplesegmentparameter.h"
+
+void TMainForm::NewSegmentMenuItemClick() {
+  auto chosen = FPlatform.OpenFile("select image file to segment", 1, FWorkDir, "");
+  if (!chosen) return;
+  FSegmentImageName = FWorkDir + ExtractFileName(*chosen);
+  if (!FileExists(FSegmentImageName)) throw TError("file does not exist");
+  FEncodeStage = 1;
+  FPickEnabled = false;
+  ReleaseJobs(true, true, true);
+  try {
+    FSegmenter = std::make_unique<TSegment>(FSegmentImageName, true);
+  } catch (...) {
+    PaintBoxPaint();  // the released pictures must not stay on the view
+    throw;
+  }
+  const int32_t width = FSegmenter->Image().Width();
+  FSegmentParameterForm->SetImageWidth(width);
+  FitImageView(width, FSegmenter->Image().Height());
+  FSegmentParameterForm->show();
+  FSegmentParameterForm->raise();
+  // The encode parameter dialog is hidden here once it exists.
+}
+
+void TMainForm::MultiAreaSegmentMenuItemClick() {
+  if (!FSegmenter) {
+    FPlatform.ShowNotice(" First, you must new a segment");
+    return;
+  }
+  LongCommand([this] {
+    FPickEnabled = false;
+    // The windows are square: both sizes come from the one field.
+    FSegmenter->FWinSizeX =
+        StrToInt(FSegmentParameterForm->SegmentWinSizeEdit->text().toStdString());
+    FSegmenter->FWinSizeY =
+        StrToInt(FSegmentParameterForm->SegmentWinSizeEdit->text().toStdString());
+    FSegmenter->FAdjust =
+        StrToInt(FSegmentParameterForm->AdjustThresholdEdit->text().toStdString());
+    FSegmenter->FWhiteDots = FWhiteDots;
+    // The job paints every pixel on the view as it goes.
+    FSegmenter->MultiAreaSegment(true, &ViewSurface());
+  });
+}
+
+void TMainForm::SimpleSegmentMenuItemClick() {
+  if (!FSegmenter) return;
+  // Always from the picture on disk, which also undoes an earlier filter or segmentation.
+  FSegmenter->ReloadImage(FSegmentImageName);
+  FSegmenter->FWhiteDots = FWhiteDots;
+  DrawSegmentImage();
+  TSimpleSegmentParameterForm dialog(this);
+  std::array<int32_t, 256> counts{};
+  FSegmenter->Image().Histogram(counts);
+  dialog.SetHistogram(counts);
+  if (!FPlatform.ExecDialog(dialog)) return;
+  LongCommand([this, &dialog] {
+    FSegmenter->SimpleSegment(nullptr,
+                              StrToInt(dialog.SimpleSegmentThresholdEdit->text().toStdString()));
+    DrawSegmentImage();
+  });
+}
+
+void TMainForm::ReLoadImageMenuItemClick() {
+  if (!FSegmenter) return;
+  FSegmenter->ReloadImage(FSegmentImageName);
+  DrawSegmentImage();
+}
+
+void TMainForm::FilterMenuItemClick() {
+  if (!FSegmenter) return;
+  TFilterForm dialog(this);
+  dialog.FilterTypeComboBox->setCurrentIndex(0);
+  if (!FPlatform.ExecDialog(dialog)) return;
+  LongCommand([this, &dialog] {
+    if (dialog.FilterType() == 0) {
+      const int32_t p = dialog.WindowSize();
+      FSegmenter->Image().MedianFilter(p, p);
+    }
+    DrawSegmentImage();
+  });
+}
+
+void TMainForm::SaveSegmentResultMenuItemClick() {
+  if (!FSegmenter) return;
+  auto chosen = FPlatform.SaveFile("Save segment result to", 1, FWorkDir, "", "bmp");
+  if (!chosen) return;
+  FSegmenter->SaveResult(FWorkDir + ExtractFileName(*chosen));
+}

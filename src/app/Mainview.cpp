@@ -1,0 +1,65 @@
+// Mouse interaction on the image view: the position in the status bar and the rubber band.
+#include <QStatusBar>
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/Imageview.h"
+#include "app/Main.h"
+#include "base/Convert.h"
+#include "segment/Segmentparameter.h"
+
+void TMainForm::InvertRubberBand(int32_t x, int32_t y) {
+  // The band covers both corners: its drawing rectangle ends one past the larger coordinates.
+  ViewSurface().InvertFocusRect(std::min(FAnchorX, x), std::min(FAnchorY, y),
+                                std::max(FAnchorX, x) + 1, std::max(FAnchorY, y) + 1);
+  PaintBox()->update();
+}
+
+void TMainForm::PaintBoxMouseDown(int32_t x, int32_t y) {
+  // A second button pressed during a drag starts a new one; the old band must not stay behind.
+  if (FDragging && FBandShown) InvertRubberBand(FCurrentX, FCurrentY);
+  FBandShown = false;
+  FDragging = true;
+  FCurrentX = FAnchorX = x;
+  FCurrentY = FAnchorY = y;
+}
+
+void TMainForm::PaintBoxMouseMove(int32_t x, int32_t y) {
+  std::string text = "Current(" + IntToStr(x) + ", " + IntToStr(y) + ")";
+  if (FDragging) {
+    if (FBandShown) InvertRubberBand(FCurrentX, FCurrentY);
+    FBandShown = false;
+    // The size of the band as it stood before this movement.
+    text += "Width: " + IntToStr(std::abs(FAnchorX - FCurrentX) + 1) +
+            " Height: " + IntToStr(std::abs(FAnchorY - FCurrentY) + 1);
+  }
+  FCurrentX = std::clamp(x, 0, std::max(FViewWidth - 1, 0));
+  FCurrentY = std::clamp(y, 0, std::max(FViewHeight - 1, 0));
+  if (FDragging) {
+    InvertRubberBand(FCurrentX, FCurrentY);
+    FBandShown = true;
+  }
+  statusBar()->showMessage(QString::fromStdString(text));
+  // Picking dots while the mouse moves comes with the encoding job.
+}
+
+void TMainForm::PaintBoxMouseUp(int32_t x, int32_t y) {
+  if (!FDragging) return;
+  FDragging = false;
+  FEndX = std::clamp(x, 0, std::max(FViewWidth - 1, 0));
+  FEndY = std::clamp(y, 0, std::max(FViewHeight - 1, 0));
+  if (FBandShown) InvertRubberBand(FCurrentX, FCurrentY);
+  FBandShown = false;
+  // Corner differences, one less than the band's size: a drag from one dot centre to the next
+  // gives the grid pitch.
+  const int32_t dx = std::abs(FEndX - FAnchorX);
+  const int32_t dy = std::abs(FEndY - FAnchorY);
+  if (FSegmentParameterForm->isVisible())
+    FSegmentParameterForm->SetRectangle(std::min(FAnchorX, FEndX), std::min(FAnchorY, FEndY), dx,
+                                        dy);
+  // The encode parameter and scale dialogs receive the drag with the Encode and Match menus.
+}
+
+void TMainForm::PaintBoxClick() {
+  // Picking a dot by clicking comes with the encoding job.
+}

@@ -1,0 +1,95 @@
+#include "app/Platform.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <QThread>
+#include <QUrl>
+
+namespace {
+
+const QStringList FileFilters = {
+    "Gray Image  files (*.bmp)",
+    "Encoded grid files (*.cod)",
+    "Displacement files (*.dat *.data)",
+    "All files (*)",
+};
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+std::optional<std::string> RunFileDialog(QFileDialog& dialog, int filterIndex,
+                                         const std::string& dir, const std::string& proposedName) {
+  dialog.setNameFilters(FileFilters);
+  if (filterIndex >= 1 && filterIndex <= FileFilters.size())
+    dialog.selectNameFilter(FileFilters[filterIndex - 1]);
+  dialog.setDirectory(Q(dir));
+  if (!proposedName.empty()) dialog.selectFile(Q(proposedName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first().toStdString();
+}
+
+}  // namespace
+
+std::optional<std::string> TQtPlatform::OpenFile(const std::string& title, int filterIndex,
+                                                 const std::string& dir,
+                                                 const std::string& proposedName) {
+  QFileDialog dialog(FParent, Q(title));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  return RunFileDialog(dialog, filterIndex, dir, proposedName);
+}
+
+std::optional<std::string> TQtPlatform::SaveFile(const std::string& title, int filterIndex,
+                                                 const std::string& dir,
+                                                 const std::string& proposedName,
+                                                 const std::string& defaultExt) {
+  QFileDialog dialog(FParent, Q(title));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(Q(defaultExt));
+  return RunFileDialog(dialog, filterIndex, dir, proposedName);
+}
+
+std::optional<std::string> TQtPlatform::ChooseFolder(const std::string& caption) {
+  QString folder = QFileDialog::getExistingDirectory(FParent, Q(caption), QDir::homePath());
+  if (folder.isEmpty()) return std::nullopt;
+  return folder.toStdString();
+}
+
+bool TQtPlatform::Ask(const std::string& text) {
+  QMessageBox box(QMessageBox::Warning, AppTitle, Q(text), QMessageBox::Yes | QMessageBox::No,
+                  FParent);
+  return box.exec() == QMessageBox::Yes;
+}
+
+void TQtPlatform::ShowError(const std::string& text) {
+  QMessageBox box(QMessageBox::Critical, AppTitle, Q(text), QMessageBox::Ok, FParent);
+  box.exec();
+}
+
+void TQtPlatform::ShowNotice(const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, AppTitle, Q(text), QMessageBox::Ok, FParent);
+  box.exec();
+}
+
+void TQtPlatform::Beep() {
+  QApplication::beep();
+}
+
+void TQtPlatform::Sleep(int milliseconds) {
+  if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+void TQtPlatform::OpenUrl(const std::string& url) {
+  QDesktopServices::openUrl(QUrl(Q(url)));
+}
+
+bool TQtPlatform::ExecDialog(QDialog& dialog) {
+  return dialog.exec() == QDialog::Accepted;
+}

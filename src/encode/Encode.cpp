@@ -1,0 +1,331 @@
+#include "encode/Encode.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <new>
+#include <thread>
+
+#include "base/Error.h"
+#include "base/Surface.h"
+
+namespace {
+
+std::unique_ptr<TGrayImage> LoadEncodeImage(const std::string& fileName) {
+  auto image = std::make_unique<TGrayImage>(fileName);
+  if (image->Width() <= 0 || image->Height() <= 0) throw TError("Can not open Encode image file");
+  return image;
+}
+
+std::unique_ptr<TGrayImage> CheckEncodeImage(std::unique_ptr<TGrayImage> image) {
+  if (!image || image->Size() <= 0 || image->Data() == nullptr)
+    throw TError("Can not open Encode image file");
+  return image;
+}
+
+}  // namespace
+
+TEncode::TEncode(const std::string& fileName, bool whiteDots, bool draw, int32_t maxNx,
+                 int32_t maxNy)
+    : TEncode(LoadEncodeImage(fileName), whiteDots, draw, maxNx, maxNy) {}
+
+TEncode::TEncode(std::unique_ptr<TGrayImage> image, bool whiteDots, bool draw, int32_t maxNx,
+                 int32_t maxNy)
+    : FImage(CheckEncodeImage(std::move(image))),
+      BackupImage([this] {
+        try {
+          return std::vector<uint8_t>(static_cast<size_t>(FImage->Size()));
+        } catch (const std::bad_alloc&) {
+          throw TError("Can not allocate backup image buffer");
+        }
+      }()),
+      FCoordinate(maxNx, maxNy) {
+  Init(whiteDots, draw);
+  FMaxNx = maxNx;
+  FMaxNy = maxNy;
+}
+
+void TEncode::Init(bool whiteDots, bool draw) {
+  FBackground = whiteDots ? 0 : 255;
+  FDotSum = 0;
+  FTotalArea = 0;
+  FAreaThreshold = 0;
+  FDraw = draw;
+  FHighlight = true;
+  FSelected = -1;
+  FScaleX = FScaleY = 1.0f;
+  FDelay = 50;
+  FPause = [](int32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+}
+
+int32_t TEncode::AutoLeastArea(const std::string& fileName, bool whiteDots) {
+  TEncode job(fileName, whiteDots, false, 1, 1);
+  job.PrepareImage(nullptr);
+  return (2 * job.FAreaThreshold) / 3;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Backup and fills
+
+void TEncode::SaveBackup() {
+  if (BackupImage.size() != static_cast<size_t>(FImage->Size()))
+    throw TError("Cannot allocate more memory for BackupImage");
+  std::memcpy(BackupImage.data(), FImage->Data(), BackupImage.size());
+  FScanValid = false;  // the labelling described the former backup
+}
+
+void TEncode::RestoreBackup() {
+  if (BackupImage.size() != static_cast<size_t>(FImage->Size()))
+    throw TError("Have not  allocated memory for BackupImage");
+  std::memcpy(FImage->Data(), BackupImage.data(), BackupImage.size());
+}
+
+void TEncode::FloodFill(int32_t x, int32_t y) {
+  Fill(x, y, TFillKind::Flood, true);
+}
+
+void TEncode::CentroidFill(int32_t x, int32_t y, bool paint) {
+  Fill(x, y, TFillKind::Centroid, paint);
+}
+
+void TEncode::HighlightFill(int32_t x, int32_t y) {
+  Fill(x, y, TFillKind::Highlight, false);
+}
+
+// An explicit stack instead of one call per pixel: a blob may be as large as the picture. Each
+// pixel is erased when it is pushed, so it is visited once; the erased set and the sums are
+// those of any visiting order.
+void TEncode::Fill(int32_t x, int32_t y, TFillKind kind, bool paint) {
+  const int32_t w = FImage->Width(), h = FImage->Height();
+  if (x < 0 || y < 0 || x >= w || y >= h) FImage->GetPixel(x, y);  // raises the range error
+  uint8_t* data = FImage->Data();
+  const uint8_t bg = FBackground;
+  const bool toCanvas = paint && Painting();
+  const bool red = kind == TFillKind::Highlight && FHighlight && FOffCanvas != nullptr;
+  const TColor gray = GrayColor(bg);
+  auto erase = [&](int64_t offset) {
+    if (FRecordUndo) FUndo.emplace_back(static_cast<uint32_t>(offset), data[offset]);
+    const uint8_t p = data[offset];
+    data[offset] = bg;
+    FFillStack.push_back(static_cast<uint32_t>(offset));
+    if (kind == TFillKind::Highlight) return;
+    ++FArea;
+    if (kind == TFillKind::Centroid) {
+      const int64_t weight = p ^ bg;
+      FSumX += weight * (offset % w);
+      FSumY += weight * (offset / w);
+      FSumW += weight;
+    }
+  };
+  const int64_t start = static_cast<int64_t>(y) * w + x;
+  if (data[start] == bg) return;
+  FFillStack.clear();
+  erase(start);
+  while (!FFillStack.empty()) {
+    const int64_t offset = FFillStack.back();
+    FFillStack.pop_back();
+    const int32_t px = static_cast<int32_t>(offset % w), py = static_cast<int32_t>(offset / w);
+    if (toCanvas) FCanvas->SetPixel(px, py, gray);
+    if (red) FOffCanvas->SetPixel(px, py, clRed);
+    for (int32_t dy = -1; dy <= 1; ++dy) {
+      if (py + dy < 0 || py + dy >= h) continue;
+      for (int32_t dx = -1; dx <= 1; ++dx) {
+        if (px + dx < 0 || px + dx >= w) continue;
+        const int64_t n = offset + static_cast<int64_t>(dy) * w + dx;
+        if (data[n] != bg) erase(n);
+      }
+    }
+  }
+}
+
+// Puts back every pixel erased while recording; the picture is as before the first fill.
+void TEncode::UndoFills() {
+  uint8_t* data = FImage->Data();
+  for (auto it = FUndo.rbegin(); it != FUndo.rend(); ++it) data[it->first] = it->second;
+  FUndo.clear();
+  FRecordUndo = false;
+}
+
+void TEncode::Redraw() const {
+  FImage->Repaint(FCanvas);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dot extraction. One labelling of the picture gives every blob's area, sums, first pixel and
+// border contact; the steps below take their results from it instead of filling blob by blob.
+// It stays valid while FImage equals BackupImage (the blobs it removes are removed from both).
+
+void TEncode::EnsureScan() {
+  const size_t n = static_cast<size_t>(FImage->Size());
+  if (FScanValid && std::memcmp(FImage->Data(), BackupImage.data(), n) == 0) return;
+  FScan.Scan(FImage->Data(), FImage->Width(), FImage->Height(), FBackground);
+  SaveBackup();
+  FScanValid = true;
+}
+
+// Erases the blobs marked in remove from FImage and BackupImage alike, so the labelling stays
+// valid, and flags them as erased.
+void TEncode::RemoveBlobs(const std::vector<char>& remove) {
+  uint8_t* image = FImage->Data();
+  uint8_t* backup = BackupImage.data();
+  const size_t w = static_cast<size_t>(FImage->Width());
+  std::vector<TBlobScan::TBlob>& blobs = FScan.Blobs();
+  for (int32_t y = 0; y < FScan.Height(); ++y)
+    for (const TBlobScan::TRun* r = FScan.RowBegin(y); r != FScan.RowEnd(y); ++r) {
+      if (!remove[r->Blob] || blobs[r->Blob].Erased) continue;
+      const size_t offset = y * w + r->X0;
+      const size_t length = static_cast<size_t>(r->X1 - r->X0 + 1);
+      std::memset(image + offset, FBackground, length);
+      std::memset(backup + offset, FBackground, length);
+    }
+  for (size_t b = 0; b < blobs.size(); ++b)
+    if (remove[b]) blobs[b].Erased = true;
+}
+
+// Paints every pixel of the blobs still in the picture in the background gray, as the fills
+// that count them do.
+void TEncode::PaintBlobs() {
+  if (!Painting()) return;
+  const TColor gray = GrayColor(FBackground);
+  for (int32_t y = 0; y < FScan.Height(); ++y)
+    for (const TBlobScan::TRun* r = FScan.RowBegin(y); r != FScan.RowEnd(y); ++r) {
+      if (FScan.Blobs()[r->Blob].Erased) continue;
+      for (int32_t x = r->X0; x <= r->X1; ++x) FCanvas->SetPixel(x, y, gray);
+    }
+}
+
+// FDotSum and FTotalArea of the blobs still in the picture.
+void TEncode::CountLiveBlobs() {
+  int32_t count = 0;
+  int64_t total = 0;
+  for (const TBlobScan::TBlob& b : FScan.Blobs()) {
+    if (b.Erased) continue;
+    ++count;
+    total += b.Area;
+  }
+  FDotSum = count;
+  FTotalArea = static_cast<int32_t>(total);  // at most the pixel count
+}
+
+void TEncode::ClearBorder() {
+  EnsureScan();
+  std::vector<char> remove(FScan.Blobs().size(), 0);
+  bool any = false;
+  for (size_t b = 0; b < remove.size(); ++b) {
+    const TBlobScan::TBlob& blob = FScan.Blobs()[b];
+    if (blob.Border && !blob.Erased) remove[b] = any = true;
+  }
+  if (!any) return;
+  if (Painting()) {
+    const TColor gray = GrayColor(FBackground);
+    for (int32_t y = 0; y < FScan.Height(); ++y)
+      for (const TBlobScan::TRun* r = FScan.RowBegin(y); r != FScan.RowEnd(y); ++r)
+        if (remove[r->Blob] && !FScan.Blobs()[r->Blob].Erased)
+          for (int32_t x = r->X0; x <= r->X1; ++x) FCanvas->SetPixel(x, y, gray);
+  }
+  RemoveBlobs(remove);
+}
+
+void TEncode::CountBlobs() {
+  EnsureScan();
+  CountLiveBlobs();
+  PaintBlobs();
+  // Counting erases every blob from the picture; the backup keeps them.
+  uint8_t* image = FImage->Data();
+  const size_t w = static_cast<size_t>(FImage->Width());
+  for (int32_t y = 0; y < FScan.Height(); ++y)
+    for (const TBlobScan::TRun* r = FScan.RowBegin(y); r != FScan.RowEnd(y); ++r)
+      std::memset(image + y * w + r->X0, FBackground, static_cast<size_t>(r->X1 - r->X0 + 1));
+}
+
+void TEncode::PrepareImage(TSurface* canvas) {
+  FCanvas = canvas;
+  EnsureScan();
+  // Clearing the border and counting the rest paint every blob pixel in the background gray.
+  PaintBlobs();
+  ClearBorder();
+  CountLiveBlobs();
+  // With no blob left the mean area is 0 rather than a division by zero.
+  FAreaThreshold = FDotSum > 0 ? FTotalArea / FDotSum : 0;
+}
+
+void TEncode::RemoveNoise(TSurface* canvas) {
+  FCanvas = canvas;
+  EnsureScan();
+  CountLiveBlobs();
+  if (FAreaThreshold < 0) FAreaThreshold = 10;
+  std::vector<char> remove(FScan.Blobs().size(), 0);
+  int32_t small = 0;
+  for (size_t b = 0; b < remove.size(); ++b) {
+    const TBlobScan::TBlob& blob = FScan.Blobs()[b];
+    if (!blob.Erased && blob.Area < FAreaThreshold) {
+      remove[b] = 1;
+      ++small;
+    }
+  }
+  if (small > 0) RemoveBlobs(remove);
+  FDotSum -= small;
+  Redraw();
+  if (FDotSum <= 0)
+    throw TError("No dots in this image\nmay be you should give a small noise threshold");
+}
+
+void TEncode::BuildDotInfo(TSurface* canvas) {
+  FCanvas = canvas;
+  FGridValid = false;
+  try {
+    FDotInfo.clear();
+    FDotInfo.shrink_to_fit();
+    FDotInfo.resize(static_cast<size_t>(std::max(FDotSum, 0)));
+  } catch (const std::bad_alloc&) {
+    throw TError(" No more memory for FDotInfo ");
+  }
+  InitDotInfo();
+  CollectDots();
+}
+
+void TEncode::InitDotInfo() {
+  FGridValid = false;
+  for (TDotInfo& dot : FDotInfo) {
+    dot.Nx = dot.Ny = 0;
+    dot.Coded = dot.Neted = false;
+    for (int32_t& n : dot.Neighbour) n = -1;
+  }
+}
+
+void TEncode::CollectDots() {
+  FGridValid = false;
+  FDotIndex = 0;
+  EnsureScan();
+  for (const TBlobScan::TBlob& blob : FScan.Blobs()) {
+    if (blob.Erased || blob.Area < FAreaThreshold) continue;
+    if (FDotIndex >= FDotSum) {
+      ++FDotIndex;
+      Redraw();
+      throw TError("May be some dots are error, because FDotIndex > FDotSum");
+    }
+    TDotInfo& dot = FDotInfo[FDotIndex++];
+    dot.x = static_cast<float>(static_cast<double>(blob.SumX) / static_cast<double>(blob.SumW));
+    dot.y = static_cast<float>(static_cast<double>(blob.SumY) / static_cast<double>(blob.SumW));
+    dot.Coded = dot.Neted = false;
+    dot.Area = blob.Area;
+  }
+  Redraw();
+}
+
+void TEncode::AddDot(int32_t x, int32_t y) {
+  FGridValid = false;
+  FArea = 0;
+  FSumX = FSumY = FSumW = 0;
+  CentroidFill(x, y);
+  if (FArea < FAreaThreshold || FSumW == 0) return;
+  if (FDotIndex < static_cast<int32_t>(FDotInfo.size())) {
+    TDotInfo& dot = FDotInfo[FDotIndex];
+    dot.x = static_cast<float>(static_cast<double>(FSumX) / static_cast<double>(FSumW));
+    dot.y = static_cast<float>(static_cast<double>(FSumY) / static_cast<double>(FSumW));
+    dot.Coded = dot.Neted = false;
+    dot.Area = FArea;
+  }
+  ++FDotIndex;
+  if (FDotIndex > FDotSum) throw TError("May be some dots are error, because FDotIndex > FDotSum");
+}

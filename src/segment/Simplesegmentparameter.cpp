@@ -1,0 +1,72 @@
+#include "segment/Simplesegmentparameter.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/Imageview.h"
+
+TSimpleSegmentParameterForm::TSimpleSegmentParameterForm(QWidget* parent) : QDialog(parent) {
+  setObjectName("SimpleSegmentParameterForm");
+  setWindowTitle("Simple Segment Parameter");
+  // A fixed dialog border: a title and a close box, no resizing.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+
+  HistogramImage = new TImageView(this);
+  HistogramImage->setObjectName("HistogramImage");
+  HistogramImage->SetImageSize(THistogramPlot::AreaWidth, THistogramPlot::AreaHeight);
+  HistogramImage->PaintBox()->Surface().Reset(THistogramPlot::AreaWidth, THistogramPlot::AreaHeight,
+                                              clWhite);
+  HistogramImage->PaintBox()->OnMouseMove = [this](int32_t x, int32_t y) {
+    HistogramImageMouseMove(x, y);
+  };
+  HistogramImage->PaintBox()->OnClick = [this] { HistogramImageClick(); };
+
+  Label1 = new QLabel(" Simple  Segment   Threshold", this);
+  Label1->setObjectName("Label1");
+  Label1->setTextFormat(Qt::PlainText);
+  SimpleSegmentThresholdEdit = new QLineEdit("128", this);
+  SimpleSegmentThresholdEdit->setObjectName("SimpleSegmentThresholdEdit");
+  SimpleSegmentThresholdEdit->setFixedWidth(64);
+
+  BitBtn2 = new QPushButton("OK", this);
+  BitBtn2->setObjectName("BitBtn2");
+  BitBtn2->setDefault(true);
+  BitBtn1 = new QPushButton("Cancel", this);
+  BitBtn1->setObjectName("BitBtn1");
+  connect(BitBtn2, &QPushButton::clicked, this, &QDialog::accept);
+  connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
+
+  auto* field = new QHBoxLayout;
+  field->addWidget(Label1);
+  field->addWidget(SimpleSegmentThresholdEdit);
+  field->addStretch(1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(BitBtn2);
+  buttons->addWidget(BitBtn1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(HistogramImage, 0, Qt::AlignHCenter);
+  layout->addLayout(field);
+  layout->addLayout(buttons);
+  // A fixed dialog border: the dialog cannot be resized.
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TSimpleSegmentParameterForm::SetHistogram(const std::array<int32_t, 256>& counts) {
+  FPlot.SetHistogram(counts, &HistogramImage->PaintBox()->Surface());
+  HistogramImage->PaintBox()->update();
+}
+
+void TSimpleSegmentParameterForm::HistogramImageMouseMove(int32_t x, int32_t y) {
+  FPlot.MouseMove(x, y);
+}
+
+void TSimpleSegmentParameterForm::HistogramImageClick() {
+  if (!FPlot.Click(&HistogramImage->PaintBox()->Surface())) return;
+  SimpleSegmentThresholdEdit->setText(QString::number(FPlot.MarkerX()));
+  HistogramImage->PaintBox()->update();
+}

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "EncodeTestSupport.h"
+#include "base/RgbSurface.h"
+
+using namespace enctest;
+
+namespace {
+
+// Four dots, one of them a ring whose centre pixel is background.
+std::unique_ptr<TEncode> FourDots(bool white = true) {
+  const uint8_t bg = white ? 0 : 255, ink = white ? 200 : 30;
+  auto image = Blank(80, 60, bg);
+  DrawRect(*image, 10, 10, 14, 14, ink);  // dot 0, centre (12, 12)
+  DrawRect(*image, 30, 10, 34, 14, ink);  // dot 1
+  DrawRect(*image, 50, 30, 56, 36, ink);  // dot 3: a ring
+  DrawRect(*image, 52, 32, 54, 34, bg);
+  DrawRect(*image, 10, 30, 16, 33, ink);  // dot 2, centre (13, 31.5)
+  auto job = Job(std::move(image), white);
+  Extract(*job, 0);
+  return job;
+}
+
+// The picture the display should show: the image, the listed blobs in red, then the labels.
+TRgbSurface Expected(const TEncode& job, const std::vector<int32_t>& red,
+                     const std::vector<int32_t>& labels) {
+  TRgbSurface picture(job.FImage->Width(), job.FImage->Height());
+  job.FImage->Repaint(&picture);
+  for (int32_t i : red) {
+    const TDotInfo& d = job.FDotInfo[i];
+    // Every pixel of the dot's bounding square that is not background (blobs lie apart).
+    for (int32_t y = static_cast<int32_t>(d.y) - 4; y <= static_cast<int32_t>(d.y) + 4; ++y)
+      for (int32_t x = static_cast<int32_t>(d.x) - 4; x <= static_cast<int32_t>(d.x) + 4; ++x)
+        if (job.FImage->GetPixel(x, y) != job.FBackground) picture.SetPixel(x, y, clRed);
+  }
+  for (int32_t i : labels)
+    picture.TextOut(static_cast<int32_t>(job.FDotInfo[i].x),
+                    static_cast<int32_t>(job.FDotInfo[i].y), job.DotLabel(i));
+  return picture;
+}
+
+bool SamePicture(const TRgbSurface& a, const TRgbSurface& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() &&
+         std::memcmp(a.Data(), b.Data(), static_cast<size_t>(a.Width()) * a.Height() * 3) == 0;
+}
+
+std::vector<uint8_t> Pixels(const TEncode& job) {
+  return {job.FImage->Data(), job.FImage->Data() + job.FImage->Size()};
+}
+
+}  // namespace
+
+TEST(Display, LabelsShowIndicesOrPositions) {
+  auto job = FourDots();
+  EXPECT_EQ(job->DotLabel(2), "2(13.00,31.50)");
+  job->FDotInfo[2].x = 5.5f;
+  EXPECT_EQ(job->DotLabel(2), "2( 5.50,31.50)");
+  job->ModifyDot(2, -1, 1, false);
+  EXPECT_EQ(job->DotLabel(2), "2(-1,1)");
+}
+
+TEST(Display, ShowUnNetedMarksExactlyTheUnexpandedDotsAndRestoresThePicture) {
+  for (bool white : {true, false}) {
+    auto job = FourDots(white);
+    const auto before = Pixels(*job);
+    job->FDotInfo[1].Neted = true;
+    job->ModifyDot(0, 0, 0, false);
+    TRgbSurface screen(80, 60, TColor{9, 9, 9});
+    EXPECT_TRUE(job->ShowUnNeted(&screen));
+    EXPECT_EQ(job->FCanvas, &screen);
+    // The ring's centre pixel is background: nothing turns red there, but it is labelled.
+    EXPECT_TRUE(SamePicture(screen, Expected(*job, {0, 2}, {0, 2, 3})));
+    EXPECT_EQ(Pixels(*job), before);
+    EXPECT_EQ(job->FOffCanvas, nullptr);
+
+    job->FHighlight = false;  // labels without red
+    EXPECT_TRUE(job->ShowUnNeted(&screen));
+    EXPECT_TRUE(SamePicture(screen, Expected(*job, {}, {0, 2, 3})));
+
+    for (int32_t i = 0; i < job->FDotSum; ++i) job->FDotInfo[i].Neted = true;
+    TRgbSurface untouched(80, 60, TColor{9, 9, 9});
+    EXPECT_EQ(job->FirstUnNeted(), -1);
+    EXPECT_FALSE(job->ShowUnNeted(&untouched));
+    EXPECT_TRUE(SamePicture(untouched, TRgbSurface(80, 60, TColor{9, 9, 9})));
+  }
+}
+
+TEST(Display, SelectDotHighlightsOnceAndRefusesWhatItCannotShow) {
+  auto job = FourDots();
+  const auto before = Pixels(*job);
+  TRgbSurface screen(80, 60, TColor{9, 9, 9});
+  EXPECT_TRUE(job->SelectDot(2, &screen));
+  EXPECT_EQ(job->FSelected, 2);
+  EXPECT_TRUE(job->FHighlight);
+  EXPECT_TRUE(SamePicture(screen, Expected(*job, {2}, {2})));
+  EXPECT_EQ(Pixels(*job), before);
+
+  TRgbSurface again(80, 60, TColor{9, 9, 9});
+  EXPECT_FALSE(job->SelectDot(2, &again));  // the same dot: no change on the screen
+  EXPECT_FALSE(job->FHighlight);
+  EXPECT_TRUE(SamePicture(again, TRgbSurface(80, 60, TColor{9, 9, 9})));
+  EXPECT_FALSE(job->SelectDot(-1, &again));
+  EXPECT_FALSE(job->SelectDot(job->FDotSum, &again));
+  EXPECT_TRUE(SamePicture(again, TRgbSurface(80, 60, TColor{9, 9, 9})));
+
+  EXPECT_FALSE(job->SelectDot(3, &again));  // the ring: selection cleared, plain picture
+  EXPECT_EQ(job->FSelected, -1);
+  EXPECT_TRUE(SamePicture(again, Expected(*job, {}, {})));
+}
+
+TEST(Display, PickDotFindsTheBlobUnderThePointer) {
+  auto job = FourDots(false);
+  const auto before = Pixels(*job);
+  TRgbSurface screen(80, 60, TColor{9, 9, 9});
+  EXPECT_TRUE(job->PickDot(51, 30, &screen));  // on the ring's edge
+  EXPECT_EQ(job->FSelected, 3);
+  TRgbSurface expected = Expected(*job, {}, {});
+  for (int32_t y = 30; y <= 36; ++y)
+    for (int32_t x = 50; x <= 56; ++x)
+      if (job->FImage->GetPixel(x, y) != 255) expected.SetPixel(x, y, clRed);
+  expected.TextOut(53, 33, "3(53.00,33.00)");
+  EXPECT_TRUE(SamePicture(screen, expected));
+  EXPECT_EQ(Pixels(*job), before);
+
+  EXPECT_FALSE(job->PickDot(56, 36, &screen));  // the same blob again
+  EXPECT_FALSE(job->FHighlight);
+  EXPECT_TRUE(job->PickDot(10, 10, &screen));
+  EXPECT_EQ(job->FSelected, 0);
+  EXPECT_TRUE(SamePicture(screen, Expected(*job, {0}, {0})));
+
+  TRgbSurface other(80, 60, TColor{9, 9, 9});
+  EXPECT_FALSE(job->PickDot(80, 10, &other));  // outside the picture: nothing happens
+  EXPECT_FALSE(job->PickDot(-1, 10, &other));
+  EXPECT_EQ(job->FSelected, 0);
+  EXPECT_TRUE(SamePicture(other, TRgbSurface(80, 60, TColor{9, 9, 9})));
+  EXPECT_FALSE(job->PickDot(40, 40, &other));  // background: selection cleared, plain picture
+  EXPECT_EQ(job->FSelected, -1);
+  EXPECT_TRUE(SamePicture(other, Expected(*job, {}, {})));
+}
+
+TEST(Display, PickDotWithoutMatchingRecordsSelectsNothing) {
+  auto image = Blank(40, 30, 0);
+  DrawRect(*image, 10, 10, 12, 12, 255);
+  auto job = Job(std::move(image), true);
+  job->PrepareImage(nullptr);  // no records yet
+  TRgbSurface screen(40, 30);
+  EXPECT_FALSE(job->PickDot(11, 11, &screen));
+  EXPECT_EQ(job->FSelected, -1);
+  job->ShowPosition();  // no dots: nothing to draw, no failure
+}
+
+TEST(Display, ShowPositionLabelsEveryDotOverTheRedMarks) {
+  auto job = FourDots();
+  job->FDotInfo[0].Neted = job->FDotInfo[1].Neted = true;
+  job->ModifyDot(1, 1, 0, true);
+  TRgbSurface screen(80, 60, TColor{9, 9, 9});
+  job->FCanvas = &screen;
+  job->ShowPosition();
+  EXPECT_TRUE(SamePicture(screen, Expected(*job, {2}, {2, 3, 0, 1, 2, 3})));
+  job->FCanvas = nullptr;
+  job->ShowPosition();  // without a surface nothing is drawn anywhere
+}

@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "EncodeTestSupport.h"
+#include "base/Convert.h"
+#include "base/Error.h"
+#include "base/RgbSurface.h"
+
+using namespace enctest;
+
+namespace {
+
+struct TCase {
+  double PitchX, PitchY, Rotation;
+  int32_t Missing;
+  bool White;
+};
+
+TGridCase MakeGrid(const TCase& c, uint32_t seed, int32_t width = 420, int32_t height = 340) {
+  TSynthOptions o;
+  o.Width = width;
+  o.Height = height;
+  o.PitchX = c.PitchX;
+  o.PitchY = c.PitchY;
+  o.Radius = 5;
+  o.RotationDeg = c.Rotation;
+  o.Missing = c.Missing;
+  o.WhiteDots = c.White;
+  o.Seed = seed;
+  return SegmentedGrid(o);
+}
+
+std::unique_ptr<TEncode> Extracted(TGridCase& g, int32_t maxN = 50) {
+  auto image = std::make_unique<TGrayImage>();
+  image->SetWidth(g.Image->Width());
+  image->SetHeight(g.Image->Height());
+  std::memcpy(image->Data(), g.Image->Data(), static_cast<size_t>(g.Image->Size()));
+  auto job = Job(std::move(image), g.Options.WhiteDots, maxN);
+  job->PrepareImage(nullptr);
+  job->FAreaThreshold = 2 * job->FAreaThreshold / 3;
+  job->RemoveNoise(nullptr);
+  job->BuildDotInfo(nullptr);
+  return job;
+}
+
+// The picked origin and neighbours of the third stage: the synthetic centre dot and the dots
+// one lattice step away from it.
+int32_t PickOrigin(const TEncode& job, const TSynthGrid& grid, int32_t neighbours[4]) {
+  const TSynthDot& c = grid.CentreDot();
+  const int32_t di[4] = {1, 0, -1, 0}, dj[4] = {0, 1, 0, -1};
+  for (int32_t d = 0; d < 4; ++d) {
+    neighbours[d] = -1;
+    for (const TSynthDot& s : grid.Dots())
+      if (s.Present && s.I == c.I + di[d] && s.J == c.J + dj[d])
+        neighbours[d] = DotAt(job, s.X0, s.Y0);
+  }
+  return DotAt(job, c.X0, c.Y0);
+}
+
+}  // namespace
+
+TEST(Encoding, SyntheticGridsEncodeEveryDotAtItsLatticePosition) {
+  const TCase cases[] = {
+      {20, 20, 0, 0, true},  {20, 20, 3, 6, false}, {20, 30, 0, 6, true}, {20, 30, 2.5, 8, false},
+      {30, 20, 0, 6, false}, {30, 20, -3, 8, true}, {24, 20, 1, 4, true},
+  };
+  uint32_t seed = 11;
+  for (const TCase& c : cases) {
+    for (int32_t stage : {1, 0, -1}) {
+      for (int32_t method = 0; method < 4; ++method) {
+        if (stage == -1 && method > 0) continue;  // the user's pick needs no method
+        TGridCase g = MakeGrid(c, ++seed);
+        auto job = Extracted(g);
+        SCOPED_TRACE(Format("pitch %gx%g rotation %g missing %d %s stage %d method %d", c.PitchX,
+                            c.PitchY, c.Rotation, c.Missing, c.White ? "white" : "black", stage,
+                            method));
+        int32_t o = -1;
+        if (stage == 1) {
+          o = job->FindOrigin(method);
+        } else if (stage == 0) {
+          o = job->FindOriginByRatio(method, static_cast<float>(c.PitchY / c.PitchX));
+          if (o < 0 && method < 2) continue;  // the chosen dot may lie on the grid's edge
+        } else {
+          int32_t n[4];
+          const int32_t picked = PickOrigin(*job, *g.Grid, n);
+          o = job->SetOrigin(picked, n, 0, 0);
+          EXPECT_NEAR(job->FRatio, c.PitchY / c.PitchX, 0.05);
+        }
+        ASSERT_GE(o, 0);
+        job->Encode(o);
+        EXPECT_EQ(EncodingErrors(*job, *g.Grid), "");
+        EXPECT_EQ(job->FDotInfo[o].Nx, 0);
+        EXPECT_EQ(job->FDotInfo[o].Ny, 0);
+      }
+    }
+  }
+}
+
+TEST(Encoding, AThreeHundredByThreeHundredGridEncodesWithoutDeepRecursion) {
+  TSynthOptions o;
+  o.Width = 2420;
+  o.Height = 2420;
+  o.PitchX = o.PitchY = 8;
+  o.Radius = 2.5;
+  TGridCase g = SegmentedGrid(o);
+  ASSERT_GE(g.Grid->Dots().size(), 90000u);
+  auto job = Extracted(g, 160);
+  ASSERT_GE(job->FDotSum, 90000);
+  const int32_t origin = job->FindOrigin(2);
+  ASSERT_GE(origin, 0);
+  job->Encode(origin);
+  EXPECT_EQ(EncodingErrors(*job, *g.Grid), "");
+}
+
+TEST(Encoding, TheTableBoundsLimitTheWalk) {
+  TGridCase g = MakeGrid({20, 20, 0, 0, true}, 3);
+  auto job = Extracted(g, 3);
+  std::vector<uint8_t> before(job->FImage->Data(), job->FImage->Data() + job->FImage->Size());
+  const int32_t origin = job->FindOrigin(2);
+  ASSERT_GE(origin, 0);
+  const std::string message = ErrorOf([&] { job->Encode(origin); });
+  EXPECT_EQ(message.front(), '(');
+  EXPECT_NE(message.find(" , "), std::string::npos) << message;
+  EXPECT_NE(message.find(") not in the range"), std::string::npos) << message;
+  // The picture is restored and the assignments made so far stay.
+  EXPECT_EQ(0, std::memcmp(job->FImage->Data(), before.data(), before.size()));
+  int32_t coded = 0;
+  for (int32_t i = 0; i < job->FDotSum; ++i) coded += job->FDotInfo[i].Coded ? 1 : 0;
+  EXPECT_GT(coded, 5);
+}
+
+TEST(Encoding, GridNeighbourUsesTheTablesOwnBounds) {
+  TGridCase g = MakeGrid({20, 20, 0, 0, true}, 3);
+  auto job = Extracted(g, 60);
+  int32_t none[4] = {-1, -1, -1, -1};
+  job->AssignDot(1, none, 55, 49);
+  job->AssignDot(2, none, 55, 50);
+  job->AssignDot(3, none, 60, 60);
+  EXPECT_EQ(job->GridNeighbour(1, 3), 2);  // ny = 50 is inside a larger table
+  EXPECT_EQ(job->GridNeighbour(2, 1), 1);
+  EXPECT_EQ(job->GridNeighbour(3, 0), -1);  // outside: no look-up, no error
+  EXPECT_EQ(job->GridNeighbour(3, 3), -1);
+  auto small = Extracted(g, 2);
+  small->AssignDot(0, none, 2, -2);
+  EXPECT_EQ(small->GridNeighbour(0, 0), -1);
+  EXPECT_EQ(small->GridNeighbour(0, 1), -1);
+  EXPECT_EQ(small->GridNeighbour(0, 2), -1);
+  small->ModifyDot(0, 2147483647, -2147483647 - 1, true);  // typed by hand: no overflow
+  EXPECT_EQ(small->GridNeighbour(0, 0), -1);
+  EXPECT_EQ(small->GridNeighbour(0, 1), -1);
+}
+
+TEST(Encoding, InconsistentGridsRaiseTheTwoEncodingErrors) {
+  TGridCase g = MakeGrid({20, 20, 0, 0, true}, 5);
+  {
+    // A neighbour that was already expanded at other indices.
+    auto job = Extracted(g);
+    const int32_t o = job->FindOrigin(2);
+    ASSERT_GE(o, 0);
+    const int32_t right = job->FDotInfo[o].Neighbour[0];
+    job->ModifyDot(right, 7, 7, true);
+    EXPECT_EQ(ErrorOf([&] { job->Encode(o); }), " Error when encoding, Direct correct it");
+  }
+  {
+    // A dot registered at a grid position whose own indices say otherwise.
+    auto job = Extracted(g);
+    const int32_t o = job->FindOrigin(2);
+    ASSERT_GE(o, 0);
+    const int32_t right = job->FDotInfo[o].Neighbour[0];
+    const int32_t farRight = job->FDotInfo[right].Neighbour[0] >= 0
+                                 ? job->FDotInfo[right].Neighbour[0]
+                                 : DotAt(*job, 2 * job->FDotInfo[right].x - job->FDotInfo[o].x,
+                                         2 * job->FDotInfo[right].y - job->FDotInfo[o].y);
+    ASSERT_GE(farRight, 0);
+    int32_t none[4] = {-1, -1, -1, -1};
+    job->AssignDot(farRight, none, 2, 0);
+    job->ModifyDot(farRight, 9, 9, false);
+    EXPECT_EQ(ErrorOf([&] { job->Encode(o); }), "Error when Encoding, direct correct it");
+  }
+}
+
+TEST(Encoding, ARunAgainWithTheSameOriginStopsAtOnce) {
+  TGridCase g = MakeGrid({20, 30, 0, 4, true}, 9);
+  auto job = Extracted(g);
+  const int32_t firstOrigin = job->FindOrigin(2);
+  ASSERT_GE(firstOrigin, 0);
+  job->Encode(firstOrigin);
+  const std::vector<TDotInfo> first = job->FDotInfo;
+  int32_t pauses = 0;
+  job->FDelay = 1;
+  job->FPause = [&](int32_t) { ++pauses; };
+  const int32_t o = job->FindOriginByRatio(2, 1.5f);
+  ASSERT_GE(o, 0);
+  job->Encode(o);
+  EXPECT_EQ(pauses, 0);
+  for (size_t i = 0; i < first.size(); ++i) {
+    EXPECT_EQ(job->FDotInfo[i].Nx, first[i].Nx);
+    EXPECT_EQ(job->FDotInfo[i].Ny, first[i].Ny);
+  }
+}
+
+TEST(Encoding, ManualCorrectionsShiftAndSetIndices) {
+  TGridCase g = MakeGrid({20, 20, 0, 0, true}, 21);
+  auto job = Extracted(g);
+  const int32_t o = job->FindOrigin(2);
+  job->Encode(o);
+  int32_t target = -1, uncoded = -1;
+  for (int32_t i = 0; i < job->FDotSum; ++i)
+    if (job->FDotInfo[i].Nx == 3 && job->FDotInfo[i].Ny == -2) target = i;
+  ASSERT_GE(target, 0);
+  uncoded = (target + 1) % job->FDotSum;
+  job->FDotInfo[uncoded].Coded = false;
+  job->FDotInfo[uncoded].Nx = 40;
+  const std::vector<TDotInfo> before = job->FDotInfo;
+  job->ModifyOrigin(target);
+  for (int32_t i = 0; i < job->FDotSum; ++i) {
+    const int32_t shift = before[i].Coded ? 1 : 0;
+    EXPECT_EQ(job->FDotInfo[i].Nx, before[i].Nx - 3 * shift);
+    EXPECT_EQ(job->FDotInfo[i].Ny, before[i].Ny + 2 * shift);
+  }
+  EXPECT_EQ(job->FCoordinate.GetIndex(3, -2), target);  // the table is not touched
+  EXPECT_EQ(ErrorOf([&] { job->ModifyOrigin(uncoded); }),
+            " this grid are not encoded, Encode this grid first !");
+  job->ModifyOrigin(-1);
+  job->ModifyOrigin(job->FDotSum);
+
+  job->ModifyDot(uncoded, -4, 5, true);
+  EXPECT_TRUE(job->FDotInfo[uncoded].Coded);
+  EXPECT_TRUE(job->FDotInfo[uncoded].Neted);
+  EXPECT_EQ(job->FDotInfo[uncoded].Nx, -4);
+  EXPECT_EQ(job->FDotInfo[uncoded].Ny, 5);
+  EXPECT_NE(job->FCoordinate.GetIndex(-4, 5), uncoded);
+  const std::vector<TDotInfo> kept = job->FDotInfo;
+  job->ModifyDot(-1, 1, 1, false);
+  job->ModifyDot(job->FDotSum, 1, 1, false);
+  for (int32_t i = 0; i < job->FDotSum; ++i) EXPECT_EQ(job->FDotInfo[i].Nx, kept[i].Nx);
+}

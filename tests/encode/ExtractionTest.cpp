@@ -1,0 +1,400 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "EncodeTestSupport.h"
+#include "base/RgbSurface.h"
+#include "support/TempDir.h"
+
+using namespace enctest;
+
+namespace {
+
+// The extraction exactly as described step by step: one fill per blob and per pass, with a
+// backup copy around every counting pass. Slow, plain and independent of the labelling.
+class TReferenceExtraction {
+ public:
+  TReferenceExtraction(const TGrayImage& image, uint8_t background)
+      : W(image.Width()),
+        H(image.Height()),
+        Bg(background),
+        Img(image.Data(), image.Data() + image.Size()) {}
+
+  void Fill(int32_t x, int32_t y) {
+    std::vector<std::pair<int32_t, int32_t>> stack{{x, y}};
+    while (!stack.empty()) {
+      auto [px, py] = stack.back();
+      stack.pop_back();
+      if (px < 0 || py < 0 || px >= W || py >= H) continue;
+      uint8_t& p = Img[py * W + px];
+      if (p == Bg) continue;
+      const int64_t weight = Bg == 255 ? 255 - p : p;
+      ++Area;
+      SumX += weight * px;
+      SumY += weight * py;
+      SumW += weight;
+      p = Bg;
+      for (auto [dx, dy] :
+           {std::pair{-1, 0}, {0, -1}, {1, 0}, {0, 1}, {-1, -1}, {-1, 1}, {1, -1}, {1, 1}})
+        stack.push_back({px + dx, py + dy});
+    }
+  }
+  bool Dot(int32_t x, int32_t y) const { return Img[y * W + x] != Bg; }
+  void ClearBorder() {
+    for (int32_t x = 0; x < W; ++x) {
+      if (Dot(x, 0)) Fill(x, 0);
+      if (Dot(x, H - 1)) Fill(x, H - 1);
+    }
+    for (int32_t y = 0; y < H; ++y) {
+      if (Dot(0, y)) Fill(0, y);
+      if (Dot(W - 1, y)) Fill(W - 1, y);
+    }
+  }
+  void CountBlobs() {
+    DotSum = 0;
+    TotalArea = 0;
+    std::vector<uint8_t> backup = Img;
+    for (int32_t y = 0; y < H; ++y)
+      for (int32_t x = 0; x < W; ++x)
+        if (Dot(x, y)) {
+          ++DotSum;
+          Area = 0;
+          Fill(x, y);
+          TotalArea += Area;
+        }
+    Img = backup;
+  }
+  void PrepareImage() {
+    ClearBorder();
+    CountBlobs();
+    AreaThreshold = DotSum > 0 ? static_cast<int32_t>(TotalArea / DotSum) : 0;
+  }
+  std::string RemoveNoise() {
+    CountBlobs();
+    if (AreaThreshold < 0) AreaThreshold = 10;
+    std::vector<uint8_t> mask(Img.size(), 0), backup = Img;
+    for (int32_t y = 0; y < H; ++y)
+      for (int32_t x = 0; x < W; ++x) {
+        Area = 0;
+        if (Dot(x, y)) {
+          Fill(x, y);
+          if (Area < AreaThreshold) mask[y * W + x] = 255;
+        }
+      }
+    Img = backup;
+    for (int32_t y = 0; y < H; ++y)
+      for (int32_t x = 0; x < W; ++x)
+        if (mask[y * W + x] != 0) {
+          Fill(x, y);
+          --DotSum;
+        }
+    return DotSum <= 0 ? "No dots in this image\nmay be you should give a small noise threshold"
+                       : "";
+  }
+  void BuildDotInfo() {
+    Dots.clear();
+    std::vector<uint8_t> backup = Img;
+    for (int32_t y = 0; y < H; ++y)
+      for (int32_t x = 0; x < W; ++x)
+        if (Dot(x, y)) {
+          Area = SumX = SumY = SumW = 0;
+          Fill(x, y);
+          if (Area < AreaThreshold) continue;
+          TDotInfo d;
+          d.x = static_cast<float>(static_cast<double>(SumX) / static_cast<double>(SumW));
+          d.y = static_cast<float>(static_cast<double>(SumY) / static_cast<double>(SumW));
+          d.Area = static_cast<int32_t>(Area);
+          Dots.push_back(d);
+        }
+    Img = backup;
+  }
+
+  int32_t W, H;
+  uint8_t Bg;
+  std::vector<uint8_t> Img;
+  int64_t Area = 0, SumX = 0, SumY = 0, SumW = 0, TotalArea = 0;
+  int32_t DotSum = 0, AreaThreshold = 0;
+  std::vector<TDotInfo> Dots;
+};
+
+std::unique_ptr<TGrayImage> RandomPicture(std::mt19937& rng, uint8_t background) {
+  const int32_t w = 1 + static_cast<int32_t>(rng() % 70), h = 1 + static_cast<int32_t>(rng() % 50);
+  auto image = Blank(w, h, background);
+  auto value = [&] { return rng() % 3 == 0 ? static_cast<uint8_t>(rng()) : 255 - background; };
+  const int32_t blobs = static_cast<int32_t>(rng() % 25);
+  for (int32_t b = 0; b < blobs; ++b) {
+    const int32_t x = static_cast<int32_t>(rng() % w), y = static_cast<int32_t>(rng() % h);
+    const int32_t bw = static_cast<int32_t>(rng() % 8), bh = static_cast<int32_t>(rng() % 8);
+    for (int32_t yy = y; yy <= y + bh && yy < h; ++yy)
+      for (int32_t xx = x; xx <= x + bw && xx < w; ++xx)
+        if (rng() % 5 != 0) image->SetPixel(xx, yy, value());
+  }
+  const int32_t specks = static_cast<int32_t>(rng() % 40);
+  for (int32_t s = 0; s < specks; ++s)
+    image->SetPixel(static_cast<int32_t>(rng() % w), static_cast<int32_t>(rng() % h), value());
+  return image;
+}
+
+}  // namespace
+
+TEST(Extraction, AgreesWithTheFillByFillReferenceOnRandomPictures) {
+  std::mt19937 rng(20240501);
+  for (int trial = 0; trial < 400; ++trial) {
+    const uint8_t background = trial % 2 == 0 ? 0 : 255;
+    auto image = RandomPicture(rng, background);
+    TReferenceExtraction ref(*image, background);
+    auto job = Job(std::move(image), background == 0);
+    SCOPED_TRACE(testing::Message() << "trial " << trial);
+
+    ref.PrepareImage();
+    job->PrepareImage(nullptr);
+    ASSERT_EQ(job->FAreaThreshold, ref.AreaThreshold);
+    ASSERT_EQ(job->FDotSum, ref.DotSum);
+    ASSERT_EQ(job->FTotalArea, ref.TotalArea);
+    ASSERT_EQ(0, std::memcmp(job->FImage->Data(), ref.Img.data(), ref.Img.size()));
+
+    const int32_t least = static_cast<int32_t>(rng() % 6) - 1;  // -1 counts as 10
+    ref.AreaThreshold = job->FAreaThreshold = trial % 7 == 0 ? ref.AreaThreshold : least;
+    const std::string expected = ref.RemoveNoise();
+    std::string got = ErrorOf([&] { job->RemoveNoise(nullptr); });
+    if (got == "(no error)") got = "";
+    ASSERT_EQ(got, expected);
+    ASSERT_EQ(job->FAreaThreshold, ref.AreaThreshold);
+    ASSERT_EQ(job->FDotSum, ref.DotSum);
+    ASSERT_EQ(0, std::memcmp(job->FImage->Data(), ref.Img.data(), ref.Img.size()));
+    if (!expected.empty()) continue;
+
+    ref.BuildDotInfo();
+    job->BuildDotInfo(nullptr);
+    ASSERT_EQ(job->FDotIndex, static_cast<int32_t>(ref.Dots.size()));
+    ASSERT_EQ(job->FDotSum, static_cast<int32_t>(ref.Dots.size()));
+    for (size_t i = 0; i < ref.Dots.size(); ++i) {
+      EXPECT_EQ(job->FDotInfo[i].x, ref.Dots[i].x) << i;
+      EXPECT_EQ(job->FDotInfo[i].y, ref.Dots[i].y) << i;
+      EXPECT_EQ(job->FDotInfo[i].Area, ref.Dots[i].Area) << i;
+      EXPECT_FALSE(job->FDotInfo[i].Coded || job->FDotInfo[i].Neted);
+      EXPECT_EQ(job->FDotInfo[i].Neighbour[2], -1);
+    }
+    ASSERT_EQ(0, std::memcmp(job->FImage->Data(), ref.Img.data(), ref.Img.size()));
+  }
+}
+
+TEST(Extraction, PublicFillsAndCountingMatchTheReference) {
+  std::mt19937 rng(77);
+  for (int trial = 0; trial < 100; ++trial) {
+    const uint8_t background = trial % 2 == 0 ? 0 : 255;
+    auto image = RandomPicture(rng, background);
+    TReferenceExtraction ref(*image, background);
+    const int32_t x = static_cast<int32_t>(rng() % image->Width());
+    const int32_t y = static_cast<int32_t>(rng() % image->Height());
+    auto job = Job(std::move(image), background == 0);
+    ref.Fill(x, y);
+    job->CentroidFill(x, y);
+    EXPECT_EQ(job->FArea, ref.Area);
+    EXPECT_EQ(job->FSumX, ref.SumX);
+    EXPECT_EQ(job->FSumY, ref.SumY);
+    EXPECT_EQ(job->FSumW, ref.SumW);
+    ASSERT_EQ(0, std::memcmp(job->FImage->Data(), ref.Img.data(), ref.Img.size()));
+    ref.ClearBorder();
+    job->ClearBorder();
+    ASSERT_EQ(0, std::memcmp(job->FImage->Data(), ref.Img.data(), ref.Img.size()));
+    ref.CountBlobs();
+    job->SaveBackup();
+    job->CountBlobs();
+    EXPECT_EQ(job->FDotSum, ref.DotSum);
+    EXPECT_EQ(job->FTotalArea, ref.TotalArea);
+    for (int32_t i = 0; i < job->FImage->Size(); ++i)
+      ASSERT_EQ(job->FImage->Data()[i], background);  // counting erased every blob
+    job->RestoreBackup();
+    ASSERT_EQ(0, std::memcmp(job->FImage->Data(), ref.Img.data(), ref.Img.size()));
+  }
+}
+
+TEST(Extraction, BorderBlobsNeverBecomeDotsWhateverTheirSize) {
+  auto image = Blank(40, 30, 0);
+  DrawRect(*image, 0, 5, 10, 20, 255);    // touches the left column
+  DrawRect(*image, 15, 29, 18, 29, 255);  // only the bottom row
+  DrawRect(*image, 39, 0, 39, 0, 255);    // the corner pixel
+  DrawRect(*image, 20, 10, 22, 12, 255);  // inside
+  DrawRect(*image, 20, 13, 20, 28, 9);    // inside, reaching up to the second-last row
+  auto job = Job(std::move(image), true);
+  Extract(*job, 0);
+  ASSERT_EQ(job->FDotSum, 1);
+  EXPECT_EQ(job->FDotInfo[0].Area, 9 + 16);
+  for (int32_t x = 0; x < 40; ++x) EXPECT_EQ(job->FImage->GetPixel(x, 29), 0);
+  for (int32_t y = 0; y < 30; ++y) EXPECT_EQ(job->FImage->GetPixel(0, y), 0);
+}
+
+TEST(Extraction, LeastAreaKeepsABlobOfExactlyThatSizeAndErasesSmallerOnes) {
+  auto picture = [] {
+    auto image = Blank(50, 20, 255);
+    DrawRect(*image, 2, 2, 4, 4, 0);      // 9 pixels
+    DrawRect(*image, 10, 2, 13, 3, 100);  // 8 pixels, any value below 255 is a dot pixel
+    DrawRect(*image, 20, 2, 20, 2, 254);  // 1 pixel
+    return image;
+  };
+  auto job = Job(picture(), false);
+  Extract(*job, 9);
+  ASSERT_EQ(job->FDotSum, 1);
+  EXPECT_EQ(job->FDotInfo[0].Area, 9);
+  EXPECT_EQ(job->FImage->GetPixel(10, 2), 255);  // erased for good
+  job = Job(picture(), false);
+  Extract(*job, 0);  // keeps everything
+  EXPECT_EQ(job->FDotSum, 3);
+  job = Job(picture(), false);
+  EXPECT_EQ(ErrorOf([&] { Extract(*job, -5); }),  // counts as 10
+            "No dots in this image\nmay be you should give a small noise threshold");
+  EXPECT_EQ(job->FAreaThreshold, 10);
+  EXPECT_EQ(job->FDotSum, 0);
+}
+
+TEST(Extraction, RemoveNoiseWithNothingLeftSaysSo) {
+  auto job = Job(Blank(30, 30, 0), true);
+  job->PrepareImage(nullptr);
+  EXPECT_EQ(job->FAreaThreshold, 0);  // no blob: no division by zero
+  EXPECT_EQ(ErrorOf([&] { job->RemoveNoise(nullptr); }),
+            "No dots in this image\nmay be you should give a small noise threshold");
+  auto image = Blank(30, 30, 0);
+  DrawRect(*image, 5, 5, 7, 7, 200);
+  job = Job(std::move(image), true);
+  job->PrepareImage(nullptr);
+  job->FAreaThreshold = 10;
+  EXPECT_EQ(ErrorOf([&] { job->RemoveNoise(nullptr); }),
+            "No dots in this image\nmay be you should give a small noise threshold");
+}
+
+TEST(Extraction, DiagonalTouchJoinsBlobsAndSquareCentroidIsItsMiddle) {
+  auto image = Blank(40, 40, 0);
+  DrawRect(*image, 10, 20, 12, 22, 255);  // 3 x 3 at (10, 20)
+  image->SetPixel(30, 5, 1);
+  image->SetPixel(31, 6, 1);  // diagonal neighbour: the same blob
+  auto job = Job(std::move(image), true);
+  Extract(*job, 0);
+  ASSERT_EQ(job->FDotSum, 2);
+  EXPECT_EQ(job->FDotInfo[0].Area, 2);  // the pair comes first: its top row is higher
+  EXPECT_EQ(job->FDotInfo[0].x, 30.5f);
+  EXPECT_EQ(job->FDotInfo[1].Area, 9);
+  EXPECT_EQ(job->FDotInfo[1].x, 11.0f);
+  EXPECT_EQ(job->FDotInfo[1].y, 21.0f);
+}
+
+TEST(Extraction, GrayLevelsWeighTheCentroidByDotColour) {
+  for (bool white : {true, false}) {
+    auto image = Blank(20, 10, white ? 0 : 255);
+    // Weights 1 and 3 on two pixels of one blob.
+    image->SetPixel(5, 5, white ? 1 : 254);
+    image->SetPixel(6, 5, white ? 3 : 252);
+    auto job = Job(std::move(image), white);
+    Extract(*job, 0);
+    ASSERT_EQ(job->FDotSum, 1);
+    EXPECT_EQ(job->FDotInfo[0].x, 5.75f);
+    EXPECT_EQ(job->FDotInfo[0].Area, 2);
+  }
+}
+
+TEST(Extraction, CentroidSumsOfAHugeBlobDoNotOverflow) {
+  // 4000 x 400 pixels of weight 255: the weighted column sum is about 8e11.
+  auto image = Blank(4002, 402, 0);
+  DrawRect(*image, 1, 1, 4000, 400, 255);
+  auto job = Job(std::move(image), true);
+  Extract(*job, 0);
+  ASSERT_EQ(job->FDotSum, 1);
+  EXPECT_EQ(job->FDotInfo[0].x, 2000.5f);
+  EXPECT_EQ(job->FDotInfo[0].y, 200.5f);
+  EXPECT_EQ(job->FDotInfo[0].Area, 1600000);
+  // The same blob through the public fill: an explicit stack, no deep recursion.
+  job->CentroidFill(2000, 200);
+  EXPECT_EQ(job->FArea, 1600000);
+  EXPECT_EQ(job->FSumX, int64_t{255} * 400 * (4000 * 4001 / 2));
+}
+
+TEST(Extraction, PaintingShowsTheErasedBlobsThenThePicture) {
+  auto image = Blank(30, 20, 0);
+  DrawRect(*image, 0, 3, 4, 6, 255);      // border blob
+  DrawRect(*image, 10, 10, 12, 12, 255);  // dot
+  DrawRect(*image, 20, 10, 20, 10, 255);  // noise
+  auto job = Job(std::move(image), true, 50, true);
+  TRgbSurface screen(30, 20, TColor{1, 2, 3});
+  job->PrepareImage(&screen);
+  EXPECT_EQ(job->FCanvas, &screen);
+  for (int32_t y = 0; y < 20; ++y)
+    for (int32_t x = 0; x < 30; ++x) {
+      const bool blob = (x <= 4 && y >= 3 && y <= 6) ||
+                        (x >= 10 && x <= 12 && y >= 10 && y <= 12) || (x == 20 && y == 10);
+      ASSERT_EQ(screen.Pixel(x, y), blob ? GrayColor(0) : (TColor{1, 2, 3})) << x << "," << y;
+    }
+  job->FAreaThreshold = 2;
+  job->RemoveNoise(&screen);
+  job->BuildDotInfo(&screen);
+  for (int32_t y = 0; y < 20; ++y)
+    for (int32_t x = 0; x < 30; ++x)
+      ASSERT_EQ(screen.Pixel(x, y), GrayColor(job->FImage->GetPixel(x, y)));
+  EXPECT_EQ(screen.Pixel(11, 11), GrayColor(255));
+  EXPECT_EQ(screen.Pixel(20, 10), GrayColor(0));
+}
+
+TEST(Extraction, CallersChangingThePictureBetweenStepsAreSeen) {
+  auto image = Blank(30, 20, 0);
+  DrawRect(*image, 5, 5, 7, 7, 255);
+  auto job = Job(std::move(image), true);
+  job->PrepareImage(nullptr);
+  DrawRect(*job->FImage, 15, 5, 17, 7, 255);  // a second dot drawn by hand
+  job->FAreaThreshold = 1;
+  job->RemoveNoise(nullptr);
+  job->BuildDotInfo(nullptr);
+  ASSERT_EQ(job->FDotSum, 2);
+  EXPECT_EQ(job->FDotInfo[1].x, 16.0f);
+}
+
+TEST(Extraction, MoreDotsThanCountedIsReportedAndThePictureSurvives) {
+  auto image = Blank(30, 20, 0);
+  DrawRect(*image, 5, 5, 7, 7, 255);
+  DrawRect(*image, 15, 5, 17, 7, 255);
+  auto job = Job(std::move(image), true);
+  job->FAreaThreshold = 1;
+  // Without RemoveNoise no blob was counted.
+  EXPECT_EQ(ErrorOf([&] { job->BuildDotInfo(nullptr); }),
+            "May be some dots are error, because FDotIndex > FDotSum");
+  EXPECT_EQ(job->FImage->GetPixel(6, 6), 255);
+  EXPECT_EQ(job->FImage->GetPixel(16, 6), 255);
+}
+
+TEST(Extraction, ConstructionLoadsTheFileAndSetsTheStartValues) {
+  TTempDir dir;
+  EXPECT_EQ(ErrorOf([&] { TEncode job(dir.File("none.bmp"), true, false, 50, 50); }),
+            dir.File("none.bmp") + ": not exists");
+  auto image = Blank(60, 40, 255);
+  DrawRect(*image, 10, 10, 14, 14, 0);
+  image->SaveBmp(dir.File("grid.bmp"));
+  EXPECT_EQ(ErrorOf([&] { TEncode job(dir.File("grid.bmp"), true, false, -1, 50); }),
+            "No enough memory to allocate Coordinate System");
+  TEncode job(dir.File("grid.bmp"), false, true, 60, 40);
+  EXPECT_EQ(job.FBackground, 255);
+  EXPECT_TRUE(job.FDraw);
+  EXPECT_EQ(job.FSelected, -1);
+  EXPECT_EQ(job.FDelay, 50);
+  EXPECT_TRUE(job.FHighlight);
+  EXPECT_EQ(job.FScaleX, 1.0f);
+  EXPECT_EQ(job.FMaxNx, 60);
+  EXPECT_EQ(job.FCoordinate.MaxNy(), 40);
+  EXPECT_EQ(job.BackupImage.size(), 2400u);
+  EXPECT_EQ(job.FImage->GetPixel(12, 12), 0);
+  EXPECT_EQ(ErrorOf([] { TEncode j(std::unique_ptr<TGrayImage>(), true, false, 1, 1); }),
+            "Can not open Encode image file");
+}
+
+TEST(Extraction, AutoLeastAreaIsTwoThirdsOfTheMeanBlobArea) {
+  TTempDir dir;
+  auto image = Blank(100, 40, 0);
+  DrawRect(*image, 10, 10, 19, 19, 255);  // 100
+  DrawRect(*image, 30, 10, 39, 19, 255);  // 100
+  DrawRect(*image, 0, 30, 50, 39, 255);   // border blob, not counted
+  image->SaveBmp(dir.File("a.bmp"));
+  EXPECT_EQ(TEncode::AutoLeastArea(dir.File("a.bmp"), true), 66);
+  image = Blank(100, 40, 255);
+  DrawRect(*image, 10, 10, 24, 19, 0);  // 150
+  image->SaveBmp(dir.File("b.bmp"));
+  EXPECT_EQ(TEncode::AutoLeastArea(dir.File("b.bmp"), false), 100);
+  EXPECT_EQ(TEncode::AutoLeastArea(dir.File("b.bmp"), true), 0);  // wrong colour: all border
+}
