@@ -1,9 +1,11 @@
 #include "cli/Commands.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "base/Error.h"
 #include "base/RgbSurface.h"
+#include "cli/ScaledSurface.h"
 #include "encode/Encode.h"
 #include "image/Grayimage.h"
 #include "match/Match.h"
@@ -61,10 +63,20 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
 
   if (!args.Overlay.empty()) {
     // What the view shows after Show Position: the picture, the dots the walk did not expand
-    // in red, and every dot's label.
-    TRgbSurface picture(job.FImage->Width(), job.FImage->Height());
-    job.FImage->Repaint(&picture);
-    job.FCanvas = &picture;
+    // in red, and every dot's label; small outlined labels stay readable on bright and dark
+    // pictures and cover little of the neighbouring dots.
+    const int32_t scale = std::max(args.OverlayScale, 1);
+    CheckImageSize(int64_t{job.FImage->Width()} * scale, int64_t{job.FImage->Height()} * scale,
+                   "The overlay picture");
+    TRgbSurface picture(job.FImage->Width() * scale, job.FImage->Height() * scale);
+    picture.FTextStyle = TRgbSurface::TTextStyle::Outlined;
+    picture.FSmallFont = true;
+    picture.FTextColor = TColor{255, 255, 0};
+    picture.FTextBackground = clBlack;
+    TScaledSurface scaled(picture, scale);
+    TSurface* surface = scale > 1 ? static_cast<TSurface*>(&scaled) : &picture;
+    job.FImage->Repaint(surface);
+    job.FCanvas = surface;
     job.ShowPosition();
     job.FCanvas = nullptr;
     picture.SaveBmp(args.Overlay);

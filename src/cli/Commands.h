@@ -36,6 +36,7 @@ struct TEncodeArgs {
   std::array<int32_t, 4> Neighbours = {-1, -1, -1, -1};  // right, down, left, up
   std::array<int32_t, 2> OriginGrid = {0, 0};
   std::string Overlay;  // picture of the result: unexpanded dots red, every dot labelled
+  int32_t OverlayScale = 1;  // the overlay enlarged N times, so that dense labels stay apart
 };
 
 // What an encoding run found, for reports.

@@ -77,6 +77,7 @@ void RunDemo(const std::string& directory) {
     encode.Input = segment.Output;
     encode.Output = dir + names[i] + ".cod";
     encode.Overlay = dir + names[i] + "-overlay.bmp";
+    encode.OverlayScale = 3;
     start = TClock::now();
     found[i] = RunEncode(encode);
     encodeMs += MillisecondsSince(start);

@@ -108,6 +108,11 @@ int main(int argc, char** argv) {
           ->expected(2);
   encode->add_option("--overlay", enc.Overlay,
                      "Also write a picture of the result (.bmp): unexpanded dots red, labels");
+  encode
+      ->add_option("--overlay-scale", enc.OverlayScale,
+                   "Enlarge the overlay N times so that the labels of a dense grid stay apart "
+                   "(default 1)")
+      ->check(CLI::Range(1, 8));
   pitchOption->excludes(originOption);
   neighboursOption->needs(originOption);
   originGridOption->needs(originOption);

@@ -73,6 +73,7 @@ TEST(CliUsage, OutOfRangeNumbersAndConflictingOptionsAreUsageErrors) {
       {"encode", "a.bmp", "b.cod", "--pitch", "20", "20", "--origin", "3", "--neighbours", "1",
        "2", "3", "4"},
       {"encode", "a.bmp", "b.cod", "--scale", "1"},
+      {"encode", "a.bmp", "b.cod", "--overlay", "o.bmp", "--overlay-scale", "0"},
       {"match", "a.cod", "b.cod", "c.dat", "--layout", "9"},
       {"match", "a.cod", "b.cod"},
       {"synth", "a.bmp", "b.bmp", "t.csv", "--size", "0", "10"},
@@ -204,6 +205,16 @@ TEST(CliPipeline, OverlayShowsTheResultAndRawOutputWorks) {
   TGrayImage overlay(dir.File("overlay.bmp"));
   EXPECT_EQ(overlay.Width(), 240);
   EXPECT_EQ(overlay.Height(), 200);
+  ASSERT_EQ(RunCli({"encode", dir.File("s.bmp"), dir.File("s2.cod"), "--overlay",
+                    dir.File("big.bmp"), "--overlay-scale", "3"})
+                .Status,
+            0);
+  TGrayImage big(dir.File("big.bmp"));
+  EXPECT_EQ(big.Width(), 720);
+  EXPECT_EQ(big.Height(), 600);
+  // Every picture pixel became a 3 x 3 block: the top-left corner is background everywhere.
+  EXPECT_EQ(big.GetPixel(0, 0), overlay.GetPixel(0, 0));
+  EXPECT_EQ(big.GetPixel(2, 2), overlay.GetPixel(0, 0));
 }
 
 TEST(CliDemo, ReportsAccuracyAndWritesEveryFile) {
@@ -220,4 +231,30 @@ TEST(CliDemo, ReportsAccuracyAndWritesEveryFile) {
   ASSERT_NE(at, std::string::npos);
   rms = std::stod(r.Out.substr(at + 17));
   EXPECT_LT(rms, 0.05) << r.Out;
+}
+
+TEST(CliPipeline, OverlayMarksTheDotsTheWalkDidNotReachInRed) {
+  TTempDir dir;
+  TGrayImage picture;
+  picture.SetWidth(260);
+  picture.SetHeight(200);
+  picture.FillRect(0, 0, 0, 259, 199);
+  for (int j = 0; j < 5; ++j)
+    for (int i = 0; i < 5; ++i) picture.FillRect(255, 20 + 20 * i - 2, 20 + 20 * j - 2, 20 + 20 * i + 2, 20 + 20 * j + 2);
+  picture.FillRect(255, 218, 158, 222, 162);  // far from the grid: no step reaches it
+  picture.SaveBmp(dir.File("grid.bmp"));
+  TCliResult r = RunCli({"encode", dir.File("grid.bmp"), dir.File("grid.cod"), "--least-area",
+                         "10", "--overlay", dir.File("o.bmp")});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  std::string bmp = ReadFileBytes(dir.File("o.bmp"));
+  auto pixel = [&](int x, int y) {  // blue, green, red of a bottom-up 24-bit row
+    size_t at = 54 + static_cast<size_t>(199 - y) * 780 + 3 * static_cast<size_t>(x);
+    return std::array<uint8_t, 3>{static_cast<uint8_t>(bmp[at]), static_cast<uint8_t>(bmp[at + 1]),
+                                  static_cast<uint8_t>(bmp[at + 2])};
+  };
+  const std::array<uint8_t, 3> red = {0, 0, 255};
+  EXPECT_EQ(pixel(218, 158), red);  // the lone dot, outside its label
+  EXPECT_NE(pixel(38, 38), red);    // a dot of the grid
+  // The code file holds the 25 grid dots only.
+  EXPECT_EQ(ReadFileBytes(dir.File("grid.cod")).substr(9, 3), "25 ");
 }
