@@ -15,7 +15,7 @@ struct TBadBitmap {
 };
 
 std::string Patched(std::string bytes, size_t at, uint32_t value, int size) {
-  Put(bytes, at, value, size);
+  PutLE(bytes, at, value, size);
   return bytes;
 }
 
@@ -43,15 +43,15 @@ std::vector<TBadBitmap> BadBitmaps() {
       {"BitDepth7", Patched(good, 28, 7, 2), "unsupported bit depth 7"},
       {"BitDepth64", Patched(good, 28, 64, 2), "unsupported bit depth 64"},
       {"UnknownCompression", Patched(good, 30, 9, 4), "unsupported compression 9"},
-      {"RunLengthCutOffInsideACode", BitmapWith(8, 3, 8, 1, 4, rle8.substr(0, 5)),
+      {"RunLengthCutOffInsideACode", BitmapBytes(8, 3, 8, 1, 4, rle8.substr(0, 5)),
        "truncated pixel data"},
       {"RunLengthEndingBeforeTheLastRow",
-       BitmapWith(8, 3, 8, 1, 4, rle8 + std::string("\0\0\0\1", 4)), "leaves pixels undefined"},
+       BitmapBytes(8, 3, 8, 1, 4, rle8 + std::string("\0\0\0\1", 4)), "leaves pixels undefined"},
       {"RunLengthHugePictureInSixtyFourBytes",
-       BitmapWith(4000, 4000, 8, 1, 2, std::string("\0\1", 2)), "leaves pixels undefined"},
-      {"RunLengthRunBeyondTheRow", BitmapWith(8, 1, 8, 1, 4, "\x09\x01"),
+       BitmapBytes(4000, 4000, 8, 1, 2, std::string("\0\1", 2)), "leaves pixels undefined"},
+      {"RunLengthRunBeyondTheRow", BitmapBytes(8, 1, 8, 1, 4, "\x09\x01"),
        "beyond the end of a row"},
-      {"RunLengthJumpOverPixels", BitmapWith(8, 2, 8, 1, 4, std::string("\0\2\1\1", 4)),
+      {"RunLengthJumpOverPixels", BitmapBytes(8, 2, 8, 1, 4, std::string("\0\2\1\1", 4)),
        "leaves pixels undefined"},
       {"EmptyFile", "", "no bitmap signature"},
       {"BinaryFile", binary, "no bitmap signature"},

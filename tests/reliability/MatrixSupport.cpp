@@ -2,39 +2,11 @@
 
 #include <unistd.h>
 
-#include <filesystem>
-
 #include "image/Grayimage.h"
+#include "support/BmpBytes.h"
 #include "synth/Synth.h"
 
 namespace matrix {
-
-void Put(std::string& bytes, size_t at, uint32_t value, int size) {
-  for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-}
-
-std::string BitmapWith(int32_t width, int32_t height, int bits, int compression, int paletteEntries,
-                       const std::string& data) {
-  const size_t offset = 54 + 4 * static_cast<size_t>(paletteEntries);
-  std::string s(offset, '\0');
-  s[0] = 'B';
-  s[1] = 'M';
-  Put(s, 2, static_cast<uint32_t>(offset + data.size()), 4);
-  Put(s, 10, static_cast<uint32_t>(offset), 4);
-  Put(s, 14, 40, 4);
-  Put(s, 18, static_cast<uint32_t>(width), 4);
-  Put(s, 22, static_cast<uint32_t>(height), 4);
-  Put(s, 26, 1, 2);
-  Put(s, 28, static_cast<uint32_t>(bits), 2);
-  Put(s, 30, static_cast<uint32_t>(compression), 4);
-  Put(s, 34, static_cast<uint32_t>(data.size()), 4);
-  Put(s, 46, static_cast<uint32_t>(paletteEntries), 4);
-  for (int i = 0; i < paletteEntries; ++i) {
-    const uint8_t v = static_cast<uint8_t>(paletteEntries > 1 ? i * 255 / (paletteEntries - 1) : 0);
-    Put(s, 54 + 4 * static_cast<size_t>(i), v | v << 8 | v << 16, 4);
-  }
-  return s + data;
-}
 
 std::string Bitmap24(int32_t width, int32_t height) {
   const int32_t rows = height < 0 ? -height : height;
@@ -44,7 +16,7 @@ std::string Bitmap24(int32_t width, int32_t height) {
     for (int32_t x = 0; x < width; ++x)
       for (int c = 0; c < 3; ++c)
         data[y * stride + 3 * x + c] = static_cast<char>((x * 16 + y * 8) & 255);
-  return BitmapWith(width, height, 24, 0, 0, data);
+  return BitmapBytes(width, height, 24, 0, 0, data);
 }
 
 void SaveSegmentedGrid(const std::string& path, int32_t width, int32_t height) {
@@ -82,10 +54,6 @@ std::string FailureProblem(const TCliResult& run, const std::vector<std::string>
   for (const std::string& f : fragments)
     if (run.Err.find(f) == std::string::npos) return "message lacks \"" + f + "\": " + run.Err;
   return {};
-}
-
-std::string FileOrNothing(const std::string& path) {
-  return std::filesystem::exists(path) ? ReadFileBytes(path) : "(no file)";
 }
 
 bool IsRoot() {
