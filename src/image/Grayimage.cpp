@@ -134,6 +134,18 @@ TBmpLayout CheckBmpHeader(const uint8_t* h, size_t n, int64_t fileSize, const st
     b.Bits = Get16(h + 28);
     b.Compression = Get32(h + 30);
   }
+  // The decoder seeks past the information header and the colour table to the pixel data; all
+  // must lie in the file, or a file and the same bytes in memory decode differently (a seek
+  // beyond the end fails in memory and succeeds on a file).
+  const int64_t headerEnd = 14 + int64_t{infoSize};
+  int64_t tableBytes = infoSize == 40 && b.Compression == 3 ? 12 : 0;  // the three colour masks
+  if (b.Bits <= 8) {
+    const int64_t most = int64_t{1} << b.Bits;
+    const int64_t used = infoSize >= 40 ? Get32(h + 46) : 0;
+    tableBytes = (used == 0 || used > most ? most : used) * (infoSize == 12 ? 3 : 4);
+  }
+  if (headerEnd + tableBytes > fileSize) NotABitmap(name, "truncated header");
+  if (b.Offset < headerEnd) NotABitmap(name, "pixel data inside the header");
   if (b.Height < 0) b.Height = -b.Height;
   if (b.Width <= 0 || b.Height <= 0) NotABitmap(name, "width or height 0");
   CheckImageSize(b.Width, b.Height, "The bitmap \"" + name + "\"");
