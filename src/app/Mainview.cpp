@@ -1,4 +1,5 @@
-// Mouse interaction on the image view: the position in the status bar and the rubber band.
+// Mouse interaction on the image view: the position in the status bar, the rubber band whose
+// size feeds the tool dialogs, and picking the dots of an encoding job.
 #include <QStatusBar>
 #include <algorithm>
 #include <cstdlib>
@@ -6,6 +7,8 @@
 #include "app/Imageview.h"
 #include "app/Main.h"
 #include "base/Convert.h"
+#include "encode/Encode.h"
+#include "encode/Encodeparameter.h"
 #include "segment/Segmentparameter.h"
 
 void TMainForm::InvertRubberBand(int32_t x, int32_t y) {
@@ -40,7 +43,8 @@ void TMainForm::PaintBoxMouseMove(int32_t x, int32_t y) {
     FBandShown = true;
   }
   statusBar()->showMessage(QString::fromStdString(text));
-  // Picking dots while the mouse moves comes with the encoding job.
+  if (FPickEnabled && FEncodeParameterForm->ViewMode() != 1 && FEncoder)
+    PickAt(FCurrentX, FCurrentY);
 }
 
 void TMainForm::PaintBoxMouseUp(int32_t x, int32_t y) {
@@ -54,12 +58,24 @@ void TMainForm::PaintBoxMouseUp(int32_t x, int32_t y) {
   // gives the grid pitch.
   const int32_t dx = std::abs(FEndX - FAnchorX);
   const int32_t dy = std::abs(FEndY - FAnchorY);
+  FEncodeParameterForm->SetDxDy(dx, dy);
   if (FSegmentParameterForm->isVisible())
     FSegmentParameterForm->SetRectangle(std::min(FAnchorX, FEndX), std::min(FAnchorY, FEndY), dx,
                                         dy);
-  // The encode parameter and scale dialogs receive the drag with the Encode and Match menus.
+  // The scale dialog receives the drag with the Match menu.
 }
 
 void TMainForm::PaintBoxClick() {
-  // Picking a dot by clicking comes with the encoding job.
+  if (FPickEnabled && FEncodeParameterForm->ViewMode() == 1 && FEncoder)
+    PickAt(FCurrentX, FCurrentY);
+}
+
+void TMainForm::PickAt(int32_t x, int32_t y) {
+  FEncoder->PickDot(x, y, &ViewSurface());
+  PaintBox()->update();
+  // Also when the pick hit the dot already selected: the dialog shows it again and the active
+  // slot takes it.
+  const int32_t selected = FEncoder->FSelected;
+  if (selected < 0) return;
+  FEncodeParameterForm->ShowDot(selected);
 }
