@@ -13,9 +13,11 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/Main.h"
 
@@ -55,39 +57,39 @@ void Colour(QLabel* label, Qt::GlobalColor colour, bool bold = false) {
   }
 }
 
-// Three rows of three dots with the two intervals marked between their centres.
+// Three rows of three dots, with the horizontal interval marked between the centres of the
+// first row and the vertical one beside the last column.
 QPixmap IntervalPicture() {
   QPixmap picture(160, 130);
   picture.fill(Qt::white);
   QPainter painter(&picture);
   painter.setRenderHint(QPainter::Antialiasing);
-  const int x0 = 34, y0 = 26, dx = 48, dy = 36;
+  const int x0 = 24, y0 = 42, dx = 42, dy = 36;
   painter.setPen(Qt::NoPen);
   painter.setBrush(Qt::black);
   for (int j = 0; j < 3; ++j)
-    for (int i = 0; i < 3; ++i) painter.drawEllipse(QPoint(x0 + i * dx, y0 + j * dy), 7, 7);
-  QPen pen(Qt::red, 1.5);
-  painter.setPen(pen);
-  // dx between the centres of the first row, dy between those of the last column.
-  const int ay = y0 - 14;
-  painter.drawLine(x0, ay, x0 + dx, ay);
-  painter.drawLine(x0, ay - 4, x0, ay + 4);
-  painter.drawLine(x0 + dx, ay - 4, x0 + dx, ay + 4);
-  const int ax = x0 + 2 * dx + 16;
-  painter.drawLine(ax, y0 + dy, ax, y0 + 2 * dy);
-  painter.drawLine(ax - 4, y0 + dy, ax + 4, y0 + dy);
-  painter.drawLine(ax - 4, y0 + 2 * dy, ax + 4, y0 + 2 * dy);
-  painter.setPen(QPen(QColor(0, 0, 128)));
+    for (int i = 0; i < 3; ++i) painter.drawEllipse(QPoint(x0 + i * dx, y0 + j * dy), 6, 6);
+  painter.setPen(QPen(Qt::red, 1.5));
+  const int lineY = y0 - 16;  // dx, above the first row
+  painter.drawLine(x0, lineY, x0 + dx, lineY);
+  painter.drawLine(x0, lineY - 4, x0, lineY + 4);
+  painter.drawLine(x0 + dx, lineY - 4, x0 + dx, lineY + 4);
+  const int lineX = x0 + 2 * dx + 18;  // dy, right of the last column
+  painter.drawLine(lineX, y0 + dy, lineX, y0 + 2 * dy);
+  painter.drawLine(lineX - 4, y0 + dy, lineX + 4, y0 + dy);
+  painter.drawLine(lineX - 4, y0 + 2 * dy, lineX + 4, y0 + 2 * dy);
+  painter.setPen(QPen(Qt::gray, 1, Qt::DotLine));  // from the centres to the marks
+  painter.drawLine(x0, y0, x0, lineY);
+  painter.drawLine(x0 + dx, y0, x0 + dx, lineY);
+  painter.drawLine(x0 + 2 * dx, y0 + dy, lineX, y0 + dy);
+  painter.drawLine(x0 + 2 * dx, y0 + 2 * dy, lineX, y0 + 2 * dy);
+  painter.setPen(QColor(0, 0, 128));
   QFont font = painter.font();
   font.setBold(true);
   font.setPixelSize(12);
   painter.setFont(font);
-  painter.drawText(QRect(x0, ay - 14, dx, 12), Qt::AlignCenter, "dx");
-  painter.drawText(QRect(ax - 22, y0 + dy, 18, dy), Qt::AlignCenter, "dy");
-  painter.setPen(QPen(Qt::gray, 1, Qt::DashLine));
-  painter.drawLine(x0 + dx, y0, x0 + dx, y0 + 2 * dy + 12);
-  painter.drawLine(x0 + 2 * dx, y0 + dy, ax + 6, y0 + dy);
-  painter.drawLine(x0 + 2 * dx, y0 + 2 * dy, ax + 6, y0 + 2 * dy);
+  painter.drawText(QRect(x0, lineY - 18, dx, 14), Qt::AlignCenter, "dx");
+  painter.drawText(QRect(lineX + 4, y0 + dy, 160 - lineX - 4, dy), Qt::AlignCenter, "dy");
   return picture;
 }
 
@@ -108,7 +110,10 @@ TEncodeParameterForm::TEncodeParameterForm(TMainForm& mainForm)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(PageControl);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-  move(617, 118);
+  // At the right of the screen, where it covers the least of a picture centred in the view.
+  adjustSize();
+  const QRect area = mainForm.screen()->availableGeometry();
+  move(std::max(area.left(), area.right() - frameGeometry().width() - 24), area.top() + 118);
 }
 
 QWidget* TEncodeParameterForm::BuildEncodePage() {
@@ -153,8 +158,10 @@ QWidget* TEncodeParameterForm::BuildViewPage() {
   QWidget* box = GridInfoGroupBox;
   IndexEdit = NewEdit("IndexEdit", "-1", box, 64, true);
   AreaEdit = NewEdit("AreaEdit", "0", box, 64, true);
-  FxEdit = NewEdit("FxEdit", "0", box, 110, true);
-  FyEdit = NewEdit("FyEdit", "0", box, 110, true);
+  // Room for a position with 15 significant digits.
+  const int positionWidth = fontMetrics().horizontalAdvance("-000.000000000000") + 16;
+  FxEdit = NewEdit("FxEdit", "0", box, positionWidth, true);
+  FyEdit = NewEdit("FyEdit", "0", box, positionWidth, true);
   CodedCheckBox = new QCheckBox("Coded", box);
   CodedCheckBox->setObjectName("CodedCheckBox");
   NetedCheckBox = new QCheckBox("Neted", box);

@@ -143,16 +143,24 @@ class TEncodeMenuTest : public QObject, TFormFixture {
     P().AreaThresholdEdit->setText("20");
     DoEncoding();
     // The same drawing made by the job on a copy of the view.
-    TRgbSurface expected = Form().ViewSurface();
+    TPaintBox copy;
+    copy.Surface().Reset(200, 160, clBlack);
+    copy.Surface().DrawPicture(Form().ViewSurface());
     TEncode& job = *Form().FEncoder;
-    job.FCanvas = &expected;
+    job.FCanvas = &copy.Surface();
     job.ShowPosition();
     job.FCanvas = &Form().ViewSurface();
     const TRgbSurface before = Form().ViewSurface();
     Trigger(Form(), "ShowPositionMenuItem");
     const TViewSurface& view = Form().ViewSurface();
-    QVERIFY(!std::equal(view.Data(), view.Data() + 200 * 160 * 3, before.Data()));
-    QVERIFY(std::equal(view.Data(), view.Data() + 200 * 160 * 3, expected.Data()));
+    const size_t bytes = 200 * 160 * 3;
+    QVERIFY(!std::equal(view.Data(), view.Data() + bytes, before.Data()));
+    QVERIFY(std::equal(view.Data(), view.Data() + bytes, copy.Surface().Data()));
+    // A label in the view's style: black on pale yellow, the dark edge just left of it.
+    const TDotInfo& last = job.FDotInfo.back();
+    const int32_t x = int32_t(last.x), y = int32_t(last.y);
+    QVERIFY(view.Pixel(x + 5, y) == view.FTextBackground);
+    QVERIFY(view.Pixel(x - 1, y + 4) == (TColor{0, 0, 128}));
   }
 
   void StageMachineFromAutomaticFailureToPickedOrigin() {
