@@ -9,8 +9,8 @@
 
 namespace {
 
-// 5 x 7 glyphs, row by row, "#" for ink, for the characters that dot labels use. Any other
-// character is drawn as an empty box.
+// Glyphs row by row, "#" for ink, for the characters that dot labels use: a 5 x 7 font and a
+// compact 3 x 5 one. Any other character is drawn as an empty box.
 struct TGlyph {
   char Code;
   const char* Rows[7];
@@ -35,10 +35,27 @@ constexpr TGlyph Glyphs[] = {
     {'.', {"     ", "     ", "     ", "     ", "     ", " ##  ", " ##  "}},
     {' ', {"     ", "     ", "     ", "     ", "     ", "     ", "     "}},
 };
-
 constexpr TGlyph Unknown = {'?', {"#####", "#   #", "#   #", "#   #", "#   #", "#   #", "#####"}};
 
-const TGlyph& GlyphOf(char c) {
+constexpr TGlyph SmallGlyphs[] = {
+    {'0', {"###", "# #", "# #", "# #", "###"}}, {'1', {" # ", "## ", " # ", " # ", "###"}},
+    {'2', {"###", "  #", "###", "#  ", "###"}}, {'3', {"###", "  #", "###", "  #", "###"}},
+    {'4', {"# #", "# #", "###", "  #", "  #"}}, {'5', {"###", "#  ", "###", "  #", "###"}},
+    {'6', {"###", "#  ", "###", "# #", "###"}}, {'7', {"###", "  #", "  #", "  #", "  #"}},
+    {'8', {"###", "# #", "###", "# #", "###"}}, {'9', {"###", "# #", "###", "  #", "###"}},
+    {'(', {" # ", "#  ", "#  ", "#  ", " # "}}, {')', {" # ", "  #", "  #", "  #", " # "}},
+    {',', {"   ", "   ", "   ", " # ", "#  "}}, {'-', {"   ", "   ", "###", "   ", "   "}},
+    {'+', {"   ", " # ", "###", " # ", "   "}}, {'.', {"   ", "   ", "   ", "   ", " # "}},
+    {' ', {"   ", "   ", "   ", "   ", "   "}},
+};
+constexpr TGlyph SmallUnknown = {'?', {"###", "# #", "# #", "# #", "###"}};
+
+const TGlyph& GlyphOf(char c, bool small) {
+  if (small) {
+    for (const TGlyph& g : SmallGlyphs)
+      if (g.Code == c) return g;
+    return SmallUnknown;
+  }
   for (const TGlyph& g : Glyphs)
     if (g.Code == c) return g;
   return Unknown;
@@ -93,18 +110,43 @@ TColor TRgbSurface::Pixel(int32_t x, int32_t y) const {
   return TColor{p[0], p[1], p[2]};
 }
 
+int32_t TRgbSurface::TextWidth(const std::string& text) const {
+  return static_cast<int32_t>(text.size()) * (FSmallFont ? SmallGlyphWidth : GlyphWidth);
+}
+
 void TRgbSurface::TextOut(int32_t x, int32_t y, const std::string& text) {
+  // The ink of the whole text in a cell mask with a one-pixel frame, then the box or the
+  // outline, then the ink.
+  const int32_t advance = FSmallFont ? SmallGlyphWidth : GlyphWidth;
+  const int32_t rows = FSmallFont ? 5 : 7;
+  const int32_t cols = FSmallFont ? 3 : 5;
+  const int32_t height = FSmallFont ? SmallGlyphHeight : GlyphHeight;
+  const int32_t width = TextWidth(text);
+  std::vector<uint8_t> ink(static_cast<size_t>(width + 2) * (height + 2), 0);
+  auto at = [&](int32_t cx, int32_t cy) -> uint8_t& {
+    return ink[static_cast<size_t>(cy + 1) * (width + 2) + (cx + 1)];
+  };
   for (size_t i = 0; i < text.size(); ++i) {
-    const TGlyph& glyph = GlyphOf(text[i]);
-    const int32_t left = x + static_cast<int32_t>(i) * GlyphWidth;
-    for (int32_t row = 0; row < GlyphHeight; ++row) {
-      for (int32_t col = 0; col < GlyphWidth; ++col) {
-        bool ink = row >= 1 && row <= 7 && col < 5 && glyph.Rows[row - 1][col] == '#';
-        if (ink)
-          SetPixel(left + col, y + row, FTextColor);
-        else if (!FTextTransparent)
-          SetPixel(left + col, y + row, FTextBackground);
+    const TGlyph& glyph = GlyphOf(text[i], FSmallFont);
+    for (int32_t row = 0; row < rows; ++row)
+      for (int32_t col = 0; col < cols; ++col)
+        if (glyph.Rows[row][col] == '#') at(static_cast<int32_t>(i) * advance + col, row + 1) = 1;
+  }
+  for (int32_t cy = -1; cy <= height; ++cy) {
+    for (int32_t cx = -1; cx <= width; ++cx) {
+      if (at(cx, cy)) {
+        SetPixel(x + cx, y + cy, FTextColor);
+        continue;
       }
+      bool paint = false;
+      if (FTextStyle == TTextStyle::Boxed) {
+        paint = !FTextTransparent && cx >= 0 && cy >= 0 && cx < width && cy < height;
+      } else {
+        for (int32_t ny = std::max(cy - 1, -1); ny <= std::min(cy + 1, height) && !paint; ++ny)
+          for (int32_t nx = std::max(cx - 1, -1); nx <= std::min(cx + 1, width) && !paint; ++nx)
+            paint = at(nx, ny) != 0;
+      }
+      if (paint) SetPixel(x + cx, y + cy, FTextBackground);
     }
   }
 }

@@ -26,15 +26,20 @@ class TRgbSurface : public TSurface {
   TColor Pixel(int32_t x, int32_t y) const;
   const uint8_t* Data() const { return FPixels.data(); }  // R, G, B per pixel, row-major
 
-  // Text style: glyphs in FTextColor on a box of FTextBackground unless it is transparent.
+  // Text style. Boxed: glyphs in FTextColor on a box of FTextBackground unless transparent.
+  // Outlined: glyphs in FTextColor with a one-pixel rim of FTextBackground, readable on dark
+  // and bright pictures alike. The small font is 3 x 5 pixels a glyph, the normal one 5 x 7.
+  enum class TTextStyle { Boxed, Outlined };
+  TTextStyle FTextStyle = TTextStyle::Boxed;
   TColor FTextColor = clBlack;
   TColor FTextBackground = clWhite;
   bool FTextTransparent = false;
-  static constexpr int32_t GlyphWidth = 6;   // 5 columns and a blank
-  static constexpr int32_t GlyphHeight = 9;  // 7 rows and a blank above and below
-  static int32_t TextWidth(const std::string& text) {
-    return static_cast<int32_t>(text.size()) * GlyphWidth;
-  }
+  bool FSmallFont = false;
+  static constexpr int32_t GlyphWidth = 6;        // 5 columns and a blank
+  static constexpr int32_t GlyphHeight = 9;       // 7 rows and a blank above and below
+  static constexpr int32_t SmallGlyphWidth = 4;   // 3 columns and a blank
+  static constexpr int32_t SmallGlyphHeight = 7;  // 5 rows and a blank above and below
+  int32_t TextWidth(const std::string& text) const;
 
   // Writes the picture as an uncompressed 24-bit bitmap (replacing the file only when the whole
   // picture was written).

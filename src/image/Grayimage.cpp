@@ -288,14 +288,13 @@ void TGrayImage::MedianFilter(int32_t wx, int32_t wy) {
   if (wy % 2 == 0) ++wy;
   if (wx == 1 && wy == 1) return;
   if (wx > FWidth || wy > FHeight) return;
-  std::unique_ptr<uint8_t[]> copy;
+  // In place: the filter keeps the original rows its windows still need, and allocates all it
+  // needs before it writes a pixel.
   try {
-    copy = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(FSize));
+    MedianFilterPlane(FData.get(), FData.get(), FWidth, FHeight, wx, wy);
   } catch (const std::bad_alloc&) {
     throw TError("No memory to do median filter");
   }
-  std::memcpy(copy.get(), FData.get(), static_cast<size_t>(FSize));
-  MedianFilterPlane(copy.get(), FData.get(), FWidth, FHeight, wx, wy);
 }
 
 void TGrayImage::Repaint(TSurface* surface) const {

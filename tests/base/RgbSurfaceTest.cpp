@@ -52,3 +52,27 @@ TEST(RgbSurface, SavesAStandardBitmap) {
   ASSERT_EQ(bytes.size(), 54u + 8u);
   EXPECT_EQ(bytes.substr(54), std::string("\x1e\x14\x0a\0\0\0\0\0", 8));
 }
+
+TEST(RgbSurface, OutlinedSmallTextKeepsThePictureOutsideItsRim) {
+  TRgbSurface s(30, 12, clRed);
+  s.FTextStyle = TRgbSurface::TTextStyle::Outlined;
+  s.FSmallFont = true;
+  s.FTextColor = TColor{255, 255, 0};
+  s.FTextBackground = clBlack;
+  s.TextOut(5, 2, "1-");
+  EXPECT_EQ(s.TextWidth("1-"), 8);
+  int ink = 0, rim = 0;
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 30; ++x) {
+      TColor c = s.Pixel(x, y);
+      ink += c == TColor{255, 255, 0};
+      rim += c == clBlack;
+      // Every rim pixel touches ink; nothing is drawn left of the text's cell frame.
+      if (x < 4) {
+        EXPECT_EQ(c, clRed);
+      }
+    }
+  EXPECT_EQ(ink, 8 + 3);  // the small "1" and "-"
+  EXPECT_GT(rim, ink);
+  EXPECT_EQ(s.Pixel(1, 1), clRed);
+}

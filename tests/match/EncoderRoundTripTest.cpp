@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "encode/Encode.h"
+#include "image/Grayimage.h"
+#include "match/Match.h"
+#include "support/TempDir.h"
+
+// The encoder writes code files and the matcher reads them: what one side writes, the other
+// must take back dot for dot.
+TEST(EncoderRoundTrip, CodedDotsComeBackInOrderWithScaledPositions) {
+  TTempDir dir;
+  auto image = std::make_unique<TGrayImage>();
+  image->SetWidth(700);
+  image->SetHeight(500);
+  TEncode job(std::move(image), false, false, 12, 9);
+  const int32_t count = 1200;  // indices and areas of four digits widen their fields
+  job.FDotInfo.resize(count);
+  job.FDotSum = count;
+  for (int32_t i = 0; i < count; ++i) {
+    TDotInfo& dot = job.FDotInfo[i];
+    dot.x = 5.0f + 0.5713f * i;
+    dot.y = 1234.5678f - 0.917f * i;
+    dot.Nx = i % 25 - 12;
+    dot.Ny = (i / 25) % 19 - 9;
+    dot.Area = 40 + i;
+    dot.Coded = i % 7 != 3;
+  }
+  job.FScaleX = 0.02f;
+  job.FScaleY = 0.025f;
+  const std::string path = dir.File("grid.cod");
+  job.SaveCodes(path);
+
+  TMatch match(path, path);
+  EXPECT_EQ(match.FImageWidth, 700);
+  EXPECT_EQ(match.FImageHeight, 500);
+  EXPECT_EQ(match.FImageName[0], "MemoryPointer");
+  EXPECT_EQ(match.FScaleX[0], 0.02f);
+  EXPECT_EQ(match.FScaleY[0], 0.025f);
+  EXPECT_EQ(match.FCoordinate[0]->MaxNx(), 12);
+  EXPECT_EQ(match.FCoordinate[0]->MaxNy(), 9);
+  EXPECT_EQ(match.FDotSum[0], job.FCodedSum);
+  int32_t k = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const TDotInfo& written = job.FDotInfo[i];
+    if (!written.Coded) continue;
+    ASSERT_LT(k, match.FDotSum[0]);
+    const TDotInfo& read = match.FDotInfo[0][k];
+    // Positions travel with three decimals and are scaled on the way in.
+    const float x = std::round(written.x * 1000.0) / 1000.0;
+    const float y = std::round(written.y * 1000.0) / 1000.0;
+    EXPECT_EQ(read.x, x * 0.02f) << i;
+    EXPECT_EQ(read.y, y * 0.025f) << i;
+    EXPECT_EQ(read.Nx, written.Nx);
+    EXPECT_EQ(read.Ny, written.Ny);
+    EXPECT_EQ(read.Area, written.Area);
+    ++k;
+  }
+  EXPECT_EQ(k, match.FDotSum[0]);
+}

@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <sstream>
+
+#include "CodeFiles.h"
+#include "base/Convert.h"
+#include "match/Match.h"
+#include "match/Polar.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using TWriter = void (TMatch::*)(const std::string&) const;
+const TWriter Writers[8] = {&TMatch::WriteXYThetaR,    &TMatch::WriteXYDxDy,
+                            &TMatch::WriteXYDx,        &TMatch::WriteXYDy,
+                            &TMatch::WriteIndexXYDxDy, &TMatch::WriteIndexXYThetaR,
+                            &TMatch::WriteNxNyXYDxDy,  &TMatch::WriteNxNyXYThetaR};
+
+class ResultFile : public ::testing::Test {
+ protected:
+  std::string Put(const std::string& name, const TTestCodeFile& file) {
+    std::string path = FDir.File(name);
+    WriteFileBytes(path, CodeFileText(file));
+    return path;
+  }
+  std::unique_ptr<TMatch> Matched(const TTestCodeFile& initial, const TTestCodeFile& deformed) {
+    auto match = std::make_unique<TMatch>(Put("a.cod", initial), Put("b.cod", deformed));
+    match->Match();
+    return match;
+  }
+  std::vector<std::string> Lines(const std::string& path) {
+    std::string text = ReadFileBytes(path);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+      lines.push_back(text.substr(start, end - start));
+    EXPECT_EQ(start, text.size()) << "the file must end with CR LF";
+    return lines;
+  }
+  TTempDir FDir;
+};
+
+// Pairs whose (dx, dy) in the y-up frame cover every theta rule: (1.5, 2), (1, -0.5), (-2, 0),
+// (0, -3), (0, 0), (0, 4), (3, 0) and a general one.
+TTestCodeFile Initial() {
+  return {.Dots = {{17, 100, 200, 0, 0},
+                   {5, 130, 200, 1, 0},
+                   {6, 40, 60, -2, 3},
+                   {8, 50.5, 61.25, -1, 3},
+                   {9, 7, 9, 4, -4},
+                   {10, 8, 10, 5, -4},
+                   {11, 9, 11, 6, -4},
+                   {12, 1234.567, 33.333, 9, 9}},
+          .MaxNx = 10,
+          .MaxNy = 10,
+          .ScaleY = "0.5",
+          .ImageName = "init.bmp"};
+}
+TTestCodeFile Deformed() {
+  return {.Dots = {{0, 101.5, 98, 0, 0},
+                   {1, 131, 100.5, 1, 0},
+                   {2, 38, 30, -2, 3},
+                   {3, 50.5, 33.625, -1, 3},
+                   {4, 7, 4.5, 4, -4},
+                   {5, 8, 1, 5, -4},
+                   {6, 12, 5.5, 6, -4},
+                   {7, 1230.123, 70.001, 9, 9}},
+          .Height = 480,
+          .MaxNx = 10,
+          .MaxNy = 10,
+          .ImageName = "def.bmp"};
+}
+
+}  // namespace
+
+TEST_F(ResultFile, ExampleFileByteForByte) {
+  auto match =
+      Matched({.Dots = {{0, 100, 200, 0, 0}, {1, 130, 200, 1, 0}}, .ImageName = "init.bmp"},
+              {.Dots = {{0, 101.5, 198, 0, 0}, {1, 131, 200.5, 1, 0}}, .ImageName = "def.bmp"});
+  std::string path = FDir.File("Match0.dat");
+  match->WriteXYDxDy(path);
+  EXPECT_EQ(ReadFileBytes(path),
+            "init.bmp\r\n"
+            "def.bmp\r\n"
+            "In this " +
+                path +
+                ", 2 dots have been matched\r\n"
+                " Y axis is set to  Y2= Height-Y\r\n"
+                "     x           y           dx          dy\r\n"
+                "    100.000     280.000       1.500       2.000\r\n"
+                "    130.000     280.000       1.000      -0.500\r\n");
+}
+
+TEST_F(ResultFile, EveryLayoutHasItsHeaderAndRowFormat) {
+  const char* headers[8] = {
+      "       x           y           theta        r",
+      "     x           y           dx          dy",
+      "     x           y           dx ",
+      "     x           y          dy",
+      " index      x           y           dx          dy",
+      " index       x           y           theta        r",
+      " Nx    Ny       x           y           dx          dy",
+      " Nx    Ny      x           y           theta        r",
+  };
+  auto match = Matched(Initial(), Deformed());
+  ASSERT_EQ(match->FMatchSum, 8);
+  for (bool changeY : {true, false}) {
+    match->FChangeYAxis = changeY;
+    for (int layout = 0; layout < 8; ++layout) {
+      std::string path = FDir.File(Format("r%d.dat", layout));
+      std::invoke(Writers[layout], *match, path);
+      std::vector<std::string> lines = Lines(path);
+      ASSERT_EQ(lines.size(), 5u + 8u);
+      EXPECT_EQ(lines[0], "init.bmp");
+      EXPECT_EQ(lines[1], "def.bmp");
+      EXPECT_EQ(lines[2], "In this " + path + ", 8 dots have been matched");
+      EXPECT_EQ(lines[3], changeY ? " Y axis is set to  Y2= Height-Y" : " Y axis is not changed");
+      EXPECT_EQ(lines[4], headers[layout]);
+      // Every row against printf with the layout's own format, fed by the plain rules.
+      for (int32_t k = 0; k < 8; ++k) {
+        const TDotInfo& d = match->FDotInfo[0][match->FMatchIndex[k]];
+        const float dx = match->FDisplacement[k].x;
+        const float dyUp = match->FDisplacement[k].y;
+        double y = changeY ? 480.0 - d.y : d.y;
+        // The image frame negates dy and theta; a zero stays a plain zero.
+        double dy = changeY || dyUp == 0 ? dyUp : -dyUp;
+        double theta = DisplacementTheta(dx, dyUp);
+        if (!changeY && theta != 0) theta = -theta;
+        double r = DisplacementR(dx, dyUp);
+        int index = match->FMatchIndex[k];
+        std::string expected[8] = {
+            Format("%10.3f  %10.3f  %10.3f  %10.3f", d.x, y, theta, r),
+            Format(" %10.3f  %10.3f  %10.3f  %10.3f", d.x, y, dx, dy),
+            Format(" %10.3f  %10.3f  %10.3f", d.x, y, dx),
+            Format(" %10.3f  %10.3f  %10.3f", d.x, y, dy),
+            Format("%5d  %10.3f  %10.3f  %10.3f  %10.3f", index, d.x, y, dx, dy),
+            Format("%5d  %10.3f  %10.3f  %10.3f  %10.3f", index, d.x, y, theta, r),
+            Format("%5d  %5d   %10.3f  %10.3f  %10.3f  %10.3f", d.Nx, d.Ny, d.x, y, dx, dy),
+            Format("%5d  %5d   %10.3f  %10.3f  %10.3f  %10.3f", d.Nx, d.Ny, d.x, y, theta, r),
+        };
+        EXPECT_EQ(lines[5 + k], expected[layout]) << "layout " << layout << " row " << k;
+      }
+    }
+  }
+}
+
+TEST_F(ResultFile, ThetaAndRFollowTheSpecialCases) {
+  EXPECT_EQ(DisplacementTheta(-2, 0), 3.1415925f);
+  EXPECT_EQ(DisplacementR(-2, 0), 2.0f);
+  EXPECT_EQ(DisplacementTheta(0, -3), -1.5707963f);
+  EXPECT_EQ(DisplacementTheta(0, 4), 1.5707963f);
+  EXPECT_EQ(DisplacementTheta(0, 0), 0.0f);
+  EXPECT_FALSE(std::signbit(DisplacementTheta(0, 0)));
+  EXPECT_EQ(DisplacementTheta(3, 0), 0.0f);
+  EXPECT_EQ(DisplacementTheta(-1, -1), static_cast<float>(std::atan2(-1.0, -1.0)));
+  EXPECT_EQ(DisplacementR(3, 4), 5.0f);
+
+  // In the files: rows of pairs (1.5, 2), (-2, 0), (0, -3), (0, 0) of Initial/Deformed.
+  auto match = Matched(Initial(), Deformed());
+  std::string path = FDir.File("t.dat");
+  match->WriteNxNyXYThetaR(path);
+  std::vector<std::string> up = Lines(path);
+  match->FChangeYAxis = false;
+  match->WriteNxNyXYThetaR(path);
+  std::vector<std::string> down = Lines(path);
+  // Pair order by (Ny, Nx): (4,-4) (5,-4) (6,-4) (0,0) (1,0) (-2,3) (-1,3) (9,9).
+  EXPECT_EQ(up[5], "    4     -4        7.000     475.500       0.000       0.000");
+  EXPECT_EQ(up[8], "    0      0      100.000     380.000       0.927       2.500");
+  EXPECT_EQ(up[10], "   -2      3       40.000     450.000       3.142       2.000");
+  EXPECT_EQ(down[10], "   -2      3       40.000      30.000      -3.142       2.000");
+  EXPECT_EQ(up[11], "   -1      3       50.500     449.375      -1.571       3.000");
+  EXPECT_EQ(down[11], "   -1      3       50.500      30.625       1.571       3.000");
+  EXPECT_EQ(down[5], "    4     -4        7.000       4.500       0.000       0.000");
+}
+
+TEST_F(ResultFile, YAxisRuleUsesTheUnscaledHeightOfTheDeformedFile) {
+  // Height 480, a y scale of 0.5: the dot at y 200 is y 100 once scaled and is written as 380.
+  auto match = Matched({.Dots = {{0, 100, 200, 0, 0}}, .Height = 999, .ScaleY = "0.5"},
+                       {.Dots = {{0, 101, 100, 0, 0}}, .Height = 480});
+  std::string path = FDir.File("y.dat");
+  match->WriteXYDy(path);
+  EXPECT_EQ(Lines(path)[5], "    100.000     380.000       0.000");
+  match->FChangeYAxis = false;
+  match->WriteXYDy(path);
+  EXPECT_EQ(Lines(path)[5], "    100.000     100.000       0.000");  // no "-0.000"
+  // With dx = 1 and dy = 2 (y-up), the image frame gives dy -2, theta -1.107, r 2.236.
+  auto other = Matched({.Dots = {{0, 10, 20, 0, 0}}}, {.Dots = {{0, 11, 18, 0, 0}}});
+  other->FChangeYAxis = false;
+  other->WriteXYThetaR(path);
+  EXPECT_EQ(Lines(path)[5], "    10.000      20.000      -1.107       2.236");
+  other->WriteXYDxDy(path);
+  EXPECT_EQ(Lines(path)[5], "     10.000      20.000       1.000      -2.000");
+  other->FChangeYAxis = true;
+  other->WriteXYThetaR(path);
+  EXPECT_EQ(Lines(path)[5], "    10.000     460.000       1.107       2.236");
+}
+
+TEST_F(ResultFile, IndexColumnIsTheRowPosition) {
+  auto match = Matched({.Dots = {{17, 10, 20, 0, 0}, {3, 30, 20, 1, 0}}},
+                       {.Dots = {{0, 10, 20, 1, 0}, {1, 11, 20, 0, 0}}});
+  std::string path = FDir.File("i.dat");
+  match->WriteIndexXYDxDy(path);
+  std::vector<std::string> lines = Lines(path);
+  EXPECT_EQ(lines[5], "    0      10.000     460.000       1.000       0.000");
+  EXPECT_EQ(lines[6], "    1      30.000     460.000     -20.000       0.000");
+}
+
+TEST_F(ResultFile, NoPairsGivesTheHeaderOnlyAndNamesMayBeEmpty) {
+  auto match = Matched({.Dots = {}, .ImageName = ""}, {.Dots = {{0, 1, 1, 0, 0}}});
+  std::string path = FDir.File("100% empty.dat");  // a "%" in the path is text, not a format
+  match->WriteXYDx(path);
+  EXPECT_EQ(ReadFileBytes(path), "\r\ngrid0.bmp\r\nIn this " + path +
+                                     ", 0 dots have been matched\r\n Y axis is set to  "
+                                     "Y2= Height-Y\r\n     x           y           dx \r\n");
+}
+
+TEST_F(ResultFile, DispatcherCallsTheWriterOfEachIndex) {
+  auto match = Matched(Initial(), Deformed());
+  for (int layout = 0; layout < 8; ++layout) {
+    std::string named = FDir.File("named.dat");
+    std::string indexed = FDir.File("indexed.dat");
+    std::invoke(Writers[layout], *match, named);
+    match->WriteResult(layout, indexed);
+    std::string a = ReadFileBytes(named);
+    std::string b = ReadFileBytes(indexed);
+    EXPECT_EQ(a.substr(a.find(" dots have")), b.substr(b.find(" dots have")));
+  }
+  EXPECT_EQ(ErrorOf([&] { match->WriteResult(8, FDir.File("x.dat")); }),
+            "There is no result type 8");
+  EXPECT_EQ(ErrorOf([&] { match->WriteResult(-1, FDir.File("x.dat")); }),
+            "There is no result type -1");
+  EXPECT_EQ(ListDirectory(FDir.Path()),
+            (std::vector<std::string>{"a.cod", "b.cod", "indexed.dat", "named.dat"}));
+}
+
+TEST_F(ResultFile, FileThatCannotBeCreatedKeepsEverything) {
+  auto match = Matched(Initial(), Deformed());
+  std::string missing = FDir.File("no/such/dir/r.dat");
+  for (int layout = 0; layout < 8; ++layout) {
+    bool thetaR = layout == 0 || layout == 5 || layout == 7;
+    EXPECT_EQ(
+        ErrorOf([&] { match->WriteResult(layout, missing); }),
+        (thetaR ? "write theta & r result  error \n" : "write result file error \n") + missing);
+  }
+  EXPECT_EQ(ErrorOf([&] { match->WriteXYDx(FDir.Path()); }),
+            "write result file error \n" + FDir.Path());
+  EXPECT_EQ(match->FMatchSum, 8);  // the matcher is unchanged and can save again
+  match->WriteXYDx(FDir.File("ok.dat"));
+  EXPECT_EQ(Lines(FDir.File("ok.dat")).size(), 13u);
+}
+
+TEST_F(ResultFile, WriteFailureHalfWayIsReportedAndThePreviousFileSurvives) {
+  TTestCodeFile grid;
+  grid.MaxNx = grid.MaxNy = 40;
+  for (int ny = -20; ny <= 20; ++ny)
+    for (int nx = -20; nx <= 20; ++nx)
+      grid.Dots.push_back({0, 300 + 10.0 * nx, 300 - 10.0 * ny, nx, ny});
+  auto match = Matched(grid, grid);  // 1681 rows: far more than the 16 KiB allowed below
+  std::string target = FDir.File("big.dat");
+  WriteFileBytes(target, "previous");
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {
+      16384, 16384
+    };
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::string message = ErrorOf([&] { match->WriteNxNyXYThetaR(target); });
+    ::_exit(message.find("big.dat") != std::string::npos &&
+                    message.find("File too large") != std::string::npos
+                ? 0
+                : 4);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ReadFileBytes(target), "previous");
+  EXPECT_EQ(ListDirectory(FDir.Path()), (std::vector<std::string>{"a.cod", "b.cod", "big.dat"}));
+  // Without the limit the same save replaces it.
+  match->WriteNxNyXYThetaR(target);
+  EXPECT_EQ(Lines(target).size(), 5u + 1681u);
+}
+
+TEST_F(ResultFile, RepeatedSavesListTheSamePairs) {
+  auto match = Matched(Initial(), Deformed());
+  std::string first = FDir.File("1.dat");
+  std::string second = FDir.File("2.dat");
+  match->WriteNxNyXYDxDy(first);
+  match->FChangeYAxis = false;
+  match->WriteNxNyXYThetaR(second);
+  std::vector<std::string> a = Lines(first);
+  std::vector<std::string> b = Lines(second);
+  ASSERT_EQ(a.size(), b.size());
+  for (size_t k = 5; k < a.size(); ++k) EXPECT_EQ(a[k].substr(0, 24), b[k].substr(0, 24));
+}
