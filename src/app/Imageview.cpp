@@ -16,7 +16,8 @@ void TViewSurface::TextOut(int32_t x, int32_t y, const std::string& text) {
   if (text.empty()) return;
   // The edge stands just left of the text, over the dot, and leaves the glyphs alone.
   const int32_t edge = x - 1;
-  for (int32_t row = 0; row < GlyphHeight; ++row)
+  const int32_t height = FSmallFont ? SmallGlyphHeight : GlyphHeight;
+  for (int32_t row = 0; row < height; ++row)
     if (edge >= 0 && edge < Width() && y + row >= 0 && y + row < Height())
       SetPixel(edge, y + row, TColor{0, 0, 128});
 }

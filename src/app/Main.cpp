@@ -18,6 +18,7 @@
 #include "encode/Encode.h"
 #include "encode/Encodeparameter.h"
 #include "encode/Resetcoordinate.h"
+#include "match/Computescale.h"
 #include "segment/Segment.h"
 #include "segment/Segmentparameter.h"
 
@@ -58,6 +59,7 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
   RunCommand([this] { FormCreate(); });
 
   // The dialogs that live for the whole run, hidden until a command shows them.
+  FComputeScaleForm = new TComputeScaleForm(*this);
   FEncodeParameterForm = new TEncodeParameterForm(*this);
   FAboutBox = new TAboutBox(FPlatform, this);
   FSegmentParameterForm = new TSegmentParameterForm(*this);
@@ -205,7 +207,8 @@ void TMainForm::DisplayImage(const std::string& fileName) {
 }
 
 void TMainForm::SetScaleMenuItemClick() {
-  // The scale dialog comes with the Match menu.
+  FComputeScaleForm->show();
+  FComputeScaleForm->raise();
 }
 
 void TMainForm::SetCoordinateMenuItemClick() {

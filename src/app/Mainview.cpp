@@ -9,6 +9,7 @@
 #include "base/Convert.h"
 #include "encode/Encode.h"
 #include "encode/Encodeparameter.h"
+#include "match/Computescale.h"
 #include "segment/Segmentparameter.h"
 
 void TMainForm::InvertRubberBand(int32_t x, int32_t y) {
@@ -62,7 +63,8 @@ void TMainForm::PaintBoxMouseUp(int32_t x, int32_t y) {
   if (FSegmentParameterForm->isVisible())
     FSegmentParameterForm->SetRectangle(std::min(FAnchorX, FEndX), std::min(FAnchorY, FEndY), dx,
                                         dy);
-  // The scale dialog receives the drag with the Match menu.
+  if (FComputeScaleForm->isVisible())
+    FComputeScaleForm->SetImageLength(FAnchorX, FAnchorY, FEndX, FEndY);
 }
 
 void TMainForm::PaintBoxClick() {
