@@ -152,18 +152,23 @@ void TRgbSurface::TextOut(int32_t x, int32_t y, const std::string& text) {
 }
 
 void TRgbSurface::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor pen) {
-  // Bresenham from (x1, y1) up to, but not including, (x2, y2).
+  DrawLineBySetPixel(*this, x1, y1, x2, y2, pen);
+}
+
+void DrawLineBySetPixel(TSurface& surface, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                        TColor pen) {
   int64_t dx = std::llabs(static_cast<int64_t>(x2) - x1);
   int64_t dy = -std::llabs(static_cast<int64_t>(y2) - y1);
-  int sx = x1 < x2 ? 1 : -1;
-  int sy = y1 < y2 ? 1 : -1;
+  const int sx = x1 < x2 ? 1 : -1;
+  const int sy = y1 < y2 ? 1 : -1;
   int64_t err = dx + dy;
   int64_t x = x1;
   int64_t y = y1;
+  const int64_t width = surface.Width(), height = surface.Height();
   while (x != x2 || y != y2) {
-    if (x >= 0 && y >= 0 && x < FWidth && y < FHeight)
-      SetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y), pen);
-    int64_t e2 = 2 * err;
+    if (x >= 0 && y >= 0 && x < width && y < height)
+      surface.SetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y), pen);
+    const int64_t e2 = 2 * err;
     if (e2 >= dy) {
       err += dy;
       x += sx;

@@ -41,3 +41,8 @@ class TSurface {
   // Makes what was drawn so far visible at once (a screen view repaints; others ignore it).
   virtual void Flush() {}
 };
+
+// A line from (x1, y1) towards (x2, y2), end point excluded, drawn pixel by pixel with
+// SetPixel (Bresenham); for surfaces without a line primitive of their own.
+void DrawLineBySetPixel(TSurface& surface, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                        TColor pen);
