@@ -39,13 +39,15 @@ void TMainForm::PaintBoxMouseMove(int32_t x, int32_t y) {
   }
   FCurrentX = std::clamp(x, 0, std::max(FViewWidth - 1, 0));
   FCurrentY = std::clamp(y, 0, std::max(FViewHeight - 1, 0));
+  // The pick before the band: a pick may redraw the whole picture, which would wipe a band
+  // drawn before it, and removing that band at the next movement would then leave a trace.
+  if (FPickEnabled && FEncodeParameterForm->ViewMode() != 1 && FEncoder)
+    PickAt(FCurrentX, FCurrentY);
   if (FDragging) {
     InvertRubberBand(FCurrentX, FCurrentY);
     FBandShown = true;
   }
   statusBar()->showMessage(QString::fromStdString(text));
-  if (FPickEnabled && FEncodeParameterForm->ViewMode() != 1 && FEncoder)
-    PickAt(FCurrentX, FCurrentY);
 }
 
 void TMainForm::PaintBoxMouseUp(int32_t x, int32_t y) {

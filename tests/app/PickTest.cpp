@@ -137,11 +137,24 @@ class TPickTest : public QObject, TFormFixture {
     Hover(DotPoint(22) + QPoint(10, 0));  // between dots
     QCOMPARE(Fields(), Expected(22));
     QCOMPARE(Form().FEncoder->FSelected, -1);
-    // During a drag the picks go on.
-    QTest::mousePress(Form().PaintBox(), Qt::LeftButton, {}, DotPoint(3));
-    QTest::mouseMove(Form().PaintBox(), DotPoint(4));
+    // During a drag the picks go on, and the rubber band leaves no trace when a pick redraws
+    // the picture under it: the view ends as a highlight of the last dot on a clean picture.
+    TPaintBox* box = Form().PaintBox();
+    QTest::mousePress(box, Qt::LeftButton, {}, DotPoint(3) + QPoint(10, 10));
+    QTest::mouseMove(box, DotPoint(3));
+    QTest::mouseMove(box, DotPoint(4));
     QCOMPARE(Fields(), Expected(4));
-    QTest::mouseRelease(Form().PaintBox(), Qt::LeftButton, {}, DotPoint(4));
+    QTest::mouseMove(box, DotPoint(4) + QPoint(1, 0));
+    QTest::mouseRelease(box, Qt::LeftButton, {}, DotPoint(4) + QPoint(1, 0));
+    TPaintBox expected;
+    expected.Surface().Reset(box->width(), box->height(), clBlack);
+    TEncode& job = *Form().FEncoder;
+    job.FSelected = -1;
+    job.PickDot(DotPoint(4).x(), DotPoint(4).y(), &expected.Surface());
+    job.FCanvas = &Form().ViewSurface();
+    const size_t bytes = size_t(box->width()) * box->height() * 3;
+    QVERIFY(std::equal(expected.Surface().Data(), expected.Surface().Data() + bytes,
+                       Form().ViewSurface().Data()));
   }
 
   void ModifyCoordAndModifyOriginReachTheCodeFile() {

@@ -20,6 +20,7 @@
 #include "encode/Encode.h"
 #include "encode/Encodeparameter.h"
 #include "image/Grayimage.h"
+#include "match/Computescale.h"
 #include "segment/Segmentparameter.h"
 #include "segment/Simplesegmentparameter.h"
 #include "support/TempDir.h"
@@ -167,5 +168,22 @@ int main(int argc, char** argv) {
     Shot(QString("encode-parameter-tab%1").arg(tab), &parameters);
   }
   form.SetCoordinateMenuItemClick();
+
+  // The Match menu on one code file twice, the result type dialog, and the scale dialog after a
+  // drag along a row of dots.
+  parameters.hide();
+  platform.SaveName = home.File("grid.cod");
+  form.SaveEncodeResultMenuItemClick();
+  platform.Picture = home.File("grid.cod");
+  form.DoMatchingMenuItemClick();
+  platform.SaveName = home.File("Match0.dat");
+  form.SaveMatchResultMenuItemClick();
+  form.SetScaleMenuItemClick();
+  QTest::mousePress(form.PaintBox(), Qt::LeftButton, {}, QPoint(100, 200));
+  QTest::mouseMove(form.PaintBox(), QPoint(300, 205));
+  QTest::mouseMove(form.PaintBox(), QPoint(500, 210));
+  QTest::mouseRelease(form.PaintBox(), Qt::LeftButton, {}, QPoint(500, 210));
+  Shot("scale", form.FComputeScaleForm);
+  form.FComputeScaleForm->hide();
   return 0;
 }
