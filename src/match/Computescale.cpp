@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <cstdlib>
 
@@ -18,10 +19,10 @@
 
 namespace {
 
-QLineEdit* NewEdit(const char* name, const char* text, QWidget* parent) {
+QLineEdit* NewEdit(const char* name, const char* text, QWidget* parent, int width) {
   auto* edit = new QLineEdit(text, parent);
   edit->setObjectName(name);
-  edit->setFixedWidth(130);
+  edit->setFixedWidth(width);
   return edit;
 }
 
@@ -58,10 +59,10 @@ TComputeScaleForm::TComputeScaleForm(TMainForm& mainForm)
   ScaleXYRadioGroup->addButton(ScaleXRadioButton, 0);
   ScaleXYRadioGroup->addButton(ScaleYRadioButton, 1);
   ScaleXRadioButton->setChecked(true);
-  ImageScaleXEdit = NewEdit("ImageScaleXEdit", "1", box);
-  ActualScaleXEdit = NewEdit("ActualScaleXEdit", "1.0", box);
-  ImageScaleYEdit = NewEdit("ImageScaleYEdit", "1", box);
-  ActualScaleYEdit = NewEdit("ActualScaleYEdit", "1.0", box);
+  ImageScaleXEdit = NewEdit("ImageScaleXEdit", "1", box, 96);
+  ActualScaleXEdit = NewEdit("ActualScaleXEdit", "1.0", box, 96);
+  ImageScaleYEdit = NewEdit("ImageScaleYEdit", "1", box, 96);
+  ActualScaleYEdit = NewEdit("ActualScaleYEdit", "1.0", box, 96);
   auto* compute = new QGridLayout(box);
   compute->addWidget(NewLabel("ImageLabel", "In  The Image", box), 0, 1);
   compute->addWidget(NewLabel("ActualLabel", "Actual Length", box), 0, 2);
@@ -78,8 +79,8 @@ TComputeScaleForm::TComputeScaleForm(TMainForm& mainForm)
   SetScaleCheckBox->setObjectName("SetScaleCheckBox");
   SetScaleGroupBox = new QGroupBox("Set Scale", this);
   SetScaleGroupBox->setObjectName("SetScaleGroupBox");
-  ScaleXEdit = NewEdit("ScaleXEdit", "1.0", SetScaleGroupBox);
-  ScaleYEdit = NewEdit("ScaleYEdit", "1.0", SetScaleGroupBox);
+  ScaleXEdit = NewEdit("ScaleXEdit", "1.0", SetScaleGroupBox, 140);
+  ScaleYEdit = NewEdit("ScaleYEdit", "1.0", SetScaleGroupBox, 140);
   auto* set = new QGridLayout(SetScaleGroupBox);
   set->addWidget(new QLabel("Scale X", SetScaleGroupBox), 0, 0);
   set->addWidget(ScaleXEdit, 0, 1);
@@ -108,7 +109,9 @@ TComputeScaleForm::TComputeScaleForm(TMainForm& mainForm)
   connect(ApplyScaleButton, &QPushButton::clicked, this,
           [this] { FMainForm.RunCommand([this] { ApplyScaleButtonClick(); }); });
   connect(CloseButton, &QPushButton::clicked, this, &QWidget::hide);
-  move(80, 118);
+  // At the left of the screen, where it covers the least of a picture centred in the view.
+  const QRect area = mainForm.screen()->availableGeometry();
+  move(area.left() + 16, area.top() + 118);
 }
 
 void TComputeScaleForm::showEvent(QShowEvent* event) {

@@ -64,6 +64,7 @@ TMatchResultForm::TMatchResultForm(QWidget* parent) : QDialog(parent) {
   layout->addWidget(ChangeYaxisCheckBox);
   layout->addSpacing(8);
   layout->addLayout(buttons);
+  setMinimumWidth(300);  // the whole caption in the title bar
 }
 
 void TMatchResultForm::showEvent(QShowEvent* event) {
