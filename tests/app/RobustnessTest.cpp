@@ -4,7 +4,7 @@
 // not fit its picture, and at the end a plain measurement must still work.
 //
 //   LATTICOR_ROBUST_SEED   the seed (default 20261206)
-//   LATTICOR_ROBUST_STEPS  the number of random steps (default 1500)
+//   LATTICOR_ROBUST_STEPS  the number of random steps (default 4000)
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -237,7 +237,7 @@ class TRobustnessTest : public QObject, TFormFixture {
 
   void RandomCommandsNeverLeaveABrokenState() {
     const uint64_t seed = EnvNumber("LATTICOR_ROBUST_SEED", 20261206);
-    const uint64_t steps = EnvNumber("LATTICOR_ROBUST_STEPS", 1500);
+    const uint64_t steps = EnvNumber("LATTICOR_ROBUST_STEPS", 4000);
     qInfo("seed %llu, %llu steps", static_cast<unsigned long long>(seed),
           static_cast<unsigned long long>(steps));
     FRandom.seed(seed);
