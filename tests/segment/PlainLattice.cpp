@@ -1,6 +1,7 @@
 #include "PlainLattice.h"
 
 #include "base/Error.h"
+#include "support/Checks.h"
 
 TPlainLattice::TPlainLattice(int32_t width, int32_t height, int32_t sizeX, int32_t sizeY)
     : W(width), H(height), Sx(sizeX), Sy(sizeY) {
@@ -99,15 +100,6 @@ std::unique_ptr<TSegment> MakeJob(int32_t w, int32_t h,
   for (int32_t y = 0; y < h; ++y)
     for (int32_t x = 0; x < w; ++x) image->Row(y)[x] = value(x, y);
   return std::make_unique<TSegment>(std::move(image), false);
-}
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const TError& e) {
-    return e.Message();
-  }
-  return "(no error)";
 }
 
 std::vector<uint8_t> Pixels(const TGrayImage& image) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "segment/Segment.h"
+#include "support/Checks.h"
 
 // The lattice of window centres and the per-pixel threshold written straight from the
 // definition, independent of TSegment's code: the reference the job is checked against.
@@ -34,8 +35,5 @@ int32_t NaiveDoubleBlend(int32_t dy, int32_t h, float top, float bottom);
 // A job on an in-memory image of w x h pixels, pixel (x, y) = value(x, y).
 std::unique_ptr<TSegment> MakeJob(int32_t w, int32_t h,
                                   const std::function<uint8_t(int32_t, int32_t)>& value);
-
-// The message of the TError an action raises, or "(no error)".
-std::string ErrorOf(const std::function<void()>& action);
 
 std::vector<uint8_t> Pixels(const TGrayImage& image);
