@@ -9,6 +9,8 @@
 //   background:  PickDot between dots (the selection is cleared and the picture redrawn).
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <cstring>
 #include <map>
 #include <memory>
@@ -16,11 +18,10 @@
 #include "base/RgbSurface.h"
 #include "encode/Encode.h"
 #include "image/Grayimage.h"
-#include "synth/Synth.h"
 
 namespace {
 
-// 0: 2000 x 1500, 1: 6000 x 4000; pitch 20, segmented (background exactly 0).
+// The segmented benchmark pictures (0: 2000 x 1500, 1: 6000 x 4000) with their dots measured.
 struct TCase {
   std::unique_ptr<TEncode> Job;
   std::unique_ptr<TRgbSurface> Canvas;
@@ -30,17 +31,13 @@ TCase& Case(int64_t which) {
   static std::map<int64_t, TCase> cache;
   TCase& c = cache[which];
   if (!c.Job) {
-    TSynthOptions o;
-    o.Width = which == 0 ? 2000 : 6000;
-    o.Height = which == 0 ? 1500 : 4000;
-    o.PitchX = o.PitchY = 20;
-    o.Radius = 5;
-    o.DotLevel = 255;
-    o.BackgroundLevel = 0;
+    const TGrayImage& source = SegmentedPicture(which);
     auto image = std::make_unique<TGrayImage>();
-    TSynthGrid(o).Render(false, *image);
+    image->SetWidth(source.Width());
+    image->SetHeight(source.Height());
+    std::memcpy(image->Data(), source.Data(), static_cast<size_t>(source.Size()));
+    c.Canvas = std::make_unique<TRgbSurface>(source.Width(), source.Height());
     c.Job = std::make_unique<TEncode>(std::move(image), true, true, 400, 400);
-    c.Canvas = std::make_unique<TRgbSurface>(o.Width, o.Height);
     c.Job->PrepareImage(nullptr);
     c.Job->FAreaThreshold = 20;
     c.Job->RemoveNoise(nullptr);
@@ -63,7 +60,7 @@ void Pick(benchmark::State& state, int mode) {
     else if (mode == 1)
       c.Job->PickDot(ax, ay, c.Canvas.get());
     else
-      c.Job->PickDot((ax + bx) / 2, ay, c.Canvas.get());  // between two dots of a row
+      c.Job->PickDot(ax + 10, ay + 10, c.Canvas.get());  // the middle of a grid cell
     flip = !flip;
   }
   state.counters["pixels"] = c.Job->FImage->Size();
