@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 
+#include "BenchSupport.h"
 #include "encode/Encode.h"
 #include "image/Grayimage.h"
 #include "synth/Synth.h"
@@ -21,27 +22,8 @@
 
 namespace {
 
-// 0: 2000 x 1500 (about 7,000 dots), 1: 6000 x 4000 (about 60,000 dots).
-const TGrayImage& Picture(int64_t which) {
-  static std::map<int64_t, std::unique_ptr<TGrayImage>> cache;
-  auto& slot = cache[which];
-  if (!slot) {
-    TSynthOptions o;
-    o.Width = which == 0 ? 2000 : 6000;
-    o.Height = which == 0 ? 1500 : 4000;
-    o.PitchX = o.PitchY = 20;
-    o.Radius = 5;
-    o.RotationDeg = 1;
-    o.DotLevel = 255;  // segmented: background exactly 0
-    o.BackgroundLevel = 0;
-    slot = std::make_unique<TGrayImage>();
-    TSynthGrid(o).Render(false, *slot);
-  }
-  return *slot;
-}
-
 std::unique_ptr<TEncode> NewJob(int64_t which) {
-  const TGrayImage& source = Picture(which);
+  const TGrayImage& source = SegmentedPicture(which);
   auto image = std::make_unique<TGrayImage>();
   image->SetWidth(source.Width());
   image->SetHeight(source.Height());
@@ -59,11 +41,9 @@ void Extract(TEncode& job) {
 }
 
 void PerPixel(benchmark::State& state, int64_t which) {
-  const TGrayImage& p = Picture(which);
+  const TGrayImage& p = SegmentedPicture(which);
   state.counters["pixels"] = static_cast<double>(p.Size());
-  state.counters["time/pixel"] = benchmark::Counter(
-      static_cast<double>(p.Size()),
-      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  CountTimePer(state, "time/px", p.Size());
 }
 
 void BM_Extraction(benchmark::State& state) {
@@ -86,7 +66,7 @@ BENCHMARK(BM_Extraction)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseReal
 #ifdef LATTICOR_HAVE_OPENCV
 void BM_OpenCvConnectedComponents(benchmark::State& state) {
   cv::setNumThreads(1);
-  const TGrayImage& p = Picture(state.range(0));
+  const TGrayImage& p = SegmentedPicture(state.range(0));
   const cv::Mat image(p.Height(), p.Width(), CV_8UC1, const_cast<uint8_t*>(p.Data()));
   cv::Mat labels, stats, centroids;
   int count = 0;
@@ -121,8 +101,7 @@ void BM_Encoding(benchmark::State& state) {
   }
   state.counters["dots"] = dots;
   state.counters["coded"] = coded;
-  state.counters["time/dot"] = benchmark::Counter(
-      dots, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  CountTimePer(state, "time/dot", static_cast<int64_t>(dots));
 }
 BENCHMARK(BM_Encoding)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

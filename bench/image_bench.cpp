@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "image/Grayimage.h"
 #include "image/Median.h"
 #include "synth/Synth.h"
@@ -20,35 +21,9 @@
 
 namespace {
 
-// A gray grid picture as a camera gives it: bright dots on a dark, graded background, slightly
-// rotated, with noise. 0: 2000 x 1500, 1: 6000 x 4000.
-const TGrayImage& Picture(int64_t which) {
-  static std::map<int64_t, std::unique_ptr<TGrayImage>> cache;
-  auto& slot = cache[which];
-  if (!slot) {
-    TSynthOptions o;
-    o.Width = which == 0 ? 2000 : 6000;
-    o.Height = which == 0 ? 1500 : 4000;
-    o.PitchX = o.PitchY = 20;
-    o.Radius = 5;
-    o.RotationDeg = 1;
-    o.NoiseSigma = 4;
-    o.Gradient = 30;
-    slot = std::make_unique<TGrayImage>();
-    TSynthGrid(o).Render(false, *slot);
-  }
-  return *slot;
-}
-
-void SetNsPerPixel(benchmark::State& state, const TGrayImage& p) {
-  state.counters["ns_per_px"] = benchmark::Counter(
-      static_cast<double>(p.Size()) * 1e-9,
-      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
-
 // The product's operation, in place on the picture (restored between runs, untimed).
 void BM_MedianFilter(benchmark::State& state) {
-  const TGrayImage& p = Picture(state.range(0));
+  const TGrayImage& p = CameraPicture(state.range(0));
   const int32_t window = static_cast<int32_t>(state.range(1));
   TGrayImage image;
   image.SetWidth(p.Width());
@@ -60,43 +35,43 @@ void BM_MedianFilter(benchmark::State& state) {
     image.MedianFilter(window, window);
     benchmark::ClobberMemory();
   }
-  SetNsPerPixel(state, p);
+  CountTimePer(state, "time/px", p.Size());
 }
 
 // The filter from one plane into another, as medianBlur works.
 void BM_MedianFilterPlane(benchmark::State& state) {
-  const TGrayImage& p = Picture(state.range(0));
+  const TGrayImage& p = CameraPicture(state.range(0));
   const int32_t window = static_cast<int32_t>(state.range(1));
   std::vector<uint8_t> out(static_cast<size_t>(p.Size()));
   for (auto _ : state) {
     MedianFilterPlane(p.Data(), out.data(), p.Width(), p.Height(), window, window);
     benchmark::ClobberMemory();
   }
-  SetNsPerPixel(state, p);
+  CountTimePer(state, "time/px", p.Size());
 }
 
 // The floor: one pass reading and one writing every pixel.
 void BM_Memcpy(benchmark::State& state) {
-  const TGrayImage& p = Picture(state.range(0));
+  const TGrayImage& p = CameraPicture(state.range(0));
   std::vector<uint8_t> out(static_cast<size_t>(p.Size()));
   for (auto _ : state) {
     std::memcpy(out.data(), p.Data(), out.size());
     benchmark::ClobberMemory();
   }
-  SetNsPerPixel(state, p);
+  CountTimePer(state, "time/px", p.Size());
 }
 
 #ifdef LATTICOR_HAVE_OPENCV
 void BM_OpenCvMedianBlur(benchmark::State& state) {
   cv::setNumThreads(1);
-  const TGrayImage& p = Picture(state.range(0));
+  const TGrayImage& p = CameraPicture(state.range(0));
   const cv::Mat in(p.Height(), p.Width(), CV_8UC1, const_cast<uint8_t*>(p.Data()));
   cv::Mat out(p.Height(), p.Width(), CV_8UC1);
   for (auto _ : state) {
     cv::medianBlur(in, out, static_cast<int>(state.range(1)));
     benchmark::ClobberMemory();
   }
-  SetNsPerPixel(state, p);
+  CountTimePer(state, "time/px", p.Size());
 }
 #endif
 

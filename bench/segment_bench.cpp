@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "image/Grayimage.h"
 #include "segment/Segment.h"
 #include "segment/Thresholdrow.h"
@@ -55,9 +56,7 @@ void Restore(TSegment& job) {
 }
 
 void PerPixel(benchmark::State& state, int64_t pixels) {
-  state.counters["ns/px"] = benchmark::Counter(
-      static_cast<double>(pixels),
-      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  CountTimePer(state, "time/px", pixels);
 }
 
 void BM_MultiAreaSegment(benchmark::State& state) {

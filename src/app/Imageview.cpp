@@ -5,12 +5,32 @@
 #include <QPainter>
 #include <algorithm>
 
+TViewSurface::TViewSurface(TPaintBox& box) : FBox(box) {
+  FTextColor = clBlack;
+  FTextBackground = TColor{255, 255, 150};
+  FTextTransparent = false;
+}
+
+void TViewSurface::TextOut(int32_t x, int32_t y, const std::string& text) {
+  TRgbSurface::TextOut(x, y, text);
+  if (text.empty()) return;
+  // The edge stands just left of the text, over the dot, and leaves the glyphs alone.
+  const int32_t edge = x - 1;
+  const int32_t height = FSmallFont ? SmallGlyphHeight : GlyphHeight;
+  for (int32_t row = 0; row < height; ++row)
+    if (edge >= 0 && edge < Width() && y + row >= 0 && y + row < Height())
+      SetPixel(edge, y + row, TColor{0, 0, 128});
+}
+
 void TViewSurface::Reset(int32_t width, int32_t height, TColor fill) {
   static_cast<TRgbSurface&>(*this) = TRgbSurface(width, height, fill);
 }
 
 void TViewSurface::Flush() {
-  if (FLastFlush.isValid() && FLastFlush.elapsed() < FlushInterval) return;
+  if (FLastFlush.isValid() && FLastFlush.elapsed() < FlushInterval) {
+    FBox.update();  // shown at the next flush or when the command ends, whichever comes first
+    return;
+  }
   // repaint(), not processEvents(): the user's clicks must wait until the command has ended.
   FBox.repaint();
   FLastFlush.start();

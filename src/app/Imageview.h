@@ -14,7 +14,7 @@ class TPaintBox;
 // copy it to the screen.
 class TViewSurface : public TRgbSurface {
  public:
-  explicit TViewSurface(TPaintBox& box) : FBox(box) {}
+  explicit TViewSurface(TPaintBox& box);
 
   // A fresh picture of the given size, filled with one colour.
   void Reset(int32_t width, int32_t height, TColor fill);
@@ -25,6 +25,11 @@ class TViewSurface : public TRgbSurface {
   // Inverts every other pixel of the outline of the rectangle [left, right) x [top, bottom),
   // each pixel once: drawing the same rectangle twice leaves the picture as it was.
   void InvertFocusRect(int32_t left, int32_t top, int32_t right, int32_t bottom);
+  // Labels: black glyphs on a pale yellow box with a dark edge just left of it. The box reads on
+  // white dots and on a black background alike; where the labels of a dense grid overlap, each
+  // later box hides the rest of the one before, and the dark edge shows where a label (and the
+  // centre of its dot) begins.
+  void TextOut(int32_t x, int32_t y, const std::string& text) override;
 
   static constexpr int FlushInterval = 40;  // milliseconds
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QIcon>
+#include <QLineEdit>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -11,9 +12,13 @@
 #include "app/Imageview.h"
 #include "app/Platform.h"
 #include "app/Settings.h"
+#include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
+#include "encode/Encodeparameter.h"
+#include "encode/Resetcoordinate.h"
+#include "match/Computescale.h"
 #include "segment/Segment.h"
 #include "segment/Segmentparameter.h"
 
@@ -54,6 +59,8 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
   RunCommand([this] { FormCreate(); });
 
   // The dialogs that live for the whole run, hidden until a command shows them.
+  FComputeScaleForm = new TComputeScaleForm(*this);
+  FEncodeParameterForm = new TEncodeParameterForm(*this);
   FAboutBox = new TAboutBox(FPlatform, this);
   FSegmentParameterForm = new TSegmentParameterForm(*this);
 }
@@ -200,11 +207,18 @@ void TMainForm::DisplayImage(const std::string& fileName) {
 }
 
 void TMainForm::SetScaleMenuItemClick() {
-  // The scale dialog comes with the Match menu.
+  FComputeScaleForm->show();
+  FComputeScaleForm->raise();
 }
 
 void TMainForm::SetCoordinateMenuItemClick() {
-  // The coordinate size dialog comes with the Encode menu.
+  TReSetCoordinateForm dialog(this);
+  dialog.MaxNxEdit->setText(QString::fromStdString(IntToStr(MaxNx)));
+  dialog.MaxNyEdit->setText(QString::fromStdString(IntToStr(MaxNy)));
+  if (!FPlatform.ExecDialog(dialog)) return;
+  // One after the other: a bad second field leaves the new first one in place.
+  MaxNx = StrToInt(dialog.MaxNxEdit->text().toStdString());
+  MaxNy = StrToInt(dialog.MaxNyEdit->text().toStdString());
 }
 
 void TMainForm::SetWorkingDirectoryMenuItemClick() {
@@ -229,7 +243,8 @@ void TMainForm::SegmentParameterMenuItemClick() {
 }
 
 void TMainForm::EncodeParameterMenuItemClick() {
-  // The encode parameter dialog comes with the Encode menu.
+  FEncodeParameterForm->show();
+  FEncodeParameterForm->raise();
 }
 
 void TMainForm::DelayMenuItemClick() {

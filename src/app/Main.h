@@ -28,8 +28,8 @@ class TViewSurface;
 
 // The main window and the owner of the workflow state. The tool dialogs read and write its
 // F... fields directly, so those are public. The commands are spread over Main.cpp (window,
-// System, View and Help), Mainbuild.cpp (menus and tool bars), Mainview.cpp (the image view)
-// and Mainsegment.cpp (the Segment menu).
+// System, View and Help), Mainbuild.cpp (menus and tool bars), Mainview.cpp (the image view),
+// Mainsegment.cpp, Mainencode.cpp and Mainmatch.cpp (the Segment, Encode and Match menus).
 class TMainForm : public QMainWindow {
   Q_OBJECT
  public:
@@ -66,8 +66,7 @@ class TMainForm : public QMainWindow {
   bool FPickEnabled = false;
   bool FDelayEncoding = false;
 
-  // The long-lived tool dialogs, created hidden at start-up (scale and encode parameter come
-  // with the Encode and Match menus).
+  // The long-lived tool dialogs, created hidden at start-up.
   TComputeScaleForm* FComputeScaleForm = nullptr;
   TEncodeParameterForm* FEncodeParameterForm = nullptr;
   TAboutBox* FAboutBox = nullptr;
@@ -117,18 +116,21 @@ class TMainForm : public QMainWindow {
   void ReLoadImageMenuItemClick();
   void FilterMenuItemClick();
   void SaveSegmentResultMenuItemClick();
-  // Encode and Match menus: wired with their jobs.
-  void NewEncodeMenuItemClick() {}
-  void DoEncodingMenuItemClick() {}
-  void ShowPositionMenuItemClick() {}
-  void SaveEncodeResultMenuItemClick() {}
-  void DoMatchingMenuItemClick() {}
-  void SaveMatchResultMenuItemClick() {}
+  // Encode menu (Mainencode.cpp).
+  void NewEncodeMenuItemClick();
+  void DoEncodingMenuItemClick();
+  void ShowPositionMenuItemClick();
+  void SaveEncodeResultMenuItemClick();
+  // Match menu (Mainmatch.cpp).
+  void DoMatchingMenuItemClick();
+  void SaveMatchResultMenuItemClick();
   // Image view events (Mainview.cpp).
   void PaintBoxMouseDown(int32_t x, int32_t y);
   void PaintBoxMouseMove(int32_t x, int32_t y);
   void PaintBoxMouseUp(int32_t x, int32_t y);
   void PaintBoxClick();
+  // Selects the dot under (x, y) and reports it to the encode parameter dialog.
+  void PickAt(int32_t x, int32_t y);
 
   // The settings kept between runs.
   static void WriteLastDirectory();
@@ -152,6 +154,13 @@ class TMainForm : public QMainWindow {
   void ReleaseJobs(bool segmenter, bool encoder, bool displayImage);
   // The rubber band of the anchor and (x, y) as a drawing rectangle, inverted on the view.
   void InvertRubberBand(int32_t x, int32_t y);
+  // An encoding job on FEncodeImageName with the current settings, pausing through the platform.
+  std::unique_ptr<TEncode> NewEncodeJob();
+  void ShowEncodeParameterForm();
+  // The three origin stages of Do Encoding; each leaves FOriginDot and the next stage.
+  void FindOriginAutomatically();
+  void FindOriginByPitch();
+  void TakePickedOrigin();
 
   TPlatform& FPlatform;
   QWidget* FClient = nullptr;

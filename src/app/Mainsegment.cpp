@@ -11,6 +11,7 @@
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
+#include "encode/Encodeparameter.h"
 #include "image/Filter.h"
 #include "segment/Segment.h"
 #include "segment/Segmentparameter.h"
@@ -35,7 +36,7 @@ void TMainForm::NewSegmentMenuItemClick() {
   FitImageView(width, FSegmenter->Image().Height());
   FSegmentParameterForm->show();
   FSegmentParameterForm->raise();
-  // The encode parameter dialog is hidden here once it exists.
+  FEncodeParameterForm->hide();
 }
 
 void TMainForm::MultiAreaSegmentMenuItemClick() {

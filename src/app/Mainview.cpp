@@ -1,4 +1,5 @@
-// Mouse interaction on the image view: the position in the status bar and the rubber band.
+// Mouse interaction on the image view: the position in the status bar, the rubber band whose
+// size feeds the tool dialogs, and picking the dots of an encoding job.
 #include <QStatusBar>
 #include <algorithm>
 #include <cstdlib>
@@ -6,6 +7,9 @@
 #include "app/Imageview.h"
 #include "app/Main.h"
 #include "base/Convert.h"
+#include "encode/Encode.h"
+#include "encode/Encodeparameter.h"
+#include "match/Computescale.h"
 #include "segment/Segmentparameter.h"
 
 void TMainForm::InvertRubberBand(int32_t x, int32_t y) {
@@ -35,12 +39,15 @@ void TMainForm::PaintBoxMouseMove(int32_t x, int32_t y) {
   }
   FCurrentX = std::clamp(x, 0, std::max(FViewWidth - 1, 0));
   FCurrentY = std::clamp(y, 0, std::max(FViewHeight - 1, 0));
+  // The pick before the band: a pick may redraw the whole picture, which would wipe a band
+  // drawn before it, and removing that band at the next movement would then leave a trace.
+  if (FPickEnabled && FEncodeParameterForm->ViewMode() != 1 && FEncoder)
+    PickAt(FCurrentX, FCurrentY);
   if (FDragging) {
     InvertRubberBand(FCurrentX, FCurrentY);
     FBandShown = true;
   }
   statusBar()->showMessage(QString::fromStdString(text));
-  // Picking dots while the mouse moves comes with the encoding job.
 }
 
 void TMainForm::PaintBoxMouseUp(int32_t x, int32_t y) {
@@ -54,12 +61,25 @@ void TMainForm::PaintBoxMouseUp(int32_t x, int32_t y) {
   // gives the grid pitch.
   const int32_t dx = std::abs(FEndX - FAnchorX);
   const int32_t dy = std::abs(FEndY - FAnchorY);
+  FEncodeParameterForm->SetDxDy(dx, dy);
   if (FSegmentParameterForm->isVisible())
     FSegmentParameterForm->SetRectangle(std::min(FAnchorX, FEndX), std::min(FAnchorY, FEndY), dx,
                                         dy);
-  // The encode parameter and scale dialogs receive the drag with the Encode and Match menus.
+  if (FComputeScaleForm->isVisible())
+    FComputeScaleForm->SetImageLength(FAnchorX, FAnchorY, FEndX, FEndY);
 }
 
 void TMainForm::PaintBoxClick() {
-  // Picking a dot by clicking comes with the encoding job.
+  if (FPickEnabled && FEncodeParameterForm->ViewMode() == 1 && FEncoder)
+    PickAt(FCurrentX, FCurrentY);
+}
+
+void TMainForm::PickAt(int32_t x, int32_t y) {
+  FEncoder->PickDot(x, y, &ViewSurface());
+  PaintBox()->update();
+  // Also when the pick hit the dot already selected: the dialog shows it again and the active
+  // slot takes it.
+  const int32_t selected = FEncoder->FSelected;
+  if (selected < 0) return;
+  FEncodeParameterForm->ShowDot(selected);
 }

@@ -104,6 +104,14 @@ void TRgbSurface::SetPixel(int32_t x, int32_t y, TColor color) {
   p[2] = color.B;
 }
 
+void TRgbSurface::DrawGrayRow(int32_t x, int32_t y, const uint8_t* pixels, int32_t count) {
+  if (y < 0 || y >= FHeight) return;
+  const int32_t first = std::max(x, 0);
+  const int32_t last = static_cast<int32_t>(std::min<int64_t>(int64_t{x} + count, FWidth));
+  uint8_t* p = FPixels.data() + (static_cast<size_t>(y) * static_cast<size_t>(FWidth) + first) * 3;
+  for (int32_t i = first; i < last; ++i, p += 3) p[0] = p[1] = p[2] = pixels[i - x];
+}
+
 TColor TRgbSurface::Pixel(int32_t x, int32_t y) const {
   const uint8_t* p =
       FPixels.data() + (static_cast<size_t>(y) * static_cast<size_t>(FWidth) + x) * 3;

@@ -19,6 +19,7 @@ class TRgbSurface : public TSurface {
   void DrawGray(const uint8_t* pixels, int32_t width, int32_t height) override;
   void DrawPicture(const TRgbSurface& picture) override;
   void SetPixel(int32_t x, int32_t y, TColor color) override;
+  void DrawGrayRow(int32_t x, int32_t y, const uint8_t* pixels, int32_t count) override;
   void TextOut(int32_t x, int32_t y, const std::string& text) override;
   void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor pen) override;
 

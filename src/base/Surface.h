@@ -34,6 +34,10 @@ class TSurface {
   // Copies a picture onto the surface with its top-left corner at (0, 0).
   virtual void DrawPicture(const TRgbSurface& picture) = 0;
   virtual void SetPixel(int32_t x, int32_t y, TColor color) = 0;
+  // Sets count pixels of row y from x on to the gray values given, as SetPixel would.
+  virtual void DrawGrayRow(int32_t x, int32_t y, const uint8_t* pixels, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) SetPixel(x + i, y, GrayColor(pixels[i]));
+  }
   // Writes a text with its top-left corner at (x, y) in the surface's text style.
   virtual void TextOut(int32_t x, int32_t y, const std::string& text) = 0;
   // A line from (x1, y1) towards (x2, y2); the end point itself is not drawn.

@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "base/Convert.h"
-#include "base/RgbSurface.h"
+#include "base/Surface.h"
 #include "encode/Encode.h"
 
 int32_t TEncode::FirstUnNeted() const {
@@ -21,8 +21,10 @@ bool TEncode::ShowUnNeted(TSurface* canvas) {
   if (FirstUnNeted() < 0) return false;
   FCanvas = canvas;
   if (canvas == nullptr) return true;  // nothing to show it on
-  TRgbSurface picture(FImage->Width(), FImage->Height());
-  FOffCanvas = &picture;
+  // The picture, the red blobs and their labels are drawn straight onto the surface: it shows
+  // nothing until the next repaint, so no separate picture is needed to avoid flicker, and a
+  // large image is not copied twice.
+  FOffCanvas = canvas;
   FImage->Repaint(FOffCanvas);
   FUndo.clear();
   FRecordUndo = true;
@@ -39,7 +41,6 @@ bool TEncode::ShowUnNeted(TSurface* canvas) {
     FOffCanvas = nullptr;
     throw;
   }
-  canvas->DrawPicture(picture);
   FOffCanvas = nullptr;
   UndoFills();
   return true;
@@ -54,11 +55,11 @@ void TEncode::ShowPosition() {
                      DotLabel(i));
 }
 
-// The blob of dot s, holding pixel (px, py), in red with the dot's label, over the picture.
+// The blob of dot s, holding pixel (px, py), in red with the dot's label, over the picture,
+// drawn straight onto the surface as ShowUnNeted does.
 void TEncode::Highlight(int32_t s, int32_t px, int32_t py) {
   if (FCanvas == nullptr) return;
-  TRgbSurface picture(FImage->Width(), FImage->Height());
-  FOffCanvas = &picture;
+  FOffCanvas = FCanvas;
   FImage->Repaint(FOffCanvas);
   FUndo.clear();
   FRecordUndo = true;
@@ -66,7 +67,6 @@ void TEncode::Highlight(int32_t s, int32_t px, int32_t py) {
   UndoFills();
   FOffCanvas->TextOut(static_cast<int32_t>(FDotInfo[s].x), static_cast<int32_t>(FDotInfo[s].y),
                       DotLabel(s));
-  FCanvas->DrawPicture(picture);
   FOffCanvas = nullptr;
 }
 

@@ -300,8 +300,7 @@ void TSegment::SegmentRow(int32_t y, int32_t x1, const int16_t* thresholds, int3
 }
 
 void TSegment::ShowRow(TSurface* surface, int32_t y, int32_t x1, int32_t x2) {
-  const uint8_t* row = FImage->Row(y);
-  for (int32_t x = x1; x <= x2; ++x) surface->SetPixel(x, y, GrayColor(row[x]));
+  surface->DrawGrayRow(x1, y, FImage->Row(y) + x1, x2 - x1 + 1);
   surface->Flush();
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "app/Imageview.h"
+#include "encode/Encode.h"
+#include "encode/Encodeparameter.h"
 #include "segment/Segmentparameter.h"
 
 using namespace AppTest;
@@ -51,4 +53,41 @@ void TFormFixture::Drag(QPoint from, QPoint to) {
 bool SameImages(const TGrayImage& a, const TGrayImage& b) {
   return a.Width() == b.Width() && a.Height() == b.Height() &&
          std::equal(a.Data(), a.Data() + a.Size(), b.Data());
+}
+
+TEncodeParameterForm& TFormFixture::EncodeParameters() {
+  return *FForm->FEncodeParameterForm;
+}
+
+void TFormFixture::NewEncode(const std::string& name) {
+  FPlatform->FileAnswers.push_back(Work(name));
+  Trigger(Form(), "NewEncodeToolButtonAction");
+}
+
+void TFormFixture::SaveCodes(const std::string& name) {
+  FPlatform->FileAnswers.push_back(Work(name));
+  Trigger(Form(), "SaveEncodeResultMenuItem");
+}
+
+void TFormFixture::Click(QPoint at) {
+  QTest::mouseClick(Form().PaintBox(), Qt::LeftButton, {}, at);
+}
+
+void TFormFixture::Hover(QPoint at) {
+  MoveMouse(Form().PaintBox(), at);
+}
+
+QPoint TFormFixture::DotPoint(int32_t i) {
+  const TDotInfo& dot = Form().FEncoder->FDotInfo.at(static_cast<size_t>(i));
+  return QPoint(static_cast<int>(dot.x), static_cast<int>(dot.y));
+}
+
+void WriteSegmentedGrid(const std::string& path, TSynthOptions options) {
+  options.NoiseSigma = 0;
+  options.Gradient = 0;
+  options.DotLevel = options.WhiteDots ? 255 : 0;
+  options.BackgroundLevel = options.WhiteDots ? 0 : 255;
+  TGrayImage image;
+  TSynthGrid(options).Render(false, image);
+  image.SaveToFile(path);
 }

@@ -7,6 +7,7 @@
 #include "AppTest.h"
 #include "FormFixture.h"
 #include "app/Imageview.h"
+#include "encode/Encodeparameter.h"
 #include "image/Grayimage.h"
 #include "segment/Segment.h"
 #include "segment/Segmentparameter.h"
@@ -44,6 +45,10 @@ class TImageViewTest : public QObject, TFormFixture {
     QCOMPARE(Parameters().YEdit->text(), QString("40"));
     QCOMPARE(Parameters().DxEdit->text(), QString("30"));
     QCOMPARE(Parameters().DyEdit->text(), QString("20"));
+    // The grid intervals of the encode parameter dialog too, though it is hidden.
+    QVERIFY(!EncodeParameters().isVisible());
+    QCOMPARE(EncodeParameters().DxEdit->text(), QString("30"));
+    QCOMPARE(EncodeParameters().DyEdit->text(), QString("20"));
     QTest::mouseClick(Parameters().ModifySegmentButton, Qt::LeftButton);
     TGrayImage expected(Work("grid.bmp"));
     expected.FillRect(0, 20, 40, 50, 60);  // 31 x 21 pixels, both corners included
@@ -66,6 +71,8 @@ class TImageViewTest : public QObject, TFormFixture {
     QTest::mouseClick(Form().PaintBox(), Qt::LeftButton, {}, QPoint(7, 9));
     QCOMPARE(Parameters().XEdit->text(), QString("7"));
     QCOMPARE(Parameters().DxEdit->text(), QString("0"));
+    QCOMPARE(EncodeParameters().DxEdit->text(), QString("0"));
+    QCOMPARE(EncodeParameters().DyEdit->text(), QString("0"));
     // Closed with Close, the dialog no longer follows drags but keeps its values for the
     // next Multi-Area Segment.
     QTest::mouseClick(Parameters().CloseButton, Qt::LeftButton);

@@ -342,16 +342,17 @@ class TMainWindowTest : public QObject {
     QTRY_COMPARE(form.statusBar()->currentMessage(), QString("set the x and y scale"));
   }
 
-  void CommandsOfLaterMenusExistAndDoNoHarm() {
+  void EncodeCommandsWithoutAJobDoNothing() {
     TMainForm& form = NewForm();
     for (const char* name :
-         {"SetScaleMenuItem", "SetCoordinateMenuItem", "EncodeParameterMenuItem",
-          "NewEncodeMenuItem", "DoEncodingMenuItem", "ShowPositionMenuItem",
-          "SaveEncodeResultMenuItem", "DoMatchingMenuItem", "SaveMatchResultMenuItem"})
+         {"DoEncodingMenuItem", "ShowPositionMenuItem", "SaveEncodeResultMenuItem"})
       Trigger(form, name);
     QVERIFY(FPlatform->Errors.empty());
-    QCOMPARE(form.MaxNx, 50);
-    QCOMPARE(form.FScaleX, 1.0f);
+    QVERIFY(FPlatform->FileRequests.empty());
+    QCOMPARE(FPlatform->Beeps, 0);
+    QVERIFY(!form.Busy());
+    QCOMPARE(form.FEncodeStage, 1);
+    QVERIFY(!form.FPickEnabled);
   }
 };
 

@@ -1,12 +1,15 @@
 // Takes screenshots of the main window and its dialogs for a person to look at: run it under a
 // virtual X server with a window manager (tests/app/screenshots.sh). Each picture is taken of
 // the whole screen (ImageMagick's import) and of the window alone (QWidget::grab).
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QTabWidget>
 #include <QTest>
 #include <cstdio>
 
@@ -14,7 +17,10 @@
 #include "app/Imageview.h"
 #include "app/Main.h"
 #include "app/Platform.h"
+#include "encode/Encode.h"
+#include "encode/Encodeparameter.h"
 #include "image/Grayimage.h"
+#include "match/Computescale.h"
 #include "segment/Segmentparameter.h"
 #include "segment/Simplesegmentparameter.h"
 #include "support/TempDir.h"
@@ -31,14 +37,25 @@ void Shot(const QString& name, QWidget* window) {
   std::printf("%s\n", qPrintable(name));
 }
 
-// The real services, but the picture is chosen without a person and dialogs are photographed
-// before they are confirmed.
+// The real services, but files are chosen without a person, dialogs are photographed before
+// they are confirmed, and the encoding's pauses take no time; one of them is photographed.
 class TShotPlatform : public TQtPlatform {
  public:
   std::string Picture;
+  std::string SaveName;
+  QWidget* Window = nullptr;
+  int Pauses = 0;
+  int ShotAtPause = -1;
   std::optional<std::string> OpenFile(const std::string&, int, const std::string&,
                                       const std::string&) override {
     return Picture;
+  }
+  std::optional<std::string> SaveFile(const std::string&, int, const std::string&,
+                                      const std::string&, const std::string&) override {
+    return SaveName;
+  }
+  void Sleep(int) override {
+    if (++Pauses == ShotAtPause) Shot("encoding-in-progress", Window);
   }
   bool ExecDialog(QDialog& dialog) override {
     dialog.show();
@@ -77,7 +94,8 @@ int main(int argc, char** argv) {
   options.Gradient = 110;
   options.RotationDeg = 3;
   TGrayImage picture;
-  TSynthGrid(options).Render(false, picture);
+  const TSynthGrid grid(options);
+  grid.Render(false, picture);
   picture.SaveToFile(home.File("grid.bmp"));
 
   TShotPlatform platform;
@@ -104,5 +122,68 @@ int main(int argc, char** argv) {
   form.FSegmentParameterForm->hide();
   form.DisplayImage(home.File("grid.bmp"));
   Shot("main-display", &form);
+
+  // The Encode menu on the segmented picture: the walk in progress, the dots it did not expand
+  // in red with their labels, every label, a picked dot, and the dialogs.
+  platform.Window = &form;
+  form.NewSegmentMenuItemClick();
+  form.MultiAreaSegmentMenuItemClick();
+  platform.SaveName = home.File("segmented.bmp");
+  form.SaveSegmentResultMenuItemClick();
+  {
+    // A few specks between the dots, big enough to pass for dots, that the walk cannot reach.
+    TGrayImage segmented(home.File("segmented.bmp"));
+    for (size_t k : {1, 2, 3, 5, 6, 7}) {  // not beside the origin in the middle
+      const TSynthDot& dot = grid.Dots()[k * grid.Dots().size() / 8];
+      const int32_t x = static_cast<int32_t>(dot.X0 + options.PitchX / 2) - 3;
+      const int32_t y = static_cast<int32_t>(dot.Y0 + options.PitchY / 2) - 3;
+      segmented.FillRect(255, x, y, x + 6, y + 6);
+    }
+    segmented.SaveToFile(home.File("segmented.bmp"));
+  }
+  platform.Picture = home.File("segmented.bmp");
+  form.NewEncodeMenuItemClick();
+  TEncodeParameterForm& parameters = *form.FEncodeParameterForm;
+  parameters.AreaThresholdEdit->setText("40");
+  form.findChild<QAction*>("DelayMenuItem")->trigger();
+  platform.ShotAtPause = 300;
+  form.DoEncodingMenuItemClick();
+  if (form.FEncoder) {
+    int neted = 0;
+    for (const TDotInfo& dot : form.FEncoder->FDotInfo) neted += dot.Neted ? 1 : 0;
+    std::printf("stage %d origin %d dots %d expanded %d pauses %d\n", form.FEncodeStage,
+                form.FOriginDot, form.FEncoder->FDotSum, neted, platform.Pauses);
+  }
+  Shot("encoding-unexpanded", &form);
+  form.ShowPositionMenuItemClick();
+  Shot("encoding-positions", &form);
+  if (form.FEncoder && form.FEncoder->FDotSum > 40) {
+    const TDotInfo& dot = form.FEncoder->FDotInfo[40];
+    QTest::mouseClick(form.PaintBox(), Qt::LeftButton, {},
+                      QPoint(static_cast<int>(dot.x), static_cast<int>(dot.y)));
+  }
+  Shot("encoding-picked", &form);
+  for (int tab = 0; tab < parameters.PageControl->count(); ++tab) {
+    parameters.PageControl->setCurrentIndex(tab);
+    Shot(QString("encode-parameter-tab%1").arg(tab), &parameters);
+  }
+  form.SetCoordinateMenuItemClick();
+
+  // The Match menu on one code file twice, the result type dialog, and the scale dialog after a
+  // drag along a row of dots.
+  parameters.hide();
+  platform.SaveName = home.File("grid.cod");
+  form.SaveEncodeResultMenuItemClick();
+  platform.Picture = home.File("grid.cod");
+  form.DoMatchingMenuItemClick();
+  platform.SaveName = home.File("Match0.dat");
+  form.SaveMatchResultMenuItemClick();
+  form.SetScaleMenuItemClick();
+  QTest::mousePress(form.PaintBox(), Qt::LeftButton, {}, QPoint(100, 200));
+  QTest::mouseMove(form.PaintBox(), QPoint(300, 205));
+  QTest::mouseMove(form.PaintBox(), QPoint(500, 210));
+  QTest::mouseRelease(form.PaintBox(), Qt::LeftButton, {}, QPoint(500, 210));
+  Shot("scale", form.FComputeScaleForm);
+  form.FComputeScaleForm->hide();
   return 0;
 }

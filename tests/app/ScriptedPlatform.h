@@ -52,10 +52,20 @@ class TScriptedPlatform : public TPlatform {
                                       const std::string& defaultExt) override;
   std::optional<std::string> ChooseFolder(const std::string& caption) override;
   bool Ask(const std::string& text) override;
-  void ShowError(const std::string& text) override { Errors.push_back(text); }
+  // Called with every error before it is recorded, to look at the window as the box opens.
+  std::function<void(const std::string&)> OnError;
+  void ShowError(const std::string& text) override {
+    if (OnError) OnError(text);
+    Errors.push_back(text);
+  }
   void ShowNotice(const std::string& text) override { Notices.push_back(text); }
   void Beep() override { ++Beeps; }
-  void Sleep(int milliseconds) override { Sleeps.push_back(milliseconds); }
+  // Called with every pause before it is recorded; nothing waits.
+  std::function<void(int)> OnSleep;
+  void Sleep(int milliseconds) override {
+    if (OnSleep) OnSleep(milliseconds);
+    Sleeps.push_back(milliseconds);
+  }
   void OpenUrl(const std::string& url) override { Urls.push_back(url); }
   bool ExecDialog(QDialog& dialog) override;
 

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "base/AtomicFile.h"
 #include "base/Error.h"
+#include "support/Checks.h"
 #include "support/TempDir.h"
 
 TEST(AtomicFile, ReplacesTheTargetOnlyWhenComplete) {
@@ -55,30 +53,15 @@ TEST(AtomicFile, WriteFailureHalfWayIsReportedAndKeepsThePreviousFile) {
   TTempDir dir;
   std::string target = dir.File("big.dat");
   WriteFileBytes(target, "previous");
-  // A child process with a 64 KiB file size limit writes 4 MiB: the write fails with EFBIG.
-  pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit {
-      65536, 65536
-    };
-    ::setrlimit(RLIMIT_FSIZE, &limit);
+  // With a 64 KiB file size limit a write of 4 MiB fails with EFBIG.
+  int status = RunWithFileSizeLimit(65536, [&] {
     TAtomicFile file(target);
-    if (!file.Open()) ::_exit(3);
+    if (!file.Open()) return 3;
     file.Write(std::string(4 << 20, 'y'));
-    try {
-      file.Commit();
-    } catch (const TError& e) {
-      bool named = std::string(e.what()).find("big.dat") != std::string::npos;
-      ::_exit(named ? 0 : 4);
-    }
-    ::_exit(5);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::string message = ErrorOf([&] { file.Commit(); });
+    return message.find("big.dat") != std::string::npos ? 0 : 4;
+  });
+  EXPECT_EQ(status, 0);
   EXPECT_EQ(ReadFileBytes(target), "previous");
   EXPECT_EQ(ListDirectory(dir.Path()), std::vector<std::string>{"big.dat"});
 }

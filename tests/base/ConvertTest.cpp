@@ -3,19 +3,7 @@
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
-
-namespace {
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const TError& e) {
-    return e.Message();
-  }
-  return "(no error)";
-}
-
-}  // namespace
+#include "support/Checks.h"
 
 TEST(Convert, IntegersAcceptSignsAndSurroundingBlanks) {
   EXPECT_EQ(StrToInt("42"), 42);

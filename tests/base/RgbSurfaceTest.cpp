@@ -76,3 +76,13 @@ TEST(RgbSurface, OutlinedSmallTextKeepsThePictureOutsideItsRim) {
   EXPECT_GT(rim, ink);
   EXPECT_EQ(s.Pixel(1, 1), clRed);
 }
+
+TEST(RgbSurface, GrayRowsAreClippedLikeSinglePixels) {
+  TRgbSurface s(5, 2, clRed), expected(5, 2, clRed);
+  const uint8_t row[] = {10, 20, 30, 40, 50, 60, 70};
+  s.DrawGrayRow(-2, 1, row, 7);  // starts left of the picture and ends right of it
+  s.DrawGrayRow(0, 2, row, 7);   // below the picture
+  for (int i = 0; i < 7; ++i) expected.SetPixel(i - 2, 1, GrayColor(row[i]));
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(s.Pixel(x, y), expected.Pixel(x, y)) << x << "," << y;
+}

@@ -70,8 +70,8 @@ TEST(CliUsage, OutOfRangeNumbersAndConflictingOptionsAreUsageErrors) {
       {"encode", "a.bmp", "b.cod", "--pitch", "20"},
       {"encode", "a.bmp", "b.cod", "--pitch", "0", "20"},
       {"encode", "a.bmp", "b.cod", "--origin", "3"},
-      {"encode", "a.bmp", "b.cod", "--pitch", "20", "20", "--origin", "3", "--neighbours", "1",
-       "2", "3", "4"},
+      {"encode", "a.bmp", "b.cod", "--pitch", "20", "20", "--origin", "3", "--neighbours", "1", "2",
+       "3", "4"},
       {"encode", "a.bmp", "b.cod", "--scale", "1"},
       {"encode", "a.bmp", "b.cod", "--overlay", "o.bmp", "--overlay-scale", "0"},
       {"match", "a.cod", "b.cod", "c.dat", "--layout", "9"},
@@ -151,9 +151,17 @@ TEST(CliPipeline, SubPixelTranslationsAreMeasuredWithinFiveHundredthsOfAPixel) {
   for (TCase c : {TCase{false, 0.3, 0.0}, TCase{true, 0.3, 0.0}, TCase{false, -0.45, 0.15},
                   TCase{true, 0.12, -0.37}}) {
     TTempDir dir;
-    std::vector<std::string> synth = {"synth", dir.File("i.bmp"), dir.File("d.bmp"),
-                                      dir.File("t.csv"), "--noise", "1.5", "--gradient", "30",
-                                      "--translate", std::to_string(c.Tx), std::to_string(c.Ty)};
+    std::vector<std::string> synth = {"synth",
+                                      dir.File("i.bmp"),
+                                      dir.File("d.bmp"),
+                                      dir.File("t.csv"),
+                                      "--noise",
+                                      "1.5",
+                                      "--gradient",
+                                      "30",
+                                      "--translate",
+                                      std::to_string(c.Tx),
+                                      std::to_string(c.Ty)};
     if (c.Black) synth.push_back("--black");
     ASSERT_EQ(RunCli(synth).Status, 0);
     for (const char* name : {"i", "d"}) {
@@ -192,8 +200,8 @@ TEST(CliPipeline, OverlayShowsTheResultAndRawOutputWorks) {
             0);
   ASSERT_EQ(RunCli({"segment", dir.File("i.bmp"), dir.File("s.raw")}).Status, 0);
   EXPECT_EQ(std::filesystem::file_size(dir.File("s.raw")), 240u * 200u);
-  ASSERT_EQ(RunCli({"segment", dir.File("i.bmp"), dir.File("s.bmp"), "--median", "3",
-                    "--window", "60", "--adjust", "-5"})
+  ASSERT_EQ(RunCli({"segment", dir.File("i.bmp"), dir.File("s.bmp"), "--median", "3", "--window",
+                    "60", "--adjust", "-5"})
                 .Status,
             0);
   TCliResult e = RunCli({"encode", dir.File("s.bmp"), dir.File("s.cod"), "--overlay",
@@ -240,11 +248,12 @@ TEST(CliPipeline, OverlayMarksTheDotsTheWalkDidNotReachInRed) {
   picture.SetHeight(200);
   picture.FillRect(0, 0, 0, 259, 199);
   for (int j = 0; j < 5; ++j)
-    for (int i = 0; i < 5; ++i) picture.FillRect(255, 20 + 20 * i - 2, 20 + 20 * j - 2, 20 + 20 * i + 2, 20 + 20 * j + 2);
+    for (int i = 0; i < 5; ++i)
+      picture.FillRect(255, 20 + 20 * i - 2, 20 + 20 * j - 2, 20 + 20 * i + 2, 20 + 20 * j + 2);
   picture.FillRect(255, 218, 158, 222, 162);  // far from the grid: no step reaches it
   picture.SaveBmp(dir.File("grid.bmp"));
-  TCliResult r = RunCli({"encode", dir.File("grid.bmp"), dir.File("grid.cod"), "--least-area",
-                         "10", "--overlay", dir.File("o.bmp")});
+  TCliResult r = RunCli({"encode", dir.File("grid.bmp"), dir.File("grid.cod"), "--least-area", "10",
+                         "--overlay", dir.File("o.bmp")});
   ASSERT_EQ(r.Status, 0) << r.Err;
   std::string bmp = ReadFileBytes(dir.File("o.bmp"));
   auto pixel = [&](int x, int y) {  // blue, green, red of a bottom-up 24-bit row

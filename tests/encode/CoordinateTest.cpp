@@ -2,19 +2,7 @@
 
 #include "base/Error.h"
 #include "encode/Coordinate.h"
-
-namespace {
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const TError& e) {
-    return e.Message();
-  }
-  return "(no error)";
-}
-
-}  // namespace
+#include "support/Checks.h"
 
 TEST(Coordinate, NewTableIsEmptyUpToItsCorners) {
   TCoordinate table(50, 50);

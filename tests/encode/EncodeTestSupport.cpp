@@ -5,17 +5,9 @@
 
 #include "base/Convert.h"
 #include "base/Error.h"
+#include "support/Checks.h"
 
 namespace enctest {
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const TError& e) {
-    return e.Message();
-  }
-  return "(no error)";
-}
 
 std::unique_ptr<TGrayImage> Blank(int32_t width, int32_t height, uint8_t value) {
   auto image = std::make_unique<TGrayImage>();

@@ -8,12 +8,11 @@
 
 #include "encode/Encode.h"
 #include "image/Grayimage.h"
+#include "support/Checks.h"
 #include "synth/Synth.h"
 
 // Pictures and jobs for the encoding tests.
 namespace enctest {
-
-std::string ErrorOf(const std::function<void()>& action);
 
 std::unique_ptr<TGrayImage> Blank(int32_t width, int32_t height, uint8_t value);
 // Pixels whose centres lie within radius of (cx, cy).

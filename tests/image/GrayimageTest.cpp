@@ -6,18 +6,10 @@
 #include "base/Error.h"
 #include "base/RgbSurface.h"
 #include "image/Grayimage.h"
+#include "support/Checks.h"
 #include "support/TempDir.h"
 
 namespace {
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const TError& e) {
-    return e.Message();
-  }
-  return "(no error)";
-}
 
 void MakeImage(TGrayImage& image, int w, int h, uint32_t seed) {
   image.SetWidth(w);

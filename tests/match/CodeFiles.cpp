@@ -2,6 +2,7 @@
 
 #include "base/Convert.h"
 #include "base/Error.h"
+#include "support/Checks.h"
 
 std::string CodeFileText(const TTestCodeFile& file) {
   std::string text = "VRKT-FS\r\n";
@@ -19,13 +20,4 @@ std::string CrLfLines(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
   return text;
-}
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const TError& e) {
-    return e.Message();
-  }
-  return "(no error)";
 }

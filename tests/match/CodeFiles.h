@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "support/Checks.h"
 
 // Code files written by hand for the matching tests.
 
@@ -33,6 +34,3 @@ std::string CodeFileText(const TTestCodeFile& file);
 
 // Lines joined with CR LF, each ended by it.
 std::string CrLfLines(const std::vector<std::string>& lines);
-
-// The message of the TError that action raises, or "(no error)".
-std::string ErrorOf(const std::function<void()>& action);

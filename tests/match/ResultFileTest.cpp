@@ -1,8 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -13,6 +9,7 @@
 #include "base/Convert.h"
 #include "match/Match.h"
 #include "match/Polar.h"
+#include "support/Checks.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -265,24 +262,14 @@ TEST_F(ResultFile, WriteFailureHalfWayIsReportedAndThePreviousFileSurvives) {
   auto match = Matched(grid, grid);  // 1681 rows: far more than the 16 KiB allowed below
   std::string target = FDir.File("big.dat");
   WriteFileBytes(target, "previous");
-  pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit {
-      16384, 16384
-    };
-    ::setrlimit(RLIMIT_FSIZE, &limit);
+  int status = RunWithFileSizeLimit(16384, [&] {
     std::string message = ErrorOf([&] { match->WriteNxNyXYThetaR(target); });
-    ::_exit(message.find("big.dat") != std::string::npos &&
-                    message.find("File too large") != std::string::npos
-                ? 0
-                : 4);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+    return message.find("big.dat") != std::string::npos &&
+                   message.find("File too large") != std::string::npos
+               ? 0
+               : 4;
+  });
+  EXPECT_EQ(status, 0);
   EXPECT_EQ(ReadFileBytes(target), "previous");
   EXPECT_EQ(ListDirectory(FDir.Path()), (std::vector<std::string>{"a.cod", "b.cod", "big.dat"}));
   // Without the limit the same save replaces it.

@@ -1,7 +1,5 @@
 #include "SegmentTestSupport.h"
 
-#include "base/Error.h"
-
 std::unique_ptr<TSegment> MakeJob(int32_t w, int32_t h,
                                   const std::function<uint8_t(int32_t, int32_t)>& value) {
   auto image = std::make_unique<TGrayImage>();
@@ -10,15 +8,6 @@ std::unique_ptr<TSegment> MakeJob(int32_t w, int32_t h,
   for (int32_t y = 0; y < h; ++y)
     for (int32_t x = 0; x < w; ++x) image->Row(y)[x] = value(x, y);
   return std::make_unique<TSegment>(std::move(image), false);
-}
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const TError& e) {
-    return e.Message();
-  }
-  return "(no error)";
 }
 
 std::vector<uint8_t> Pixels(const TGrayImage& image) {

@@ -1,0 +1,78 @@
+#include "match/Matchresult.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+
+void Style(QWidget* widget, const QColor& colour) {
+  QFont font = widget->font();
+  font.setBold(true);
+  widget->setFont(font);
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  palette.setColor(QPalette::ButtonText, colour);
+  palette.setColor(QPalette::Text, colour);
+  widget->setPalette(palette);
+}
+
+}  // namespace
+
+TMatchResultForm::TMatchResultForm(QWidget* parent) : QDialog(parent) {
+  setObjectName("MatchResultForm");
+  setWindowTitle("Select Result Type");
+  const QColor navy(0, 0, 128);
+  const QColor green(0, 128, 0);
+
+  Label1 = new QLabel("Select Result Type", this);
+  Label1->setObjectName("Label1");
+  Style(Label1, navy);
+  MatchResultTypeComboBox = new QComboBox(this);
+  MatchResultTypeComboBox->setObjectName("MatchResultTypeComboBox");
+  MatchResultTypeComboBox->addItems({"x y  Theta  R", "x y  dx     dy", "x y  dx", "x y  dy",
+                                     "index x y dx   dy", "index x y Theta R", "nx ny x y dx   dy",
+                                     "nx ny x y Theta R"});
+  MatchResultTypeComboBox->setCurrentIndex(0);
+  Style(MatchResultTypeComboBox, green);
+  MatchResultTypeComboBox->setMinimumWidth(200);
+  ChangeYaxisCheckBox = new QCheckBox("Change Y axis", this);
+  ChangeYaxisCheckBox->setObjectName("ChangeYaxisCheckBox");
+  ChangeYaxisCheckBox->setChecked(true);
+  Style(ChangeYaxisCheckBox, navy);
+
+  OKButton = new QPushButton("OK", this);
+  OKButton->setObjectName("OKButton");
+  OKButton->setDefault(true);
+  CancelButton = new QPushButton("Cancel", this);
+  CancelButton->setObjectName("CancelButton");
+  connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(OKButton);
+  buttons->addWidget(CancelButton);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Label1);
+  layout->addWidget(MatchResultTypeComboBox);
+  layout->addWidget(ChangeYaxisCheckBox);
+  layout->addSpacing(8);
+  layout->addLayout(buttons);
+  setMinimumWidth(300);  // the whole caption in the title bar
+}
+
+void TMatchResultForm::showEvent(QShowEvent* event) {
+  // Centred on the screen, not over the main window.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    adjustSize();
+    QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+  }
+  QDialog::showEvent(event);
+}

@@ -1,0 +1,365 @@
+// The Encode menu driven through the main window: New Encode, the three origin stages of Do
+// Encoding with their messages, the display while the walk runs, Show Position and Save Result,
+// each compared with the encoding job run directly.
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <filesystem>
+
+#include "AppTest.h"
+#include "EncodeSupport.h"
+#include "FormFixture.h"
+#include "app/Imageview.h"
+#include "base/Convert.h"
+#include "encode/Encodeparameter.h"
+#include "image/Grayimage.h"
+#include "segment/Segmentparameter.h"
+
+using namespace AppTest;
+using namespace EncodeSupport;
+
+namespace {
+
+const std::string AutoFailed =
+    "Can not automaticly find origin\nYou can give dx & dy or direct set the origin\nthen push "
+    "\"Start Encode Again\" Button ";
+const std::string RatioFailed =
+    "Can not automaticly find origin\nYou Should Point it, \"use Direct Set Origin\"";
+const std::string WrongOrigin = " You give the wrong ORIGIN(starting grid)";
+
+// A view pixel inside dot i's blob, up and left of its centre, where no label reaches.
+TColor InsideDot(TMainForm& form, const TDotInfo& dot) {
+  return form.ViewSurface().Pixel(static_cast<int32_t>(dot.x) - 2, static_cast<int32_t>(dot.y) - 2);
+}
+
+}  // namespace
+
+class TEncodeMenuTest : public QObject, TFormFixture {
+  Q_OBJECT
+
+  TEncodeParameterForm& P() { return EncodeParameters(); }
+  void Press(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+ private slots:
+  void init() { QVERIFY(Start()); }
+  void cleanup() {
+    const std::string problems = Finish();
+    QVERIFY2(problems.empty(), problems.c_str());
+  }
+
+  void NewEncodeOpensTheJobAndTheDialog() {
+    WriteDots(Work("dots.bmp"), 200, 150, Lattice(20, 20, 16, 16, 10, 7), 4);
+    Parameters().show();
+    P().ChooseOriginMethodComboBox->setCurrentIndex(0);
+    Form().FEncodeStage = 0;
+    Form().FOriginDot = 7;
+    NewEncode("dots.bmp");
+    QVERIFY(FPlatform->Errors.empty());
+    const auto& request = FPlatform->FileRequests.at(0);
+    QCOMPARE(request.Title, std::string("select the segmented result image file"));
+    QCOMPARE(request.FilterIndex, 1);
+    QCOMPARE(request.Dir, FWork->Path() + "/");
+    QCOMPARE(Form().FEncodeImageName, Work("dots.bmp"));
+    QVERIFY(Form().FEncoder != nullptr);
+    QCOMPARE(Form().FEncoder->FDelay, 50);  // the job's own pause until a run sets it
+    QCOMPARE(Form().FEncoder->FCoordinate.MaxNx(), 50);
+    QCOMPARE(Form().PaintBox()->size(), QSize(200, 150));
+    QVERIFY(ViewShows(Form(), TGrayImage(Work("dots.bmp"))));
+    QCOMPARE(P().ChooseOriginMethodComboBox->currentIndex(), 2);
+    QCOMPARE(P().ChooseOriginMethodComboBox->currentText(), QString("Center Grid Dot"));
+    QVERIFY(P().isVisible());
+    QVERIFY(!Parameters().isVisible());
+    // Neither the stage nor the picks nor picking change.
+    QCOMPARE(Form().FEncodeStage, 0);
+    QCOMPARE(Form().FOriginDot, 7);
+    QVERIFY(!Form().FPickEnabled);
+    // A New Segment hides the dialog again and resets the stage.
+    WriteDots(Work("other.bmp"), 100, 100, Lattice(20, 20, 16, 16, 4, 4), 4);
+    NewSegment("other.bmp");
+    QVERIFY(!P().isVisible());
+    QVERIFY(!Form().FEncoder);
+    QCOMPARE(Form().FEncodeStage, 1);
+  }
+
+  void DoEncodingMatchesTheCoreAndTheDotsVanishOneByOne() {
+    // A lattice and two stray dots out of the walk's reach.
+    std::vector<QPointF> centres = Lattice(21.3, 18.6, 16, 16, 13, 11);
+    centres.insert(centres.begin() + 20, QPointF(270, 50));
+    centres.emplace_back(270.5, 150.5);
+    WriteDots(Work("dots.bmp"), 300, 200, centres, 4);
+    NewEncode("dots.bmp");
+    P().AreaThresholdEdit->setText("20");
+    Trigger(Form(), "DelayMenuItem");
+    const TGrayImage picture(Work("dots.bmp"));
+    // At each pause the dots expanded so far, and only they, are erased on the view.
+    std::vector<int> erasedAtPause;
+    FPlatform->OnSleep = [&](int) {
+      int erased = 0;
+      for (const TDotInfo& dot : Form().FEncoder->FDotInfo)
+        erased += Form().ViewSurface().Pixel(int(dot.x), int(dot.y)) == GrayColor(0);
+      erasedAtPause.push_back(erased);
+    };
+    DoEncoding();
+    QVERIFY2(FPlatform->Errors.empty(),
+             FPlatform->Errors.empty() ? "" : FPlatform->Errors[0].c_str());
+    QCOMPARE(FPlatform->Beeps, 1);
+    QVERIFY(!Form().Busy());
+    QCOMPARE(Form().FEncodeStage, 1);
+    QVERIFY(Form().FPickEnabled);
+
+    auto core = CoreRun(Work("dots.bmp"), true, 20, 2);
+    const TEncode& job = *Form().FEncoder;
+    QCOMPARE(DotDifference(job, *core), std::string());
+    QCOMPARE(job.FDotSum, 13 * 11 + 2);
+    int neted = 0;
+    for (const TDotInfo& dot : job.FDotInfo) neted += dot.Neted;
+    QCOMPARE(neted, 13 * 11);
+    // One 50 ms pause per expanded dot (the origin is assigned, not expanded).
+    QCOMPARE(FPlatform->Sleeps, std::vector<int>(size_t(neted - 1), 50));
+    for (size_t k = 0; k < erasedAtPause.size(); ++k) QCOMPARE(erasedAtPause[k], int(k) + 1);
+    // The picture is back; the dots the walk did not expand are red.
+    QVERIFY(SameImages(*job.FImage, picture));
+    for (const TDotInfo& dot : job.FDotInfo) {
+      const int32_t x = int32_t(dot.x) - 2, y = int32_t(dot.y) - 2;
+      QCOMPARE(InsideDot(Form(), dot), dot.Neted ? GrayColor(picture.Row(y)[x]) : clRed);
+    }
+
+    // Without Delay the next run (a fresh job from the file) pauses nowhere.
+    Trigger(Form(), "DelayMenuItem");
+    FPlatform->OnSleep = nullptr;
+    FPlatform->Sleeps.clear();
+    DoEncoding();
+    QCOMPARE(Form().FEncoder->FDelay, 0);
+    QVERIFY(FPlatform->Sleeps.empty());
+    QCOMPARE(DotDifference(*Form().FEncoder, *core), std::string());
+  }
+
+  void ShowPositionLabelsEveryDotOnTheView() {
+    WriteDots(Work("dots.bmp"), 200, 160, Lattice(20, 20, 24, 24, 7, 6), 4);
+    NewEncode("dots.bmp");
+    P().AreaThresholdEdit->setText("20");
+    DoEncoding();
+    // The same drawing made by the job on a copy of the view.
+    TPaintBox copy;
+    copy.Surface().Reset(200, 160, clBlack);
+    copy.Surface().DrawPicture(Form().ViewSurface());
+    TEncode& job = *Form().FEncoder;
+    job.FCanvas = &copy.Surface();
+    job.ShowPosition();
+    job.FCanvas = &Form().ViewSurface();
+    const TRgbSurface before = Form().ViewSurface();
+    Trigger(Form(), "ShowPositionMenuItem");
+    const TViewSurface& view = Form().ViewSurface();
+    const size_t bytes = 200 * 160 * 3;
+    QVERIFY(!std::equal(view.Data(), view.Data() + bytes, before.Data()));
+    QVERIFY(std::equal(view.Data(), view.Data() + bytes, copy.Surface().Data()));
+    // A label in the view's style: black on pale yellow, the dark edge just left of it.
+    const TDotInfo& last = job.FDotInfo.back();
+    const int32_t x = int32_t(last.x), y = int32_t(last.y);
+    QVERIFY(view.Pixel(x + 5, y) == view.FTextBackground);
+    QVERIFY(view.Pixel(x - 1, y + 4) == (TColor{0, 0, 128}));
+  }
+
+  void StageMachineFromAutomaticFailureToPickedOrigin() {
+    // One row of dots: no perpendicular neighbour anywhere.
+    WriteDots(Work("row.bmp"), 160, 60, Lattice(20, 30, 16, 16, 8, 1), 4);
+    NewEncode("row.bmp");
+    P().AreaThresholdEdit->setText("20");
+    std::vector<std::pair<bool, int>> stateAtError;  // busy, beeps when the box opens
+    FPlatform->OnError = [&](const std::string&) {
+      stateAtError.emplace_back(Form().Busy(), FPlatform->Beeps);
+    };
+    P().hide();
+    DoEncoding();
+    QCOMPARE(FPlatform->Errors, std::vector<std::string>{AutoFailed});
+    QCOMPARE(Form().FEncodeStage, 0);
+    QVERIFY(P().isVisible());
+    QCOMPARE(Form().FOriginDot, -1);
+    QCOMPARE(Form().FNeighbourDots, (std::array<int32_t, 4>{-1, -1, -1, -1}));
+    QCOMPARE(Form().FEncoder->FDotSum, 8);
+    const TEncode* job = Form().FEncoder.get();
+
+    // Stage 0 on the same job: the ratio finds no vertical neighbours either.
+    P().DxEdit->setText("16");
+    P().DyEdit->setText("16");
+    P().hide();
+    Press(P().SetDxDyStartButton);
+    QCOMPARE(Form().FEncoder.get(), job);
+    QCOMPARE(FPlatform->Errors.back(), RatioFailed);
+    QCOMPARE(Form().FEncodeStage, -1);
+    QVERIFY(P().isVisible());
+
+    // Stage -1 without picks.
+    Press(P().SetOriginStartButton);
+    QCOMPARE(FPlatform->Errors.back(), WrongOrigin);
+    QCOMPARE(Form().FEncodeStage, -1);
+    // Every failure beeped and showed idle before its message.
+    QCOMPARE(stateAtError, (std::vector<std::pair<bool, int>>{{false, 1}, {false, 2}, {false, 3}}));
+
+    // The user picks the origin and its two neighbours by clicking, with origin indices (5, -2).
+    const int32_t origin = DotNear(*job, 84, 30), right = DotNear(*job, 100, 30),
+                  left = DotNear(*job, 68, 30);
+    Click(DotPoint(origin));
+    Press(P().RightSpeedButton);
+    QCOMPARE(P().DirectSetOriginEdit->text(), QString("-1"));
+    Click(DotPoint(right));
+    Press(P().LeftSpeedButton);
+    Click(DotPoint(left));
+    QCOMPARE(Form().FOriginDot, origin);
+    QCOMPARE(Form().FNeighbourDots, (std::array<int32_t, 4>{right, -1, left, -1}));
+    P().SetOriginNxEdit->setText("5");
+    P().SetOriginNyEdit->setText("-2");
+    Press(P().SetOriginStartButton);
+    QCOMPARE(FPlatform->Errors.size(), size_t(3));
+    QCOMPARE(Form().FEncodeStage, 1);
+    QCOMPARE(Form().FEncoder.get(), job);
+    for (const TDotInfo& dot : job->FDotInfo) {
+      QVERIFY(dot.Coded);
+      QCOMPARE(dot.Nx, 5 + int(std::lround((dot.x - 84) / 16)));
+      QCOMPARE(dot.Ny, -2);
+    }
+    QCOMPARE(FPlatform->Beeps, 4);
+  }
+
+  void PitchRatioFromADragRescuesAGridTooTallForTheAutomaticSearch() {
+    // dy / dx = 4: the automatic search looks no further than 3 times the nearest distance.
+    WriteDots(Work("tall.bmp"), 120, 240, Lattice(20, 20, 10, 40, 9, 6), 3);
+    NewEncode("tall.bmp");
+    P().AreaThresholdEdit->setText("10");
+    DoEncoding();
+    QCOMPARE(FPlatform->Errors, std::vector<std::string>{AutoFailed});
+    const TEncode* job = Form().FEncoder.get();
+    Drag(QPoint(50, 60), QPoint(60, 100));
+    QCOMPARE(P().DxEdit->text(), QString("10"));
+    QCOMPARE(P().DyEdit->text(), QString("40"));
+    Press(P().SetDxDyStartButton);
+    QCOMPARE(FPlatform->Errors.size(), size_t(1));
+    QCOMPARE(Form().FEncodeStage, 1);
+    QCOMPARE(Form().FEncoder.get(), job);
+    QCOMPARE(Form().FEncoder->FRatio, 4.0f);
+    for (const TDotInfo& dot : job->FDotInfo) QVERIFY(dot.Coded);
+    // A field that is not a number ends the run with the conversion error; stage 0 stays.
+    P().DxEdit->setText("ten");
+    Press(P().SetDxDyStartButton);
+    QCOMPARE(FPlatform->Errors.back(), std::string("'ten' is not a valid floating point value."));
+    QCOMPARE(Form().FEncodeStage, 0);
+    QVERIFY(!Form().Busy());
+  }
+
+  void NewEncodeAfterAFailedRunWorksInStageZeroOnTheFreshJob() {
+    WriteDots(Work("row.bmp"), 160, 60, Lattice(20, 30, 16, 16, 8, 1), 4);
+    NewEncode("row.bmp");
+    P().AreaThresholdEdit->setText("20");
+    DoEncoding();
+    QCOMPARE(Form().FEncodeStage, 0);
+    NewEncode("row.bmp");
+    P().DxEdit->setText("16");
+    P().DyEdit->setText("16");
+    DoEncoding();
+    QCOMPARE(FPlatform->Errors, (std::vector<std::string>{AutoFailed, RatioFailed}));
+    QCOMPARE(Form().FEncodeStage, -1);
+    QCOMPARE(Form().FEncoder->FDotSum, 0);
+  }
+
+  void DoEncodingWithTheFileGoneLeavesNoJob() {
+    WriteDots(Work("dots.bmp"), 200, 150, Lattice(20, 20, 16, 16, 10, 7), 4);
+    NewEncode("dots.bmp");
+    std::filesystem::remove(Work("dots.bmp"));
+    DoEncoding();
+    QCOMPARE(FPlatform->Errors.size(), size_t(1));
+    QVERIFY(!Form().FEncoder);
+    QCOMPARE(Form().FEncodeStage, 1);
+    QCOMPARE(FPlatform->Beeps, 1);
+    QVERIFY(!Form().Busy());
+    // The view no longer shows the released picture.
+    QVERIFY(Form().ViewSurface().Pixel(20, 20) == Form().PaintBox()->Background());
+    // A least area that is not a number: the job is built and prepared, then the run ends.
+    WriteDots(Work("dots.bmp"), 200, 150, Lattice(20, 20, 16, 16, 10, 7), 4);
+    NewEncode("dots.bmp");
+    P().AreaThresholdEdit->setText("many");
+    DoEncoding();
+    QCOMPARE(FPlatform->Errors.back(), std::string("'many' is not a valid integer value."));
+    QVERIFY(Form().FEncoder != nullptr);
+    QVERIFY(Form().FPickEnabled);
+  }
+
+  void SaveResultCopiesTheScaleAndWritesInTheWorkingDirectory() {
+    WriteDots(Work("dots.bmp"), 200, 150, Lattice(20, 20, 16, 16, 10, 7), 4);
+    NewEncode("dots.bmp");
+    P().AreaThresholdEdit->setText("20");
+    DoEncoding();
+    Form().FScaleX = 0.02f;
+    Form().FScaleY = 0.025f;
+    std::filesystem::create_directory(Work("elsewhere"));
+    FPlatform->FileAnswers.push_back(Work("elsewhere/first.cod"));
+    Trigger(Form(), "SaveEncodeResultToolButtonAction");
+    const auto& request = FPlatform->FileRequests.back();
+    QCOMPARE(request.Title, std::string("Save codes to"));
+    QCOMPARE(request.FilterIndex, 2);
+    QCOMPARE(request.DefaultExt, std::string("cod"));
+    QCOMPARE(request.Dir, FWork->Path() + "/");
+    QVERIFY(!std::filesystem::exists(Work("elsewhere/first.cod")));
+    QCOMPARE(Form().FCodeFileName, Work("first.cod"));
+    auto core = CoreRun(Work("dots.bmp"), true, 20, 2);
+    core->FScaleX = 0.02f;
+    core->FScaleY = 0.025f;
+    core->SaveCodes(Work("core.cod"));
+    QCOMPARE(ReadFileBytes(Work("first.cod")), ReadFileBytes(Work("core.cod")));
+    QVERIFY(ReadFileBytes(Work("first.cod")).find("50  50  0.020000  0.025000  0\r\n") !=
+            std::string::npos);
+    // Cancel writes nothing; a folder that cannot be written reports and keeps the old file.
+    FPlatform->FileAnswers.push_back(std::nullopt);
+    Trigger(Form(), "SaveEncodeResultMenuItem");
+    Form().FWorkDir = Work("missing/");
+    SaveCodes("first.cod");
+    QCOMPARE(FPlatform->Errors.size(), size_t(1));
+    QCOMPARE(ReadFileBytes(Work("first.cod")), ReadFileBytes(Work("core.cod")));
+  }
+
+  void AutoProposesTwoThirdsOfTheMeanArea() {
+    TGrayImage squares;
+    squares.SetWidth(120);
+    squares.SetHeight(80);
+    squares.FillRect(0, 0, 0, 119, 79);
+    for (int i = 0; i < 4; ++i) squares.FillRect(200, 10 + 25 * i, 20, 19 + 25 * i, 29);
+    squares.FillRect(200, 0, 50, 9, 59);  // touches the border: cleared before the mean
+    squares.SaveToFile(Work("squares.bmp"));
+    Press(P().AutoButton);  // no picture chosen yet: nothing happens
+    QCOMPARE(P().AreaThresholdEdit->text(), QString("100"));
+    NewEncode("squares.bmp");
+    Press(P().AutoButton);
+    QCOMPARE(P().AreaThresholdEdit->text(), QString("66"));
+    QVERIFY(FPlatform->Errors.empty());
+  }
+
+  void CommandsWithoutAJobDoNothing() {
+    DoEncoding();
+    Trigger(Form(), "ShowPositionMenuItem");
+    Trigger(Form(), "SaveEncodeResultMenuItem");
+    Press(P().SetOriginStartButton);
+    Press(P().SetDxDyStartButton);
+    Press(P().ModifyCoordButton);
+    Press(P().ModifyOriginButton);
+    Press(P().RightSpeedButton);
+    Press(P().SetButton);
+    QCOMPARE(Form().FEncodeStage, 1);
+    QVERIFY(!Form().FPickEnabled);
+    QCOMPARE(FPlatform->Beeps, 0);
+    QVERIFY(FPlatform->FileRequests.empty());
+    QVERIFY(FPlatform->Errors.empty());
+    // The Set button stores the index in the active slot even without a job.
+    QCOMPARE(Form().FNeighbourDots[0], 0);
+    P().DirectSetOriginEdit->setText("12");
+    Press(P().SetButton);
+    QCOMPARE(Form().FNeighbourDots[0], 12);
+    P().DirectSetOriginEdit->setText("x");
+    Press(P().SetButton);
+    QCOMPARE(FPlatform->Errors, std::vector<std::string>{"'x' is not a valid integer value."});
+  }
+};
+
+LATTICOR_APP_TEST_MAIN(TEncodeMenuTest)
+#include "EncodeMenuTest.moc"

@@ -1,0 +1,208 @@
+// Picking dots on the image view in both view modes, the toggle buttons and the Set button of
+// the encode parameter dialog, and the hand corrections that reach the code file.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include "AppTest.h"
+#include "EncodeSupport.h"
+#include "FormFixture.h"
+#include "app/Imageview.h"
+#include "base/Convert.h"
+#include "encode/Encodeparameter.h"
+#include "image/Grayimage.h"
+
+using namespace AppTest;
+using namespace EncodeSupport;
+
+class TPickTest : public QObject, TFormFixture {
+  Q_OBJECT
+
+  TEncodeParameterForm& P() { return EncodeParameters(); }
+  void Press(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+  // The fields of the "View  && Modify" page as one text.
+  QString Fields() {
+    return QStringList{P().IndexEdit->text(),
+                       P().AreaEdit->text(),
+                       P().FxEdit->text(),
+                       P().FyEdit->text(),
+                       P().NxEdit->text(),
+                       P().NyEdit->text(),
+                       P().CodedCheckBox->isChecked() ? "C" : "c",
+                       P().NetedCheckBox->isChecked() ? "N" : "n",
+                       P().DirectSetOriginEdit->text()}
+        .join(' ');
+  }
+  QString Expected(int32_t i) {
+    const TDotInfo& d = Form().FEncoder->FDotInfo.at(size_t(i));
+    return QStringList{QString::number(i),
+                       QString::number(d.Area),
+                       QString::fromStdString(FloatToStr(d.x)),
+                       QString::fromStdString(FloatToStr(d.y)),
+                       QString::number(d.Nx),
+                       QString::number(d.Ny),
+                       d.Coded ? "C" : "c",
+                       d.Neted ? "N" : "n",
+                       QString::number(i)}
+        .join(' ');
+  }
+  bool Red(QPoint p) { return Form().ViewSurface().Pixel(p.x() - 2, p.y() - 2) == clRed; }
+  // A grid and one stray dot that the walk cannot reach.
+  void EncodedGrid() {
+    std::vector<QPointF> centres = Lattice(30.4, 40.7, 20, 20, 8, 6);
+    centres.emplace_back(250.2, 20.6);
+    WriteDots(Work("dots.bmp"), 280, 180, centres, 5);
+    NewEncode("dots.bmp");
+    P().AreaThresholdEdit->setText("20");
+    DoEncoding();
+    QVERIFY(FPlatform->Errors.empty());
+  }
+
+ private slots:
+  void init() { QVERIFY(Start()); }
+  void cleanup() {
+    const std::string problems = Finish();
+    QVERIFY2(problems.empty(), problems.c_str());
+  }
+
+  void NothingIsPickedBeforeTheFirstRun() {
+    WriteDots(Work("dots.bmp"), 200, 150, Lattice(20, 20, 16, 16, 10, 7), 4);
+    NewEncode("dots.bmp");
+    const QString before = Fields();
+    P().PassViewRadioButton->setChecked(true);
+    Hover(QPoint(20, 20));
+    Click(QPoint(36, 20));
+    QCOMPARE(Fields(), before);
+    QCOMPARE(Form().FEncoder->FSelected, -1);
+    QVERIFY(ViewShows(Form(), TGrayImage(Work("dots.bmp"))));
+  }
+
+  void ClickViewFillsTheDialogAndTheActiveSlot() {
+    EncodedGrid();
+    QCOMPARE(P().ViewMode(), 1);
+    const int32_t a = DotNear(*Form().FEncoder, 90.4, 80.7);
+    const int32_t b = DotNear(*Form().FEncoder, 110.4, 80.7);
+    const QString before = Fields();
+    Hover(DotPoint(a));  // hovering picks nothing in Click View
+    QCOMPARE(Fields(), before);
+    QCOMPARE(Form().statusBar()->currentMessage(),
+             QString("Current(%1, %2)").arg(DotPoint(a).x()).arg(80));
+    Click(DotPoint(a) + QPoint(2, 1));  // anywhere on the blob
+    QCOMPARE(Fields(), Expected(a));
+    QCOMPARE(Form().FOriginDot, a);
+    QVERIFY(Red(DotPoint(a)));
+    Press(P().RightSpeedButton);
+    QCOMPARE(P().DirectSetOriginEdit->text(), QString("-1"));  // the run cleared the picks
+    Click(DotPoint(b));
+    QCOMPARE(Fields(), Expected(b));
+    QCOMPARE(Form().FNeighbourDots[0], b);
+    QCOMPARE(Form().FOriginDot, a);
+    QVERIFY(Red(DotPoint(b)) && !Red(DotPoint(a)));
+    // The same dot again: the dialog shows it again and the active slot (now Up) takes it.
+    Press(P().UpSpeedButton);
+    Click(DotPoint(b));
+    QCOMPARE(Form().FNeighbourDots[3], b);
+    QCOMPARE(Form().FEncoder->FHighlight, false);
+    // The background: the selection goes, the plain picture comes back, the fields stay.
+    Click(DotPoint(b) + QPoint(10, 10));
+    QCOMPARE(Fields(), Expected(b));
+    QCOMPARE(Form().FEncoder->FSelected, -1);
+    QVERIFY(ViewShows(Form(), TGrayImage(Work("dots.bmp"))));
+    // Pressing a toggle button shows its slot's dot highlighted; Set stores a typed index.
+    Press(P().OriginSpeedButton);
+    QCOMPARE(P().DirectSetOriginEdit->text(), QString::number(a));
+    QCOMPARE(Form().FEncoder->FSelected, a);
+    QVERIFY(Red(DotPoint(a)));
+    P().DirectSetOriginEdit->setText(QString::number(b));
+    Press(P().SetButton);
+    QCOMPARE(Form().FOriginDot, b);
+    QCOMPARE(Form().FEncoder->FSelected, b);
+    QVERIFY(FPlatform->Errors.empty());
+  }
+
+  void PassViewFollowsTheMouse() {
+    EncodedGrid();
+    Press(P().PassViewRadioButton);
+    QCOMPARE(P().ViewMode(), 0);
+    Press(P().DownSpeedButton);
+    for (int32_t i : {3, 9, 10, 22}) {
+      Hover(DotPoint(i));
+      QCOMPARE(Fields(), Expected(i));
+      QCOMPARE(Form().FNeighbourDots[1], i);
+      QVERIFY(Red(DotPoint(i)));
+    }
+    Hover(DotPoint(22) + QPoint(10, 0));  // between dots
+    QCOMPARE(Fields(), Expected(22));
+    QCOMPARE(Form().FEncoder->FSelected, -1);
+    // During a drag the picks go on, and the rubber band leaves no trace when a pick redraws
+    // the picture under it: the view ends as a highlight of the last dot on a clean picture.
+    TPaintBox* box = Form().PaintBox();
+    QTest::mousePress(box, Qt::LeftButton, {}, DotPoint(3) + QPoint(10, 10));
+    QTest::mouseMove(box, DotPoint(3));
+    QTest::mouseMove(box, DotPoint(4));
+    QCOMPARE(Fields(), Expected(4));
+    QTest::mouseMove(box, DotPoint(4) + QPoint(1, 0));
+    QTest::mouseRelease(box, Qt::LeftButton, {}, DotPoint(4) + QPoint(1, 0));
+    TPaintBox expected;
+    expected.Surface().Reset(box->width(), box->height(), clBlack);
+    TEncode& job = *Form().FEncoder;
+    job.FSelected = -1;
+    job.PickDot(DotPoint(4).x(), DotPoint(4).y(), &expected.Surface());
+    job.FCanvas = &Form().ViewSurface();
+    const size_t bytes = size_t(box->width()) * box->height() * 3;
+    QVERIFY(std::equal(expected.Surface().Data(), expected.Surface().Data() + bytes,
+                       Form().ViewSurface().Data()));
+  }
+
+  void ModifyCoordAndModifyOriginReachTheCodeFile() {
+    EncodedGrid();
+    TEncode& job = *Form().FEncoder;
+    const int32_t stray = DotNear(job, 250.2, 20.6);
+    QVERIFY(!job.FDotInfo[size_t(stray)].Coded);
+    // Modify Origin on a dot that is not encoded is refused.
+    Click(DotPoint(stray));
+    QCOMPARE(P().CodedCheckBox->isChecked(), false);
+    Press(P().ModifyOriginButton);
+    QCOMPARE(FPlatform->Errors,
+             std::vector<std::string>{" this grid are not encoded, Encode this grid first !"});
+    // The stray dot gets indices by hand and counts as expanded; the box "Coded" is ignored.
+    P().NxEdit->setText("11");
+    P().NyEdit->setText("3");
+    P().NetedCheckBox->setChecked(true);
+    P().CodedCheckBox->setChecked(false);
+    Press(P().ModifyCoordButton);
+    // Then the origin moves to the dot at (3, -2).
+    int32_t moved = -1;
+    for (size_t i = 0; i < job.FDotInfo.size(); ++i)
+      if (job.FDotInfo[i].Nx == 3 && job.FDotInfo[i].Ny == -2) moved = int32_t(i);
+    QVERIFY(moved >= 0);
+    Click(DotPoint(moved));
+    Press(P().ModifyOriginButton);
+    QCOMPARE(job.FDotInfo[size_t(moved)].Nx, 0);
+    QCOMPARE(job.FDotInfo[size_t(stray)].Nx, 8);
+    QCOMPARE(job.FDotInfo[size_t(stray)].Ny, 5);
+    SaveCodes("hand.cod");
+    // The same corrections made on the core directly.
+    auto core = CoreRun(Work("dots.bmp"), true, 20, 2);
+    core->ModifyDot(stray, 11, 3, true);
+    core->ModifyOrigin(moved);
+    core->SaveCodes(Work("core.cod"));
+    QCOMPARE(ReadFileBytes(Work("hand.cod")), ReadFileBytes(Work("core.cod")));
+    QVERIFY(ReadFileBytes(Work("hand.cod"))
+                .find(Format("%3d   %8.3f  %8.3f     8    5", stray,
+                             double(job.FDotInfo[size_t(stray)].x),
+                             double(job.FDotInfo[size_t(stray)].y))) != std::string::npos);
+    // Without a selected dot Modify Coord. does nothing.
+    Click(QPoint(5, 5));
+    P().NxEdit->setText("99");
+    Press(P().ModifyCoordButton);
+    for (const TDotInfo& dot : job.FDotInfo) QVERIFY(dot.Nx != 99);
+    QCOMPARE(FPlatform->Errors.size(), size_t(1));
+  }
+};
+
+LATTICOR_APP_TEST_MAIN(TPickTest)
+#include "PickTest.moc"

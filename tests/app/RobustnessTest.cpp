@@ -1,0 +1,303 @@
+// A seeded random sequence of menu commands, dialog buttons, field texts and mouse events with
+// random scripted answers (existing, missing and unwritable files, OK and Cancel). Whatever
+// happens, nothing may crash, no command may leave the busy indicator on or a view that does
+// not fit its picture, and at the end a plain measurement must still work.
+//
+//   LATTICOR_ROBUST_SEED   the seed (default 20261206)
+//   LATTICOR_ROBUST_STEPS  the number of random steps (default 4000)
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QToolButton>
+#include <filesystem>
+#include <random>
+
+#include "AppTest.h"
+#include "EncodeSupport.h"
+#include "FormFixture.h"
+#include "app/Imageview.h"
+#include "encode/Encodeparameter.h"
+#include "encode/Resetcoordinate.h"
+#include "image/Filter.h"
+#include "match/Computescale.h"
+#include "match/Match.h"
+#include "match/Matchresult.h"
+#include "segment/Segment.h"
+#include "segment/Segmentparameter.h"
+#include "segment/Simplesegmentparameter.h"
+
+using namespace AppTest;
+using namespace EncodeSupport;
+
+namespace {
+
+uint64_t EnvNumber(const char* name, uint64_t fallback) {
+  const QByteArray value = qgetenv(name);
+  bool ok = false;
+  const qulonglong n = value.toULongLong(&ok);
+  return ok ? n : fallback;
+}
+
+const char* const Commands[] = {
+    "DisplayImageMenuItem",
+    "SetScaleMenuItem",
+    "SetCoordinateMenuItem",
+    "SetWorkingDirectoryMenuItem",
+    "WhiteDotToolButtonAction",
+    "ExitMenuItem",
+    "NewSegmentMenuItem",
+    "MultiAreaSegmentMenuItem",
+    "SimpleSegmentMenuItem",
+    "ReLoadImageMenuItem",
+    "FilterMenuItem",
+    "SaveSegmentResultMenuItem",
+    "NewEncodeMenuItem",
+    "DoEncodingMenuItem",
+    "ShowPositionMenuItem",
+    "SaveEncodeResultMenuItem",
+    "DoMatchingMenuItem",
+    "SaveMatchResultMenuItem",
+    "SegmentParameterMenuItem",
+    "EncodeParameterMenuItem",
+    "DelayMenuItem",
+    "AboutMenuItem",
+};
+
+}  // namespace
+
+class TRobustnessTest : public QObject, TFormFixture {
+  Q_OBJECT
+
+  std::mt19937_64 FRandom;
+  std::vector<std::string> FNames;
+
+  int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(FRandom); }
+  bool Chance(int percent) { return Pick(100) < percent; }
+  // Field texts: mostly plausible numbers, sometimes anything.
+  QString Number(int low, int high) {
+    switch (Pick(10)) {
+      case 0: {
+        const char* odd[] = {"",    "abc",         " 7 ", "1e3", "-0",
+                             "nan", "99999999999", "2.5", "+3",  "0x10"};
+        return odd[Pick(10)];
+      }
+      case 1:
+        return QString::number(Pick(2000) - 1000);
+      default:
+        return QString::number(low + Pick(high - low + 1));
+    }
+  }
+  std::optional<std::string> FileAnswer() {
+    if (Chance(10)) return std::nullopt;
+    // Mostly the files a measurement uses, so that the jobs get far.
+    const char* usual[] = {"raw.bmp", "seg.bmp", "row.bmp", "a.cod", "b.cod", "moved.bmp"};
+    const std::string name = Chance(60) ? usual[Pick(6)] : FNames[size_t(Pick(int(FNames.size())))];
+    return Chance(15) ? Work("elsewhere/" + name) : Work(name);
+  }
+  void Press(QAbstractButton* button) {
+    if (button->isEnabled()) button->click();
+  }
+  // Works whichever modal dialog the command shows, as a person might.
+  void Answer(QDialog& dialog) {
+    const bool ok = Chance(75);
+    if (auto* d = qobject_cast<TFilterForm*>(&dialog)) {
+      d->MedianFilterTrackBar->setValue(Pick(11));
+      if (Chance(10)) d->FilterTypeComboBox->setEditText("x");
+      Press(ok ? d->BitBtn1 : d->BitBtn2);
+    } else if (auto* d = qobject_cast<TSimpleSegmentParameterForm*>(&dialog)) {
+      d->SimpleSegmentThresholdEdit->setText(Number(0, 255));
+      Press(ok ? d->BitBtn2 : d->BitBtn1);
+    } else if (auto* d = qobject_cast<TReSetCoordinateForm*>(&dialog)) {
+      d->MaxNxEdit->setText(Number(-2, 80));
+      d->MaxNyEdit->setText(Number(-2, 80));
+      Press(ok ? d->OKButton : d->CancelButton);
+    } else if (auto* d = qobject_cast<TMatchResultForm*>(&dialog)) {
+      d->MatchResultTypeComboBox->setCurrentIndex(Pick(8));
+      d->ChangeYaxisCheckBox->setChecked(Chance(50));
+      Press(ok ? d->OKButton : d->CancelButton);
+    } else if (Chance(50)) {
+      dialog.reject();
+    }
+  }
+  // One step: a command with answers ready, a dialog button, a field text or a mouse event.
+  void Step() {
+    TScriptedPlatform& p = *FPlatform;
+    TMainForm& form = Form();
+    TEncodeParameterForm& e = EncodeParameters();
+    TComputeScaleForm& s = *form.FComputeScaleForm;
+    TSegmentParameterForm& g = Parameters();
+    const int32_t w = form.PaintBox()->width(), h = form.PaintBox()->height();
+    auto point = [&] { return QPoint(Pick(w + 40) - 20, Pick(h + 40) - 20); };
+    switch (Pick(9)) {
+      case 0:
+      case 1:
+      case 2: {
+        for (int i = 0; i < 2; ++i) p.FileAnswers.push_back(FileAnswer());
+        const char* folders[] = {"", "", "", "elsewhere", "elsewhere", "gone"};
+        p.FolderAnswers.push_back(Work(folders[Pick(6)]));
+        p.AskAnswers.push_back(Chance(10));
+        p.DialogScripts.push_back([this](QDialog& d) { Answer(d); });
+        // The commands of a measurement come up more often than the others.
+        const char* frequent[] = {
+            "NewEncodeMenuItem",        "DoEncodingMenuItem",       "DoEncodingMenuItem",
+            "MultiAreaSegmentMenuItem", "NewSegmentMenuItem",       "DoMatchingMenuItem",
+            "SaveMatchResultMenuItem",  "SaveEncodeResultMenuItem", "SaveSegmentResultMenuItem"};
+        Trigger(form, Chance(50) ? frequent[Pick(int(std::size(frequent)))]
+                                 : Commands[Pick(int(std::size(Commands)))]);
+        break;
+      }
+      case 3: {
+        QAbstractButton* buttons[] = {
+            e.AutoButton,           e.SetButton,         e.SetOriginStartButton,
+            e.SetDxDyStartButton,   e.ModifyCoordButton, e.ModifyOriginButton,
+            e.UpSpeedButton,        e.LeftSpeedButton,   e.OriginSpeedButton,
+            e.RightSpeedButton,     e.DownSpeedButton,   e.PassViewRadioButton,
+            e.ClickViewRadioButton, s.ApplyScaleButton,  s.CloseButton,
+            s.SetScaleCheckBox,     s.ScaleXRadioButton, s.ScaleYRadioButton,
+            g.ModifySegmentButton,  e.NetedCheckBox};
+        Press(buttons[Pick(int(std::size(buttons)))]);
+        break;
+      }
+      case 4: {
+        e.ChooseOriginMethodComboBox->setCurrentIndex(Pick(4));
+        QLineEdit* edits[] = {e.AreaThresholdEdit,
+                              e.NxEdit,
+                              e.NyEdit,
+                              e.DirectSetOriginEdit,
+                              e.SetOriginNxEdit,
+                              e.SetOriginNyEdit,
+                              e.DxEdit,
+                              e.DyEdit,
+                              s.ImageScaleXEdit,
+                              s.ActualScaleXEdit,
+                              s.ImageScaleYEdit,
+                              s.ActualScaleYEdit,
+                              s.ScaleXEdit,
+                              s.ScaleYEdit,
+                              g.SegmentWinSizeEdit,
+                              g.AdjustThresholdEdit,
+                              g.XEdit,
+                              g.YEdit,
+                              g.DxEdit,
+                              g.DyEdit};
+        edits[Pick(int(std::size(edits)))]->setText(Number(0, 60));
+        break;
+      }
+      case 5:
+        Hover(point());
+        break;
+      case 6:
+        Click(point());
+        break;
+      case 7:
+        Drag(point(), point());
+        break;
+      default: {
+        // A random button pressed somewhere and released elsewhere, possibly outside.
+        TPaintBox* box = form.PaintBox();
+        const Qt::MouseButton button = Chance(70) ? Qt::LeftButton : Qt::RightButton;
+        QTest::mousePress(box, button, {}, point());
+        if (Chance(50)) Hover(point());
+        QTest::mouseRelease(box, button, {}, point());
+      }
+    }
+    p.FileAnswers.clear();
+    p.FolderAnswers.clear();
+    p.AskAnswers.clear();
+    p.DialogScripts.clear();
+  }
+  // Nothing a later command would trip over: idle, and the view as large as its picture.
+  void CheckState(int step) {
+    TMainForm& form = Form();
+    const QByteArray where = "step " + QByteArray::number(step);
+    QVERIFY2(!form.Busy(), where);
+    const TGrayImage* shown = form.FEncoder        ? form.FEncoder->FImage.get()
+                              : form.FSegmenter    ? &form.FSegmenter->Image()
+                              : form.FDisplayImage ? form.FDisplayImage.get()
+                                                   : nullptr;
+    if (shown != nullptr)
+      QVERIFY2(form.PaintBox()->size() == QSize(shown->Width(), shown->Height()), where);
+    if (form.FEncoder)
+      QVERIFY2(size_t(form.FEncoder->FDotSum) <= form.FEncoder->FDotInfo.size() ||
+                   form.FEncoder->FDotInfo.empty(),
+               where);
+    QVERIFY2(form.PaintBox()->Surface().Width() == form.PaintBox()->width(), where);
+  }
+
+ private slots:
+  void init() { QVERIFY(Start()); }
+  void cleanup() {
+    FForm.reset();  // the answers were random: leftovers and refusals are expected
+    QDir::setCurrent(QDir::tempPath());
+  }
+
+  void RandomCommandsNeverLeaveABrokenState() {
+    const uint64_t seed = EnvNumber("LATTICOR_ROBUST_SEED", 20261206);
+    const uint64_t steps = EnvNumber("LATTICOR_ROBUST_STEPS", 4000);
+    qInfo("seed %llu, %llu steps", static_cast<unsigned long long>(seed),
+          static_cast<unsigned long long>(steps));
+    FRandom.seed(seed);
+    std::filesystem::create_directory(Work("elsewhere"));
+    std::filesystem::create_directory(Work("pristine"));
+    WriteGridPicture(Work("raw.bmp"), 160, 120);
+    TSynthOptions o;
+    o.Width = 160;
+    o.Height = 120;
+    o.PitchX = o.PitchY = 16;
+    o.Radius = 4;
+    WriteSegmentedGrid(Work("seg.bmp"), o);
+    o.WhiteDots = false;
+    o.Width = 130;
+    WriteSegmentedGrid(Work("black.bmp"), o);
+    WriteDots(Work("row.bmp"), 150, 50, Lattice(20, 25, 16, 16, 8, 1), 4);
+    WriteDots(Work("moved.bmp"), 160, 120, Lattice(21, 19, 16, 16, 8, 6), 4);
+    CoreRun(Work("seg.bmp"), true, 20, 2)->SaveCodes(Work("a.cod"));
+    CoreRun(Work("moved.bmp"), true, 20, 2)->SaveCodes(Work("b.cod"));
+    WriteFileBytes(Work("broken.bmp"), "BM not a picture");
+    WriteFileBytes(Work("bad.cod"), "VRKT-FS\r\n3 10 10\r\n");
+    for (const char* name : {"seg.bmp", "raw.bmp", "a.cod", "b.cod"})
+      std::filesystem::copy_file(Work(name), Work(std::string("pristine/") + name));
+    for (const char* name : {"seg.bmp", "row.bmp", "a.cod"})  // the other folder has a few
+      std::filesystem::copy_file(Work(name), Work(std::string("elsewhere/") + name));
+    FNames = {"raw.bmp", "seg.bmp", "black.bmp",  "row.bmp",    "moved.bmp",
+              "a.cod",   "b.cod",   "bad.cod",    "broken.bmp", "missing.bmp",
+              "out.bmp", "out.cod", "Match0.dat", "",           "elsewhere"};
+    for (uint64_t i = 0; i < steps; ++i) {
+      Step();
+      CheckState(int(i));
+      if (QTest::currentTestFailed()) return;
+    }
+
+    qInfo("%zu messages, %d beeps, %zu dialogs", FPlatform->Errors.size(), FPlatform->Beeps,
+          FPlatform->DialogTitles.size());
+    if (qEnvironmentVariableIsSet("LATTICOR_ROBUST_VERBOSE"))
+      for (const std::string& m : FPlatform->Errors) qInfo("%s", m.c_str());
+    // A plain measurement still works from whatever state the sequence left.
+    TMainForm& form = Form();
+    form.FWorkDir = FWork->Path() + "/";
+    for (const char* name : {"seg.bmp", "raw.bmp", "a.cod", "b.cod"})
+      std::filesystem::copy_file(Work(std::string("pristine/") + name), Work(name),
+                                 std::filesystem::copy_options::overwrite_existing);
+    if (!form.FWhiteDots) Trigger(form, "WhiteDotToolButtonAction");
+    form.MaxNx = form.MaxNy = 50;
+    FPlatform->Errors.clear();
+    NewSegment("raw.bmp");
+    NewEncode("seg.bmp");
+    EncodeParameters().AreaThresholdEdit->setText("20");
+    EncodeParameters().ChooseOriginMethodComboBox->setCurrentIndex(2);
+    DoEncoding();
+    QCOMPARE(DotDifference(*form.FEncoder, *CoreRun(Work("seg.bmp"), true, 20, 2)), std::string());
+    FPlatform->FileAnswers = {Work("a.cod"), Work("b.cod")};
+    Trigger(form, "DoMatchingMenuItem");
+    QVERIFY(form.FMatcher && form.FMatcher->FMatchSum > 0);
+    QVERIFY2(FPlatform->Errors.empty(),
+             FPlatform->Errors.empty() ? "" : FPlatform->Errors[0].c_str());
+  }
+};
+
+LATTICOR_APP_TEST_MAIN(TRobustnessTest)
+#include "RobustnessTest.moc"

@@ -1,0 +1,133 @@
+// A whole measurement from the desktop application: two grid pictures, segmented, encoded and
+// matched through the menus and dialogs, gives files identical byte for byte to those of the
+// command-line tool for the same choices.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <filesystem>
+
+#include "AppTest.h"
+#include "FormFixture.h"
+#include "cli/Commands.h"
+#include "encode/Encodeparameter.h"
+#include "match/Computescale.h"
+#include "match/Match.h"
+#include "match/Matchresult.h"
+
+using namespace AppTest;
+
+class TWorkflowTest : public QObject, TFormFixture {
+  Q_OBJECT
+
+  void Press(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+  // New Segment, Multi-Area Segment with the proposed window, Save Result.
+  void Segment(const std::string& picture, const std::string& segmented) {
+    NewSegment(picture);
+    Trigger(Form(), "MultiAreaSegmentToolButtonAction");
+    SaveResult(segmented);
+  }
+  // New Encode, Auto, Do Encoding, Save Result.
+  void Encode(const std::string& segmented, const std::string& codes) {
+    NewEncode(segmented);
+    Press(EncodeParameters().AutoButton);
+    DoEncoding();
+    SaveCodes(codes);
+  }
+
+ private slots:
+  void init() { QVERIFY(Start()); }
+  void cleanup() {
+    const std::string problems = Finish();
+    QVERIFY2(problems.empty(), problems.c_str());
+  }
+
+  void WholeMeasurementMatchesTheCommandLineTool() {
+    TSynthOptions o;
+    o.Width = 480;
+    o.Height = 360;
+    o.PitchX = 18;
+    o.PitchY = 18;
+    o.Radius = 5;
+    o.NoiseSigma = 6;
+    o.Gradient = 60;
+    o.RotationDeg = 2;
+    o.TranslateX = 3.3;
+    o.TranslateY = -1.7;
+    o.Exx = 0.01;
+    o.Eyy = -0.005;
+    o.Exy = 0.003;
+    o.Seed = 7;
+    const TSynthGrid grid(o);
+    TGrayImage picture;
+    grid.Render(false, picture);
+    picture.SaveToFile(Work("initial.bmp"));
+    grid.Render(true, picture);
+    picture.SaveToFile(Work("deformed.bmp"));
+
+    // The scale first: it goes into both code files.
+    Trigger(Form(), "SetScaleMenuItem");
+    TComputeScaleForm& scale = *Form().FComputeScaleForm;
+    scale.ImageScaleXEdit->setText("250");
+    scale.ActualScaleXEdit->setText("5");
+    scale.ImageScaleYEdit->setText("200");
+    scale.ActualScaleYEdit->setText("5");
+    Press(scale.ApplyScaleButton);
+    Segment("initial.bmp", "initial-seg.bmp");
+    Segment("deformed.bmp", "deformed-seg.bmp");
+    Encode("initial-seg.bmp", "initial.cod");
+    Encode("deformed-seg.bmp", "deformed.cod");
+    FPlatform->FileAnswers.push_back(Work("initial.cod"));
+    FPlatform->FileAnswers.push_back(Work("deformed.cod"));
+    Trigger(Form(), "DoMatchingMenuItem");
+    FPlatform->FileAnswers.push_back(Work("Match0.dat"));
+    FPlatform->DialogScripts.push_back([this](QDialog& dialog) {
+      auto& d = static_cast<TMatchResultForm&>(dialog);
+      d.MatchResultTypeComboBox->setCurrentIndex(6);
+      Press(d.OKButton);
+    });
+    Trigger(Form(), "SaveMatchResultMenuItem");
+    QVERIFY2(FPlatform->Errors.empty(),
+             FPlatform->Errors.empty() ? "" : FPlatform->Errors[0].c_str());
+    int present = 0;
+    for (const TSynthDot& d : grid.Dots()) present += d.Present;
+    QVERIFY(Form().FMatcher->FMatchSum > present * 9 / 10);
+
+    // The command-line tool with the same choices, in a folder of its own: the code files name
+    // the picture they came from, so the names are the same there.
+    const std::string gui = FWork->Path() + "/";
+    const std::string cli = gui + "cli/";
+    std::filesystem::create_directory(cli);
+    for (const char* name : {"initial.bmp", "deformed.bmp"})
+      std::filesystem::copy_file(gui + name, cli + name);
+    for (const char* state : {"initial", "deformed"}) {
+      TSegmentArgs segment;
+      segment.Input = cli + state + ".bmp";
+      segment.Output = cli + state + "-seg.bmp";
+      RunSegment(segment);
+      TEncodeArgs encode;
+      encode.Input = segment.Output;
+      encode.Output = cli + state + ".cod";
+      encode.ScaleX = 0.02f;
+      encode.ScaleY = 0.025f;
+      RunEncode(encode);
+      for (const char* file : {"-seg.bmp", ".cod"}) {
+        const std::string name = std::string(state) + file;
+        QVERIFY2(ReadFileBytes(gui + name) == ReadFileBytes(cli + name), name.c_str());
+      }
+    }
+    const std::string measured = ReadFileBytes(gui + "Match0.dat");
+    // The third line names the output path as passed: the tool writes to the same path.
+    TMatchArgs match;
+    match.Initial = cli + "initial.cod";
+    match.Deformed = cli + "deformed.cod";
+    match.Output = gui + "Match0.dat";
+    match.Layout = 6;
+    RunMatch(match);
+    QCOMPARE(measured, ReadFileBytes(gui + "Match0.dat"));
+    QVERIFY(measured.find("In this " + gui + "Match0.dat, ") != std::string::npos);
+  }
+};
+
+LATTICOR_APP_TEST_MAIN(TWorkflowTest)
+#include "WorkflowTest.moc"
