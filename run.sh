@@ -90,21 +90,35 @@ case "$cmd" in
     seconds=${1:-60}
     CC=clang CXX=clang++ configure_and_build build-fuzz -DLATTICOR_FUZZ=ON -DLATTICOR_GUI=OFF \
       -DLATTICOR_TESTS=OFF -DLATTICOR_BENCH=OFF
+    # One target at a time, each for the given time; the corpus grows in build-fuzz/corpus/ and
+    # a failing input lands in build-fuzz/artifacts/. Every target runs even when one fails.
+    mkdir -p build-fuzz/artifacts
+    failed=()
     for f in build-fuzz/fuzz/fuzz_*; do
       [ -x "$f" ] || continue
       name=$(basename "$f")
       corpus="build-fuzz/corpus/${name#fuzz_}"
       mkdir -p "$corpus"
       echo "== $name for ${seconds}s"
-      "$f" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=4096 \
-        "$corpus" "fuzz/corpus/${name#fuzz_}"
+      if ! UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 "$f" -max_total_time="$seconds" \
+        -print_final_stats=1 -timeout=10 -rss_limit_mb=4096 -artifact_prefix=build-fuzz/artifacts/ \
+        "$corpus" "fuzz/corpus/${name#fuzz_}"; then
+        failed+=("$name")
+      fi
     done
+    if [ ${#failed[@]} -gt 0 ]; then
+      echo "run.sh: failing inputs found by ${failed[*]} (see build-fuzz/artifacts/)"
+      exit 1
+    fi
     ;;
   test-sanitize)
+    # The whole suite, GUI tests included, with no filter. Leaks are checked; the suppressions
+    # file lists only third-party allocations that live as long as the process.
     # shellcheck disable=SC2086
     need_packages $BASE_PACKAGES
     configure_and_build build-sanitize -DLATTICOR_SANITIZE=ON -DLATTICOR_BENCH=OFF
     ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+      LSAN_OPTIONS=suppressions="$ROOT/tests/sanitizer/lsan.supp":print_suppressions=0 \
       ctest --test-dir build-sanitize --output-on-failure -j "$JOBS" --timeout 1200
     ;;
   *)

@@ -2,14 +2,11 @@
 // deformed file beside a small valid one, then matched and written in one of the eight layouts.
 // A TError is the expected end of a bad file; anything else (a crash, another exception, a
 // sanitizer report) is a fault.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "FuzzSupport.h"
 #include "base/Error.h"
 #include "match/CodeReader.h"
 #include "match/Match.h"
@@ -25,42 +22,6 @@ const char* const ValidCodeFile =
     "  7    101.625    53.125    -1    0   50\r\n"
     "  9    121.500    53.000     0    0   51\r\n"
     "grid0.bmp\r\n";
-
-// A private folder on a memory file system where there is one: results are flushed to disk on
-// every save, which would dominate the run time on a real disk.
-class TScratch {
- public:
-  TScratch() {
-    const char* const bases[] = {"/dev/shm", getenv("TMPDIR"), "/tmp"};
-    for (const char* base : bases) {
-      if (base == nullptr) continue;
-      std::string name = std::string(base) + "/fuzz-codefile-XXXXXX";
-      if (mkdtemp(name.data()) != nullptr) {
-        FDir = name;
-        break;
-      }
-    }
-    if (FDir.empty()) abort();
-    Put(Valid(), ValidCodeFile, std::char_traits<char>::length(ValidCodeFile));
-  }
-  ~TScratch() {
-    for (const std::string& file : {Valid(), Input(), Result()}) unlink(file.c_str());
-    rmdir(FDir.c_str());
-  }
-  std::string Valid() const { return FDir + "/valid.cod"; }
-  std::string Input() const { return FDir + "/input.cod"; }
-  std::string Result() const { return FDir + "/result.dat"; }
-
-  static void Put(const std::string& path, const void* data, size_t size) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) abort();
-    if (size > 0 && std::fwrite(data, 1, size, file) != size) abort();
-    if (std::fclose(file) != 0) abort();
-  }
-
- private:
-  std::string FDir;
-};
 
 // Tables of up to 2^27 entries (512 MiB) are legal. An input that asks for a large one spends
 // most of a second filling it and is kept by the fuzzer, which then crawls; the loader's
@@ -82,16 +43,22 @@ bool AsksForALargeTable(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static TScratch scratch;
+  static TFuzzScratch scratch("codefile");
+  static const std::string valid = scratch.File("valid.cod");
+  static const std::string input = scratch.File("input.cod");
+  static const std::string result = scratch.File("result.dat");
+  static const bool ready =
+      (TFuzzScratch::Put(valid, ValidCodeFile, std::char_traits<char>::length(ValidCodeFile)),
+       true);
+  (void)ready;
   if (AsksForALargeTable(data, size)) return 0;
-  TScratch::Put(scratch.Input(), data, size);
+  TFuzzScratch::Put(input, data, size);
   for (int order = 0; order < 2; ++order) {
     try {
-      TMatch match(order == 0 ? scratch.Input() : scratch.Valid(),
-                   order == 0 ? scratch.Valid() : scratch.Input());
+      TMatch match(order == 0 ? input : valid, order == 0 ? valid : input);
       match.Match();
       match.FChangeYAxis = (size / 8) % 2 == 0;
-      match.WriteResult(static_cast<int32_t>(size % TMatch::LayoutCount), scratch.Result());
+      match.WriteResult(static_cast<int32_t>(size % TMatch::LayoutCount), result);
     } catch (const TError&) {
     }
   }

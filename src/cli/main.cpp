@@ -2,6 +2,7 @@
 // Exit status 0 on success, 1 with the system's message on stderr when the work fails, 2 for
 // usage errors.
 #include <CLI/CLI.hpp>
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 
@@ -23,6 +24,19 @@ std::string CheckLeastArea(const std::string& text) {
   } catch (...) {
   }
   return "--least-area must be a number of pixels (0 or more), -1 (the default of 10) or auto";
+}
+
+// "--scale" and "--pitch": positive and finite. CLI::PositiveNumber lets "nan" through (no
+// comparison holds for it), and a scale factor of nan would go into a code file that no reader
+// accepts.
+std::string CheckFinitePositive(const std::string& text) {
+  try {
+    size_t used = 0;
+    const double value = std::stod(text, &used);
+    if (used == text.size() && std::isfinite(value) && value > 0) return {};
+  } catch (...) {
+  }
+  return "a positive number is needed, not " + text;
 }
 
 }  // namespace
@@ -69,8 +83,9 @@ int main(int argc, char** argv) {
   std::vector<int32_t> neighbours, originGrid;
   int32_t originValue = 0;
   CLI::App* encode = app.add_subcommand(
-      "encode", "Find and measure the dots of a segmented picture, give them grid indices and "
-                "write the code file.");
+      "encode",
+      "Find and measure the dots of a segmented picture, give them grid indices and "
+      "write the code file.");
   encode->add_option("INPUT", enc.Input, "Segmented picture (.bmp)")->required();
   encode->add_option("OUTPUT", enc.Output, "Code file (.cod)")->required();
   encode->add_flag("--black", enc.BlackDots, "The dots are darker than the background");
@@ -89,11 +104,11 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(0, 100000));
   encode->add_option("--scale", scale, "Scale factors written into the code file (default 1 1)")
       ->expected(2)
-      ->check(CLI::PositiveNumber);
+      ->check(CheckFinitePositive);
   CLI::Option* pitchOption =
       encode->add_option("--pitch", pitch, "Grid pitch DX DY in pixels: find the origin from dy/dx")
           ->expected(2)
-          ->check(CLI::PositiveNumber);
+          ->check(CheckFinitePositive);
   CLI::Option* originOption =
       encode->add_option("--origin", originValue, "Index of the origin dot, picked by hand")
           ->check(CLI::NonNegativeNumber);
@@ -150,12 +165,13 @@ int main(int argc, char** argv) {
       ->check(CLI::PositiveNumber);
   synth->add_option("--radius", so.Radius, "Dot radius in pixels (default 5)")
       ->check(CLI::PositiveNumber);
-  synth->add_flag("--black", [&so](int64_t) { so.WhiteDots = false; },
-                  "Dark dots on a bright background");
+  synth->add_flag(
+      "--black", [&so](int64_t) { so.WhiteDots = false; }, "Dark dots on a bright background");
   synth->add_option("--noise", so.NoiseSigma, "Gaussian noise sigma in gray levels (default 0)")
       ->check(CLI::Range(0.0, 255.0));
-  synth->add_option("--gradient", so.Gradient,
-                    "Brightness change from the top-left to the bottom-right corner (default 0)")
+  synth
+      ->add_option("--gradient", so.Gradient,
+                   "Brightness change from the top-left to the bottom-right corner (default 0)")
       ->check(CLI::Range(-255.0, 255.0));
   synth->add_option("--rotation", so.RotationDeg, "Grid rotation in degrees (default 0)")
       ->check(CLI::Range(-45.0, 45.0));
@@ -172,8 +188,9 @@ int main(int argc, char** argv) {
   // demo ---------------------------------------------------------------------------------------
   std::string demoDir = "demo-output";
   CLI::App* demo = app.add_subcommand(
-      "demo", "Synthesize a pair with a known deformation, segment, encode and match it as the "
-              "subcommands do, and report the error against the truth.");
+      "demo",
+      "Synthesize a pair with a known deformation, segment, encode and match it as the "
+      "subcommands do, and report the error against the truth.");
   demo->add_option("DIR", demoDir, "Folder for every file of the run (default demo-output)");
 
   try {

@@ -106,41 +106,115 @@ uint32_t Get32(const uint8_t* p) {
   throw TError("\"" + name + "\" is not a valid bitmap file (" + why + ")");
 }
 
+struct TBmpLayout {
+  int64_t Offset = 0;
+  int64_t Width = 0;
+  int64_t Height = 0;
+  uint32_t Bits = 0;
+  uint32_t Compression = 0;
+};
+
 // Checks the headers before the decoder sees the file, so that a damaged or hostile header
 // ends in a clear error rather than a huge allocation or a half-read picture.
-void CheckBmpHeader(const uint8_t* h, size_t n, int64_t fileSize, const std::string& name) {
+TBmpLayout CheckBmpHeader(const uint8_t* h, size_t n, int64_t fileSize, const std::string& name) {
   if (n < 2 || h[0] != 'B' || h[1] != 'M') NotABitmap(name, "no bitmap signature");
   if (n < 26) NotABitmap(name, "truncated header");
-  const uint32_t offset = Get32(h + 10);
+  TBmpLayout b;
+  b.Offset = Get32(h + 10);
   const uint32_t infoSize = Get32(h + 14);
-  int64_t width, height;
-  uint32_t bits, compression = 0;
   if (infoSize == 12) {
-    width = Get16(h + 18);
-    height = Get16(h + 20);
-    bits = Get16(h + 24);
+    b.Width = Get16(h + 18);
+    b.Height = Get16(h + 20);
+    b.Bits = Get16(h + 24);
   } else {
-    if (infoSize < 40 || n < 34) NotABitmap(name, "unknown header");
-    width = static_cast<int32_t>(Get32(h + 18));
-    height = static_cast<int32_t>(Get32(h + 22));
-    bits = Get16(h + 28);
-    compression = Get32(h + 30);
+    if (infoSize < 40) NotABitmap(name, "unknown header");
+    if (n < 34) NotABitmap(name, "truncated header");
+    b.Width = static_cast<int32_t>(Get32(h + 18));
+    b.Height = static_cast<int32_t>(Get32(h + 22));
+    b.Bits = Get16(h + 28);
+    b.Compression = Get32(h + 30);
   }
-  if (height < 0) height = -height;
-  if (width <= 0 || height <= 0) NotABitmap(name, "width or height 0");
-  CheckImageSize(width, height, "The bitmap \"" + name + "\"");
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-    NotABitmap(name, "unsupported bit depth " + IntToStr(bits));
-  if (compression == 0 || compression == 3 || compression == 6) {
-    const int64_t stride = ((width * bits + 31) / 32) * 4;
-    if (static_cast<int64_t>(offset) + stride * height > fileSize)
-      NotABitmap(name, "truncated pixel data");
-  } else if (compression == 1 || compression == 2) {
-    // Run-length data: at most 255 pixels per two bytes, with row and jump codes besides.
-    if (fileSize <= offset) NotABitmap(name, "truncated pixel data");
+  // The decoder seeks past the information header and the colour table to the pixel data; all
+  // must lie in the file, or a file and the same bytes in memory decode differently (a seek
+  // beyond the end fails in memory and succeeds on a file).
+  const int64_t headerEnd = 14 + int64_t{infoSize};
+  int64_t tableBytes = infoSize == 40 && b.Compression == 3 ? 12 : 0;  // the three colour masks
+  if (b.Bits <= 8) {
+    const int64_t most = int64_t{1} << b.Bits;
+    const int64_t used = infoSize >= 40 ? Get32(h + 46) : 0;
+    tableBytes = (used == 0 || used > most ? most : used) * (infoSize == 12 ? 3 : 4);
+  }
+  if (headerEnd + tableBytes > fileSize) NotABitmap(name, "truncated header");
+  if (b.Offset < headerEnd) NotABitmap(name, "pixel data inside the header");
+  if (b.Height < 0) b.Height = -b.Height;
+  if (b.Width <= 0 || b.Height <= 0) NotABitmap(name, "width or height 0");
+  CheckImageSize(b.Width, b.Height, "The bitmap \"" + name + "\"");
+  if (b.Bits != 1 && b.Bits != 4 && b.Bits != 8 && b.Bits != 16 && b.Bits != 24 && b.Bits != 32)
+    NotABitmap(name, "unsupported bit depth " + IntToStr(b.Bits));
+  if (b.Compression == 0 || b.Compression == 3 || b.Compression == 6) {
+    const int64_t stride = ((b.Width * b.Bits + 31) / 32) * 4;
+    if (b.Offset + stride * b.Height > fileSize) NotABitmap(name, "truncated pixel data");
+  } else if (b.Compression == 1 || b.Compression == 2) {
+    if (fileSize <= b.Offset) NotABitmap(name, "truncated pixel data");
   } else {
-    NotABitmap(name, "unsupported compression " + IntToStr(compression));
+    NotABitmap(name, "unsupported compression " + IntToStr(b.Compression));
   }
+  return b;
+}
+
+// Bytes of a device one at a time, read in blocks; -1 at the end.
+class TByteStream {
+ public:
+  explicit TByteStream(QIODevice& device) : FDevice(device) {}
+  int Next() {
+    if (FPos == FEnd) {
+      FEnd = FDevice.read(reinterpret_cast<char*>(FBlock), sizeof FBlock);
+      FPos = 0;
+      if (FEnd <= 0) {
+        FEnd = 0;
+        return -1;
+      }
+    }
+    return FBlock[FPos++];
+  }
+
+ private:
+  QIODevice& FDevice;
+  uint8_t FBlock[1 << 14];
+  qint64 FPos = 0, FEnd = 0;
+};
+
+// Walks the run-length codes without decoding them. The decoder leaves the pixels of a stream
+// that breaks off, stops early or jumps ahead at 0 and reports success, so such a picture would
+// load half-read; and a few bytes could make it allocate gigabytes. Every pixel must be
+// described: runs fill each row exactly, then an end-of-line (or, after the last row, the end
+// code or the end of the file) follows.
+void CheckRunLengthData(QIODevice& device, const TBmpLayout& b, const std::string& name) {
+  if (!device.seek(b.Offset)) NotABitmap(name, "truncated pixel data");
+  TByteStream in(device);
+  const bool fourBits = b.Compression == 2;
+  const char* undefined = "run-length data leaves pixels undefined";
+  int64_t x = 0, row = 0;
+  while (row < b.Height && !(row == b.Height - 1 && x == b.Width)) {
+    const int count = in.Next(), code = in.Next();
+    if (code < 0) NotABitmap(name, "truncated pixel data");
+    int64_t pixels = count;
+    if (count == 0) {
+      if (code == 0) {  // end of line
+        if (x != b.Width) NotABitmap(name, undefined);
+        ++row, x = 0;
+        continue;
+      }
+      if (code == 1 || code == 2) NotABitmap(name, undefined);  // end of bitmap, jump
+      pixels = code;  // a literal run, padded to a 16-bit boundary
+      int64_t bytes = fourBits ? (code + 1) / 2 : code;
+      for (bytes += bytes & 1; bytes > 0; --bytes)
+        if (in.Next() < 0) NotABitmap(name, "truncated pixel data");
+    }
+    x += pixels;
+    if (x > b.Width) NotABitmap(name, "run-length data beyond the end of a row");
+  }
+  if (!device.seek(0)) NotABitmap(name, "cannot read the file again");
 }
 
 }  // namespace
@@ -148,7 +222,9 @@ void CheckBmpHeader(const uint8_t* h, size_t n, int64_t fileSize, const std::str
 void TGrayImage::DecodeBmp(QIODevice& device, int64_t size, const std::string& name) {
   uint8_t header[64] = {};
   qint64 got = device.peek(reinterpret_cast<char*>(header), sizeof header);
-  CheckBmpHeader(header, got > 0 ? static_cast<size_t>(got) : 0, size, name);
+  const TBmpLayout layout =
+      CheckBmpHeader(header, got > 0 ? static_cast<size_t>(got) : 0, size, name);
+  if (layout.Compression == 1 || layout.Compression == 2) CheckRunLengthData(device, layout, name);
 
   QImageReader reader(&device, "bmp");
   reader.setDecideFormatFromContent(false);

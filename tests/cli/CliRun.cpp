@@ -1,7 +1,9 @@
 #include "CliRun.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,7 +14,25 @@
 
 extern char** environ;
 
-TCliResult RunCli(const std::vector<std::string>& args) {
+namespace {
+
+// The child of fork: only async-signal-safe calls until exec.
+[[noreturn]] void ExecLimited(char** argv, const char* outPath, const char* errPath,
+                              int64_t limit) {
+  const int out = ::open(outPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int err = ::open(errPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
+  ::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit then fails with EFBIG
+  struct rlimit rl {};
+  rl.rlim_cur = rl.rlim_max = static_cast<rlim_t>(limit);
+  if (::setrlimit(RLIMIT_FSIZE, &rl) != 0) ::_exit(126);
+  ::execve(argv[0], argv, environ);
+  ::_exit(127);
+}
+
+}  // namespace
+
+TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit) {
   TTempDir capture;
   const std::string outPath = capture.File("out"), errPath = capture.File("err");
   std::vector<std::string> all = {LATTICOR_CLI_PATH};
@@ -21,18 +41,24 @@ TCliResult RunCli(const std::vector<std::string>& args) {
   for (std::string& a : all) argv.push_back(a.data());
   argv.push_back(nullptr);
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
   pid_t pid = 0;
-  int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) throw std::runtime_error("cannot start latticor-cli");
+  if (fileSizeLimit >= 0) {
+    pid = ::fork();
+    if (pid < 0) throw std::runtime_error("cannot start latticor-cli");
+    if (pid == 0) ExecLimited(argv.data(), outPath.c_str(), errPath.c_str(), fileSizeLimit);
+  } else {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) throw std::runtime_error("cannot start latticor-cli");
+  }
   int status = 0;
-  waitpid(pid, &status, 0);
+  ::waitpid(pid, &status, 0);
   TCliResult result;
   result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   result.Out = ReadFileBytes(outPath);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,4 +11,6 @@ struct TCliResult {
   std::string Err;
 };
 
-TCliResult RunCli(const std::vector<std::string>& args);
+// Runs latticor-cli with args. With fileSizeLimit >= 0 the program may write files of at most
+// that many bytes (RLIMIT_FSIZE, SIGXFSZ ignored), so a save fails half-way as on a full disk.
+TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit = -1);

@@ -5,118 +5,12 @@
 
 #include "EncodeTestSupport.h"
 #include "base/RgbSurface.h"
+#include "reference/PlainExtraction.h"
 #include "support/TempDir.h"
 
 using namespace enctest;
 
 namespace {
-
-// The extraction exactly as described step by step: one fill per blob and per pass, with a
-// backup copy around every counting pass. Slow, plain and independent of the labelling.
-class TReferenceExtraction {
- public:
-  TReferenceExtraction(const TGrayImage& image, uint8_t background)
-      : W(image.Width()),
-        H(image.Height()),
-        Bg(background),
-        Img(image.Data(), image.Data() + image.Size()) {}
-
-  void Fill(int32_t x, int32_t y) {
-    std::vector<std::pair<int32_t, int32_t>> stack{{x, y}};
-    while (!stack.empty()) {
-      auto [px, py] = stack.back();
-      stack.pop_back();
-      if (px < 0 || py < 0 || px >= W || py >= H) continue;
-      uint8_t& p = Img[py * W + px];
-      if (p == Bg) continue;
-      const int64_t weight = Bg == 255 ? 255 - p : p;
-      ++Area;
-      SumX += weight * px;
-      SumY += weight * py;
-      SumW += weight;
-      p = Bg;
-      for (auto [dx, dy] :
-           {std::pair{-1, 0}, {0, -1}, {1, 0}, {0, 1}, {-1, -1}, {-1, 1}, {1, -1}, {1, 1}})
-        stack.push_back({px + dx, py + dy});
-    }
-  }
-  bool Dot(int32_t x, int32_t y) const { return Img[y * W + x] != Bg; }
-  void ClearBorder() {
-    for (int32_t x = 0; x < W; ++x) {
-      if (Dot(x, 0)) Fill(x, 0);
-      if (Dot(x, H - 1)) Fill(x, H - 1);
-    }
-    for (int32_t y = 0; y < H; ++y) {
-      if (Dot(0, y)) Fill(0, y);
-      if (Dot(W - 1, y)) Fill(W - 1, y);
-    }
-  }
-  void CountBlobs() {
-    DotSum = 0;
-    TotalArea = 0;
-    std::vector<uint8_t> backup = Img;
-    for (int32_t y = 0; y < H; ++y)
-      for (int32_t x = 0; x < W; ++x)
-        if (Dot(x, y)) {
-          ++DotSum;
-          Area = 0;
-          Fill(x, y);
-          TotalArea += Area;
-        }
-    Img = backup;
-  }
-  void PrepareImage() {
-    ClearBorder();
-    CountBlobs();
-    AreaThreshold = DotSum > 0 ? static_cast<int32_t>(TotalArea / DotSum) : 0;
-  }
-  std::string RemoveNoise() {
-    CountBlobs();
-    if (AreaThreshold < 0) AreaThreshold = 10;
-    std::vector<uint8_t> mask(Img.size(), 0), backup = Img;
-    for (int32_t y = 0; y < H; ++y)
-      for (int32_t x = 0; x < W; ++x) {
-        Area = 0;
-        if (Dot(x, y)) {
-          Fill(x, y);
-          if (Area < AreaThreshold) mask[y * W + x] = 255;
-        }
-      }
-    Img = backup;
-    for (int32_t y = 0; y < H; ++y)
-      for (int32_t x = 0; x < W; ++x)
-        if (mask[y * W + x] != 0) {
-          Fill(x, y);
-          --DotSum;
-        }
-    return DotSum <= 0 ? "No dots in this image\nmay be you should give a small noise threshold"
-                       : "";
-  }
-  void BuildDotInfo() {
-    Dots.clear();
-    std::vector<uint8_t> backup = Img;
-    for (int32_t y = 0; y < H; ++y)
-      for (int32_t x = 0; x < W; ++x)
-        if (Dot(x, y)) {
-          Area = SumX = SumY = SumW = 0;
-          Fill(x, y);
-          if (Area < AreaThreshold) continue;
-          TDotInfo d;
-          d.x = static_cast<float>(static_cast<double>(SumX) / static_cast<double>(SumW));
-          d.y = static_cast<float>(static_cast<double>(SumY) / static_cast<double>(SumW));
-          d.Area = static_cast<int32_t>(Area);
-          Dots.push_back(d);
-        }
-    Img = backup;
-  }
-
-  int32_t W, H;
-  uint8_t Bg;
-  std::vector<uint8_t> Img;
-  int64_t Area = 0, SumX = 0, SumY = 0, SumW = 0, TotalArea = 0;
-  int32_t DotSum = 0, AreaThreshold = 0;
-  std::vector<TDotInfo> Dots;
-};
 
 std::unique_ptr<TGrayImage> RandomPicture(std::mt19937& rng, uint8_t background) {
   const int32_t w = 1 + static_cast<int32_t>(rng() % 70), h = 1 + static_cast<int32_t>(rng() % 50);
@@ -143,7 +37,7 @@ TEST(Extraction, AgreesWithTheFillByFillReferenceOnRandomPictures) {
   for (int trial = 0; trial < 400; ++trial) {
     const uint8_t background = trial % 2 == 0 ? 0 : 255;
     auto image = RandomPicture(rng, background);
-    TReferenceExtraction ref(*image, background);
+    TPlainExtraction ref(*image, background);
     auto job = Job(std::move(image), background == 0);
     SCOPED_TRACE(testing::Message() << "trial " << trial);
 
@@ -185,7 +79,7 @@ TEST(Extraction, PublicFillsAndCountingMatchTheReference) {
   for (int trial = 0; trial < 100; ++trial) {
     const uint8_t background = trial % 2 == 0 ? 0 : 255;
     auto image = RandomPicture(rng, background);
-    TReferenceExtraction ref(*image, background);
+    TPlainExtraction ref(*image, background);
     const int32_t x = static_cast<int32_t>(rng() % image->Width());
     const int32_t y = static_cast<int32_t>(rng() % image->Height());
     auto job = Job(std::move(image), background == 0);

@@ -225,3 +225,26 @@ TEST(BitmapReading, DamagedFilesAreRefusedClearlyAndLeaveTheImage) {
   EXPECT_EQ(image.GetPixel(1, 1), 9);
   EXPECT_EQ(image.FileName(), "bad.bmp");
 }
+
+// Caught by the bitmap fuzz target: a 74-byte file whose information header claims 64 bytes
+// decoded from memory (the decoder's seek past the end failed and it read the colour table as
+// pixels) but not from a file. Headers and colour table must lie in the file.
+TEST(BitmapReading, HeadersReachingPastTheEndAreRefusedOnBothPaths) {
+  TTempDir dir;
+  TBmpSpec b(1, 3, 1);
+  b.Palette = {0x000000, 0xFFFFFF};
+  b.Pixels = {0, 1, 0};
+  std::string bytes = MakeBmp(b);
+  Put(bytes, 14, 64, 4);  // an information header longer than the file
+  WriteFileBytes(dir.File("long.bmp"), bytes);
+  TGrayImage image;
+  EXPECT_THROW(image.LoadBmp(dir.File("long.bmp")), TError);
+  EXPECT_EQ(LoadError(bytes), "\"t.bmp\" is not a valid bitmap file (truncated header)");
+
+  std::string noTable = MakeBmp(b).substr(0, 54);  // 8 bytes of colour table announced
+  EXPECT_EQ(LoadError(noTable), "\"t.bmp\" is not a valid bitmap file (truncated header)");
+  std::string inside = MakeBmp(b);
+  Put(inside, 10, 40, 4);  // pixel data said to start inside the header
+  EXPECT_EQ(LoadError(inside),
+            "\"t.bmp\" is not a valid bitmap file (pixel data inside the header)");
+}

@@ -1,7 +1,7 @@
 // The job's life: creation from a file, saving and reloading, and the Modify rectangle.
 #include <gtest/gtest.h>
 
-#include "PlainLattice.h"
+#include "SegmentTestSupport.h"
 #include "base/Error.h"
 #include "segment/Segment.h"
 #include "support/TempDir.h"

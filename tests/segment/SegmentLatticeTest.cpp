@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "PlainLattice.h"
+#include "SegmentTestSupport.h"
 #include "segment/Segment.h"
 
 namespace {

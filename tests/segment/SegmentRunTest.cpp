@@ -6,28 +6,12 @@
 #include <cstring>
 #include <random>
 
-#include "PlainLattice.h"
+#include "SegmentTestSupport.h"
 #include "base/RgbSurface.h"
 #include "segment/Segment.h"
 #include "segment/Thresholdrow.h"
 
 namespace {
-
-// The rectangle segmented pixel by pixel from the original pixels, with the job's own cell
-// search and interpolation (its table is built from the original before any pixel changes).
-std::vector<uint8_t> Reference(const TSegment& job, const std::vector<uint8_t>& original,
-                               int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-  std::vector<uint8_t> out = original;
-  const int32_t w = job.Width();
-  for (int32_t y = y1; y <= y2; ++y)
-    for (int32_t x = x1; x <= x2; ++x) {
-      const int32_t t = TSegment::InterpolateThreshold(job.LocateCell(x, y));
-      uint8_t& v = out[static_cast<size_t>(y) * w + x];
-      if (job.FWhiteDots && v < t) v = 0;
-      if (!job.FWhiteDots && v > t) v = 255;
-    }
-  return out;
-}
 
 // Smoothly varying light with dots and noise: window means differ from window to window.
 uint8_t Lit(int32_t x, int32_t y, uint32_t seed) {
@@ -80,7 +64,8 @@ TEST(SegmentRun, MultiAreaMatchesThePerPixelDefinition) {
           // The whole image, then a rectangle that is not the whole image.
           job->FAdjust = adjust;
           job->MultiAreaSegment(false, nullptr);
-          ASSERT_EQ(Pixels(job->Image()), Reference(*job, original, 0, 0, c.W - 1, c.H - 1))
+          ASSERT_EQ(Pixels(job->Image()),
+                    SegmentByDefinition(*job, original, 0, 0, c.W - 1, c.H - 1))
               << c.W << "x" << c.H << " window " << c.Size << " pattern " << pattern;
           std::memcpy(job->Image().Data(), original.data(), original.size());
           const int32_t x1 = static_cast<int32_t>(rng() % c.W);
@@ -88,7 +73,7 @@ TEST(SegmentRun, MultiAreaMatchesThePerPixelDefinition) {
           const int32_t x2 = x1 + static_cast<int32_t>(rng() % (c.W - x1));
           const int32_t y2 = y1 + static_cast<int32_t>(rng() % (c.H - y1));
           job->MultiAreaSegmentRect(false, nullptr, adjust, x1, y1, x2, y2);
-          ASSERT_EQ(Pixels(job->Image()), Reference(*job, original, x1, y1, x2, y2))
+          ASSERT_EQ(Pixels(job->Image()), SegmentByDefinition(*job, original, x1, y1, x2, y2))
               << c.W << "x" << c.H << " rectangle " << x1 << "," << y1 << "-" << x2 << "," << y2;
           ++runs;
         }
@@ -122,7 +107,7 @@ TEST(SegmentRun, ExactlyIntegralThresholdsAreNotOneOff) {
     EXPECT_GT(armed, 20);
     const auto original = Pixels(job->Image());
     job->MultiAreaSegment(false, nullptr);
-    EXPECT_EQ(Pixels(job->Image()), Reference(*job, original, 0, 0, w - 1, h - 1));
+    EXPECT_EQ(Pixels(job->Image()), SegmentByDefinition(*job, original, 0, 0, w - 1, h - 1));
     EXPECT_EQ(job->Image().GetPixel(0, 1 + 3 + 3), 0);  // threshold 7 + base, value 6 + base
   }
 }

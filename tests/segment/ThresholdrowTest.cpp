@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "PlainLattice.h"
+#include "SegmentTestSupport.h"
 #include "segment/Thresholdrow.h"
 
 namespace {

@@ -1,7 +1,4 @@
-#include "PlainLattice.h"
-
-#include "base/Error.h"
-#include "support/Checks.h"
+#include "reference/PlainLattice.h"
 
 TPlainLattice::TPlainLattice(int32_t width, int32_t height, int32_t sizeX, int32_t sizeY)
     : W(width), H(height), Sx(sizeX), Sy(sizeY) {
@@ -92,16 +89,29 @@ int32_t NaiveDoubleBlend(int32_t dy, int32_t h, float top, float bottom) {
   return static_cast<int32_t>(top + dy * slope);
 }
 
-std::unique_ptr<TSegment> MakeJob(int32_t w, int32_t h,
-                                  const std::function<uint8_t(int32_t, int32_t)>& value) {
-  auto image = std::make_unique<TGrayImage>();
-  image->SetWidth(w);
-  image->SetHeight(h);
-  for (int32_t y = 0; y < h; ++y)
-    for (int32_t x = 0; x < w; ++x) image->Row(y)[x] = value(x, y);
-  return std::make_unique<TSegment>(std::move(image), false);
+std::vector<uint8_t> SegmentByDefinition(const TSegment& job, const std::vector<uint8_t>& original,
+                                         int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  std::vector<uint8_t> out = original;
+  const int32_t w = job.Width();
+  for (int32_t y = y1; y <= y2; ++y)
+    for (int32_t x = x1; x <= x2; ++x) {
+      const int32_t t = TSegment::InterpolateThreshold(job.LocateCell(x, y));
+      uint8_t& v = out[static_cast<size_t>(y) * w + x];
+      if (job.FWhiteDots && v < t) v = 0;
+      if (!job.FWhiteDots && v > t) v = 255;
+    }
+  return out;
 }
 
-std::vector<uint8_t> Pixels(const TGrayImage& image) {
-  return std::vector<uint8_t>(image.Data(), image.Data() + image.Size());
+std::vector<uint8_t> SimpleSegmentByDefinition(const std::vector<uint8_t>& original, int32_t width,
+                                               bool whiteDots, int32_t threshold, int32_t x1,
+                                               int32_t y1, int32_t x2, int32_t y2) {
+  std::vector<uint8_t> out = original;
+  for (int32_t y = y1; y <= y2; ++y)
+    for (int32_t x = x1; x <= x2; ++x) {
+      uint8_t& v = out[static_cast<size_t>(y) * width + x];
+      if (whiteDots && v < threshold) v = 0;
+      if (!whiteDots && v > threshold) v = 255;
+    }
+  return out;
 }

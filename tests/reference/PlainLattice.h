@@ -1,13 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <memory>
-#include <string>
 #include <vector>
 
 #include "segment/Segment.h"
-#include "support/Checks.h"
 
 // The lattice of window centres and the per-pixel threshold written straight from the
 // definition, independent of TSegment's code: the reference the job is checked against.
@@ -32,8 +28,13 @@ int32_t PlainInterpolate(int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t t
 // on some exactly integral thresholds.
 int32_t NaiveDoubleBlend(int32_t dy, int32_t h, float top, float bottom);
 
-// A job on an in-memory image of w x h pixels, pixel (x, y) = value(x, y).
-std::unique_ptr<TSegment> MakeJob(int32_t w, int32_t h,
-                                  const std::function<uint8_t(int32_t, int32_t)>& value);
+// The inclusive rectangle of original segmented pixel by pixel with the job's own cell search
+// and interpolation: the plain counterpart of the row kernel. The job's threshold table must
+// have been built from original (a run builds it before it changes a pixel).
+std::vector<uint8_t> SegmentByDefinition(const TSegment& job, const std::vector<uint8_t>& original,
+                                         int32_t x1, int32_t y1, int32_t x2, int32_t y2);
 
-std::vector<uint8_t> Pixels(const TGrayImage& image);
+// One threshold for the inclusive rectangle, pixel by pixel; a pixel equal to it keeps its value.
+std::vector<uint8_t> SimpleSegmentByDefinition(const std::vector<uint8_t>& original, int32_t width,
+                                               bool whiteDots, int32_t threshold, int32_t x1,
+                                               int32_t y1, int32_t x2, int32_t y2);
