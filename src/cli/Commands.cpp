@@ -44,8 +44,8 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
 
   int32_t origin;
   if (args.Origin) {
-    origin = job.SetOrigin(*args.Origin, args.Neighbours.data(), args.OriginGrid[0],
-                           args.OriginGrid[1]);
+    origin =
+        job.SetOrigin(*args.Origin, args.Neighbours.data(), args.OriginGrid[0], args.OriginGrid[1]);
     if (origin < 0) throw TError(TEncode::WrongOriginMessage);
   } else if (args.Pitch) {
     origin = job.FindOriginByRatio(args.Method, (*args.Pitch)[1] / (*args.Pitch)[0]);

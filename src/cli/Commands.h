@@ -26,16 +26,16 @@ struct TEncodeArgs {
   std::string Output;
   bool BlackDots = false;
   std::optional<int32_t> LeastArea;  // none: the Auto estimate, 2 x mean blob area div 3
-  int32_t Method = 2;                // origin method: 0 max area, 1 centre index, 2 centre grid, 3 centre image
+  int32_t Method = 2;  // origin method: 0 max area, 1 centre index, 2 centre grid, 3 centre image
   int32_t MaxNx = 50;
   int32_t MaxNy = 50;
   float ScaleX = 1.0f;
   float ScaleY = 1.0f;
-  std::optional<std::array<float, 2>> Pitch;  // dx, dy: origin from the pitch ratio
-  std::optional<int32_t> Origin;              // origin dot index picked by hand
+  std::optional<std::array<float, 2>> Pitch;             // dx, dy: origin from the pitch ratio
+  std::optional<int32_t> Origin;                         // origin dot index picked by hand
   std::array<int32_t, 4> Neighbours = {-1, -1, -1, -1};  // right, down, left, up
   std::array<int32_t, 2> OriginGrid = {0, 0};
-  std::string Overlay;  // picture of the result: unexpanded dots red, every dot labelled
+  std::string Overlay;       // picture of the result: unexpanded dots red, every dot labelled
   int32_t OverlayScale = 1;  // the overlay enlarged N times, so that dense labels stay apart
 };
 

@@ -36,7 +36,8 @@ struct TErrorStats {
 void RunDemo(const std::string& directory) {
   std::error_code ignored;
   std::filesystem::create_directories(directory, ignored);
-  const std::string dir = directory.empty() || directory.back() == '/' ? directory : directory + "/";
+  const std::string dir =
+      directory.empty() || directory.back() == '/' ? directory : directory + "/";
 
   TSynthArgs synth;
   TSynthOptions& o = synth.Options;
@@ -119,22 +120,24 @@ void RunDemo(const std::string& directory) {
   for (const TSynthDot& d : grid.Dots()) present += d.Present;
   std::printf("Latticor demo: a synthetic pair with a known deformation, files in %s\n",
               dir.c_str());
-  std::printf("  picture      %d x %d pixels, pitch %g x %g px, dot radius %g px, noise %g, "
-              "rotation %g deg\n",
-              o.Width, o.Height, o.PitchX, o.PitchY, o.Radius, o.NoiseSigma, o.RotationDeg);
-  std::printf("  deformation  translation (%g, %g) px, strain exx %g eyy %g exy %g\n",
-              o.TranslateX, o.TranslateY, o.Exx, o.Eyy, o.Exy);
+  std::printf(
+      "  picture      %d x %d pixels, pitch %g x %g px, dot radius %g px, noise %g, "
+      "rotation %g deg\n",
+      o.Width, o.Height, o.PitchX, o.PitchY, o.Radius, o.NoiseSigma, o.RotationDeg);
+  std::printf("  deformation  translation (%g, %g) px, strain exx %g eyy %g exy %g\n", o.TranslateX,
+              o.TranslateY, o.Exx, o.Eyy, o.Exy);
   std::printf("  truth        %d dots in each picture\n", present);
   for (int i = 0; i < 2; ++i)
-    std::printf("  %-12s %d dots found, %d encoded (least area %d px)\n", names[i],
-                found[i].Dots, found[i].Coded, found[i].LeastArea);
+    std::printf("  %-12s %d dots found, %d encoded (least area %d px)\n", names[i], found[i].Dots,
+                found[i].Coded, found[i].LeastArea);
   std::printf("  matched      %d pairs%s\n", pairs,
               unmatched > 0 ? Format(" (%d not found in the truth)", unmatched).c_str() : "");
   std::printf("  error dx     RMS %.4f px, max %.4f px\n", dxError.Rms(), dxError.Max);
   std::printf("  error dy     RMS %.4f px, max %.4f px\n", dyError.Rms(), dyError.Max);
   std::printf("  time         synth %.0f ms, segment %.0f ms, encode %.0f ms, match %.0f ms\n",
               synthMs, segmentMs, encodeMs, matchMs);
-  std::printf("  files        initial.bmp deformed.bmp truth.csv *-segmented.bmp *.cod "
-              "*-overlay.bmp displacement.dat\n");
+  std::printf(
+      "  files        initial.bmp deformed.bmp truth.csv *-segmented.bmp *.cod "
+      "*-overlay.bmp displacement.dat\n");
   if (pairs == 0) throw TError("The demo matched no dots");
 }

@@ -5,7 +5,8 @@
 void TScaledSurface::SetPixel(int32_t x, int32_t y, TColor color) {
   if (x < 0 || y < 0 || x >= Width() || y >= Height()) return;
   for (int32_t dy = 0; dy < FScale; ++dy)
-    for (int32_t dx = 0; dx < FScale; ++dx) FTarget.SetPixel(x * FScale + dx, y * FScale + dy, color);
+    for (int32_t dx = 0; dx < FScale; ++dx)
+      FTarget.SetPixel(x * FScale + dx, y * FScale + dy, color);
 }
 
 void TScaledSurface::DrawGray(const uint8_t* pixels, int32_t width, int32_t height) {
