@@ -1,10 +1,16 @@
 #include "FormFixture.h"
 
+#include <QLineEdit>
+#include <QPushButton>
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 
 #include "app/Imageview.h"
+#include "base/Convert.h"
 #include "encode/Encode.h"
 #include "encode/Encodeparameter.h"
+#include "match/Computescale.h"
 #include "segment/Segmentparameter.h"
 
 using namespace AppTest;
@@ -32,6 +38,10 @@ TSegmentParameterForm& TFormFixture::Parameters() {
   return *FForm->FSegmentParameterForm;
 }
 
+TEncodeParameterForm& TFormFixture::EncodeParameters() {
+  return *FForm->FEncodeParameterForm;
+}
+
 void TFormFixture::NewSegment(const std::string& name) {
   FPlatform->FileAnswers.push_back(Work(name));
   Trigger(Form(), "NewSegmentToolButtonAction");
@@ -50,15 +60,6 @@ void TFormFixture::Drag(QPoint from, QPoint to) {
   QTest::mouseRelease(box, Qt::LeftButton, {}, to);
 }
 
-bool SameImages(const TGrayImage& a, const TGrayImage& b) {
-  return a.Width() == b.Width() && a.Height() == b.Height() &&
-         std::equal(a.Data(), a.Data() + a.Size(), b.Data());
-}
-
-TEncodeParameterForm& TFormFixture::EncodeParameters() {
-  return *FForm->FEncodeParameterForm;
-}
-
 void TFormFixture::NewEncode(const std::string& name) {
   FPlatform->FileAnswers.push_back(Work(name));
   Trigger(Form(), "NewEncodeToolButtonAction");
@@ -67,6 +68,17 @@ void TFormFixture::NewEncode(const std::string& name) {
 void TFormFixture::SaveCodes(const std::string& name) {
   FPlatform->FileAnswers.push_back(Work(name));
   Trigger(Form(), "SaveEncodeResultMenuItem");
+}
+
+void TFormFixture::ComputeScale(const char* imageX, const char* actualX, const char* imageY,
+                                const char* actualY) {
+  Trigger(Form(), "SetScaleMenuItem");
+  TComputeScaleForm& scale = *Form().FComputeScaleForm;
+  scale.ImageScaleXEdit->setText(imageX);
+  scale.ActualScaleXEdit->setText(actualX);
+  scale.ImageScaleYEdit->setText(imageY);
+  scale.ActualScaleYEdit->setText(actualY);
+  Press(scale.ApplyScaleButton);
 }
 
 void TFormFixture::Click(QPoint at) {
@@ -82,6 +94,16 @@ QPoint TFormFixture::DotPoint(int32_t i) {
   return QPoint(static_cast<int>(dot.x), static_cast<int>(dot.y));
 }
 
+bool SameImages(const TGrayImage& a, const TGrayImage& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() &&
+         std::equal(a.Data(), a.Data() + a.Size(), b.Data());
+}
+
+bool SameSurfaces(const TRgbSurface& a, const TRgbSurface& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() &&
+         std::equal(a.Data(), a.Data() + size_t(a.Width()) * a.Height() * 3, b.Data());
+}
+
 void WriteSegmentedGrid(const std::string& path, TSynthOptions options) {
   options.NoiseSigma = 0;
   options.Gradient = 0;
@@ -90,4 +112,59 @@ void WriteSegmentedGrid(const std::string& path, TSynthOptions options) {
   TGrayImage image;
   TSynthGrid(options).Render(false, image);
   image.SaveToFile(path);
+}
+
+void WriteDots(const std::string& path, int32_t width, int32_t height,
+               const std::vector<QPointF>& centres, double radius) {
+  TGrayImage image;
+  image.SetWidth(width);
+  image.SetHeight(height);
+  std::memset(image.Data(), 0, static_cast<size_t>(image.Size()));
+  for (const QPointF& c : centres)
+    for (int32_t y = 0; y < height; ++y)
+      for (int32_t x = 0; x < width; ++x)
+        if (std::hypot(x - c.x(), y - c.y()) <= radius) image.SetPixel(x, y, 255);
+  image.SaveToFile(path);
+}
+
+std::vector<QPointF> Lattice(double x0, double y0, double pitchX, double pitchY, int columns,
+                             int rows) {
+  std::vector<QPointF> centres;
+  for (int j = 0; j < rows; ++j)
+    for (int i = 0; i < columns; ++i) centres.emplace_back(x0 + i * pitchX, y0 + j * pitchY);
+  return centres;
+}
+
+std::unique_ptr<TEncode> CoreRun(const std::string& path, bool whiteDots, int32_t leastArea,
+                                 int32_t method, int32_t maxN) {
+  auto job = std::make_unique<TEncode>(path, whiteDots, false, maxN, maxN);
+  job->FDelay = 0;
+  job->PrepareImage(nullptr);
+  job->FAreaThreshold = leastArea;
+  job->RemoveNoise(nullptr);
+  job->BuildDotInfo(nullptr);
+  const int32_t origin = job->FindOrigin(method);
+  if (origin >= 0) job->Encode(origin);
+  return job;
+}
+
+std::string DotDifference(const TEncode& a, const TEncode& b) {
+  if (a.FDotSum != b.FDotSum || a.FDotInfo.size() != b.FDotInfo.size())
+    return "dot counts " + IntToStr(a.FDotSum) + " and " + IntToStr(b.FDotSum);
+  for (size_t i = 0; i < a.FDotInfo.size(); ++i) {
+    const TDotInfo& p = a.FDotInfo[i];
+    const TDotInfo& q = b.FDotInfo[i];
+    bool same = p.x == q.x && p.y == q.y && p.Nx == q.Nx && p.Ny == q.Ny && p.Neted == q.Neted &&
+                p.Coded == q.Coded && p.Area == q.Area;
+    for (int d = 0; d < 4; ++d) same = same && p.Neighbour[d] == q.Neighbour[d];
+    if (!same) return "dot " + IntToStr(static_cast<int64_t>(i));
+  }
+  return "";
+}
+
+int32_t DotNear(const TEncode& job, double x, double y) {
+  for (size_t i = 0; i < job.FDotInfo.size(); ++i)
+    if (std::hypot(job.FDotInfo[i].x - x, job.FDotInfo[i].y - y) < 1.0)
+      return static_cast<int32_t>(i);
+  return -1;
 }

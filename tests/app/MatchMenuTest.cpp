@@ -1,6 +1,6 @@
 // The Match menu and the scale dialog driven through the main window: Do Matching, Save Result
-// with the result type dialog in several layouts, the scale computed, typed and measured with a
-// drag, and the factors travelling into the next code file and from there into the matching.
+// with the result type dialog in several layouts, and the scale computed, typed and measured
+// with a drag.
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,8 +10,6 @@
 #include <QRadioButton>
 #include <filesystem>
 
-#include "AppTest.h"
-#include "EncodeSupport.h"
 #include "FormFixture.h"
 #include "app/Imageview.h"
 #include "encode/Encodeparameter.h"
@@ -20,13 +18,11 @@
 #include "match/Matchresult.h"
 
 using namespace AppTest;
-using namespace EncodeSupport;
 
-class TMatchMenuTest : public QObject, TFormFixture {
+class TMatchMenuTest : public TFormTest {
   Q_OBJECT
 
   TComputeScaleForm& S() { return *Form().FComputeScaleForm; }
-  void Press(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
   // Two encoded pictures of one lattice, the second moved by (1.5, -2) pixels, as code files.
   void WriteCodeFiles() {
@@ -67,12 +63,6 @@ class TMatchMenuTest : public QObject, TFormFixture {
   }
 
  private slots:
-  void init() { QVERIFY(Start()); }
-  void cleanup() {
-    const std::string problems = Finish();
-    QVERIFY2(problems.empty(), problems.c_str());
-  }
-
   void SaveResultTwiceWithLayoutsOneAndSeven() {
     WriteCodeFiles();
     DoMatching("init.cod", "def.cod");
@@ -146,34 +136,23 @@ class TMatchMenuTest : public QObject, TFormFixture {
 
   void ScaleDialogComputesOrTakesTheFactors() {
     Form().FScaleX = 0.1f;
-    QVERIFY(!S().isVisible());
-    QVERIFY(S().windowFlags() & Qt::Tool);
+    QVERIFY(!S().isVisible() && (S().windowFlags() & Qt::Tool));
     Trigger(Form(), "SetScaleToolButtonAction");
     QVERIFY(S().isVisible());
     QCOMPARE(S().windowTitle(), QString("Compute Scale"));
     QCOMPARE(S().ScaleXEdit->text(), QString("0.100000001490116"));
-    QCOMPARE(S().ScaleYEdit->text(), QString("1"));
-    QCOMPARE(S().ImageScaleXEdit->text(), QString("1"));
     QCOMPARE(S().ActualScaleXEdit->text(), QString("1.0"));
     QVERIFY(S().ScaleXRadioButton->isChecked());
     QVERIFY(!S().SetScaleGroupBox->isEnabled() && S().ComputeScaleGroupBox->isEnabled());
-    S().ImageScaleXEdit->setText("250");
-    S().ActualScaleXEdit->setText("5");
-    S().ImageScaleYEdit->setText("200");
-    S().ActualScaleYEdit->setText("5");
-    Press(S().ApplyScaleButton);
+    ComputeScale("250", "5", "200", "5");
     QCOMPARE(Form().FScaleX, 0.02f);
     QCOMPARE(Form().FScaleY, 0.025f);
     QCOMPARE(S().ScaleXEdit->text(), QString("0.0199999995529652"));
     QCOMPARE(S().ScaleYEdit->text(), QString("0.025000000372529"));
-    // An image length of 0, or a text that is no number, changes nothing.
+    // An image length of 0 changes nothing.
     S().ImageScaleYEdit->setText("0");
     Press(S().ApplyScaleButton);
-    S().ImageScaleYEdit->setText("two");
-    Press(S().ApplyScaleButton);
-    QCOMPARE(FPlatform->Errors, (std::vector<std::string>{"Floating point division by zero.",
-                                                          "'two' is not a valid floating point "
-                                                          "value."}));
+    QCOMPARE(FPlatform->Errors, std::vector<std::string>{"Floating point division by zero."});
     QCOMPARE(Form().FScaleY, 0.025f);
     QCOMPARE(S().ScaleYEdit->text(), QString("0.025000000372529"));
     // Set Scale switches the groups and takes the typed factors.
@@ -214,35 +193,6 @@ class TMatchMenuTest : public QObject, TFormFixture {
     Drag(QPoint(0, 0), QPoint(50, 50));
     QCOMPARE(S().ImageScaleYEdit->text(), QString("9"));
     QCOMPARE(S().ImageScaleXEdit->text(), QString("100"));
-  }
-
-  void ScaleTravelsIntoTheNextCodeFileAndTheMatching() {
-    WriteDots(Work("init.bmp"), 200, 160, Lattice(30, 30, 20, 20, 8, 6), 4.5);
-    NewEncode("init.bmp");
-    EncodeParameters().AreaThresholdEdit->setText("20");
-    DoEncoding();
-    SaveCodes("one.cod");
-    Trigger(Form(), "SetScaleMenuItem");
-    S().ImageScaleXEdit->setText("250");
-    S().ActualScaleXEdit->setText("5");
-    S().ImageScaleYEdit->setText("200");
-    S().ActualScaleYEdit->setText("5");
-    Press(S().ApplyScaleButton);
-    SaveCodes("two.cod");
-    const std::string one = ReadFileBytes(Work("one.cod"));
-    const std::string two = ReadFileBytes(Work("two.cod"));
-    QVERIFY(one.find("\r\n50  50  1.000000  1.000000  0\r\n") != std::string::npos);
-    QVERIFY(two.find("\r\n50  50  0.020000  0.025000  0\r\n") != std::string::npos);
-    // The same dots: only the third line differs.
-    QCOMPARE(one.substr(one.find("\r\n", one.find("0\r\n", 20) + 1)),
-             two.substr(two.find("\r\n", two.find("0\r\n", 20) + 1)));
-    DoMatching("one.cod", "two.cod");
-    const TMatch& job = *Form().FMatcher;
-    QCOMPARE(job.FMatchSum, 48);
-    const TDotInfo& a = job.FDotInfo[0][size_t(job.FMatchIndex[0])];
-    const TDotInfo& b = job.FDotInfo[1][size_t(job.FMatchIndex[0])];
-    QCOMPARE(b.x, a.x * 0.02f);
-    QCOMPARE(b.y, a.y * 0.025f);
   }
 };
 

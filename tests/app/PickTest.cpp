@@ -7,8 +7,6 @@
 #include <QStatusBar>
 #include <QToolButton>
 
-#include "AppTest.h"
-#include "EncodeSupport.h"
 #include "FormFixture.h"
 #include "app/Imageview.h"
 #include "base/Convert.h"
@@ -16,13 +14,11 @@
 #include "image/Grayimage.h"
 
 using namespace AppTest;
-using namespace EncodeSupport;
 
-class TPickTest : public QObject, TFormFixture {
+class TPickTest : public TFormTest {
   Q_OBJECT
 
   TEncodeParameterForm& P() { return EncodeParameters(); }
-  void Press(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
   // The fields of the "View  && Modify" page as one text.
   QString Fields() {
     return QStringList{P().IndexEdit->text(),
@@ -50,38 +46,30 @@ class TPickTest : public QObject, TFormFixture {
         .join(' ');
   }
   bool Red(QPoint p) { return Form().ViewSurface().Pixel(p.x() - 2, p.y() - 2) == clRed; }
-  // A grid and one stray dot that the walk cannot reach.
-  void EncodedGrid() {
+  // A grid and one stray dot that the walk cannot reach, opened; encoded unless told not to.
+  void EncodedGrid(bool encode = true) {
     std::vector<QPointF> centres = Lattice(30.4, 40.7, 20, 20, 8, 6);
     centres.emplace_back(250.2, 20.6);
     WriteDots(Work("dots.bmp"), 280, 180, centres, 5);
     NewEncode("dots.bmp");
     P().AreaThresholdEdit->setText("20");
-    DoEncoding();
+    if (encode) DoEncoding();
     QVERIFY(FPlatform->Errors.empty());
   }
 
  private slots:
-  void init() { QVERIFY(Start()); }
-  void cleanup() {
-    const std::string problems = Finish();
-    QVERIFY2(problems.empty(), problems.c_str());
-  }
-
-  void NothingIsPickedBeforeTheFirstRun() {
-    WriteDots(Work("dots.bmp"), 200, 150, Lattice(20, 20, 16, 16, 10, 7), 4);
-    NewEncode("dots.bmp");
-    const QString before = Fields();
+  void ClickViewFillsTheDialogAndTheActiveSlot() {
+    // Before the first run nothing is picked, in either view mode.
+    EncodedGrid(false);
+    const QString untouched = Fields();
     P().PassViewRadioButton->setChecked(true);
-    Hover(QPoint(20, 20));
-    Click(QPoint(36, 20));
-    QCOMPARE(Fields(), before);
+    Hover(QPoint(30, 40));
+    Click(QPoint(50, 40));
+    QCOMPARE(Fields(), untouched);
     QCOMPARE(Form().FEncoder->FSelected, -1);
     QVERIFY(ViewShows(Form(), TGrayImage(Work("dots.bmp"))));
-  }
-
-  void ClickViewFillsTheDialogAndTheActiveSlot() {
-    EncodedGrid();
+    P().ClickViewRadioButton->setChecked(true);
+    DoEncoding();
     QCOMPARE(P().ViewMode(), 1);
     const int32_t a = DotNear(*Form().FEncoder, 90.4, 80.7);
     const int32_t b = DotNear(*Form().FEncoder, 110.4, 80.7);
@@ -152,9 +140,7 @@ class TPickTest : public QObject, TFormFixture {
     job.FSelected = -1;
     job.PickDot(DotPoint(4).x(), DotPoint(4).y(), &expected.Surface());
     job.FCanvas = &Form().ViewSurface();
-    const size_t bytes = size_t(box->width()) * box->height() * 3;
-    QVERIFY(std::equal(expected.Surface().Data(), expected.Surface().Data() + bytes,
-                       Form().ViewSurface().Data()));
+    QVERIFY(SameSurfaces(expected.Surface(), Form().ViewSurface()));
   }
 
   void ModifyCoordAndModifyOriginReachTheCodeFile() {

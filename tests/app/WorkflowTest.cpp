@@ -6,20 +6,16 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "AppTest.h"
 #include "FormFixture.h"
 #include "cli/Commands.h"
 #include "encode/Encodeparameter.h"
-#include "match/Computescale.h"
 #include "match/Match.h"
 #include "match/Matchresult.h"
 
 using namespace AppTest;
 
-class TWorkflowTest : public QObject, TFormFixture {
+class TWorkflowTest : public TFormTest {
   Q_OBJECT
-
-  void Press(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
   // New Segment, Multi-Area Segment with the proposed window, Save Result.
   void Segment(const std::string& picture, const std::string& segmented) {
@@ -36,29 +32,21 @@ class TWorkflowTest : public QObject, TFormFixture {
   }
 
  private slots:
-  void init() { QVERIFY(Start()); }
-  void cleanup() {
-    const std::string problems = Finish();
-    QVERIFY2(problems.empty(), problems.c_str());
-  }
-
   void WholeMeasurementMatchesTheCommandLineTool() {
-    TSynthOptions o;
-    o.Width = 480;
-    o.Height = 360;
-    o.PitchX = 18;
-    o.PitchY = 18;
-    o.Radius = 5;
-    o.NoiseSigma = 6;
-    o.Gradient = 60;
-    o.RotationDeg = 2;
-    o.TranslateX = 3.3;
-    o.TranslateY = -1.7;
-    o.Exx = 0.01;
-    o.Eyy = -0.005;
-    o.Exy = 0.003;
-    o.Seed = 7;
-    const TSynthGrid grid(o);
+    const TSynthGrid grid({.Width = 480,
+                           .Height = 360,
+                           .PitchX = 18,
+                           .PitchY = 18,
+                           .Radius = 5,
+                           .NoiseSigma = 6,
+                           .Gradient = 60,
+                           .RotationDeg = 2,
+                           .TranslateX = 3.3,
+                           .TranslateY = -1.7,
+                           .Exx = 0.01,
+                           .Eyy = -0.005,
+                           .Exy = 0.003,
+                           .Seed = 7});
     TGrayImage picture;
     grid.Render(false, picture);
     picture.SaveToFile(Work("initial.bmp"));
@@ -66,13 +54,7 @@ class TWorkflowTest : public QObject, TFormFixture {
     picture.SaveToFile(Work("deformed.bmp"));
 
     // The scale first: it goes into both code files.
-    Trigger(Form(), "SetScaleMenuItem");
-    TComputeScaleForm& scale = *Form().FComputeScaleForm;
-    scale.ImageScaleXEdit->setText("250");
-    scale.ActualScaleXEdit->setText("5");
-    scale.ImageScaleYEdit->setText("200");
-    scale.ActualScaleYEdit->setText("5");
-    Press(scale.ApplyScaleButton);
+    ComputeScale("250", "5", "200", "5");
     Segment("initial.bmp", "initial-seg.bmp");
     Segment("deformed.bmp", "deformed-seg.bmp");
     Encode("initial-seg.bmp", "initial.cod");
@@ -87,8 +69,7 @@ class TWorkflowTest : public QObject, TFormFixture {
       Press(d.OKButton);
     });
     Trigger(Form(), "SaveMatchResultMenuItem");
-    QVERIFY2(FPlatform->Errors.empty(),
-             FPlatform->Errors.empty() ? "" : FPlatform->Errors[0].c_str());
+    QCOMPARE(FPlatform->Errors, std::vector<std::string>());
     int present = 0;
     for (const TSynthDot& d : grid.Dots()) present += d.Present;
     QVERIFY(Form().FMatcher->FMatchSum > present * 9 / 10);
