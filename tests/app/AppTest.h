@@ -1,51 +1,111 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QString>
+#include <QPointF>
 #include <QTest>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ScriptedPlatform.h"
 #include "app/Main.h"
+#include "base/RgbSurface.h"
+#include "encode/Encode.h"
+#include "image/Grayimage.h"
 #include "support/TempDir.h"
 #include "synth/Synth.h"
 
-class TGrayImage;
+class TEncodeParameterForm;
+class TSegmentParameterForm;
 
 namespace AppTest {
 
-// Settings of this test program: all values removed.
+// Settings of this test program.
 void ClearSettings();
-std::string SettingsValue(const char* key);
+std::string SettingsValue(const char* key);  // "(none)" when not stored
 void SetSetting(const char* key, const QVariant& value);
 
-// A synthetic grid picture written as a bitmap.
+// A noisy synthetic grid picture with a brightness gradient, written as a bitmap.
 void WriteGridPicture(const std::string& path, int32_t width, int32_t height, bool whiteDots = true,
                       double gradient = 60, uint32_t seed = 1);
-// The menu item or tool button action of that name; fails the test when missing.
+// A segmented picture: discs of the given radius at the given centres, white on black.
+void WriteDots(const std::string& path, int32_t width, int32_t height,
+               const std::vector<QPointF>& centres, double radius);
+// Centres of a rows x columns lattice with its first dot at (x0, y0).
+std::vector<QPointF> Lattice(double x0, double y0, double pitchX, double pitchY, int columns,
+                             int rows);
+
+// The menu item or tool button action of that name; warns when missing.
 QAction* Action(TMainForm& form, const char* name);
 void Trigger(TMainForm& form, const char* name);
 // True when the view shows exactly the picture's gray values.
 bool ViewShows(TMainForm& form, const TGrayImage& image);
+bool SameImages(const TGrayImage& a, const TGrayImage& b);
+bool SameSurfaces(const TRgbSurface& a, const TRgbSurface& b);
 // A mouse movement without buttons, delivered to the widget itself. (QTest's own moves the
 // platform cursor, which the offscreen platform gives to whichever window it finds first.)
 void MoveMouse(QWidget* widget, QPoint pos);
 
-// Runs a Qt Test object in an isolated environment: its own HOME, XDG_CONFIG_HOME and Qt's
-// test-mode standard paths, so the user's settings are never touched; the offscreen platform
-// unless another is set.
+// The run the Do Encoding command makes in its automatic stage, on the core alone.
+std::unique_ptr<TEncode> CoreRun(const std::string& path, bool whiteDots, int32_t leastArea,
+                                 int32_t method, int32_t maxN = 50);
+// Empty when both jobs hold the same dot records, else the first difference.
+std::string DotDifference(const TEncode& a, const TEncode& b);
+// The dot whose centre lies within a pixel of (x, y), or -1.
+int32_t DotNear(const TEncode& job, double x, double y);
+
+// Runs a Qt Test object with Qt's test-mode standard paths.
 int RunTests(QObject& tests, int argc, char** argv);
 
 }  // namespace AppTest
+
+// The Qt Test base of the window tests: for every test function a fresh working directory
+// (stored as "last", so the window starts in it), a scripted platform and a shown main window.
+// Each test must end with no question asked that had no prepared answer and no answer left over.
+class TFormTest : public QObject {
+  Q_OBJECT
+ public:
+  std::unique_ptr<TTempDir> FWork;
+  std::unique_ptr<TScriptedPlatform> FPlatform;
+  std::unique_ptr<TMainForm> FForm;
+
+  TMainForm& Form() { return *FForm; }
+  // A new window reading the settings as they are now; not shown.
+  TMainForm& NewForm();
+  TSegmentParameterForm& Parameters();
+  TEncodeParameterForm& EncodeParameters();
+  std::string Work(const std::string& name) const { return FWork->Path() + "/" + name; }
+
+  // The commands that take a file of the working directory, answering their dialog.
+  void NewSegment(const std::string& name);
+  void SaveResult(const std::string& name);
+  void NewEncode(const std::string& name);
+  void DoEncoding() { AppTest::Trigger(Form(), "DoEncodingMenuItem"); }
+  void SaveCodes(const std::string& name);
+  // The scale dialog shown and applied with image and actual lengths for x and y.
+  void ComputeScale(const char* imageX, const char* actualX, const char* imageY,
+                    const char* actualY);
+  // Mouse on the view: press, two movements and release; a click; a movement without button.
+  void Drag(QPoint from, QPoint to);
+  void Click(QPoint at);
+  void Hover(QPoint at);
+  // The pixel of the view at the centre of dot i of the encoding job (truncated).
+  QPoint DotPoint(int32_t i);
+  static void Press(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+ private slots:
+  void init();
+  void cleanup();
+};
 
 #define LATTICOR_APP_TEST_MAIN(TestClass)                                                          \
   int main(int argc, char** argv) {                                                                \
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")      \
                                                                     : qgetenv("QT_QPA_PLATFORM")); \
-    TTempDir home;                                                                                 \
+    TTempDir home; /* the user's own settings are never touched */                                 \
     qputenv("HOME", home.Path().c_str());                                                          \
     qputenv("XDG_CONFIG_HOME", (home.Path() + "/config").c_str());                                 \
     QApplication app(argc, argv);                                                                  \

@@ -11,7 +11,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
-#include "FormFixture.h"
+#include "AppTest.h"
 #include "app/Imageview.h"
 #include "encode/Encode.h"
 #include "encode/Encodeparameter.h"

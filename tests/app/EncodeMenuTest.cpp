@@ -9,7 +9,7 @@
 #include <QToolButton>
 #include <filesystem>
 
-#include "FormFixture.h"
+#include "AppTest.h"
 #include "app/Imageview.h"
 #include "base/Convert.h"
 #include "encode/Encodeparameter.h"

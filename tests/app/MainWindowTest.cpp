@@ -10,100 +10,67 @@
 
 #include "AppTest.h"
 #include "app/Imageview.h"
-#include "encode/Encode.h"
-#include "image/Grayimage.h"
 #include "segment/Segment.h"
 #include "support/Checks.h"
 
 using namespace AppTest;
 
-class TMainWindowTest : public QObject {
+class TMainWindowTest : public TFormTest {
   Q_OBJECT
 
-  std::unique_ptr<TTempDir> FWork;
-  std::unique_ptr<TScriptedPlatform> FPlatform;
-  std::unique_ptr<TMainForm> FForm;
-
-  TMainForm& NewForm() {
-    FForm = std::make_unique<TMainForm>(*FPlatform);
-    return *FForm;
-  }
-  TMainForm& ShownForm() {
-    NewForm().show();
-    if (!QTest::qWaitForWindowExposed(FForm.get())) qWarning("window not exposed");
-    return *FForm;
-  }
-
  private slots:
-  void init() {
-    ClearSettings();
-    FWork = std::make_unique<TTempDir>();
-    FPlatform = std::make_unique<TScriptedPlatform>();
-  }
-  void cleanup() {
-    if (FForm) FForm->hide();
-    FForm.reset();
-    QVERIFY2(FPlatform->Unexpected.empty(), FPlatform->UnexpectedText().c_str());
-    QVERIFY2(FPlatform->AllAnswersUsed(), "a scripted answer was left over");
-    QDir::setCurrent(QDir::tempPath());
-  }
-
   void FirstRunExitAndSecondRunReadingBack() {
-    {
-      TMainForm& form = ShownForm();
-      QCOMPARE(SettingsValue("Image Scale/scalex"), std::string("1"));
-      QCOMPARE(SettingsValue("Image Scale/scaley"), std::string("1"));
-      QCOMPARE(form.FScaleX, 1.0f);
-      QCOMPARE(SettingsValue("Path/last"), std::string("(none)"));
-      const std::string home = QDir::homePath().toStdString();
-      QCOMPARE(form.FWorkDir, home + "/");
-      QCOMPARE(QDir::currentPath().toStdString(), home);
-      QCOMPARE(form.windowTitle(), QString("Latticor Method "));
-      QCOMPARE(form.ImageView()->PaintBox()->size(), QSize(860, 538));
-      // Set Working Directory: Cancel changes nothing, a folder becomes the current directory.
-      FPlatform->FolderAnswers = {std::nullopt, FWork->Path()};
-      Trigger(form, "SetWorkingDirectoryToolButtonAction");
-      QCOMPARE(form.FWorkDir, home + "/");
-      Trigger(form, "SetWorkingDirectoryMenuItem");
-      QCOMPARE(FPlatform->FolderCaptions.at(0), std::string("Select Working Directory"));
-      QCOMPARE(form.FWorkDir, FWork->Path() + "/");
-      QCOMPARE(QDir::currentPath().toStdString(), FWork->Path());
-      // Exit answered No keeps the window and writes nothing; Yes writes both factors.
-      form.FScaleX = 0.25f;
-      form.FScaleY = 2.5f;
-      FPlatform->AskAnswers = {false, true};
-      Trigger(form, "ExitMenuItem");
-      QVERIFY(form.isVisible());
-      QCOMPARE(SettingsValue("Image Scale/scalex"), std::string("1"));
-      Trigger(form, "ExitToolButtonAction");
-      QVERIFY(!form.isVisible());
-      QCOMPARE(FPlatform->Questions, std::vector<std::string>(2, "Do you really want to Exit ?"));
-      QCOMPARE(SettingsValue("Image Scale/scalex"), std::string("0.25"));
-      TMainForm::WriteLastDirectory();  // what the application does when its loop has ended
-    }
-    QCOMPARE(SettingsValue("Path/last"), FWork->Path());
-    QDir::setCurrent(QDir::tempPath());
+    ClearSettings();
     TMainForm& form = NewForm();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(SettingsValue("Image Scale/scalex"), std::string("1"));
+    QCOMPARE(SettingsValue("Path/last"), std::string("(none)"));
+    const std::string home = QDir::homePath().toStdString();
+    QCOMPARE(form.FWorkDir, home + "/");
+    QCOMPARE(QDir::currentPath().toStdString(), home);
+    QCOMPARE(form.windowTitle(), QString("Latticor Method "));
+    QCOMPARE(form.ImageView()->PaintBox()->size(), QSize(860, 538));
+    // Set Working Directory: Cancel changes nothing, a folder becomes the current directory.
+    FPlatform->FolderAnswers = {std::nullopt, FWork->Path()};
+    Trigger(form, "SetWorkingDirectoryToolButtonAction");
+    QCOMPARE(form.FWorkDir, home + "/");
+    Trigger(form, "SetWorkingDirectoryMenuItem");
+    QCOMPARE(FPlatform->FolderCaptions.at(0), std::string("Select Working Directory"));
     QCOMPARE(form.FWorkDir, FWork->Path() + "/");
     QCOMPARE(QDir::currentPath().toStdString(), FWork->Path());
-    QCOMPARE(form.FScaleX, 0.25f);
-    QCOMPARE(form.FScaleY, 2.5f);
+    // Exit answered No keeps the window and writes nothing; Yes writes both factors.
+    form.FScaleX = 0.25f;
+    form.FScaleY = 2.5f;
+    FPlatform->AskAnswers = {false, true};
+    Trigger(form, "ExitMenuItem");
+    QVERIFY(form.isVisible());
+    QCOMPARE(SettingsValue("Image Scale/scalex"), std::string("1"));
+    Trigger(form, "ExitToolButtonAction");
+    QVERIFY(!form.isVisible());
+    QCOMPARE(FPlatform->Questions, std::vector<std::string>(2, "Do you really want to Exit ?"));
+    TMainForm::WriteLastDirectory();  // what the application does when its loop has ended
+    QDir::setCurrent(QDir::tempPath());
+    TMainForm& second = NewForm();
+    QCOMPARE(second.FWorkDir, FWork->Path() + "/");
+    QCOMPARE(QDir::currentPath().toStdString(), FWork->Path());
+    QCOMPARE(second.FScaleX, 0.25f);
+    QCOMPARE(second.FScaleY, 2.5f);
     QVERIFY(FPlatform->Errors.empty());
   }
 
-  void StoredDirectoryGetsOneTrailingSlash() {
-    SetSetting("Path/last", QString::fromStdString(FWork->Path() + "/"));
-    QCOMPARE(NewForm().FWorkDir, FWork->Path() + "/");
-    SetSetting("Path/last", "/");
-    QCOMPARE(NewForm().FWorkDir, std::string("/"));
-    // A folder that has gone: the name is kept, the current directory stays where it was.
-    QDir::setCurrent(QDir::tempPath());
-    SetSetting("Path/last", QString::fromStdString(FWork->Path() + "/gone"));
-    QCOMPARE(NewForm().FWorkDir, FWork->Path() + "/gone/");
-    QCOMPARE(QDir::currentPath(), QDir::tempPath());
+  void StoredDirectoryGetsOneTrailingSlashAndAGoneOneIsKept() {
+    const std::string dir = FWork->Path();
+    for (const auto& [stored, expected] : std::vector<std::pair<std::string, std::string>>{
+             {dir + "/", dir + "/"}, {"/", "/"}, {dir + "/gone", dir + "/gone/"}}) {
+      SetSetting("Path/last", QString::fromStdString(stored));
+      QCOMPARE(NewForm().FWorkDir, expected);
+    }
+    QCOMPARE(QDir::currentPath(), QString("/"));  // the gone folder did not become current
   }
 
   void MissingOrBadScaleValueIsReportedAndTheWindowStillOpens() {
+    ClearSettings();
     SetSetting("Image Scale/scaley", 3.0);  // the group exists, "scalex" does not
     TMainForm& form = NewForm();
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"Invalid data type for 'scalex'"});
@@ -111,28 +78,23 @@ class TMainWindowTest : public QObject {
     QVERIFY(form.ImageView() != nullptr);
     SetSetting("Image Scale/scalex", "abc");
     NewForm();
-    QCOMPARE(FPlatform->Errors.size(), size_t(2));
-    QCOMPARE(FPlatform->Errors[1], FPlatform->Errors[0]);
+    QCOMPARE(FPlatform->Errors, std::vector<std::string>(2, FPlatform->Errors[0]));
   }
 
   void DisplayImageReleasesTheJobsAndDelayReachesTheEncodingJob() {
-    SetSetting("Path/last", QString::fromStdString(FWork->Path()));
-    TMainForm& form = NewForm();
-    WriteGridPicture(FWork->File("grid.bmp"), 120, 90);
-    std::filesystem::create_directory(FWork->File("other"));
-    const std::string viewed = FWork->File("other/view.bmp");
+    TMainForm& form = Form();
+    WriteGridPicture(Work("grid.bmp"), 120, 90);
+    std::filesystem::create_directory(Work("other"));
+    const std::string viewed = Work("other/view.bmp");
     WriteGridPicture(viewed, 120, 90, false);
     // Delay without a job only sets the option; with one it sets the job's pause.
     QAction* delay = Action(form, "DelayMenuItem");
-    QVERIFY(!delay->isChecked());
     delay->trigger();
     QVERIFY(delay->isChecked() && form.FDelayEncoding);
     form.DisplayImage(viewed);
-    form.FSegmenter = std::make_unique<TSegment>(FWork->File("grid.bmp"), false);
-    form.FEncoder = std::make_unique<TEncode>(FWork->File("grid.bmp"), true, false, 50, 50);
-    QCOMPARE(form.FEncoder->FDelay, 50);
+    form.FSegmenter = std::make_unique<TSegment>(Work("grid.bmp"), false);
+    form.FEncoder = std::make_unique<TEncode>(Work("grid.bmp"), true, false, 50, 50);
     delay->trigger();
-    QVERIFY(!form.FDelayEncoding);
     QCOMPARE(form.FEncoder->FDelay, 0);
     delay->trigger();
     QCOMPARE(form.FEncoder->FDelay, 50);
@@ -152,57 +114,32 @@ class TMainWindowTest : public QObject {
   }
 
   void DisplayImageOfUnreadableFileLeavesEmptyView() {
-    TMainForm& form = NewForm();
-    WriteGridPicture(FWork->File("grid.bmp"), 100, 80);
-    WriteFileBytes(FWork->File("broken.bmp"), "BM this is no bitmap");
-    FPlatform->FileAnswers = {FWork->File("grid.bmp"), FWork->File("broken.bmp"), std::nullopt,
-                              FWork->File("missing.bmp")};
-    Trigger(form, "DisplayImageMenuItem");
-    Trigger(form, "DisplayImageMenuItem");
+    WriteGridPicture(Work("grid.bmp"), 100, 80);
+    WriteFileBytes(Work("broken.bmp"), "BM this is no bitmap");
+    FPlatform->FileAnswers = {Work("grid.bmp"), Work("broken.bmp"), std::nullopt};
+    for (int i = 0; i < 3; ++i) Trigger(Form(), "DisplayImageMenuItem");  // the last: Cancel
     // The core's message as it is: it ends in ")", so no "." is added.
-    const std::string message = ErrorOf([&] { TGrayImage probe(FWork->File("broken.bmp")); });
-    QCOMPARE(message.back(), ')');
-    QCOMPARE(FPlatform->Errors, std::vector<std::string>{message});
-    QVERIFY(!form.FDisplayImage);
-    TViewSurface& surface = form.ViewSurface();
+    QCOMPARE(FPlatform->Errors,
+             std::vector<std::string>{ErrorOf([&] { TGrayImage probe(Work("broken.bmp")); })});
+    QVERIFY(!Form().FDisplayImage);
+    TViewSurface& surface = Form().ViewSurface();
     for (int32_t y = 0; y < surface.Height(); y += 7)
       for (int32_t x = 0; x < surface.Width(); x += 7)
-        QVERIFY(surface.Pixel(x, y) == form.PaintBox()->Background());
-    Trigger(form, "DisplayImageMenuItem");  // Cancel: nothing happens
-    QCOMPARE(FPlatform->Errors.size(), size_t(1));
-    // A message ending in a letter gets the handler's ".".
-    Trigger(form, "DisplayImageMenuItem");
-    QCOMPARE(FPlatform->Errors.back(), FWork->File("missing.bmp") + ": not exists.");
+        QVERIFY(surface.Pixel(x, y) == Form().PaintBox()->Background());
   }
 
   void ImageViewIsCentredOrPinnedToTopLeft() {
-    TMainForm& form = NewForm();
-    form.resize(1200, 900);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QWidget* client = form.centralWidget();
-    form.FitImageView(300, 200);
-    QCOMPARE(form.ImageView()->geometry(),
+    QWidget* client = Form().centralWidget();
+    Form().FitImageView(300, 200);
+    QCOMPARE(Form().ImageView()->geometry(),
              QRect((client->width() - 308) / 2, (client->height() - 208) / 2, 308, 208));
-    QCOMPARE(form.PaintBox()->geometry(), QRect(4, 4, 300, 200));
-    form.FitImageView(2000, 1500);
-    QCOMPARE(form.ImageView()->geometry(), QRect(4, 4, 2008, 1508));
-  }
-
-  void WhiteOrBlackToggleSwitchesIconAndSetting() {
-    TMainForm& form = NewForm();
-    QAction* toggle = Action(form, "WhiteDotToolButtonAction");
-    const QImage white = toggle->icon().pixmap(24).toImage();
-    toggle->trigger();
-    QVERIFY(!form.FWhiteDots);
-    QVERIFY(toggle->icon().pixmap(24).toImage() != white);
-    toggle->trigger();
-    QVERIFY(form.FWhiteDots);
-    QCOMPARE(toggle->icon().pixmap(24).toImage(), white);
+    QCOMPARE(Form().PaintBox()->geometry(), QRect(4, 4, 300, 200));
+    Form().FitImageView(2000, 1500);
+    QCOMPARE(Form().ImageView()->geometry(), QRect(4, 4, 2008, 1508));
   }
 
   void MenusAndToolBarsHoldEveryCommandInOrder() {
-    TMainForm& form = ShownForm();
+    TMainForm& form = Form();
     QStringList menus;  // each menu as "Title: item|item", "-" for a separator
     for (QAction* m : form.menuBar()->actions()) {
       QStringList items;
@@ -223,7 +160,6 @@ class TMainWindowTest : public QObject {
       QStringList buttons;
       for (QAction* a : bar->actions()) {
         auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(a));
-        QVERIFY(button != nullptr);
         buttons << button->objectName().remove("ToolButton");
         // Every button shows a drawn icon: a missing SVG engine would leave it blank.
         const QImage icon = button->icon().pixmap(24).toImage();
@@ -249,12 +185,17 @@ class TMainWindowTest : public QObject {
     QCOMPARE(coordinate->statusTip(),
              QString(" re-size the coordinate system, and make sure thiscoordinate can hold all "
                      "the grids"));
-    QCOMPARE(Action(form, "SetCoordinateMenuItem")->statusTip(),
-             QString(" Modify the default size of the coordinate system used by encodement"));
     QCOMPARE(form.findChild<QToolBar*>("MatchToolBar")->statusTip(),
              QString(" use this you can match two code file's data"));
     QTest::mouseMove(form.findChild<QToolButton*>("SetScaleToolButton"));
     QTRY_COMPARE(form.statusBar()->currentMessage(), QString("set the x and y scale"));
+    // The white-or-black toggle switches its icon with the dot colour.
+    QAction* toggle = Action(form, "WhiteDotToolButtonAction");
+    const QImage white = toggle->icon().pixmap(24).toImage();
+    toggle->trigger();
+    QVERIFY(!form.FWhiteDots && toggle->icon().pixmap(24).toImage() != white);
+    toggle->trigger();
+    QVERIFY(form.FWhiteDots && toggle->icon().pixmap(24).toImage() == white);
   }
 };
 

@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <filesystem>
 
-#include "FormFixture.h"
+#include "AppTest.h"
 #include "app/Imageview.h"
 #include "encode/Encodeparameter.h"
 #include "match/Computescale.h"

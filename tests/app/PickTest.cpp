@@ -7,7 +7,7 @@
 #include <QStatusBar>
 #include <QToolButton>
 
-#include "FormFixture.h"
+#include "AppTest.h"
 #include "app/Imageview.h"
 #include "base/Convert.h"
 #include "encode/Encodeparameter.h"

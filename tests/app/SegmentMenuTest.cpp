@@ -9,7 +9,7 @@
 #include <QStatusBar>
 #include <filesystem>
 
-#include "FormFixture.h"
+#include "AppTest.h"
 #include "app/Imageview.h"
 #include "encode/Encodeparameter.h"
 #include "image/Filter.h"

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "FormFixture.h"
+#include "AppTest.h"
 #include "cli/Commands.h"
 #include "encode/Encodeparameter.h"
 #include "match/Match.h"
