@@ -1,21 +1,14 @@
 #include "AppTest.h"
 
 #include <QDir>
-#include <QLineEdit>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "app/Imageview.h"
 #include "app/Settings.h"
 #include "base/Convert.h"
-#include "encode/Encodeparameter.h"
-#include "match/Computescale.h"
-#include "segment/Segmentparameter.h"
 
 namespace AppTest {
 

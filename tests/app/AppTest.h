@@ -1,25 +1,42 @@
 #pragma once
 
-#include <QAbstractButton>
+// Everything the window tests use: the widgets, the forms and the jobs behind them.
 #include <QAction>
 #include <QApplication>
-#include <QPointF>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTabWidget>
 #include <QTest>
-#include <cstdint>
+#include <QToolButton>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ScriptedPlatform.h"
+#include "app/Imageview.h"
 #include "app/Main.h"
 #include "base/RgbSurface.h"
 #include "encode/Encode.h"
+#include "encode/Encodeparameter.h"
+#include "encode/Resetcoordinate.h"
+#include "image/Filter.h"
 #include "image/Grayimage.h"
+#include "match/Computescale.h"
+#include "match/Match.h"
+#include "match/Matchresult.h"
+#include "segment/Segment.h"
+#include "segment/Segmentparameter.h"
+#include "segment/Simplesegmentparameter.h"
 #include "support/TempDir.h"
 #include "synth/Synth.h"
-
-class TEncodeParameterForm;
-class TSegmentParameterForm;
 
 namespace AppTest {
 

@@ -1,20 +1,7 @@
 // The dialogs of the application with their built-in texts and defaults, the coordinate size
 // dialog and the About box.
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSlider>
-#include <QTabWidget>
 
 #include "AppTest.h"
-#include "encode/Encodeparameter.h"
-#include "encode/Resetcoordinate.h"
-#include "image/Filter.h"
-#include "match/Matchresult.h"
-#include "segment/Segmentparameter.h"
-#include "segment/Simplesegmentparameter.h"
 
 using namespace AppTest;
 

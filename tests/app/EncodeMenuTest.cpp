@@ -1,16 +1,8 @@
 // The Encode menu driven through the main window: New Encode, the three origin stages of Do
 // Encoding with their messages, the display while the walk runs, Show Position and Save Result,
 // each compared with the encoding job run directly.
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QToolButton>
-#include <filesystem>
 
 #include "AppTest.h"
-#include "app/Imageview.h"
-#include "encode/Encodeparameter.h"
-#include "segment/Segmentparameter.h"
 
 using namespace AppTest;
 

@@ -3,14 +3,9 @@
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStatusBar>
 #include <QToolBar>
-#include <QToolButton>
-#include <filesystem>
 
 #include "AppTest.h"
-#include "app/Imageview.h"
-#include "segment/Segment.h"
 #include "support/Checks.h"
 
 using namespace AppTest;

@@ -1,18 +1,8 @@
 // The Match menu and the scale dialog driven through the main window: Do Matching, Save Result
 // with the result type dialog in several layouts, and the scale computed, typed and measured
 // with a drag.
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <filesystem>
 
 #include "AppTest.h"
-#include "match/Computescale.h"
-#include "match/Match.h"
-#include "match/Matchresult.h"
 
 using namespace AppTest;
 

@@ -1,17 +1,8 @@
 // Picking dots on the image view in both view modes, the toggle buttons and the Set button of
 // the encode parameter dialog, and the hand corrections that reach the code file.
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStatusBar>
-#include <QTabWidget>
-#include <QToolButton>
 
 #include "AppTest.h"
-#include "app/Imageview.h"
 #include "base/Convert.h"
-#include "encode/Encodeparameter.h"
 
 using namespace AppTest;
 

@@ -5,25 +5,9 @@
 //
 //   LATTICOR_ROBUST_SEED   the seed (default 20261206)
 //   LATTICOR_ROBUST_STEPS  the number of random steps (default 4000)
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSlider>
-#include <filesystem>
 #include <random>
 
 #include "AppTest.h"
-#include "app/Imageview.h"
-#include "encode/Encodeparameter.h"
-#include "encode/Resetcoordinate.h"
-#include "image/Filter.h"
-#include "match/Computescale.h"
-#include "match/Match.h"
-#include "match/Matchresult.h"
-#include "segment/Segment.h"
-#include "segment/Segmentparameter.h"
-#include "segment/Simplesegmentparameter.h"
 
 using namespace AppTest;
 

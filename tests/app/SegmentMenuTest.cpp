@@ -1,22 +1,9 @@
 // The Segment menu and the rubber band on the image view, driven through the main window, with
 // the pictures they leave compared with the segmentation job run directly with the same
 // parameters.
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSlider>
-#include <QStatusBar>
-#include <filesystem>
 
 #include "AppTest.h"
-#include "app/Imageview.h"
-#include "encode/Encodeparameter.h"
-#include "image/Filter.h"
 #include "segment/Histogramplot.h"
-#include "segment/Segment.h"
-#include "segment/Segmentparameter.h"
-#include "segment/Simplesegmentparameter.h"
 
 using namespace AppTest;
 

@@ -1,16 +1,9 @@
 // A whole measurement from the desktop application: two grid pictures, segmented, encoded and
 // matched through the menus and dialogs, gives files identical byte for byte to those of the
 // command-line tool for the same choices.
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <filesystem>
 
 #include "AppTest.h"
 #include "cli/Commands.h"
-#include "encode/Encodeparameter.h"
-#include "match/Match.h"
-#include "match/Matchresult.h"
 
 using namespace AppTest;
 
