@@ -209,8 +209,10 @@ class TEncodeMenuTest : public TFormTest {
     Trigger(Form(), "ShowPositionMenuItem");
     const TViewSurface& view = Form().ViewSurface();
     QVERIFY(!SameSurfaces(view, before) && SameSurfaces(view, copy.Surface()));
-    const TDotInfo& last = job.FDotInfo.back();  // labelled black on the view's pale yellow
-    QVERIFY(view.Pixel(int32_t(last.x) + 5, int32_t(last.y)) == (TColor{255, 255, 150}));
+    // Labels on the view's pale yellow with a navy edge just left of them.
+    const int32_t x = int32_t(job.FDotInfo.back().x), y = int32_t(job.FDotInfo.back().y);
+    QVERIFY(view.Pixel(x + 5, y) == (TColor{255, 255, 150}));
+    QVERIFY(view.Pixel(x - 1, y + 4) == (TColor{0, 0, 128}));
     // Save Result: the factors of the scale dialog go into the file, written in the working
     // directory whatever folder the dialog was in.
     ComputeScale("250", "5", "200", "5");
