@@ -1,6 +1,5 @@
 // The dialogs of the application with their built-in texts and defaults, the coordinate size
 // dialog and the About box.
-
 #include "AppTest.h"
 
 using namespace AppTest;

@@ -1,7 +1,6 @@
 // The Encode menu driven through the main window: New Encode, the three origin stages of Do
 // Encoding with their messages, the display while the walk runs, Show Position and Save Result,
 // each compared with the encoding job run directly.
-
 #include "AppTest.h"
 
 using namespace AppTest;

@@ -1,7 +1,6 @@
 // The Match menu and the scale dialog driven through the main window: Do Matching, Save Result
 // with the result type dialog in several layouts, and the scale computed, typed and measured
 // with a drag.
-
 #include "AppTest.h"
 
 using namespace AppTest;

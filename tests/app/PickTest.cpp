@@ -1,6 +1,5 @@
 // Picking dots on the image view in both view modes, the toggle buttons and the Set button of
 // the encode parameter dialog, and the hand corrections that reach the code file.
-
 #include "AppTest.h"
 #include "base/Convert.h"
 

@@ -1,7 +1,6 @@
 // The Segment menu and the rubber band on the image view, driven through the main window, with
 // the pictures they leave compared with the segmentation job run directly with the same
 // parameters.
-
 #include "AppTest.h"
 #include "segment/Histogramplot.h"
 

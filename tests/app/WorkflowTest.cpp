@@ -1,7 +1,6 @@
 // A whole measurement from the desktop application: two grid pictures, segmented, encoded and
 // matched through the menus and dialogs, gives files identical byte for byte to those of the
 // command-line tool for the same choices.
-
 #include "AppTest.h"
 #include "cli/Commands.h"
 
@@ -9,20 +8,6 @@ using namespace AppTest;
 
 class TWorkflowTest : public TFormTest {
   Q_OBJECT
-
-  // New Segment, Multi-Area Segment with the proposed window, Save Result.
-  void Segment(const std::string& picture, const std::string& segmented) {
-    NewSegment(picture);
-    Trigger(Form(), "MultiAreaSegmentToolButtonAction");
-    SaveResult(segmented);
-  }
-  // New Encode, Auto, Do Encoding, Save Result.
-  void Encode(const std::string& segmented, const std::string& codes) {
-    NewEncode(segmented);
-    Press(EncodeParameters().AutoButton);
-    DoEncoding();
-    SaveCodes(codes);
-  }
 
  private slots:
   void WholeMeasurementMatchesTheCommandLineTool() {
@@ -48,10 +33,17 @@ class TWorkflowTest : public TFormTest {
 
     // The scale first: it goes into both code files.
     ComputeScale("250", "5", "200", "5");
-    Segment("initial.bmp", "initial-seg.bmp");
-    Segment("deformed.bmp", "deformed-seg.bmp");
-    Encode("initial-seg.bmp", "initial.cod");
-    Encode("deformed-seg.bmp", "deformed.cod");
+    // Each picture: New Segment, Multi-Area Segment with the proposed window, Save Result, New
+    // Encode, Auto, Do Encoding, Save Result.
+    for (const std::string state : {"initial", "deformed"}) {
+      NewSegment(state + ".bmp");
+      Trigger(Form(), "MultiAreaSegmentToolButtonAction");
+      SaveResult(state + "-seg.bmp");
+      NewEncode(state + "-seg.bmp");
+      Press(EncodeParameters().AutoButton);
+      DoEncoding();
+      SaveCodes(state + ".cod");
+    }
     FPlatform->FileAnswers.push_back(Work("initial.cod"));
     FPlatform->FileAnswers.push_back(Work("deformed.cod"));
     Trigger(Form(), "DoMatchingMenuItem");
