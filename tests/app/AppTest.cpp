@@ -171,26 +171,6 @@ TEncodeParameterForm& TFormTest::EncodeParameters() {
   return *FForm->FEncodeParameterForm;
 }
 
-void TFormTest::NewSegment(const std::string& name) {
-  FPlatform->FileAnswers.push_back(Work(name));
-  Trigger(Form(), "NewSegmentToolButtonAction");
-}
-
-void TFormTest::SaveResult(const std::string& name) {
-  FPlatform->FileAnswers.push_back(Work(name));
-  Trigger(Form(), "SaveSegmentResultMenuItem");
-}
-
-void TFormTest::NewEncode(const std::string& name) {
-  FPlatform->FileAnswers.push_back(Work(name));
-  Trigger(Form(), "NewEncodeToolButtonAction");
-}
-
-void TFormTest::SaveCodes(const std::string& name) {
-  FPlatform->FileAnswers.push_back(Work(name));
-  Trigger(Form(), "SaveEncodeResultMenuItem");
-}
-
 void TFormTest::ComputeScale(const char* imageX, const char* actualX, const char* imageY,
                              const char* actualY) {
   Trigger(Form(), "SetScaleMenuItem");

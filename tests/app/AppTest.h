@@ -96,12 +96,17 @@ class TFormTest : public QObject {
   TEncodeParameterForm& EncodeParameters();
   std::string Work(const std::string& name) const { return FWork->Path() + "/" + name; }
 
-  // The commands that take a file of the working directory, answering their dialog.
-  void NewSegment(const std::string& name);
-  void SaveResult(const std::string& name);
-  void NewEncode(const std::string& name);
+  // The command of that action with its file dialog answered with a file of the working
+  // directory, and the commands that take one.
+  void WithFile(const char* action, const std::string& name) {
+    FPlatform->FileAnswers.push_back(Work(name));
+    AppTest::Trigger(Form(), action);
+  }
+  void NewSegment(const std::string& name) { WithFile("NewSegmentToolButtonAction", name); }
+  void SaveResult(const std::string& name) { WithFile("SaveSegmentResultMenuItem", name); }
+  void NewEncode(const std::string& name) { WithFile("NewEncodeToolButtonAction", name); }
+  void SaveCodes(const std::string& name) { WithFile("SaveEncodeResultMenuItem", name); }
   void DoEncoding() { AppTest::Trigger(Form(), "DoEncodingMenuItem"); }
-  void SaveCodes(const std::string& name);
   // The scale dialog shown and applied with image and actual lengths for x and y.
   void ComputeScale(const char* imageX, const char* actualX, const char* imageY,
                     const char* actualY);

@@ -216,8 +216,7 @@ class TEncodeMenuTest : public TFormTest {
     // directory whatever folder the dialog was in.
     ComputeScale("250", "5", "200", "5");
     std::filesystem::create_directory(Work("elsewhere"));
-    FPlatform->FileAnswers.push_back(Work("elsewhere/two.cod"));
-    Trigger(Form(), "SaveEncodeResultToolButtonAction");
+    WithFile("SaveEncodeResultToolButtonAction", "elsewhere/two.cod");
     const auto& request = FPlatform->FileRequests.back();
     QCOMPARE(request.Title, std::string("Save codes to"));
     QVERIFY(request.FilterIndex == 2 && request.DefaultExt == "cod" &&

@@ -19,8 +19,7 @@ class TMatchMenuTest : public TFormTest {
   }
   void DoMatching(const std::string& initial, const std::string& deformed) {
     FPlatform->FileAnswers.push_back(Work(initial));
-    FPlatform->FileAnswers.push_back(Work(deformed));
-    Trigger(Form(), "DoMatchingToolButtonAction");
+    WithFile("DoMatchingToolButtonAction", deformed);
   }
   // Save Result with the given layout and Y option through a fresh result type dialog.
   void SaveMatch(const std::string& name, int layout, bool changeY) {

@@ -135,8 +135,7 @@ class TSegmentMenuTest : public TFormTest {
     QVERIFY(ViewShows(Form(), core->Image()));
     // Saved in the working directory whatever folder the dialog was in.
     std::filesystem::create_directory(Work("elsewhere"));
-    FPlatform->FileAnswers.push_back(Work("elsewhere/result.bmp"));
-    Trigger(Form(), "SaveSegmentResultToolButtonAction");
+    WithFile("SaveSegmentResultToolButtonAction", "elsewhere/result.bmp");
     const auto& request = FPlatform->FileRequests.back();
     QCOMPARE(request.Title, std::string("Save segment result to"));
     QVERIFY(request.Save && request.DefaultExt == "bmp" && request.FilterIndex == 1);

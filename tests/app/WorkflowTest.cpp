@@ -45,8 +45,7 @@ class TWorkflowTest : public TFormTest {
       SaveCodes(state + ".cod");
     }
     FPlatform->FileAnswers.push_back(Work("initial.cod"));
-    FPlatform->FileAnswers.push_back(Work("deformed.cod"));
-    Trigger(Form(), "DoMatchingMenuItem");
+    WithFile("DoMatchingMenuItem", "deformed.cod");
     FPlatform->FileAnswers.push_back(Work("Match0.dat"));
     FPlatform->DialogScripts.push_back([this](QDialog& dialog) {
       auto& d = static_cast<TMatchResultForm&>(dialog);
