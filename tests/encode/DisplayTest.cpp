@@ -13,11 +13,11 @@ namespace {
 std::unique_ptr<TEncode> FourDots(bool white = true) {
   const uint8_t bg = white ? 0 : 255, ink = white ? 200 : 30;
   auto image = Blank(80, 60, bg);
-  DrawRect(*image, 10, 10, 14, 14, ink);  // dot 0, centre (12, 12)
-  DrawRect(*image, 30, 10, 34, 14, ink);  // dot 1
-  DrawRect(*image, 50, 30, 56, 36, ink);  // dot 3: a ring
-  DrawRect(*image, 52, 32, 54, 34, bg);
-  DrawRect(*image, 10, 30, 16, 33, ink);  // dot 2, centre (13, 31.5)
+  image->FillRect(ink, 10, 10, 14, 14);  // dot 0, centre (12, 12)
+  image->FillRect(ink, 30, 10, 34, 14);  // dot 1
+  image->FillRect(ink, 50, 30, 56, 36);  // dot 3: a ring
+  image->FillRect(bg, 52, 32, 54, 34);
+  image->FillRect(ink, 10, 30, 16, 33);  // dot 2, centre (13, 31.5)
   auto job = Job(std::move(image), white);
   Extract(*job, 0);
   return job;
@@ -142,7 +142,7 @@ TEST(Display, PickDotFindsTheBlobUnderThePointer) {
 
 TEST(Display, PickDotWithoutMatchingRecordsSelectsNothing) {
   auto image = Blank(40, 30, 0);
-  DrawRect(*image, 10, 10, 12, 12, 255);
+  image->FillRect(255, 10, 10, 12, 12);
   auto job = Job(std::move(image), true);
   job->PrepareImage(nullptr);  // no records yet
   TRgbSurface screen(40, 30);

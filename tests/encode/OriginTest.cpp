@@ -12,7 +12,7 @@ namespace {
 std::unique_ptr<TEncode> Squares(const std::vector<std::pair<int32_t, int32_t>>& centres,
                                  int32_t w = 200, int32_t h = 200) {
   auto image = Blank(w, h, 0);
-  for (auto [x, y] : centres) DrawRect(*image, x - 1, y - 1, x + 1, y + 1, 255);
+  for (auto [x, y] : centres) image->FillRect(255, x - 1, y - 1, x + 1, y + 1);
   auto job = Job(std::move(image), true);
   Extract(*job, 0);
   return job;
