@@ -201,16 +201,6 @@ TEST_F(ResultFile, YAxisRuleUsesTheUnscaledHeightOfTheDeformedFile) {
   EXPECT_EQ(Lines(path)[5], "    10.000     460.000       1.107       2.236");
 }
 
-TEST_F(ResultFile, IndexColumnIsTheRowPosition) {
-  auto match = Matched({.Dots = {{17, 10, 20, 0, 0}, {3, 30, 20, 1, 0}}},
-                       {.Dots = {{0, 10, 20, 1, 0}, {1, 11, 20, 0, 0}}});
-  std::string path = FDir.File("i.dat");
-  match->WriteIndexXYDxDy(path);
-  std::vector<std::string> lines = Lines(path);
-  EXPECT_EQ(lines[5], "    0      10.000     460.000       1.000       0.000");
-  EXPECT_EQ(lines[6], "    1      30.000     460.000     -20.000       0.000");
-}
-
 TEST_F(ResultFile, NoPairsGivesTheHeaderOnlyAndNamesMayBeEmpty) {
   auto match = Matched({.Dots = {}, .ImageName = ""}, {.Dots = {{0, 1, 1, 0, 0}}});
   std::string path = FDir.File("100% empty.dat");  // a "%" in the path is text, not a format
@@ -232,10 +222,9 @@ TEST_F(ResultFile, FileThatCannotBeCreatedOrUnknownLayoutKeepsEverything) {
   }
   EXPECT_EQ(ErrorOf([&] { match->WriteXYDx(FDir.Path()); }),
             "write result file error \n" + FDir.Path());
-  EXPECT_EQ(ErrorOf([&] { match->WriteResult(8, FDir.File("x.dat")); }),
-            "There is no result type 8");
-  EXPECT_EQ(ErrorOf([&] { match->WriteResult(-1, FDir.File("x.dat")); }),
-            "There is no result type -1");
+  for (int layout : {8, -1})
+    EXPECT_EQ(ErrorOf([&] { match->WriteResult(layout, FDir.File("x.dat")); }),
+              "There is no result type " + std::to_string(layout));
   EXPECT_EQ(ListDirectory(FDir.Path()), (std::vector<std::string>{"a.cod", "b.cod"}));
   EXPECT_EQ(match->FMatchSum, 8);  // the matcher is unchanged and can save again
   match->WriteXYDx(FDir.File("ok.dat"));
