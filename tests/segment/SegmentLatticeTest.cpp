@@ -14,24 +14,8 @@ uint8_t Gray100(int32_t, int32_t) {
 
 }  // namespace
 
-// The margin and centre examples; odd leftovers are in the random-table test below.
-TEST(SegmentLattice, CentredLatticeOf640And650PixelWideImages) {
-  for (int32_t w : {640, 650}) {
-    auto job = MakeJob(w, 480, Gray100);
-    job->FWinSizeX = job->FWinSizeY = 160;
-    job->ComputeThresholds();
-    const int32_t margin = (w - 640) / 2;
-    EXPECT_EQ(job->WinNumX(), 4);
-    EXPECT_EQ(job->WinNumY(), 3);
-    EXPECT_EQ(job->FirstCenterX(), 80 + margin);
-    EXPECT_EQ(job->LastCenterX(), 560 + margin);
-    EXPECT_EQ(job->LastCenterY(), 400);
-    EXPECT_EQ(job->LocateCell(0, 0).W, 80 + margin);  // left border cell
-    EXPECT_EQ(job->LocateCell(w - 1, 479).W, 80 + margin);
-    EXPECT_EQ(job->LocateCell(w - 1, 479).H, 80);
-  }
-}
-
+// The lattice itself (margins, centres, leftovers) is checked against the plain lattice on
+// random tables below; window means on whole runs in SegmentRunTest.cpp.
 TEST(SegmentLattice, WindowThresholdIsTruncatedMeanPlusAdjustClampedToGrayRange) {
   // Four 4 x 4 windows: uniform 250, uniform 10, and two with sums that do not divide evenly.
   auto job = MakeJob(8, 8, [](int32_t x, int32_t y) -> uint8_t {
@@ -41,18 +25,13 @@ TEST(SegmentLattice, WindowThresholdIsTruncatedMeanPlusAdjustClampedToGrayRange)
     return (x + y) % 2 ? 51 : 50;                      // mean 50.5
   });
   job->FWinSizeX = job->FWinSizeY = 4;
-  job->FAdjust = 10;
-  job->ComputeThresholds();
-  EXPECT_EQ(job->GetThreshold(0, 0), 255);
-  EXPECT_EQ(job->GetThreshold(1, 0), 20);
-  EXPECT_EQ(job->GetThreshold(0, 1), 110);
-  EXPECT_EQ(job->GetThreshold(1, 1), 60);
-  job->FAdjust = -20;
-  job->ComputeThresholds();
-  EXPECT_EQ(job->GetThreshold(0, 0), 230);
-  EXPECT_EQ(job->GetThreshold(1, 0), 0);
-  EXPECT_EQ(job->GetThreshold(0, 1), 80);
-  EXPECT_EQ(job->GetThreshold(1, 1), 30);
+  // Rows: adjust, then the thresholds of windows (0,0), (1,0), (0,1), (1,1).
+  const int32_t rows[][5] = {{10, 255, 20, 110, 60}, {-20, 230, 0, 80, 30}};
+  for (const auto& r : rows) {
+    job->FAdjust = r[0];
+    job->ComputeThresholds();
+    for (int32_t k = 0; k < 4; ++k) EXPECT_EQ(job->GetThreshold(k % 2, k / 2), r[1 + k]) << r[0];
+  }
 }
 
 TEST(SegmentLattice, WindowSumsOfVeryLargeWindowsDoNotOverflow) {
