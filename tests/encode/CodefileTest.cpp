@@ -58,24 +58,14 @@ TEST(CodeFile, SmallEncodingIsWrittenByteForByte) {
 TEST(CodeFile, WideValuesWidenTheirFields) {
   TTempDir dir;
   auto job = EncodedFromFile(dir);
-  job->FDotInfo.resize(1001);
+  job->FDotInfo.assign(1001, TDotInfo{});
   job->FDotSum = 1001;
-  for (TDotInfo& d : job->FDotInfo) d.Coded = false;
-  TDotInfo& a = job->FDotInfo[2];
-  a = TDotInfo{};
-  a.x = 5.0f;
-  a.y = 1234.5678f;
-  a.Nx = -10;
-  a.Ny = -100;
-  a.Area = 1000;
-  a.Coded = true;
-  TDotInfo& b = job->FDotInfo[1000];
-  b.x = 12345.25f;
-  b.y = -0.5f;
-  b.Nx = 7;
-  b.Ny = 0;
-  b.Area = 12;
-  b.Coded = true;
+  auto set = [&](int32_t i, float x, float y, int32_t nx, int32_t ny, int32_t area) {
+    TDotInfo& d = job->FDotInfo[i];
+    d.x = x, d.y = y, d.Nx = nx, d.Ny = ny, d.Area = area, d.Coded = true;
+  };
+  set(2, 5.0f, 1234.5678f, -10, -100, 1000);
+  set(1000, 12345.25f, -0.5f, 7, 0, 12);
   job->SaveCodes(dir.File("wide.cod"));
   EXPECT_EQ(ReadFileBytes(dir.File("wide.cod")),
             "VRKT-FS\r\n"

@@ -48,36 +48,27 @@ std::vector<uint8_t> RandomPixels(int w, int h, std::mt19937& rng, int levels) {
 
 }  // namespace
 
-TEST(MedianFilter, AgreesWithTheDefinitionForEveryWindowUpToEleven) {
+TEST(MedianFilter, AgreesWithTheDefinitionForEveryWindowUpToElevenAndTinyPictures) {
   std::mt19937 rng(2024);
+  auto check = [](const std::vector<uint8_t>& src, int w, int h, int wx, int wy) {
+    TGrayImage image;
+    Fill(image, w, h, src);
+    image.MedianFilter(wx, wy);
+    const std::vector<uint8_t> expected = ReferenceMedian(src, w, h, wx, wy);
+    return std::equal(expected.begin(), expected.end(), image.Data());
+  };
   for (int levels : {256, 3}) {  // full range, and few levels with many ties
-    const int w = 29, h = 21;
-    std::vector<uint8_t> src = RandomPixels(w, h, rng, levels);
+    const std::vector<uint8_t> src = RandomPixels(29, 21, rng, levels);
     for (int wx = 0; wx <= 10; ++wx)
-      for (int wy = 0; wy <= 10; ++wy) {
-        TGrayImage image;
-        Fill(image, w, h, src);
-        image.MedianFilter(wx, wy);
-        std::vector<uint8_t> expected = ReferenceMedian(src, w, h, wx, wy);
-        ASSERT_TRUE(std::equal(expected.begin(), expected.end(), image.Data()))
-            << "window " << wx << " x " << wy << ", levels " << levels;
-      }
+      for (int wy = 0; wy <= 10; ++wy)
+        ASSERT_TRUE(check(src, 29, 21, wx, wy)) << wx << " x " << wy << ", levels " << levels;
   }
-}
-
-TEST(MedianFilter, PicturesSmallerThanOrCloseToTheWindowAgreeWithTheDefinition) {
-  std::mt19937 rng(5);
+  // Pictures smaller than or close to the window.
   for (int w = 1; w <= 6; ++w)
     for (int h = 1; h <= 6; ++h) {
       const std::vector<uint8_t> src = RandomPixels(w, h, rng, 256);
-      for (int p : {3, 5, 7, 9, 10}) {
-        TGrayImage image;
-        Fill(image, w, h, src);
-        image.MedianFilter(p, p);
-        const std::vector<uint8_t> expected = ReferenceMedian(src, w, h, p, p);
-        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), image.Data()))
-            << w << "x" << h << " window " << p;
-      }
+      for (int p : {3, 5, 7, 9, 10})
+        EXPECT_TRUE(check(src, w, h, p, p)) << w << "x" << h << " " << p;
     }
 }
 
@@ -157,30 +148,22 @@ TEST(MedianFilterPlane, EveryWayHandlesSizesAcrossEveryVectorStripAndBlockBounda
   }
 }
 
-TEST(MedianFilterPlane, ThinOblongAndLargeWindows) {
+TEST(MedianFilterPlane, ThinOblongAndLargeWindowsTiesAndExtremeValues) {
   std::mt19937 rng(13);
   const int windows[][2] = {{1, 3},   {3, 1},   {1, 7},   {9, 1},  {1, 15}, {31, 1},
                             {3, 5},   {5, 3},   {3, 11},  {11, 3}, {5, 9},  {15, 3},
                             {13, 13}, {15, 15}, {21, 21}, {9, 13}, {21, 5}, {3, 25}};
   for (const auto& c : windows)
     if (!Check(RandomPixels(290, 40, rng, 256), 290, 40, c[0], c[1])) return;
-}
-
-TEST(MedianFilterPlane, TiesAndExtremeValues) {
-  std::mt19937 rng(15);
   const int w = 140, h = 30;
-  std::vector<std::vector<uint8_t>> pictures = {std::vector<uint8_t>(w * h, 0),
-                                                std::vector<uint8_t>(w * h, 255)};
   for (const std::vector<uint8_t>& levels :
-       {std::vector<uint8_t>{0, 255}, std::vector<uint8_t>{0, 1, 254, 255},
-        std::vector<uint8_t>{127, 128}}) {
-    std::vector<uint8_t> p(w * h);
-    for (auto& v : p) v = levels[rng() % levels.size()];
-    pictures.push_back(p);
-  }
-  for (const auto& picture : pictures)
+       {std::vector<uint8_t>{0}, std::vector<uint8_t>{255}, std::vector<uint8_t>{0, 255},
+        std::vector<uint8_t>{0, 1, 254, 255}, std::vector<uint8_t>{127, 128}}) {
+    std::vector<uint8_t> picture(w * h);
+    for (auto& v : picture) v = levels[rng() % levels.size()];
     for (int p : {3, 5, 7, 11, 17})
       if (!Check(picture, w, h, p, p)) return;
+  }
 }
 
 TEST(MedianFilterPlane, EvenWindowsAreRefusedAndOversizedOnesChangeNothing) {

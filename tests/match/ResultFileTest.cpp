@@ -42,8 +42,8 @@ class ResultFile : public ::testing::Test {
   TTempDir FDir;
 };
 
-// Pairs whose (dx, dy) in the y-up frame cover every theta rule: (1.5, 2), (1, -0.5), (-2, 0),
-// (0, -3), (0, 0), (0, 4), (3, 0) and a general one.
+// Pairs whose (dx, dy) in the y-up frame cover every theta rule, with zeros that must not print
+// as "-0.000": (1.5, 2), (1, -0.5), (-2, 0), (0, -3), (0, 0), (0, 4), (3, 0) and a general one.
 TTestCodeFile Initial() {
   return {.Dots = {{17, 100, 200, 0, 0},
                    {5, 130, 200, 1, 0},
@@ -53,6 +53,7 @@ TTestCodeFile Initial() {
                    {10, 8, 10, 5, -4},
                    {11, 9, 11, 6, -4},
                    {12, 1234.567, 33.333, 9, 9}},
+          .Height = 999,  // the y axis rule takes the deformed file's height
           .MaxNx = 10,
           .MaxNy = 10,
           .ScaleY = "0.5",
@@ -150,6 +151,7 @@ TEST_F(ResultFile, EveryLayoutHasItsHeaderAndRowFormat) {
   }
 }
 
+// How they reach the files, in both y frames: the layout test above.
 TEST_F(ResultFile, ThetaAndRFollowTheSpecialCases) {
   EXPECT_EQ(DisplacementTheta(-2, 0), 3.1415925f);
   EXPECT_EQ(DisplacementR(-2, 0), 2.0f);
@@ -160,45 +162,6 @@ TEST_F(ResultFile, ThetaAndRFollowTheSpecialCases) {
   EXPECT_EQ(DisplacementTheta(3, 0), 0.0f);
   EXPECT_EQ(DisplacementTheta(-1, -1), static_cast<float>(std::atan2(-1.0, -1.0)));
   EXPECT_EQ(DisplacementR(3, 4), 5.0f);
-
-  // In the files: rows of pairs (1.5, 2), (-2, 0), (0, -3), (0, 0) of Initial/Deformed.
-  auto match = Matched(Initial(), Deformed());
-  std::string path = FDir.File("t.dat");
-  match->WriteNxNyXYThetaR(path);
-  std::vector<std::string> up = Lines(path);
-  match->FChangeYAxis = false;
-  match->WriteNxNyXYThetaR(path);
-  std::vector<std::string> down = Lines(path);
-  // Pair order by (Ny, Nx): (4,-4) (5,-4) (6,-4) (0,0) (1,0) (-2,3) (-1,3) (9,9).
-  EXPECT_EQ(up[5], "    4     -4        7.000     475.500       0.000       0.000");
-  EXPECT_EQ(up[8], "    0      0      100.000     380.000       0.927       2.500");
-  EXPECT_EQ(up[10], "   -2      3       40.000     450.000       3.142       2.000");
-  EXPECT_EQ(down[10], "   -2      3       40.000      30.000      -3.142       2.000");
-  EXPECT_EQ(up[11], "   -1      3       50.500     449.375      -1.571       3.000");
-  EXPECT_EQ(down[11], "   -1      3       50.500      30.625       1.571       3.000");
-  EXPECT_EQ(down[5], "    4     -4        7.000       4.500       0.000       0.000");
-}
-
-TEST_F(ResultFile, YAxisRuleUsesTheUnscaledHeightOfTheDeformedFile) {
-  // Height 480, a y scale of 0.5: the dot at y 200 is y 100 once scaled and is written as 380.
-  auto match = Matched({.Dots = {{0, 100, 200, 0, 0}}, .Height = 999, .ScaleY = "0.5"},
-                       {.Dots = {{0, 101, 100, 0, 0}}, .Height = 480});
-  std::string path = FDir.File("y.dat");
-  match->WriteXYDy(path);
-  EXPECT_EQ(Lines(path)[5], "    100.000     380.000       0.000");
-  match->FChangeYAxis = false;
-  match->WriteXYDy(path);
-  EXPECT_EQ(Lines(path)[5], "    100.000     100.000       0.000");  // no "-0.000"
-  // With dx = 1 and dy = 2 (y-up), the image frame gives dy -2, theta -1.107, r 2.236.
-  auto other = Matched({.Dots = {{0, 10, 20, 0, 0}}}, {.Dots = {{0, 11, 18, 0, 0}}});
-  other->FChangeYAxis = false;
-  other->WriteXYThetaR(path);
-  EXPECT_EQ(Lines(path)[5], "    10.000      20.000      -1.107       2.236");
-  other->WriteXYDxDy(path);
-  EXPECT_EQ(Lines(path)[5], "     10.000      20.000       1.000      -2.000");
-  other->FChangeYAxis = true;
-  other->WriteXYThetaR(path);
-  EXPECT_EQ(Lines(path)[5], "    10.000     460.000       1.107       2.236");
 }
 
 TEST_F(ResultFile, NoPairsGivesTheHeaderOnlyAndNamesMayBeEmpty) {
