@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include "app/Dialogbuttons.h"
 
 TReSetCoordinateForm::TReSetCoordinateForm(QWidget* parent) : QDialog(parent) {
   setObjectName("ReSetCoordinateForm");
@@ -34,27 +35,19 @@ TReSetCoordinateForm::TReSetCoordinateForm(QWidget* parent) : QDialog(parent) {
   MaxNyEdit = new QLineEdit(this);
   MaxNyEdit->setObjectName("MaxNyEdit");
 
-  OKButton = new QPushButton("OK", this);
-  OKButton->setObjectName("OKButton");
-  OKButton->setDefault(true);
-  CancelButton = new QPushButton("Cancel", this);
-  CancelButton->setObjectName("CancelButton");
-  connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  const TDialogButtons buttons = MakeDialogButtons(this, "OKButton", "CancelButton");
+  OKButton = buttons.Ok;
+  CancelButton = buttons.Cancel;
 
   auto* fields = new QGridLayout;
   fields->addWidget(Label1, 0, 0);
   fields->addWidget(MaxNxEdit, 0, 1);
   fields->addWidget(Label2, 1, 0);
   fields->addWidget(MaxNyEdit, 1, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(OKButton);
-  buttons->addWidget(CancelButton);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(NoteLabel);
   layout->addLayout(fields);
-  layout->addLayout(buttons);
+  layout->addLayout(buttons.Row);
   setFixedWidth(300);
 }
 

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QValidator>
+#include "app/Dialogbuttons.h"
 
 namespace {
 
@@ -63,24 +64,16 @@ TFilterForm::TFilterForm(QWidget* parent) : QDialog(parent) {
   connect(MedianFilterTrackBar, &QSlider::valueChanged, this,
           [this](int value) { TrackBarValueLabel->setText(QString::number(value)); });
 
-  BitBtn1 = new QPushButton("OK", this);
-  BitBtn1->setObjectName("BitBtn1");
-  BitBtn1->setDefault(true);
-  BitBtn2 = new QPushButton("Cancel", this);
-  BitBtn2->setObjectName("BitBtn2");
-  connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-  connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+  const TDialogButtons buttons = MakeDialogButtons(this, "BitBtn1", "BitBtn2");
+  BitBtn1 = buttons.Ok;
+  BitBtn2 = buttons.Cancel;
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(Label1, 0, 0);
   grid->addWidget(FilterTypeComboBox, 0, 1, 1, 2);
   grid->addWidget(MedianFilterTrackBar, 1, 0, 1, 2);
   grid->addWidget(TrackBarValueLabel, 1, 2);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(BitBtn1);
-  buttons->addWidget(BitBtn2);
-  grid->addLayout(buttons, 2, 0, 1, 3);
+  grid->addLayout(buttons.Row, 2, 0, 1, 3);
   grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include "app/Dialogbuttons.h"
 
 namespace {
 
@@ -46,24 +47,16 @@ TMatchResultForm::TMatchResultForm(QWidget* parent) : QDialog(parent) {
   ChangeYaxisCheckBox->setChecked(true);
   Style(ChangeYaxisCheckBox, navy);
 
-  OKButton = new QPushButton("OK", this);
-  OKButton->setObjectName("OKButton");
-  OKButton->setDefault(true);
-  CancelButton = new QPushButton("Cancel", this);
-  CancelButton->setObjectName("CancelButton");
-  connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  const TDialogButtons buttons = MakeDialogButtons(this, "OKButton", "CancelButton");
+  OKButton = buttons.Ok;
+  CancelButton = buttons.Cancel;
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(OKButton);
-  buttons->addWidget(CancelButton);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Label1);
   layout->addWidget(MatchResultTypeComboBox);
   layout->addWidget(ChangeYaxisCheckBox);
   layout->addSpacing(8);
-  layout->addLayout(buttons);
+  layout->addLayout(buttons.Row);
   setMinimumWidth(300);  // the whole caption in the title bar
 }
 

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/Dialogbuttons.h"
 #include "app/Imageview.h"
 
 TSimpleSegmentParameterForm::TSimpleSegmentParameterForm(QWidget* parent) : QDialog(parent) {
@@ -32,26 +33,18 @@ TSimpleSegmentParameterForm::TSimpleSegmentParameterForm(QWidget* parent) : QDia
   SimpleSegmentThresholdEdit->setObjectName("SimpleSegmentThresholdEdit");
   SimpleSegmentThresholdEdit->setFixedWidth(64);
 
-  BitBtn2 = new QPushButton("OK", this);
-  BitBtn2->setObjectName("BitBtn2");
-  BitBtn2->setDefault(true);
-  BitBtn1 = new QPushButton("Cancel", this);
-  BitBtn1->setObjectName("BitBtn1");
-  connect(BitBtn2, &QPushButton::clicked, this, &QDialog::accept);
-  connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
+  const TDialogButtons buttons = MakeDialogButtons(this, "BitBtn2", "BitBtn1");
+  BitBtn2 = buttons.Ok;
+  BitBtn1 = buttons.Cancel;
 
   auto* field = new QHBoxLayout;
   field->addWidget(Label1);
   field->addWidget(SimpleSegmentThresholdEdit);
   field->addStretch(1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(BitBtn2);
-  buttons->addWidget(BitBtn1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(HistogramImage, 0, Qt::AlignHCenter);
   layout->addLayout(field);
-  layout->addLayout(buttons);
+  layout->addLayout(buttons.Row);
   // A fixed dialog border: the dialog cannot be resized.
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }

@@ -54,41 +54,7 @@ const TSynthDot* Nearest(const std::vector<TSynthDot>& truth, double x, double y
 
 }  // namespace
 
-TEST(CliUsage, OutOfRangeNumbersAndConflictingOptionsAreUsageErrors) {
-  const std::vector<std::vector<std::string>> cases = {
-      {},
-      {"nonsense"},
-      {"segment", "a.bmp"},
-      {"segment", "a.bmp", "b.bmp", "--window", "0"},
-      {"segment", "a.bmp", "b.bmp", "--window", "abc"},
-      {"segment", "a.bmp", "b.bmp", "--median", "11"},
-      {"segment", "a.bmp", "b.bmp", "--threshold", "100", "--window", "50"},
-      {"segment", "a.bmp", "b.bmp", "--threshold", "100", "--adjust", "5"},
-      {"encode", "a.bmp", "b.cod", "--method", "4"},
-      {"encode", "a.bmp", "b.cod", "--least-area", "-5"},
-      {"encode", "a.bmp", "b.cod", "--least-area", "many"},
-      {"encode", "a.bmp", "b.cod", "--pitch", "20"},
-      {"encode", "a.bmp", "b.cod", "--pitch", "0", "20"},
-      {"encode", "a.bmp", "b.cod", "--origin", "3"},
-      {"encode", "a.bmp", "b.cod", "--pitch", "20", "20", "--origin", "3", "--neighbours", "1", "2",
-       "3", "4"},
-      {"encode", "a.bmp", "b.cod", "--scale", "1"},
-      {"encode", "a.bmp", "b.cod", "--overlay", "o.bmp", "--overlay-scale", "0"},
-      {"match", "a.cod", "b.cod", "c.dat", "--layout", "9"},
-      {"match", "a.cod", "b.cod"},
-      {"synth", "a.bmp", "b.bmp", "t.csv", "--size", "0", "10"},
-      {"synth", "a.bmp", "b.bmp", "t.csv", "--noise", "-1"},
-      {"demo", "a", "b"},
-  };
-  for (const auto& args : cases) {
-    TCliResult r = RunCli(args);
-    std::string line;
-    for (const auto& a : args) line += a + " ";
-    EXPECT_EQ(r.Status, 2) << line << "\n" << r.Err;
-    EXPECT_FALSE(r.Err.empty()) << line;
-  }
-}
-
+// Usage errors and out-of-range options: tests/reliability/BadOptionsTest.cpp.
 TEST(CliUsage, EverySubcommandHasHelp) {
   for (const char* sub : {"segment", "encode", "match", "synth", "demo"}) {
     TCliResult r = RunCli({sub, "--help"});
@@ -99,6 +65,7 @@ TEST(CliUsage, EverySubcommandHasHelp) {
   EXPECT_EQ(RunCli({"--help"}).Status, 0);
 }
 
+// Code files that are not ones: tests/reliability/BadCodeFileTest.cpp.
 TEST(CliFailures, WorkThatFailsReportsTheSystemsMessageAndExitsOne) {
   TTempDir dir;
   TCliResult missing = RunCli({"segment", dir.File("none.bmp"), dir.File("out.bmp")});
@@ -113,18 +80,6 @@ TEST(CliFailures, WorkThatFailsReportsTheSystemsMessageAndExitsOne) {
   EXPECT_EQ(badExtension.Status, 1);
   EXPECT_EQ(badExtension.Err, "only support raw and bmp files\n");
   EXPECT_FALSE(std::filesystem::exists(dir.File("out.png")));
-
-  TCliResult bigWindow =
-      RunCli({"segment", dir.File("a.bmp"), dir.File("out.bmp"), "--window", "150"});
-  EXPECT_EQ(bigWindow.Status, 1);
-  EXPECT_NE(bigWindow.Err.find("80"), std::string::npos) << bigWindow.Err;  // half of 160
-
-  WriteFileBytes(dir.File("text.cod"), "hello world\r\n");
-  TCliResult notCode =
-      RunCli({"match", dir.File("text.cod"), dir.File("text.cod"), dir.File("m.dat")});
-  EXPECT_EQ(notCode.Status, 1);
-  EXPECT_EQ(notCode.Err, dir.File("text.cod") + " is not a code file!\n");
-  EXPECT_FALSE(std::filesystem::exists(dir.File("m.dat")));
 
   // One row of dots: the origin's perpendicular neighbour cannot be found.
   TGrayImage row;
@@ -192,39 +147,6 @@ TEST(CliPipeline, SubPixelTranslationsAreMeasuredWithinFiveHundredthsOfAPixel) {
   }
 }
 
-TEST(CliPipeline, OverlayShowsTheResultAndRawOutputWorks) {
-  TTempDir dir;
-  ASSERT_EQ(RunCli({"synth", dir.File("i.bmp"), dir.File("d.bmp"), dir.File("t.csv"), "--size",
-                    "240", "200", "--missing", "3"})
-                .Status,
-            0);
-  ASSERT_EQ(RunCli({"segment", dir.File("i.bmp"), dir.File("s.raw")}).Status, 0);
-  EXPECT_EQ(std::filesystem::file_size(dir.File("s.raw")), 240u * 200u);
-  ASSERT_EQ(RunCli({"segment", dir.File("i.bmp"), dir.File("s.bmp"), "--median", "3", "--window",
-                    "60", "--adjust", "-5"})
-                .Status,
-            0);
-  TCliResult e = RunCli({"encode", dir.File("s.bmp"), dir.File("s.cod"), "--overlay",
-                         dir.File("overlay.bmp"), "--scale", "0.5", "0.25"});
-  ASSERT_EQ(e.Status, 0) << e.Err;
-  std::string code = ReadFileBytes(dir.File("s.cod"));
-  EXPECT_EQ(code.substr(0, 9), "VRKT-FS\r\n");
-  EXPECT_NE(code.find("0.500000  0.250000  0\r\n"), std::string::npos) << code.substr(0, 60);
-  TGrayImage overlay(dir.File("overlay.bmp"));
-  EXPECT_EQ(overlay.Width(), 240);
-  EXPECT_EQ(overlay.Height(), 200);
-  ASSERT_EQ(RunCli({"encode", dir.File("s.bmp"), dir.File("s2.cod"), "--overlay",
-                    dir.File("big.bmp"), "--overlay-scale", "3"})
-                .Status,
-            0);
-  TGrayImage big(dir.File("big.bmp"));
-  EXPECT_EQ(big.Width(), 720);
-  EXPECT_EQ(big.Height(), 600);
-  // Every picture pixel became a 3 x 3 block: the top-left corner is background everywhere.
-  EXPECT_EQ(big.GetPixel(0, 0), overlay.GetPixel(0, 0));
-  EXPECT_EQ(big.GetPixel(2, 2), overlay.GetPixel(0, 0));
-}
-
 TEST(CliDemo, ReportsAccuracyAndWritesEveryFile) {
   TTempDir dir;
   TCliResult r = RunCli({"demo", dir.File("run")});
@@ -241,7 +163,7 @@ TEST(CliDemo, ReportsAccuracyAndWritesEveryFile) {
   EXPECT_LT(rms, 0.05) << r.Out;
 }
 
-TEST(CliPipeline, OverlayMarksTheDotsTheWalkDidNotReachInRed) {
+TEST(CliPipeline, OverlayMarksTheDotsTheWalkDidNotReachAndOptionsReachTheFiles) {
   TTempDir dir;
   TGrayImage picture;
   picture.SetWidth(260);
@@ -252,18 +174,34 @@ TEST(CliPipeline, OverlayMarksTheDotsTheWalkDidNotReachInRed) {
       picture.FillRect(255, 20 + 20 * i - 2, 20 + 20 * j - 2, 20 + 20 * i + 2, 20 + 20 * j + 2);
   picture.FillRect(255, 218, 158, 222, 162);  // far from the grid: no step reaches it
   picture.SaveBmp(dir.File("grid.bmp"));
+  TCliResult s = RunCli({"segment", dir.File("grid.bmp"), dir.File("s.raw"), "--median", "3",
+                         "--window", "60", "--adjust", "-5"});
+  ASSERT_EQ(s.Status, 0) << s.Err;
+  EXPECT_EQ(std::filesystem::file_size(dir.File("s.raw")), 260u * 200u);
+
   TCliResult r = RunCli({"encode", dir.File("grid.bmp"), dir.File("grid.cod"), "--least-area", "10",
-                         "--overlay", dir.File("o.bmp")});
+                         "--overlay", dir.File("o.bmp"), "--scale", "0.5", "0.25"});
   ASSERT_EQ(r.Status, 0) << r.Err;
-  std::string bmp = ReadFileBytes(dir.File("o.bmp"));
-  auto pixel = [&](int x, int y) {  // blue, green, red of a bottom-up 24-bit row
-    size_t at = 54 + static_cast<size_t>(199 - y) * 780 + 3 * static_cast<size_t>(x);
+  // The code file holds the 25 grid dots only, with the scale factors.
+  const std::string head = "VRKT-FS\r\n25 260 200\r\n50  50  0.500000  0.250000  0\r\n";
+  EXPECT_EQ(ReadFileBytes(dir.File("grid.cod")).substr(0, head.size()), head);
+  const std::array<uint8_t, 3> red = {0, 0, 255};
+  auto pixel = [&](const std::string& bmp, int32_t w, int32_t h, int x, int y) {
+    const size_t at = 54 + static_cast<size_t>(h - 1 - y) * (3 * w) + 3 * static_cast<size_t>(x);
     return std::array<uint8_t, 3>{static_cast<uint8_t>(bmp[at]), static_cast<uint8_t>(bmp[at + 1]),
                                   static_cast<uint8_t>(bmp[at + 2])};
   };
-  const std::array<uint8_t, 3> red = {0, 0, 255};
-  EXPECT_EQ(pixel(218, 158), red);  // the lone dot, outside its label
-  EXPECT_NE(pixel(38, 38), red);    // a dot of the grid
-  // The code file holds the 25 grid dots only.
-  EXPECT_EQ(ReadFileBytes(dir.File("grid.cod")).substr(9, 3), "25 ");
+  const std::string overlay = ReadFileBytes(dir.File("o.bmp"));
+  ASSERT_EQ(overlay.size(), 54u + 260u * 200u * 3u);
+  EXPECT_EQ(pixel(overlay, 260, 200, 218, 158), red);  // the lone dot, outside its label
+  EXPECT_NE(pixel(overlay, 260, 200, 38, 38), red);    // a dot of the grid
+
+  ASSERT_EQ(RunCli({"encode", dir.File("grid.bmp"), dir.File("g2.cod"), "--least-area", "10",
+                    "--overlay", dir.File("big.bmp"), "--overlay-scale", "3"})
+                .Status,
+            0);
+  const std::string big = ReadFileBytes(dir.File("big.bmp"));
+  ASSERT_EQ(big.size(), 54u + 780u * 600u * 3u);
+  EXPECT_EQ(pixel(big, 780, 600, 3 * 218, 3 * 158), red);
+  EXPECT_EQ(pixel(big, 780, 600, 3 * 218 + 2, 3 * 158 + 2), red);  // a 3 x 3 block per pixel
 }

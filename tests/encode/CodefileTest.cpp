@@ -10,7 +10,7 @@ namespace {
 std::unique_ptr<TEncode> EncodedFromFile(const TTempDir& dir) {
   auto image = Blank(64, 48, 255);
   for (auto [x, y] : {std::pair{10, 10}, {20, 10}, {10, 20}})
-    DrawRect(*image, x - 1, y - 1, x + 1, y + 1, 0);
+    image->FillRect(0, x - 1, y - 1, x + 1, y + 1);
   image->SaveBmp(dir.File("grid0.bmp"));
   auto job = std::make_unique<TEncode>(dir.File("grid0.bmp"), false, false, 50, 50);
   job->FDelay = 0;
@@ -21,6 +21,7 @@ std::unique_ptr<TEncode> EncodedFromFile(const TTempDir& dir) {
 
 }  // namespace
 
+// A file that cannot be created: tests/reliability/FailedSaveTest.cpp.
 TEST(CodeFile, SmallEncodingIsWrittenByteForByte) {
   TTempDir dir;
   auto job = EncodedFromFile(dir);
@@ -57,24 +58,14 @@ TEST(CodeFile, SmallEncodingIsWrittenByteForByte) {
 TEST(CodeFile, WideValuesWidenTheirFields) {
   TTempDir dir;
   auto job = EncodedFromFile(dir);
-  job->FDotInfo.resize(1001);
+  job->FDotInfo.assign(1001, TDotInfo{});
   job->FDotSum = 1001;
-  for (TDotInfo& d : job->FDotInfo) d.Coded = false;
-  TDotInfo& a = job->FDotInfo[2];
-  a = TDotInfo{};
-  a.x = 5.0f;
-  a.y = 1234.5678f;
-  a.Nx = -10;
-  a.Ny = -100;
-  a.Area = 1000;
-  a.Coded = true;
-  TDotInfo& b = job->FDotInfo[1000];
-  b.x = 12345.25f;
-  b.y = -0.5f;
-  b.Nx = 7;
-  b.Ny = 0;
-  b.Area = 12;
-  b.Coded = true;
+  auto set = [&](int32_t i, float x, float y, int32_t nx, int32_t ny, int32_t area) {
+    TDotInfo& d = job->FDotInfo[i];
+    d.x = x, d.y = y, d.Nx = nx, d.Ny = ny, d.Area = area, d.Coded = true;
+  };
+  set(2, 5.0f, 1234.5678f, -10, -100, 1000);
+  set(1000, 12345.25f, -0.5f, 7, 0, 12);
   job->SaveCodes(dir.File("wide.cod"));
   EXPECT_EQ(ReadFileBytes(dir.File("wide.cod")),
             "VRKT-FS\r\n"
@@ -83,15 +74,4 @@ TEST(CodeFile, WideValuesWidenTheirFields) {
             "  2      5.000  1234.568   -10  -100  1000\r\n"
             "1000   12345.250    -0.500     7    0   12\r\n"
             "grid0.bmp\r\n");
-}
-
-TEST(CodeFile, AFileThatCannotBeCreatedIsReported) {
-  TTempDir dir;
-  auto job = EncodedFromFile(dir);
-  const std::string missing = dir.File("no/such/dir/out.cod");
-  EXPECT_EQ(ErrorOf([&] { job->SaveCodes(missing); }),
-            "file open error:Can create file " + missing);
-  EXPECT_EQ(ErrorOf([&] { job->SaveCodes(dir.Path()); }),
-            "file open error:Can create file " + dir.Path());
-  EXPECT_EQ(ListDirectory(dir.Path()), std::vector<std::string>{"grid0.bmp"});
 }

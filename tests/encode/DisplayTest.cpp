@@ -13,11 +13,11 @@ namespace {
 std::unique_ptr<TEncode> FourDots(bool white = true) {
   const uint8_t bg = white ? 0 : 255, ink = white ? 200 : 30;
   auto image = Blank(80, 60, bg);
-  DrawRect(*image, 10, 10, 14, 14, ink);  // dot 0, centre (12, 12)
-  DrawRect(*image, 30, 10, 34, 14, ink);  // dot 1
-  DrawRect(*image, 50, 30, 56, 36, ink);  // dot 3: a ring
-  DrawRect(*image, 52, 32, 54, 34, bg);
-  DrawRect(*image, 10, 30, 16, 33, ink);  // dot 2, centre (13, 31.5)
+  image->FillRect(ink, 10, 10, 14, 14);  // dot 0, centre (12, 12)
+  image->FillRect(ink, 30, 10, 34, 14);  // dot 1
+  image->FillRect(ink, 50, 30, 56, 36);  // dot 3: a ring
+  image->FillRect(bg, 52, 32, 54, 34);
+  image->FillRect(ink, 10, 30, 16, 33);  // dot 2, centre (13, 31.5)
   auto job = Job(std::move(image), white);
   Extract(*job, 0);
   return job;
@@ -51,15 +51,6 @@ std::vector<uint8_t> Pixels(const TEncode& job) {
 }
 
 }  // namespace
-
-TEST(Display, LabelsShowIndicesOrPositions) {
-  auto job = FourDots();
-  EXPECT_EQ(job->DotLabel(2), "2(13.00,31.50)");
-  job->FDotInfo[2].x = 5.5f;
-  EXPECT_EQ(job->DotLabel(2), "2( 5.50,31.50)");
-  job->ModifyDot(2, -1, 1, false);
-  EXPECT_EQ(job->DotLabel(2), "2(-1,1)");
-}
 
 TEST(Display, ShowUnNetedMarksExactlyTheUnexpandedDotsAndRestoresThePicture) {
   for (bool white : {true, false}) {
@@ -101,8 +92,7 @@ TEST(Display, SelectDotHighlightsOnceAndRefusesWhatItCannotShow) {
   EXPECT_FALSE(job->SelectDot(2, &again));  // the same dot: no change on the screen
   EXPECT_FALSE(job->FHighlight);
   EXPECT_TRUE(SamePicture(again, TRgbSurface(80, 60, TColor{9, 9, 9})));
-  EXPECT_FALSE(job->SelectDot(-1, &again));
-  EXPECT_FALSE(job->SelectDot(job->FDotSum, &again));
+  for (int32_t outside : {-1, job->FDotSum}) EXPECT_FALSE(job->SelectDot(outside, &again));
   EXPECT_TRUE(SamePicture(again, TRgbSurface(80, 60, TColor{9, 9, 9})));
 
   EXPECT_FALSE(job->SelectDot(3, &again));  // the ring: selection cleared, plain picture
@@ -131,8 +121,7 @@ TEST(Display, PickDotFindsTheBlobUnderThePointer) {
   EXPECT_TRUE(SamePicture(screen, Expected(*job, {0}, {0})));
 
   TRgbSurface other(80, 60, TColor{9, 9, 9});
-  EXPECT_FALSE(job->PickDot(80, 10, &other));  // outside the picture: nothing happens
-  EXPECT_FALSE(job->PickDot(-1, 10, &other));
+  for (int32_t x : {80, -1}) EXPECT_FALSE(job->PickDot(x, 10, &other));  // outside: no change
   EXPECT_EQ(job->FSelected, 0);
   EXPECT_TRUE(SamePicture(other, TRgbSurface(80, 60, TColor{9, 9, 9})));
   EXPECT_FALSE(job->PickDot(40, 40, &other));  // background: selection cleared, plain picture
@@ -140,25 +129,24 @@ TEST(Display, PickDotFindsTheBlobUnderThePointer) {
   EXPECT_TRUE(SamePicture(other, Expected(*job, {}, {})));
 }
 
-TEST(Display, PickDotWithoutMatchingRecordsSelectsNothing) {
-  auto image = Blank(40, 30, 0);
-  DrawRect(*image, 10, 10, 12, 12, 255);
-  auto job = Job(std::move(image), true);
-  job->PrepareImage(nullptr);  // no records yet
-  TRgbSurface screen(40, 30);
-  EXPECT_FALSE(job->PickDot(11, 11, &screen));
-  EXPECT_EQ(job->FSelected, -1);
-  job->ShowPosition();  // no dots: nothing to draw, no failure
-}
-
-TEST(Display, ShowPositionLabelsEveryDotOverTheRedMarks) {
+TEST(Display, LabelsShowIndicesOrPositionsAndShowPositionLabelsEveryDot) {
   auto job = FourDots();
+  EXPECT_EQ(job->DotLabel(2), "2(13.00,31.50)");
   job->FDotInfo[0].Neted = job->FDotInfo[1].Neted = true;
   job->ModifyDot(1, 1, 0, true);
+  EXPECT_EQ(job->DotLabel(1), "1(1,0)");
   TRgbSurface screen(80, 60, TColor{9, 9, 9});
   job->FCanvas = &screen;
-  job->ShowPosition();
+  job->ShowPosition();  // the red marks of the unexpanded dots, then every label over them
   EXPECT_TRUE(SamePicture(screen, Expected(*job, {2}, {2, 3, 0, 1, 2, 3})));
-  job->FCanvas = nullptr;
-  job->ShowPosition();  // without a surface nothing is drawn anywhere
+  job->FDotInfo[2].x = 5.5f;
+  EXPECT_EQ(job->DotLabel(2), "2( 5.50,31.50)");
+
+  auto image = Blank(40, 30, 0);  // no records yet: nothing to pick or draw, no failure
+  image->FillRect(255, 10, 10, 12, 12);
+  auto bare = Job(std::move(image), true);
+  bare->PrepareImage(nullptr);
+  EXPECT_FALSE(bare->PickDot(11, 11, &screen));
+  EXPECT_EQ(bare->FSelected, -1);
+  bare->ShowPosition();
 }

@@ -63,38 +63,6 @@ TEST(DotGrid, AgreesWithALinearScanOnRandomDotSets) {
   }
 }
 
-TEST(DotGrid, LowestIndexWinsAmongEquallyNearDots) {
-  std::vector<TDotInfo> dots(40);
-  for (int i = 0; i < 40; ++i) {  // a ring of dots at the same distance, and a copy of each
-    dots[i].x = 100 + (i % 2 == 0 ? 10.0f : -10.0f) * (i % 4 < 2 ? 1 : 0);
-    dots[i].y = 100 + (i % 2 == 0 ? 10.0f : -10.0f) * (i % 4 < 2 ? 0 : 1);
-  }
-  TDotGrid grid;
-  grid.Build(dots.data(), 40);
-  EXPECT_EQ(grid.Nearest(100, 100, 1.0e10f, -1), 0);
-  EXPECT_EQ(grid.Nearest(100, 100, 1.0e10f, 0), 1);
-  EXPECT_EQ(grid.NearestWithin(100, 100, 10, 10), 0);
-  EXPECT_EQ(grid.NearestWithin(100, 100, 10, 9.999f), 0);  // only the two on the x axis
-  EXPECT_EQ(grid.NearestWithin(100, 100, 9.999f, 10), 2);
-  EXPECT_EQ(grid.NearestWithin(100, 100, 9.999f, 9.999f), -1);
-}
-
-TEST(DotGrid, StartValuesLimitHowFarADotIsFound) {
-  std::vector<TDotInfo> dots(20);
-  for (int i = 0; i < 20; ++i) {
-    dots[i].x = 200000.0f + static_cast<float>(i);
-    dots[i].y = 0;
-  }
-  TDotGrid grid;
-  grid.Build(dots.data(), 20);
-  EXPECT_EQ(grid.Nearest(0, 0, 1.0e10f, -1), -1);  // farther than 1e5 pixels
-  EXPECT_EQ(grid.Nearest(0, 0, 1.0e20f, -1), 0);
-  EXPECT_EQ(grid.Nearest(200010.0f, 1.0e5f, 1.0e10f, -1), -1);  // exactly 1e5 away is too far
-  // Near 1e10 floats lie 1024 apart: the twenty dots are equally near, the lowest index wins.
-  EXPECT_EQ(grid.Nearest(200010.0f, 99999.0f, 1.0e10f, -1), 0);
-  EXPECT_EQ(grid.Nearest(200010.0f, 99.0f, 1.0e10f, -1), 10);
-}
-
 TEST(DotGrid, DegenerateQueriesAndDotSetsBehaveAsTheScan) {
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -112,6 +80,18 @@ TEST(DotGrid, DegenerateQueriesAndDotSetsBehaveAsTheScan) {
   std::vector<TDotInfo> line(50);  // all on one row, several on one spot
   for (int i = 0; i < 50; ++i) line[i].x = static_cast<float>((i * 7) % 20);
   CheckAgainstLinear(line, rng, 300);
+  // Far dots: the start values limit the search (exactly 1e5 away is too far for 1e10), and
+  // near 1e10 floats lie 1024 apart, so twenty dots tie and the lowest index wins.
+  std::vector<TDotInfo> far(20);
+  for (int i = 0; i < 20; ++i) far[i].x = 200000.0f + static_cast<float>(i);
+  grid.Build(far.data(), 20);
+  for (auto [x, y] :
+       {std::pair{0.0f, 0.0f}, {200010.0f, 1.0e5f}, {200010.0f, 99999.0f}, {200010.0f, 99.0f}})
+    for (float start : {1.0e10f, 1.0e20f})
+      EXPECT_EQ(grid.Nearest(x, y, start, -1), LinearNearest(far, x, y, start, -1))
+          << x << "," << y;
+  EXPECT_EQ(grid.Nearest(200010.0f, 1.0e5f, 1.0e10f, -1), -1);
+  EXPECT_EQ(grid.Nearest(200010.0f, 99999.0f, 1.0e10f, -1), 0);
   std::vector<TDotInfo> none;
   grid.Build(none.data(), 0);
   EXPECT_EQ(grid.Nearest(1, 1, 1.0e20f, -1), -1);

@@ -1,10 +1,7 @@
 #include "EncodeTestSupport.h"
 
-#include <cmath>
-#include <map>
-
 #include "base/Convert.h"
-#include "base/Error.h"
+#include "encode/Dotgrid.h"
 #include "support/Checks.h"
 
 namespace enctest {
@@ -15,16 +12,6 @@ std::unique_ptr<TGrayImage> Blank(int32_t width, int32_t height, uint8_t value) 
   image->SetHeight(height);
   image->FillRect(value, 0, 0, width - 1, height - 1);
   return image;
-}
-
-void DrawDisc(TGrayImage& image, double cx, double cy, double radius, uint8_t value) {
-  for (int32_t y = 0; y < image.Height(); ++y)
-    for (int32_t x = 0; x < image.Width(); ++x)
-      if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius) image.SetPixel(x, y, value);
-}
-
-void DrawRect(TGrayImage& image, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint8_t value) {
-  image.FillRect(value, x1, y1, x2, y2);
 }
 
 std::unique_ptr<TEncode> Job(std::unique_ptr<TGrayImage> image, bool whiteDots, int32_t maxN,
@@ -65,49 +52,18 @@ int32_t DotAt(const TEncode& job, double x, double y, double maxDistance) {
   return best;
 }
 
-namespace {
-
-// The job's dots by 4-pixel squares, for finding the dot at a true centre quickly.
-class TLookup {
- public:
-  explicit TLookup(const TEncode& job) : FJob(job) {
-    for (int32_t i = 0; i < job.FDotSum; ++i)
-      FCells[Key(job.FDotInfo[i].x, job.FDotInfo[i].y)].push_back(i);
-  }
-  int32_t At(double x, double y) const {
-    int32_t best = -1;
-    double bestD = 1.5 * 1.5;
-    for (int32_t dy = -1; dy <= 1; ++dy)
-      for (int32_t dx = -1; dx <= 1; ++dx) {
-        auto it = FCells.find(Key(x + 4 * dx, y + 4 * dy));
-        if (it == FCells.end()) continue;
-        for (int32_t i : it->second) {
-          const double ex = FJob.FDotInfo[i].x - x, ey = FJob.FDotInfo[i].y - y;
-          if (ex * ex + ey * ey <= bestD) {
-            bestD = ex * ex + ey * ey;
-            best = i;
-          }
-        }
-      }
-    return best;
-  }
-
- private:
-  static std::pair<int64_t, int64_t> Key(double x, double y) {
-    return {static_cast<int64_t>(std::floor(x / 4)), static_cast<int64_t>(std::floor(y / 4))};
-  }
-  const TEncode& FJob;
-  std::map<std::pair<int64_t, int64_t>, std::vector<int32_t>> FCells;
-};
-
-}  // namespace
-
 std::string EncodingErrors(const TEncode& job, const TSynthGrid& grid) {
-  const TLookup lookup(job);
+  // The bucket grid is checked against a linear scan in DotgridTest.cpp; a scan per true dot
+  // would take minutes on the largest grid.
+  TDotGrid dots;
+  dots.Build(job.FDotInfo.data(), job.FDotSum);
+  auto lookup = [&](double x, double y) {
+    return dots.Nearest(static_cast<float>(x), static_cast<float>(y), 1.5f * 1.5f, -1);
+  };
   const TSynthDot* origin = nullptr;
   for (const TSynthDot& d : grid.Dots()) {
     if (!d.Present) continue;
-    const int32_t i = lookup.At(d.X0, d.Y0);
+    const int32_t i = lookup(d.X0, d.Y0);
     if (i >= 0 && job.FDotInfo[i].Coded && job.FDotInfo[i].Nx == 0 && job.FDotInfo[i].Ny == 0)
       origin = &d;
   }
@@ -117,7 +73,7 @@ std::string EncodingErrors(const TEncode& job, const TSynthGrid& grid) {
   for (const TSynthDot& d : grid.Dots()) {
     if (!d.Present) continue;
     ++present;
-    const int32_t i = lookup.At(d.X0, d.Y0);
+    const int32_t i = lookup(d.X0, d.Y0);
     std::string problem;
     if (i < 0) {
       problem = "not measured";

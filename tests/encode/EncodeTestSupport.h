@@ -15,10 +15,6 @@
 namespace enctest {
 
 std::unique_ptr<TGrayImage> Blank(int32_t width, int32_t height, uint8_t value);
-// Pixels whose centres lie within radius of (cx, cy).
-void DrawDisc(TGrayImage& image, double cx, double cy, double radius, uint8_t value);
-// The inclusive rectangle.
-void DrawRect(TGrayImage& image, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint8_t value);
 
 std::unique_ptr<TEncode> Job(std::unique_ptr<TGrayImage> image, bool whiteDots, int32_t maxN = 50,
                              bool draw = false);

@@ -130,25 +130,18 @@ TEST(Encoding, TheTableBoundsLimitTheWalk) {
   EXPECT_GT(coded, 5);
 }
 
-TEST(Encoding, GridNeighbourUsesTheTablesOwnBounds) {
+TEST(Encoding, GridNeighbourUsesTheTablesOwnBoundsWithoutOverflow) {
   TGridCase g = MakeGrid({20, 20, 0, 0, true}, 3);
   auto job = Extracted(g, 60);
   int32_t none[4] = {-1, -1, -1, -1};
   job->AssignDot(1, none, 55, 49);
   job->AssignDot(2, none, 55, 50);
   job->AssignDot(3, none, 60, 60);
-  EXPECT_EQ(job->GridNeighbour(1, 3), 2);  // ny = 50 is inside a larger table
-  EXPECT_EQ(job->GridNeighbour(2, 1), 1);
-  EXPECT_EQ(job->GridNeighbour(3, 0), -1);  // outside: no look-up, no error
-  EXPECT_EQ(job->GridNeighbour(3, 3), -1);
-  auto small = Extracted(g, 2);
-  small->AssignDot(0, none, 2, -2);
-  EXPECT_EQ(small->GridNeighbour(0, 0), -1);
-  EXPECT_EQ(small->GridNeighbour(0, 1), -1);
-  EXPECT_EQ(small->GridNeighbour(0, 2), -1);
-  small->ModifyDot(0, 2147483647, -2147483647 - 1, true);  // typed by hand: no overflow
-  EXPECT_EQ(small->GridNeighbour(0, 0), -1);
-  EXPECT_EQ(small->GridNeighbour(0, 1), -1);
+  // Rows: dot, direction, expected neighbour (ny = 50 lies inside a table of 60).
+  const int32_t rows[][3] = {{1, 3, 2}, {2, 1, 1}, {3, 0, -1}, {3, 3, -1}};
+  for (const auto& r : rows) EXPECT_EQ(job->GridNeighbour(r[0], r[1]), r[2]) << r[0] << r[1];
+  job->ModifyDot(0, 2147483647, -2147483647 - 1, true);  // typed by hand
+  for (int32_t d = 0; d < 4; ++d) EXPECT_EQ(job->GridNeighbour(0, d), -1);
 }
 
 TEST(Encoding, InconsistentGridsRaiseTheTwoEncodingErrors) {
@@ -203,15 +196,11 @@ TEST(Encoding, ARunAgainWithTheSameOriginStopsAtOnce) {
 TEST(Encoding, ManualCorrectionsShiftAndSetIndices) {
   TGridCase g = MakeGrid({20, 20, 0, 0, true}, 21);
   auto job = Extracted(g);
-  const int32_t o = job->FindOrigin(2);
-  job->Encode(o);
-  int32_t target = -1, uncoded = -1;
-  for (int32_t i = 0; i < job->FDotSum; ++i)
-    if (job->FDotInfo[i].Nx == 3 && job->FDotInfo[i].Ny == -2) target = i;
+  job->Encode(job->FindOrigin(2));
+  const int32_t target = job->FCoordinate.GetIndex(3, -2);
   ASSERT_GE(target, 0);
-  uncoded = (target + 1) % job->FDotSum;
+  const int32_t uncoded = (target + 1) % job->FDotSum;
   job->FDotInfo[uncoded].Coded = false;
-  job->FDotInfo[uncoded].Nx = 40;
   const std::vector<TDotInfo> before = job->FDotInfo;
   job->ModifyOrigin(target);
   for (int32_t i = 0; i < job->FDotSum; ++i) {
@@ -222,17 +211,14 @@ TEST(Encoding, ManualCorrectionsShiftAndSetIndices) {
   EXPECT_EQ(job->FCoordinate.GetIndex(3, -2), target);  // the table is not touched
   EXPECT_EQ(ErrorOf([&] { job->ModifyOrigin(uncoded); }),
             " this grid are not encoded, Encode this grid first !");
-  job->ModifyOrigin(-1);
-  job->ModifyOrigin(job->FDotSum);
-
   job->ModifyDot(uncoded, -4, 5, true);
-  EXPECT_TRUE(job->FDotInfo[uncoded].Coded);
-  EXPECT_TRUE(job->FDotInfo[uncoded].Neted);
-  EXPECT_EQ(job->FDotInfo[uncoded].Nx, -4);
-  EXPECT_EQ(job->FDotInfo[uncoded].Ny, 5);
-  EXPECT_NE(job->FCoordinate.GetIndex(-4, 5), uncoded);
+  const TDotInfo& typed = job->FDotInfo[uncoded];
+  EXPECT_TRUE(typed.Coded && typed.Neted && typed.Nx == -4 && typed.Ny == 5);
+  // Indices outside the dots change nothing.
   const std::vector<TDotInfo> kept = job->FDotInfo;
-  job->ModifyDot(-1, 1, 1, false);
-  job->ModifyDot(job->FDotSum, 1, 1, false);
+  for (int32_t i : {-1, job->FDotSum}) {
+    job->ModifyOrigin(i);
+    job->ModifyDot(i, 1, 1, false);
+  }
   for (int32_t i = 0; i < job->FDotSum; ++i) EXPECT_EQ(job->FDotInfo[i].Nx, kept[i].Nx);
 }

@@ -105,92 +105,11 @@ TEST(Extraction, PublicFillsAndCountingMatchTheReference) {
   }
 }
 
-TEST(Extraction, BorderBlobsNeverBecomeDotsWhateverTheirSize) {
-  auto image = Blank(40, 30, 0);
-  DrawRect(*image, 0, 5, 10, 20, 255);    // touches the left column
-  DrawRect(*image, 15, 29, 18, 29, 255);  // only the bottom row
-  DrawRect(*image, 39, 0, 39, 0, 255);    // the corner pixel
-  DrawRect(*image, 20, 10, 22, 12, 255);  // inside
-  DrawRect(*image, 20, 13, 20, 28, 9);    // inside, reaching up to the second-last row
-  auto job = Job(std::move(image), true);
-  Extract(*job, 0);
-  ASSERT_EQ(job->FDotSum, 1);
-  EXPECT_EQ(job->FDotInfo[0].Area, 9 + 16);
-  for (int32_t x = 0; x < 40; ++x) EXPECT_EQ(job->FImage->GetPixel(x, 29), 0);
-  for (int32_t y = 0; y < 30; ++y) EXPECT_EQ(job->FImage->GetPixel(0, y), 0);
-}
-
-TEST(Extraction, LeastAreaKeepsABlobOfExactlyThatSizeAndErasesSmallerOnes) {
-  auto picture = [] {
-    auto image = Blank(50, 20, 255);
-    DrawRect(*image, 2, 2, 4, 4, 0);      // 9 pixels
-    DrawRect(*image, 10, 2, 13, 3, 100);  // 8 pixels, any value below 255 is a dot pixel
-    DrawRect(*image, 20, 2, 20, 2, 254);  // 1 pixel
-    return image;
-  };
-  auto job = Job(picture(), false);
-  Extract(*job, 9);
-  ASSERT_EQ(job->FDotSum, 1);
-  EXPECT_EQ(job->FDotInfo[0].Area, 9);
-  EXPECT_EQ(job->FImage->GetPixel(10, 2), 255);  // erased for good
-  job = Job(picture(), false);
-  Extract(*job, 0);  // keeps everything
-  EXPECT_EQ(job->FDotSum, 3);
-  job = Job(picture(), false);
-  EXPECT_EQ(ErrorOf([&] { Extract(*job, -5); }),  // counts as 10
-            "No dots in this image\nmay be you should give a small noise threshold");
-  EXPECT_EQ(job->FAreaThreshold, 10);
-  EXPECT_EQ(job->FDotSum, 0);
-}
-
-TEST(Extraction, RemoveNoiseWithNothingLeftSaysSo) {
-  auto job = Job(Blank(30, 30, 0), true);
-  job->PrepareImage(nullptr);
-  EXPECT_EQ(job->FAreaThreshold, 0);  // no blob: no division by zero
-  EXPECT_EQ(ErrorOf([&] { job->RemoveNoise(nullptr); }),
-            "No dots in this image\nmay be you should give a small noise threshold");
-  auto image = Blank(30, 30, 0);
-  DrawRect(*image, 5, 5, 7, 7, 200);
-  job = Job(std::move(image), true);
-  job->PrepareImage(nullptr);
-  job->FAreaThreshold = 10;
-  EXPECT_EQ(ErrorOf([&] { job->RemoveNoise(nullptr); }),
-            "No dots in this image\nmay be you should give a small noise threshold");
-}
-
-TEST(Extraction, DiagonalTouchJoinsBlobsAndSquareCentroidIsItsMiddle) {
-  auto image = Blank(40, 40, 0);
-  DrawRect(*image, 10, 20, 12, 22, 255);  // 3 x 3 at (10, 20)
-  image->SetPixel(30, 5, 1);
-  image->SetPixel(31, 6, 1);  // diagonal neighbour: the same blob
-  auto job = Job(std::move(image), true);
-  Extract(*job, 0);
-  ASSERT_EQ(job->FDotSum, 2);
-  EXPECT_EQ(job->FDotInfo[0].Area, 2);  // the pair comes first: its top row is higher
-  EXPECT_EQ(job->FDotInfo[0].x, 30.5f);
-  EXPECT_EQ(job->FDotInfo[1].Area, 9);
-  EXPECT_EQ(job->FDotInfo[1].x, 11.0f);
-  EXPECT_EQ(job->FDotInfo[1].y, 21.0f);
-}
-
-TEST(Extraction, GrayLevelsWeighTheCentroidByDotColour) {
-  for (bool white : {true, false}) {
-    auto image = Blank(20, 10, white ? 0 : 255);
-    // Weights 1 and 3 on two pixels of one blob.
-    image->SetPixel(5, 5, white ? 1 : 254);
-    image->SetPixel(6, 5, white ? 3 : 252);
-    auto job = Job(std::move(image), white);
-    Extract(*job, 0);
-    ASSERT_EQ(job->FDotSum, 1);
-    EXPECT_EQ(job->FDotInfo[0].x, 5.75f);
-    EXPECT_EQ(job->FDotInfo[0].Area, 2);
-  }
-}
-
+// Diagonal joins, gray weights and scan order are covered by the reference comparison above.
 TEST(Extraction, CentroidSumsOfAHugeBlobDoNotOverflow) {
   // 4000 x 400 pixels of weight 255: the weighted column sum is about 8e11.
   auto image = Blank(4002, 402, 0);
-  DrawRect(*image, 1, 1, 4000, 400, 255);
+  image->FillRect(255, 1, 1, 4000, 400);
   auto job = Job(std::move(image), true);
   Extract(*job, 0);
   ASSERT_EQ(job->FDotSum, 1);
@@ -205,9 +124,9 @@ TEST(Extraction, CentroidSumsOfAHugeBlobDoNotOverflow) {
 
 TEST(Extraction, PaintingShowsTheErasedBlobsThenThePicture) {
   auto image = Blank(30, 20, 0);
-  DrawRect(*image, 0, 3, 4, 6, 255);      // border blob
-  DrawRect(*image, 10, 10, 12, 12, 255);  // dot
-  DrawRect(*image, 20, 10, 20, 10, 255);  // noise
+  image->FillRect(255, 0, 3, 4, 6);      // border blob
+  image->FillRect(255, 10, 10, 12, 12);  // dot
+  image->FillRect(255, 20, 10, 20, 10);  // noise
   auto job = Job(std::move(image), true, 50, true);
   TRgbSurface screen(30, 20, TColor{1, 2, 3});
   job->PrepareImage(&screen);
@@ -228,67 +147,48 @@ TEST(Extraction, PaintingShowsTheErasedBlobsThenThePicture) {
   EXPECT_EQ(screen.Pixel(20, 10), GrayColor(0));
 }
 
-TEST(Extraction, CallersChangingThePictureBetweenStepsAreSeen) {
-  auto image = Blank(30, 20, 0);
-  DrawRect(*image, 5, 5, 7, 7, 255);
-  auto job = Job(std::move(image), true);
-  job->PrepareImage(nullptr);
-  DrawRect(*job->FImage, 15, 5, 17, 7, 255);  // a second dot drawn by hand
-  job->FAreaThreshold = 1;
-  job->RemoveNoise(nullptr);
-  job->BuildDotInfo(nullptr);
-  ASSERT_EQ(job->FDotSum, 2);
-  EXPECT_EQ(job->FDotInfo[1].x, 16.0f);
-}
+TEST(Extraction, StepsSeeChangesBetweenThemAndTheirFailuresAreReported) {
+  auto blank = Job(Blank(30, 30, 0), true);
+  blank->PrepareImage(nullptr);
+  EXPECT_EQ(blank->FAreaThreshold, 0);  // no blob: no division by zero
+  EXPECT_EQ(ErrorOf([&] { blank->RemoveNoise(nullptr); }),
+            "No dots in this image\nmay be you should give a small noise threshold");
 
-TEST(Extraction, MoreDotsThanCountedIsReportedAndThePictureSurvives) {
   auto image = Blank(30, 20, 0);
-  DrawRect(*image, 5, 5, 7, 7, 255);
-  DrawRect(*image, 15, 5, 17, 7, 255);
+  image->FillRect(255, 5, 5, 7, 7);
   auto job = Job(std::move(image), true);
   job->FAreaThreshold = 1;
+  job->FImage->FillRect(255, 15, 5, 17, 7);
   // Without RemoveNoise no blob was counted.
   EXPECT_EQ(ErrorOf([&] { job->BuildDotInfo(nullptr); }),
             "May be some dots are error, because FDotIndex > FDotSum");
-  EXPECT_EQ(job->FImage->GetPixel(6, 6), 255);
-  EXPECT_EQ(job->FImage->GetPixel(16, 6), 255);
+  EXPECT_EQ(job->FImage->GetPixel(16, 6), 255);  // the picture survives
+
+  job->PrepareImage(nullptr);
+  job->FImage->FillRect(255, 15, 12, 17, 14);  // a dot drawn by hand after the first step
+  job->FAreaThreshold = 1;
+  job->RemoveNoise(nullptr);
+  job->BuildDotInfo(nullptr);
+  ASSERT_EQ(job->FDotSum, 3);
+  EXPECT_EQ(job->FDotInfo[2].y, 13.0f);
 }
 
-TEST(Extraction, ConstructionLoadsTheFileAndSetsTheStartValues) {
-  TTempDir dir;
-  EXPECT_EQ(ErrorOf([&] { TEncode job(dir.File("none.bmp"), true, false, 50, 50); }),
-            dir.File("none.bmp") + ": not exists");
-  auto image = Blank(60, 40, 255);
-  DrawRect(*image, 10, 10, 14, 14, 0);
-  image->SaveBmp(dir.File("grid.bmp"));
-  EXPECT_EQ(ErrorOf([&] { TEncode job(dir.File("grid.bmp"), true, false, -1, 50); }),
-            "No enough memory to allocate Coordinate System");
-  TEncode job(dir.File("grid.bmp"), false, true, 60, 40);
-  EXPECT_EQ(job.FBackground, 255);
-  EXPECT_TRUE(job.FDraw);
-  EXPECT_EQ(job.FSelected, -1);
-  EXPECT_EQ(job.FDelay, 50);
-  EXPECT_TRUE(job.FHighlight);
-  EXPECT_EQ(job.FScaleX, 1.0f);
-  EXPECT_EQ(job.FMaxNx, 60);
-  EXPECT_EQ(job.FCoordinate.MaxNy(), 40);
-  EXPECT_EQ(job.BackupImage.size(), 2400u);
-  EXPECT_EQ(job.FImage->GetPixel(12, 12), 0);
-  EXPECT_EQ(ErrorOf([] { TEncode j(std::unique_ptr<TGrayImage>(), true, false, 1, 1); }),
-            "Can not open Encode image file");
-}
-
-TEST(Extraction, AutoLeastAreaIsTwoThirdsOfTheMeanBlobArea) {
+TEST(Extraction, ConstructionAndTheAutoLeastArea) {
   TTempDir dir;
   auto image = Blank(100, 40, 0);
-  DrawRect(*image, 10, 10, 19, 19, 255);  // 100
-  DrawRect(*image, 30, 10, 39, 19, 255);  // 100
-  DrawRect(*image, 0, 30, 50, 39, 255);   // border blob, not counted
+  image->FillRect(255, 10, 10, 19, 19);  // 100
+  image->FillRect(255, 30, 10, 39, 19);  // 100
+  image->FillRect(255, 0, 30, 50, 39);   // border blob, not counted
   image->SaveBmp(dir.File("a.bmp"));
-  EXPECT_EQ(TEncode::AutoLeastArea(dir.File("a.bmp"), true), 66);
-  image = Blank(100, 40, 255);
-  DrawRect(*image, 10, 10, 24, 19, 0);  // 150
-  image->SaveBmp(dir.File("b.bmp"));
-  EXPECT_EQ(TEncode::AutoLeastArea(dir.File("b.bmp"), false), 100);
-  EXPECT_EQ(TEncode::AutoLeastArea(dir.File("b.bmp"), true), 0);  // wrong colour: all border
+  EXPECT_EQ(TEncode::AutoLeastArea(dir.File("a.bmp"), true), 66);  // two thirds of the mean
+  EXPECT_EQ(TEncode::AutoLeastArea(dir.File("a.bmp"), false), 0);  // wrong colour: all border
+
+  TEncode job(dir.File("a.bmp"), false, true, 60, 40);
+  EXPECT_EQ(job.FBackground, 255);
+  EXPECT_EQ(job.FCoordinate.MaxNy(), 40);
+  EXPECT_EQ(job.FImage->GetPixel(12, 12), 255);
+  EXPECT_EQ(ErrorOf([&] { TEncode bad(dir.File("a.bmp"), true, false, -1, 50); }),
+            "No enough memory to allocate Coordinate System");
+  EXPECT_EQ(ErrorOf([] { TEncode none(std::unique_ptr<TGrayImage>(), true, false, 1, 1); }),
+            "Can not open Encode image file");
 }

@@ -12,7 +12,7 @@ namespace {
 std::unique_ptr<TEncode> Squares(const std::vector<std::pair<int32_t, int32_t>>& centres,
                                  int32_t w = 200, int32_t h = 200) {
   auto image = Blank(w, h, 0);
-  for (auto [x, y] : centres) DrawRect(*image, x - 1, y - 1, x + 1, y + 1, 255);
+  for (auto [x, y] : centres) image->FillRect(255, x - 1, y - 1, x + 1, y + 1);
   auto job = Job(std::move(image), true);
   Extract(*job, 0);
   return job;
@@ -32,53 +32,20 @@ int32_t Index(const TEncode& job, int32_t x, int32_t y) {
 
 }  // namespace
 
-TEST(Origin, SquarePitchFindsThePerpendicularNeighbourWithRatioOne) {
+// Neighbours and ratios on every pitch shape are checked through whole encodings in
+// EncodeWalkTest.cpp; here the exact choices.
+TEST(Origin, SquarePitchTakesTheFourNeighboursWithTolerancesOfNineTenthsOfHalfAStep) {
   auto job = Squares(Lattice(60, 60, 20, 20, 5, 5));
   const int32_t o = job->FindOrigin(2);
   ASSERT_EQ(o, Index(*job, 100, 100));
   EXPECT_EQ(job->FTolX, 9.0f);
   EXPECT_EQ(job->FTolY, 9.0f);
-  EXPECT_EQ(job->FRatio, 1.0f);
-  const TDotInfo& origin = job->FDotInfo[o];
-  EXPECT_EQ(origin.Neighbour[0], Index(*job, 120, 100));
-  EXPECT_EQ(origin.Neighbour[1], Index(*job, 100, 120));
-  EXPECT_EQ(origin.Neighbour[2], Index(*job, 80, 100));
-  EXPECT_EQ(origin.Neighbour[3], Index(*job, 100, 80));
-  EXPECT_TRUE(origin.Neted && origin.Coded);
-  const TDotInfo& below = job->FDotInfo[origin.Neighbour[1]];
-  EXPECT_EQ(below.Nx, 0);
-  EXPECT_EQ(below.Ny, -1);
-  EXPECT_TRUE(below.Coded);
-  EXPECT_FALSE(below.Neted);
-  EXPECT_EQ(job->FCoordinate.GetIndex(-1, 0), origin.Neighbour[2]);
-}
-
-TEST(Origin, PitchTwentyByThirtyGivesRatioOneAndAHalf) {
-  auto job = Squares(Lattice(40, 40, 20, 30, 7, 5));
-  const int32_t o = job->FindOrigin(3);  // nearest to (100, 100)
-  ASSERT_EQ(o, Index(*job, 100, 100));
-  EXPECT_EQ(job->FRatio, 1.5f);
-  const TDotInfo& origin = job->FDotInfo[o];
-  EXPECT_EQ(origin.Neighbour[1], Index(*job, 100, 130));
-  EXPECT_EQ(origin.Neighbour[3], Index(*job, 100, 70));  // the mirrored search
-  EXPECT_EQ(origin.Neighbour[2], Index(*job, 80, 100));
-}
-
-TEST(Origin, VerticalFirstStepOnAWideGridFindsAllFourNeighbours) {
-  // dx = 30 > dy = 20: the nearest neighbour is vertical, the pitch ratio below one.
-  for (int32_t method : {2, 3}) {
-    auto job = Squares(Lattice(40, 40, 30, 20, 5, 7));
-    const int32_t o = job->FindOrigin(method);
-    ASSERT_EQ(o, Index(*job, 100, 100));
-    EXPECT_FLOAT_EQ(job->FRatio, 2.0f / 3.0f);
-    const TDotInfo& origin = job->FDotInfo[o];
-    EXPECT_EQ(origin.Neighbour[0], Index(*job, 130, 100));
-    EXPECT_EQ(origin.Neighbour[2], Index(*job, 70, 100));
-    auto again = Squares(Lattice(40, 40, 30, 20, 5, 7));
-    ASSERT_EQ(again->FindOriginByRatio(method, 20.0f / 30.0f), o);
-    for (int32_t d = 0; d < 4; ++d)
-      EXPECT_EQ(again->FDotInfo[o].Neighbour[d], origin.Neighbour[d]) << d;
-  }
+  const int32_t expected[4] = {Index(*job, 120, 100), Index(*job, 100, 120), Index(*job, 80, 100),
+                               Index(*job, 100, 80)};
+  for (int32_t d = 0; d < 4; ++d) EXPECT_EQ(job->FDotInfo[o].Neighbour[d], expected[d]) << d;
+  const TDotInfo& below = job->FDotInfo[expected[1]];
+  EXPECT_TRUE(below.Coded && !below.Neted && below.Nx == 0 && below.Ny == -1);
+  EXPECT_EQ(job->FCoordinate.GetIndex(-1, 0), expected[2]);
 }
 
 TEST(Origin, AnExactlyDiagonalNearestNeighbourCountsAsVertical) {

@@ -51,31 +51,14 @@ TEST(RowText, FixedAgreesWithPrintfOnFloatsOfEveryMagnitude) {
     if (n % 2 == 0) value = -value;
     ASSERT_EQ(Fixed(value, 10), Format("%10.3f", value)) << value;
   }
-  for (double value : {0.0,
-                       -0.0,
-                       0.0005,
-                       -0.0005,
-                       0.0015,
-                       0.0025,
-                       0.0625,
-                       -0.0625,
-                       0.1875,
-                       2.5e-4,
-                       1e-30,
-                       -1e-300,
-                       5e-324,
-                       99999.9995,
-                       4503599627370495.5,
-                       9007199254740991.0,
-                       9007199254740992.0,
-                       1e17,
-                       -12345678.9,
-                       480.0 - 33.3f,
-                       static_cast<double>(FLT_MAX),
-                       -DBL_MAX,
-                       double{INFINITY},
-                       -double{INFINITY}})
-    EXPECT_EQ(Fixed(value, 10), Format("%10.3f", value)) << value;
+  // 446.700000762939453125 is 480 - 33.3f, a height minus a single-precision y.
+  const double edges[][8] = {
+      {0.0, -0.0, 0.0005, -0.0005, 0.0015, 0.0025, 0.0625, -0.0625},
+      {0.1875, 2.5e-4, 1e-30, -1e-300, 5e-324, 1e17, FLT_MAX, -DBL_MAX},
+      {99999.9995, 4503599627370495.5, 9007199254740991.0, 9007199254740992.0, -12345678.9,
+       446.700000762939453125, INFINITY, -INFINITY}};
+  for (const auto& row : edges)
+    for (double value : row) EXPECT_EQ(Fixed(value, 10), Format("%10.3f", value)) << value;
 }
 
 TEST(RowText, IntAndTextAgreeWithPrintf) {

@@ -1,6 +1,6 @@
-// Command-line options out of range: usage errors (status 2) where the option's own range rules
-// them out, work failures (status 1) where only the picture or the job can; a message either
-// way, and no file written.
+// Bad command lines and options out of range: usage errors (status 2) where the command line
+// or the option's own range rules them out, work failures (status 1) where only the picture or
+// the job can; a message either way, and no file written.
 #include <gtest/gtest.h>
 
 #include "MatrixSupport.h"
@@ -27,34 +27,56 @@ std::vector<TBadOption> BadOptions() {
     return base;
   };
   return {
-      {"SegmentWindowNegative", with(seg, {"--window", "-5"}), 2, "--window"},
+      {"NoSubcommand", {}, 2, "A subcommand is required"},
+      {"UnknownSubcommand", {"nonsense"}, 2, "A subcommand is required"},
+      {"MissingOutput", {"match", "COD", "COD"}, 2, "OUTPUT is required"},
+      {"DemoSecondFolder", {"demo", "OUT", "OUT2"}, 2, "not expected: "},
+      {"SegmentWindowZero", with(seg, {"--window", "0"}), 2, "--window"},
+      {"SegmentWindowNotANumber", with(seg, {"--window", "abc"}), 2, "--window"},
       {"SegmentWindowBeyondHalfThePicture", with(seg, {"--window", "33"}), 1, "between 1 and 32"},
       {"SegmentMedianNegative", with(seg, {"--median", "-1"}), 2, "--median"},
+      {"SegmentMedianEleven", with(seg, {"--median", "11"}), 2, "--median"},
       {"SegmentAdjustBeyondTheInteger", with(seg, {"--adjust", "99999999999"}), 2, "--adjust"},
       {"SegmentThresholdNotANumber", with(seg, {"--threshold", "1e3x"}), 2, "--threshold"},
-      {"EncodeMethodNegative", with(enc, {"--method", "-1"}), 2, "--method"},
+      {"SegmentThresholdWithWindow", with(seg, {"--threshold", "100", "--window", "50"}), 2,
+       "--window excludes --threshold"},
+      {"SegmentThresholdWithAdjust", with(seg, {"--threshold", "100", "--adjust", "5"}), 2,
+       "--adjust excludes --threshold"},
+      {"EncodeMethodFour", with(enc, {"--method", "4"}), 2, "--method"},
       {"EncodeMaxNxNegative", with(enc, {"--max-nx", "-1"}), 2, "--max-nx"},
       {"EncodeMaxNyBeyondItsRange", with(enc, {"--max-ny", "100001"}), 2, "--max-ny"},
       {"EncodeLeastAreaBelowMinusOne", with(enc, {"--least-area", "-2"}), 2, "--least-area"},
       {"EncodeLeastAreaDecimal", with(enc, {"--least-area", "1.5"}), 2, "--least-area"},
+      {"EncodeScaleOneValue", with(enc, {"--scale", "1"}), 2, "--scale"},
       {"EncodeScaleZero", with(enc, {"--scale", "0", "1"}), 2, "--scale"},
       {"EncodeScaleNotANumber", with(enc, {"--scale", "nan", "1"}), 2, "--scale"},
       {"EncodeScaleInfinite", with(enc, {"--scale", "1", "inf"}), 2, "--scale"},
+      {"EncodePitchOneValue", with(enc, {"--pitch", "20"}), 2, "--pitch"},
+      {"EncodePitchZero", with(enc, {"--pitch", "0", "20"}), 2, "--pitch"},
       {"EncodePitchNotANumber", with(enc, {"--pitch", "nan", "10"}), 2, "--pitch"},
+      {"EncodeOriginWithoutNeighbours", with(enc, {"--origin", "3"}), 2,
+       "--origin requires --neighbours"},
+      {"EncodeOriginWithPitch",
+       with(enc, {"--pitch", "20", "20", "--origin", "3", "--neighbours", "1", "2", "3", "4"}), 2,
+       "--pitch excludes --origin"},
       {"EncodeOriginNegative", with(enc, {"--origin", "-1", "--neighbours", "1", "2", "3", "4"}), 2,
        "--origin"},
       {"EncodeNeighbourBelowMinusOne",
        with(enc, {"--origin", "1", "--neighbours", "-2", "2", "3", "4"}), 2, "--neighbours"},
       {"EncodeOriginBeyondTheDots",
        with(enc, {"--origin", "99999", "--neighbours", "1", "2", "3", "4"}), 1, "wrong ORIGIN"},
+      {"EncodeOverlayScaleZero", with(enc, {"--overlay", "OUT2.bmp", "--overlay-scale", "0"}), 2,
+       "--overlay-scale"},
       {"EncodeOverlayScaleNine", with(enc, {"--overlay", "OUT2.bmp", "--overlay-scale", "9"}), 2,
        "--overlay-scale"},
-      {"MatchLayoutNegative", with(mat, {"--layout", "-1"}), 2, "--layout"},
       {"MatchLayoutEight", with(mat, {"--layout", "8"}), 2, "--layout"},
+      {"MatchLayoutNine", with(mat, {"--layout", "9"}), 2, "--layout"},
+      {"SynthSizeZero", with(syn, {"--size", "0", "10"}), 2, "--size"},
       {"SynthSizeBeyondItsRange", with(syn, {"--size", "2000000", "10"}), 2, "--size"},
       {"SynthPictureTooLarge", with(syn, {"--size", "60000", "60000"}), 1, "too large"},
       {"SynthRadiusZero", with(syn, {"--radius", "0"}), 2, "--radius"},
       {"SynthDotsTouching", with(syn, {"--pitch", "10", "10", "--radius", "5"}), 1, "would touch"},
+      {"SynthNoiseNegative", with(syn, {"--noise", "-1"}), 2, "--noise"},
       {"SynthNoiseBeyondItsRange", with(syn, {"--noise", "256"}), 2, "--noise"},
       {"SynthRotationBeyondItsRange", with(syn, {"--rotation", "46"}), 2, "--rotation"},
       {"SynthStrainBeyondItsRange", with(syn, {"--strain", "0.6", "0", "0"}), 2, "--strain"},

@@ -38,13 +38,10 @@ TEST(HistogramPlot, OneGrayLevelGivesOneFullBarAndTheMarkerAt128) {
   EXPECT_EQ(Column(area, 255), Bar(0, clBlack));
   EXPECT_EQ(plot.MarkerX(), 128);
   EXPECT_EQ(plot.MarkerY(), 0);
-}
 
-TEST(HistogramPlot, MaximumIsAtLeastOne) {
-  THistogramPlot plot;
-  plot.SetHistogram({}, nullptr);
+  plot.SetHistogram({}, nullptr);  // an empty picture: the maximum is at least 1
   EXPECT_EQ(plot.MaxCount(), 1);
-  for (int32_t v = 0; v < 256; ++v) EXPECT_EQ(plot.BarHeight(v), 0);
+  EXPECT_EQ(plot.BarHeight(200), 0);
 }
 
 TEST(HistogramPlot, BarHeightsOfHugePicturesDoNotOverflow) {

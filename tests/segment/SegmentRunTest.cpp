@@ -30,6 +30,22 @@ uint8_t Staircase(int32_t x, int32_t y, int32_t size) {
   return static_cast<uint8_t>(levels[(x / size * 3 + y / size * 5) % 8] + (x * 7 + y * 3) % 13 - 6);
 }
 
+// Each window's threshold from its pixels: the truncated mean plus the adjustment, clamped.
+void ExpectWindowThresholds(const TSegment& job, const std::vector<uint8_t>& original,
+                            int32_t adjust) {
+  const int32_t s = job.FWinSizeX, w = job.Width(), h = job.Height();
+  const int32_t marginX = (w - w / s * s) / 2, marginY = (h - h / s * s) / 2;
+  for (int32_t j = 0; j < h / s; ++j)
+    for (int32_t i = 0; i < w / s; ++i) {
+      int64_t sum = 0;
+      for (int32_t y = marginY + j * s; y < marginY + (j + 1) * s; ++y)
+        for (int32_t x = marginX + i * s; x < marginX + (i + 1) * s; ++x)
+          sum += original[static_cast<size_t>(y) * w + x];
+      ASSERT_EQ(job.GetThreshold(i, j), std::clamp<int64_t>(sum / (s * s) + adjust, 0, 255))
+          << "window " << i << "," << j;
+    }
+}
+
 class TRecordingSurface : public TRgbSurface {
  public:
   using TRgbSurface::TRgbSurface;
@@ -67,6 +83,7 @@ TEST(SegmentRun, MultiAreaMatchesThePerPixelDefinition) {
           ASSERT_EQ(Pixels(job->Image()),
                     SegmentByDefinition(*job, original, 0, 0, c.W - 1, c.H - 1))
               << c.W << "x" << c.H << " window " << c.Size << " pattern " << pattern;
+          ExpectWindowThresholds(*job, original, adjust);
           std::memcpy(job->Image().Data(), original.data(), original.size());
           const int32_t x1 = static_cast<int32_t>(rng() % c.W);
           const int32_t y1 = static_cast<int32_t>(rng() % c.H);
@@ -112,47 +129,6 @@ TEST(SegmentRun, ExactlyIntegralThresholdsAreNotOneOff) {
   }
 }
 
-TEST(SegmentRun, UniformImageStaysUnlessTheAdjustmentTipsIt) {
-  auto job = MakeJob(33, 21, [](int32_t, int32_t) -> uint8_t { return 100; });
-  job->FWinSizeX = job->FWinSizeY = 8;
-  for (bool white : {true, false}) {
-    job->FWhiteDots = white;
-    job->MultiAreaSegmentRect(false, nullptr, 0, 0, 0, 32, 20);
-    EXPECT_EQ(Pixels(job->Image()), std::vector<uint8_t>(33 * 21, 100));
-  }
-  job->FWhiteDots = true;
-  job->MultiAreaSegmentRect(false, nullptr, 1, 0, 0, 32, 20);  // last row and column included
-  EXPECT_EQ(Pixels(job->Image()), std::vector<uint8_t>(33 * 21, 0));
-
-  auto dark = MakeJob(33, 21, [](int32_t, int32_t) -> uint8_t { return 100; });
-  dark->FWinSizeX = dark->FWinSizeY = 8;
-  dark->FWhiteDots = false;
-  dark->FAdjust = -1;
-  dark->MultiAreaSegment(false, nullptr);
-  EXPECT_EQ(Pixels(dark->Image()), std::vector<uint8_t>(33 * 21, 255));
-}
-
-TEST(SegmentRun, DotsKeepTheirGrayValuesAndTheBackgroundTakesTheBackgroundValue) {
-  // Bright 3 x 3 dots on a background that darkens to the right.
-  auto bright = [](int32_t x, int32_t y) -> uint8_t {
-    return (x % 10 < 3 && y % 10 < 3) ? 230 : static_cast<uint8_t>(120 - x / 2);
-  };
-  auto job = MakeJob(120, 80, bright);
-  job->FWinSizeX = job->FWinSizeY = 20;
-  job->MultiAreaSegment(false, nullptr);
-  auto darkDots =
-      MakeJob(120, 80, [&](int32_t x, int32_t y) { return uint8_t(255 - bright(x, y)); });
-  darkDots->FWinSizeX = darkDots->FWinSizeY = 20;
-  darkDots->FWhiteDots = false;
-  darkDots->MultiAreaSegment(false, nullptr);
-  for (int32_t y = 0; y < 80; ++y)
-    for (int32_t x = 0; x < 120; ++x) {
-      const bool dot = x % 10 < 3 && y % 10 < 3;
-      ASSERT_EQ(job->Image().GetPixel(x, y), dot ? 230 : 0) << x << "," << y;
-      ASSERT_EQ(darkDots->Image().GetPixel(x, y), dot ? 25 : 255) << x << "," << y;
-    }
-}
-
 TEST(SegmentRun, RectangleOutsideTheImageIsRefusedBeforeAnyPixelChanges) {
   auto job = MakeJob(20, 10, [](int32_t x, int32_t y) { return uint8_t(x * 10 + y); });
   job->FWinSizeX = job->FWinSizeY = 5;
@@ -185,52 +161,32 @@ TEST(SegmentRun, ProgressPaintsEveryPixelOfTheRectangleAndShowsEachRow) {
 
   TRecordingSurface other(30, 20, clRed);
   job->MultiAreaSegment(false, &other);  // not shown
-  EXPECT_FALSE(job->FShowProgress);
+  job->MultiAreaSegment(true, nullptr);  // shown, but there is nowhere to draw
   EXPECT_EQ(other.FFlushes, 0);
   EXPECT_EQ(other.Pixel(10, 10), clRed);
-  job->MultiAreaSegment(true, nullptr);  // shown, but there is nowhere to draw
   // Simple segmentation draws when the job's FShowProgress is set and a surface is given.
   job->SimpleSegment(&other, 100);
   EXPECT_EQ(other.FFlushes, 20);
   EXPECT_EQ(other.Pixel(29, 19), GrayColor(job->Image().GetPixel(29, 19)));
-  job->FShowProgress = false;
-  TRecordingSurface quiet(30, 20, clRed);
-  job->SimpleSegment(&quiet, 100);
-  EXPECT_EQ(quiet.FFlushes, 0);
-  EXPECT_EQ(quiet.Pixel(0, 0), clRed);
 }
 
-TEST(SegmentRun, SimpleThresholdOnEveryGrayLevel) {
-  auto ramp = [](int32_t x, int32_t) { return static_cast<uint8_t>(x); };
-  auto job = MakeJob(256, 3, ramp);
-  job->SimpleSegment(nullptr, 128);
-  for (int32_t v = 0; v < 256; ++v) ASSERT_EQ(job->Image().GetPixel(v, 2), v < 128 ? 0 : v);
-  auto black = MakeJob(256, 3, ramp);
-  black->FWhiteDots = false;
-  black->SimpleSegment(nullptr, 128);
-  for (int32_t v = 0; v < 256; ++v) ASSERT_EQ(black->Image().GetPixel(v, 0), v > 128 ? 255 : v);
-
-  const std::vector<uint8_t> identity = Pixels(MakeJob(256, 3, ramp)->Image());
-  struct TCase {
-    bool White;
-    int32_t T;
-    int32_t Expected;  // -1: unchanged, otherwise every pixel
-  };
-  for (const TCase c : {TCase{true, 0, -1}, TCase{true, -40, -1}, TCase{true, 256, 0},
-                        TCase{true, 1 << 30, 0}, TCase{false, 255, -1}, TCase{false, 999, -1},
-                        TCase{false, -1, 255}, TCase{false, INT32_MIN, 255}}) {
-    auto j = MakeJob(256, 3, ramp);
-    j->FWhiteDots = c.White;
-    j->SimpleSegment(nullptr, c.T);
-    EXPECT_EQ(Pixels(j->Image()),
-              c.Expected < 0 ? identity : std::vector<uint8_t>(identity.size(), c.Expected))
-        << c.White << " " << c.T;
-  }
-
-  // A rectangle: only its pixels are compared.
-  auto part = MakeJob(256, 3, ramp);
-  part->SimpleSegmentRect(nullptr, 200, 10, 1, 20, 1);
-  for (int32_t y = 0; y < 3; ++y)
-    for (int32_t x = 0; x < 256; ++x)
-      ASSERT_EQ(part->Image().GetPixel(x, y), (y == 1 && x >= 10 && x <= 20) ? 0 : x);
+TEST(SegmentRun, SimpleThresholdAgreesWithTheDefinitionAtEveryLevelAndBeyond) {
+  auto ramp = [](int32_t x, int32_t y) { return static_cast<uint8_t>(x + 85 * y); };
+  const std::vector<uint8_t> original = Pixels(MakeJob(256, 3, ramp)->Image());
+  std::vector<int32_t> thresholds = {INT32_MIN, -40, 999, 1 << 30};
+  for (int32_t t = -2; t <= 257; ++t) thresholds.push_back(t);
+  for (bool white : {true, false})
+    for (int32_t t : thresholds) {
+      auto job = MakeJob(256, 3, ramp);
+      job->FWhiteDots = white;
+      job->SimpleSegment(nullptr, t);
+      ASSERT_EQ(Pixels(job->Image()),
+                SimpleSegmentByDefinition(original, 256, white, t, 0, 0, 255, 2))
+          << white << " " << t;
+      auto part = MakeJob(256, 3, ramp);
+      part->FWhiteDots = white;
+      part->SimpleSegmentRect(nullptr, t, 10, 1, 200, 2);
+      ASSERT_EQ(Pixels(part->Image()),
+                SimpleSegmentByDefinition(original, 256, white, t, 10, 1, 200, 2));
+    }
 }
