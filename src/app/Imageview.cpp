@@ -23,7 +23,14 @@ void TViewSurface::TextOut(int32_t x, int32_t y, const std::string& text) {
 }
 
 void TViewSurface::Reset(int32_t width, int32_t height, TColor fill) {
-  static_cast<TRgbSurface&>(*this) = TRgbSurface(width, height, fill);
+  // A new size and fill, but the view's own label style stays.
+  TRgbSurface fresh(width, height, fill);
+  fresh.FTextStyle = FTextStyle;
+  fresh.FTextColor = FTextColor;
+  fresh.FTextBackground = FTextBackground;
+  fresh.FTextTransparent = FTextTransparent;
+  fresh.FSmallFont = FSmallFont;
+  static_cast<TRgbSurface&>(*this) = std::move(fresh);
 }
 
 void TViewSurface::Flush() {

@@ -1,122 +1,138 @@
-// The dialogs of the main window with their built-in texts, and the About box.
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSlider>
-
+// The dialogs of the application with their built-in texts and defaults, the coordinate size
+// dialog and the About box.
 #include "AppTest.h"
-#include "app/Imageview.h"
-#include "image/Filter.h"
-#include "segment/Segmentparameter.h"
-#include "segment/Simplesegmentparameter.h"
 
 using namespace AppTest;
 
-class TDialogsTest : public QObject {
+namespace {
+
+// Every caption a dialog shows, depth first in creation order: window title, labels, buttons,
+// group boxes, fields, list entries and tabs; "|" between them.
+QString Captions(QWidget* dialog) {
+  QStringList texts{dialog->windowTitle()};
+  for (QWidget* w : dialog->findChildren<QWidget*>()) {
+    if (auto* label = qobject_cast<QLabel*>(w)) texts << label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) texts << button->text();
+    if (auto* group = qobject_cast<QGroupBox*>(w)) texts << group->title();
+    if (auto* edit = qobject_cast<QLineEdit*>(w); edit && !qobject_cast<QComboBox*>(w->parent()))
+      texts << edit->text();
+    if (auto* list = qobject_cast<QComboBox*>(w))
+      for (int i = 0; i < list->count(); ++i) texts << list->itemText(i);
+    if (auto* tabs = qobject_cast<QTabWidget*>(w))
+      for (int i = 0; i < tabs->count(); ++i) texts << tabs->tabText(i);
+  }
+  texts.removeAll(QString());
+  return texts.join('|');
+}
+
+}  // namespace
+
+class TDialogsTest : public TFormTest {
   Q_OBJECT
 
-  std::unique_ptr<TScriptedPlatform> FPlatform;
-  std::unique_ptr<TMainForm> FForm;
-
-  TMainForm& NewForm() {
-    FForm = std::make_unique<TMainForm>(*FPlatform);
-    return *FForm;
-  }
-
  private slots:
-  void init() {
-    ClearSettings();
-    FPlatform = std::make_unique<TScriptedPlatform>();
-  }
-  void cleanup() {
-    FForm.reset();
-    QVERIFY2(FPlatform->Unexpected.empty(), FPlatform->UnexpectedText().c_str());
-    QVERIFY2(FPlatform->AllAnswersUsed(), "a scripted answer was left over");
-  }
-
   void DialogsOpenWithTheirBuiltInTexts() {
-    TMainForm& form = NewForm();
-    TSegmentParameterForm& parameters = *form.FSegmentParameterForm;
-    QVERIFY(!parameters.isVisible());
-    QCOMPARE(parameters.windowTitle(), QString("Segment  Parameter"));
-    QVERIFY(parameters.windowFlags() & Qt::Tool);
-    QCOMPARE(parameters.pos(), QPoint(617, 118));
-    QCOMPARE(parameters.GroupBox1->title(), QString("Multi-Area Segment  Para."));
-    QVERIFY(parameters.GroupBox1->font().bold());
-    QVERIFY(!parameters.WinSizeLessThanLabel->font().bold());
-    QCOMPARE(parameters.Label9->text(), QString("Win.  Size"));
-    QCOMPARE(parameters.Label9->palette().color(QPalette::WindowText), QColor(Qt::red));
-    QCOMPARE(parameters.SegmentWinSizeEdit->text(), QString("150"));
-    QCOMPARE(parameters.WinSizeLessThanLabel->text(), QString("No Larger Than  000 "));
-    QCOMPARE(parameters.Label10->text(), QString("Adjust"));
-    QCOMPARE(parameters.AdjustThresholdEdit->text(), QString("0"));
-    QCOMPARE(parameters.AdjustThresholdEdit->toolTip(),
+    TSegmentParameterForm& s = Parameters();
+    TEncodeParameterForm& e = EncodeParameters();
+    TFilterForm f;
+    TSimpleSegmentParameterForm h;
+    TReSetCoordinateForm c;
+    TMatchResultForm m;
+    QCOMPARE(Captions(&s),
+             "Segment  Parameter|Multi-Area Segment  Para.|Win.  Size|150|No Larger Than  000 |"
+             "Adjust|0|Modify Image|x|0|y|0|dx|0|dy|0|Modify|Close");
+    QCOMPARE(Captions(&f), "Remove Noise|Select  Filter  Type|Median Filter|3|OK|Cancel");
+    QCOMPARE(Captions(&h), "Simple Segment Parameter| Simple  Segment   Threshold|128|OK|Cancel");
+    QCOMPARE(Captions(&e),
+             "Encode Parameter|Encode|View  && Modify|Set Origin|Set dx dy|Give the interval of "
+             "the grid image |dx|dy|0|0|Start Encode Again|Up|Left|Origin|Right|down|0|Set|0|0|"
+             "Start Encode Again|Grid Index|Origin|nx|ny|Grid Information|-1|0|0|0|Coded|Neted|0|"
+             "0|Modify Coord.|Modify  Origin|Index|area|Position|(|,|)|Status:|Coordinate|(|,|)|"
+             "View Mode|Pass View|Click  View|Encode Infomation|Automatic Choose Origin Method|"
+             "Max Area|Center Index Dot|Center Grid Dot|Center Image Dot|The Least Grid Area|100|"
+             "Auto");
+    QCOMPARE(Captions(&c),
+             "Re-Set the Coordinate System|If you change it, it will effect the next NEW encode, "
+             "not effect currently encode|Maxium  X|Maxuim Y|OK|Cancel");
+    QCOMPARE(Captions(&m),
+             "Select Result Type|Select Result Type|x y  Theta  R|x y  dx     dy|x y  dx|x y  dy|"
+             "index x y dx   dy|index x y Theta R|nx ny x y dx   dy|nx ny x y Theta R|"
+             "Change Y axis|OK|Cancel");
+    QCOMPARE(s.AdjustThresholdEdit->toolTip(),
              QString("Simple segment use this as  the Threshold"));
-    QCOMPARE(parameters.GroupBox2->title(), QString("Modify Image"));
-    QStringList rectangle;
-    for (QLabel* label :
-         {parameters.Label1, parameters.Label2, parameters.Label31, parameters.Label32})
-      rectangle << label->text();
-    QCOMPARE(rectangle, QStringList({"x", "y", "dx", "dy"}));
-    for (QLineEdit* edit :
-         {parameters.XEdit, parameters.YEdit, parameters.DxEdit, parameters.DyEdit})
-      QCOMPARE(edit->text(), QString("0"));
-    QCOMPARE(parameters.ModifySegmentButton->text(), QString("Modify"));
-    QCOMPARE(parameters.ModifySegmentButton->toolTip(), QString("Use the current Grid attributes"));
-    QCOMPARE(parameters.CloseButton->text(), QString("Close"));
+    QCOMPARE(s.ModifySegmentButton->toolTip(), QString("Use the current Grid attributes"));
+    QCOMPARE(e.AutoButton->toolTip(), QString("Set Black or White Grid First!!!"));
+    QCOMPARE(s.pos(), QPoint(617, 118));
+    QVERIFY(!s.isVisible() && (s.windowFlags() & Qt::Tool));
+    QVERIFY(!e.isVisible() && (e.windowFlags() & Qt::Tool));
+    QCOMPARE(f.MedianFilterTrackBar->maximum(), 10);
+    QVERIFY(!e.ChooseOriginMethodComboBox->isEditable() && e.ViewMode() == 1);
+    for (QLineEdit* edit : {e.IndexEdit, e.AreaEdit, e.FxEdit, e.FyEdit})
+      QVERIFY(edit->isReadOnly());
+    QVERIFY(!e.NxEdit->isReadOnly() && !e.NyEdit->isReadOnly());
+    QVERIFY(e.IntervalImage->size() == QSize(160, 130) && !e.IntervalImage->pixmap().isNull());
+    // The View menu shows the tool dialog without waiting.
+    Trigger(Form(), "EncodeParameterMenuItem");
+    QVERIFY(e.isVisible());
+  }
 
-    TFilterForm filter;
-    QCOMPARE(filter.windowTitle(), QString("Remove Noise"));
-    QCOMPARE(filter.Label1->text(), QString("Select  Filter  Type"));
-    QCOMPARE(filter.FilterTypeComboBox->count(), 1);
-    QCOMPARE(filter.FilterTypeComboBox->currentText(), QString("Median Filter"));
-    QCOMPARE(filter.MedianFilterTrackBar->minimum(), 0);
-    QCOMPARE(filter.MedianFilterTrackBar->maximum(), 10);
-    QCOMPARE(filter.MedianFilterTrackBar->value(), 3);
-    QCOMPARE(filter.MedianFilterTrackBar->tickPosition(), QSlider::TicksBelow);
-    QCOMPARE(filter.TrackBarValueLabel->text(), QString("3"));
-    QCOMPARE(filter.BitBtn1->text(), QString("OK"));
-    QCOMPARE(filter.BitBtn2->text(), QString("Cancel"));
-
-    TSimpleSegmentParameterForm simple;
-    QCOMPARE(simple.windowTitle(), QString("Simple Segment Parameter"));
-    QCOMPARE(simple.Label1->text(), QString(" Simple  Segment   Threshold"));
-    QCOMPARE(simple.SimpleSegmentThresholdEdit->text(), QString("128"));
-    QCOMPARE(simple.HistogramImage->PaintBox()->size(), QSize(256, 110));
-    QCOMPARE(simple.BitBtn2->text(), QString("OK"));
-    QCOMPARE(simple.BitBtn1->text(), QString("Cancel"));
+  void SetCoordinateSizesTheNextJobOnly() {
+    WriteDots(Work("dots.bmp"), 120, 100, Lattice(20, 20, 16, 16, 5, 4), 4);
+    NewEncode("dots.bmp");
+    auto answer = [this](const char* nx, const char* ny, bool ok) {
+      FPlatform->DialogScripts.push_back([=, this](QDialog& dialog) {
+        auto& d = static_cast<TReSetCoordinateForm&>(dialog);
+        QCOMPARE(d.MaxNxEdit->text() + " " + d.MaxNyEdit->text(),
+                 QString("%1 %2").arg(Form().MaxNx).arg(Form().MaxNy));
+        d.MaxNxEdit->setText(nx);
+        d.MaxNyEdit->setText(ny);
+        Press(ok ? d.OKButton : d.CancelButton);
+      });
+      Trigger(Form(), "SetCoordinateToolButtonAction");
+    };
+    answer("1", "1", false);
+    answer("60", "40", true);
+    QCOMPARE(Form().FEncoder->FCoordinate.MaxNx(), 50);  // the current job keeps its table
+    NewEncode("dots.bmp");
+    QCOMPARE(Form().FEncoder->FCoordinate.MaxNx(), 60);
+    QCOMPARE(Form().FEncoder->FCoordinate.MaxNy(), 40);
+    answer("70", "y", true);  // a bad second field leaves the new first one
+    QCOMPARE(FPlatform->Errors, std::vector<std::string>{"'y' is not a valid integer value."});
+    QVERIFY(Form().MaxNx == 70 && Form().MaxNy == 40);
+    answer("-1", "5", true);  // sizes no table can have: the next job refuses them
+    NewEncode("dots.bmp");
+    QCOMPARE(FPlatform->Errors.back(),
+             std::string("No enough memory to allocate Coordinate System."));
+    QVERIFY(!Form().FEncoder);
   }
 
   void AboutBoxClosesOnClickButNotOnItsMailLink() {
-    TMainForm& form = NewForm();
     bool scripted = false;
     FPlatform->DialogScripts.push_back([&](QDialog& box) {
       scripted = true;
       QCOMPARE(box.size(), QSize(430, 369));
       QVERIFY(box.windowFlags() & Qt::FramelessWindowHint);
+      QStringList texts;
+      for (const char* name : {"ProductName", "Version", "Comments", "MailToLabel"})
+        texts << box.findChild<QLabel*>(name)->text();
+      QCOMPARE(texts.join('|'),
+               "Halvern Tools|Version  1.0|Any Problems, please contact with    |"
+               "support@latticor.example");
       auto* mail = box.findChild<QLabel*>("MailToLabel");
-      auto* name = box.findChild<QLabel*>("ProductName");
-      QCOMPARE(name->text(), QString("Halvern Tools"));
-      QCOMPARE(box.findChild<QLabel*>("Version")->text(), QString("Version  1.0"));
-      QCOMPARE(box.findChild<QLabel*>("Comments")->text(),
-               QString("Any Problems, please contact with    "));
-      QCOMPARE(mail->text(), QString("support@latticor.example"));
       QCOMPARE(mail->cursor().shape(), Qt::PointingHandCursor);
-      QCOMPARE(mail->palette().color(QPalette::WindowText), QColor(Qt::yellow));
+      auto colour = [&] { return mail->palette().color(QPalette::WindowText); };
+      QCOMPARE(colour(), QColor(Qt::yellow));
       MoveMouse(mail, QPoint(3, 3));
       QTRY_VERIFY(mail->font().underline());
-      QCOMPARE(mail->palette().color(QPalette::WindowText), QColor(Qt::red));
+      QCOMPARE(colour(), QColor(Qt::red));
       QTest::mouseClick(mail, Qt::LeftButton, {}, QPoint(3, 3));
       QVERIFY(box.isVisible());
       MoveMouse(&box, QPoint(300, 40));
-      QTRY_VERIFY(!mail->font().underline());
-      QCOMPARE(mail->palette().color(QPalette::WindowText), QColor(Qt::yellow));
-      QTest::mouseClick(name, Qt::LeftButton, {}, QPoint(5, 5));
+      QTRY_VERIFY(!mail->font().underline() && colour() == QColor(Qt::yellow));
+      QTest::mouseClick(box.findChild<QLabel*>("ProductName"), Qt::LeftButton, {}, QPoint(5, 5));
       QVERIFY(!box.isVisible());
     });
-    Trigger(form, "AboutToolButtonAction");
+    Trigger(Form(), "AboutToolButtonAction");
     QVERIFY(scripted);
     QCOMPARE(FPlatform->DialogTitles, std::vector<std::string>{"About"});
     QCOMPARE(FPlatform->Urls, std::vector<std::string>{"mailto:support@latticor.example"});

@@ -5,100 +5,57 @@
 //
 //   LATTICOR_ROBUST_SEED   the seed (default 20261206)
 //   LATTICOR_ROBUST_STEPS  the number of random steps (default 4000)
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSlider>
-#include <QToolButton>
-#include <filesystem>
 #include <random>
 
 #include "AppTest.h"
-#include "EncodeSupport.h"
-#include "FormFixture.h"
-#include "app/Imageview.h"
-#include "encode/Encodeparameter.h"
-#include "encode/Resetcoordinate.h"
-#include "image/Filter.h"
-#include "match/Computescale.h"
-#include "match/Match.h"
-#include "match/Matchresult.h"
-#include "segment/Segment.h"
-#include "segment/Segmentparameter.h"
-#include "segment/Simplesegmentparameter.h"
 
 using namespace AppTest;
-using namespace EncodeSupport;
 
-namespace {
-
-uint64_t EnvNumber(const char* name, uint64_t fallback) {
-  const QByteArray value = qgetenv(name);
-  bool ok = false;
-  const qulonglong n = value.toULongLong(&ok);
-  return ok ? n : fallback;
-}
-
-const char* const Commands[] = {
-    "DisplayImageMenuItem",
-    "SetScaleMenuItem",
-    "SetCoordinateMenuItem",
-    "SetWorkingDirectoryMenuItem",
-    "WhiteDotToolButtonAction",
-    "ExitMenuItem",
-    "NewSegmentMenuItem",
-    "MultiAreaSegmentMenuItem",
-    "SimpleSegmentMenuItem",
-    "ReLoadImageMenuItem",
-    "FilterMenuItem",
-    "SaveSegmentResultMenuItem",
-    "NewEncodeMenuItem",
-    "DoEncodingMenuItem",
-    "ShowPositionMenuItem",
-    "SaveEncodeResultMenuItem",
-    "DoMatchingMenuItem",
-    "SaveMatchResultMenuItem",
-    "SegmentParameterMenuItem",
-    "EncodeParameterMenuItem",
-    "DelayMenuItem",
-    "AboutMenuItem",
-};
-
-}  // namespace
-
-class TRobustnessTest : public QObject, TFormFixture {
+class TRobustnessTest : public TFormTest {
   Q_OBJECT
 
   std::mt19937_64 FRandom;
-  std::vector<std::string> FNames;
+  // Every menu item and tool button, and every button and text field of the tool dialogs.
+  QList<QAction*> FCommands;
+  QList<QAbstractButton*> FButtons;
+  QList<QLineEdit*> FEdits;
 
   int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(FRandom); }
   bool Chance(int percent) { return Pick(100) < percent; }
+  template <class T, size_t N>
+  T Any(T const (&list)[N]) {
+    return list[Pick(int(N))];
+  }
+  template <class T>
+  T Any(const QList<T>& list) {
+    return list[Pick(int(list.size()))];
+  }
+  static uint64_t EnvNumber(const char* name, uint64_t fallback) {
+    bool ok = false;
+    const qulonglong n = qgetenv(name).toULongLong(&ok);
+    return ok ? n : fallback;
+  }
   // Field texts: mostly plausible numbers, sometimes anything.
   QString Number(int low, int high) {
-    switch (Pick(10)) {
-      case 0: {
-        const char* odd[] = {"",    "abc",         " 7 ", "1e3", "-0",
-                             "nan", "99999999999", "2.5", "+3",  "0x10"};
-        return odd[Pick(10)];
-      }
-      case 1:
-        return QString::number(Pick(2000) - 1000);
-      default:
-        return QString::number(low + Pick(high - low + 1));
-    }
+    static const char* const odd[] = {"",    "abc", " 7 ",         "1e3", "-0",
+                                      "nan", "+3",  "99999999999", "2.5", "0x10"};
+    const int kind = Pick(10);
+    return kind == 0   ? Any(odd)
+           : kind == 1 ? QString::number(Pick(2000) - 1000)
+                       : QString::number(low + Pick(high - low + 1));
   }
+  // Mostly the files a measurement uses, so that the jobs get far.
   std::optional<std::string> FileAnswer() {
+    static const char* const usual[] = {"raw.bmp", "seg.bmp", "row.bmp",
+                                        "a.cod",   "b.cod",   "moved.bmp"};
+    static const char* const any[] = {"black.bmp", "bad.cod", "broken.bmp", "missing.bmp",
+                                      "out.bmp",   "out.cod", "Match0.dat", "",
+                                      "elsewhere", "raw.bmp", "a.cod"};
     if (Chance(10)) return std::nullopt;
-    // Mostly the files a measurement uses, so that the jobs get far.
-    const char* usual[] = {"raw.bmp", "seg.bmp", "row.bmp", "a.cod", "b.cod", "moved.bmp"};
-    const std::string name = Chance(60) ? usual[Pick(6)] : FNames[size_t(Pick(int(FNames.size())))];
-    return Chance(15) ? Work("elsewhere/" + name) : Work(name);
+    const std::string name = Chance(60) ? Any(usual) : Any(any);
+    return Work(Chance(15) ? "elsewhere/" + name : name);
   }
-  void Press(QAbstractButton* button) {
+  static void Press(QAbstractButton* button) {
     if (button->isEnabled()) button->click();
   }
   // Works whichever modal dialog the command shows, as a person might.
@@ -126,67 +83,36 @@ class TRobustnessTest : public QObject, TFormFixture {
   // One step: a command with answers ready, a dialog button, a field text or a mouse event.
   void Step() {
     TScriptedPlatform& p = *FPlatform;
-    TMainForm& form = Form();
-    TEncodeParameterForm& e = EncodeParameters();
-    TComputeScaleForm& s = *form.FComputeScaleForm;
-    TSegmentParameterForm& g = Parameters();
-    const int32_t w = form.PaintBox()->width(), h = form.PaintBox()->height();
-    auto point = [&] { return QPoint(Pick(w + 40) - 20, Pick(h + 40) - 20); };
+    TPaintBox* box = Form().PaintBox();
+    auto point = [&] {
+      return QPoint(Pick(box->width() + 40) - 20, Pick(box->height() + 40) - 20);
+    };
+    // The commands of a measurement come up more often than the others.
+    static const char* const frequent[] = {
+        "NewEncodeMenuItem",        "DoEncodingMenuItem",       "DoEncodingMenuItem",
+        "MultiAreaSegmentMenuItem", "NewSegmentMenuItem",       "DoMatchingMenuItem",
+        "SaveMatchResultMenuItem",  "SaveEncodeResultMenuItem", "SaveSegmentResultMenuItem"};
+    static const char* const folders[] = {"", "", "", "elsewhere", "elsewhere", "gone"};
     switch (Pick(9)) {
       case 0:
       case 1:
-      case 2: {
-        for (int i = 0; i < 2; ++i) p.FileAnswers.push_back(FileAnswer());
-        const char* folders[] = {"", "", "", "elsewhere", "elsewhere", "gone"};
-        p.FolderAnswers.push_back(Work(folders[Pick(6)]));
-        p.AskAnswers.push_back(Chance(10));
-        p.DialogScripts.push_back([this](QDialog& d) { Answer(d); });
-        // The commands of a measurement come up more often than the others.
-        const char* frequent[] = {
-            "NewEncodeMenuItem",        "DoEncodingMenuItem",       "DoEncodingMenuItem",
-            "MultiAreaSegmentMenuItem", "NewSegmentMenuItem",       "DoMatchingMenuItem",
-            "SaveMatchResultMenuItem",  "SaveEncodeResultMenuItem", "SaveSegmentResultMenuItem"};
-        Trigger(form, Chance(50) ? frequent[Pick(int(std::size(frequent)))]
-                                 : Commands[Pick(int(std::size(Commands)))]);
+      case 2:
+        p.FileAnswers = {FileAnswer(), FileAnswer()};
+        p.FolderAnswers = {Work(Any(folders))};
+        p.AskAnswers = {Chance(10)};
+        p.DialogScripts = {[this](QDialog& d) { Answer(d); }};
+        if (Chance(50))
+          Trigger(Form(), Any(frequent));
+        else
+          Any(FCommands)->trigger();
         break;
-      }
-      case 3: {
-        QAbstractButton* buttons[] = {
-            e.AutoButton,           e.SetButton,         e.SetOriginStartButton,
-            e.SetDxDyStartButton,   e.ModifyCoordButton, e.ModifyOriginButton,
-            e.UpSpeedButton,        e.LeftSpeedButton,   e.OriginSpeedButton,
-            e.RightSpeedButton,     e.DownSpeedButton,   e.PassViewRadioButton,
-            e.ClickViewRadioButton, s.ApplyScaleButton,  s.CloseButton,
-            s.SetScaleCheckBox,     s.ScaleXRadioButton, s.ScaleYRadioButton,
-            g.ModifySegmentButton,  e.NetedCheckBox};
-        Press(buttons[Pick(int(std::size(buttons)))]);
+      case 3:
+        Press(Any(FButtons));
         break;
-      }
-      case 4: {
-        e.ChooseOriginMethodComboBox->setCurrentIndex(Pick(4));
-        QLineEdit* edits[] = {e.AreaThresholdEdit,
-                              e.NxEdit,
-                              e.NyEdit,
-                              e.DirectSetOriginEdit,
-                              e.SetOriginNxEdit,
-                              e.SetOriginNyEdit,
-                              e.DxEdit,
-                              e.DyEdit,
-                              s.ImageScaleXEdit,
-                              s.ActualScaleXEdit,
-                              s.ImageScaleYEdit,
-                              s.ActualScaleYEdit,
-                              s.ScaleXEdit,
-                              s.ScaleYEdit,
-                              g.SegmentWinSizeEdit,
-                              g.AdjustThresholdEdit,
-                              g.XEdit,
-                              g.YEdit,
-                              g.DxEdit,
-                              g.DyEdit};
-        edits[Pick(int(std::size(edits)))]->setText(Number(0, 60));
+      case 4:
+        EncodeParameters().ChooseOriginMethodComboBox->setCurrentIndex(Pick(4));
+        Any(FEdits)->setText(Number(0, 60));
         break;
-      }
       case 5:
         Hover(point());
         break;
@@ -198,7 +124,6 @@ class TRobustnessTest : public QObject, TFormFixture {
         break;
       default: {
         // A random button pressed somewhere and released elsewhere, possibly outside.
-        TPaintBox* box = form.PaintBox();
         const Qt::MouseButton button = Chance(70) ? Qt::LeftButton : Qt::RightButton;
         QTest::mousePress(box, button, {}, point());
         if (Chance(50)) Hover(point());
@@ -229,7 +154,6 @@ class TRobustnessTest : public QObject, TFormFixture {
   }
 
  private slots:
-  void init() { QVERIFY(Start()); }
   void cleanup() {
     FForm.reset();  // the answers were random: leftovers and refusals are expected
     QDir::setCurrent(QDir::tempPath());
@@ -241,18 +165,11 @@ class TRobustnessTest : public QObject, TFormFixture {
     qInfo("seed %llu, %llu steps", static_cast<unsigned long long>(seed),
           static_cast<unsigned long long>(steps));
     FRandom.seed(seed);
-    std::filesystem::create_directory(Work("elsewhere"));
-    std::filesystem::create_directory(Work("pristine"));
+    for (const char* folder : {"elsewhere", "pristine"})
+      std::filesystem::create_directory(Work(folder));
     WriteGridPicture(Work("raw.bmp"), 160, 120);
-    TSynthOptions o;
-    o.Width = 160;
-    o.Height = 120;
-    o.PitchX = o.PitchY = 16;
-    o.Radius = 4;
-    WriteSegmentedGrid(Work("seg.bmp"), o);
-    o.WhiteDots = false;
-    o.Width = 130;
-    WriteSegmentedGrid(Work("black.bmp"), o);
+    WriteGridPicture(Work("black.bmp"), 130, 120, false);
+    WriteDots(Work("seg.bmp"), 160, 120, Lattice(20, 20, 16, 16, 9, 7), 4);
     WriteDots(Work("row.bmp"), 150, 50, Lattice(20, 25, 16, 16, 8, 1), 4);
     WriteDots(Work("moved.bmp"), 160, 120, Lattice(21, 19, 16, 16, 8, 6), 4);
     CoreRun(Work("seg.bmp"), true, 20, 2)->SaveCodes(Work("a.cod"));
@@ -263,19 +180,22 @@ class TRobustnessTest : public QObject, TFormFixture {
       std::filesystem::copy_file(Work(name), Work(std::string("pristine/") + name));
     for (const char* name : {"seg.bmp", "row.bmp", "a.cod"})  // the other folder has a few
       std::filesystem::copy_file(Work(name), Work(std::string("elsewhere/") + name));
-    FNames = {"raw.bmp", "seg.bmp", "black.bmp",  "row.bmp",    "moved.bmp",
-              "a.cod",   "b.cod",   "bad.cod",    "broken.bmp", "missing.bmp",
-              "out.bmp", "out.cod", "Match0.dat", "",           "elsewhere"};
-    for (uint64_t i = 0; i < steps; ++i) {
+    for (QAction* action : Form().findChildren<QAction*>())
+      if (!action->objectName().isEmpty()) FCommands << action;
+    for (QWidget* dialog : std::initializer_list<QWidget*>{
+             &EncodeParameters(), Form().FComputeScaleForm, &Parameters()}) {
+      FButtons << dialog->findChildren<QAbstractButton*>();
+      FEdits << dialog->findChildren<QLineEdit*>();
+    }
+    QVERIFY(FCommands.size() > 30 && FButtons.size() > 20 && FEdits.size() > 20);
+    for (uint64_t i = 0; i < steps && !QTest::currentTestFailed(); ++i) {
       Step();
       CheckState(int(i));
-      if (QTest::currentTestFailed()) return;
     }
-
+    if (QTest::currentTestFailed()) return;
     qInfo("%zu messages, %d beeps, %zu dialogs", FPlatform->Errors.size(), FPlatform->Beeps,
           FPlatform->DialogTitles.size());
-    if (qEnvironmentVariableIsSet("LATTICOR_ROBUST_VERBOSE"))
-      for (const std::string& m : FPlatform->Errors) qInfo("%s", m.c_str());
+
     // A plain measurement still works from whatever state the sequence left.
     TMainForm& form = Form();
     form.FWorkDir = FWork->Path() + "/";
@@ -294,8 +214,7 @@ class TRobustnessTest : public QObject, TFormFixture {
     FPlatform->FileAnswers = {Work("a.cod"), Work("b.cod")};
     Trigger(form, "DoMatchingMenuItem");
     QVERIFY(form.FMatcher && form.FMatcher->FMatchSum > 0);
-    QVERIFY2(FPlatform->Errors.empty(),
-             FPlatform->Errors.empty() ? "" : FPlatform->Errors[0].c_str());
+    QCOMPARE(FPlatform->Errors, std::vector<std::string>());
   }
 };
 

@@ -3,21 +3,28 @@
 #include <QApplication>
 #include <QTest>
 
-std::optional<std::string> TScriptedPlatform::NextFile(const std::string& title) {
-  if (FileAnswers.empty()) {
-    Unexpected.push_back("file dialog: " + title);
-    return std::nullopt;
+namespace {
+
+// The next prepared answer, or the refusal recorded as a question nobody prepared for.
+template <class T>
+T Next(std::deque<T>& answers, std::vector<std::string>& unexpected, const std::string& what,
+       T refusal) {
+  if (answers.empty()) {
+    unexpected.push_back(what);
+    return refusal;
   }
-  auto answer = FileAnswers.front();
-  FileAnswers.pop_front();
+  T answer = answers.front();
+  answers.pop_front();
   return answer;
 }
+
+}  // namespace
 
 std::optional<std::string> TScriptedPlatform::OpenFile(const std::string& title, int filterIndex,
                                                        const std::string& dir,
                                                        const std::string& proposedName) {
   FileRequests.push_back({false, title, filterIndex, dir, proposedName, ""});
-  return NextFile(title);
+  return Next(FileAnswers, Unexpected, "file dialog: " + title, {});
 }
 
 std::optional<std::string> TScriptedPlatform::SaveFile(const std::string& title, int filterIndex,
@@ -25,39 +32,24 @@ std::optional<std::string> TScriptedPlatform::SaveFile(const std::string& title,
                                                        const std::string& proposedName,
                                                        const std::string& defaultExt) {
   FileRequests.push_back({true, title, filterIndex, dir, proposedName, defaultExt});
-  return NextFile(title);
+  return Next(FileAnswers, Unexpected, "file dialog: " + title, {});
 }
 
 std::optional<std::string> TScriptedPlatform::ChooseFolder(const std::string& caption) {
   FolderCaptions.push_back(caption);
-  if (FolderAnswers.empty()) {
-    Unexpected.push_back("folder chooser: " + caption);
-    return std::nullopt;
-  }
-  auto answer = FolderAnswers.front();
-  FolderAnswers.pop_front();
-  return answer;
+  return Next(FolderAnswers, Unexpected, "folder chooser: " + caption, {});
 }
 
 bool TScriptedPlatform::Ask(const std::string& text) {
   Questions.push_back(text);
-  if (AskAnswers.empty()) {
-    Unexpected.push_back("question: " + text);
-    return false;
-  }
-  bool answer = AskAnswers.front();
-  AskAnswers.pop_front();
-  return answer;
+  return Next(AskAnswers, Unexpected, "question: " + text, false);
 }
 
 bool TScriptedPlatform::ExecDialog(QDialog& dialog) {
-  DialogTitles.push_back(dialog.windowTitle().toStdString());
-  if (DialogScripts.empty()) {
-    Unexpected.push_back("dialog: " + dialog.windowTitle().toStdString());
-    return false;
-  }
-  auto script = DialogScripts.front();
-  DialogScripts.pop_front();
+  const std::string title = dialog.windowTitle().toStdString();
+  DialogTitles.push_back(title);
+  auto script = Next(DialogScripts, Unexpected, "dialog: " + title, {});
+  if (!script) return false;
   // Shown as the real modal run would show it, so that mouse and key events reach it.
   dialog.setResult(QDialog::Rejected);
   dialog.show();

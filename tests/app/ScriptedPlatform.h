@@ -68,7 +68,4 @@ class TScriptedPlatform : public TPlatform {
   }
   void OpenUrl(const std::string& url) override { Urls.push_back(url); }
   bool ExecDialog(QDialog& dialog) override;
-
- private:
-  std::optional<std::string> NextFile(const std::string& title);
 };

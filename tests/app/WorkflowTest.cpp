@@ -1,64 +1,30 @@
 // A whole measurement from the desktop application: two grid pictures, segmented, encoded and
 // matched through the menus and dialogs, gives files identical byte for byte to those of the
 // command-line tool for the same choices.
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <filesystem>
-
 #include "AppTest.h"
-#include "FormFixture.h"
 #include "cli/Commands.h"
-#include "encode/Encodeparameter.h"
-#include "match/Computescale.h"
-#include "match/Match.h"
-#include "match/Matchresult.h"
 
 using namespace AppTest;
 
-class TWorkflowTest : public QObject, TFormFixture {
+class TWorkflowTest : public TFormTest {
   Q_OBJECT
 
-  void Press(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-
-  // New Segment, Multi-Area Segment with the proposed window, Save Result.
-  void Segment(const std::string& picture, const std::string& segmented) {
-    NewSegment(picture);
-    Trigger(Form(), "MultiAreaSegmentToolButtonAction");
-    SaveResult(segmented);
-  }
-  // New Encode, Auto, Do Encoding, Save Result.
-  void Encode(const std::string& segmented, const std::string& codes) {
-    NewEncode(segmented);
-    Press(EncodeParameters().AutoButton);
-    DoEncoding();
-    SaveCodes(codes);
-  }
-
  private slots:
-  void init() { QVERIFY(Start()); }
-  void cleanup() {
-    const std::string problems = Finish();
-    QVERIFY2(problems.empty(), problems.c_str());
-  }
-
   void WholeMeasurementMatchesTheCommandLineTool() {
-    TSynthOptions o;
-    o.Width = 480;
-    o.Height = 360;
-    o.PitchX = 18;
-    o.PitchY = 18;
-    o.Radius = 5;
-    o.NoiseSigma = 6;
-    o.Gradient = 60;
-    o.RotationDeg = 2;
-    o.TranslateX = 3.3;
-    o.TranslateY = -1.7;
-    o.Exx = 0.01;
-    o.Eyy = -0.005;
-    o.Exy = 0.003;
-    o.Seed = 7;
-    const TSynthGrid grid(o);
+    const TSynthGrid grid({.Width = 480,
+                           .Height = 360,
+                           .PitchX = 18,
+                           .PitchY = 18,
+                           .Radius = 5,
+                           .NoiseSigma = 6,
+                           .Gradient = 60,
+                           .RotationDeg = 2,
+                           .TranslateX = 3.3,
+                           .TranslateY = -1.7,
+                           .Exx = 0.01,
+                           .Eyy = -0.005,
+                           .Exy = 0.003,
+                           .Seed = 7});
     TGrayImage picture;
     grid.Render(false, picture);
     picture.SaveToFile(Work("initial.bmp"));
@@ -66,20 +32,20 @@ class TWorkflowTest : public QObject, TFormFixture {
     picture.SaveToFile(Work("deformed.bmp"));
 
     // The scale first: it goes into both code files.
-    Trigger(Form(), "SetScaleMenuItem");
-    TComputeScaleForm& scale = *Form().FComputeScaleForm;
-    scale.ImageScaleXEdit->setText("250");
-    scale.ActualScaleXEdit->setText("5");
-    scale.ImageScaleYEdit->setText("200");
-    scale.ActualScaleYEdit->setText("5");
-    Press(scale.ApplyScaleButton);
-    Segment("initial.bmp", "initial-seg.bmp");
-    Segment("deformed.bmp", "deformed-seg.bmp");
-    Encode("initial-seg.bmp", "initial.cod");
-    Encode("deformed-seg.bmp", "deformed.cod");
+    ComputeScale("250", "5", "200", "5");
+    // Each picture: New Segment, Multi-Area Segment with the proposed window, Save Result, New
+    // Encode, Auto, Do Encoding, Save Result.
+    for (const std::string state : {"initial", "deformed"}) {
+      NewSegment(state + ".bmp");
+      Trigger(Form(), "MultiAreaSegmentToolButtonAction");
+      SaveResult(state + "-seg.bmp");
+      NewEncode(state + "-seg.bmp");
+      Press(EncodeParameters().AutoButton);
+      DoEncoding();
+      SaveCodes(state + ".cod");
+    }
     FPlatform->FileAnswers.push_back(Work("initial.cod"));
-    FPlatform->FileAnswers.push_back(Work("deformed.cod"));
-    Trigger(Form(), "DoMatchingMenuItem");
+    WithFile("DoMatchingMenuItem", "deformed.cod");
     FPlatform->FileAnswers.push_back(Work("Match0.dat"));
     FPlatform->DialogScripts.push_back([this](QDialog& dialog) {
       auto& d = static_cast<TMatchResultForm&>(dialog);
@@ -87,8 +53,7 @@ class TWorkflowTest : public QObject, TFormFixture {
       Press(d.OKButton);
     });
     Trigger(Form(), "SaveMatchResultMenuItem");
-    QVERIFY2(FPlatform->Errors.empty(),
-             FPlatform->Errors.empty() ? "" : FPlatform->Errors[0].c_str());
+    QCOMPARE(FPlatform->Errors, std::vector<std::string>());
     int present = 0;
     for (const TSynthDot& d : grid.Dots()) present += d.Present;
     QVERIFY(Form().FMatcher->FMatchSum > present * 9 / 10);
