@@ -1,5 +1,5 @@
 // Takes screenshots of the main window and its dialogs for a person to look at: run it under a
-// virtual X server with a window manager (tests/app/screenshots.sh). Each picture is taken of
+// virtual X server with a window manager (tools/screenshots/screenshots.sh). Each picture is taken of
 // the whole screen (ImageMagick's import) and of the window alone (QWidget::grab).
 #include <QAction>
 #include <QApplication>
