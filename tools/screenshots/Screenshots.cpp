@@ -1,6 +1,6 @@
 // Takes screenshots of the main window and its dialogs for a person to look at: run it under a
-// virtual X server with a window manager (tools/screenshots/screenshots.sh). Each picture is taken of
-// the whole screen (ImageMagick's import) and of the window alone (QWidget::grab).
+// virtual X server with a window manager (tools/screenshots/screenshots.sh). Each picture is taken
+// of the whole screen (ImageMagick's import) and of the window alone (QWidget::grab).
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
