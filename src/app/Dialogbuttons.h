@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtCore/qnamespace.h>
+
 class QDialog;
 class QHBoxLayout;
 class QPushButton;
@@ -13,3 +15,8 @@ struct TDialogButtons {
 };
 
 TDialogButtons MakeDialogButtons(QDialog* dialog, const char* okName, const char* cancelName);
+
+// The modeless tool windows (segment, encode and scale parameters): a title bar with a close
+// button only, kept above the main window.
+inline constexpr Qt::WindowFlags ToolWindowFlags =
+    Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/Dialogbuttons.h"
 #include "app/Main.h"
 
 namespace {
@@ -96,9 +97,7 @@ QPixmap IntervalPicture() {
 }  // namespace
 
 TEncodeParameterForm::TEncodeParameterForm(TMainForm& mainForm)
-    : QWidget(&mainForm,
-              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      FMainForm(mainForm) {
+    : QWidget(&mainForm, ToolWindowFlags), FMainForm(mainForm) {
   setObjectName("EncodeParameterForm");
   setWindowTitle("Encode Parameter");
   PageControl = new QTabWidget(this);

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "app/Dialogbuttons.h"
 #include "app/Main.h"
 #include "base/Convert.h"
 #include "match/Scale.h"
@@ -41,9 +42,7 @@ QString Text(const std::string& text) {
 }  // namespace
 
 TComputeScaleForm::TComputeScaleForm(TMainForm& mainForm)
-    : QWidget(&mainForm,
-              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      FMainForm(mainForm) {
+    : QWidget(&mainForm, ToolWindowFlags), FMainForm(mainForm) {
   setObjectName("ComputeScaleForm");
   setWindowTitle("Compute Scale");
 

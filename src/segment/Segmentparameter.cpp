@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "app/Dialogbuttons.h"
 #include "app/Main.h"
 #include "base/Convert.h"
 #include "segment/Segment.h"
@@ -43,9 +44,7 @@ int32_t Text(const QLineEdit* edit) {
 }  // namespace
 
 TSegmentParameterForm::TSegmentParameterForm(TMainForm& mainForm)
-    : QWidget(&mainForm,
-              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      FMainForm(mainForm) {
+    : QWidget(&mainForm, ToolWindowFlags), FMainForm(mainForm) {
   setObjectName("SegmentParameterForm");
   setWindowTitle("Segment  Parameter");
 
