@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "app/About.h"
+#include "app/Formparts.h"
 #include "app/Imageview.h"
 #include "app/Platform.h"
 #include "app/Settings.h"
@@ -217,8 +218,8 @@ void TMainForm::SetCoordinateMenuItemClick() {
   dialog.MaxNyEdit->setText(QString::fromStdString(IntToStr(MaxNy)));
   if (!FPlatform.ExecDialog(dialog)) return;
   // One after the other: a bad second field leaves the new first one in place.
-  MaxNx = StrToInt(dialog.MaxNxEdit->text().toStdString());
-  MaxNy = StrToInt(dialog.MaxNyEdit->text().toStdString());
+  MaxNx = IntOf(dialog.MaxNxEdit);
+  MaxNy = IntOf(dialog.MaxNyEdit);
 }
 
 void TMainForm::SetWorkingDirectoryMenuItemClick() {

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "app/Formparts.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
 #include "app/Platform.h"
@@ -15,10 +16,6 @@
 #include "segment/Segmentparameter.h"
 
 namespace {
-
-int32_t IntOf(const QLineEdit* edit) {
-  return StrToInt(edit->text().toStdString());
-}
 
 float FloatOf(const QLineEdit* edit) {
   return static_cast<float>(StrToFloat(edit->text().toStdString()));

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <array>
 
+#include "app/Formparts.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
 #include "app/Platform.h"
@@ -47,12 +48,9 @@ void TMainForm::MultiAreaSegmentMenuItemClick() {
   LongCommand([this] {
     FPickEnabled = false;
     // The windows are square: both sizes come from the one field.
-    FSegmenter->FWinSizeX =
-        StrToInt(FSegmentParameterForm->SegmentWinSizeEdit->text().toStdString());
-    FSegmenter->FWinSizeY =
-        StrToInt(FSegmentParameterForm->SegmentWinSizeEdit->text().toStdString());
-    FSegmenter->FAdjust =
-        StrToInt(FSegmentParameterForm->AdjustThresholdEdit->text().toStdString());
+    FSegmenter->FWinSizeX = IntOf(FSegmentParameterForm->SegmentWinSizeEdit);
+    FSegmenter->FWinSizeY = IntOf(FSegmentParameterForm->SegmentWinSizeEdit);
+    FSegmenter->FAdjust = IntOf(FSegmentParameterForm->AdjustThresholdEdit);
     FSegmenter->FWhiteDots = FWhiteDots;
     // The job paints every pixel on the view as it goes.
     FSegmenter->MultiAreaSegment(true, &ViewSurface());
@@ -71,8 +69,7 @@ void TMainForm::SimpleSegmentMenuItemClick() {
   dialog.SetHistogram(counts);
   if (!FPlatform.ExecDialog(dialog)) return;
   LongCommand([this, &dialog] {
-    FSegmenter->SimpleSegment(nullptr,
-                              StrToInt(dialog.SimpleSegmentThresholdEdit->text().toStdString()));
+    FSegmenter->SimpleSegment(nullptr, IntOf(dialog.SimpleSegmentThresholdEdit));
     DrawSegmentImage();
   });
 }

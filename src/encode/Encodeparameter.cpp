@@ -19,26 +19,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/Dialogbuttons.h"
+#include "app/Formparts.h"
 #include "app/Main.h"
 
 namespace {
-
-QLabel* NewLabel(const char* name, const char* text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setTextFormat(Qt::PlainText);
-  return label;
-}
-
-QLineEdit* NewEdit(const char* name, const char* text, QWidget* parent, int width,
-                   bool readOnly = false) {
-  auto* edit = new QLineEdit(text, parent);
-  edit->setObjectName(name);
-  edit->setFixedWidth(width);
-  edit->setReadOnly(readOnly);
-  return edit;
-}
 
 QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
   auto* button = new QPushButton(text, parent);

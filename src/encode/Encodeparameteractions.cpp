@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "app/Formparts.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
 #include "base/Convert.h"
@@ -16,10 +17,6 @@ namespace {
 
 QString Text(int64_t value) {
   return QString::fromStdString(IntToStr(value));
-}
-
-int32_t IntOf(const QLineEdit* edit) {
-  return StrToInt(edit->text().toStdString());
 }
 
 }  // namespace

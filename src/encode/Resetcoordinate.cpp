@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
-#include "app/Dialogbuttons.h"
+#include "app/Formparts.h"
 
 TReSetCoordinateForm::TReSetCoordinateForm(QWidget* parent) : QDialog(parent) {
   setObjectName("ReSetCoordinateForm");

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QValidator>
-#include "app/Dialogbuttons.h"
+#include "app/Formparts.h"
 
 namespace {
 

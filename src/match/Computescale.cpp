@@ -13,24 +13,15 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
-#include "app/Dialogbuttons.h"
+#include "app/Formparts.h"
 #include "app/Main.h"
 #include "base/Convert.h"
 #include "match/Scale.h"
 
 namespace {
 
-QLineEdit* NewEdit(const char* name, const char* text, QWidget* parent, int width) {
-  auto* edit = new QLineEdit(text, parent);
-  edit->setObjectName(name);
-  edit->setFixedWidth(width);
-  return edit;
-}
-
-QLabel* NewLabel(const char* name, const char* text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setTextFormat(Qt::PlainText);
+QLabel* NewCentredLabel(const char* name, const char* text, QWidget* parent) {
+  QLabel* label = NewLabel(name, text, parent);
   label->setAlignment(Qt::AlignCenter);
   return label;
 }
@@ -63,10 +54,10 @@ TComputeScaleForm::TComputeScaleForm(TMainForm& mainForm)
   ImageScaleYEdit = NewEdit("ImageScaleYEdit", "1", box, 96);
   ActualScaleYEdit = NewEdit("ActualScaleYEdit", "1.0", box, 96);
   auto* compute = new QGridLayout(box);
-  compute->addWidget(NewLabel("ImageLabel", "In  The Image", box), 0, 1);
-  compute->addWidget(NewLabel("ActualLabel", "Actual Length", box), 0, 2);
-  compute->addWidget(NewLabel("PixelsLabel", "(pixels)", box), 1, 1);
-  compute->addWidget(NewLabel("UnitLabel", "(actual unit)", box), 1, 2);
+  compute->addWidget(NewCentredLabel("ImageLabel", "In  The Image", box), 0, 1);
+  compute->addWidget(NewCentredLabel("ActualLabel", "Actual Length", box), 0, 2);
+  compute->addWidget(NewCentredLabel("PixelsLabel", "(pixels)", box), 1, 1);
+  compute->addWidget(NewCentredLabel("UnitLabel", "(actual unit)", box), 1, 2);
   compute->addWidget(ScaleXRadioButton, 2, 0);
   compute->addWidget(ImageScaleXEdit, 2, 1);
   compute->addWidget(ActualScaleXEdit, 2, 2);

@@ -10,35 +10,17 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/Dialogbuttons.h"
+#include "app/Formparts.h"
 #include "app/Main.h"
 #include "base/Convert.h"
 #include "segment/Segment.h"
 
 namespace {
 
-QLabel* NewLabel(const char* name, const char* text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setTextFormat(Qt::PlainText);
-  return label;
-}
-
-QLineEdit* NewEdit(const char* name, const char* text, QWidget* parent, int width) {
-  auto* edit = new QLineEdit(text, parent);
-  edit->setObjectName(name);
-  edit->setFixedWidth(width);
-  return edit;
-}
-
 void MakeRed(QLabel* label) {
   QPalette palette = label->palette();
   palette.setColor(QPalette::WindowText, Qt::red);
   label->setPalette(palette);
-}
-
-int32_t Text(const QLineEdit* edit) {
-  return StrToInt(edit->text().toStdString());
 }
 
 }  // namespace
@@ -132,10 +114,10 @@ void TSegmentParameterForm::SetRectangle(int32_t x, int32_t y, int32_t dx, int32
 
 void TSegmentParameterForm::ModifySegmentButtonClick() {
   if (!FMainForm.FSegmenter) return;
-  const int32_t x = Text(XEdit);
-  const int32_t y = Text(YEdit);
-  const int32_t dx = Text(DxEdit);
-  const int32_t dy = Text(DyEdit);
+  const int32_t x = IntOf(XEdit);
+  const int32_t y = IntOf(YEdit);
+  const int32_t dx = IntOf(DxEdit);
+  const int32_t dy = IntOf(DyEdit);
   FMainForm.FSegmenter->ModifyRect(FMainForm.FWhiteDots, x, y, dx, dy);
   FMainForm.DrawSegmentImage();
 }

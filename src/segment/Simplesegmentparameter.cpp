@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Dialogbuttons.h"
+#include "app/Formparts.h"
 #include "app/Imageview.h"
 
 TSimpleSegmentParameterForm::TSimpleSegmentParameterForm(QWidget* parent) : QDialog(parent) {

@@ -1,8 +1,12 @@
-#include "app/Dialogbuttons.h"
+#include "app/Formparts.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+
+#include "base/Convert.h"
 
 TDialogButtons MakeDialogButtons(QDialog* dialog, const char* okName, const char* cancelName) {
   TDialogButtons buttons;
@@ -18,4 +22,23 @@ TDialogButtons MakeDialogButtons(QDialog* dialog, const char* okName, const char
   buttons.Row->addWidget(buttons.Ok);
   buttons.Row->addWidget(buttons.Cancel);
   return buttons;
+}
+
+QLabel* NewLabel(const char* name, const char* text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+QLineEdit* NewEdit(const char* name, const char* text, QWidget* parent, int width, bool readOnly) {
+  auto* edit = new QLineEdit(text, parent);
+  edit->setObjectName(name);
+  edit->setFixedWidth(width);
+  edit->setReadOnly(readOnly);
+  return edit;
+}
+
+int32_t IntOf(const QLineEdit* edit) {
+  return StrToInt(edit->text().toStdString());
 }
