@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "strain/Strainfield.h"
+
+// Mean and standard deviation of one quantity over the dots that have strain.
+struct TStatistic {
+  std::string Name;
+  std::string Unit;
+  double Mean = 0;
+  double Std = 0;  // population standard deviation
+};
+
+// The summary of a strain field: pair counts and the statistics of dx, dy, exx, eyy, exy, e1,
+// e2 and rotation over the dots that have strain.
+class TStrainSummary {
+ public:
+  explicit TStrainSummary(const TStrainField& field);
+
+  int32_t FPairs = 0;
+  int32_t FWithStrain = 0;
+  std::string FUnit;
+  std::string FMeasure;
+  int32_t FNeighbourhood = 1;
+  std::vector<TStatistic> FStatistics;
+
+  // The statistic of that name; raises TError for an unknown name.
+  const TStatistic& Of(const std::string& name) const;
+  // Lines for a terminal, stating the frame and the units.
+  std::string Text() const;
+  // "quantity,mean,std,unit" and one row per statistic, then the counts.
+  void WriteCsv(const std::string& path) const;
+};
