@@ -28,7 +28,7 @@ void TSynthMotion::Field(double X, double Y, double& u, double& v) const {
   const double s = o.FieldStrain;
   u = v = 0;
   if (o.Field == TSynthField::Linear) {
-    u = s * X * X / (o.Width / 2.0);
+    u = s * X * X / o.Width;  // exx = s X / (width / 2)
   } else if (o.Field == TSynthField::Hole) {
     const double x = X - FHoleX, y = Y - FHoleY;
     const double r = std::hypot(x, y), a = o.HoleRadius, nu = o.Poisson;

@@ -11,7 +11,7 @@
 // hole under uniaxial tension along x (remote strain s = stress / Young's modulus):
 //   u_r = s (1 + nu) / 2 [r ((k - 1) / 2 + cos 2t) + a^2 / r (1 + (1 + k) cos 2t) - a^4 / r^3 cos
 //   2t] u_t = s (1 + nu) / 2 [(1 - k) a^2 / r - r - a^4 / r^3] sin 2t,  k = (3 - nu) / (1 + nu)
-// The linear field is u = s x^2 / L, v = 0, with L half the picture width: exx = 2 s x / L.
+// The linear field is u = s x^2 / (2 L), v = 0, with L half the picture width: exx = s x / L.
 class TSynthMotion {
  public:
   explicit TSynthMotion(const TSynthOptions& options);
