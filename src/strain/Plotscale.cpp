@@ -8,6 +8,8 @@ namespace {
 
 // Percentile of |v| (or of v for unsigned data) that sets the end of the range.
 constexpr double RangeQuantile = 0.995;
+// Beyond this many times the percentile the largest values count as wild.
+constexpr double OutlierRatio = 3;
 
 }  // namespace
 
@@ -38,6 +40,10 @@ TPlotScale::TPlotScale(const std::vector<double>& values, bool isSigned) {
     std::nth_element(magnitudes.begin(), magnitudes.begin() + static_cast<std::ptrdiff_t>(at),
                      magnitudes.end());
     top = magnitudes[at];
+    // The whole range unless the largest values are wild: a strain concentration is what the
+    // map is for and must not be clipped.
+    const double largest = *std::max_element(magnitudes.begin(), magnitudes.end());
+    if (largest <= OutlierRatio * top) top = largest;
   }
   if (!(top > 0)) top = 1e-6;  // a field of zeros still gets a readable bar
 

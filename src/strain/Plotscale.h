@@ -8,8 +8,9 @@
 // one power of ten, a multiple of 3, which goes into the unit text ("x1e-3").
 class TPlotScale {
  public:
-  // values: the values to show; a few extremes beyond the 99.5th percentile of |v| are clipped
-  // to the ends of the range so that one wild dot does not wash out the map.
+  // values: the values to show. The range holds them all, unless the largest |v| exceeds three
+  // times the 99.5th percentile: then the percentile sets it and the wild few are drawn at the
+  // ends, so that one bad dot does not wash out the map.
   TPlotScale(const std::vector<double>& values, bool isSigned);
 
   double Low() const { return FLow; }

@@ -35,7 +35,8 @@ void AppendFixed(std::string& text, double value, int decimals) {
     auto units = static_cast<uint64_t>(scaled);
     char digits[32];
     int n = 0;
-    for (int d = 0; d < decimals; ++d, units /= 10) digits[n++] = static_cast<char>('0' + units % 10);
+    for (int d = 0; d < decimals; ++d, units /= 10)
+      digits[n++] = static_cast<char>('0' + units % 10);
     if (decimals > 0) digits[n++] = '.';
     do {
       digits[n++] = static_cast<char>('0' + units % 10);

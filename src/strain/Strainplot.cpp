@@ -34,7 +34,12 @@ void EnsureGuiApplication() {
   static int argc = 1;
   static char name[] = "latticor";
   static char* argv[] = {name, nullptr};
+  // Start-up notes of a headless platform (no runtime directory and the like) are no business
+  // of a command-line user.
+  const QtMessageHandler previous =
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
   static QGuiApplication application(argc, argv);
+  qInstallMessageHandler(previous);
 }
 
 // The output scale of the picture: large pictures shrink to a report-sized figure, small ones
@@ -58,8 +63,9 @@ struct TFigure {
   double Scale = 1;
 };
 
-// A white figure with the picture (or a light blank area) drawn in its map rectangle.
-TFigure StartFigure(const TPlotGeometry& geometry, const TGrayImage* picture) {
+// A white figure with the picture (or a light blank area) drawn in its map rectangle; a faded
+// picture lets thin marks over it stand out.
+TFigure StartFigure(const TPlotGeometry& geometry, const TGrayImage* picture, double opacity) {
   EnsureGuiApplication();
   const int32_t width = picture != nullptr ? picture->Width() : geometry.Width();
   const int32_t height = picture != nullptr ? picture->Height() : geometry.Height();
@@ -74,6 +80,7 @@ TFigure StartFigure(const TPlotGeometry& geometry, const TGrayImage* picture) {
   QPainter painter(&figure.Image);
   if (picture != nullptr) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.setOpacity(opacity);
     painter.drawImage(figure.Map, GrayToQImage(*picture));
   } else {
     painter.fillRect(figure.Map, QColor(236, 236, 236));
@@ -116,7 +123,7 @@ QImage RenderFieldMap(const TStrainField& field, TPlotQuantity quantity,
                       const TGrayImage* picture) {
   const TPlotScale scale = ScaleOf(field, quantity);
   const TPlotGeometry geometry(field);
-  TFigure figure = StartFigure(geometry, picture);
+  TFigure figure = StartFigure(geometry, picture, 1.0);
   QPainter painter(&figure.Image);
   const TPlotQuantityInfo& info = InfoOf(quantity);
   QString subtitle = FrameText(field);
@@ -139,8 +146,8 @@ QImage RenderFieldMap(const TStrainField& field, TPlotQuantity quantity,
   QFont font = painter.font();
   font.setPixelSize(13);
   painter.setFont(font);
-  const double barTop = figure.Map.top() + 24;
-  const double barHeight = std::max(figure.Map.height(), MinMapHeight) - 32;
+  const double barTop = figure.Map.top() + 30;
+  const double barHeight = std::max(figure.Map.height(), MinMapHeight) - 38;
   PaintColourBar(painter, QRectF(figure.Map.right() + 20, barTop, BarWidth, barHeight), quantity,
                  scale, UnitText(field, quantity, scale));
   return figure.Image;
@@ -148,7 +155,7 @@ QImage RenderFieldMap(const TStrainField& field, TPlotQuantity quantity,
 
 QImage RenderVectorPlot(const TStrainField& field, const TGrayImage* picture) {
   const TPlotGeometry geometry(field);
-  TFigure figure = StartFigure(geometry, picture);
+  TFigure figure = StartFigure(geometry, picture, 0.4);
   const double factor = ArrowFactor(field, geometry);
   // Arrows closer than 10 figure pixels would merge: every step-th dot only.
   const double spacing = geometry.Pitch() * figure.Scale;
@@ -159,10 +166,10 @@ QImage RenderVectorPlot(const TStrainField& field, const TGrayImage* picture) {
   if (step > 1) subtitle += QString("; every %1th dot drawn").arg(step);
   DrawTitle(painter, figure,
             QString("Displacement vectors, magnified \u00d7%1").arg(factor, 0, 'g', 6), subtitle);
-  const QColor arrow(225, 40, 30);
+  const QColor arrow(200, 20, 20);
   painter.save();
   EnterPicture(painter, figure);
-  PaintArrows(painter, field, geometry, factor, step, arrow, 1.6);
+  PaintArrows(painter, field, geometry, factor, step, arrow, 2.0);
   painter.restore();
 
   // Key: an arrow of one pitch and the displacement it stands for.
@@ -173,7 +180,7 @@ QImage RenderVectorPlot(const TStrainField& field, const TGrayImage* picture) {
   const double shown = length / figure.Scale / factor;  // picture pixels
   const QPointF from(figure.Map.right() + 20, figure.Map.top() + 40);
   painter.setRenderHint(QPainter::Antialiasing, true);
-  painter.setPen(QPen(arrow, 1.6));
+  painter.setPen(QPen(arrow, 2.0));
   painter.setBrush(arrow);
   painter.drawLine(from, from + QPointF(length - 6, 0));
   const QPointF tip = from + QPointF(length, 0);

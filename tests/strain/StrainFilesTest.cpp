@@ -179,8 +179,8 @@ TEST(StrainFiles, FastFixedNumbersAgreeWithTheLibrarysConversion) {
       std::string fast;
       AppendFixed(fast, value, decimals);
       char plain[400];
-      const auto end = std::to_chars(plain, plain + sizeof plain, value, std::chars_format::fixed,
-                                     decimals);
+      const auto end =
+          std::to_chars(plain, plain + sizeof plain, value, std::chars_format::fixed, decimals);
       std::string expected(plain, end.ptr);
       if (expected.find_first_not_of("-0.") == std::string::npos && expected[0] == '-')
         expected.erase(0, 1);  // no "-0.0000"

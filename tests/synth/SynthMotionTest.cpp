@@ -35,8 +35,8 @@ TEST(SynthMotion, HoleFieldHasTheStressesOfThePlateWithAHole) {
   const TSynthMotion motion(o);
   const double nu = o.Poisson, e = 1 / (1 - nu * nu);  // unit Young's modulus
   // Points given relative to the hole centre with y up; the picture row is 300 - y.
-  for (auto [x, y] : {std::pair{0.0, 50.0001}, {70.0, 20.0}, {-60.0, -90.0}, {300.0, 10.0},
-                      {-50.0001, 0.0}}) {
+  for (auto [x, y] :
+       {std::pair{0.0, 50.0001}, {70.0, 20.0}, {-60.0, -90.0}, {300.0, 10.0}, {-50.0001, 0.0}}) {
     double g[2][2], expected[3];
     motion.Gradient(600 + x, 300 - y, g);
     KirschStress(x, y, 50, 0.002, expected);
