@@ -13,15 +13,15 @@
 #include "app/Imageview.h"
 #include "app/Platform.h"
 #include "app/Settings.h"
+#include "app/encode/Encodeparameter.h"
+#include "app/encode/Resetcoordinate.h"
+#include "app/match/Computescale.h"
+#include "app/segment/Segmentparameter.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
-#include "encode/Encodeparameter.h"
-#include "encode/Resetcoordinate.h"
-#include "match/Computescale.h"
 #include "segment/Segment.h"
-#include "segment/Segmentparameter.h"
 
 static void InitIcons() {
   // The icons live in the GUI library; a static library's resources need registering.

@@ -8,12 +8,12 @@
 #include "app/Imageview.h"
 #include "app/Main.h"
 #include "app/Platform.h"
+#include "app/encode/Encodeparameter.h"
+#include "app/segment/Segmentparameter.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
-#include "encode/Encodeparameter.h"
-#include "segment/Segmentparameter.h"
 
 namespace {
 

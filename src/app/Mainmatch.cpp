@@ -6,10 +6,10 @@
 
 #include "app/Main.h"
 #include "app/Platform.h"
+#include "app/match/Matchresult.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "match/Match.h"
-#include "match/Matchresult.h"
 
 void TMainForm::DoMatchingMenuItemClick() {
   auto initial = FPlatform.OpenFile("selet the initial code file", 2, FWorkDir, "");

@@ -9,14 +9,14 @@
 #include "app/Imageview.h"
 #include "app/Main.h"
 #include "app/Platform.h"
+#include "app/encode/Encodeparameter.h"
+#include "app/image/Filter.h"
+#include "app/segment/Segmentparameter.h"
+#include "app/segment/Simplesegmentparameter.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
-#include "encode/Encodeparameter.h"
-#include "image/Filter.h"
 #include "segment/Segment.h"
-#include "segment/Segmentparameter.h"
-#include "segment/Simplesegmentparameter.h"
 
 void TMainForm::NewSegmentMenuItemClick() {
   auto chosen = FPlatform.OpenFile("select image file to segment", 1, FWorkDir, "");

@@ -1,4 +1,4 @@
-#include "segment/Segmentparameter.h"
+#include "app/segment/Segmentparameter.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "segment/Simplesegmentparameter.h"
+#include "app/segment/Simplesegmentparameter.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

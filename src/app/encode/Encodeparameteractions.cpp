@@ -8,10 +8,10 @@
 #include "app/Formparts.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
+#include "app/encode/Encodeparameter.h"
 #include "base/Convert.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
-#include "encode/Encodeparameter.h"
 
 namespace {
 

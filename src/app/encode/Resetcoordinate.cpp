@@ -1,4 +1,4 @@
-#include "encode/Resetcoordinate.h"
+#include "app/encode/Resetcoordinate.h"
 
 #include <QGridLayout>
 #include <QGuiApplication>

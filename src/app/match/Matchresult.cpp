@@ -1,4 +1,4 @@
-#include "match/Matchresult.h"
+#include "app/match/Matchresult.h"
 
 #include <QCheckBox>
 #include <QComboBox>
