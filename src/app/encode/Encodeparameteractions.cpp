@@ -35,6 +35,34 @@ int TEncodeParameterForm::ViewMode() const {
   return ViewModeRadioGroup->checkedId();
 }
 
+int32_t TEncodeParameterForm::LeastArea() const {
+  return IntOf(AreaThresholdEdit);
+}
+
+int32_t TEncodeParameterForm::OriginMethod() const {
+  return ChooseOriginMethodComboBox->currentIndex();
+}
+
+void TEncodeParameterForm::SetOriginMethod(int32_t method) {
+  ChooseOriginMethodComboBox->setCurrentIndex(method);
+}
+
+float TEncodeParameterForm::GridDx() const {
+  return static_cast<float>(StrToFloat(DxEdit->text().toStdString()));
+}
+
+float TEncodeParameterForm::GridDy() const {
+  return static_cast<float>(StrToFloat(DyEdit->text().toStdString()));
+}
+
+int32_t TEncodeParameterForm::OriginNx() const {
+  return IntOf(SetOriginNxEdit);
+}
+
+int32_t TEncodeParameterForm::OriginNy() const {
+  return IntOf(SetOriginNyEdit);
+}
+
 void TEncodeParameterForm::ShowDot(int32_t index) {
   const TEncode* job = FMainForm.FEncoder.get();
   if (job == nullptr || index < 0 || index >= static_cast<int32_t>(job->FDotInfo.size())) return;

@@ -51,6 +51,19 @@ TReSetCoordinateForm::TReSetCoordinateForm(QWidget* parent) : QDialog(parent) {
   setFixedWidth(300);
 }
 
+void TReSetCoordinateForm::SetTableSize(int32_t maxNx, int32_t maxNy) {
+  MaxNxEdit->setText(QString::number(maxNx));
+  MaxNyEdit->setText(QString::number(maxNy));
+}
+
+int32_t TReSetCoordinateForm::MaxNx() const {
+  return IntOf(MaxNxEdit);
+}
+
+int32_t TReSetCoordinateForm::MaxNy() const {
+  return IntOf(MaxNyEdit);
+}
+
 void TReSetCoordinateForm::showEvent(QShowEvent* event) {
   // Centred on the screen, not over the main window.
   if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -60,6 +60,14 @@ TMatchResultForm::TMatchResultForm(QWidget* parent) : QDialog(parent) {
   setMinimumWidth(300);  // the whole caption in the title bar
 }
 
+int32_t TMatchResultForm::Layout() const {
+  return MatchResultTypeComboBox->currentIndex();
+}
+
+bool TMatchResultForm::ChangeYAxis() const {
+  return ChangeYaxisCheckBox->isChecked();
+}
+
 void TMatchResultForm::showEvent(QShowEvent* event) {
   // Centred on the screen, not over the main window.
   if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -112,6 +112,14 @@ void TSegmentParameterForm::SetRectangle(int32_t x, int32_t y, int32_t dx, int32
   DyEdit->setText(QString::number(dy));
 }
 
+int32_t TSegmentParameterForm::WindowSize() const {
+  return IntOf(SegmentWinSizeEdit);
+}
+
+int32_t TSegmentParameterForm::Adjust() const {
+  return IntOf(AdjustThresholdEdit);
+}
+
 void TSegmentParameterForm::ModifySegmentButtonClick() {
   if (!FMainForm.FSegmenter) return;
   const int32_t x = IntOf(XEdit);

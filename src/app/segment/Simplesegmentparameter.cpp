@@ -63,3 +63,7 @@ void TSimpleSegmentParameterForm::HistogramImageClick() {
   SimpleSegmentThresholdEdit->setText(QString::number(FPlot.MarkerX()));
   HistogramImage->PaintBox()->update();
 }
+
+int32_t TSimpleSegmentParameterForm::Threshold() const {
+  return IntOf(SimpleSegmentThresholdEdit);
+}
