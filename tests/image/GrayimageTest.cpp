@@ -119,7 +119,7 @@ TEST(GrayImage, RawFilesRoundTripWithAndWithoutHeader) {
   EXPECT_TRUE(SamePixels(image, back));
 }
 
-TEST(GrayImage, FillRectAndSumRectClipAndSumInSixtyFourBits) {
+TEST(GrayImage, FillRectClipsToTheImageAndSkipsEmptyRectangles) {
   TGrayImage image;
   image.SetWidth(8);
   image.SetHeight(4);
@@ -133,7 +133,10 @@ TEST(GrayImage, FillRectAndSumRectClipAndSumInSixtyFourBits) {
   EXPECT_EQ(image.SumRect(0, 0, 7, 3), 9 * 16);
   image.FillRect(1, 0, 0, 0, 0);  // exactly one pixel
   EXPECT_EQ(image.SumRect(0, 0, 1, 0), 1);
+}
 
+TEST(GrayImage, SumRectClipsAndSumsInSixtyFourBits) {
+  TGrayImage image;
   image.SetWidth(3000);
   image.SetHeight(3000);
   image.FillRect(255, 0, 0, 2999, 2999);
@@ -143,16 +146,29 @@ TEST(GrayImage, FillRectAndSumRectClipAndSumInSixtyFourBits) {
   EXPECT_EQ(image.SumRect(5, 5, 4, 9), 0);
 }
 
-TEST(GrayImage, HistogramAndRepaint) {
+namespace {
+
+TGrayImage ThreeOfFortyOneOfTwoHundred() {
   TGrayImage image;
   image.SetWidth(2);
   image.SetHeight(2);
   image.FillRect(40, 0, 0, 1, 1);
   image.SetPixel(1, 1, 200);
+  return image;
+}
+
+}  // namespace
+
+TEST(GrayImage, HistogramCountsEveryLevelAndOverwritesStaleCounts) {
+  const TGrayImage image = ThreeOfFortyOneOfTwoHundred();
   std::array<int32_t, 256> counts;
   counts.fill(-1);
   image.Histogram(counts);
   for (int v = 0; v < 256; ++v) EXPECT_EQ(counts[v], v == 40 ? 3 : v == 200 ? 1 : 0);
+}
+
+TEST(GrayImage, RepaintDrawsAtTheOriginAndToleratesNoSurface) {
+  TGrayImage image = ThreeOfFortyOneOfTwoHundred();
   image.Repaint(nullptr);
   TRgbSurface surface(3, 3, clRed);
   image.Repaint(&surface);
