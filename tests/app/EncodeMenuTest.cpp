@@ -158,6 +158,30 @@ class TEncodeMenuTest : public TFormTest {
     QCOMPARE(FPlatform->Beeps, 4);
   }
 
+  void BadFieldsAreReportedInTheOrderTheStagesReadThem() {
+    Open("row.bmp", 160, 60, Lattice(20, 30, 16, 16, 8, 1));
+    DoEncoding();
+    // The pitch stage reads dx before dy.
+    P().DxEdit->setText("wide");
+    P().DyEdit->setText("tall");
+    Press(P().SetDxDyStartButton);
+    QCOMPARE(FPlatform->Errors.back(), std::string("'wide' is not a valid floating point value."));
+    QCOMPARE(Form().FEncodeStage, 0);
+    P().DxEdit->setText("16");
+    P().DyEdit->setText("16");
+    Press(P().SetDxDyStartButton);
+    QCOMPARE(Form().FEncodeStage, -1);
+    // The picked-origin stage reads Ny before Nx.
+    P().SetOriginNxEdit->setText("east");
+    P().SetOriginNyEdit->setText("north");
+    Press(P().SetOriginStartButton);
+    QCOMPARE(FPlatform->Errors.back(), std::string("'north' is not a valid integer value."));
+    P().SetOriginNyEdit->setText("0");
+    Press(P().SetOriginStartButton);
+    QCOMPARE(FPlatform->Errors.back(), std::string("'east' is not a valid integer value."));
+    QCOMPARE(Form().FEncodeStage, -1);
+  }
+
   void NewEncodeAfterAFailedRunWorksInStageZeroOnTheFreshJob() {
     Open("row.bmp", 160, 60, Lattice(20, 30, 16, 16, 8, 1));
     DoEncoding();
