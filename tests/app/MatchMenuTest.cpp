@@ -109,7 +109,7 @@ class TMatchMenuTest : public TFormTest {
   void ScaleDialogComputesOrTakesTheFactors() {
     Form().FScaleX = 0.1f;
     QVERIFY(!S().isVisible());
-    QVERIFY((S().windowFlags() & Qt::Tool));
+    QVERIFY(S().windowFlags() & Qt::Tool);
     Trigger(Form(), "SetScaleToolButtonAction");
     QVERIFY(S().isVisible());
     QVERIFY(S().ScaleXRadioButton->isChecked());
