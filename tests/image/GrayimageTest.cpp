@@ -148,19 +148,19 @@ TEST(GrayImage, SumRectClipsAndSumsInSixtyFourBits) {
 
 namespace {
 
-TGrayImage ThreeOfFortyOneOfTwoHundred() {
-  TGrayImage image;
+// Three pixels of 40 and one of 200.
+void FillFourPixels(TGrayImage& image) {
   image.SetWidth(2);
   image.SetHeight(2);
   image.FillRect(40, 0, 0, 1, 1);
   image.SetPixel(1, 1, 200);
-  return image;
 }
 
 }  // namespace
 
 TEST(GrayImage, HistogramCountsEveryLevelAndOverwritesStaleCounts) {
-  const TGrayImage image = ThreeOfFortyOneOfTwoHundred();
+  TGrayImage image;
+  FillFourPixels(image);
   std::array<int32_t, 256> counts;
   counts.fill(-1);
   image.Histogram(counts);
@@ -168,7 +168,8 @@ TEST(GrayImage, HistogramCountsEveryLevelAndOverwritesStaleCounts) {
 }
 
 TEST(GrayImage, RepaintDrawsAtTheOriginAndToleratesNoSurface) {
-  TGrayImage image = ThreeOfFortyOneOfTwoHundred();
+  TGrayImage image;
+  FillFourPixels(image);
   image.Repaint(nullptr);
   TRgbSurface surface(3, 3, clRed);
   image.Repaint(&surface);
