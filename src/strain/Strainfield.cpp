@@ -56,36 +56,48 @@ class TGridTable {
   std::vector<int32_t> FTable;
 };
 
-// Least-squares plane u = a + G (X - Xc) through the neighbourhood of one dot. Positions are
-// taken relative to the dot, so that large coordinates lose no precision.
-bool FitGradient(const std::vector<TStrainPair>& pairs, const TGridTable& table,
-                 const TStrainPair& centre, int32_t k, double gradient[2][2]) {
+// Sums of a least-squares plane u = a + G (X - Xc) through a set of dots. Positions are taken
+// relative to a reference dot, so that large coordinates lose no precision.
+struct TPlaneSums {
   double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0, syy = 0;
   double su = 0, sv = 0, sxu = 0, syu = 0, sxv = 0, syv = 0;
+
+  void Add(const TStrainPair& q, const TStrainPair& reference) {
+    const double x = q.X - reference.X, y = q.Y - reference.Y;
+    n += 1;
+    sx += x;
+    sy += y;
+    sxx += x * x;
+    sxy += x * y;
+    syy += y * y;
+    su += q.Dx;
+    sv += q.Dy;
+    sxu += x * q.Dx;
+    syu += y * q.Dx;
+    sxv += x * q.Dy;
+    syv += y * q.Dy;
+  }
+  bool Solve(double gradient[2][2]) const;
+};
+
+bool FitGradient(const std::vector<TStrainPair>& pairs, const TGridTable& table,
+                 const TStrainPair& centre, int32_t k, double gradient[2][2]) {
+  TPlaneSums sums;
   bool otherColumn = false, otherRow = false;
   for (int32_t j = -k; j <= k; ++j) {
     for (int32_t i = -k; i <= k; ++i) {
       const int32_t index = table.At(int64_t{centre.Nx} + i, int64_t{centre.Ny} + j);
       if (index < 0) continue;
-      const TStrainPair& q = pairs[static_cast<size_t>(index)];
-      const double x = q.X - centre.X, y = q.Y - centre.Y;
-      n += 1;
-      sx += x;
-      sy += y;
-      sxx += x * x;
-      sxy += x * y;
-      syy += y * y;
-      su += q.Dx;
-      sv += q.Dy;
-      sxu += x * q.Dx;
-      syu += y * q.Dx;
-      sxv += x * q.Dy;
-      syv += y * q.Dy;
+      sums.Add(pairs[static_cast<size_t>(index)], centre);
       otherColumn |= i != 0;
       otherRow |= j != 0;
     }
   }
-  if (!otherColumn || !otherRow || n < 3) return false;
+  return otherColumn && otherRow && sums.Solve(gradient);
+}
+
+bool TPlaneSums::Solve(double gradient[2][2]) const {
+  if (n < 3) return false;
   const double cxx = sxx - sx * sx / n, cxy = sxy - sx * sy / n, cyy = syy - sy * sy / n;
   const double cxu = sxu - sx * su / n, cyu = syu - sy * su / n;
   const double cxv = sxv - sx * sv / n, cyv = syv - sy * sv / n;
@@ -100,6 +112,12 @@ bool FitGradient(const std::vector<TStrainPair>& pairs, const TGridTable& table,
 }
 
 }  // namespace
+
+bool WholeFieldGradient(const std::vector<TStrainPair>& pairs, double gradient[2][2]) {
+  TPlaneSums sums;
+  for (const TStrainPair& p : pairs) sums.Add(p, pairs.front());
+  return sums.Solve(gradient);
+}
 
 const char* MeasureName(TStrainMeasure measure) {
   return measure == TStrainMeasure::Green ? "green" : "small";

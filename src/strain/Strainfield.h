@@ -36,6 +36,10 @@ class TStrainField {
   TStrainOptions FOptions;
 };
 
+// One least-squares gradient through every pair: the best estimate of a uniform strain, where
+// measurement errors of neighbouring dots do not add up. False when the pairs lie on one line.
+bool WholeFieldGradient(const std::vector<TStrainPair>& pairs, double gradient[2][2]);
+
 // The strains of a displacement gradient G = [[du/dx, du/dy], [dv/dx, dv/dy]], filled into
 // point (all fields but Pair).
 void StrainFromGradient(const double gradient[2][2], TStrainMeasure measure, TStrainPoint& point);

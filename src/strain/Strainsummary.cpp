@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "base/AtomicFile.h"
 #include "base/Convert.h"
@@ -41,6 +42,21 @@ TStrainSummary::TStrainSummary(const TStrainField& field)
     const double spread = FWithStrain > 0 ? std::sqrt(squares / FWithStrain) : 0;
     FStatistics.push_back({q.Name, q.Unit, mean, spread});
   }
+  std::vector<TStrainPair> pairs;
+  pairs.reserve(field.Points().size());
+  for (const TStrainPoint& p : field.Points()) pairs.push_back(p.Pair);
+  double gradient[2][2];
+  if (!pairs.empty() && WholeFieldGradient(pairs, gradient))
+    StrainFromGradient(gradient, field.Options().Measure, FWholeField);
+}
+
+std::vector<TStatistic> TStrainSummary::WholeFieldRows() const {
+  // One fit has no spread: NaN leaves its cell empty.
+  const double none = std::numeric_limits<double>::quiet_NaN();
+  return {{"fit_exx", "1", FWholeField.Exx, none},
+          {"fit_eyy", "1", FWholeField.Eyy, none},
+          {"fit_exy", "1", FWholeField.Exy, none},
+          {"fit_rotation", "deg", FWholeField.Rotation, none}};
 }
 
 const TStatistic& TStrainSummary::Of(const std::string& name) const {
@@ -55,10 +71,14 @@ std::string TStrainSummary::Text() const {
              FMeasure.c_str(), 2 * FNeighbourhood + 1, 2 * FNeighbourhood + 1);
   text += "Frame: x to the right, y up; positions and displacements in " + FUnit +
           ", strains dimensionless, angles in degrees counterclockwise\n";
-  text += "  quantity            mean             std\n";
+  text += "  quantity                mean             std\n";
   // Numbers through to_chars: '.' as decimal point even after a Qt application set the locale.
   auto column = [&text](double value, bool strain) {
     std::string number;
+    if (std::isnan(value)) {
+      text += std::string(16, ' ');
+      return;
+    }
     if (strain) {
       char buffer[32];
       const auto end =
@@ -69,8 +89,11 @@ std::string TStrainSummary::Text() const {
     }
     text += std::string(number.size() < 16 ? 16 - number.size() : 1, ' ') + number;
   };
-  for (const TStatistic& s : FStatistics) {
-    text += "  " + s.Name + std::string(s.Name.size() < 9 ? 9 - s.Name.size() : 1, ' ');
+  std::vector<TStatistic> rows = FStatistics;
+  if (FWholeField.HasStrain)
+    for (const TStatistic& s : WholeFieldRows()) rows.push_back(s);
+  for (const TStatistic& s : rows) {
+    text += "  " + s.Name + std::string(s.Name.size() < 13 ? 13 - s.Name.size() : 1, ' ');
     column(s.Mean, s.Unit == "1");
     column(s.Std, s.Unit == "1");
     text += s.Unit == "1" ? "\n" : " " + s.Unit + "\n";
@@ -83,11 +106,14 @@ void TStrainSummary::WriteCsv(const std::string& path) const {
   file.OpenOrRaise();
   file.Write("quantity,mean,std,unit\n");
   std::string row;
-  for (const TStatistic& s : FStatistics) {
+  std::vector<TStatistic> rows = FStatistics;
+  if (FWholeField.HasStrain)
+    for (const TStatistic& s : WholeFieldRows()) rows.push_back(s);
+  for (const TStatistic& s : rows) {
     row = s.Name + ',';
     AppendGeneral(row, s.Mean, 9);
     row += ',';
-    AppendGeneral(row, s.Std, 9);
+    if (!std::isnan(s.Std)) AppendGeneral(row, s.Std, 9);
     row += ',' + s.Unit + '\n';
     file.Write(row);
   }

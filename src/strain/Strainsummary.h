@@ -14,8 +14,8 @@ struct TStatistic {
   double Std = 0;  // population standard deviation
 };
 
-// The summary of a strain field: pair counts and the statistics of dx, dy, exx, eyy, exy, e1,
-// e2 and rotation over the dots that have strain.
+// The summary of a strain field: pair counts, the statistics of dx, dy, exx, eyy, exy, e1, e2
+// and rotation over the dots that have strain, and the strain of the whole field as one fit.
 class TStrainSummary {
  public:
   explicit TStrainSummary(const TStrainField& field);
@@ -26,11 +26,18 @@ class TStrainSummary {
   std::string FMeasure;
   int32_t FNeighbourhood = 1;
   std::vector<TStatistic> FStatistics;
+  // The strain of one gradient fitted through all pairs (exx, eyy, exy, rotation); HasStrain
+  // false when it could not be fitted.
+  TStrainPoint FWholeField;
 
   // The statistic of that name; raises TError for an unknown name.
   const TStatistic& Of(const std::string& name) const;
   // Lines for a terminal, stating the frame and the units.
   std::string Text() const;
-  // "quantity,mean,std,unit" and one row per statistic, then the counts.
+  // "quantity,mean,std,unit" and one row per statistic, the whole-field fit as rows
+  // "fit_exx" and so on (mean only), then the counts.
   void WriteCsv(const std::string& path) const;
+
+ private:
+  std::vector<TStatistic> WholeFieldRows() const;
 };
