@@ -23,6 +23,8 @@ struct TTrackOptions {
   float ScaleY = 1.0f;
   int32_t Neighbourhood = 1;
   int32_t Jobs = 1;  // pictures segmented and extracted at once
+  // DIR/summary.png and the last good step's maps in DIR/plots/.
+  bool Plots = false;
 };
 
 // One row of the summary: a step's picture, its dot counts and the means over its paired dots

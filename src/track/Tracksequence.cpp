@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <unordered_map>
 
 #include "base/AtomicFile.h"
 #include "base/Error.h"
@@ -13,9 +14,12 @@
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
 #include "encode/Encodereference.h"
+#include "image/Grayimage.h"
 #include "strain/Straincsv.h"
 #include "strain/Strainpairs.h"
+#include "strain/Strainplot.h"
 #include "track/Trackpipeline.h"
+#include "track/Trackplot.h"
 
 namespace {
 
@@ -38,9 +42,36 @@ int32_t Reach(const std::vector<TDotInfo>& reference, bool nx) {
   return reach;
 }
 
+// The median motion per step of the dots two indexed pictures share (by Nx, Ny), steps apart;
+// false when they share none.
+bool MotionPerStep(const std::vector<TDotInfo>& from, const std::vector<TDotInfo>& to,
+                   int32_t steps, float& dx, float& dy) {
+  std::unordered_map<int64_t, const TDotInfo*> earlier;
+  auto key = [](const TDotInfo& dot) {
+    return int64_t{dot.Nx} * 4294967296LL + static_cast<uint32_t>(dot.Ny);
+  };
+  for (const TDotInfo& dot : from) earlier.emplace(key(dot), &dot);
+  std::vector<float> mx, my;
+  for (const TDotInfo& dot : to) {
+    const auto found = earlier.find(key(dot));
+    if (found == earlier.end()) continue;
+    mx.push_back(dot.x - found->second->x);
+    my.push_back(dot.y - found->second->y);
+  }
+  if (mx.empty()) return false;
+  auto median = [](std::vector<float>& values) {
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+  };
+  dx = median(mx) / static_cast<float>(steps);
+  dy = median(my) / static_cast<float>(steps);
+  return true;
+}
+
 // Indexes an extracted picture: from its own origin for the reference, else from the dots of the
-// last good picture.
-void IndexPicture(TEncode& job, const std::vector<TDotInfo>* reference,
+// last good picture, looked for where they have moved to by (shiftX, shiftY).
+void IndexPicture(TEncode& job, const std::vector<TDotInfo>* reference, float shiftX, float shiftY,
                   const TTrackOptions& options) {
   if (!options.MaxNx || !options.MaxNy) {
     const int32_t nx = reference ? Reach(*reference, true) : 0;
@@ -49,7 +80,7 @@ void IndexPicture(TEncode& job, const std::vector<TDotInfo>* reference,
   }
   int32_t origin;
   if (reference) {
-    origin = FindOriginByReference(job, *reference, 0.0f, 0.0f);
+    origin = FindOriginByReference(job, *reference, shiftX, shiftY);
   } else {
     origin = job.FindOrigin(2);
     if (origin < 0) throw TError(TEncode::AutoOriginFailedMessage);
@@ -60,12 +91,12 @@ void IndexPicture(TEncode& job, const std::vector<TDotInfo>* reference,
 }
 
 // Matches a step's code file against the reference's and writes its strain CSV.
-void MeasureStep(const std::string& referenceCodes, const std::string& codes,
-                 const std::string& csv, int32_t referenceDots, const TTrackOptions& options,
-                 TTrackStep& step) {
+TStrainField MeasureStep(const std::string& referenceCodes, const std::string& codes,
+                         const std::string& csv, int32_t referenceDots,
+                         const TTrackOptions& options, TTrackStep& step) {
   TStrainOptions strainOptions;
   strainOptions.Neighbourhood = options.Neighbourhood;
-  const TStrainField field = StrainFromCodeFiles(referenceCodes, codes, strainOptions);
+  TStrainField field = StrainFromCodeFiles(referenceCodes, codes, strainOptions);
   WriteStrainCsv(csv, field);
   step.Pairs = static_cast<int32_t>(field.Points().size());
   step.Lost = referenceDots - step.Pairs;
@@ -87,6 +118,16 @@ void MeasureStep(const std::string& referenceCodes, const std::string& codes,
     step.Eyy = eyy / strained;
     step.Exy = exy / strained;
   }
+  return field;
+}
+
+// The summary plot and the maps of the last step that has strain, over the reference picture.
+void SaveTrackPlots(const std::string& outDir, const std::vector<TTrackStep>& steps,
+                    const TStrainField* last, const std::string& referencePicture) {
+  SavePng(RenderTrackSummary(steps), (std::filesystem::path(outDir) / "summary.png").string());
+  if (!last) return;
+  const TGrayImage picture(referencePicture);
+  SavePlots((std::filesystem::path(outDir) / "plots").string(), *last, &picture);
 }
 
 }  // namespace
@@ -98,12 +139,19 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   std::error_code failure;
   std::filesystem::create_directories(std::filesystem::path(outDir) / "codes", failure);
   if (failure) throw TError("Cannot create the folder " + outDir + ": " + failure.message());
+  if (options.Plots) CheckPlotFolder((std::filesystem::path(outDir) / "plots").string());
 
   TTrackPipeline pipeline(pictures, options);
   std::vector<TTrackStep> steps;
   std::vector<TDotInfo> reference;  // the last good picture's indexed dots
+  size_t lastGood = 0;
+  // The grid's motion per step over the last good steps: a test loads smoothly, so the next
+  // picture is looked for where this motion takes the grid, and a step may move more than the
+  // 0.4 pitch the search allows as long as it moves about as much as the step before.
+  float motionX = 0, motionY = 0;
   std::string referenceCodes;
   int32_t referenceDots = 0;
+  std::unique_ptr<TStrainField> lastField;  // for the maps
   const int32_t total = static_cast<int32_t>(pictures.size());
   const std::string summary = (std::filesystem::path(outDir) / "summary.csv").string();
 
@@ -117,10 +165,15 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
       std::string error;
       std::unique_ptr<TEncode> job = pipeline.Take(i, error);
       if (!job) throw TError(error);
-      IndexPicture(*job, i == 0 ? nullptr : &reference, options);
+      const float gap = static_cast<float>(i - lastGood);
+      IndexPicture(*job, i == 0 ? nullptr : &reference, motionX * gap, motionY * gap, options);
       job->SaveCodes(codes);
       step.Dots = job->FDotSum;
-      reference = CodedDots(*job);
+      std::vector<TDotInfo> dots = CodedDots(*job);
+      if (i > 0)
+        MotionPerStep(reference, dots, static_cast<int32_t>(i - lastGood), motionX, motionY);
+      reference = std::move(dots);
+      lastGood = i;
       if (i == 0) {
         referenceCodes = codes;
         referenceDots = job->FCodedSum;
@@ -132,7 +185,10 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
     }
     if (step.Good()) {
       try {
-        MeasureStep(referenceCodes, codes, StepName(outDir, i), referenceDots, options, step);
+        TStrainField field =
+            MeasureStep(referenceCodes, codes, StepName(outDir, i), referenceDots, options, step);
+        if (options.Plots && field.StrainCount() > 0)
+          lastField = std::make_unique<TStrainField>(std::move(field));
       } catch (const TError& e) {
         step.Reason = e.Message();
       }
@@ -141,6 +197,7 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
     WriteTrackSummary(summary, steps);
     if (hooks.StepDone) hooks.StepDone(step, static_cast<int32_t>(steps.size()), total);
   }
+  if (options.Plots) SaveTrackPlots(outDir, steps, lastField.get(), pictures[0]);
   return steps;
 }
 

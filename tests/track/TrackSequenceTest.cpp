@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -83,6 +85,12 @@ TTruthCheck CheckAgainstTruth(const std::string& stepCsv, const std::string& tru
   return check;
 }
 
+bool Near(QRgb a, QRgb b) {
+  return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+             std::abs(qBlue(a) - qBlue(b)) <
+         40;
+}
+
 }  // namespace
 
 TEST(TrackSequence, FollowsAGridMovingBeyondHalfAPitchWithoutMispairing) {
@@ -145,24 +153,23 @@ TEST(TrackSequence, ResultsDoNotDependOnTheNumberOfJobs) {
 
 TEST(TrackSequence, AFailedStepIsReportedAndTheNextFollowsTheLastGoodOne) {
   TTempDir dir;
-  TSynthOptions final = MovingGrid();
-  final.TranslateX = 12;  // two steps together stay below 0.4 pitch
-  final.TranslateY = -6;
-  auto pictures = WriteSynthSequence(final, 4, dir.Path());
+  // Two steps together move by two thirds of a pitch: the lost step's motion is foreseen.
+  const TSynthOptions final = MovingGrid();
+  auto pictures = WriteSynthSequence(final, 5, dir.Path());
   WriteFileBytes(pictures[2], "not a picture");
   TTrackOptions options;
   const auto result = TrackSequence(pictures, dir.File("out"), options);
-  ASSERT_EQ(result.size(), 5u);
+  ASSERT_EQ(result.size(), 6u);
   EXPECT_FALSE(result[2].Good());
   EXPECT_FALSE(std::filesystem::exists(Frame(dir.File("out"), "step", 2, "csv")));
-  for (int k : {1, 3, 4}) {
+  for (int k : {1, 3, 4, 5}) {
     EXPECT_TRUE(result[k].Good()) << k << ": " << result[k].Reason;
     const TTruthCheck check = CheckAgainstTruth(Frame(dir.File("out"), "step", k, "csv"),
                                                 Frame(dir.Path(), "truth", k, "csv"), final.Height);
     EXPECT_EQ(check.Mispaired, 0) << k;
   }
   const auto summary = CsvRows(dir.File("out") + "/summary.csv");
-  ASSERT_EQ(summary.size(), 5u);
+  ASSERT_EQ(summary.size(), 6u);
   EXPECT_EQ(summary[2][2], "");
   EXPECT_FALSE(summary[2].back().empty());
 }
@@ -182,6 +189,34 @@ TEST(TrackSequence, StopsBetweenStepsLeavingCompleteFiles) {
   EXPECT_FALSE(std::filesystem::exists(Frame(dir.File("out"), "step", 2, "csv")));
   for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.File("out")))
     EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+// The summary plot shows each curve in its own colour, rising to the right for exx and falling
+// for eyy; the maps of the last step go beside it.
+TEST(TrackSequence, PlotsTheMeanStrainsAgainstTheStep) {
+  TTempDir dir;
+  const auto pictures = WriteSynthSequence(MovingGrid(), 5, dir.Path());
+  TTrackOptions options;
+  options.Plots = true;
+  TrackSequence(pictures, dir.File("out"), options);
+  const QImage plot(QString::fromStdString(dir.File("out") + "/summary.png"));
+  ASSERT_FALSE(plot.isNull());
+  // Mean height of the pixels of one colour in the left and the right half of the plot.
+  auto heights = [&plot](QRgb colour, double& left, double& right) {
+    double sum[2] = {0, 0}, count[2] = {0, 0};
+    for (int y = 0; y < plot.height(); ++y)
+      for (int x = 0; x < 740; ++x)
+        if (Near(plot.pixel(x, y), colour)) sum[x >= 430] += y, ++count[x >= 430];
+    ASSERT_GT(count[0], 20);
+    ASSERT_GT(count[1], 20);
+    left = sum[0] / count[0], right = sum[1] / count[1];
+  };
+  double left = 0, right = 0;
+  heights(qRgb(0, 114, 178), left, right);
+  EXPECT_LT(right, left - 50);  // exx grows: higher on the right
+  heights(qRgb(213, 94, 0), left, right);
+  EXPECT_GT(right, left);  // eyy falls
+  EXPECT_TRUE(std::filesystem::exists(dir.File("out") + "/plots/exx.png"));
 }
 
 TEST(TrackSequence, RefusesAnUnusableReference) {
