@@ -52,7 +52,7 @@ class TZoomViewTest : public TFormTest {
     Click(box);
     const int32_t dot = DotNear(*Form().FEncoder, 70.4, 60.7);
     QVERIFY(dot >= 0);
-    QCOMPARE(Form().FEncoder->FSelected, dot);
+    QCOMPARE(Form().FEncoder->Selected(), dot);
     QCOMPARE(P().IndexEdit->text(), QString::number(dot));
     QCOMPARE(Form().ViewSurface().Pixel(70, 60), clRed);
     // A drag over 5 x 3 screen steps of one picture pitch each way gives differences in
