@@ -151,7 +151,7 @@ std::string PrintableText(const std::string& text) {
   return out;
 }
 
-std::string ScaleText(float value) {
+std::string CodeScaleText(float value) {
   const std::string fixed = Format("%f", static_cast<double>(value));
   float back = 0;
   std::from_chars(fixed.data(), fixed.data() + fixed.size(), back);

@@ -30,4 +30,4 @@ std::string PrintableText(const std::string& text);
 // A 32-bit scale factor as the code file carries it: "%f" (six decimals) when that reads back
 // within 1e-6 of the value, otherwise the shortest text that reads back exactly ("4.4e-06"),
 // which every reader of decimals takes as well.
-std::string ScaleText(float value);
+std::string CodeScaleText(float value);

@@ -6,12 +6,20 @@
 #include <string_view>
 
 #include "base/Error.h"
+#include "match/CodeFileText.h"
 #include "match/CodeReader.h"
 
 namespace {
 
 // A dot row is six values, each with at least one separator before it.
 constexpr int64_t MinRowBytes = 12;
+// How far the file is read: its header must lie in the first HeadBytes, and each announced row
+// may take up to RowBytes (the writer's rows take about 50), the image name NameBytes.
+constexpr size_t HeadBytes = 1 << 16;
+constexpr int64_t RowBytes = 256;
+constexpr int64_t NameBytes = 1 << 13;
+// Some editors begin a UTF-8 text with a byte-order mark.
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
 
@@ -25,19 +33,24 @@ TMatch::TMatch(const std::string& initialFile, const std::string& deformedFile) 
 
 void TMatch::LoadCodeFile(int i) {
   const std::string& path = FCodeFileName[i];
-  const std::string text = ReadCodeFileText(path);
-  TCodeReader reader(text);
-
+  // The magic word is checked on the file's first bytes, before anything else is read.
+  TCodeFileText file(path);
+  file.ReadUpTo(HeadBytes);
+  const size_t start = file.Text().starts_with(ByteOrderMark) ? ByteOrderMark.size() : 0;
+  TCodeReader head(file.Text(), start);
   // Only the first seven characters count, so a longer word that begins with them is accepted.
-  if (reader.Word().substr(0, 7) != "VRKT-FS") throw TError(path + " is not a code file!");
+  if (head.Word().substr(0, 7) != "VRKT-FS") throw TError(path + " is not a code file!");
 
   const std::string readError = " Read data error from code file: \n" + path;
   int32_t dotSum = 0, width = 0, height = 0, maxNx = 0, maxNy = 0, background = 0;
   float scaleX = 0, scaleY = 0;
-  if (!reader.Int(dotSum) || !reader.Int(width) || !reader.Int(height) || !reader.Int(maxNx) ||
-      !reader.Int(maxNy) || !reader.Float(scaleX) || !reader.Float(scaleY) ||
-      !reader.Int(background))
+  if (!head.Int(dotSum) || !head.Int(width) || !head.Int(height) || !head.Int(maxNx) ||
+      !head.Int(maxNy) || !head.Float(scaleX) || !head.Float(scaleY) || !head.Int(background))
     throw TError(readError);
+  // The rest of the file as far as the announced rows and the name can reach.
+  const size_t body = head.Position();
+  if (dotSum >= 0) file.ReadUpTo(body + static_cast<size_t>(dotSum * RowBytes + NameBytes));
+  TCodeReader reader(file.Text(), body);
   // A count the rest of the file cannot hold is refused before anything is allocated for it.
   if (dotSum < 0 || dotSum * MinRowBytes > static_cast<int64_t>(reader.Remaining()))
     throw TError(readError);
@@ -51,7 +64,8 @@ void TMatch::LoadCodeFile(int i) {
 
   try {
     FDotInfo[i].assign(static_cast<size_t>(dotSum), TDotInfo{});
-    FCoordinate[i] = std::make_unique<TCoordinate>(maxNx, maxNy);  // raises its own message
+    // Raises its own message; a range far beyond the dots keeps only their positions.
+    FCoordinate[i] = std::make_unique<TCoordinate>(maxNx, maxNy, dotSum);
   } catch (const std::bad_alloc&) {
     throw TError(" No enought memory to allocate dotinfo and coordinate");
   }
@@ -101,21 +115,38 @@ void TMatch::Match() {
   // Every row of a file enters its table at most once, so neither table holds more dot indices
   // than its file has dots, and k stays below n.
   int32_t k = 0;
-  for (int32_t ny = -FMaxNy; ny <= FMaxNy; ++ny) {
-    for (int32_t nx = -FMaxNx; nx <= FMaxNx; ++nx) {
-      const int32_t i0 = table0.GetIndex(nx, ny);
-      if (i0 < 0) continue;
-      const int32_t i1 = table1.GetIndex(nx, ny);
-      if (i1 < 0) continue;
-      TDotInfo& d0 = FDotInfo[0][static_cast<size_t>(i0)];
-      TDotInfo& d1 = FDotInfo[1][static_cast<size_t>(i1)];
-      TDotInfo& shift = FDisplacement[static_cast<size_t>(k)];
-      shift.x = d1.x - d0.x;
-      shift.y = d0.y - d1.y;  // image rows grow downwards: dy is taken in a y-up frame
-      d0.Matched = true;
-      d1.Matched = true;
-      FMatchIndex[static_cast<size_t>(k)] = i0;
-      ++k;
+  auto pair = [&](int32_t i0, int32_t i1) {
+    TDotInfo& d0 = FDotInfo[0][static_cast<size_t>(i0)];
+    TDotInfo& d1 = FDotInfo[1][static_cast<size_t>(i1)];
+    TDotInfo& shift = FDisplacement[static_cast<size_t>(k)];
+    shift.x = d1.x - d0.x;
+    shift.y = d0.y - d1.y;  // image rows grow downwards: dy is taken in a y-up frame
+    d0.Matched = true;
+    d1.Matched = true;
+    FMatchIndex[static_cast<size_t>(k)] = i0;
+    ++k;
+  };
+  const auto common = [&](int32_t nx, int32_t ny) {
+    return nx >= -FMaxNx && nx <= FMaxNx && ny >= -FMaxNy && ny <= FMaxNy;
+  };
+  // A table that keeps only its filled positions is walked by them, in the same row order.
+  if (table0.Sparse() || table1.Sparse()) {
+    const bool first = table0.Sparse();
+    const TCoordinate& walked = first ? table0 : table1;
+    const TCoordinate& other = first ? table1 : table0;
+    walked.ForEachEntry([&](int32_t nx, int32_t ny, int32_t index) {
+      if (!common(nx, ny)) return;
+      const int32_t partner = other.GetIndex(nx, ny);
+      if (partner >= 0) first ? pair(index, partner) : pair(partner, index);
+    });
+  } else {
+    for (int32_t ny = -FMaxNy; ny <= FMaxNy; ++ny) {
+      for (int32_t nx = -FMaxNx; nx <= FMaxNx; ++nx) {
+        const int32_t i0 = table0.GetIndex(nx, ny);
+        if (i0 < 0) continue;
+        const int32_t i1 = table1.GetIndex(nx, ny);
+        if (i1 >= 0) pair(i0, i1);
+      }
     }
   }
   FMatchSum = k;

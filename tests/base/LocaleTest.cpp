@@ -13,7 +13,7 @@ TEST(Locale, DecimalCommaLocaleChangesNoNumberText) {
   EXPECT_EQ(Format("%f  %8.3f", 1.0, 668.265), "1.000000   668.265");
   EXPECT_EQ(FloatToStr(0.25), "0.25");
   EXPECT_EQ(FloatToStr(1.5e-7), "1.5E-7");
-  EXPECT_EQ(ScaleText(0.5f), "0.500000");
+  EXPECT_EQ(CodeScaleText(0.5f), "0.500000");
   EXPECT_EQ(StrToFloat("2.5"), 2.5);
   TTempDir dir;
   TAtomicFile file(dir.File("numbers.txt"));
