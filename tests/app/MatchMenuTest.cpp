@@ -85,11 +85,13 @@ class TMatchMenuTest : public TFormTest {
     Trigger(Form(), "SaveMatchResultMenuItem");
     Trigger(Form(), "SaveMatchResultMenuItem");
     QVERIFY(!std::filesystem::exists(Work("Match0.dat")) && FPlatform->Beeps == beeps);
-    // A folder that cannot be written: the writer's message; the job stays for another try.
+    // A folder that cannot be written: the writer's message and the reason; the job stays for
+    // another try.
     Form().FWorkDir = Work("missing/");
     SaveMatch("Match0.dat", 1, true);
-    QCOMPARE(FPlatform->Errors.back(),
-             std::string("write result file error \n") + Work("missing/Match0.dat") + ".");
+    QCOMPARE(FPlatform->Errors.back(), std::string("write result file error \n") +
+                                           Work("missing/Match0.dat") +
+                                           " (No such file or directory)");
     Form().FWorkDir = FWork->Path() + "/";
     SaveMatch("Match0.dat", 0, true);
     QCOMPARE(ReadFileBytes(Work("Match0.dat")), Expected("init.cod", 0, true, Work("Match0.dat")));

@@ -68,9 +68,8 @@ TEST(HostileFile, DecimalCommaLocaleWritesAndReadsPoints) {
   match.WriteResult(1, dir.File("r.dat"));
   const std::string result = ReadFileBytes(dir.File("r.dat"));
   EXPECT_NE(result.find("446.750"), std::string::npos) << result;
-  for (size_t comma = result.find(','); comma != std::string::npos;
-       comma = result.find(',', comma + 1))
-    EXPECT_EQ(result[comma + 1], ' ');  // only the comma of the third line's text
+  for (size_t at = result.find(','); at != std::string::npos; at = result.find(',', at + 1))
+    EXPECT_EQ(result[at + 1], ' ');  // only the comma of the third line's text
 }
 
 TEST(HostileFile, ScaleFactorsSurviveTheFileOrAreRefused) {

@@ -105,7 +105,7 @@ TEST_P(BadCodeFile, IsRefusedAsInitialAndAsDeformedFileAndNothingIsWritten) {
     // A table beyond its cap goes on to say so; every other message stands alone.
     const std::string expected = Expected(c, bad);
     if (c.Why == TWhy::TableSize && run.Err.size() > expected.size() + 1)
-      EXPECT_EQ(run.Err.substr(0, expected.size() + 9), expected + "\n(MaxNx ");
+      EXPECT_EQ(run.Err.substr(0, expected.size() + 8), expected + "\n(MaxNx ");
     else
       EXPECT_EQ(run.Err, expected + "\n") << (badFirst ? "initial" : "deformed");
   }
