@@ -93,12 +93,12 @@ class TMatchMenuTest : public TFormTest {
     QVERIFY(FPlatform->Beeps == beeps);
     // A folder that cannot be written: the writer's message and the reason; the job stays for
     // another try.
-    Form().FWorkDir = Work("missing/");
-    SaveMatch("Match0.dat", 1, true);
+    SaveMatch("missing/Match0.dat", 1, true);
     QCOMPARE(FPlatform->Errors.back(), std::string("write result file error \n") +
                                            Work("missing/Match0.dat") +
                                            " (No such file or directory)");
-    Form().FWorkDir = FWork->Path() + "/";
+    // A folder that does not exist is not taken as the working directory.
+    QCOMPARE(Form().FWorkDir, FWork->Path() + "/");
     SaveMatch("Match0.dat", 0, true);
     QCOMPARE(ReadFileBytes(Work("Match0.dat")), Expected("init.cod", 0, true, Work("Match0.dat")));
     // A missing code file ends Do Matching with no job left.
