@@ -4,24 +4,22 @@
 #include <QDir>
 #include <QEvent>
 #include <QIcon>
-#include <QLineEdit>
 #include <QStatusBar>
 #include <QToolButton>
 
 #include "app/About.h"
-#include "app/Formparts.h"
 #include "app/Imageview.h"
 #include "app/Platform.h"
 #include "app/Settings.h"
-#include "base/Convert.h"
+#include "app/Zoomview.h"
+#include "app/encode/Encodeparameter.h"
+#include "app/encode/Resetcoordinate.h"
+#include "app/match/Computescale.h"
+#include "app/segment/Segmentparameter.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
-#include "encode/Encodeparameter.h"
-#include "encode/Resetcoordinate.h"
-#include "match/Computescale.h"
 #include "segment/Segment.h"
-#include "segment/Segmentparameter.h"
 
 static void InitIcons() {
   // The icons live in the GUI library; a static library's resources need registering.
@@ -34,12 +32,9 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
   setWindowTitle("Latticor Method ");
   ReadWorkDir();
 
-  FClient = new QWidget(this);
-  FClient->setObjectName("ClientArea");
-  FClient->installEventFilter(this);
-  setCentralWidget(FClient);
-  FImageView = new TImageView(FClient);
+  FImageView = new TZoomView(this);
   FImageView->setObjectName("ImageView");
+  setCentralWidget(FImageView);
   TPaintBox* box = FImageView->PaintBox();
   box->setObjectName("PaintBox");
   box->OnMouseDown = [this](int32_t x, int32_t y, Qt::MouseButton) {
@@ -54,6 +49,7 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
   box->OnClick = [this] { RunCommand([this] { PaintBoxClick(); }); };
   BuildMenus();
   BuildToolBars();
+  BuildShortcuts();
   statusBar()->setObjectName("StatusBar");
   FitImageView(FViewWidth, FViewHeight);
 
@@ -141,25 +137,9 @@ void TMainForm::LongCommand(const std::function<void()>& work) {
 void TMainForm::FitImageView(int32_t w, int32_t h) {
   FViewWidth = w;
   FViewHeight = h;
-  FImageView->SetImageSize(w, h);
-  PlaceImageView();
+  // Centred in the scroll area; a picture larger than the window is shown whole.
+  FImageView->ShowPicture(w, h);
   PaintBoxPaint();
-}
-
-void TMainForm::PlaceImageView() {
-  // Centred in the client area (between the tool bars and the status bar), at least 4 pixels
-  // from its top and left; a larger picture runs past the right and bottom edges.
-  const int32_t border = 2 * TImageView::Border;
-  int32_t top = (FClient->height() - FViewHeight - border) / 2;
-  if (top < 4) top = 4;
-  int32_t left = (FClient->width() - FViewWidth - border) / 2;
-  if (left < 4) left = 4;
-  FImageView->move(left, top);
-}
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == FClient && event->type() == QEvent::Resize) PlaceImageView();
-  return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainForm::PaintBoxPaint() {
@@ -189,6 +169,17 @@ void TMainForm::ReleaseJobs(bool segmenter, bool encoder, bool displayImage) {
   if (displayImage) FDisplayImage.reset();
 }
 
+std::string TMainForm::FollowChoice(const std::string& chosen) {
+  const std::string name = ExtractFileName(chosen);
+  if (name.size() == chosen.size()) return FWorkDir + name;  // a bare name: the working directory
+  const std::string folder = IncludeTrailingSlash(chosen.substr(0, chosen.size() - name.size()));
+  if (folder != FWorkDir && QDir(QString::fromStdString(folder)).exists()) {
+    FWorkDir = folder;
+    QDir::setCurrent(QString::fromStdString(FWorkDir));
+  }
+  return folder + name;
+}
+
 void TMainForm::DisplayImageMenuItemClick() {
   auto chosen = FPlatform.OpenFile("select image file to display", 1, FWorkDir, "");
   if (!chosen) return;
@@ -214,12 +205,11 @@ void TMainForm::SetScaleMenuItemClick() {
 
 void TMainForm::SetCoordinateMenuItemClick() {
   TReSetCoordinateForm dialog(this);
-  dialog.MaxNxEdit->setText(QString::fromStdString(IntToStr(MaxNx)));
-  dialog.MaxNyEdit->setText(QString::fromStdString(IntToStr(MaxNy)));
+  dialog.SetTableSize(MaxNx, MaxNy);
   if (!FPlatform.ExecDialog(dialog)) return;
   // One after the other: a bad second field leaves the new first one in place.
-  MaxNx = IntOf(dialog.MaxNxEdit);
-  MaxNy = IntOf(dialog.MaxNyEdit);
+  MaxNx = dialog.MaxNx();
+  MaxNy = dialog.MaxNy();
 }
 
 void TMainForm::SetWorkingDirectoryMenuItemClick() {

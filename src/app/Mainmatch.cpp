@@ -1,23 +1,23 @@
 // The Match menu: pair the dots of two code files by grid position and write the displacements
-// in the layout chosen in the result type dialog. Every file lies in the working directory:
-// only the file-name part of a choice is kept.
-#include <QCheckBox>
-#include <QComboBox>
+// in the layout chosen in the result type dialog. The working directory follows the files
+// chosen.
 
 #include "app/Main.h"
 #include "app/Platform.h"
+#include "app/match/Matchresult.h"
+#include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "match/Match.h"
-#include "match/Matchresult.h"
+#include "match/Matchalign.h"
 
 void TMainForm::DoMatchingMenuItemClick() {
   auto initial = FPlatform.OpenFile("selet the initial code file", 2, FWorkDir, "");
   if (!initial) return;
-  const std::string initialPath = FWorkDir + ExtractFileName(*initial);
+  const std::string initialPath = FollowChoice(*initial);
   auto deformed = FPlatform.OpenFile("select the deformed code file", 2, FWorkDir, "");
   if (!deformed) return;
-  const std::string deformedPath = FWorkDir + ExtractFileName(*deformed);
+  const std::string deformedPath = FollowChoice(*deformed);
   FMatcher.reset();
   LongCommand([&] {
     // The job is kept only when both files loaded and the pairing ended.
@@ -25,19 +25,35 @@ void TMainForm::DoMatchingMenuItemClick() {
     job->Match();
     FMatcher = std::move(job);
   });
+  if (FMatcher) OfferAlignment();
+}
+
+// Two code files whose origins were picked some dots apart pair every dot with another one; the
+// median displacement then shows a whole number of pitches.
+void TMainForm::OfferAlignment() {
+  const TMatchAlignment a = MeasureAlignment(*FMatcher);
+  if (!a.Suspicious()) return;
+  const std::string question = Format(
+      "The median displacement (%.2f, %.2f) is more than half a grid pitch (%.2f): the two code "
+      "files probably index the grid from origins (%d, %d) dots apart, and every pair joins a "
+      "dot with another one.\n\nShift the deformed indices by (%d, %d) and match again?\n\n(Or "
+      "encode the deformed picture with the initial code file as reference.)",
+      a.MedianDx, a.MedianDy, a.Pitch, a.OffsetNx, a.OffsetNy, a.OffsetNx, a.OffsetNy);
+  if (!FPlatform.Ask(question)) return;
+  AlignDeformed(*FMatcher, a.OffsetNx, a.OffsetNy);
+  FPlatform.ShowNotice(AlignmentNote(a));
 }
 
 void TMainForm::SaveMatchResultMenuItemClick() {
   if (!FMatcher) throw TError("Do matching first");
   TMatchResultForm dialog(this);
-  dialog.MatchResultTypeComboBox->setCurrentIndex(0);
   auto chosen = FPlatform.SaveFile("Save matching results to", 3, FWorkDir, "Match0", "dat");
   if (!chosen) return;
-  const std::string path = FWorkDir + ExtractFileName(*chosen);
+  const std::string path = FollowChoice(*chosen);
   if (!FPlatform.ExecDialog(dialog)) return;
   LongCommand([&] {
-    FMatcher->FChangeYAxis = dialog.ChangeYaxisCheckBox->isChecked();
-    const int layout = dialog.MatchResultTypeComboBox->currentIndex();
+    FMatcher->FChangeYAxis = dialog.ChangeYAxis();
+    const int32_t layout = dialog.Layout();
     if (layout >= 0 && layout < TMatch::LayoutCount) FMatcher->WriteResult(layout, path);
   });
 }

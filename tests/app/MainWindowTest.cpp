@@ -25,7 +25,8 @@ class TMainWindowTest : public TFormTest {
     QCOMPARE(form.FWorkDir, home + "/");
     QCOMPARE(QDir::currentPath().toStdString(), home);
     QCOMPARE(form.windowTitle(), QString("Latticor Method "));
-    QCOMPARE(form.ImageView()->PaintBox()->size(), QSize(860, 538));
+    QCOMPARE(form.ViewSurface().Width(), 860);
+    QCOMPARE(form.ViewSurface().Height(), 538);
     // Set Working Directory: Cancel changes nothing, a folder becomes the current directory.
     FPlatform->FolderAnswers = {std::nullopt, FWork->Path()};
     Trigger(form, "SetWorkingDirectoryToolButtonAction");
@@ -76,23 +77,31 @@ class TMainWindowTest : public TFormTest {
     QCOMPARE(FPlatform->Errors, std::vector<std::string>(2, FPlatform->Errors[0]));
   }
 
-  void DisplayImageReleasesTheJobsAndDelayReachesTheEncodingJob() {
+  void DelaySetsTheOptionAndTheEncodingJobsPause() {
+    TMainForm& form = Form();
+    WriteGridPicture(Work("grid.bmp"), 120, 90);
+    // Delay without a job only sets the option; with one it sets the job's pause.
+    QAction* delay = Action(form, "DelayMenuItem");
+    delay->trigger();
+    QVERIFY(delay->isChecked());
+    QVERIFY(form.FDelayEncoding);
+    form.FEncoder = std::make_unique<TEncode>(Work("grid.bmp"), true, false, 50, 50);
+    delay->trigger();
+    QVERIFY(!form.FDelayEncoding);
+    QCOMPARE(form.FEncoder->FDelay, 0);
+    delay->trigger();
+    QCOMPARE(form.FEncoder->FDelay, 50);
+  }
+
+  void DisplayImageReleasesTheJobs() {
     TMainForm& form = Form();
     WriteGridPicture(Work("grid.bmp"), 120, 90);
     std::filesystem::create_directory(Work("other"));
     const std::string viewed = Work("other/view.bmp");
     WriteGridPicture(viewed, 120, 90, false);
-    // Delay without a job only sets the option; with one it sets the job's pause.
-    QAction* delay = Action(form, "DelayMenuItem");
-    delay->trigger();
-    QVERIFY(delay->isChecked() && form.FDelayEncoding);
     form.DisplayImage(viewed);
     form.FSegmenter = std::make_unique<TSegment>(Work("grid.bmp"), false);
     form.FEncoder = std::make_unique<TEncode>(Work("grid.bmp"), true, false, 50, 50);
-    delay->trigger();
-    QCOMPARE(form.FEncoder->FDelay, 0);
-    delay->trigger();
-    QCOMPARE(form.FEncoder->FDelay, 50);
     form.PaintBoxPaint();  // the encoding job's picture comes first
     QVERIFY(ViewShows(form, *form.FEncoder->FImage));
     // Display image takes the path as the dialog gives it, not through the working directory.
@@ -102,9 +111,10 @@ class TMainWindowTest : public TFormTest {
     QCOMPARE(request.Title, std::string("select image file to display"));
     QCOMPARE(request.FilterIndex, 1);
     QCOMPARE(request.Dir, FWork->Path() + "/");
-    QVERIFY(!form.FSegmenter && !form.FEncoder);
+    QVERIFY(!form.FSegmenter);
+    QVERIFY(!form.FEncoder);
     QVERIFY(ViewShows(form, TGrayImage(viewed)));
-    QCOMPARE(form.ImageView()->size(), QSize(128, 98));
+    QCOMPARE(form.PaintBox()->size(), QSize(120, 90));
     QVERIFY(FPlatform->Errors.empty());
   }
 
@@ -123,14 +133,21 @@ class TMainWindowTest : public TFormTest {
         QVERIFY(surface.Pixel(x, y) == Form().PaintBox()->Background());
   }
 
-  void ImageViewIsCentredOrPinnedToTopLeft() {
-    QWidget* client = Form().centralWidget();
+  void SmallPictureCentredOneToOneLargeOneFitted() {
+    TZoomView* view = Form().ImageView();
     Form().FitImageView(300, 200);
-    QCOMPARE(Form().ImageView()->geometry(),
-             QRect((client->width() - 308) / 2, (client->height() - 208) / 2, 308, 208));
-    QCOMPARE(Form().PaintBox()->geometry(), QRect(4, 4, 300, 200));
-    Form().FitImageView(2000, 1500);
-    QCOMPARE(Form().ImageView()->geometry(), QRect(4, 4, 2008, 1508));
+    QCOMPARE(view->Zoom(), 1.0);
+    const QRect box = Form().PaintBox()->geometry();
+    QCOMPARE(box.size(), QSize(300, 200));
+    QVERIFY(std::abs(box.center().x() - view->viewport()->rect().center().x()) <= 1);
+    // Larger than the window: the whole picture in view, no scroll bar needed.
+    Form().FitImageView(6000, 4000);
+    QVERIFY(view->Zoom() < 1.0);
+    QVERIFY(view->Fitting());
+    QVERIFY(Form().PaintBox()->width() <= view->viewport()->width());
+    QVERIFY(Form().PaintBox()->height() <= view->viewport()->height());
+    QVERIFY(Form().PaintBox()->width() >= view->viewport()->width() - 2 ||
+            Form().PaintBox()->height() >= view->viewport()->height() - 2);
   }
 
   void MenusAndToolBarsHoldEveryCommandInOrder() {
@@ -138,8 +155,9 @@ class TMainWindowTest : public TFormTest {
     QStringList menus;  // each menu as "Title: item|item", "-" for a separator
     for (QAction* m : form.menuBar()->actions()) {
       QStringList items;
-      for (QAction* a : m->menu()->actions()) items << (a->isSeparator() ? "-" : a->text());
-      menus << m->text() + ": " + items.join('|');
+      for (QAction* a : m->menu()->actions())
+        items << (a->isSeparator() ? "-" : QString(a->text()).remove('&'));
+      menus << QString(m->text()).remove('&') + ": " + items.join('|');
     }
     QCOMPARE(menus,
              QStringList(
@@ -148,7 +166,9 @@ class TMainWindowTest : public TFormTest {
                   "Filter|-|Save Result",
                   "Encode: New Encode|-|Do Encoding|-|Show Position|-|Save Result",
                   "Match: Do Matching|-|Save Result",
-                  "View: Segment Parameter|Encode Parameter|-|Delay", "Help: About"}));
+                  "View: Segment Parameter|Encode Parameter|-|Delay|-|Fit Picture|"
+                  "Actual Size (1:1)|Zoom In|Zoom Out",
+                  "Help: About"}));
     QStringList bars;  // each tool bar as "Name: button button"
     int left = -1;
     for (QToolBar* bar : form.findChildren<QToolBar*>()) {
@@ -164,7 +184,8 @@ class TMainWindowTest : public TFormTest {
         QVERIFY2(opaque > 40, qPrintable(button->objectName()));
       }
       bars << bar->objectName() + ": " + buttons.join(' ');
-      QVERIFY(bar->isVisible() && (bar->x() > left || bar->y() > 0));  // left to right
+      QVERIFY(bar->isVisible());
+      QVERIFY(bar->x() > left || bar->y() > 0);  // left to right
       left = bar->x();
     }
     QCOMPARE(bars, QStringList({"SystemToolBar: SetWorkingDirectory SetCoordinate SetScale "
@@ -188,9 +209,11 @@ class TMainWindowTest : public TFormTest {
     QAction* toggle = Action(form, "WhiteDotToolButtonAction");
     const QImage white = toggle->icon().pixmap(24).toImage();
     toggle->trigger();
-    QVERIFY(!form.FWhiteDots && toggle->icon().pixmap(24).toImage() != white);
+    QVERIFY(!form.FWhiteDots);
+    QVERIFY(toggle->icon().pixmap(24).toImage() != white);
     toggle->trigger();
-    QVERIFY(form.FWhiteDots && toggle->icon().pixmap(24).toImage() == white);
+    QVERIFY(form.FWhiteDots);
+    QVERIFY(toggle->icon().pixmap(24).toImage() == white);
   }
 };
 

@@ -145,12 +145,17 @@ class TRobustnessTest : public TFormTest {
                               : form.FDisplayImage ? form.FDisplayImage.get()
                                                    : nullptr;
     if (shown != nullptr)
-      QVERIFY2(form.PaintBox()->size() == QSize(shown->Width(), shown->Height()), where);
+      QVERIFY2(form.ViewSurface().Width() == shown->Width() &&
+                   form.ViewSurface().Height() == shown->Height(),
+               where);
     if (form.FEncoder)
       QVERIFY2(size_t(form.FEncoder->FDotSum) <= form.FEncoder->FDotInfo.size() ||
                    form.FEncoder->FDotInfo.empty(),
                where);
-    QVERIFY2(form.PaintBox()->Surface().Width() == form.PaintBox()->width(), where);
+    // The box is the picture at the view's zoom.
+    QVERIFY2(form.PaintBox()->width() ==
+                 int(std::ceil(form.ViewSurface().Width() * form.PaintBox()->Zoom())),
+             where);
   }
 
  private slots:
@@ -187,7 +192,9 @@ class TRobustnessTest : public TFormTest {
       FButtons << dialog->findChildren<QAbstractButton*>();
       FEdits << dialog->findChildren<QLineEdit*>();
     }
-    QVERIFY(FCommands.size() > 30 && FButtons.size() > 20 && FEdits.size() > 20);
+    QVERIFY(FCommands.size() > 30);
+    QVERIFY(FButtons.size() > 20);
+    QVERIFY(FEdits.size() > 20);
     for (uint64_t i = 0; i < steps && !QTest::currentTestFailed(); ++i) {
       Step();
       CheckState(int(i));
@@ -213,7 +220,8 @@ class TRobustnessTest : public TFormTest {
     QCOMPARE(DotDifference(*form.FEncoder, *CoreRun(Work("seg.bmp"), true, 20, 2)), std::string());
     FPlatform->FileAnswers = {Work("a.cod"), Work("b.cod")};
     Trigger(form, "DoMatchingMenuItem");
-    QVERIFY(form.FMatcher && form.FMatcher->FMatchSum > 0);
+    QVERIFY(form.FMatcher);
+    QVERIFY(form.FMatcher->FMatchSum > 0);
     QCOMPARE(FPlatform->Errors, std::vector<std::string>());
   }
 };

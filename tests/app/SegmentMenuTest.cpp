@@ -61,22 +61,30 @@ class TSegmentMenuTest : public TFormTest {
     std::filesystem::create_directory(Work("elsewhere"));
     WriteGridPicture(Work("elsewhere/grid.bmp"), 120, 100, true, 60, 2);
     WriteGridPicture(Work("elsewhere/only-there.bmp"), 100, 100);
-    // A choice elsewhere: the file of that name in the working directory is read.
-    NewSegment("elsewhere/grid.bmp");
+    NewSegment("grid.bmp");
     const auto& request = FPlatform->FileRequests.at(0);
     QCOMPARE(request.Title, std::string("select image file to segment"));
-    QVERIFY(request.FilterIndex == 1 && request.Dir == FWork->Path() + "/");
+    QVERIFY(request.FilterIndex == 1);
+    QVERIFY(request.Dir == FWork->Path() + "/");
     QCOMPARE(Form().FSegmentImageName, Work("grid.bmp"));
     QVERIFY(ViewShows(Form(), TGrayImage(Work("grid.bmp"))));
     QCOMPARE(Parameters().SegmentWinSizeEdit->text(), QString("160"));
     QCOMPARE(Parameters().WinSizeLessThanLabel->text(), QString("No Larger Than 320"));
     QVERIFY(Parameters().isVisible());
     TSegment* job = Form().FSegmenter.get();
-    // None there: the old job stays, the name is already replaced.
+    // A choice elsewhere is the file used, and the working directory follows it.
     NewSegment("elsewhere/only-there.bmp");
+    QVERIFY(FPlatform->Errors.empty());
+    QCOMPARE(Form().FSegmentImageName, Work("elsewhere/only-there.bmp"));
+    QCOMPARE(Form().FWorkDir, Work("elsewhere/"));
+    QVERIFY(ViewShows(Form(), TGrayImage(Work("elsewhere/only-there.bmp"))));
+    NewSegment("grid.bmp");
+    job = Form().FSegmenter.get();
+    // None there: the old job stays, the name is already replaced.
+    NewSegment("gone.bmp");
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"file does not exist."});
     QCOMPARE(Form().FSegmenter.get(), job);
-    QCOMPARE(Form().FSegmentImageName, Work("only-there.bmp"));
+    QCOMPARE(Form().FSegmentImageName, Work("gone.bmp"));
     // Re-Load now reads the missing file: an error, and the picture stays.
     Trigger(Form(), "ReLoadImageMenuItem");
     QCOMPARE(FPlatform->Errors.size(), size_t(2));
@@ -88,13 +96,15 @@ class TSegmentMenuTest : public TFormTest {
     // and Multi-Area says why.
     WriteFileBytes(Work("broken.bmp"), std::string(100, 'x'));
     NewSegment("broken.bmp");
-    QVERIFY(FPlatform->Errors.size() == 3 && !Form().FSegmenter);
+    QVERIFY(FPlatform->Errors.size() == 3);
+    QVERIFY(!Form().FSegmenter);
     for (const char* name : {"SimpleSegmentMenuItem", "ReLoadImageMenuItem", "FilterMenuItem",
                              "SaveSegmentResultMenuItem", "MultiAreaSegmentMenuItem"})
       Trigger(Form(), name);
     QCOMPARE(FPlatform->Notices, std::vector<std::string>{" First, you must new a segment"});
-    QCOMPARE(FPlatform->FileRequests.size(), size_t(4));  // the New Segment dialogs only
-    QVERIFY(FPlatform->DialogTitles.empty() && FPlatform->Beeps == 0);
+    QCOMPARE(FPlatform->FileRequests.size(), size_t(6));  // the New Segment dialogs only
+    QVERIFY(FPlatform->DialogTitles.empty());
+    QVERIFY(FPlatform->Beeps == 0);
   }
 
   void FilterMultiAreaModifyAndSaveMatchTheCore() {
@@ -112,7 +122,9 @@ class TSegmentMenuTest : public TFormTest {
     TPaintWatcher watcher(Form());
     const std::vector<uint8_t> before = Picture(Form().ViewSurface());
     Trigger(Form(), "MultiAreaSegmentToolButtonAction");
-    QVERIFY(FPlatform->Errors.empty() && FPlatform->Beeps == 2 && !Form().Busy());
+    QVERIFY(FPlatform->Errors.empty());
+    QVERIFY(FPlatform->Beeps == 2);
+    QVERIFY(!Form().Busy());
     // While the job worked, with the busy indicator showing, the screen showed the picture
     // partly segmented: progress is visible without handling events in the middle.
     const std::vector<uint8_t> after = Picture(Form().ViewSurface());
@@ -133,15 +145,18 @@ class TSegmentMenuTest : public TFormTest {
     core->Image().FillRect(0, 10, 20, 40, 35);
     QVERIFY(SameImages(Form().FSegmenter->Image(), core->Image()));
     QVERIFY(ViewShows(Form(), core->Image()));
-    // Saved in the working directory whatever folder the dialog was in.
+    // Saved where the dialog said, and the working directory follows.
     std::filesystem::create_directory(Work("elsewhere"));
     WithFile("SaveSegmentResultToolButtonAction", "elsewhere/result.bmp");
     const auto& request = FPlatform->FileRequests.back();
     QCOMPARE(request.Title, std::string("Save segment result to"));
-    QVERIFY(request.Save && request.DefaultExt == "bmp" && request.FilterIndex == 1);
-    QVERIFY(!std::filesystem::exists(Work("elsewhere/result.bmp")));
+    QVERIFY(request.Save);
+    QVERIFY(request.DefaultExt == "bmp");
+    QVERIFY(request.FilterIndex == 1);
+    QVERIFY(!std::filesystem::exists(Work("result.bmp")));
+    QCOMPARE(Form().FWorkDir, Work("elsewhere/"));
     core->SaveResult(Work("expected.bmp"));
-    QCOMPARE(ReadFileBytes(Work("result.bmp")), ReadFileBytes(Work("expected.bmp")));
+    QCOMPARE(ReadFileBytes(Work("elsewhere/result.bmp")), ReadFileBytes(Work("expected.bmp")));
   }
 
   void FilterWithTypedTypeOrSmallWindowChangesNothing() {
@@ -157,7 +172,8 @@ class TSegmentMenuTest : public TFormTest {
       QCOMPARE(text->text(), QString("Median Filte"));
       text->selectAll();
       QTest::keyClicks(text, "xy");  // at most one character can be typed
-      QVERIFY(text->text() == "x" && filter.FilterType() == -1);
+      QVERIFY(text->text() == "x");
+      QVERIFY(filter.FilterType() == -1);
       Press(filter.BitBtn1);
     });
     FPlatform->DialogScripts.push_back([](QDialog& dialog) {
@@ -195,7 +211,9 @@ class TSegmentMenuTest : public TFormTest {
     Trigger(Form(), "MultiAreaSegmentMenuItem");
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"'abc' is not a valid integer value."});
     QCOMPARE(Form().FSegmenter->FWinSizeX, 50);  // converted before the failing field
-    QVERIFY(Picture(Form().ViewSurface()) == shown && !Form().Busy() && FPlatform->Beeps == 3);
+    QVERIFY(Picture(Form().ViewSurface()) == shown);
+    QVERIFY(!Form().Busy());
+    QVERIFY(FPlatform->Beeps == 3);
     Parameters().XEdit->setText("1x");
     Press(Parameters().ModifySegmentButton);
     QCOMPARE(FPlatform->Errors.back(), std::string("'1x' is not a valid integer value."));
@@ -259,10 +277,11 @@ class TSegmentMenuTest : public TFormTest {
     QCOMPARE(Form().statusBar()->currentMessage(), QString("Current(35, 50)Width: 1 Height: 1"));
     QTest::mouseMove(box, QPoint(20, 60));
     QCOMPARE(Form().statusBar()->currentMessage(), QString("Current(20, 60)Width: 16 Height: 11"));
-    // The band is on the view while the button is held: a dotted outline of inverted pixels.
-    QVERIFY(Form().ViewSurface().Pixel(20, 40) ==
-            GrayColor(uint8_t(255 - picture.GetPixel(20, 40))));
+    // The band is over the view while the button is held, the picture untouched.
+    QCOMPARE(box->Band(), std::optional<QRect>(QRect(QPoint(20, 40), QPoint(50, 60))));
+    QVERIFY(ViewShows(Form(), picture));
     QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(20, 60));
+    QVERIFY(!box->Band());
     QVERIFY(ViewShows(Form(), picture));
     // The grid intervals of the encode parameter dialog too, though it is hidden.
     QVERIFY(!EncodeParameters().isVisible());

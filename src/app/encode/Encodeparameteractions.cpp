@@ -1,0 +1,135 @@
+// The encode parameter dialog: what its buttons do, and what the main window's picks and drags
+// put into it. Every change to a dot goes through the encoding job.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "app/Formparts.h"
+#include "app/Imageview.h"
+#include "app/Main.h"
+#include "app/encode/Encodeparameter.h"
+#include "base/Convert.h"
+#include "base/Path.h"
+#include "encode/Encode.h"
+
+namespace {
+
+QString Text(int64_t value) {
+  return QString::fromStdString(IntToStr(value));
+}
+
+}  // namespace
+
+int32_t TEncodeParameterForm::ActiveSlot() const {
+  const int id = FSpeedButtons->checkedId();
+  return id >= 1 && id <= 4 ? id - 1 : OriginSlot;
+}
+
+int32_t& TEncodeParameterForm::SlotValue(int32_t slot) {
+  if (slot >= 0 && slot < 4) return FMainForm.FNeighbourDots[static_cast<size_t>(slot)];
+  return FMainForm.FOriginDot;
+}
+
+int TEncodeParameterForm::ViewMode() const {
+  return ViewModeRadioGroup->checkedId();
+}
+
+int32_t TEncodeParameterForm::LeastArea() const {
+  return IntOf(AreaThresholdEdit);
+}
+
+int32_t TEncodeParameterForm::OriginMethod() const {
+  return ChooseOriginMethodComboBox->currentIndex();
+}
+
+void TEncodeParameterForm::SetOriginMethod(int32_t method) {
+  ChooseOriginMethodComboBox->setCurrentIndex(method);
+}
+
+float TEncodeParameterForm::GridDx() const {
+  return static_cast<float>(StrToFloat(DxEdit->text().toStdString()));
+}
+
+float TEncodeParameterForm::GridDy() const {
+  return static_cast<float>(StrToFloat(DyEdit->text().toStdString()));
+}
+
+int32_t TEncodeParameterForm::OriginNx() const {
+  return IntOf(SetOriginNxEdit);
+}
+
+int32_t TEncodeParameterForm::OriginNy() const {
+  return IntOf(SetOriginNyEdit);
+}
+
+void TEncodeParameterForm::ShowDot(int32_t index) {
+  const TEncode* job = FMainForm.FEncoder.get();
+  if (job == nullptr || index < 0 || index >= static_cast<int32_t>(job->FDotInfo.size())) return;
+  const TDotInfo& dot = job->FDotInfo[static_cast<size_t>(index)];
+  IndexEdit->setText(Text(index));
+  FxEdit->setText(QString::fromStdString(FloatToStr(dot.x)));
+  FyEdit->setText(QString::fromStdString(FloatToStr(dot.y)));
+  NxEdit->setText(Text(dot.Nx));
+  NyEdit->setText(Text(dot.Ny));
+  AreaEdit->setText(Text(dot.Area));
+  CodedCheckBox->setChecked(dot.Coded);
+  NetedCheckBox->setChecked(dot.Neted);
+  DirectSetOriginEdit->setText(Text(index));
+  SlotValue(ActiveSlot()) = index;
+}
+
+void TEncodeParameterForm::SetDxDy(int32_t dx, int32_t dy) {
+  DxEdit->setText(Text(dx));
+  DyEdit->setText(Text(dy));
+}
+
+void TEncodeParameterForm::SelectOnView(int32_t index) {
+  if (!FMainForm.FEncoder || index < 0) return;
+  FMainForm.FEncoder->SelectDot(index, &FMainForm.ViewSurface());
+  FMainForm.PaintBox()->update();
+}
+
+void TEncodeParameterForm::AutoButtonClick() {
+  // The estimate comes from the file as it is on disk, with the current dot colour.
+  if (!FileExists(FMainForm.FEncodeImageName)) return;
+  AreaThresholdEdit->setText(
+      Text(TEncode::AutoLeastArea(FMainForm.FEncodeImageName, FMainForm.FWhiteDots)));
+}
+
+void TEncodeParameterForm::SpeedButtonClick(int32_t slot) {
+  if (QAbstractButton* button = FSpeedButtons->button(slot + 1)) button->setChecked(true);
+  const int32_t index = SlotValue(slot);
+  DirectSetOriginEdit->setText(Text(index));
+  SelectOnView(index);
+}
+
+void TEncodeParameterForm::SetButtonClick() {
+  const int32_t index = IntOf(DirectSetOriginEdit);
+  SlotValue(ActiveSlot()) = index;
+  SelectOnView(index);
+}
+
+void TEncodeParameterForm::StartEncodeAgainClick(int32_t stage) {
+  if (!FMainForm.FEncoder) return;
+  FMainForm.FEncodeStage = stage;
+  FMainForm.DoEncodingMenuItemClick();
+}
+
+void TEncodeParameterForm::ModifyCoordButtonClick() {
+  TEncode* job = FMainForm.FEncoder.get();
+  if (job == nullptr || job->Selected() < 0) return;
+  const int32_t nx = IntOf(NxEdit);
+  const int32_t ny = IntOf(NyEdit);
+  job->ModifyDot(job->Selected(), nx, ny, NetedCheckBox->isChecked());
+  job->ShowPosition();
+  FMainForm.PaintBox()->update();
+}
+
+void TEncodeParameterForm::ModifyOriginButtonClick() {
+  TEncode* job = FMainForm.FEncoder.get();
+  if (job == nullptr) return;
+  job->ModifyOrigin(IntOf(IndexEdit));
+  job->ShowPosition();
+  FMainForm.PaintBox()->update();
+}

@@ -1,0 +1,286 @@
+#include "encode/Refinecentroid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "base/Convert.h"
+#include "base/Error.h"
+#include "encode/Dotgrid.h"
+#include "encode/Encode.h"
+#include "image/Grayimage.h"
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+constexpr double Grow = 0.5;           // the disc reaches this far beyond the blob's own radius
+constexpr double Clearance = 1.0;      // and stays this far from the neighbouring blob
+constexpr double BackgroundGap = 3.0;  // background pixels lie this far beyond every blob
+constexpr int32_t Iterations = 3;
+constexpr int32_t Step = 4;       // the background is sampled on every Step-th row and column
+constexpr double Settled = 0.01;  // px: the disc moved less than this in its last step
+
+// Mean background per block, interpolated bilinearly between block centres.
+class TBackground {
+ public:
+  TBackground(const TGrayImage& picture, const std::vector<uint8_t>& nearDot, int32_t block)
+      : FBlock(block),
+        FCols((picture.Width() + block - 1) / block),
+        FRows((picture.Height() + block - 1) / block),
+        FMean(static_cast<size_t>(FCols) * static_cast<size_t>(FRows), 0.0f) {
+    const int32_t w = picture.Width(), h = picture.Height();
+    std::vector<double> sum(FMean.size(), 0.0);
+    std::vector<int64_t> count(FMean.size(), 0);
+    // Every Step-th row and column: the means hardly change, and a full pass would cost more
+    // than all the discs together.
+    const size_t mw = static_cast<size_t>((w + Step - 1) / Step);
+    for (int32_t y = 0; y < h; y += Step) {
+      const uint8_t* row = picture.Data() + static_cast<size_t>(y) * static_cast<size_t>(w);
+      const uint8_t* mask = nearDot.data() + static_cast<size_t>(y / Step) * mw;
+      const size_t base = static_cast<size_t>(y / block) * static_cast<size_t>(FCols);
+      for (int32_t x = 0; x < w; x += Step) {
+        if (mask[x / Step]) continue;
+        const size_t k = base + static_cast<size_t>(x / block);
+        sum[k] += row[x];
+        ++count[k];
+      }
+    }
+    // Blocks without background take the mean of the blocks around them that have some.
+    std::vector<char> known(FMean.size(), 0);
+    bool any = false;
+    for (size_t k = 0; k < FMean.size(); ++k)
+      if (count[k] >= 4) {
+        FMean[k] = static_cast<float>(sum[k] / static_cast<double>(count[k]));
+        known[k] = 1;
+        any = true;
+      }
+    if (!any) return;  // a picture of dots only: no background to subtract
+    for (bool missing = true; missing;) {
+      missing = false;
+      std::vector<char> next = known;
+      for (int32_t r = 0; r < FRows; ++r)
+        for (int32_t c = 0; c < FCols; ++c) {
+          const size_t k = static_cast<size_t>(r) * static_cast<size_t>(FCols) + c;
+          if (known[k]) continue;
+          double s = 0;
+          int32_t n = 0;
+          for (int32_t dr = -1; dr <= 1; ++dr)
+            for (int32_t dc = -1; dc <= 1; ++dc) {
+              const int32_t rr = r + dr, cc = c + dc;
+              if (rr < 0 || cc < 0 || rr >= FRows || cc >= FCols) continue;
+              const size_t q = static_cast<size_t>(rr) * static_cast<size_t>(FCols) + cc;
+              if (known[q]) s += FMean[q], ++n;
+            }
+          if (n > 0) {
+            FMean[k] = static_cast<float>(s / n);
+            next[k] = 1;
+          } else {
+            missing = true;
+          }
+        }
+      known.swap(next);
+    }
+  }
+
+  double At(double x, double y) const {
+    const double fx = std::clamp((x + 0.5) / FBlock - 0.5, 0.0, FCols - 1.0);
+    const double fy = std::clamp((y + 0.5) / FBlock - 0.5, 0.0, FRows - 1.0);
+    const int32_t c0 = static_cast<int32_t>(fx), r0 = static_cast<int32_t>(fy);
+    const int32_t c1 = std::min(c0 + 1, FCols - 1), r1 = std::min(r0 + 1, FRows - 1);
+    const double ax = fx - c0, ay = fy - r0;
+    auto m = [this](int32_t r, int32_t c) {
+      return static_cast<double>(FMean[static_cast<size_t>(r) * static_cast<size_t>(FCols) + c]);
+    };
+    return (1 - ay) * ((1 - ax) * m(r0, c0) + ax * m(r0, c1)) +
+           ay * ((1 - ax) * m(r1, c0) + ax * m(r1, c1));
+  }
+
+ private:
+  int32_t FBlock, FCols, FRows;
+  std::vector<float> FMean;
+};
+
+// The local background level + X x + Y y, and whether dots are brighter (1) or darker (-1).
+struct TPlane {
+  double Level, X, Y;
+  int32_t Sign;
+};
+
+// Rounding up and down without the library calls of std::ceil and std::floor, which a build for
+// the baseline instruction set makes for every row of every disc. v lies well inside int32_t.
+int32_t Ceil(double v) {
+  const int32_t t = static_cast<int32_t>(v);
+  return t + (v > t);
+}
+int32_t Floor(double v) {
+  const int32_t t = static_cast<int32_t>(v);
+  return t - (v < t);
+}
+
+// Sum of k^2 for k = 0 .. n.
+double SquareSum(int64_t n) {
+  return static_cast<double>(n) * (n + 1) * (2 * n + 1) / 6.0;
+}
+
+// The centroid of the picture's values above the plane over a disc of radius r around (cx, cy)
+// whose edge is a pixel wide: the weight falls from 1 to 0 as the squared distance d2 goes from
+// r^2 - r to r^2 + r (linear in d2, about r - 0.5 to r + 0.5 in distance), so the weights do
+// not jump as the disc moves and no square root is taken per pixel. Inside the disc the sums
+// are taken per row span in integers and the plane's share in closed form; only the edge
+// pixels are weighed one by one.
+bool DiscCentroid(const TGrayImage& picture, const TPlane& p, double cx, double cy, double r,
+                  double& nx, double& ny) {
+  const int32_t w = picture.Width(), h = picture.Height();
+  const double reach = std::sqrt(r * r + r);
+  const int32_t y0 = std::max(0, Ceil((cy - reach)));
+  const int32_t y1 = std::min(h - 1, Floor((cy + reach)));
+  const double r2 = r * r, inner2 = std::max(r2 - r, 0.0), outer2 = r2 + r;
+  const double slope = 1 / (2 * r);
+  double sw = 0, sx = 0, sy = 0;
+  for (int32_t y = y0; y <= y1; ++y) {
+    const uint8_t* row = picture.Data() + static_cast<size_t>(y) * static_cast<size_t>(w);
+    const double dy = y - cy;
+    const double ho2 = outer2 - dy * dy;
+    if (ho2 <= 0) continue;
+    const double ho = std::sqrt(ho2);
+    const int32_t a = std::max(0, Ceil((cx - ho)));
+    const int32_t c = std::min(w - 1, Floor((cx + ho)));
+    const double hi2 = inner2 - dy * dy;
+    int32_t ia = c + 1, ic = c;  // the inner span, empty unless the row crosses it
+    if (hi2 > 0) {
+      const double hi = std::sqrt(hi2);
+      ia = std::max(a, Ceil((cx - hi)));
+      ic = std::min(c, Floor((cx + hi)));
+      if (ia > ic) ia = c + 1, ic = c;
+    }
+    const double rowLevel = p.Level + p.Y * y;
+    if (ia <= ic) {
+      int64_t si = 0, sxi = 0;
+      for (int32_t x = ia; x <= ic; ++x) {
+        si += row[x];
+        sxi += int64_t{row[x]} * x;
+      }
+      const double n = ic - ia + 1;
+      const double sumX = (static_cast<double>(ia) + ic) * n / 2;
+      const double sumX2 = SquareSum(ic) - SquareSum(int64_t{ia} - 1);
+      const double weight = p.Sign * (static_cast<double>(si) - (n * rowLevel + p.X * sumX));
+      sw += weight;
+      sx += p.Sign * (static_cast<double>(sxi) - (rowLevel * sumX + p.X * sumX2));
+      sy += weight * y;
+    }
+    // The edge pixels left and right of the inner span (the whole row when it has none).
+    const float fdy2 = static_cast<float>(dy * dy - r2), fcx = static_cast<float>(cx);
+    const float fslope = static_cast<float>(slope), frow = static_cast<float>(rowLevel);
+    const float fpx = static_cast<float>(p.X);
+    float ew = 0, ex = 0;
+    auto edge = [&](int32_t from, int32_t to) {
+      for (int32_t x = from; x <= to; ++x) {
+        const float dx = static_cast<float>(x) - fcx;
+        const float e = std::min(0.5f - (dx * dx + fdy2) * fslope, 1.0f);
+        if (e <= 0) continue;
+        const float weight =
+            (static_cast<float>(row[x]) - (frow + fpx * static_cast<float>(x))) * e;
+        ew += weight;
+        ex += weight * dx;  // about the centre: small numbers keep float precise
+      }
+    };
+    edge(a, std::min(ia, c + 1) - 1);
+    if (ia <= ic) edge(ic + 1, c);
+    sw += p.Sign * static_cast<double>(ew);
+    sx += p.Sign * (static_cast<double>(ex) + cx * static_cast<double>(ew));
+    sy += p.Sign * static_cast<double>(ew) * y;
+  }
+  if (!(sw > 0)) return false;
+  nx = sx / sw;
+  ny = sy / sw;
+  return true;
+}
+
+// Marks the sampled pixels (mask cell (i, j) is pixel (Step i, Step j)) within the given radius
+// of (x, y).
+void MarkDisc(std::vector<uint8_t>& mask, int32_t mw, int32_t mh, double x, double y, double r) {
+  const int32_t j0 = std::max(0, static_cast<int32_t>(std::ceil((y - r) / Step)));
+  const int32_t j1 = std::min(mh - 1, static_cast<int32_t>(std::floor((y + r) / Step)));
+  for (int32_t j = j0; j <= j1; ++j) {
+    const double dy = static_cast<double>(Step) * j - y;
+    const double half = r * r - dy * dy;
+    if (half < 0) continue;
+    const double s = std::sqrt(half);
+    const int32_t i0 = std::max(0, static_cast<int32_t>(std::ceil((x - s) / Step)));
+    const int32_t i1 = std::min(mw - 1, static_cast<int32_t>(std::floor((x + s) / Step)));
+    if (i0 > i1) continue;
+    std::fill(mask.begin() + static_cast<std::ptrdiff_t>(j) * mw + i0,
+              mask.begin() + static_cast<std::ptrdiff_t>(j) * mw + i1 + 1, uint8_t{1});
+  }
+}
+
+}  // namespace
+
+void RefineCentroids(TEncode& job, const TGrayImage& picture) {
+  const TGrayImage& segmented = *job.FImage;
+  if (picture.Width() != segmented.Width() || picture.Height() != segmented.Height())
+    throw TError(
+        Format("The picture for refined centroids is %d x %d pixels, the segmented "
+               "picture %d x %d: they must be the same picture",
+               picture.Width(), picture.Height(), segmented.Width(), segmented.Height()));
+  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
+  if (count <= 0) return;
+  const int32_t w = picture.Width(), h = picture.Height();
+  std::vector<TDotInfo>& dots = job.FDotInfo;
+
+  TDotGrid grid;
+  grid.Build(dots.data(), count);
+  std::vector<double> radius(static_cast<size_t>(count)), reach(static_cast<size_t>(count));
+  std::vector<double> spacing;
+  const int32_t mw = (w + Step - 1) / Step, mh = (h + Step - 1) / Step;
+  std::vector<uint8_t> nearDot(static_cast<size_t>(mw) * static_cast<size_t>(mh), 0);
+  for (int32_t i = 0; i < count; ++i) {
+    const TDotInfo& d = dots[i];
+    const double r = std::sqrt(std::max(d.Area, 1) / Pi);
+    radius[i] = r;
+    const int32_t j = grid.Nearest(d.x, d.y, 1.0e20f, i);
+    double limit = 1e9;
+    if (j >= 0) {
+      const double gx = dots[j].x - d.x, gy = dots[j].y - d.y;
+      const double gap = std::sqrt(gx * gx + gy * gy);
+      spacing.push_back(gap);
+      limit = gap - std::sqrt(std::max(dots[j].Area, 1) / Pi) - Clearance;
+    }
+    reach[i] = std::max(std::min(r + Grow, limit), r + 0.5);
+    MarkDisc(nearDot, mw, mh, d.x, d.y, r + BackgroundGap);
+  }
+  // Blocks of about two pitches hold enough background for a mean that hardly moves with noise.
+  double pitch = 32;
+  if (!spacing.empty()) {
+    std::nth_element(spacing.begin(), spacing.begin() + spacing.size() / 2, spacing.end());
+    pitch = spacing[spacing.size() / 2];
+  }
+  const int32_t block = std::clamp(static_cast<int32_t>(2 * pitch), 32, 256);
+  const TBackground background(picture, nearDot, block);
+  const int32_t sign = job.FBackground == 0 ? 1 : -1;  // dark dots weigh by how much darker
+
+  for (int32_t i = 0; i < count; ++i) {
+    TDotInfo& d = dots[i];
+    const double R = reach[i];
+    // The background as a plane through the dot: a slope left in the weights would pull the
+    // centroid uphill.
+    const double b = background.At(d.x, d.y);
+    const double gx = (background.At(d.x + 1, d.y) - background.At(d.x - 1, d.y)) / 2;
+    const double gy = (background.At(d.x, d.y + 1) - background.At(d.x, d.y - 1)) / 2;
+    const TPlane plane{b - gx * d.x - gy * d.y, gx, gy, sign};
+    double cx = d.x, cy = d.y;
+    for (int32_t it = 0; it < Iterations; ++it) {
+      double nx = 0, ny = 0;
+      if (!DiscCentroid(picture, plane, cx, cy, R, nx, ny)) break;
+      // A disc pulled more than a pixel away follows something else than its dot.
+      if ((nx - d.x) * (nx - d.x) + (ny - d.y) * (ny - d.y) > 1.0) break;
+      const double moved2 = (nx - cx) * (nx - cx) + (ny - cy) * (ny - cy);
+      cx = nx;
+      cy = ny;
+      if (moved2 < Settled * Settled) break;
+    }
+    d.x = static_cast<float>(cx);
+    d.y = static_cast<float>(cy);
+  }
+  job.DotsMoved();
+}
