@@ -23,6 +23,7 @@ void TMainForm::DoMatchingMenuItemClick() {
     job->Match();
     FMatcher = std::move(job);
   });
+  Report(MatchSummary());
 }
 
 void TMainForm::SaveMatchResultMenuItemClick() {
