@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <memory>
 
+#include "base/Bmp.h"
+#include "base/Convert.h"
 #include "base/Error.h"
 #include "base/RgbSurface.h"
+#include "base/SaveGroup.h"
+#include "cli/Filecheck.h"
 #include "cli/ScaledSurface.h"
 #include "encode/Encode.h"
 #include "image/Grayimage.h"
@@ -12,6 +16,7 @@
 #include "segment/Segment.h"
 
 void RunSegment(const TSegmentArgs& args) {
+  CheckFiles({{"INPUT", args.Input, ""}}, {{"OUTPUT", args.Output, ""}}, args.Force);
   // New Segment, then Filter, then Multi-Area Segment or Simple Segment, then Save Result.
   TSegment job(args.Input, false);
   if (args.Median) job.Image().MedianFilter(*args.Median, *args.Median);
@@ -29,13 +34,20 @@ void RunSegment(const TSegmentArgs& args) {
 }
 
 TEncodeSummary RunEncode(const TEncodeArgs& args) {
+  CheckFiles({{"INPUT", args.Input, ""}},
+             {{"OUTPUT", args.Output, "file open error:Can create file "},
+              {"--overlay", args.Overlay, ""}},
+             args.Force);
   const bool white = !args.BlackDots;
+  // New Encode and an automatic Do Encoding: a fresh job, extraction, origin, walk.
+  TEncode job(args.Input, white, false, args.MaxNx, args.MaxNy);
+  const int32_t scale = std::max(args.OverlayScale, 1);
+  if (!args.Overlay.empty())  // an overlay too large to save is known before the work
+    CheckPictureOutput(args.Overlay, int64_t{job.FImage->Width()} * scale,
+                       int64_t{job.FImage->Height()} * scale);
   // The least area field: a number, or what the Auto button proposes.
   const int32_t leastArea =
       args.LeastArea ? *args.LeastArea : TEncode::AutoLeastArea(args.Input, white);
-
-  // New Encode and an automatic Do Encoding: a fresh job, extraction, origin, walk.
-  TEncode job(args.Input, white, false, args.MaxNx, args.MaxNy);
   job.FDelay = 0;
   job.PrepareImage(nullptr);
   job.FAreaThreshold = leastArea;
@@ -54,9 +66,20 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
     origin = job.FindOrigin(args.Method);
     if (origin < 0) throw TError(TEncode::AutoOriginFailedMessage);
   }
-  job.Encode(origin);
+  try {
+    job.Encode(origin);
+  } catch (const TError& e) {
+    // The walk left the grid table: say which options make it larger.
+    const std::string message = e.Message();
+    if (!message.ends_with("not in the range")) throw;
+    throw TError(message + Format("\n(the grid reaches beyond the table of --max-nx %d and "
+                                  "--max-ny %d: give larger values)",
+                                  args.MaxNx, args.MaxNy));
+  }
 
-  // Save Result: the scale factors in force go into the code file.
+  // Save Result: the scale factors in force go into the code file. With an overlay both files
+  // are committed together or neither.
+  TSaveGroup outputs;
   job.FScaleX = args.ScaleX;
   job.FScaleY = args.ScaleY;
   job.SaveCodes(args.Output);
@@ -65,9 +88,6 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
     // What the view shows after Show Position: the picture, the dots the walk did not expand
     // in red, and every dot's label; small outlined labels stay readable on bright and dark
     // pictures and cover little of the neighbouring dots.
-    const int32_t scale = std::max(args.OverlayScale, 1);
-    CheckImageSize(int64_t{job.FImage->Width()} * scale, int64_t{job.FImage->Height()} * scale,
-                   "The overlay picture");
     TRgbSurface picture(job.FImage->Width() * scale, job.FImage->Height() * scale);
     picture.FTextStyle = TRgbSurface::TTextStyle::Outlined;
     picture.FSmallFont = true;
@@ -81,6 +101,7 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
     job.FCanvas = nullptr;
     picture.SaveBmp(args.Overlay);
   }
+  outputs.Commit();
 
   TEncodeSummary summary;
   summary.Width = job.FImage->Width();
@@ -95,6 +116,11 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
 }
 
 int32_t RunMatch(const TMatchArgs& args) {
+  const bool thetaR = args.Layout == 0 || args.Layout == 5 || args.Layout == 7;
+  CheckFiles({{"INITIAL", args.Initial, ""}, {"DEFORMED", args.Deformed, ""}},
+             {{"OUTPUT", args.Output,
+               thetaR ? "write theta & r result  error \n" : "write result file error \n"}},
+             args.Force);
   // Do Matching, then Save Result with the chosen layout and Y axis option.
   TMatch match(args.Initial, args.Deformed);
   match.Match();
@@ -104,11 +130,21 @@ int32_t RunMatch(const TMatchArgs& args) {
 }
 
 void RunSynth(const TSynthArgs& args) {
+  // Everything the sizes and names decide is settled before a pixel is drawn, and the three
+  // files are committed together.
+  CheckFiles(
+      {},
+      {{"INITIAL", args.Initial, ""}, {"DEFORMED", args.Deformed, ""}, {"TRUTH", args.Truth, ""}},
+      false);
+  for (const std::string& picture : {args.Initial, args.Deformed})
+    CheckPictureOutput(picture, args.Options.Width, args.Options.Height);
   TSynthGrid grid(args.Options);
+  TSaveGroup outputs;
   TGrayImage image;
   grid.Render(false, image);
   image.SaveToFile(args.Initial);
   grid.Render(true, image);
   image.SaveToFile(args.Deformed);
   grid.SaveTruthCsv(args.Truth);
+  outputs.Commit();
 }

@@ -19,6 +19,7 @@ struct TSegmentArgs {
   std::optional<int32_t> Window;     // multi-area window size, default width div 4
   int32_t Adjust = 0;                // added to every window mean
   std::optional<int32_t> Threshold;  // simple segmentation with one threshold instead
+  bool Force = false;                // the output may overwrite the input
 };
 
 struct TEncodeArgs {
@@ -37,6 +38,7 @@ struct TEncodeArgs {
   std::array<int32_t, 2> OriginGrid = {0, 0};
   std::string Overlay;       // picture of the result: unexpanded dots red, every dot labelled
   int32_t OverlayScale = 1;  // the overlay enlarged N times, so that dense labels stay apart
+  bool Force = false;        // an output may overwrite the input
 };
 
 // What an encoding run found, for reports.
@@ -55,6 +57,7 @@ struct TMatchArgs {
   std::string Output;
   int32_t Layout = 0;
   bool KeepY = false;
+  bool Force = false;  // the output may overwrite an input
 };
 
 struct TSynthArgs {

@@ -2,12 +2,14 @@
 // Exit status 0 on success, 1 with the system's message on stderr when the work fails, 2 for
 // usage errors.
 #include <CLI/CLI.hpp>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
 
 #include "base/Error.h"
 #include "cli/Commands.h"
+#include "cli/Filecheck.h"
 
 namespace {
 
@@ -28,15 +30,29 @@ std::string CheckLeastArea(const std::string& text) {
 
 // "--scale" and "--pitch": positive and finite. CLI::PositiveNumber lets "nan" through (no
 // comparison holds for it), and a scale factor of nan would go into a code file that no reader
-// accepts.
+// accepts. Both are kept as 32-bit floats: a value beyond their range would become infinite or
+// 0 (1e39, 1e-300).
 std::string CheckFinitePositive(const std::string& text) {
   try {
     size_t used = 0;
     const double value = std::stod(text, &used);
-    if (used == text.size() && std::isfinite(value) && value > 0) return {};
+    if (used == text.size() && std::isfinite(value) && value >= FLT_MIN && value <= FLT_MAX)
+      return {};
   } catch (...) {
   }
-  return "a positive number is needed, not " + text;
+  return "a positive number from 1.2e-38 to 3.4e38 is needed, not " + text;
+}
+
+// Options that are plain numbers: the range validators let "nan" through, and "inf" reaches the
+// work only to fail there.
+std::string CheckFinite(const std::string& text) {
+  try {
+    size_t used = 0;
+    const double value = std::stod(text, &used);
+    if (used == text.size() && std::isfinite(value)) return {};
+  } catch (...) {
+  }
+  return "a finite number is needed, not " + text;
 }
 
 }  // namespace
@@ -75,6 +91,7 @@ int main(int argc, char** argv) {
       "Simple segmentation with this one threshold instead of multi-area windows");
   threshold->excludes(window)->excludes(adjust);
   threshold->excludes(median);
+  segment->add_flag("--force", seg.Force, "Let OUTPUT overwrite INPUT");
 
   // encode -------------------------------------------------------------------------------------
   TEncodeArgs enc;
@@ -111,7 +128,7 @@ int main(int argc, char** argv) {
           ->check(CheckFinitePositive);
   CLI::Option* originOption =
       encode->add_option("--origin", originValue, "Index of the origin dot, picked by hand")
-          ->check(CLI::NonNegativeNumber);
+          ->check(CLI::Range(0, 2147483647));
   CLI::Option* neighboursOption =
       encode
           ->add_option("--neighbours", neighbours,
@@ -128,6 +145,7 @@ int main(int argc, char** argv) {
                    "Enlarge the overlay N times so that the labels of a dense grid stay apart "
                    "(default 1)")
       ->check(CLI::Range(1, 8));
+  encode->add_flag("--force", enc.Force, "Let an output overwrite INPUT");
   pitchOption->excludes(originOption);
   neighboursOption->needs(originOption);
   originGridOption->needs(originOption);
@@ -146,6 +164,7 @@ int main(int argc, char** argv) {
                    "y dx dy, 5 index x y theta r, 6 nx ny x y dx dy, 7 nx ny x y theta r")
       ->check(CLI::Range(0, 7));
   match->add_flag("--keep-y", mat.KeepY, "Keep the image's y axis (down) instead of y up");
+  match->add_flag("--force", mat.Force, "Let OUTPUT overwrite an input");
 
   // synth --------------------------------------------------------------------------------------
   TSynthArgs syn;
@@ -162,26 +181,31 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 1 << 20));
   synth->add_option("--pitch", synthPitch, "Grid pitch DX DY in pixels (default 20 20)")
       ->expected(2)
-      ->check(CLI::PositiveNumber);
+      ->check(CheckFinitePositive);
   synth->add_option("--radius", so.Radius, "Dot radius in pixels (default 5)")
-      ->check(CLI::PositiveNumber);
+      ->check(CheckFinitePositive);
   synth->add_flag(
       "--black", [&so](int64_t) { so.WhiteDots = false; }, "Dark dots on a bright background");
   synth->add_option("--noise", so.NoiseSigma, "Gaussian noise sigma in gray levels (default 0)")
+      ->check(CheckFinite)
       ->check(CLI::Range(0.0, 255.0));
   synth
       ->add_option("--gradient", so.Gradient,
                    "Brightness change from the top-left to the bottom-right corner (default 0)")
+      ->check(CheckFinite)
       ->check(CLI::Range(-255.0, 255.0));
   synth->add_option("--rotation", so.RotationDeg, "Grid rotation in degrees (default 0)")
+      ->check(CheckFinite)
       ->check(CLI::Range(-45.0, 45.0));
   synth->add_option("--missing", so.Missing, "Dots left out at random (default 0)")
-      ->check(CLI::NonNegativeNumber);
+      ->check(CLI::Range(0, 2147483647));
   synth->add_option("--translate", translate, "Translation TX TY of the deformed picture, pixels")
       ->expected(2)
+      ->check(CheckFinite)
       ->check(CLI::Range(-1e4, 1e4));
   synth->add_option("--strain", strain, "Uniform strain EXX EYY EXY about the picture centre")
       ->expected(3)
+      ->check(CheckFinite)
       ->check(CLI::Range(-0.5, 0.5));
   synth->add_option("--seed", so.Seed, "Seed of the noise, phase and missing dots (default 1)");
 
@@ -231,6 +255,9 @@ int main(int argc, char** argv) {
     } else if (demo->parsed()) {
       RunDemo(demoDir);
     }
+  } catch (const TUsageError& e) {
+    std::cerr << e.Message() << std::endl;
+    return UsageError;
   } catch (const TError& e) {
     std::cerr << e.Message() << std::endl;
     return 1;
