@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QIcon>
+#include <QLabel>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -51,6 +52,9 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
   BuildToolBars();
   BuildShortcuts();
   statusBar()->setObjectName("StatusBar");
+  FStateLabel = new QLabel(this);
+  FStateLabel->setObjectName("StateLabel");
+  statusBar()->addPermanentWidget(FStateLabel);
   FitImageView(FViewWidth, FViewHeight);
 
   RunCommand([this] { FormCreate(); });
@@ -100,12 +104,16 @@ void TMainForm::RunCommand(const std::function<void()>& command) {
   try {
     command();
   } catch (const TError& e) {
+    UpdateStateDisplay();
     ShowException(e.Message());
   } catch (const std::bad_alloc&) {
+    UpdateStateDisplay();
     ShowException("Out of memory");
   } catch (const std::exception& e) {
+    UpdateStateDisplay();
     ShowException(e.what());
   }
+  UpdateStateDisplay();
 }
 
 void TMainForm::ShowException(const std::string& message) {

@@ -138,6 +138,18 @@ class TMainForm : public QMainWindow {
   // Selects the dot under (x, y) and reports it to the encode parameter dialog.
   void PickAt(int32_t x, int32_t y);
 
+  // The state panel of the status bar, brought up to date after every command (Mainstate.cpp).
+  void UpdateStateDisplay();
+  QLabel* StateLabel() const { return FStateLabel; }
+  std::string EncodeStageText() const;
+  // What a command did and what comes next, in the status bar.
+  void Report(const std::string& text);
+  std::string EncodeSummary() const;
+  std::string MatchSummary() const;
+  // Asks before a code file without indexed dots, or with two dots at the same grid indices,
+  // is saved; true to save.
+  bool ConfirmCodesToSave();
+
   // The settings kept between runs.
   static void WriteLastDirectory();
 
@@ -174,6 +186,7 @@ class TMainForm : public QMainWindow {
   TPlatform& FPlatform;
   TZoomView* FImageView = nullptr;
   QToolButton* FRunStatusButton = nullptr;
+  QLabel* FStateLabel = nullptr;
   QAction* FWhiteDotAction = nullptr;
   QAction* FDelayMenuItem = nullptr;
   int32_t FViewWidth = 860;

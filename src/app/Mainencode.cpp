@@ -38,10 +38,16 @@ void TMainForm::NewEncodeMenuItemClick() {
   FEncodeParameterForm->SetOriginMethod(2);
   ShowEncodeParameterForm();
   FSegmentParameterForm->hide();
+  // A fresh picture starts at the automatic stage: a stage left over from the last job would
+  // look for an origin among dots this job does not have yet.
+  FEncodeStage = 1;
+  Report("Next: Do Encoding (F5).");
 }
 
 void TMainForm::DoEncodingMenuItemClick() {
   if (!FEncoder) return;
+  const std::string how = FEncodeStage == 1 ? "" : "Encoded with the " + EncodeStageText() + ": ";
+  if (!how.empty()) Report("Do Encoding: " + EncodeStageText() + " ...");
   LongCommand([this] {
     ReleaseJobs(true, false, true);
     FPickEnabled = true;
@@ -56,6 +62,7 @@ void TMainForm::DoEncodingMenuItemClick() {
       FEncoder->Encode(FOriginDot);
     }
   });
+  Report(how + EncodeSummary());
 }
 
 void TMainForm::FindOriginAutomatically() {
@@ -121,7 +128,9 @@ void TMainForm::SaveEncodeResultMenuItemClick() {
   if (!chosen) return;
   FCodeFileName = FollowChoice(*chosen);
   // The code file carries the scale factors in force when it is saved.
+  if (!ConfirmCodesToSave()) return;
   FEncoder->FScaleX = FScaleX;
   FEncoder->FScaleY = FScaleY;
   FEncoder->SaveCodes(FCodeFileName);
+  Report("Saved " + FCodeFileName + ".");
 }

@@ -26,6 +26,7 @@ void TMainForm::DoMatchingMenuItemClick() {
     FMatcher = std::move(job);
   });
   if (FMatcher) OfferAlignment();
+  Report(MatchSummary());
 }
 
 // Two code files whose origins were picked some dots apart pair every dot with another one; the

@@ -10,6 +10,7 @@
 #include "app/image/Filter.h"
 #include "app/segment/Segmentparameter.h"
 #include "app/segment/Simplesegmentparameter.h"
+#include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "segment/Segment.h"
@@ -38,6 +39,8 @@ void TMainForm::NewSegment(const std::string& path) {
   FSegmentParameterForm->show();
   FSegmentParameterForm->raise();
   FEncodeParameterForm->hide();
+  Report("Picture " + IntToStr(width) + " x " + IntToStr(FSegmenter->Image().Height()) +
+         ". Next: Multi-Area Segment or Simple Segment.");
 }
 
 void TMainForm::MultiAreaSegmentMenuItemClick() {
@@ -55,6 +58,7 @@ void TMainForm::MultiAreaSegmentMenuItemClick() {
     // The job paints every pixel on the view as it goes.
     FSegmenter->MultiAreaSegment(true, &ViewSurface());
   });
+  Report("Segmented. Next: erase specks in Segment Parameter if needed, then Save Result.");
 }
 
 void TMainForm::SimpleSegmentMenuItemClick() {
@@ -72,6 +76,7 @@ void TMainForm::SimpleSegmentMenuItemClick() {
     FSegmenter->SimpleSegment(nullptr, dialog.Threshold());
     DrawSegmentImage();
   });
+  Report("Segmented. Next: erase specks in Segment Parameter if needed, then Save Result.");
 }
 
 void TMainForm::ReLoadImageMenuItemClick() {
@@ -97,5 +102,7 @@ void TMainForm::SaveSegmentResultMenuItemClick() {
   if (!FSegmenter) return;
   auto chosen = FPlatform.SaveFile("Save segment result to", 1, FWorkDir, "", "bmp");
   if (!chosen) return;
-  FSegmenter->SaveResult(FollowChoice(*chosen));
+  const std::string path = FollowChoice(*chosen);
+  FSegmenter->SaveResult(path);
+  Report("Saved " + path + ". Next: New Encode on it.");
 }

@@ -94,6 +94,12 @@ std::string IntToStr(int64_t value) {
   return std::to_string(value);
 }
 
+std::string ShortFloatToStr(float value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
 std::string FloatToStr(double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";

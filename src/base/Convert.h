@@ -20,6 +20,10 @@ std::string FormatV(const char* format, va_list args) __attribute__((format(prin
 // fixed notation from 1e-5 up to 1e15, scientific ("1.5E-7", "2E20") outside.
 std::string FloatToStr(double value);
 
+// The shortest decimal text that reads back as the same 32-bit float: "399.73", "0.05", as a
+// person would type it, where FloatToStr shows the float's binary noise.
+std::string ShortFloatToStr(float value);
+
 // Decimal text of an integer.
 std::string IntToStr(int64_t value);
 

@@ -38,5 +38,5 @@ TScaleFactors ReadScaleFactors(const std::string& scaleX, const std::string& sca
 }
 
 std::string ScaleText(float factor) {
-  return FloatToStr(static_cast<double>(factor));
+  return ShortFloatToStr(factor);
 }

@@ -48,8 +48,8 @@ class TEncodeMenuTest : public TFormTest {
     QCOMPARE(P().ChooseOriginMethodComboBox->currentIndex(), 2);
     QVERIFY(P().isVisible());
     QVERIFY(!Parameters().isVisible());
-    // Neither the stage nor the picks nor picking change.
-    QVERIFY(Form().FEncodeStage == 0);
+    // A fresh job starts at the automatic stage; the picks and picking stay.
+    QVERIFY(Form().FEncodeStage == 1);
     QVERIFY(Form().FOriginDot == 7);
     QVERIFY(!Form().FPickEnabled);
     // A New Segment hides the dialog again and resets the stage.
@@ -182,16 +182,19 @@ class TEncodeMenuTest : public TFormTest {
     QCOMPARE(Form().FEncodeStage, -1);
   }
 
-  void NewEncodeAfterAFailedRunWorksInStageZeroOnTheFreshJob() {
+  void NewEncodeAfterAFailedRunStartsAgainAutomatically() {
     Open("row.bmp", 160, 60, Lattice(20, 30, 16, 16, 8, 1));
     DoEncoding();
+    QVERIFY(Form().FEncodeStage == 0);
     NewEncode("row.bmp");
     P().DxEdit->setText("16");
     P().DyEdit->setText("16");
-    DoEncoding();  // before any dot exists
-    QCOMPARE(FPlatform->Errors, (std::vector<std::string>{AutoFailed, RatioFailed}));
-    QVERIFY(Form().FEncodeStage == -1);
-    QVERIFY(Form().FEncoder->FDotSum == 0);
+    // The fresh job's dots are found first: the same automatic failure again, not a pitch
+    // search among dots the job does not have.
+    DoEncoding();
+    QCOMPARE(FPlatform->Errors, (std::vector<std::string>{AutoFailed, AutoFailed}));
+    QVERIFY(Form().FEncodeStage == 0);
+    QCOMPARE(Form().FEncoder->FDotSum, 8);
   }
 
   void PitchRatioFromADragRescuesAGridTooTallForTheAutomaticSearch() {

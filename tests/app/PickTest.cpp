@@ -27,7 +27,8 @@ class TPickTest : public TFormTest {
     return QString("%1 %2 %3 %4 %5 %6 %7 %8 %1")
         .arg(i)
         .arg(d.Area)
-        .arg(QString::fromStdString(FloatToStr(d.x)), QString::fromStdString(FloatToStr(d.y)))
+        .arg(QString::fromStdString(ShortFloatToStr(d.x)),
+             QString::fromStdString(ShortFloatToStr(d.y)))
         .arg(d.Nx)
         .arg(d.Ny)
         .arg(d.Coded ? "C" : "c", d.Neted ? "N" : "n");

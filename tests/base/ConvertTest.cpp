@@ -23,6 +23,15 @@ TEST(Convert, FloatsAreFiniteDecimalsOnly) {
               std::string("'") + bad + "' is not a valid floating point value");
 }
 
+TEST(Convert, ShortFloatTextIsWhatAPersonTypesAndReadsBackExactly) {
+  EXPECT_EQ(ShortFloatToStr(399.73f), "399.73");
+  EXPECT_EQ(ShortFloatToStr(0.05f), "0.05");
+  EXPECT_EQ(ShortFloatToStr(-101.5f), "-101.5");
+  EXPECT_EQ(ShortFloatToStr(0.0f), "0");
+  for (float v : {1234.5678f, 1.0f / 3.0f, 6000.125f, 1e-6f, 3.4e38f})
+    EXPECT_EQ(static_cast<float>(StrToFloat(ShortFloatToStr(v))), v);
+}
+
 TEST(Convert, FloatToStrUsesTheGeneralFormatWithFifteenDigits) {
   // Single-precision factors widened to double show their fifteen significant digits.
   EXPECT_EQ(FloatToStr(1234.5678f), "1234.56774902344");

@@ -3,12 +3,16 @@
 #include "CodeFiles.h"
 #include "match/Scale.h"
 
-TEST(Scale, ComputedFactorsAreFloatQuotientsShownWithFifteenDigits) {
+TEST(Scale, ComputedFactorsAreFloatQuotientsShownAsTyped) {
   TScaleFactors factors = ComputeScaleFactors("250", "5", "200", "5");
   EXPECT_EQ(factors.X, 0.02f);
   EXPECT_EQ(factors.Y, 0.025f);
-  EXPECT_EQ(ScaleText(factors.X), "0.0199999995529652");
-  EXPECT_EQ(ScaleText(factors.Y), "0.025000000372529");
+  EXPECT_EQ(ScaleText(factors.X), "0.02");
+  EXPECT_EQ(ScaleText(factors.Y), "0.025");
+  // The text reads back as the very same factor.
+  EXPECT_EQ(ReadScaleFactors(ScaleText(factors.X), "1").X, factors.X);
+  const float third = ComputeScaleFactors(" 3 ", "1", "1", "1.0").X;
+  EXPECT_EQ(ReadScaleFactors(ScaleText(third), "1").X, third);
   EXPECT_EQ(ComputeScaleFactors(" 3 ", "1", "1", "1.0").X, static_cast<float>(1.0 / 3.0));
   EXPECT_EQ(ScaleText(1.0f), "1");
   EXPECT_EQ(ScaleText(0.5f), "0.5");

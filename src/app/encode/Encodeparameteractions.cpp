@@ -68,8 +68,8 @@ void TEncodeParameterForm::ShowDot(int32_t index) {
   if (job == nullptr || index < 0 || index >= static_cast<int32_t>(job->FDotInfo.size())) return;
   const TDotInfo& dot = job->FDotInfo[static_cast<size_t>(index)];
   IndexEdit->setText(Text(index));
-  FxEdit->setText(QString::fromStdString(FloatToStr(dot.x)));
-  FyEdit->setText(QString::fromStdString(FloatToStr(dot.y)));
+  FxEdit->setText(QString::fromStdString(ShortFloatToStr(dot.x)));
+  FyEdit->setText(QString::fromStdString(ShortFloatToStr(dot.y)));
   NxEdit->setText(Text(dot.Nx));
   NyEdit->setText(Text(dot.Ny));
   AreaEdit->setText(Text(dot.Area));
