@@ -115,7 +115,8 @@ std::string DecodeWithQt(const uint8_t* bytes, size_t size, const std::string& n
     CheckImageSize(announced.width(), announced.height(), "The picture \"" + name + "\"");
   reader.setAllocationLimit(0);  // the size was checked above
   QImage picture = reader.read();
-  if (picture.isNull()) Invalid(name, f.Name, reader.errorString().toStdString());
+  if (picture.isNull())
+    Invalid(name, f.Name, reader.errorString().toStdString());
   CheckImageSize(picture.width(), picture.height(), "The picture \"" + name + "\"");
 
   if (Deep(picture.format())) {
