@@ -18,6 +18,8 @@ const char* const SupportedPictureFormats =
     "Windows bitmap (.bmp), PNG (.png), TIFF (.tif, .tiff), PGM/PPM (.pgm, .ppm) and JPEG (.jpg, "
     ".jpeg), 8 or 16 bits, gray or colour";
 
+void CheckTiffLayout(const uint8_t* bytes, size_t size, const std::string& name);
+
 namespace {
 
 struct TSniffed {
@@ -42,6 +44,47 @@ bool Sniff(const uint8_t* b, size_t n, TSniffed& f) {
 
 [[noreturn]] void Invalid(const std::string& name, const char* format, const std::string& why) {
   throw TError("\"" + name + "\" is not a valid " + format + " file (" + why + ")");
+}
+
+// While it lives, the first complaint the codecs send through Qt's messages ("Corrupt JPEG
+// data: ...") is kept instead of going to the terminal. One thread only.
+class TComplaints {
+ public:
+  TComplaints() {
+    FCurrent = this;
+    FPrevious = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& t) {
+      if (FCurrent != nullptr && FCurrent->FFirst.empty()) FCurrent->FFirst = t.toStdString();
+    });
+  }
+  ~TComplaints() {
+    qInstallMessageHandler(FPrevious);
+    FCurrent = nullptr;
+  }
+  TComplaints(const TComplaints&) = delete;
+  TComplaints& operator=(const TComplaints&) = delete;
+  const std::string& First() const { return FFirst; }
+
+ private:
+  static inline TComplaints* FCurrent = nullptr;
+  QtMessageHandler FPrevious = nullptr;
+  std::string FFirst;
+};
+
+// Cut-off files that the codecs would read as complete pictures.
+void CheckComplete(const uint8_t* bytes, size_t size, const std::string& name,
+                   const TSniffed& f) {
+  if (std::strcmp(f.Qt, "jpeg") == 0) {
+    size_t end = size;
+    while (end > 2 && bytes[end - 1] == 0) --end;  // some writers pad the end
+    if (end < 4 || bytes[end - 2] != 0xFF || bytes[end - 1] != 0xD9)
+      Invalid(name, f.Name, "truncated data");
+  } else if (std::strcmp(f.Qt, "png") == 0) {
+    static const uint8_t end[8] = {'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+    if (size < 20 || std::memcmp(bytes + size - 8, end, 8) != 0)
+      Invalid(name, f.Name, "truncated data");
+  } else if (std::strcmp(f.Qt, "tiff") == 0) {
+    CheckTiffLayout(bytes, size, name);
+  }
 }
 
 uint16_t Gray16(const QRgba64& c) {
@@ -97,13 +140,8 @@ bool Deep(QImage::Format f) {
 
 std::string DecodeWithQt(const uint8_t* bytes, size_t size, const std::string& name,
                          const TSniffed& f, TBits16 rule, TGrayImage& image) {
-  // A JPEG decoder fills what a cut-off file lacks with gray and calls it a success.
-  if (std::strcmp(f.Qt, "jpeg") == 0) {
-    size_t end = size;
-    while (end > 2 && bytes[end - 1] == 0) --end;  // some writers pad the end
-    if (end < 4 || bytes[end - 2] != 0xFF || bytes[end - 1] != 0xD9)
-      Invalid(name, f.Name, "truncated data");
-  }
+  CheckComplete(bytes, size, name, f);
+  const TComplaints complaints;
   QByteArray data =
       QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
   QBuffer buffer(&data);
