@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const bool bitmap = size >= 2 && data[0] == 'B' && data[1] == 'M';
   int64_t width = 0, height = 0;
-  if (bitmap && !HeaderSize(data, size, width, height)) FuzzFail("a bitmap without a header decoded");
+  if (bitmap && !HeaderSize(data, size, width, height))
+    FuzzFail("a bitmap without a header decoded");
   if (bitmap && (image.Width() != width || image.Height() != height))
     FuzzFail("decoded %d x %d, the header states %lld x %lld", image.Width(), image.Height(),
              static_cast<long long>(width), static_cast<long long>(height));
@@ -78,8 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> qt;
     const uint32_t info = Get32(data + 14);
     const uint32_t compression = info >= 40 && size >= 34 ? Get32(data + 30) : 0;
-    if (info != 52 && info != 56 && compression != 1 && compression != 2 && QtBitmapGray(std::string(reinterpret_cast<const char*>(data), size), w, h, qt) &&
-        (w != image.Width() || h != image.Height() || std::memcmp(qt.data(), image.Data(), qt.size()) != 0))
+    if (info != 52 && info != 56 && compression != 1 && compression != 2 &&
+        QtBitmapGray(std::string(reinterpret_cast<const char*>(data), size), w, h, qt) &&
+        (w != image.Width() || h != image.Height() ||
+         std::memcmp(qt.data(), image.Data(), qt.size()) != 0))
       FuzzFail("the decoder and the Qt reader disagree");
   }
   if (image.Size() != image.Width() * image.Height() || image.Size() <= 0 ||

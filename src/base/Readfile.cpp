@@ -16,8 +16,7 @@ std::unique_ptr<uint8_t[]> Allocate(size_t size, const std::string& path) {
   try {
     return std::make_unique_for_overwrite<uint8_t[]>(size == 0 ? 1 : size);
   } catch (const std::bad_alloc&) {
-    throw TError("Not enough memory to read \"" + path + "\" (" + std::to_string(size) +
-                 " bytes)");
+    throw TError("Not enough memory to read \"" + path + "\" (" + std::to_string(size) + " bytes)");
   }
 }
 
@@ -58,11 +57,10 @@ void TReadFile::CheckUnchanged() const {
   if (!IsRegular()) return;
   struct stat now {};
   if (::fstat(FFd, &now) != 0) throw TError(CannotReadText(FPath, errno));
-  const bool same = now.st_ino == FInfo.st_ino && now.st_size == FInfo.st_size &&
-                    now.st_mtim.tv_sec == FInfo.st_mtim.tv_sec &&
-                    now.st_mtim.tv_nsec == FInfo.st_mtim.tv_nsec &&
-                    now.st_ctim.tv_sec == FInfo.st_ctim.tv_sec &&
-                    now.st_ctim.tv_nsec == FInfo.st_ctim.tv_nsec;
+  const bool same =
+      now.st_ino == FInfo.st_ino && now.st_size == FInfo.st_size &&
+      now.st_mtim.tv_sec == FInfo.st_mtim.tv_sec && now.st_mtim.tv_nsec == FInfo.st_mtim.tv_nsec &&
+      now.st_ctim.tv_sec == FInfo.st_ctim.tv_sec && now.st_ctim.tv_nsec == FInfo.st_ctim.tv_nsec;
   if (!same) Changed(FPath);
 }
 

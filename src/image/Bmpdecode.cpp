@@ -133,7 +133,7 @@ void FillTable(const TLayout& b, const uint8_t* head, uint8_t* table) {
 
 // Decodes the rows of a plain bitmap; fileRow(r) gives the bytes of file row r, asked for in
 // increasing r.
-void DecodeRows(const TLayout& b, const uint8_t* head, const std::string& name, TGrayImage& image,
+void DecodeRows(const TLayout& b, const uint8_t* head, TGrayImage& image,
                 const std::function<const uint8_t*(int64_t r)>& fileRow) {
   const int64_t rows = b.Height < 0 ? -b.Height : b.Height;
   uint8_t table[256] = {};
@@ -152,7 +152,6 @@ void DecodeRows(const TLayout& b, const uint8_t* head, const std::string& name, 
   const TChannel red(b.Masks[0]), green(b.Masks[1]), blue(b.Masks[2]);
   TGrayImage fresh;
   fresh.SetSize(w, static_cast<int32_t>(rows));
-  (void)name;
   for (int64_t r = 0; r < rows; ++r) {
     const uint8_t* src = fileRow(r);
     uint8_t* dst = fresh.Row(ImageRow(b, r));
@@ -194,9 +193,9 @@ void DecodeRows(const TLayout& b, const uint8_t* head, const std::string& name, 
 
 }  // namespace
 
-void DecodeBmpRunLength(const uint8_t* bytes, size_t size, const std::string& name,
-                        int64_t dataPos, int64_t width, int64_t height, bool fourBits,
-                        const uint8_t* table, TGrayImage* image);
+void DecodeBmpRunLength(const uint8_t* bytes, size_t size, const std::string& name, int64_t dataPos,
+                        int64_t width, int64_t height, bool fourBits, const uint8_t* table,
+                        TGrayImage* image);
 
 bool DecodeBmpRows(const uint8_t* head, size_t headSize, int64_t fileSize, const TReadAt& readAt,
                    const std::string& name, TGrayImage& image) {
@@ -212,7 +211,7 @@ bool DecodeBmpRows(const uint8_t* head, size_t headSize, int64_t fileSize, const
   } catch (const std::bad_alloc&) {
     throw TError("Not enough memory to decode \"" + name + "\"");
   }
-  DecodeRows(b, head, name, image, [&](int64_t r) -> const uint8_t* {
+  DecodeRows(b, head, image, [&](int64_t r) -> const uint8_t* {
     const int64_t first = r - r % perBlock;
     if (r == first) {
       const int64_t n = std::min(perBlock, rows - first);
@@ -230,14 +229,14 @@ void DecodeBmp(const uint8_t* bytes, size_t size, const std::string& name, TGray
     uint8_t table[256] = {};
     FillTable(b, bytes, table);
     // Checked in full first (nullptr), so that a broken stream leaves the image as it was.
-    DecodeBmpRunLength(bytes, size, name, b.DataPos, b.Width, b.Height, b.Compression == 2,
-                       table, nullptr);
+    DecodeBmpRunLength(bytes, size, name, b.DataPos, b.Width, b.Height, b.Compression == 2, table,
+                       nullptr);
     image.SetSize(static_cast<int32_t>(b.Width), static_cast<int32_t>(rows));
-    DecodeBmpRunLength(bytes, size, name, b.DataPos, b.Width, b.Height, b.Compression == 2,
-                       table, &image);
+    DecodeBmpRunLength(bytes, size, name, b.DataPos, b.Width, b.Height, b.Compression == 2, table,
+                       &image);
     return;
   }
   const int64_t stride = ((b.Width * b.Bits + 31) / 32) * 4;
-  DecodeRows(b, bytes, name, image,
+  DecodeRows(b, bytes, image,
              [&](int64_t r) -> const uint8_t* { return bytes + b.DataPos + r * stride; });
 }

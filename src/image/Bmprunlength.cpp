@@ -18,9 +18,9 @@ namespace {
 // anything else may follow). Jumps and an early end code would leave pixels undefined and are
 // refused. With an image, the gray values of the runs (through table) are written into it;
 // without, the stream is only checked.
-void DecodeBmpRunLength(const uint8_t* bytes, size_t size, const std::string& name,
-                        int64_t dataPos, int64_t width, int64_t height, bool fourBits,
-                        const uint8_t* table, TGrayImage* image) {
+void DecodeBmpRunLength(const uint8_t* bytes, size_t size, const std::string& name, int64_t dataPos,
+                        int64_t width, int64_t height, bool fourBits, const uint8_t* table,
+                        TGrayImage* image) {
   const uint8_t* in = bytes + dataPos;
   const uint8_t* end = bytes + size;
   const int64_t rows = height < 0 ? -height : height;

@@ -32,13 +32,19 @@ bool Sniff(const uint8_t* b, size_t n, TSniffed& f) {
   auto starts = [&](const char* magic, size_t len) {
     return n >= len && std::memcmp(b, magic, len) == 0;
   };
-  if (starts("\x89PNG\r\n\x1a\n", 8)) f = {"png", "PNG"};
-  else if (starts("II*\0", 4) || starts("MM\0*", 4)) f = {"tiff", "TIFF"};
-  else if (starts("\xFF\xD8\xFF", 3)) f = {"jpeg", "JPEG"};
+  if (starts("\x89PNG\r\n\x1a\n", 8))
+    f = {"png", "PNG"};
+  else if (starts("II*\0", 4) || starts("MM\0*", 4))
+    f = {"tiff", "TIFF"};
+  else if (starts("\xFF\xD8\xFF", 3))
+    f = {"jpeg", "JPEG"};
   else if (n >= 2 && b[0] == 'P' && b[1] >= '1' && b[1] <= '6')
-    f = {b[1] == '1' || b[1] == '4' ? "pbm" : b[1] == '2' || b[1] == '5' ? "pgm" : "ppm",
+    f = {b[1] == '1' || b[1] == '4'   ? "pbm"
+         : b[1] == '2' || b[1] == '5' ? "pgm"
+                                      : "ppm",
          "PGM/PPM"};
-  else return false;
+  else
+    return false;
   return true;
 }
 
@@ -71,8 +77,7 @@ class TComplaints {
 };
 
 // Cut-off files that the codecs would read as complete pictures.
-void CheckComplete(const uint8_t* bytes, size_t size, const std::string& name,
-                   const TSniffed& f) {
+void CheckComplete(const uint8_t* bytes, size_t size, const std::string& name, const TSniffed& f) {
   if (std::strcmp(f.Qt, "jpeg") == 0) {
     size_t end = size;
     while (end > 2 && bytes[end - 1] == 0) --end;  // some writers pad the end
@@ -100,7 +105,8 @@ void CopyGray8(const QImage& picture, TGrayImage& image) {
     uint8_t table[256] = {};
     const QList<QRgb> colors = picture.colorTable();
     for (int i = 0; i < static_cast<int>(colors.size()) && i < 256; ++i)
-      table[i] = static_cast<uint8_t>((qBlue(colors[i]) + qGreen(colors[i]) + qRed(colors[i]) + 1) / 3);
+      table[i] =
+          static_cast<uint8_t>((qBlue(colors[i]) + qGreen(colors[i]) + qRed(colors[i]) + 1) / 3);
     for (int32_t y = 0; y < h; ++y) {
       const uchar* src = picture.constScanLine(y);
       uint8_t* dst = image.Row(y);
@@ -153,8 +159,7 @@ std::string DecodeWithQt(const uint8_t* bytes, size_t size, const std::string& n
     CheckImageSize(announced.width(), announced.height(), "The picture \"" + name + "\"");
   reader.setAllocationLimit(0);  // the size was checked above
   QImage picture = reader.read();
-  if (picture.isNull())
-    Invalid(name, f.Name, reader.errorString().toStdString());
+  if (picture.isNull()) Invalid(name, f.Name, reader.errorString().toStdString());
   CheckImageSize(picture.width(), picture.height(), "The picture \"" + name + "\"");
 
   if (Deep(picture.format())) {
@@ -227,8 +232,8 @@ std::string MapGray16(int32_t width, int32_t height,
       const uint32_t c = std::clamp(v, lo, hi) - lo;
       map[v] = static_cast<uint8_t>((2 * 255 * c + (hi - lo)) / (2 * (hi - lo)));
     }
-    how = "percentiles 0.1 % and 99.9 % (" + IntToStr(lo) + " and " + IntToStr(hi) +
-          ") to 0 and 255";
+    how =
+        "percentiles 0.1 % and 99.9 % (" + IntToStr(lo) + " and " + IntToStr(hi) + ") to 0 and 255";
   } else {
     for (uint32_t v = 0; v < 65536; ++v) map[v] = static_cast<uint8_t>(v >> 8);
     how = rule == TBits16::Shift ? "shifted right by 8 bits"
@@ -243,8 +248,8 @@ std::string MapGray16(int32_t width, int32_t height,
   return how;
 }
 
-std::string DecodePicture(const uint8_t* bytes, size_t size, const std::string& name,
-                          TBits16 rule, TGrayImage& image) {
+std::string DecodePicture(const uint8_t* bytes, size_t size, const std::string& name, TBits16 rule,
+                          TGrayImage& image) {
   if (size >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
     DecodeBmp(bytes, size, name, image);
     return "8-bit bitmap";

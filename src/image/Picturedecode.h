@@ -21,8 +21,8 @@ extern const char* const SupportedPictureFormats;
 // Returns how it was decoded, for example "8-bit bitmap" or "16-bit PNG, percentiles 0.1 % and
 // 99.9 % (812 and 40311) to 0 and 255". A damaged file raises an error naming the file and the
 // format; an unknown format one that lists the supported ones. The image is unchanged on failure.
-std::string DecodePicture(const uint8_t* bytes, size_t size, const std::string& name,
-                          TBits16 rule, TGrayImage& image);
+std::string DecodePicture(const uint8_t* bytes, size_t size, const std::string& name, TBits16 rule,
+                          TGrayImage& image);
 
 // Maps rows of 16-bit gray values (fillRow(y, row) fills `width` values of row y) into the gray
 // image by the rule, and returns the rule in words. Reads the rows twice for percentiles.

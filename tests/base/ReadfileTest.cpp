@@ -42,7 +42,8 @@ TEST(ReadFile, ReadsRegularFilesPipesAndNamesThatAreNotUtf8) {
 TEST(ReadFile, FileChangedWhileReadIsRefused) {
   TTempDir dir;
   const std::string path = dir.File("p.bmp");
-  const std::string changed = "\"" + path + "\" changed while it was read; try again when it is complete";
+  const std::string changed =
+      "\"" + path + "\" changed while it was read; try again when it is complete";
   WriteFileBytes(path, std::string(1000, 'a'));
   {  // grown
     const TReadFile file(path);

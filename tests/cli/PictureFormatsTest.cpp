@@ -41,7 +41,8 @@ QImage Gray16(const TGrayImage& image) {
   QImage q(image.Width(), image.Height(), QImage::Format_Grayscale16);
   for (int32_t y = 0; y < image.Height(); ++y) {
     auto* row = reinterpret_cast<quint16*>(q.scanLine(y));
-    for (int32_t x = 0; x < image.Width(); ++x) row[x] = static_cast<quint16>(image.Row(y)[x] * 257);
+    for (int32_t x = 0; x < image.Width(); ++x)
+      row[x] = static_cast<quint16>(image.Row(y)[x] * 257);
   }
   return q;
 }
@@ -106,14 +107,15 @@ TEST(CliPictureFormats, EveryFormatGivesTheDotsOfTheBitmap) {
       const TDots dots = dotsOf(base + suffix);
       EXPECT_EQ(dots.size(), truth.size()) << suffix;
       double worst = 0;
-      for (const auto& [grid, xy] : truth) {
-        const auto found = dots.find(grid);
+      for (const auto& [index, xy] : truth) {
+        const auto found = dots.find(index);
         if (found == dots.end()) continue;  // counted above
         worst = std::max({worst, std::fabs(found->second.first - xy.first),
                           std::fabs(found->second.second - xy.second)});
       }
       EXPECT_LE(worst, tolerance) << suffix << (deformed ? " deformed" : " initial");
-      RecordProperty(std::string(deformed ? "deformed" : "initial") + suffix, std::to_string(worst));
+      RecordProperty(std::string(deformed ? "deformed" : "initial") + suffix,
+                     std::to_string(worst));
     }
   }
 }

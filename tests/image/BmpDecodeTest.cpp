@@ -121,7 +121,8 @@ std::vector<TVariant> Variants(std::mt19937& rng) {
             v.Header = header, v.Bits = bits, v.Compression = compression;
             v.Width = 1 + static_cast<int32_t>(rng() % 37);
             v.Height = (1 + static_cast<int32_t>(rng() % 9)) * (order == 0 ? 1 : -1);
-            if (bits <= 8 && header != 12) v.Used = rng() % 2 ? 0 : 1 + rng() % (1u << bits);
+            if (bits <= 8 && header != 12)
+              v.Used = rng() % 2 ? 0 : static_cast<uint32_t>(1 + rng() % (1u << bits));
             const auto& set = bits == 16 ? masks16 : masks32;
             if (compression == 3 || header >= 108)
               for (size_t c = 0; c < set[m].size() && bits >= 16; ++c) v.Masks[c] = set[m][c];
