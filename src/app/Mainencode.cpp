@@ -1,27 +1,15 @@
 // The Encode menu: open a segmented picture as an encoding job, give its dots grid indices in
 // one of three origin stages, label them, and write the code file. Every file lies in the
 // working directory: only the file-name part of a choice is kept.
-#include <QComboBox>
-#include <QLineEdit>
 
-#include "app/Formparts.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
 #include "app/Platform.h"
-#include "base/Convert.h"
+#include "app/encode/Encodeparameter.h"
+#include "app/segment/Segmentparameter.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
-#include "encode/Encodeparameter.h"
-#include "segment/Segmentparameter.h"
-
-namespace {
-
-float FloatOf(const QLineEdit* edit) {
-  return static_cast<float>(StrToFloat(edit->text().toStdString()));
-}
-
-}  // namespace
 
 std::unique_ptr<TEncode> TMainForm::NewEncodeJob() {
   auto job = std::make_unique<TEncode>(FEncodeImageName, FWhiteDots, true, MaxNx, MaxNy);
@@ -47,7 +35,7 @@ void TMainForm::NewEncodeMenuItemClick() {
     throw;
   }
   FitImageView(FEncoder->FImage->Width(), FEncoder->FImage->Height());
-  FEncodeParameterForm->ChooseOriginMethodComboBox->setCurrentIndex(2);
+  FEncodeParameterForm->SetOriginMethod(2);
   ShowEncodeParameterForm();
   FSegmentParameterForm->hide();
 }
@@ -89,11 +77,10 @@ void TMainForm::FindOriginAutomatically() {
     FitImageView(FEncoder->FImage->Width(), FEncoder->FImage->Height());
   TViewSurface* view = &ViewSurface();
   FEncoder->PrepareImage(view);
-  FEncoder->FAreaThreshold = IntOf(FEncodeParameterForm->AreaThresholdEdit);
+  FEncoder->FAreaThreshold = FEncodeParameterForm->LeastArea();
   FEncoder->RemoveNoise(view);
   FEncoder->BuildDotInfo(view);
-  FOriginDot =
-      FEncoder->FindOrigin(FEncodeParameterForm->ChooseOriginMethodComboBox->currentIndex());
+  FOriginDot = FEncoder->FindOrigin(FEncodeParameterForm->OriginMethod());
   if (FOriginDot < 0) {
     FEncodeStage = 0;
     ShowEncodeParameterForm();
@@ -102,10 +89,9 @@ void TMainForm::FindOriginAutomatically() {
 }
 
 void TMainForm::FindOriginByPitch() {
-  const float dx = FloatOf(FEncodeParameterForm->DxEdit);
-  const float dy = FloatOf(FEncodeParameterForm->DyEdit);
-  FOriginDot = FEncoder->FindOriginByRatio(
-      FEncodeParameterForm->ChooseOriginMethodComboBox->currentIndex(), dy / dx);
+  const float dx = FEncodeParameterForm->GridDx();
+  const float dy = FEncodeParameterForm->GridDy();
+  FOriginDot = FEncoder->FindOriginByRatio(FEncodeParameterForm->OriginMethod(), dy / dx);
   if (FOriginDot < 0) {
     FEncodeStage = -1;
     ShowEncodeParameterForm();
@@ -115,8 +101,9 @@ void TMainForm::FindOriginByPitch() {
 }
 
 void TMainForm::TakePickedOrigin() {
-  const int32_t ny = IntOf(FEncodeParameterForm->SetOriginNyEdit);
-  const int32_t nx = IntOf(FEncodeParameterForm->SetOriginNxEdit);
+  // The field below is read first, as it always was: a bad Ny is the one reported.
+  const int32_t ny = FEncodeParameterForm->OriginNy();
+  const int32_t nx = FEncodeParameterForm->OriginNx();
   FOriginDot = FEncoder->SetOrigin(FOriginDot, FNeighbourDots.data(), nx, ny);
   if (FOriginDot < 0) throw TError(TEncode::WrongOriginMessage);
   FEncodeStage = 1;

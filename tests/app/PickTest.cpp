@@ -72,14 +72,17 @@ class TPickTest : public TFormTest {
     Click(DotPoint(a) + QPoint(2, 1));  // anywhere on the blob
     QCOMPARE(Fields(), Expected(a));
     QCOMPARE(Form().FOriginDot, a);
-    QVERIFY(Red(DotPoint(a)) && OnlyDown(P().OriginSpeedButton));
+    QVERIFY(Red(DotPoint(a)));
+    QVERIFY(OnlyDown(P().OriginSpeedButton));
     Press(P().RightSpeedButton);
     QCOMPARE(P().DirectSetOriginEdit->text(), QString("-1"));  // the run cleared the picks
     Click(DotPoint(b));
     QCOMPARE(Fields(), Expected(b));
     QCOMPARE(Form().FNeighbourDots[0], b);
     QCOMPARE(Form().FOriginDot, a);
-    QVERIFY(Red(DotPoint(b)) && !Red(DotPoint(a)) && OnlyDown(P().RightSpeedButton));
+    QVERIFY(Red(DotPoint(b)));
+    QVERIFY(!Red(DotPoint(a)));
+    QVERIFY(OnlyDown(P().RightSpeedButton));
     // The same dot again: the dialog shows it again and the active slot (now Up) takes it.
     Press(P().UpSpeedButton);
     Click(DotPoint(b));
@@ -87,7 +90,7 @@ class TPickTest : public TFormTest {
     // The background: the selection goes, the plain picture comes back, the fields stay.
     Click(DotPoint(b) + QPoint(10, 10));
     QCOMPARE(Fields(), Expected(b));
-    QCOMPARE(Form().FEncoder->FSelected, -1);
+    QCOMPARE(Form().FEncoder->Selected(), -1);
     QVERIFY(ViewShows(Form(), TGrayImage(Work("dots.bmp"))));
     // Pressing a toggle button shows its slot's dot highlighted; the one already down stays
     // down; Set stores a typed index.
@@ -95,21 +98,25 @@ class TPickTest : public TFormTest {
     Press(P().OriginSpeedButton);
     QVERIFY(OnlyDown(P().OriginSpeedButton));
     QCOMPARE(P().DirectSetOriginEdit->text(), QString::number(a));
-    QCOMPARE(Form().FEncoder->FSelected, a);
+    QCOMPARE(Form().FEncoder->Selected(), a);
     QVERIFY(Red(DotPoint(a)));
     P().DirectSetOriginEdit->setText(QString::number(b));
     Press(P().SetButton);
     QCOMPARE(Form().FOriginDot, b);
-    QCOMPARE(Form().FEncoder->FSelected, b);
+    QCOMPARE(Form().FEncoder->Selected(), b);
     QVERIFY(FPlatform->Errors.empty());
     // The toggle buttons stand as a cross around Origin.
     P().PageControl->setCurrentIndex(2);
     const QPoint o = P().OriginSpeedButton->geometry().center();
     auto at = [&](QToolButton* button) { return button->geometry().center() - o; };
-    QVERIFY(at(P().UpSpeedButton).x() == 0 && at(P().UpSpeedButton).y() < 0);
-    QVERIFY(at(P().DownSpeedButton).x() == 0 && at(P().DownSpeedButton).y() > 0);
-    QVERIFY(at(P().LeftSpeedButton).y() == 0 && at(P().LeftSpeedButton).x() < 0);
-    QVERIFY(at(P().RightSpeedButton).y() == 0 && at(P().RightSpeedButton).x() > 0);
+    QVERIFY(at(P().UpSpeedButton).x() == 0);
+    QVERIFY(at(P().UpSpeedButton).y() < 0);
+    QVERIFY(at(P().DownSpeedButton).x() == 0);
+    QVERIFY(at(P().DownSpeedButton).y() > 0);
+    QVERIFY(at(P().LeftSpeedButton).y() == 0);
+    QVERIFY(at(P().LeftSpeedButton).x() < 0);
+    QVERIFY(at(P().RightSpeedButton).y() == 0);
+    QVERIFY(at(P().RightSpeedButton).x() > 0);
   }
 
   void PassViewFollowsTheMouse() {
@@ -125,7 +132,7 @@ class TPickTest : public TFormTest {
     }
     Hover(DotPoint(22) + QPoint(10, 0));  // between dots
     QCOMPARE(Fields(), Expected(22));
-    QCOMPARE(Form().FEncoder->FSelected, -1);
+    QCOMPARE(Form().FEncoder->Selected(), -1);
     // During a drag the picks go on, and the rubber band leaves no trace when a pick redraws
     // the picture under it: the view ends as a highlight of the last dot on a clean picture.
     TPaintBox* box = Form().PaintBox();
@@ -138,7 +145,8 @@ class TPickTest : public TFormTest {
     TPaintBox expected;
     expected.Surface().Reset(box->width(), box->height(), clBlack);
     TEncode& job = *Form().FEncoder;
-    job.FSelected = -1;
+    job.PickDot(0, 0, &expected.Surface());  // background: the selection is dropped
+    QCOMPARE(job.Selected(), -1);
     job.PickDot(DotPoint(4).x(), DotPoint(4).y(), &expected.Surface());
     job.FCanvas = &Form().ViewSurface();
     QVERIFY(SameSurfaces(expected.Surface(), Form().ViewSurface()));
