@@ -10,6 +10,8 @@
 #include "base/Error.h"
 #include "image/Grayimage.h"
 
+void Gray24Row(const uint8_t* src, uint8_t* dst, int32_t width);
+
 namespace {
 
 uint32_t Get16(const uint8_t* p) {
@@ -169,10 +171,7 @@ void DecodeRows(const TLayout& b, const uint8_t* head, TGrayImage& image,
         for (int32_t x = 0; x < w; ++x) dst[x] = gray16[Get16(src + 2 * x)];
         break;
       case 24:
-        for (int32_t x = 0; x < w; ++x) {
-          const uint8_t* p = src + 3 * x;
-          dst[x] = static_cast<uint8_t>((uint32_t{p[0]} + p[1] + p[2] + 1) * 43691u >> 17);
-        }
+        Gray24Row(src, dst, w);
         break;
       default:  // 32
         if (b.Compression == 0) {
