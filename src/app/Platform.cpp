@@ -12,22 +12,18 @@
 
 namespace {
 
-const QStringList FileFilters = {
-    "Gray Image  files (*.bmp)",
-    "Encoded grid files (*.cod)",
-    "Displacement files (*.dat *.data)",
-    "All files (*)",
-};
-
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
 }
 
 std::optional<std::string> RunFileDialog(QFileDialog& dialog, int filterIndex,
                                          const std::string& dir, const std::string& proposedName) {
-  dialog.setNameFilters(FileFilters);
-  if (filterIndex >= 1 && filterIndex <= FileFilters.size())
-    dialog.selectNameFilter(FileFilters[filterIndex - 1]);
+  const bool opening = dialog.acceptMode() == QFileDialog::AcceptOpen;
+  const QStringList filters = FileFilters(opening);
+  dialog.setNameFilters(filters);
+  // Indices count in the list without the camera pictures, which follow the first entry.
+  const int at = opening && filterIndex >= 2 ? filterIndex : filterIndex - 1;
+  if (filterIndex >= 1 && at < filters.size()) dialog.selectNameFilter(filters[at]);
   dialog.setDirectory(Q(dir));
   if (!proposedName.empty()) dialog.selectFile(Q(proposedName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
@@ -35,6 +31,15 @@ std::optional<std::string> RunFileDialog(QFileDialog& dialog, int filterIndex,
 }
 
 }  // namespace
+
+QStringList FileFilters(bool opening) {
+  QStringList filters = {"Gray Image  files (*.bmp)", "Encoded grid files (*.cod)",
+                         "Displacement files (*.dat *.data)", "All files (*)"};
+  // Pictures are read by content; these are the names cameras give them.
+  if (opening)
+    filters.insert(1, "Camera pictures (*.bmp *.png *.tif *.tiff *.pgm *.ppm *.jpg *.jpeg)");
+  return filters;
+}
 
 std::optional<std::string> TQtPlatform::OpenFile(const std::string& title, int filterIndex,
                                                  const std::string& dir,

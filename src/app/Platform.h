@@ -3,8 +3,14 @@
 #include <optional>
 #include <string>
 
+#include <QStringList>
+
 class QDialog;
 class QWidget;
+
+// The filter list of the file dialogs: gray images, code files, displacement files, all files;
+// dialogs that open a file list the camera pictures second.
+QStringList FileFilters(bool opening);
 
 // The application title: caption of every message box.
 inline constexpr const char* AppTitle = "Latticor Displacement Computer";

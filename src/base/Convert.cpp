@@ -139,6 +139,34 @@ std::string FloatToStr(double value) {
   return out;
 }
 
+namespace {
+
+void AppendPadded(std::string& out, const char* text, size_t length, int width) {
+  if (static_cast<size_t>(width) > length) out.append(static_cast<size_t>(width) - length, ' ');
+  out.append(text, length);
+}
+
+}  // namespace
+
+void AppendInt(std::string& out, int64_t value, int width) {
+  char text[24];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  AppendPadded(out, text, static_cast<size_t>(end - text), width);
+}
+
+void AppendFixed(std::string& out, double value, int width, int precision) {
+  // to_chars in fixed notation with a precision rounds the exact binary value as printf does;
+  // infinities and NaN are left to printf's spelling.
+  char text[400];
+  const auto result =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, precision);
+  if (result.ec != std::errc() || !std::isfinite(value)) {
+    out += Format("%*.*f", width, precision, value);
+    return;
+  }
+  AppendPadded(out, text, static_cast<size_t>(result.ptr - text), width);
+}
+
 std::string PrintableText(const std::string& text) {
   std::string out;
   out.reserve(text.size());

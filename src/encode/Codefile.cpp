@@ -27,11 +27,25 @@ void TEncode::SaveCodes(const std::string& fileName) {
   file.Printf("%d %d %d\r\n", FCodedSum, FImage->Width(), FImage->Height());
   file.Printf("%d  %d  %s  %s  %d\r\n", FMaxNx, FMaxNy, CodeScaleText(FScaleX).c_str(),
               CodeScaleText(FScaleY).c_str(), FBackground);
+  // "%3d   %8.3f  %8.3f   %3d  %3d  %3d\r\n" a dot, without printf's cost per number.
+  std::string line;
   for (int32_t i = 0; i < count; ++i) {
     const TDotInfo& dot = FDotInfo[i];
     if (!dot.Coded) continue;
-    file.Printf("%3d   %8.3f  %8.3f   %3d  %3d  %3d\r\n", i, static_cast<double>(dot.x),
-                static_cast<double>(dot.y), dot.Nx, dot.Ny, dot.Area);
+    line.clear();
+    AppendInt(line, i, 3);
+    line += "   ";
+    AppendFixed(line, static_cast<double>(dot.x), 8, 3);
+    line += "  ";
+    AppendFixed(line, static_cast<double>(dot.y), 8, 3);
+    line += "   ";
+    AppendInt(line, dot.Nx, 3);
+    line += "  ";
+    AppendInt(line, dot.Ny, 3);
+    line += "  ";
+    AppendInt(line, dot.Area, 3);
+    line += "\r\n";
+    file.Write(line);
   }
   file.Printf("%s\r\n", PrintableText(ExtractFileName(FImage->FileName())).c_str());
   file.Commit();

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "image/Picturedecode.h"
+
 class TSurface;
 
 // The one image type of the system: FWidth x FHeight 8-bit gray pixels, row-major, row 0 at the
@@ -19,9 +21,10 @@ class TGrayImage {
 
   // In memory: named "MemoryPointer", no pixels until both sizes are set.
   TGrayImage();
-  // From a file, always read as a bitmap whatever its extension; "<name>: not exists" when
+  // From a file, read as a picture by its content whatever its extension (a bitmap, or a
+  // camera picture; bits16 says how 16-bit pictures become 8-bit); "<name>: not exists" when
   // there is no such file.
-  explicit TGrayImage(const std::string& fileName);
+  explicit TGrayImage(const std::string& fileName, TBits16 bits16 = TBits16::Percentile);
   TGrayImage(const TGrayImage&) = delete;
   TGrayImage& operator=(const TGrayImage&) = delete;
 
@@ -36,6 +39,17 @@ class TGrayImage {
   uint8_t* Row(int32_t y) { return FData.get() + static_cast<size_t>(y) * FWidth; }
   const uint8_t* Row(int32_t y) const { return FData.get() + static_cast<size_t>(y) * FWidth; }
 
+  // How the pixels were decoded from the last picture file ("8-bit bitmap", "16-bit TIFF,
+  // percentiles ..."); empty for an image made in memory or read from a raw file.
+  const std::string& Decoding() const { return FDecoding; }
+  TBits16 Bits16() const { return FBits16; }
+  void SetBits16(TBits16 rule) { FBits16 = rule; }
+
+  // Both sides at once (negative gives 0), one fresh uninitialised buffer; on failure the old
+  // pixels and size stay.
+  void SetSize(int32_t w, int32_t h);
+  // Takes the pixels and the size of other, which is left empty.
+  void TakePixels(TGrayImage& other);
   // Set one side (negative gives 0) and allocate a fresh, uninitialised buffer.
   void SetWidth(int32_t w);
   void SetHeight(int32_t h);
@@ -45,12 +59,17 @@ class TGrayImage {
   uint8_t GetPixel(int32_t x, int32_t y) const;
   void SetPixel(int32_t x, int32_t y, uint8_t v);
 
-  // By extension, case ignored: ".bmp" or ".raw", otherwise "only support raw and bmp files".
+  // By extension, case ignored: ".bmp", ".raw" or a camera picture (".png", ".tif", ".tiff",
+  // ".pgm", ".ppm", ".jpg", ".jpeg"), otherwise "only support raw and bmp files". Saving writes
+  // ".bmp" and ".raw" only.
   void LoadFromFile(const std::string& fileName);
   void SaveToFile(const std::string& fileName) const;
 
-  // Any bitmap variant Qt decodes; gray = (B + G + R + 1) div 3. On failure the pixels and the
-  // size are unchanged (the name is already the new one).
+  // Reads the whole file into memory once and decodes it by its content (see DecodePicture);
+  // gray = (B + G + R + 1) div 3. On failure the pixels and the size are unchanged (the name is
+  // already the new one).
+  void LoadPicture(const std::string& fileName);
+  // A bitmap file; read as LoadPicture does, so a picture of another format opens as well.
   void LoadBmp(const std::string& fileName);
   // The same decoding from bytes held in memory (name is used in messages and kept as FFileName).
   void LoadBmpFromMemory(const uint8_t* bytes, size_t size, const std::string& name);
@@ -74,7 +93,6 @@ class TGrayImage {
 
  private:
   void Allocate(int32_t width, int32_t height);
-  void DecodeBmp(class QIODevice& device, int64_t size, const std::string& name);
 
   std::string FFileName;
   int32_t FHeaderSize = 0;
@@ -82,7 +100,12 @@ class TGrayImage {
   int32_t FHeight = 0;
   int32_t FSize = 0;
   std::unique_ptr<uint8_t[]> FData;
+  TBits16 FBits16 = TBits16::Percentile;
+  std::string FDecoding;
 };
+
+// The extensions, in lower case with the dot, of the camera pictures LoadFromFile reads.
+bool IsCameraPictureExt(const std::string& ext);
 
 // Refuses a picture of width x height pixels that cannot be held, naming what, before anything
 // is allocated. Used by every path that sizes an image.

@@ -6,6 +6,8 @@
 #include <QToolBar>
 
 #include "AppTest.h"
+#include "app/Platform.h"
+#include "image/Grayimage.h"
 #include "support/Checks.h"
 
 using namespace AppTest;
@@ -14,6 +16,23 @@ class TMainWindowTest : public TFormTest {
   Q_OBJECT
 
  private slots:
+  void OpenDialogsListCameraPicturesSecondAndSaveDialogsOnlyTheFileKinds() {
+    const QStringList save = FileFilters(false);
+    QCOMPARE(save, QStringList({"Gray Image  files (*.bmp)", "Encoded grid files (*.cod)",
+                                "Displacement files (*.dat *.data)", "All files (*)"}));
+    QStringList open = FileFilters(true);
+    QVERIFY(open.size() == 5 && open[1].startsWith("Camera pictures ("));
+    // Every name pattern of the entry is one the gray image reads.
+    const QString camera = open.takeAt(1);
+    QCOMPARE(open, save);
+    const QStringList patterns = camera.mid(17, camera.size() - 18).split(' ');
+    QVERIFY(patterns.size() >= 7);
+    for (const QString& pattern : patterns) {
+      const std::string ext = pattern.mid(1).toStdString();
+      QVERIFY2(ext == ".bmp" || IsCameraPictureExt(ext), ext.c_str());
+    }
+  }
+
   void FirstRunExitAndSecondRunReadingBack() {
     ClearSettings();
     TMainForm& form = NewForm();

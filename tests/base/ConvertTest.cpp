@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <random>
+#include <vector>
 
 #include "base/Convert.h"
 #include "base/Error.h"
@@ -70,4 +75,50 @@ TEST(PathHelpers, ExtensionOfTheFileNamePartAndCaseFolding) {
 TEST(PathHelpers, DirectoryGetsExactlyOneTrailingSlash) {
   EXPECT_EQ(IncludeTrailingSlash("/data"), "/data/");
   EXPECT_EQ(IncludeTrailingSlash("/"), "/");
+}
+
+// The fast number writers against printf itself, the plain reference: every float class, the
+// halfway cases printf rounds to even, both zeros, huge values and non-finite ones.
+TEST(Convert, FastWritersMatchPrintfByteForByte) {
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                0.0005,
+                                -0.0005,
+                                0.0015,
+                                2.5e-4,
+                                1e-300,
+                                3.4e38,
+                                -3.4e38,
+                                1e300,
+                                123456789.0625,
+                                -7.0625,
+                                0.0625,
+                                99999.9995,
+                                std::nan(""),
+                                std::numeric_limits<double>::infinity(),
+                                -std::numeric_limits<double>::infinity()};
+  std::mt19937 rng(9);
+  for (int i = 0; i < 20000; ++i) {
+    // Floats as the dot coordinates are: random bits within a range of exponents.
+    const float f =
+        std::ldexp(static_cast<float>(rng() % (1u << 24)), static_cast<int>(rng() % 40) - 34);
+    values.push_back(rng() % 2 ? f : -f);
+    values.push_back(static_cast<double>(rng() % 2000001) / 16.0 - 62500.0);  // many halves
+  }
+  for (double v : values)
+    for (const auto& [width, precision] : {std::pair{8, 3}, std::pair{10, 3}, std::pair{0, 6}}) {
+      std::string fast;
+      AppendFixed(fast, v, width, precision);
+      char reference[512];
+      std::snprintf(reference, sizeof reference, "%*.*f", width, precision, v);
+      ASSERT_EQ(fast, reference) << v;
+    }
+  for (int64_t v : {int64_t{0}, int64_t{7}, int64_t{-7}, int64_t{123}, int64_t{-123},
+                    int64_t{123456}, int64_t{-2147483648}}) {
+    std::string fast;
+    AppendInt(fast, v, 3);
+    char reference[64];
+    std::snprintf(reference, sizeof reference, "%3lld", static_cast<long long>(v));
+    ASSERT_EQ(fast, reference) << v;
+  }
 }

@@ -46,9 +46,9 @@ std::vector<TBadBitmap> BadBitmaps() {
       {"UnknownCompression", Patched(good, 30, 9, 4), "unsupported compression 9"},
       {"RunLengthEndingBeforeTheLastRow",
        BitmapBytes(8, 3, 8, 1, 4, rle8 + std::string("\0\0\0\1", 4)), "leaves pixels undefined"},
-      {"EmptyFile", "", "no bitmap signature"},
-      {"BinaryFile", binary, "no bitmap signature"},
-      {"TextFile", "VRKT-FS\r\n0 10 10\r\n", "no bitmap signature"},
+      {"EmptyFile", "", "is not a picture this system reads; supported are Windows bitmap"},
+      {"BinaryFile", binary, "is not a picture this system reads"},
+      {"TextFile", "VRKT-FS\r\n0 10 10\r\n", "is not a picture this system reads"},
   };
 }
 
