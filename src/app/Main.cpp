@@ -4,24 +4,21 @@
 #include <QDir>
 #include <QEvent>
 #include <QIcon>
-#include <QLineEdit>
 #include <QStatusBar>
 #include <QToolButton>
 
 #include "app/About.h"
-#include "app/Formparts.h"
 #include "app/Imageview.h"
 #include "app/Platform.h"
 #include "app/Settings.h"
-#include "base/Convert.h"
+#include "app/encode/Encodeparameter.h"
+#include "app/encode/Resetcoordinate.h"
+#include "app/match/Computescale.h"
+#include "app/segment/Segmentparameter.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
-#include "encode/Encodeparameter.h"
-#include "encode/Resetcoordinate.h"
-#include "match/Computescale.h"
 #include "segment/Segment.h"
-#include "segment/Segmentparameter.h"
 
 static void InitIcons() {
   // The icons live in the GUI library; a static library's resources need registering.
@@ -214,12 +211,11 @@ void TMainForm::SetScaleMenuItemClick() {
 
 void TMainForm::SetCoordinateMenuItemClick() {
   TReSetCoordinateForm dialog(this);
-  dialog.MaxNxEdit->setText(QString::fromStdString(IntToStr(MaxNx)));
-  dialog.MaxNyEdit->setText(QString::fromStdString(IntToStr(MaxNy)));
+  dialog.SetTableSize(MaxNx, MaxNy);
   if (!FPlatform.ExecDialog(dialog)) return;
   // One after the other: a bad second field leaves the new first one in place.
-  MaxNx = IntOf(dialog.MaxNxEdit);
-  MaxNy = IntOf(dialog.MaxNyEdit);
+  MaxNx = dialog.MaxNx();
+  MaxNy = dialog.MaxNy();
 }
 
 void TMainForm::SetWorkingDirectoryMenuItemClick() {

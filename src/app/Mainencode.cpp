@@ -1,28 +1,16 @@
 // The Encode menu: open a segmented picture as an encoding job, give its dots grid indices in
 // one of three origin stages, label them, and write the code file. Every file lies in the
 // working directory: only the file-name part of a choice is kept.
-#include <QComboBox>
-#include <QLineEdit>
 
-#include "app/Formparts.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
 #include "app/Platform.h"
-#include "base/Convert.h"
+#include "app/encode/Encodeparameter.h"
+#include "app/segment/Segmentparameter.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
-#include "encode/Encodeparameter.h"
 #include "encode/Encoderun.h"
-#include "segment/Segmentparameter.h"
-
-namespace {
-
-float FloatOf(const QLineEdit* edit) {
-  return static_cast<float>(StrToFloat(edit->text().toStdString()));
-}
-
-}  // namespace
 
 std::unique_ptr<TEncode> TMainForm::NewEncodeJob() {
   auto job = std::make_unique<TEncode>(FEncodeImageName, FWhiteDots, true, MaxNx, MaxNy);
@@ -62,7 +50,7 @@ void TMainForm::NewEncodeMenuItemClick() {
     throw;
   }
   FitImageView(FEncoder->FImage->Width(), FEncoder->FImage->Height());
-  FEncodeParameterForm->ChooseOriginMethodComboBox->setCurrentIndex(2);
+  FEncodeParameterForm->SetOriginMethod(2);
   ShowEncodeParameterForm();
   FSegmentParameterForm->hide();
 }
@@ -99,9 +87,9 @@ void TMainForm::FindOriginAutomatically() {
       FEncoder->FImage->Height() != ViewSurface().Height())
     FitImageView(FEncoder->FImage->Width(), FEncoder->FImage->Height());
   TEncodeRunOptions options;
-  options.Method = FEncodeParameterForm->ChooseOriginMethodComboBox->currentIndex();
+  options.Method = FEncodeParameterForm->OriginMethod();
   TEncodeRunHooks hooks = EncodeHooks();
-  hooks.AskLeastArea = [this] { return IntOf(FEncodeParameterForm->AreaThresholdEdit); };
+  hooks.AskLeastArea = [this] { return FEncodeParameterForm->LeastArea(); };
   hooks.OriginFailed = [this] {
     FEncodeStage = 0;
     ShowEncodeParameterForm();
@@ -112,8 +100,8 @@ void TMainForm::FindOriginAutomatically() {
 void TMainForm::FindOriginByPitch() {
   TEncodeRunOptions options;
   options.Origin = TOriginSource::Pitch;
-  options.Pitch = {FloatOf(FEncodeParameterForm->DxEdit), FloatOf(FEncodeParameterForm->DyEdit)};
-  options.Method = FEncodeParameterForm->ChooseOriginMethodComboBox->currentIndex();
+  options.Pitch = {FEncodeParameterForm->GridDx(), FEncodeParameterForm->GridDy()};
+  options.Method = FEncodeParameterForm->OriginMethod();
   TEncodeRunHooks hooks = EncodeHooks();
   hooks.OriginFailed = [this] {
     FOriginDot = -1;
@@ -124,8 +112,9 @@ void TMainForm::FindOriginByPitch() {
 }
 
 void TMainForm::TakePickedOrigin() {
-  const int32_t ny = IntOf(FEncodeParameterForm->SetOriginNyEdit);
-  const int32_t nx = IntOf(FEncodeParameterForm->SetOriginNxEdit);
+  // The field below is read first, as it always was: a bad Ny is the one reported.
+  const int32_t ny = FEncodeParameterForm->OriginNy();
+  const int32_t nx = FEncodeParameterForm->OriginNx();
   TEncodeRunOptions options;
   options.Origin = TOriginSource::Picked;
   options.PickedDot = FOriginDot;

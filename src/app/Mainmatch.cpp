@@ -1,15 +1,13 @@
 // The Match menu: pair the dots of two code files by grid position and write the displacements
 // in the layout chosen in the result type dialog. Every file lies in the working directory:
 // only the file-name part of a choice is kept.
-#include <QCheckBox>
-#include <QComboBox>
 
 #include "app/Main.h"
 #include "app/Platform.h"
+#include "app/match/Matchresult.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "match/Match.h"
-#include "match/Matchresult.h"
 
 void TMainForm::DoMatchingMenuItemClick() {
   auto initial = FPlatform.OpenFile("selet the initial code file", 2, FWorkDir, "");
@@ -30,14 +28,13 @@ void TMainForm::DoMatchingMenuItemClick() {
 void TMainForm::SaveMatchResultMenuItemClick() {
   if (!FMatcher) throw TError("Do matching first");
   TMatchResultForm dialog(this);
-  dialog.MatchResultTypeComboBox->setCurrentIndex(0);
   auto chosen = FPlatform.SaveFile("Save matching results to", 3, FWorkDir, "Match0", "dat");
   if (!chosen) return;
   const std::string path = FWorkDir + ExtractFileName(*chosen);
   if (!FPlatform.ExecDialog(dialog)) return;
   LongCommand([&] {
-    FMatcher->FChangeYAxis = dialog.ChangeYaxisCheckBox->isChecked();
-    const int layout = dialog.MatchResultTypeComboBox->currentIndex();
+    FMatcher->FChangeYAxis = dialog.ChangeYAxis();
+    const int32_t layout = dialog.Layout();
     if (layout >= 0 && layout < TMatch::LayoutCount) FMatcher->WriteResult(layout, path);
   });
 }

@@ -1,22 +1,18 @@
 // The Segment menu: choose a picture, filter it, segment it with window thresholds or with one
 // threshold picked on its histogram, and save the result. Every file lies in the working
 // directory: only the file-name part of a choice is kept.
-#include <QComboBox>
-#include <QLineEdit>
 #include <array>
 
-#include "app/Formparts.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
 #include "app/Platform.h"
-#include "base/Convert.h"
+#include "app/encode/Encodeparameter.h"
+#include "app/image/Filter.h"
+#include "app/segment/Segmentparameter.h"
+#include "app/segment/Simplesegmentparameter.h"
 #include "base/Error.h"
 #include "base/Path.h"
-#include "encode/Encodeparameter.h"
-#include "image/Filter.h"
 #include "segment/Segment.h"
-#include "segment/Segmentparameter.h"
-#include "segment/Simplesegmentparameter.h"
 
 void TMainForm::NewSegmentMenuItemClick() {
   auto chosen = FPlatform.OpenFile("select image file to segment", 1, FWorkDir, "");
@@ -48,9 +44,9 @@ void TMainForm::MultiAreaSegmentMenuItemClick() {
   LongCommand([this] {
     FPickEnabled = false;
     // The windows are square: both sizes come from the one field.
-    FSegmenter->FWinSizeX = IntOf(FSegmentParameterForm->SegmentWinSizeEdit);
-    FSegmenter->FWinSizeY = IntOf(FSegmentParameterForm->SegmentWinSizeEdit);
-    FSegmenter->FAdjust = IntOf(FSegmentParameterForm->AdjustThresholdEdit);
+    FSegmenter->FWinSizeX = FSegmentParameterForm->WindowSize();
+    FSegmenter->FWinSizeY = FSegmenter->FWinSizeX;
+    FSegmenter->FAdjust = FSegmentParameterForm->Adjust();
     FSegmenter->FWhiteDots = FWhiteDots;
     // The job paints every pixel on the view as it goes.
     FSegmenter->MultiAreaSegment(true, &ViewSurface());
@@ -69,7 +65,7 @@ void TMainForm::SimpleSegmentMenuItemClick() {
   dialog.SetHistogram(counts);
   if (!FPlatform.ExecDialog(dialog)) return;
   LongCommand([this, &dialog] {
-    FSegmenter->SimpleSegment(nullptr, IntOf(dialog.SimpleSegmentThresholdEdit));
+    FSegmenter->SimpleSegment(nullptr, dialog.Threshold());
     DrawSegmentImage();
   });
 }
@@ -83,7 +79,6 @@ void TMainForm::ReLoadImageMenuItemClick() {
 void TMainForm::FilterMenuItemClick() {
   if (!FSegmenter) return;
   TFilterForm dialog(this);
-  dialog.FilterTypeComboBox->setCurrentIndex(0);
   if (!FPlatform.ExecDialog(dialog)) return;
   LongCommand([this, &dialog] {
     if (dialog.FilterType() == 0) {

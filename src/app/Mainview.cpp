@@ -6,11 +6,11 @@
 
 #include "app/Imageview.h"
 #include "app/Main.h"
+#include "app/encode/Encodeparameter.h"
+#include "app/match/Computescale.h"
+#include "app/segment/Segmentparameter.h"
 #include "base/Convert.h"
 #include "encode/Encode.h"
-#include "encode/Encodeparameter.h"
-#include "match/Computescale.h"
-#include "segment/Segmentparameter.h"
 
 void TMainForm::InvertRubberBand(int32_t x, int32_t y) {
   // The band covers both corners: its drawing rectangle ends one past the larger coordinates.

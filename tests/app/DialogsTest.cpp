@@ -63,14 +63,19 @@ class TDialogsTest : public TFormTest {
     QCOMPARE(s.ModifySegmentButton->toolTip(), QString("Use the current Grid attributes"));
     QCOMPARE(e.AutoButton->toolTip(), QString("Set Black or White Grid First!!!"));
     QCOMPARE(s.pos(), QPoint(617, 118));
-    QVERIFY(!s.isVisible() && (s.windowFlags() & Qt::Tool));
-    QVERIFY(!e.isVisible() && (e.windowFlags() & Qt::Tool));
+    QVERIFY(!s.isVisible());
+    QVERIFY(s.windowFlags() & Qt::Tool);
+    QVERIFY(!e.isVisible());
+    QVERIFY(e.windowFlags() & Qt::Tool);
     QCOMPARE(f.MedianFilterTrackBar->maximum(), 10);
-    QVERIFY(!e.ChooseOriginMethodComboBox->isEditable() && e.ViewMode() == 1);
+    QVERIFY(!e.ChooseOriginMethodComboBox->isEditable());
+    QVERIFY(e.ViewMode() == 1);
     for (QLineEdit* edit : {e.IndexEdit, e.AreaEdit, e.FxEdit, e.FyEdit})
       QVERIFY(edit->isReadOnly());
-    QVERIFY(!e.NxEdit->isReadOnly() && !e.NyEdit->isReadOnly());
-    QVERIFY(e.IntervalImage->size() == QSize(160, 130) && !e.IntervalImage->pixmap().isNull());
+    QVERIFY(!e.NxEdit->isReadOnly());
+    QVERIFY(!e.NyEdit->isReadOnly());
+    QVERIFY(e.IntervalImage->size() == QSize(160, 130));
+    QVERIFY(!e.IntervalImage->pixmap().isNull());
     // The View menu shows the tool dialog without waiting.
     Trigger(Form(), "EncodeParameterMenuItem");
     QVERIFY(e.isVisible());
@@ -98,7 +103,8 @@ class TDialogsTest : public TFormTest {
     QCOMPARE(Form().FEncoder->FCoordinate.MaxNy(), 40);
     answer("70", "y", true);  // a bad second field leaves the new first one
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"'y' is not a valid integer value."});
-    QVERIFY(Form().MaxNx == 70 && Form().MaxNy == 40);
+    QVERIFY(Form().MaxNx == 70);
+    QVERIFY(Form().MaxNy == 40);
     answer("-1", "5", true);  // sizes no table can have: the next job refuses them
     NewEncode("dots.bmp");
     QCOMPARE(FPlatform->Errors.back(),

@@ -40,17 +40,22 @@ class TEncodeMenuTest : public TFormTest {
     Open("dots.bmp", 200, 150, Lattice(20, 20, 16, 16, 10, 7));
     const auto& request = FPlatform->FileRequests.at(0);
     QCOMPARE(request.Title, std::string("select the segmented result image file"));
-    QVERIFY(request.FilterIndex == 1 && request.Dir == FWork->Path() + "/");
+    QVERIFY(request.FilterIndex == 1);
+    QVERIFY(request.Dir == FWork->Path() + "/");
     QCOMPARE(Form().FEncodeImageName, Work("dots.bmp"));
     QCOMPARE(Form().FEncoder->FDelay, 50);  // the job's own pause until a run sets it
     QVERIFY(ViewShows(Form(), TGrayImage(Work("dots.bmp"))));
     QCOMPARE(P().ChooseOriginMethodComboBox->currentIndex(), 2);
-    QVERIFY(P().isVisible() && !Parameters().isVisible());
+    QVERIFY(P().isVisible());
+    QVERIFY(!Parameters().isVisible());
     // Neither the stage nor the picks nor picking change.
-    QVERIFY(Form().FEncodeStage == 0 && Form().FOriginDot == 7 && !Form().FPickEnabled);
+    QVERIFY(Form().FEncodeStage == 0);
+    QVERIFY(Form().FOriginDot == 7);
+    QVERIFY(!Form().FPickEnabled);
     // A New Segment hides the dialog again and resets the stage.
     NewSegment("dots.bmp");
-    QVERIFY(!P().isVisible() && !Form().FEncoder);
+    QVERIFY(!P().isVisible());
+    QVERIFY(!Form().FEncoder);
     QCOMPARE(Form().FEncodeStage, 1);
   }
 
@@ -73,7 +78,9 @@ class TEncodeMenuTest : public TFormTest {
     DoEncoding();
     QCOMPARE(FPlatform->Errors, std::vector<std::string>());
     QCOMPARE(FPlatform->Beeps, 1);
-    QVERIFY(!Form().Busy() && Form().FEncodeStage == 1 && Form().FPickEnabled);
+    QVERIFY(!Form().Busy());
+    QVERIFY(Form().FEncodeStage == 1);
+    QVERIFY(Form().FPickEnabled);
     auto core = CoreRun(Work("dots.bmp"), true, 20, 2);
     const TEncode& job = *Form().FEncoder;
     QCOMPARE(DotDifference(job, *core), std::string());
@@ -108,7 +115,9 @@ class TEncodeMenuTest : public TFormTest {
     P().hide();
     DoEncoding();
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{AutoFailed});
-    QVERIFY(Form().FEncodeStage == 0 && P().isVisible() && Form().FOriginDot == -1);
+    QVERIFY(Form().FEncodeStage == 0);
+    QVERIFY(P().isVisible());
+    QVERIFY(Form().FOriginDot == -1);
     QCOMPARE(Form().FNeighbourDots, (std::array<int32_t, 4>{-1, -1, -1, -1}));
     const TEncode* job = Form().FEncoder.get();
     // Stage 0 on the same job: the ratio finds no vertical neighbours either.
@@ -118,7 +127,8 @@ class TEncodeMenuTest : public TFormTest {
     Press(P().SetDxDyStartButton);
     QCOMPARE(Form().FEncoder.get(), job);
     QCOMPARE(FPlatform->Errors.back(), RatioFailed);
-    QVERIFY(Form().FEncodeStage == -1 && P().isVisible());
+    QVERIFY(Form().FEncodeStage == -1);
+    QVERIFY(P().isVisible());
     // Stage -1 without picks.
     Press(P().SetOriginStartButton);
     QCOMPARE(FPlatform->Errors.back(), std::string(" You give the wrong ORIGIN(starting grid)"));
@@ -138,13 +148,38 @@ class TEncodeMenuTest : public TFormTest {
     P().SetOriginNyEdit->setText("-2");
     Press(P().SetOriginStartButton);
     QCOMPARE(FPlatform->Errors.size(), size_t(3));
-    QVERIFY(Form().FEncodeStage == 1 && Form().FEncoder.get() == job);
+    QVERIFY(Form().FEncodeStage == 1);
+    QVERIFY(Form().FEncoder.get() == job);
     for (const TDotInfo& dot : job->FDotInfo) {
       QVERIFY(dot.Coded);
       QCOMPARE(dot.Nx, 5 + int(std::lround((dot.x - 84) / 16)));
       QCOMPARE(dot.Ny, -2);
     }
     QCOMPARE(FPlatform->Beeps, 4);
+  }
+
+  void BadFieldsAreReportedInTheOrderTheStagesReadThem() {
+    Open("row.bmp", 160, 60, Lattice(20, 30, 16, 16, 8, 1));
+    DoEncoding();
+    // The pitch stage reads dx before dy.
+    P().DxEdit->setText("wide");
+    P().DyEdit->setText("tall");
+    Press(P().SetDxDyStartButton);
+    QCOMPARE(FPlatform->Errors.back(), std::string("'wide' is not a valid floating point value."));
+    QCOMPARE(Form().FEncodeStage, 0);
+    P().DxEdit->setText("16");
+    P().DyEdit->setText("16");
+    Press(P().SetDxDyStartButton);
+    QCOMPARE(Form().FEncodeStage, -1);
+    // The picked-origin stage reads Ny before Nx.
+    P().SetOriginNxEdit->setText("east");
+    P().SetOriginNyEdit->setText("north");
+    Press(P().SetOriginStartButton);
+    QCOMPARE(FPlatform->Errors.back(), std::string("'north' is not a valid integer value."));
+    P().SetOriginNyEdit->setText("0");
+    Press(P().SetOriginStartButton);
+    QCOMPARE(FPlatform->Errors.back(), std::string("'east' is not a valid integer value."));
+    QCOMPARE(Form().FEncodeStage, -1);
   }
 
   void NewEncodeAfterAFailedRunWorksInStageZeroOnTheFreshJob() {
@@ -155,7 +190,8 @@ class TEncodeMenuTest : public TFormTest {
     P().DyEdit->setText("16");
     DoEncoding();  // before any dot exists
     QCOMPARE(FPlatform->Errors, (std::vector<std::string>{AutoFailed, RatioFailed}));
-    QVERIFY(Form().FEncodeStage == -1 && Form().FEncoder->FDotSum == 0);
+    QVERIFY(Form().FEncodeStage == -1);
+    QVERIFY(Form().FEncoder->FDotSum == 0);
   }
 
   void PitchRatioFromADragRescuesAGridTooTallForTheAutomaticSearch() {
@@ -167,22 +203,27 @@ class TEncodeMenuTest : public TFormTest {
     Drag(QPoint(50, 60), QPoint(60, 100));
     QCOMPARE(P().DxEdit->text() + " " + P().DyEdit->text(), QString("10 40"));
     Press(P().SetDxDyStartButton);
-    QVERIFY(FPlatform->Errors.size() == 1 && Form().FEncodeStage == 1);
+    QVERIFY(FPlatform->Errors.size() == 1);
+    QVERIFY(Form().FEncodeStage == 1);
     QCOMPARE(Form().FEncoder->FRatio, 4.0f);
     for (const TDotInfo& dot : Form().FEncoder->FDotInfo) QVERIFY(dot.Coded);
     // A field that is not a number ends the run with the conversion error; stage 0 stays.
     P().DxEdit->setText("ten");
     Press(P().SetDxDyStartButton);
     QCOMPARE(FPlatform->Errors.back(), std::string("'ten' is not a valid floating point value."));
-    QVERIFY(Form().FEncodeStage == 0 && !Form().Busy());
+    QVERIFY(Form().FEncodeStage == 0);
+    QVERIFY(!Form().Busy());
   }
 
   void DoEncodingWithTheFileGoneLeavesNoJob() {
     Open("dots.bmp", 200, 150, Lattice(20, 20, 16, 16, 10, 7));
     std::filesystem::remove(Work("dots.bmp"));
     DoEncoding();
-    QVERIFY(FPlatform->Errors.size() == 1 && FPlatform->Beeps == 1 && !Form().Busy());
-    QVERIFY(!Form().FEncoder && Form().FEncodeStage == 1);
+    QVERIFY(FPlatform->Errors.size() == 1);
+    QVERIFY(FPlatform->Beeps == 1);
+    QVERIFY(!Form().Busy());
+    QVERIFY(!Form().FEncoder);
+    QVERIFY(Form().FEncodeStage == 1);
     // The view no longer shows the released picture.
     QVERIFY(Form().ViewSurface().Pixel(20, 20) == Form().PaintBox()->Background());
     // A least area that is not a number: the job is built and prepared, then the run ends.
@@ -190,10 +231,11 @@ class TEncodeMenuTest : public TFormTest {
     P().AreaThresholdEdit->setText("many");
     DoEncoding();
     QCOMPARE(FPlatform->Errors.back(), std::string("'many' is not a valid integer value."));
-    QVERIFY(Form().FEncoder && Form().FPickEnabled);
+    QVERIFY(Form().FEncoder);
+    QVERIFY(Form().FPickEnabled);
   }
 
-  void ShowPositionAndSaveResultWithTheScaleInForce() {
+  void ShowPositionDrawsWhatTheJobDraws() {
     Open("dots.bmp", 200, 160, Lattice(20, 20, 24, 24, 7, 6));
     DoEncoding();
     // Show Position: the same drawing as the job makes on a copy of the view.
@@ -207,11 +249,17 @@ class TEncodeMenuTest : public TFormTest {
     const TRgbSurface before = Form().ViewSurface();
     Trigger(Form(), "ShowPositionMenuItem");
     const TViewSurface& view = Form().ViewSurface();
-    QVERIFY(!SameSurfaces(view, before) && SameSurfaces(view, copy.Surface()));
+    QVERIFY(!SameSurfaces(view, before));
+    QVERIFY(SameSurfaces(view, copy.Surface()));
     // Labels on the view's pale yellow with a navy edge just left of them.
     const int32_t x = int32_t(job.FDotInfo.back().x), y = int32_t(job.FDotInfo.back().y);
     QVERIFY(view.Pixel(x + 5, y) == (TColor{255, 255, 150}));
     QVERIFY(view.Pixel(x - 1, y + 4) == (TColor{0, 0, 128}));
+  }
+
+  void SaveResultWritesTheCodeFileWithTheScaleInForce() {
+    Open("dots.bmp", 200, 160, Lattice(20, 20, 24, 24, 7, 6));
+    DoEncoding();
     // Save Result: the factors of the scale dialog go into the file, written in the working
     // directory whatever folder the dialog was in.
     ComputeScale("250", "5", "200", "5");
@@ -219,8 +267,9 @@ class TEncodeMenuTest : public TFormTest {
     WithFile("SaveEncodeResultToolButtonAction", "elsewhere/two.cod");
     const auto& request = FPlatform->FileRequests.back();
     QCOMPARE(request.Title, std::string("Save codes to"));
-    QVERIFY(request.FilterIndex == 2 && request.DefaultExt == "cod" &&
-            request.Dir == FWork->Path() + "/");
+    QVERIFY(request.FilterIndex == 2);
+    QVERIFY(request.DefaultExt == "cod");
+    QVERIFY(request.Dir == FWork->Path() + "/");
     QVERIFY(!std::filesystem::exists(Work("elsewhere/two.cod")));
     QCOMPARE(Form().FCodeFileName, Work("two.cod"));
     auto core = CoreRun(Work("dots.bmp"), true, 20, 2);
@@ -260,8 +309,11 @@ class TEncodeMenuTest : public TFormTest {
     for (QAbstractButton* button : {P().SetOriginStartButton, P().SetDxDyStartButton,
                                     P().ModifyCoordButton, P().ModifyOriginButton})
       Press(button);
-    QVERIFY(Form().FEncodeStage == 1 && !Form().FPickEnabled && FPlatform->Beeps == 0);
-    QVERIFY(FPlatform->FileRequests.empty() && FPlatform->Errors.empty());
+    QVERIFY(Form().FEncodeStage == 1);
+    QVERIFY(!Form().FPickEnabled);
+    QVERIFY(FPlatform->Beeps == 0);
+    QVERIFY(FPlatform->FileRequests.empty());
+    QVERIFY(FPlatform->Errors.empty());
     // The Set button stores the index in the active slot even without a job.
     Press(P().RightSpeedButton);
     P().DirectSetOriginEdit->setText("12");

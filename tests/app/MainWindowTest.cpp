@@ -76,23 +76,31 @@ class TMainWindowTest : public TFormTest {
     QCOMPARE(FPlatform->Errors, std::vector<std::string>(2, FPlatform->Errors[0]));
   }
 
-  void DisplayImageReleasesTheJobsAndDelayReachesTheEncodingJob() {
+  void DelaySetsTheOptionAndTheEncodingJobsPause() {
+    TMainForm& form = Form();
+    WriteGridPicture(Work("grid.bmp"), 120, 90);
+    // Delay without a job only sets the option; with one it sets the job's pause.
+    QAction* delay = Action(form, "DelayMenuItem");
+    delay->trigger();
+    QVERIFY(delay->isChecked());
+    QVERIFY(form.FDelayEncoding);
+    form.FEncoder = std::make_unique<TEncode>(Work("grid.bmp"), true, false, 50, 50);
+    delay->trigger();
+    QVERIFY(!form.FDelayEncoding);
+    QCOMPARE(form.FEncoder->FDelay, 0);
+    delay->trigger();
+    QCOMPARE(form.FEncoder->FDelay, 50);
+  }
+
+  void DisplayImageReleasesTheJobs() {
     TMainForm& form = Form();
     WriteGridPicture(Work("grid.bmp"), 120, 90);
     std::filesystem::create_directory(Work("other"));
     const std::string viewed = Work("other/view.bmp");
     WriteGridPicture(viewed, 120, 90, false);
-    // Delay without a job only sets the option; with one it sets the job's pause.
-    QAction* delay = Action(form, "DelayMenuItem");
-    delay->trigger();
-    QVERIFY(delay->isChecked() && form.FDelayEncoding);
     form.DisplayImage(viewed);
     form.FSegmenter = std::make_unique<TSegment>(Work("grid.bmp"), false);
     form.FEncoder = std::make_unique<TEncode>(Work("grid.bmp"), true, false, 50, 50);
-    delay->trigger();
-    QCOMPARE(form.FEncoder->FDelay, 0);
-    delay->trigger();
-    QCOMPARE(form.FEncoder->FDelay, 50);
     form.PaintBoxPaint();  // the encoding job's picture comes first
     QVERIFY(ViewShows(form, *form.FEncoder->FImage));
     // Display image takes the path as the dialog gives it, not through the working directory.
@@ -102,7 +110,8 @@ class TMainWindowTest : public TFormTest {
     QCOMPARE(request.Title, std::string("select image file to display"));
     QCOMPARE(request.FilterIndex, 1);
     QCOMPARE(request.Dir, FWork->Path() + "/");
-    QVERIFY(!form.FSegmenter && !form.FEncoder);
+    QVERIFY(!form.FSegmenter);
+    QVERIFY(!form.FEncoder);
     QVERIFY(ViewShows(form, TGrayImage(viewed)));
     QCOMPARE(form.ImageView()->size(), QSize(128, 98));
     QVERIFY(FPlatform->Errors.empty());
@@ -164,7 +173,8 @@ class TMainWindowTest : public TFormTest {
         QVERIFY2(opaque > 40, qPrintable(button->objectName()));
       }
       bars << bar->objectName() + ": " + buttons.join(' ');
-      QVERIFY(bar->isVisible() && (bar->x() > left || bar->y() > 0));  // left to right
+      QVERIFY(bar->isVisible());
+      QVERIFY(bar->x() > left || bar->y() > 0);  // left to right
       left = bar->x();
     }
     QCOMPARE(bars, QStringList({"SystemToolBar: SetWorkingDirectory SetCoordinate SetScale "
@@ -188,9 +198,11 @@ class TMainWindowTest : public TFormTest {
     QAction* toggle = Action(form, "WhiteDotToolButtonAction");
     const QImage white = toggle->icon().pixmap(24).toImage();
     toggle->trigger();
-    QVERIFY(!form.FWhiteDots && toggle->icon().pixmap(24).toImage() != white);
+    QVERIFY(!form.FWhiteDots);
+    QVERIFY(toggle->icon().pixmap(24).toImage() != white);
     toggle->trigger();
-    QVERIFY(form.FWhiteDots && toggle->icon().pixmap(24).toImage() == white);
+    QVERIFY(form.FWhiteDots);
+    QVERIFY(toggle->icon().pixmap(24).toImage() == white);
   }
 };
 

@@ -26,7 +26,8 @@ class TMatchMenuTest : public TFormTest {
     FPlatform->FileAnswers.push_back(Work(name));
     FPlatform->DialogScripts.push_back([=, this](QDialog& dialog) {
       auto& d = static_cast<TMatchResultForm&>(dialog);
-      QVERIFY(d.MatchResultTypeComboBox->currentIndex() == 0 && d.ChangeYaxisCheckBox->isChecked());
+      QVERIFY(d.MatchResultTypeComboBox->currentIndex() == 0);
+      QVERIFY(d.ChangeYaxisCheckBox->isChecked());
       d.MatchResultTypeComboBox->setCurrentIndex(layout);
       d.ChangeYaxisCheckBox->setChecked(changeY);
       Press(d.OKButton);
@@ -53,12 +54,16 @@ class TMatchMenuTest : public TFormTest {
     QCOMPARE(FPlatform->FileRequests.at(0).Title, std::string("selet the initial code file"));
     QCOMPARE(FPlatform->FileRequests.at(1).Title, std::string("select the deformed code file"));
     QCOMPARE(FPlatform->FileRequests.at(1).FilterIndex, 2);
-    QVERIFY(Form().FMatcher->FMatchSum == 48 && FPlatform->Beeps == 1);
+    QVERIFY(Form().FMatcher->FMatchSum == 48);
+    QVERIFY(FPlatform->Beeps == 1);
     SaveMatch("first.dat", 1, true);
     const auto& request = FPlatform->FileRequests.back();
     QCOMPARE(request.Title, std::string("Save matching results to"));
-    QVERIFY(request.Save && request.FilterIndex == 3 && request.ProposedName == "Match0" &&
-            request.DefaultExt == "dat" && request.Dir == FWork->Path() + "/");
+    QVERIFY(request.Save);
+    QVERIFY(request.FilterIndex == 3);
+    QVERIFY(request.ProposedName == "Match0");
+    QVERIFY(request.DefaultExt == "dat");
+    QVERIFY(request.Dir == FWork->Path() + "/");
     QCOMPARE(FPlatform->DialogTitles, std::vector<std::string>{"Select Result Type"});
     SaveMatch("second.dat", 7, false);
     QCOMPARE(FPlatform->Beeps, 3);
@@ -84,7 +89,8 @@ class TMatchMenuTest : public TFormTest {
     const int beeps = FPlatform->Beeps;
     Trigger(Form(), "SaveMatchResultMenuItem");
     Trigger(Form(), "SaveMatchResultMenuItem");
-    QVERIFY(!std::filesystem::exists(Work("Match0.dat")) && FPlatform->Beeps == beeps);
+    QVERIFY(!std::filesystem::exists(Work("Match0.dat")));
+    QVERIFY(FPlatform->Beeps == beeps);
     // A folder that cannot be written: the writer's message; the job stays for another try.
     Form().FWorkDir = Work("missing/");
     SaveMatch("Match0.dat", 1, true);
@@ -95,41 +101,51 @@ class TMatchMenuTest : public TFormTest {
     QCOMPARE(ReadFileBytes(Work("Match0.dat")), Expected("init.cod", 0, true, Work("Match0.dat")));
     // A missing code file ends Do Matching with no job left.
     DoMatching("init.cod", "gone.cod");
-    QVERIFY(!Form().FMatcher && !Form().Busy());
+    QVERIFY(!Form().FMatcher);
+    QVERIFY(!Form().Busy());
     QVERIFY(FPlatform->Errors.back().find("gone.cod") != std::string::npos);
   }
 
   void ScaleDialogComputesOrTakesTheFactors() {
     Form().FScaleX = 0.1f;
-    QVERIFY(!S().isVisible() && (S().windowFlags() & Qt::Tool));
+    QVERIFY(!S().isVisible());
+    QVERIFY(S().windowFlags() & Qt::Tool);
     Trigger(Form(), "SetScaleToolButtonAction");
-    QVERIFY(S().isVisible() && S().ScaleXRadioButton->isChecked());
+    QVERIFY(S().isVisible());
+    QVERIFY(S().ScaleXRadioButton->isChecked());
     QCOMPARE(S().windowTitle(), QString("Compute Scale"));
     QCOMPARE(S().ScaleXEdit->text(), QString("0.100000001490116"));
     QCOMPARE(S().ActualScaleXEdit->text(), QString("1.0"));
-    QVERIFY(!S().SetScaleGroupBox->isEnabled() && S().ComputeScaleGroupBox->isEnabled());
+    QVERIFY(!S().SetScaleGroupBox->isEnabled());
+    QVERIFY(S().ComputeScaleGroupBox->isEnabled());
     ComputeScale("250", "5", "200", "5");
-    QVERIFY(Form().FScaleX == 0.02f && Form().FScaleY == 0.025f);
+    QVERIFY(Form().FScaleX == 0.02f);
+    QVERIFY(Form().FScaleY == 0.025f);
     QCOMPARE(S().ScaleXEdit->text(), QString("0.0199999995529652"));
     QCOMPARE(S().ScaleYEdit->text(), QString("0.025000000372529"));
     // An image length of 0 changes nothing.
     S().ImageScaleYEdit->setText("0");
     Press(S().ApplyScaleButton);
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"Floating point division by zero."});
-    QVERIFY(Form().FScaleY == 0.025f && S().ScaleYEdit->text() == "0.025000000372529");
+    QVERIFY(Form().FScaleY == 0.025f);
+    QVERIFY(S().ScaleYEdit->text() == "0.025000000372529");
     // Set Scale switches the groups and takes the typed factors.
     S().SetScaleCheckBox->click();
-    QVERIFY(S().SetScaleGroupBox->isEnabled() && !S().ComputeScaleGroupBox->isEnabled());
+    QVERIFY(S().SetScaleGroupBox->isEnabled());
+    QVERIFY(!S().ComputeScaleGroupBox->isEnabled());
     S().ScaleXEdit->setText("0.5");
     S().ScaleYEdit->setText("0.5");
     Press(S().ApplyScaleButton);
-    QVERIFY(Form().FScaleX == 0.5f && Form().FScaleY == 0.5f && S().ScaleXEdit->text() == "0.5");
+    QVERIFY(Form().FScaleX == 0.5f);
+    QVERIFY(Form().FScaleY == 0.5f);
+    QVERIFY(S().ScaleXEdit->text() == "0.5");
     // Close hides it; shown again it keeps its texts and shows the window's factors.
     Press(S().CloseButton);
     QVERIFY(!S().isVisible());
     Form().FScaleY = 2;
     Trigger(Form(), "SetScaleMenuItem");
-    QVERIFY(S().SetScaleCheckBox->isChecked() && S().ImageScaleXEdit->text() == "250");
+    QVERIFY(S().SetScaleCheckBox->isChecked());
+    QVERIFY(S().ImageScaleXEdit->text() == "250");
     QCOMPARE(S().ScaleYEdit->text(), QString("2"));
   }
 

@@ -72,14 +72,17 @@ class TPickTest : public TFormTest {
     Click(DotPoint(a) + QPoint(2, 1));  // anywhere on the blob
     QCOMPARE(Fields(), Expected(a));
     QCOMPARE(Form().FOriginDot, a);
-    QVERIFY(Red(DotPoint(a)) && OnlyDown(P().OriginSpeedButton));
+    QVERIFY(Red(DotPoint(a)));
+    QVERIFY(OnlyDown(P().OriginSpeedButton));
     Press(P().RightSpeedButton);
     QCOMPARE(P().DirectSetOriginEdit->text(), QString("-1"));  // the run cleared the picks
     Click(DotPoint(b));
     QCOMPARE(Fields(), Expected(b));
     QCOMPARE(Form().FNeighbourDots[0], b);
     QCOMPARE(Form().FOriginDot, a);
-    QVERIFY(Red(DotPoint(b)) && !Red(DotPoint(a)) && OnlyDown(P().RightSpeedButton));
+    QVERIFY(Red(DotPoint(b)));
+    QVERIFY(!Red(DotPoint(a)));
+    QVERIFY(OnlyDown(P().RightSpeedButton));
     // The same dot again: the dialog shows it again and the active slot (now Up) takes it.
     Press(P().UpSpeedButton);
     Click(DotPoint(b));
@@ -106,10 +109,14 @@ class TPickTest : public TFormTest {
     P().PageControl->setCurrentIndex(2);
     const QPoint o = P().OriginSpeedButton->geometry().center();
     auto at = [&](QToolButton* button) { return button->geometry().center() - o; };
-    QVERIFY(at(P().UpSpeedButton).x() == 0 && at(P().UpSpeedButton).y() < 0);
-    QVERIFY(at(P().DownSpeedButton).x() == 0 && at(P().DownSpeedButton).y() > 0);
-    QVERIFY(at(P().LeftSpeedButton).y() == 0 && at(P().LeftSpeedButton).x() < 0);
-    QVERIFY(at(P().RightSpeedButton).y() == 0 && at(P().RightSpeedButton).x() > 0);
+    QVERIFY(at(P().UpSpeedButton).x() == 0);
+    QVERIFY(at(P().UpSpeedButton).y() < 0);
+    QVERIFY(at(P().DownSpeedButton).x() == 0);
+    QVERIFY(at(P().DownSpeedButton).y() > 0);
+    QVERIFY(at(P().LeftSpeedButton).y() == 0);
+    QVERIFY(at(P().LeftSpeedButton).x() < 0);
+    QVERIFY(at(P().RightSpeedButton).y() == 0);
+    QVERIFY(at(P().RightSpeedButton).x() > 0);
   }
 
   void PassViewFollowsTheMouse() {

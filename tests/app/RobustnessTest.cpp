@@ -187,7 +187,9 @@ class TRobustnessTest : public TFormTest {
       FButtons << dialog->findChildren<QAbstractButton*>();
       FEdits << dialog->findChildren<QLineEdit*>();
     }
-    QVERIFY(FCommands.size() > 30 && FButtons.size() > 20 && FEdits.size() > 20);
+    QVERIFY(FCommands.size() > 30);
+    QVERIFY(FButtons.size() > 20);
+    QVERIFY(FEdits.size() > 20);
     for (uint64_t i = 0; i < steps && !QTest::currentTestFailed(); ++i) {
       Step();
       CheckState(int(i));
@@ -213,7 +215,8 @@ class TRobustnessTest : public TFormTest {
     QCOMPARE(DotDifference(*form.FEncoder, *CoreRun(Work("seg.bmp"), true, 20, 2)), std::string());
     FPlatform->FileAnswers = {Work("a.cod"), Work("b.cod")};
     Trigger(form, "DoMatchingMenuItem");
-    QVERIFY(form.FMatcher && form.FMatcher->FMatchSum > 0);
+    QVERIFY(form.FMatcher);
+    QVERIFY(form.FMatcher->FMatchSum > 0);
     QCOMPARE(FPlatform->Errors, std::vector<std::string>());
   }
 };

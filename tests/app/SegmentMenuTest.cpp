@@ -65,7 +65,8 @@ class TSegmentMenuTest : public TFormTest {
     NewSegment("elsewhere/grid.bmp");
     const auto& request = FPlatform->FileRequests.at(0);
     QCOMPARE(request.Title, std::string("select image file to segment"));
-    QVERIFY(request.FilterIndex == 1 && request.Dir == FWork->Path() + "/");
+    QVERIFY(request.FilterIndex == 1);
+    QVERIFY(request.Dir == FWork->Path() + "/");
     QCOMPARE(Form().FSegmentImageName, Work("grid.bmp"));
     QVERIFY(ViewShows(Form(), TGrayImage(Work("grid.bmp"))));
     QCOMPARE(Parameters().SegmentWinSizeEdit->text(), QString("160"));
@@ -88,13 +89,15 @@ class TSegmentMenuTest : public TFormTest {
     // and Multi-Area says why.
     WriteFileBytes(Work("broken.bmp"), std::string(100, 'x'));
     NewSegment("broken.bmp");
-    QVERIFY(FPlatform->Errors.size() == 3 && !Form().FSegmenter);
+    QVERIFY(FPlatform->Errors.size() == 3);
+    QVERIFY(!Form().FSegmenter);
     for (const char* name : {"SimpleSegmentMenuItem", "ReLoadImageMenuItem", "FilterMenuItem",
                              "SaveSegmentResultMenuItem", "MultiAreaSegmentMenuItem"})
       Trigger(Form(), name);
     QCOMPARE(FPlatform->Notices, std::vector<std::string>{" First, you must new a segment"});
     QCOMPARE(FPlatform->FileRequests.size(), size_t(4));  // the New Segment dialogs only
-    QVERIFY(FPlatform->DialogTitles.empty() && FPlatform->Beeps == 0);
+    QVERIFY(FPlatform->DialogTitles.empty());
+    QVERIFY(FPlatform->Beeps == 0);
   }
 
   void FilterMultiAreaModifyAndSaveMatchTheCore() {
@@ -112,7 +115,9 @@ class TSegmentMenuTest : public TFormTest {
     TPaintWatcher watcher(Form());
     const std::vector<uint8_t> before = Picture(Form().ViewSurface());
     Trigger(Form(), "MultiAreaSegmentToolButtonAction");
-    QVERIFY(FPlatform->Errors.empty() && FPlatform->Beeps == 2 && !Form().Busy());
+    QVERIFY(FPlatform->Errors.empty());
+    QVERIFY(FPlatform->Beeps == 2);
+    QVERIFY(!Form().Busy());
     // While the job worked, with the busy indicator showing, the screen showed the picture
     // partly segmented: progress is visible without handling events in the middle.
     const std::vector<uint8_t> after = Picture(Form().ViewSurface());
@@ -138,7 +143,9 @@ class TSegmentMenuTest : public TFormTest {
     WithFile("SaveSegmentResultToolButtonAction", "elsewhere/result.bmp");
     const auto& request = FPlatform->FileRequests.back();
     QCOMPARE(request.Title, std::string("Save segment result to"));
-    QVERIFY(request.Save && request.DefaultExt == "bmp" && request.FilterIndex == 1);
+    QVERIFY(request.Save);
+    QVERIFY(request.DefaultExt == "bmp");
+    QVERIFY(request.FilterIndex == 1);
     QVERIFY(!std::filesystem::exists(Work("elsewhere/result.bmp")));
     core->SaveResult(Work("expected.bmp"));
     QCOMPARE(ReadFileBytes(Work("result.bmp")), ReadFileBytes(Work("expected.bmp")));
@@ -157,7 +164,8 @@ class TSegmentMenuTest : public TFormTest {
       QCOMPARE(text->text(), QString("Median Filte"));
       text->selectAll();
       QTest::keyClicks(text, "xy");  // at most one character can be typed
-      QVERIFY(text->text() == "x" && filter.FilterType() == -1);
+      QVERIFY(text->text() == "x");
+      QVERIFY(filter.FilterType() == -1);
       Press(filter.BitBtn1);
     });
     FPlatform->DialogScripts.push_back([](QDialog& dialog) {
@@ -195,7 +203,9 @@ class TSegmentMenuTest : public TFormTest {
     Trigger(Form(), "MultiAreaSegmentMenuItem");
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"'abc' is not a valid integer value."});
     QCOMPARE(Form().FSegmenter->FWinSizeX, 50);  // converted before the failing field
-    QVERIFY(Picture(Form().ViewSurface()) == shown && !Form().Busy() && FPlatform->Beeps == 3);
+    QVERIFY(Picture(Form().ViewSurface()) == shown);
+    QVERIFY(!Form().Busy());
+    QVERIFY(FPlatform->Beeps == 3);
     Parameters().XEdit->setText("1x");
     Press(Parameters().ModifySegmentButton);
     QCOMPARE(FPlatform->Errors.back(), std::string("'1x' is not a valid integer value."));

@@ -23,7 +23,7 @@ TEST(Convert, FloatsAreFiniteDecimalsOnly) {
               std::string("'") + bad + "' is not a valid floating point value");
 }
 
-TEST(Convert, GeneralFormatAndPrintfStyleFormat) {
+TEST(Convert, FloatToStrUsesTheGeneralFormatWithFifteenDigits) {
   // Single-precision factors widened to double show their fifteen significant digits.
   EXPECT_EQ(FloatToStr(1234.5678f), "1234.56774902344");
   EXPECT_EQ(FloatToStr(-101.5), "-101.5");
@@ -31,6 +31,9 @@ TEST(Convert, GeneralFormatAndPrintfStyleFormat) {
   EXPECT_EQ(FloatToStr(1e20), "1E20");
   EXPECT_EQ(FloatToStr(1.5e-7), "1.5E-7");
   EXPECT_EQ(FloatToStr(0.00001), "0.00001");
+}
+
+TEST(Convert, FormatFollowsPrintfWithoutAFixedBuffer) {
   EXPECT_EQ(Format("(%d , %d) not in the range", -51, 3), "(-51 , 3) not in the range");
   EXPECT_EQ(Format("%s", std::string(1000, 'x').c_str()).size(), 1000u);  // no fixed buffer
 }
@@ -43,13 +46,19 @@ TEST(ErrorDisplay, PeriodAppendedOnlyAfterCharactersSortingAfterPeriod) {
     EXPECT_EQ(DisplayText(kept), kept);
 }
 
-TEST(PathHelpers, FileNamePartAndExtension) {
+TEST(PathHelpers, FileNameIsWhatFollowsTheLastSlash) {
   EXPECT_EQ(ExtractFileName("/data/run1/grid0.bmp"), "grid0.bmp");
   EXPECT_EQ(ExtractFileName("grid0.bmp"), "grid0.bmp");
   EXPECT_EQ(ExtractFileName("/data/"), "");
+}
+
+TEST(PathHelpers, ExtensionOfTheFileNamePartAndCaseFolding) {
   EXPECT_EQ(ExtractFileExt("/a.b/c"), "");
   EXPECT_EQ(ExtractFileExt("/data/x.tar.RAW"), ".RAW");
   EXPECT_EQ(LowerCase("X.Raw"), "x.raw");
+}
+
+TEST(PathHelpers, DirectoryGetsExactlyOneTrailingSlash) {
   EXPECT_EQ(IncludeTrailingSlash("/data"), "/data/");
   EXPECT_EQ(IncludeTrailingSlash("/"), "/");
 }

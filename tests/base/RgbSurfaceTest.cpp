@@ -14,13 +14,17 @@ TEST(RgbSurface, LineLeavesOutItsEndPointAndClips) {
   s.SetPixel(10, 3, clRed);
 }
 
-TEST(RgbSurface, DrawGrayAndPictureCopyAtOrigin) {
+TEST(RgbSurface, GrayPictureIsDrawnAtTheOriginAndLeavesTheRest) {
   TRgbSurface s(4, 3, clRed);
   const uint8_t gray[] = {1, 2, 3, 4, 5, 6};
   s.DrawGray(gray, 3, 2);
   EXPECT_EQ(s.Pixel(2, 1), GrayColor(6));
   EXPECT_EQ(s.Pixel(3, 0), clRed);
   EXPECT_EQ(s.Pixel(0, 2), clRed);
+}
+
+TEST(RgbSurface, LargerPictureIsCopiedAtTheOriginAndCut) {
+  TRgbSurface s(4, 3, clRed);
   TRgbSurface big(6, 6, clBlack);
   big.SetPixel(1, 1, clWhite);
   s.DrawPicture(big);

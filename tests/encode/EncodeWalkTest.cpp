@@ -219,7 +219,10 @@ TEST(Encoding, ManualCorrectionsShiftAndSetIndices) {
             " this grid are not encoded, Encode this grid first !");
   job->ModifyDot(uncoded, -4, 5, true);
   const TDotInfo& typed = job->FDotInfo[uncoded];
-  EXPECT_TRUE(typed.Coded && typed.Neted && typed.Nx == -4 && typed.Ny == 5);
+  EXPECT_TRUE(typed.Coded);
+  EXPECT_TRUE(typed.Neted);
+  EXPECT_EQ(typed.Nx, -4);
+  EXPECT_EQ(typed.Ny, 5);
   // Indices outside the dots change nothing.
   const std::vector<TDotInfo> kept = job->FDotInfo;
   for (int32_t i : {-1, job->FDotSum}) {

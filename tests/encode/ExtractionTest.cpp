@@ -173,16 +173,30 @@ TEST(Extraction, StepsSeeChangesBetweenThemAndTheirFailuresAreReported) {
   EXPECT_EQ(job->FDotInfo[2].y, 13.0f);
 }
 
-TEST(Extraction, ConstructionAndTheAutoLeastArea) {
-  TTempDir dir;
+namespace {
+
+// Two inner blobs of 100 pixels and one touching the border, saved as a.bmp in dir.
+std::string TwoDotsAndABorderBlob(const TTempDir& dir) {
   auto image = Blank(100, 40, 0);
   image->FillRect(255, 10, 10, 19, 19);  // 100
   image->FillRect(255, 30, 10, 39, 19);  // 100
   image->FillRect(255, 0, 30, 50, 39);   // border blob, not counted
   image->SaveBmp(dir.File("a.bmp"));
-  EXPECT_EQ(TEncode::AutoLeastArea(dir.File("a.bmp"), true), 66);  // two thirds of the mean
-  EXPECT_EQ(TEncode::AutoLeastArea(dir.File("a.bmp"), false), 0);  // wrong colour: all border
+  return dir.File("a.bmp");
+}
 
+}  // namespace
+
+TEST(Extraction, AutoLeastAreaIsTwoThirdsOfTheMeanInnerBlob) {
+  TTempDir dir;
+  const std::string file = TwoDotsAndABorderBlob(dir);
+  EXPECT_EQ(TEncode::AutoLeastArea(file, true), 66);
+  EXPECT_EQ(TEncode::AutoLeastArea(file, false), 0);  // wrong colour: all border
+}
+
+TEST(Extraction, NewJobTakesItsBackgroundAndTableOrRefuses) {
+  TTempDir dir;
+  TwoDotsAndABorderBlob(dir);
   TEncode job(dir.File("a.bmp"), false, true, 60, 40);
   EXPECT_EQ(job.FBackground, 255);
   EXPECT_EQ(job.FCoordinate.MaxNy(), 40);

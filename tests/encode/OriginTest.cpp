@@ -44,7 +44,10 @@ TEST(Origin, SquarePitchTakesTheFourNeighboursWithTolerancesOfNineTenthsOfHalfAS
                                Index(*job, 100, 80)};
   for (int32_t d = 0; d < 4; ++d) EXPECT_EQ(job->FDotInfo[o].Neighbour[d], expected[d]) << d;
   const TDotInfo& below = job->FDotInfo[expected[1]];
-  EXPECT_TRUE(below.Coded && !below.Neted && below.Nx == 0 && below.Ny == -1);
+  EXPECT_TRUE(below.Coded);
+  EXPECT_FALSE(below.Neted);
+  EXPECT_EQ(below.Nx, 0);
+  EXPECT_EQ(below.Ny, -1);
   EXPECT_EQ(job->FCoordinate.GetIndex(-1, 0), expected[2]);
 }
 

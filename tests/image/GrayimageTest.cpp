@@ -119,7 +119,7 @@ TEST(GrayImage, RawFilesRoundTripWithAndWithoutHeader) {
   EXPECT_TRUE(SamePixels(image, back));
 }
 
-TEST(GrayImage, FillRectAndSumRectClipAndSumInSixtyFourBits) {
+TEST(GrayImage, FillRectClipsToTheImageAndSkipsEmptyRectangles) {
   TGrayImage image;
   image.SetWidth(8);
   image.SetHeight(4);
@@ -133,7 +133,10 @@ TEST(GrayImage, FillRectAndSumRectClipAndSumInSixtyFourBits) {
   EXPECT_EQ(image.SumRect(0, 0, 7, 3), 9 * 16);
   image.FillRect(1, 0, 0, 0, 0);  // exactly one pixel
   EXPECT_EQ(image.SumRect(0, 0, 1, 0), 1);
+}
 
+TEST(GrayImage, SumRectClipsAndSumsInSixtyFourBits) {
+  TGrayImage image;
   image.SetWidth(3000);
   image.SetHeight(3000);
   image.FillRect(255, 0, 0, 2999, 2999);
@@ -143,16 +146,30 @@ TEST(GrayImage, FillRectAndSumRectClipAndSumInSixtyFourBits) {
   EXPECT_EQ(image.SumRect(5, 5, 4, 9), 0);
 }
 
-TEST(GrayImage, HistogramAndRepaint) {
-  TGrayImage image;
+namespace {
+
+// Three pixels of 40 and one of 200.
+void FillFourPixels(TGrayImage& image) {
   image.SetWidth(2);
   image.SetHeight(2);
   image.FillRect(40, 0, 0, 1, 1);
   image.SetPixel(1, 1, 200);
+}
+
+}  // namespace
+
+TEST(GrayImage, HistogramCountsEveryLevelAndOverwritesStaleCounts) {
+  TGrayImage image;
+  FillFourPixels(image);
   std::array<int32_t, 256> counts;
   counts.fill(-1);
   image.Histogram(counts);
   for (int v = 0; v < 256; ++v) EXPECT_EQ(counts[v], v == 40 ? 3 : v == 200 ? 1 : 0);
+}
+
+TEST(GrayImage, RepaintDrawsAtTheOriginAndToleratesNoSurface) {
+  TGrayImage image;
+  FillFourPixels(image);
   image.Repaint(nullptr);
   TRgbSurface surface(3, 3, clRed);
   image.Repaint(&surface);

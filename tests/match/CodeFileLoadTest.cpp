@@ -58,8 +58,13 @@ TEST_F(CodeFileLoad, ExampleFileFillsEveryField) {
   EXPECT_EQ(match.FImageName[1], "d.bmp");
   EXPECT_EQ(match.FCoordinate[1]->MaxNy(), 4);
   const TDotInfo& d = match.FDotInfo[0][2];
-  EXPECT_TRUE(d.x == 101.625f && d.y == 53.125f && d.Nx == -1 && d.Ny == 0 && d.Area == 50);
-  EXPECT_TRUE(d.Coded && !d.Matched);
+  EXPECT_EQ(d.x, 101.625f);
+  EXPECT_EQ(d.y, 53.125f);
+  EXPECT_EQ(d.Nx, -1);
+  EXPECT_EQ(d.Ny, 0);
+  EXPECT_EQ(d.Area, 50);
+  EXPECT_TRUE(d.Coded);
+  EXPECT_FALSE(d.Matched);
   // The row position, not the row's own number (7), is what the table holds.
   EXPECT_EQ(match.FCoordinate[0]->GetIndex(-1, 0), 2);
   EXPECT_EQ(match.FCoordinate[0]->GetIndex(1, 1), -1);

@@ -39,8 +39,10 @@ TEST_F(Matching, SameFileTwicePairsEveryPositionWithItselfAndMarksTheRowsUsed) {
   TMatch match(path, path);
   match.Match();
   ASSERT_EQ(match.FMatchSum, 15);  // distinct grid positions, not rows
-  for (int32_t k = 0; k < match.FMatchSum; ++k)
-    EXPECT_TRUE(match.FDisplacement[k].x == 0.0f && match.FDisplacement[k].y == 0.0f);
+  for (int32_t k = 0; k < match.FMatchSum; ++k) {
+    EXPECT_EQ(match.FDisplacement[k].x, 0.0f) << k;
+    EXPECT_EQ(match.FDisplacement[k].y, 0.0f) << k;
+  }
   for (size_t row = 0; row < 16; ++row)
     EXPECT_EQ(match.FDotInfo[0][row].Matched, row != 7) << row;  // 7: the earlier (0, 0)
 }

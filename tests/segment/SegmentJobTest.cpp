@@ -87,3 +87,24 @@ TEST(SegmentJob, ModifyFillsTheInclusiveRectangleWithTheBackgroundValue) {
   job->ModifyRect(true, INT32_MAX, 0, INT32_MAX, 5);
   EXPECT_EQ(job->Image().GetPixel(79, 0), 128);
 }
+
+// The Re-Load of a segmentation job with a raw file: a short file gives a picture with a zero
+// tail, which then segments like any other.
+TEST(SegmentJob, ShortRawFileReloadsWithAZeroTailAndSegments) {
+  TTempDir dir;
+  auto picture = std::make_unique<TGrayImage>();
+  picture->SetWidth(16);
+  picture->SetHeight(8);
+  picture->FillRect(200, 0, 0, 15, 7);
+  TSegment job(std::move(picture), false);
+  WriteFileBytes(dir.File("short.raw"), std::string(40, '\x64'));  // 2.5 rows of 100
+  job.ReloadImage(dir.File("short.raw"));
+  ASSERT_EQ(job.Width(), 16);
+  ASSERT_EQ(job.Height(), 8);
+  job.SimpleSegment(nullptr, 50);
+  EXPECT_EQ(job.Image().GetPixel(7, 2), 100);
+  EXPECT_EQ(job.Image().GetPixel(8, 2), 0);  // not in the file: 0, and 0 stays background
+  job.FWinSizeX = job.FWinSizeY = 4;
+  job.MultiAreaSegment(false, nullptr);
+  EXPECT_EQ(job.Image().GetPixel(15, 7), 0);
+}

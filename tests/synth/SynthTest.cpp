@@ -39,7 +39,8 @@ TEST(Synth, DotsLieOnTheLatticeAndMoveByTranslationAndStrainAboutTheCentre) {
   o.Exy = 0.001;
   TSynthGrid grid(o);
   const TSynthDot& centre = grid.CentreDot();
-  EXPECT_TRUE(centre.I == 0 && centre.J == 0);
+  EXPECT_EQ(centre.I, 0);
+  EXPECT_EQ(centre.J, 0);
   EXPECT_NEAR(centre.X0, 200, 0.5);
   EXPECT_NEAR(centre.Y0, 150, 0.5);
   for (const TSynthDot& d : grid.Dots()) {

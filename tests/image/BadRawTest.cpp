@@ -3,13 +3,10 @@
 // read up to the image size. Files that cannot be read at all are clear errors.
 #include <gtest/gtest.h>
 
-#include "MatrixSupport.h"
 #include "base/Error.h"
 #include "image/Grayimage.h"
-#include "segment/Segment.h"
 #include "support/Checks.h"
-
-using namespace matrix;
+#include "support/TempDir.h"
 
 namespace {
 
@@ -71,25 +68,4 @@ TEST(BadRawFile, MissingFileOrDirectoryIsAClearErrorAndKeepsThePicture) {
             "Cannot read file \"" + dir.Path() + "\". Is a directory");
   EXPECT_EQ(image.Width(), 4);
   EXPECT_EQ(image.Height(), 3);
-}
-
-// The Re-Load of a segmentation job with a raw file: a short file gives a picture with a zero
-// tail, which then segments like any other.
-TEST(BadRawFile, ShortRawReloadedIntoASegmentationJobSegments) {
-  TTempDir dir;
-  auto picture = std::make_unique<TGrayImage>();
-  picture->SetWidth(16);
-  picture->SetHeight(8);
-  picture->FillRect(200, 0, 0, 15, 7);
-  TSegment job(std::move(picture), false);
-  WriteFileBytes(dir.File("short.raw"), std::string(40, '\x64'));  // 2.5 rows of 100
-  job.ReloadImage(dir.File("short.raw"));
-  ASSERT_EQ(job.Width(), 16);
-  ASSERT_EQ(job.Height(), 8);
-  job.SimpleSegment(nullptr, 50);
-  EXPECT_EQ(job.Image().GetPixel(7, 2), 100);
-  EXPECT_EQ(job.Image().GetPixel(8, 2), 0);  // not in the file: 0, and 0 stays background
-  job.FWinSizeX = job.FWinSizeY = 4;
-  job.MultiAreaSegment(false, nullptr);
-  EXPECT_EQ(job.Image().GetPixel(15, 7), 0);
 }

@@ -1,5 +1,5 @@
 // The encode parameter dialog: its four pages. The handlers are in Encodeparameteractions.cpp.
-#include "encode/Encodeparameter.h"
+#include "app/encode/Encodeparameter.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

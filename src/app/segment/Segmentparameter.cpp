@@ -1,4 +1,4 @@
-#include "segment/Segmentparameter.h"
+#include "app/segment/Segmentparameter.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -110,6 +110,14 @@ void TSegmentParameterForm::SetRectangle(int32_t x, int32_t y, int32_t dx, int32
   YEdit->setText(QString::number(y));
   DxEdit->setText(QString::number(dx));
   DyEdit->setText(QString::number(dy));
+}
+
+int32_t TSegmentParameterForm::WindowSize() const {
+  return IntOf(SegmentWinSizeEdit);
+}
+
+int32_t TSegmentParameterForm::Adjust() const {
+  return IntOf(AdjustThresholdEdit);
 }
 
 void TSegmentParameterForm::ModifySegmentButtonClick() {

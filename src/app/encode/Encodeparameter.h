@@ -34,6 +34,19 @@ class TEncodeParameterForm : public QWidget {
   // 0 "Pass View" (every movement picks), 1 "Click  View" (only a click does).
   int ViewMode() const;
 
+  // The values of an encoding run, each parsed from its field when asked for, so a command's
+  // read order decides which bad field it reports.
+  int32_t LeastArea() const;
+  // The item of "Choose Origin Method", 0..3.
+  int32_t OriginMethod() const;
+  void SetOriginMethod(int32_t method);
+  // The grid intervals of the "Set dx dy" page.
+  float GridDx() const;
+  float GridDy() const;
+  // The grid position the picked origin is given on the "Set Origin" page.
+  int32_t OriginNx() const;
+  int32_t OriginNy() const;
+
   // A pick selected dot index of the current job: its record into the fields, and the index
   // into the active slot.
   void ShowDot(int32_t index);

@@ -1,4 +1,4 @@
-#include "segment/Simplesegmentparameter.h"
+#include "app/segment/Simplesegmentparameter.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -62,4 +62,8 @@ void TSimpleSegmentParameterForm::HistogramImageClick() {
   if (!FPlot.Click(&HistogramImage->PaintBox()->Surface())) return;
   SimpleSegmentThresholdEdit->setText(QString::number(FPlot.MarkerX()));
   HistogramImage->PaintBox()->update();
+}
+
+int32_t TSimpleSegmentParameterForm::Threshold() const {
+  return IntOf(SimpleSegmentThresholdEdit);
 }

@@ -1,4 +1,4 @@
-#include "image/Filter.h"
+#include "app/image/Filter.h"
 
 #include <QComboBox>
 #include <QGridLayout>

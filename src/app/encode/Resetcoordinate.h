@@ -1,17 +1,23 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 // "Re-Set the Coordinate System": the grid table size for the next encoding job. Made afresh
-// for every use; the caller fills and reads the two fields.
+// for every use; the caller gives the current size and reads the new one back.
 class TReSetCoordinateForm : public QDialog {
   Q_OBJECT
  public:
   explicit TReSetCoordinateForm(QWidget* parent = nullptr);
+
+  void SetTableSize(int32_t maxNx, int32_t maxNy);
+  // Each parsed from its field when asked for.
+  int32_t MaxNx() const;
+  int32_t MaxNy() const;
 
   QLabel* NoteLabel;
   QLabel* Label1;

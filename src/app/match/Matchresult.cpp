@@ -1,4 +1,4 @@
-#include "match/Matchresult.h"
+#include "app/match/Matchresult.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,6 +58,14 @@ TMatchResultForm::TMatchResultForm(QWidget* parent) : QDialog(parent) {
   layout->addSpacing(8);
   layout->addLayout(buttons.Row);
   setMinimumWidth(300);  // the whole caption in the title bar
+}
+
+int32_t TMatchResultForm::Layout() const {
+  return MatchResultTypeComboBox->currentIndex();
+}
+
+bool TMatchResultForm::ChangeYAxis() const {
+  return ChangeYaxisCheckBox->isChecked();
 }
 
 void TMatchResultForm::showEvent(QShowEvent* event) {

@@ -1,4 +1,4 @@
-#include "encode/Resetcoordinate.h"
+#include "app/encode/Resetcoordinate.h"
 
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -49,6 +49,19 @@ TReSetCoordinateForm::TReSetCoordinateForm(QWidget* parent) : QDialog(parent) {
   layout->addLayout(fields);
   layout->addLayout(buttons.Row);
   setFixedWidth(300);
+}
+
+void TReSetCoordinateForm::SetTableSize(int32_t maxNx, int32_t maxNy) {
+  MaxNxEdit->setText(QString::number(maxNx));
+  MaxNyEdit->setText(QString::number(maxNy));
+}
+
+int32_t TReSetCoordinateForm::MaxNx() const {
+  return IntOf(MaxNxEdit);
+}
+
+int32_t TReSetCoordinateForm::MaxNy() const {
+  return IntOf(MaxNyEdit);
 }
 
 void TReSetCoordinateForm::showEvent(QShowEvent* event) {

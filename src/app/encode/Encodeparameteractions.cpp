@@ -8,10 +8,10 @@
 #include "app/Formparts.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
+#include "app/encode/Encodeparameter.h"
 #include "base/Convert.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
-#include "encode/Encodeparameter.h"
 
 namespace {
 
@@ -33,6 +33,34 @@ int32_t& TEncodeParameterForm::SlotValue(int32_t slot) {
 
 int TEncodeParameterForm::ViewMode() const {
   return ViewModeRadioGroup->checkedId();
+}
+
+int32_t TEncodeParameterForm::LeastArea() const {
+  return IntOf(AreaThresholdEdit);
+}
+
+int32_t TEncodeParameterForm::OriginMethod() const {
+  return ChooseOriginMethodComboBox->currentIndex();
+}
+
+void TEncodeParameterForm::SetOriginMethod(int32_t method) {
+  ChooseOriginMethodComboBox->setCurrentIndex(method);
+}
+
+float TEncodeParameterForm::GridDx() const {
+  return static_cast<float>(StrToFloat(DxEdit->text().toStdString()));
+}
+
+float TEncodeParameterForm::GridDy() const {
+  return static_cast<float>(StrToFloat(DyEdit->text().toStdString()));
+}
+
+int32_t TEncodeParameterForm::OriginNx() const {
+  return IntOf(SetOriginNxEdit);
+}
+
+int32_t TEncodeParameterForm::OriginNy() const {
+  return IntOf(SetOriginNyEdit);
 }
 
 void TEncodeParameterForm::ShowDot(int32_t index) {

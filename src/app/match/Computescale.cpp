@@ -1,4 +1,4 @@
-#include "match/Computescale.h"
+#include "app/match/Computescale.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -23,6 +23,10 @@ class TSegmentParameterForm : public QWidget {
   void SetRectangle(int32_t x, int32_t y, int32_t dx, int32_t dy);
   void ModifySegmentButtonClick();
 
+  // The multi-area settings, each parsed from its field when asked for.
+  int32_t WindowSize() const;
+  int32_t Adjust() const;
+
   QGroupBox* GroupBox1;
   QLabel* Label9;
   QLineEdit* SegmentWinSizeEdit;

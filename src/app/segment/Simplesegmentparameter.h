@@ -23,6 +23,8 @@ class TSimpleSegmentParameterForm : public QDialog {
   void HistogramImageMouseMove(int32_t x, int32_t y);
   // Moves the marker to the gray level of the last mouse position and puts it in the field.
   void HistogramImageClick();
+  // The threshold, parsed from its field when asked for.
+  int32_t Threshold() const;
 
   const THistogramPlot& Plot() const { return FPlot; }
 

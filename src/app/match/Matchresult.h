@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
 
 class QCheckBox;
 class QComboBox;
@@ -13,6 +14,10 @@ class TMatchResultForm : public QDialog {
   Q_OBJECT
  public:
   explicit TMatchResultForm(QWidget* parent = nullptr);
+
+  // The chosen layout, the index of a result writer (-1 when none is chosen).
+  int32_t Layout() const;
+  bool ChangeYAxis() const;
 
   QLabel* Label1;
   QComboBox* MatchResultTypeComboBox;  // entry i is the layout of writer i
