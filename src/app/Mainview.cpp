@@ -79,7 +79,7 @@ void TMainForm::PickAt(int32_t x, int32_t y) {
   PaintBox()->update();
   // Also when the pick hit the dot already selected: the dialog shows it again and the active
   // slot takes it.
-  const int32_t selected = FEncoder->FSelected;
+  const int32_t selected = FEncoder->Selected();
   if (selected < 0) return;
   FEncodeParameterForm->ShowDot(selected);
 }

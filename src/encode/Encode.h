@@ -130,6 +130,8 @@ class TEncode {
   bool SelectDot(int32_t index, TSurface* canvas);
   // Highlights the dot whose blob holds pixel (x, y); false when none or already selected.
   bool PickDot(int32_t x, int32_t y, TSurface* canvas);
+  // The dot SelectDot or PickDot highlighted last, -1 for none.
+  int32_t Selected() const { return FSelected; }
   // "%d(%d,%d)" for a Coded dot, "%d(%5.2f,%5.2f)" for the others.
   std::string DotLabel(int32_t i) const;
 
@@ -143,7 +145,6 @@ class TEncode {
   static constexpr const char* WrongOriginMessage = " You give the wrong ORIGIN(starting grid)";
 
   // --- State -----------------------------------------------------------------------------------
-  int32_t FSelected = -1;
   int32_t FDelay = 0;
   // Waits ms milliseconds between expanded dots; none by default (the GUI injects its sleep).
   std::function<void(int32_t ms)> FPause;
@@ -174,6 +175,8 @@ class TEncode {
   float FRatio = 1.0f;
 
  private:
+  int32_t FSelected = -1;
+
   struct TFirstStep {
     int32_t Origin = -1;
     int32_t Neighbour = -1;  // the origin's nearest other dot, in direction D0

@@ -90,7 +90,7 @@ class TPickTest : public TFormTest {
     // The background: the selection goes, the plain picture comes back, the fields stay.
     Click(DotPoint(b) + QPoint(10, 10));
     QCOMPARE(Fields(), Expected(b));
-    QCOMPARE(Form().FEncoder->FSelected, -1);
+    QCOMPARE(Form().FEncoder->Selected(), -1);
     QVERIFY(ViewShows(Form(), TGrayImage(Work("dots.bmp"))));
     // Pressing a toggle button shows its slot's dot highlighted; the one already down stays
     // down; Set stores a typed index.
@@ -98,12 +98,12 @@ class TPickTest : public TFormTest {
     Press(P().OriginSpeedButton);
     QVERIFY(OnlyDown(P().OriginSpeedButton));
     QCOMPARE(P().DirectSetOriginEdit->text(), QString::number(a));
-    QCOMPARE(Form().FEncoder->FSelected, a);
+    QCOMPARE(Form().FEncoder->Selected(), a);
     QVERIFY(Red(DotPoint(a)));
     P().DirectSetOriginEdit->setText(QString::number(b));
     Press(P().SetButton);
     QCOMPARE(Form().FOriginDot, b);
-    QCOMPARE(Form().FEncoder->FSelected, b);
+    QCOMPARE(Form().FEncoder->Selected(), b);
     QVERIFY(FPlatform->Errors.empty());
     // The toggle buttons stand as a cross around Origin.
     P().PageControl->setCurrentIndex(2);
@@ -132,7 +132,7 @@ class TPickTest : public TFormTest {
     }
     Hover(DotPoint(22) + QPoint(10, 0));  // between dots
     QCOMPARE(Fields(), Expected(22));
-    QCOMPARE(Form().FEncoder->FSelected, -1);
+    QCOMPARE(Form().FEncoder->Selected(), -1);
     // During a drag the picks go on, and the rubber band leaves no trace when a pick redraws
     // the picture under it: the view ends as a highlight of the last dot on a clean picture.
     TPaintBox* box = Form().PaintBox();
@@ -145,7 +145,8 @@ class TPickTest : public TFormTest {
     TPaintBox expected;
     expected.Surface().Reset(box->width(), box->height(), clBlack);
     TEncode& job = *Form().FEncoder;
-    job.FSelected = -1;
+    job.PickDot(0, 0, &expected.Surface());  // background: the selection is dropped
+    QCOMPARE(job.Selected(), -1);
     job.PickDot(DotPoint(4).x(), DotPoint(4).y(), &expected.Surface());
     job.FCanvas = &Form().ViewSurface();
     QVERIFY(SameSurfaces(expected.Surface(), Form().ViewSurface()));

@@ -83,7 +83,7 @@ TEST(Display, SelectDotHighlightsOnceAndRefusesWhatItCannotShow) {
   const auto before = Pixels(*job);
   TRgbSurface screen(80, 60, TColor{9, 9, 9});
   EXPECT_TRUE(job->SelectDot(2, &screen));
-  EXPECT_EQ(job->FSelected, 2);
+  EXPECT_EQ(job->Selected(), 2);
   EXPECT_TRUE(job->FHighlight);
   EXPECT_TRUE(SamePicture(screen, Expected(*job, {2}, {2})));
   EXPECT_EQ(Pixels(*job), before);
@@ -96,7 +96,7 @@ TEST(Display, SelectDotHighlightsOnceAndRefusesWhatItCannotShow) {
   EXPECT_TRUE(SamePicture(again, TRgbSurface(80, 60, TColor{9, 9, 9})));
 
   EXPECT_FALSE(job->SelectDot(3, &again));  // the ring: selection cleared, plain picture
-  EXPECT_EQ(job->FSelected, -1);
+  EXPECT_EQ(job->Selected(), -1);
   EXPECT_TRUE(SamePicture(again, Expected(*job, {}, {})));
 }
 
@@ -105,7 +105,7 @@ TEST(Display, PickDotFindsTheBlobUnderThePointer) {
   const auto before = Pixels(*job);
   TRgbSurface screen(80, 60, TColor{9, 9, 9});
   EXPECT_TRUE(job->PickDot(51, 30, &screen));  // on the ring's edge
-  EXPECT_EQ(job->FSelected, 3);
+  EXPECT_EQ(job->Selected(), 3);
   TRgbSurface expected = Expected(*job, {}, {});
   for (int32_t y = 30; y <= 36; ++y)
     for (int32_t x = 50; x <= 56; ++x)
@@ -117,15 +117,15 @@ TEST(Display, PickDotFindsTheBlobUnderThePointer) {
   EXPECT_FALSE(job->PickDot(56, 36, &screen));  // the same blob again
   EXPECT_FALSE(job->FHighlight);
   EXPECT_TRUE(job->PickDot(10, 10, &screen));
-  EXPECT_EQ(job->FSelected, 0);
+  EXPECT_EQ(job->Selected(), 0);
   EXPECT_TRUE(SamePicture(screen, Expected(*job, {0}, {0})));
 
   TRgbSurface other(80, 60, TColor{9, 9, 9});
   for (int32_t x : {80, -1}) EXPECT_FALSE(job->PickDot(x, 10, &other));  // outside: no change
-  EXPECT_EQ(job->FSelected, 0);
+  EXPECT_EQ(job->Selected(), 0);
   EXPECT_TRUE(SamePicture(other, TRgbSurface(80, 60, TColor{9, 9, 9})));
   EXPECT_FALSE(job->PickDot(40, 40, &other));  // background: selection cleared, plain picture
-  EXPECT_EQ(job->FSelected, -1);
+  EXPECT_EQ(job->Selected(), -1);
   EXPECT_TRUE(SamePicture(other, Expected(*job, {}, {})));
 }
 
@@ -147,6 +147,6 @@ TEST(Display, LabelsShowIndicesOrPositionsAndShowPositionLabelsEveryDot) {
   auto bare = Job(std::move(image), true);
   bare->PrepareImage(nullptr);
   EXPECT_FALSE(bare->PickDot(11, 11, &screen));
-  EXPECT_EQ(bare->FSelected, -1);
+  EXPECT_EQ(bare->Selected(), -1);
   bare->ShowPosition();
 }

@@ -9,30 +9,9 @@
 #include "image/Median.h"
 #include "image/MedianImpl.h"
 #include "image/MedianNetwork.h"
+#include "reference/PlainMedian.h"
 
 namespace {
-
-// The definition: odd windows, the value at n div 2 of the sorted window read from a copy,
-// pixels without a full window unchanged.
-std::vector<uint8_t> ReferenceMedian(const std::vector<uint8_t>& src, int w, int h, int wx,
-                                     int wy) {
-  if (wx <= 0) wx = 1;
-  if (wy <= 0) wy = 1;
-  if (wx % 2 == 0) ++wx;
-  if (wy % 2 == 0) ++wy;
-  std::vector<uint8_t> out = src;
-  const int hx = wx / 2, hy = wy / 2;
-  std::vector<uint8_t> window;
-  for (int y = hy; y < h - hy; ++y)
-    for (int x = hx; x < w - hx; ++x) {
-      window.clear();
-      for (int yy = y - hy; yy <= y + hy; ++yy)
-        for (int xx = x - hx; xx <= x + hx; ++xx) window.push_back(src[yy * w + xx]);
-      std::nth_element(window.begin(), window.begin() + window.size() / 2, window.end());
-      out[y * w + x] = window[window.size() / 2];
-    }
-  return out;
-}
 
 void Fill(TGrayImage& image, int w, int h, const std::vector<uint8_t>& pixels) {
   image.SetWidth(w);
@@ -54,7 +33,7 @@ TEST(MedianFilter, AgreesWithTheDefinitionForEveryWindowUpToElevenAndTinyPicture
     TGrayImage image;
     Fill(image, w, h, src);
     image.MedianFilter(wx, wy);
-    const std::vector<uint8_t> expected = ReferenceMedian(src, w, h, wx, wy);
+    const std::vector<uint8_t> expected = PlainMedian(src, w, h, wx, wy);
     return std::equal(expected.begin(), expected.end(), image.Data());
   };
   for (int levels : {256, 3}) {  // full range, and few levels with many ties
@@ -112,7 +91,7 @@ std::vector<TWay> Ways() {
 bool Check(const std::vector<uint8_t>& src, int w, int h, int wx, int wy) {
   std::vector<uint8_t> other(src.size());
   for (size_t i = 0; i < other.size(); ++i) other[i] = static_cast<uint8_t>(src[i] ^ 0x5A);
-  const std::vector<uint8_t> expectInPlace = ReferenceMedian(src, w, h, wx, wy);
+  const std::vector<uint8_t> expectInPlace = PlainMedian(src, w, h, wx, wy);
   std::vector<uint8_t> expectSeparate = other;
   for (int y = wy / 2; y < h - wy / 2; ++y)
     for (int x = wx / 2; x < w - wx / 2; ++x) expectSeparate[y * w + x] = expectInPlace[y * w + x];

@@ -30,6 +30,8 @@ set(ALLOWED_QT
   QTransform QPoint QPointF QRect QRectF QSize QSizeF QLine QLineF QPolygonF
   QCoreApplication QGuiApplication)
 
+string(TOLOWER "${ALLOWED_QT}" ALLOWED_QT_LOWER)
+
 set(violations "")
 set(scanned 0)
 foreach(folder IN LISTS CORE_FOLDERS)
@@ -64,8 +66,10 @@ foreach(folder IN LISTS CORE_FOLDERS)
         else()
           continue()
         endif()
+        # <QImage>, <QtGui/QImage> and <QtGui/qimage.h> name the same header.
         string(REGEX REPLACE "\\.h$" "" header "${header}")
-        if(NOT header IN_LIST ALLOWED_QT)
+        string(TOLOWER "${header}" header)
+        if(NOT header IN_LIST ALLOWED_QT_LOWER)
           list(APPEND violations "src/${shown}: <${target}> (not a Qt header the core may use)")
         endif()
       endif()

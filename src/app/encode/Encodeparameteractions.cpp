@@ -118,10 +118,10 @@ void TEncodeParameterForm::StartEncodeAgainClick(int32_t stage) {
 
 void TEncodeParameterForm::ModifyCoordButtonClick() {
   TEncode* job = FMainForm.FEncoder.get();
-  if (job == nullptr || job->FSelected < 0) return;
+  if (job == nullptr || job->Selected() < 0) return;
   const int32_t nx = IntOf(NxEdit);
   const int32_t ny = IntOf(NyEdit);
-  job->ModifyDot(job->FSelected, nx, ny, NetedCheckBox->isChecked());
+  job->ModifyDot(job->Selected(), nx, ny, NetedCheckBox->isChecked());
   job->ShowPosition();
   FMainForm.PaintBox()->update();
 }
