@@ -3,7 +3,8 @@
 //   extraction: PrepareImage + RemoveNoise + BuildDotInfo, per pixel, beside one OpenCV
 //               connectedComponentsWithStats call (8-connectivity, one thread) on the same
 //               picture;
-//   encoding:   FindOrigin + Encode without drawing or pause, per dot.
+//   encoding:   FindOrigin + Encode without drawing or pause, per dot;
+//   encode run: extraction, centroids plain or refined, origin and walk, per picture.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -12,6 +13,7 @@
 
 #include "BenchSupport.h"
 #include "encode/Encode.h"
+#include "encode/Refinecentroid.h"
 #include "image/Grayimage.h"
 #include "synth/Synth.h"
 
@@ -104,6 +106,32 @@ void BM_Encoding(benchmark::State& state) {
   CountTimePer(state, "time/dot", static_cast<int64_t>(dots));
 }
 BENCHMARK(BM_Encoding)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A whole encoding run on a picture in memory: extraction, plain (0) or refined (1) centroids
+// measured on the camera picture the segmented one came from, origin and walk.
+void BM_EncodeRun(benchmark::State& state) {
+  const bool refined = state.range(1) == 1;
+  int32_t coded = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto job = NewJob(state.range(0));
+    state.ResumeTiming();
+    Extract(*job);
+    if (refined) RefineCentroids(*job, CameraPicture(state.range(0)));
+    job->Encode(job->FindOrigin(2));
+    state.PauseTiming();
+    coded = 0;
+    for (int32_t i = 0; i < job->FDotSum; ++i) coded += job->FDotInfo[i].Coded ? 1 : 0;
+    job.reset();
+    state.ResumeTiming();
+  }
+  state.counters["coded"] = coded;
+  state.SetLabel(refined ? "refined" : "plain");
+}
+BENCHMARK(BM_EncodeRun)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

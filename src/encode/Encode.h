@@ -76,6 +76,9 @@ class TEncode {
   void BuildDotInfo(TSurface* canvas);
   void InitDotInfo();
   void CollectDots();
+  // To be called after the positions of the dot records were changed from outside (refined
+  // centroids): the nearest-dot searches index them anew.
+  void DotsMoved() { FGridValid = false; }
   void AddDot(int32_t x, int32_t y);
 
   // --- Nearest-dot searches (single-precision distances, lowest index among equals) ------------

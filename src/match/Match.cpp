@@ -3,17 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
-#include <string_view>
+#include <utility>
 
 #include "base/Error.h"
-#include "match/CodeReader.h"
-
-namespace {
-
-// A dot row is six values, each with at least one separator before it.
-constexpr int64_t MinRowBytes = 12;
-
-}  // namespace
+#include "match/Codeload.h"
 
 TMatch::TMatch(const std::string& initialFile, const std::string& deformedFile) {
   FCodeFileName[0] = initialFile;
@@ -24,62 +17,20 @@ TMatch::TMatch(const std::string& initialFile, const std::string& deformedFile) 
 }
 
 void TMatch::LoadCodeFile(int i) {
-  const std::string& path = FCodeFileName[i];
-  const std::string text = ReadCodeFileText(path);
-  TCodeReader reader(text);
-
-  // Only the first seven characters count, so a longer word that begins with them is accepted.
-  if (reader.Word().substr(0, 7) != "VRKT-FS") throw TError(path + " is not a code file!");
-
-  const std::string readError = " Read data error from code file: \n" + path;
-  int32_t dotSum = 0, width = 0, height = 0, maxNx = 0, maxNy = 0, background = 0;
-  float scaleX = 0, scaleY = 0;
-  if (!reader.Int(dotSum) || !reader.Int(width) || !reader.Int(height) || !reader.Int(maxNx) ||
-      !reader.Int(maxNy) || !reader.Float(scaleX) || !reader.Float(scaleY) ||
-      !reader.Int(background))
-    throw TError(readError);
-  // A count the rest of the file cannot hold is refused before anything is allocated for it.
-  if (dotSum < 0 || dotSum * MinRowBytes > static_cast<int64_t>(reader.Remaining()))
-    throw TError(readError);
-
-  FDotSum[i] = dotSum;
-  FImageWidth = width;
-  FImageHeight = height;
-  FScaleX[i] = scaleX;
-  FScaleY[i] = scaleY;
-  FBackground[i] = background;
-
-  try {
-    FDotInfo[i].assign(static_cast<size_t>(dotSum), TDotInfo{});
-    FCoordinate[i] = std::make_unique<TCoordinate>(maxNx, maxNy);  // raises its own message
-  } catch (const std::bad_alloc&) {
-    throw TError(" No enought memory to allocate dotinfo and coordinate");
+  TCodeFileContent c = ReadCodeFile(FCodeFileName[i]);
+  FDotSum[i] = c.DotSum;
+  FImageWidth = c.Width;
+  FImageHeight = c.Height;
+  FScaleX[i] = c.ScaleX;
+  FScaleY[i] = c.ScaleY;
+  FBackground[i] = c.Background;
+  FDotInfo[i] = std::move(c.Dots);
+  for (TDotInfo& dot : FDotInfo[i]) {
+    dot.x *= c.ScaleX;
+    dot.y *= c.ScaleY;
   }
-
-  TCoordinate& table = *FCoordinate[i];
-  for (int32_t k = 0; k < dotSum; ++k) {
-    // The row's own number is read and dropped: a dot is known by its row position.
-    int32_t number = 0, nx = 0, ny = 0, area = 0;
-    float x = 0, y = 0;
-    // A failed row ends loading: no later row could be read past the value that failed.
-    if (!reader.Int(number) || !reader.Float(x) || !reader.Float(y) || !reader.Int(nx) ||
-        !reader.Int(ny) || !reader.Int(area))
-      throw TError(readError);
-    table.SetIndex(nx, ny, k);  // a later row at the same position replaces the entry
-    TDotInfo& dot = FDotInfo[i][static_cast<size_t>(k)];
-    dot.Nx = nx;
-    dot.Ny = ny;
-    dot.Area = area;
-    dot.Neted = true;
-    dot.Coded = true;
-    dot.x = x * scaleX;
-    dot.y = y * scaleY;
-    // A position that scaling carries beyond the float range cannot be a measured dot.
-    if (!std::isfinite(dot.x) || !std::isfinite(dot.y)) throw TError(readError);
-  }
-
-  // The image name is the next word, kept whole; a file ending before it leaves it empty.
-  FImageName[i] = std::string(reader.Word());
+  FCoordinate[i] = std::move(c.Table);
+  FImageName[i] = std::move(c.ImageName);
 }
 
 void TMatch::Match() {

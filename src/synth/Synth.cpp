@@ -37,6 +37,50 @@ class TNoise {
   std::vector<float> FTable;
 };
 
+// Separable Gaussian blur of a coverage map, the picture's edge pixels repeated beyond it.
+void Blur(std::vector<float>& cover, int32_t w, int32_t h, double sigma) {
+  const int32_t k = static_cast<int32_t>(std::ceil(3 * sigma));
+  std::vector<float> kernel(static_cast<size_t>(2 * k + 1));
+  double sum = 0;
+  for (int32_t i = -k; i <= k; ++i) sum += std::exp(-0.5 * i * i / (sigma * sigma));
+  for (int32_t i = -k; i <= k; ++i)
+    kernel[static_cast<size_t>(i + k)] =
+        static_cast<float>(std::exp(-0.5 * i * i / (sigma * sigma)) / sum);
+  std::vector<float> line(static_cast<size_t>(std::max(w, h)));
+  auto pass = [&](int32_t count, int32_t length, size_t step, size_t stride) {
+    for (int32_t c = 0; c < count; ++c) {
+      float* p = cover.data() + static_cast<size_t>(c) * stride;
+      for (int32_t i = 0; i < length; ++i) line[static_cast<size_t>(i)] = p[i * step];
+      for (int32_t i = 0; i < length; ++i) {
+        float v = 0;
+        for (int32_t t = -k; t <= k; ++t)
+          v += kernel[static_cast<size_t>(t + k)] *
+               line[static_cast<size_t>(std::clamp(i + t, 0, length - 1))];
+        p[i * step] = v;
+      }
+    }
+  };
+  pass(h, w, 1, static_cast<size_t>(w));  // rows
+  pass(w, h, static_cast<size_t>(w), 1);  // columns
+}
+
+// Specks of 1 to 4 pixels at full dot level; each picture gets its own.
+void AddSpecks(std::vector<float>& cover, const TSynthOptions& o, bool deformed) {
+  std::mt19937 rng(o.Seed * 40503u + (deformed ? 7u : 3u));
+  std::uniform_int_distribution<int32_t> px(1, std::max(1, o.Width - 3));
+  std::uniform_int_distribution<int32_t> py(1, std::max(1, o.Height - 3));
+  std::uniform_int_distribution<int32_t> shape(0, 3);
+  for (int32_t n = 0; n < o.Specks; ++n) {
+    const int32_t x = px(rng), y = py(rng), s = shape(rng);
+    for (int32_t k = 0; k <= s; ++k) {
+      const int32_t sx = std::min(x + (k & 1), o.Width - 1),
+                    sy = std::min(y + (k >> 1), o.Height - 1);
+      cover[static_cast<size_t>(sy) * static_cast<size_t>(o.Width) + static_cast<size_t>(sx)] =
+          1.0f;
+    }
+  }
+}
+
 }  // namespace
 
 TSynthGrid::TSynthGrid(const TSynthOptions& options) : FOptions(options) {
@@ -50,7 +94,7 @@ TSynthGrid::TSynthGrid(const TSynthOptions& options) : FOptions(options) {
   if (!std::isfinite(o.RotationDeg) || !std::isfinite(o.TranslateX) ||
       !std::isfinite(o.TranslateY) || !std::isfinite(o.Exx) || !std::isfinite(o.Eyy) ||
       !std::isfinite(o.Exy) || !std::isfinite(o.NoiseSigma) || !std::isfinite(o.Gradient) ||
-      o.NoiseSigma < 0)
+      o.NoiseSigma < 0 || !std::isfinite(o.Blur) || o.Blur < 0 || o.Blur > 50 || o.Specks < 0)
     throw TError("Synthetic picture options must be finite numbers");
 
   std::mt19937 rng(o.Seed);
@@ -138,6 +182,9 @@ void TSynthGrid::Render(bool deformed, TGrayImage& image) const {
       }
     }
   }
+
+  if (o.Specks > 0) AddSpecks(cover, o, deformed);
+  if (o.Blur > 0) Blur(cover, o.Width, o.Height, o.Blur);
 
   TNoise noise(o.Seed * 2654435761u + (deformed ? 1u : 0u), o.NoiseSigma);
   for (int32_t y = 0; y < o.Height; ++y) {

@@ -24,6 +24,8 @@ struct TSynthOptions {
   bool WhiteDots = true;
   double NoiseSigma = 0;  // Gaussian noise, gray levels
   double Gradient = 0;    // brightness change from the top-left to the bottom-right corner
+  double Blur = 0;        // Gaussian blur of the dots' edges (focus, optics), sigma in pixels
+  int32_t Specks = 0;     // specks of dust or paint of 1 to 4 pixels, placed at random per picture
   double RotationDeg = 0;
   int32_t Missing = 0;  // dots left out at random, never the centre dot or its neighbours
   double TranslateX = 0;

@@ -149,3 +149,47 @@ TEST(Synth, TruthFileListsThePresentDots) {
   while (std::getline(in, line)) ++rows;
   EXPECT_EQ(rows, grid.Dots().size() - 1);
 }
+
+TEST(Synth, BlurSoftensEdgesAroundTheSameCentresAndSpecksLieOutsideTheDots) {
+  TSynthOptions o;
+  o.Width = 200;
+  o.Height = 160;
+  TGrayImage sharp, blurred, specked[2];
+  TSynthGrid(o).Render(false, sharp);
+  o.Blur = 1.5;
+  TSynthGrid grid(o);
+  grid.Render(false, blurred);
+  int32_t softer = 0;
+  for (const TSynthDot& d : grid.Dots()) {
+    auto [cx, cy] = Centroid(blurred, d.X0, d.Y0, o.Radius + 4, 40, true);
+    EXPECT_NEAR(cx, d.X0, 0.02);
+    EXPECT_NEAR(cy, d.Y0, 0.02);
+    // Just outside the disc the blur spreads light that the sharp picture does not have.
+    const int32_t x = static_cast<int32_t>(std::lround(d.X0 + o.Radius + 1.5));
+    const int32_t y = static_cast<int32_t>(std::lround(d.Y0));
+    softer += blurred.GetPixel(x, y) > sharp.GetPixel(x, y) + 10;
+  }
+  EXPECT_EQ(softer, static_cast<int32_t>(grid.Dots().size()));
+
+  // Specks: bright pixels far from every dot, different in the two pictures.
+  o.Blur = 0;
+  o.Specks = 40;
+  TSynthGrid(o).Render(false, specked[0]);
+  TSynthGrid(o).Render(true, specked[1]);
+  int32_t specks[2] = {0, 0}, same = 0;
+  for (int32_t y = 0; y < o.Height; ++y)
+    for (int32_t x = 0; x < o.Width; ++x) {
+      bool far = true;
+      for (const TSynthDot& d : grid.Dots())
+        far = far && std::hypot(x - d.X0, y - d.Y0) > o.Radius + 1 &&
+              std::hypot(x - d.X1, y - d.Y1) > o.Radius + 1;
+      if (!far) continue;
+      for (int k = 0; k < 2; ++k) specks[k] += specked[k].GetPixel(x, y) > 60;
+      same += specked[0].GetPixel(x, y) > 60 && specked[1].GetPixel(x, y) > 60;
+    }
+  for (int k = 0; k < 2; ++k) {
+    EXPECT_GT(specks[k], 15) << k;
+    EXPECT_LE(specks[k], 40 * 4) << k;
+  }
+  EXPECT_LT(same, specks[0] / 2);
+}

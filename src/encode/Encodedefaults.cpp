@@ -1,0 +1,68 @@
+#include "encode/Encodedefaults.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "encode/Blobscan.h"
+#include "encode/Encode.h"
+
+int32_t RobustLeastArea(const TEncode& job) {
+  TBlobScan scan;
+  scan.Scan(job.FImage->Data(), job.FImage->Width(), job.FImage->Height(), job.FBackground);
+  std::vector<int32_t> areas;
+  int64_t total = 0;
+  for (const TBlobScan::TBlob& b : scan.Blobs()) {
+    areas.push_back(b.Area);
+    total += b.Area;
+  }
+  if (areas.empty()) return 0;
+  std::sort(areas.begin(), areas.end());
+  int64_t seen = 0;
+  for (int32_t a : areas) {
+    seen += a;
+    if (2 * seen >= total) return std::max(1, a / 3);
+  }
+  return std::max(1, areas.back() / 3);
+}
+
+TTableSize AutoTableSize(TEncode& job, int32_t originNx, int32_t originNy) {
+  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
+  TTableSize size;
+  size.MaxNx = size.MaxNy = 1;
+  if (count >= 2) {
+    double minX = job.FDotInfo[0].x, maxX = minX, minY = job.FDotInfo[0].y, maxY = minY;
+    std::vector<double> gaps;
+    gaps.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+      const TDotInfo& d = job.FDotInfo[i];
+      minX = std::min<double>(minX, d.x);
+      maxX = std::max<double>(maxX, d.x);
+      minY = std::min<double>(minY, d.y);
+      maxY = std::max<double>(maxY, d.y);
+      const int32_t j = job.NearestOtherDot(i);
+      if (j >= 0) gaps.push_back(std::hypot(job.FDotInfo[j].x - d.x, job.FDotInfo[j].y - d.y));
+    }
+    std::nth_element(gaps.begin(), gaps.begin() + static_cast<std::ptrdiff_t>(gaps.size() / 2),
+                     gaps.end());
+    const double pitch = gaps.empty() ? 0 : gaps[gaps.size() / 2];
+    // Dots closer than a pixel are no grid; the table then only has to hold the dot count.
+    const double steps = pitch >= 1 ? std::hypot(maxX - minX, maxY - minY) / (0.75 * pitch)
+                                    : static_cast<double>(count);
+    const int32_t reach = static_cast<int32_t>(std::min(std::ceil(steps), 1.0e6)) + 1;
+    size.MaxNx = size.MaxNy = reach;
+  }
+  // Both ranges the same: a grid rotated by a right angle swaps the axes.
+  const int32_t shift = static_cast<int32_t>(
+      std::min<int64_t>(std::max(std::llabs(originNx), std::llabs(originNy)), 1 << 30));
+  size.MaxNx = size.MaxNy =
+      static_cast<int32_t>(std::min<int64_t>(int64_t{size.MaxNx} + shift, 1 << 30));
+  return size;
+}
+
+void ResizeTable(TEncode& job, TTableSize size) {
+  job.FCoordinate = TCoordinate(size.MaxNx, size.MaxNy);
+  job.FMaxNx = size.MaxNx;
+  job.FMaxNy = size.MaxNy;
+}

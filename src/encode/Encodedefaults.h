@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+class TEncode;
+
+// Choices of an encoding run made from the dots themselves, for runs without a person to set
+// them.
+
+// The least dot area from the dot population: a third of the area-weighted median blob area
+// (the area of the blob that holds the middle one of all blob pixels, in order of blob size).
+// Specks, however many, hold few of the pixels and a few merged blobs hold few of the blobs, so
+// neither moves it, unlike the mean area behind the Auto button. Call after PrepareImage; 0
+// without blobs.
+int32_t RobustLeastArea(const TEncode& job);
+
+// A grid table large enough for every dot of the job: the grid can reach at most the diagonal
+// of the dots' bounding box divided by the smaller pitch (from the median distance between
+// nearest dots, allowing 25 % for strain and unequal pitches) on either side of an origin at
+// (0, 0), plus the origin's own indices when it gets others (a reference origin).
+struct TTableSize {
+  int32_t MaxNx = 0;
+  int32_t MaxNy = 0;
+};
+TTableSize AutoTableSize(TEncode& job, int32_t originNx, int32_t originNy);
+
+// Replaces the job's empty grid table with one of the given size (before the origin is found).
+void ResizeTable(TEncode& job, TTableSize size);

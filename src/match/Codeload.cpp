@@ -1,0 +1,65 @@
+#include "match/Codeload.h"
+
+#include <cmath>
+#include <new>
+
+#include "base/Error.h"
+#include "match/CodeReader.h"
+
+namespace {
+
+// A dot row is six values, each with at least one separator before it.
+constexpr int64_t MinRowBytes = 12;
+
+}  // namespace
+
+TCodeFileContent ReadCodeFile(const std::string& path) {
+  const std::string text = ReadCodeFileText(path);
+  TCodeReader reader(text);
+
+  // Only the first seven characters count, so a longer word that begins with them is accepted.
+  if (reader.Word().substr(0, 7) != "VRKT-FS") throw TError(path + " is not a code file!");
+
+  const std::string readError = " Read data error from code file: \n" + path;
+  TCodeFileContent c;
+  int32_t maxNx = 0, maxNy = 0;
+  if (!reader.Int(c.DotSum) || !reader.Int(c.Width) || !reader.Int(c.Height) ||
+      !reader.Int(maxNx) || !reader.Int(maxNy) || !reader.Float(c.ScaleX) ||
+      !reader.Float(c.ScaleY) || !reader.Int(c.Background))
+    throw TError(readError);
+  // A count the rest of the file cannot hold is refused before anything is allocated for it.
+  if (c.DotSum < 0 || c.DotSum * MinRowBytes > static_cast<int64_t>(reader.Remaining()))
+    throw TError(readError);
+
+  try {
+    c.Dots.assign(static_cast<size_t>(c.DotSum), TDotInfo{});
+    c.Table = std::make_unique<TCoordinate>(maxNx, maxNy);  // raises its own message
+  } catch (const std::bad_alloc&) {
+    throw TError(" No enought memory to allocate dotinfo and coordinate");
+  }
+
+  for (int32_t k = 0; k < c.DotSum; ++k) {
+    // The row's own number is read and dropped: a dot is known by its row position.
+    int32_t number = 0, nx = 0, ny = 0, area = 0;
+    float x = 0, y = 0;
+    // A failed row ends loading: no later row could be read past the value that failed.
+    if (!reader.Int(number) || !reader.Float(x) || !reader.Float(y) || !reader.Int(nx) ||
+        !reader.Int(ny) || !reader.Int(area))
+      throw TError(readError);
+    c.Table->SetIndex(nx, ny, k);  // a later row at the same position replaces the entry
+    TDotInfo& dot = c.Dots[static_cast<size_t>(k)];
+    dot.Nx = nx;
+    dot.Ny = ny;
+    dot.Area = area;
+    dot.Neted = true;
+    dot.Coded = true;
+    dot.x = x;
+    dot.y = y;
+    // A position that scaling carries beyond the float range cannot be a measured dot.
+    if (!std::isfinite(x * c.ScaleX) || !std::isfinite(y * c.ScaleY)) throw TError(readError);
+  }
+
+  // The image name is the next word, kept whole; a file ending before it leaves it empty.
+  c.ImageName = std::string(reader.Word());
+  return c;
+}
