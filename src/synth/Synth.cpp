@@ -9,6 +9,7 @@
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "image/Grayimage.h"
+#include "synth/Synthmotion.h"
 
 namespace {
 
@@ -94,7 +95,10 @@ TSynthGrid::TSynthGrid(const TSynthOptions& options) : FOptions(options) {
   if (!std::isfinite(o.RotationDeg) || !std::isfinite(o.TranslateX) ||
       !std::isfinite(o.TranslateY) || !std::isfinite(o.Exx) || !std::isfinite(o.Eyy) ||
       !std::isfinite(o.Exy) || !std::isfinite(o.NoiseSigma) || !std::isfinite(o.Gradient) ||
-      o.NoiseSigma < 0 || !std::isfinite(o.Blur) || o.Blur < 0 || o.Blur > 50 || o.Specks < 0)
+      o.NoiseSigma < 0 || !std::isfinite(o.Blur) || o.Blur < 0 || o.Blur > 50 || o.Specks < 0 ||
+      !std::isfinite(o.FieldStrain) || !std::isfinite(o.HoleRadius) || o.HoleRadius < 0 ||
+      !std::isfinite(o.HoleX) || !std::isfinite(o.HoleY) || !std::isfinite(o.TurnDeg) ||
+      !(o.Poisson > -1 && o.Poisson < 0.5))
     throw TError("Synthetic picture options must be finite numbers");
 
   std::mt19937 rng(o.Seed);
@@ -104,6 +108,7 @@ TSynthGrid::TSynthGrid(const TSynthOptions& options) : FOptions(options) {
   const double angle = o.RotationDeg * Pi / 180.0;
   const double c = std::cos(angle), s = std::sin(angle);
   const double margin = o.Radius + 2.0;
+  const TSynthMotion motion(o);
   auto inside = [&](double x, double y) {
     return x - margin >= 0 && y - margin >= 0 && x + margin <= o.Width - 1 &&
            y + margin <= o.Height - 1;
@@ -118,10 +123,9 @@ TSynthGrid::TSynthGrid(const TSynthOptions& options) : FOptions(options) {
       dot.J = j;
       dot.X0 = cx + c * lx - s * ly;
       dot.Y0 = cy + s * lx + c * ly;
-      const double dx = dot.X0 - cx, dy = dot.Y0 - cy;
-      dot.X1 = dot.X0 + o.TranslateX + o.Exx * dx + o.Exy * dy;
-      dot.Y1 = dot.Y0 + o.TranslateY + o.Exy * dx + o.Eyy * dy;
+      motion.Deformed(dot.X0, dot.Y0, dot.X1, dot.Y1);
       if (!inside(dot.X0, dot.Y0) || !inside(dot.X1, dot.Y1)) continue;
+      if (motion.InHole(dot.X0, dot.Y0, margin)) continue;
       if (i == 0 && j == 0) FCentre = FDots.size();
       FDots.push_back(dot);
     }

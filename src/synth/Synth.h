@@ -10,11 +10,16 @@ class TGrayImage;
 // command-line tool.
 //
 // Dots sit on a lattice of pitch PitchX x PitchY, rotated by RotationDeg about the picture
-// centre, with a seeded sub-pixel phase. The deformed picture moves every dot by
-// u(X) = T + E (X - C): a translation T and a uniform strain E = [[Exx, Exy], [Exy, Eyy]] about
-// the picture centre C. Only dots whose whole disc lies at least two pixels inside the picture in
-// both states are drawn, so none touches the border. Pixel (x, y) covers [x - 0.5, x + 0.5] x
-// [y - 0.5, y + 0.5]: centres are in the same frame as the measured centroids.
+// centre, with a seeded sub-pixel phase. The deformed picture moves every dot by the motion of
+// TSynthMotion: a uniform strain E = [[Exx, Exy], [Exy, Eyy]] about the picture centre, given in
+// the frame x right, y up (that of the displacement files), plus an optional non-uniform field
+// (a linearly varying strain, or a plate with a circular hole under tension along x), turned
+// rigidly by TurnDeg about the centre, then translated by T (image pixels). Only dots whose whole
+// disc lies at least two pixels inside the picture in both states are drawn, so none touches the
+// border. Pixel (x, y) covers [x - 0.5, x + 0.5] x [y - 0.5, y + 0.5]: centres are in the same
+// frame as the measured centroids.
+enum class TSynthField { Uniform, Linear, Hole };
+
 struct TSynthOptions {
   int32_t Width = 800;
   int32_t Height = 600;
@@ -33,6 +38,15 @@ struct TSynthOptions {
   double Exx = 0;
   double Eyy = 0;
   double Exy = 0;
+  TSynthField Field = TSynthField::Uniform;
+  // Linear: exx runs from -FieldStrain at the left edge to +FieldStrain at the right one.
+  // Hole: the remote strain along x (stress over Young's modulus).
+  double FieldStrain = 0.002;
+  double HoleRadius = 40;  // pixels; no dot is drawn inside or on it
+  double HoleX = -1;       // hole centre, pixels; -1: three quarters of
+  double HoleY = -1;       // the width, half the height
+  double Poisson = 0.3;    // plane stress
+  double TurnDeg = 0;      // rigid rotation, counterclockwise (y up)
   uint32_t Seed = 1;
   // Gray levels of the dots and of the background (before gradient and noise); by default
   // bright dots on a dark background for white dots and the reverse for black dots.

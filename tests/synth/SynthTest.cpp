@@ -47,8 +47,9 @@ TEST(Synth, DotsLieOnTheLatticeAndMoveByTranslationAndStrainAboutTheCentre) {
     EXPECT_NEAR(d.X0 - centre.X0, d.I * 20.0, 1e-9);
     EXPECT_NEAR(d.Y0 - centre.Y0, d.J * 30.0, 1e-9);
     const double dx = d.X0 - 200, dy = d.Y0 - 150;
-    EXPECT_NEAR(d.X1 - d.X0, 7.25 + 0.004 * dx + 0.001 * dy, 1e-9);
-    EXPECT_NEAR(d.Y1 - d.Y0, 0.001 * dx - 0.002 * dy, 1e-9);
+    // The strain is given with y up: exy shears the image rows the other way.
+    EXPECT_NEAR(d.X1 - d.X0, 7.25 + 0.004 * dx - 0.001 * dy, 1e-9);
+    EXPECT_NEAR(d.Y1 - d.Y0, -0.001 * dx - 0.002 * dy, 1e-9);
     for (double v : {d.X0, d.X1}) EXPECT_TRUE(v >= 7 && v <= 392) << v;
     for (double v : {d.Y0, d.Y1}) EXPECT_TRUE(v >= 7 && v <= 292) << v;
   }

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "strain/Strainfield.h"
+#include "strain/Strainpair.h"
+
+class TMatch;
+
+// The pairs of a matched job in the strain frame: x to the right, y up from the bottom of the
+// initial picture (y = height x scale y - y), positions and displacements in the code files'
+// units. Pair order is the job's (ascending Ny, then Nx).
+std::vector<TStrainPair> PairsFromMatch(const TMatch& match);
+// "px" when both files are unscaled, else "units" (whatever the scale factors give).
+std::string UnitOfMatch(const TMatch& match);
+
+// Loads and matches two code files and computes the strain field. Raises TError with the
+// loader's message for a bad file, and a clear message when the files share no grid position
+// or no dot has the neighbours a strain needs.
+TStrainField StrainFromCodeFiles(const std::string& initialFile, const std::string& deformedFile,
+                                 const TStrainOptions& options);
