@@ -1,5 +1,6 @@
 // The demo: a synthetic pair with a known deformation, run through segment, encode and match
-// exactly as the subcommands run them, and the measured displacements compared with the truth.
+// exactly as the subcommands run them, the measured displacements and strains compared with the
+// truth, and the strain plots written beside the pictures.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -9,7 +10,12 @@
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "cli/Commands.h"
+#include "image/Grayimage.h"
 #include "match/Match.h"
+#include "strain/Straincsv.h"
+#include "strain/Strainpairs.h"
+#include "strain/Strainplot.h"
+#include "strain/Strainsummary.h"
 
 namespace {
 
@@ -93,6 +99,15 @@ void RunDemo(const std::string& directory) {
   const int32_t pairs = RunMatch(matchArgs);
   const double matchMs = MillisecondsSince(start);
 
+  // Strain as the strain subcommand computes it, with the plots over the initial picture.
+  start = TClock::now();
+  const TStrainField field = StrainFromCodeFiles(matchArgs.Initial, matchArgs.Deformed, {});
+  WriteStrainCsv(dir + "strain.csv", field);
+  const TStrainSummary strain(field);
+  const TGrayImage initialPicture(synth.Initial);
+  SavePlots(dir, field, &initialPicture);
+  const double strainMs = MillisecondsSince(start);
+
   // Compare every pair with the truth: the true dot is the one whose initial centre lies
   // within half a pitch of the measured one. dy is measured with the y axis up.
   TSynthGrid grid(o);
@@ -134,10 +149,23 @@ void RunDemo(const std::string& directory) {
               unmatched > 0 ? Format(" (%d not found in the truth)", unmatched).c_str() : "");
   std::printf("  error dx     RMS %.4f px, max %.4f px\n", dxError.Rms(), dxError.Max);
   std::printf("  error dy     RMS %.4f px, max %.4f px\n", dyError.Rms(), dyError.Max);
-  std::printf("  time         synth %.0f ms, segment %.0f ms, encode %.0f ms, match %.0f ms\n",
-              synthMs, segmentMs, encodeMs, matchMs);
+  // The synthetic strain is given with y up, the frame of the strain file.
+  std::printf("  strain       %d dots with strain (3 x 3 neighbourhood, small strain)\n",
+              strain.FWithStrain);
+  std::printf("               %9s %11s %11s %11s\n", "", "truth", "mean", "whole fit");
+  const double truth[3] = {o.Exx, o.Eyy, o.Exy};
+  const double fit[3] = {strain.FWholeField.Exx, strain.FWholeField.Eyy, strain.FWholeField.Exy};
+  const char* components[3] = {"exx", "eyy", "exy"};
+  for (int c = 0; c < 3; ++c)
+    std::printf("               %9s %11.6f %11.6f %11.6f\n", components[c], truth[c],
+                strain.Of(components[c]).Mean, fit[c]);
+  std::printf(
+      "  time         synth %.0f ms, segment %.0f ms, encode %.0f ms, match %.0f ms, strain and "
+      "plots %.0f ms\n",
+      synthMs, segmentMs, encodeMs, matchMs, strainMs);
   std::printf(
       "  files        initial.bmp deformed.bmp truth.csv *-segmented.bmp *.cod "
-      "*-overlay.bmp displacement.dat\n");
+      "*-overlay.bmp displacement.dat strain.csv exx.png eyy.png exy.png e1.png "
+      "displacement.png\n");
   if (pairs == 0) throw TError("The demo matched no dots");
 }

@@ -45,7 +45,8 @@ QString UnitText(const TStrainField& field, TPlotQuantity quantity, const TPlotS
 void PaintCells(QPainter& painter, const TStrainField& field, const TPlotGeometry& geometry,
                 TPlotQuantity quantity, const TPlotScale& scale) {
   const TColorMap& map = MapOf(quantity);
-  const QPointF a = geometry.StepX() / 2, b = geometry.StepY() / 2;
+  // A hair over half a step: neighbouring cells overlap slightly instead of leaving seams.
+  const QPointF a = geometry.StepX() * 0.51, b = geometry.StepY() * 0.51;
   painter.save();
   // Without antialiasing neighbouring cells meet without seams.
   painter.setRenderHint(QPainter::Antialiasing, false);

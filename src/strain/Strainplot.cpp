@@ -137,11 +137,18 @@ QImage RenderFieldMap(const TStrainField& field, TPlotQuantity quantity,
   }
   DrawTitle(painter, figure, info.Title, subtitle);
 
-  painter.save();
-  EnterPicture(painter, figure);
+  // Cells are painted opaque on a layer of their own, then laid over the picture at once:
+  // where neighbouring cells overlap the cover stays even.
+  QImage layer(figure.Map.size().toSize(), QImage::Format_ARGB32_Premultiplied);
+  layer.fill(Qt::transparent);
+  {
+    QPainter cells(&layer);
+    cells.scale(figure.Scale, figure.Scale);
+    PaintCells(cells, field, geometry, quantity, scale);
+  }
   painter.setOpacity(picture != nullptr ? 0.8 : 1.0);  // the dots show through faintly
-  PaintCells(painter, field, geometry, quantity, scale);
-  painter.restore();
+  painter.drawImage(figure.Map.topLeft(), layer);
+  painter.setOpacity(1.0);
 
   QFont font = painter.font();
   font.setPixelSize(13);

@@ -151,8 +151,10 @@ TEST(CliDemo, ReportsAccuracyAndWritesEveryFile) {
   TTempDir dir;
   TCliResult r = RunCli({"demo", dir.File("run")});
   ASSERT_EQ(r.Status, 0) << r.Err;
-  for (const char* f : {"initial.bmp", "deformed.bmp", "truth.csv", "initial-segmented.bmp",
-                        "initial.cod", "deformed.cod", "initial-overlay.bmp", "displacement.dat"})
+  for (const char* f :
+       {"initial.bmp", "deformed.bmp", "truth.csv", "initial-segmented.bmp", "initial.cod",
+        "deformed.cod", "initial-overlay.bmp", "displacement.dat", "strain.csv", "exx.png",
+        "eyy.png", "exy.png", "e1.png", "displacement.png"})
     EXPECT_TRUE(std::filesystem::exists(dir.File(std::string("run/") + f))) << f;
   for (const char* text : {"dots found", "pairs", "error dx", "error dy", "time"})
     EXPECT_NE(r.Out.find(text), std::string::npos) << r.Out;
@@ -161,6 +163,17 @@ TEST(CliDemo, ReportsAccuracyAndWritesEveryFile) {
   ASSERT_NE(at, std::string::npos);
   rms = std::stod(r.Out.substr(at + 17));
   EXPECT_LT(rms, 0.05) << r.Out;
+  // The mean strains against the truth of the demo (exx 0.003, eyy -0.002, exy 0.001).
+  for (auto [name, truth] : {std::pair{"exx", 0.003}, {"eyy", -0.002}, {"exy", 0.001}}) {
+    const size_t row = r.Out.find(std::string(name) + " ", r.Out.find("whole fit"));
+    ASSERT_NE(row, std::string::npos) << r.Out;
+    std::istringstream values(r.Out.substr(row + 4));
+    double expected = 0, mean = 0, fit = 0;
+    values >> expected >> mean >> fit;
+    EXPECT_EQ(expected, truth);
+    EXPECT_NEAR(mean, truth, 1e-4) << name;
+    EXPECT_NEAR(fit, truth, 1e-4) << name;
+  }
 }
 
 TEST(CliPipeline, OverlayMarksTheDotsTheWalkDidNotReachAndOptionsReachTheFiles) {
