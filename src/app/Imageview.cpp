@@ -4,6 +4,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
+#include <unordered_map>
 
 TViewSurface::TViewSurface(TPaintBox& box) : FBox(box) {
   FTextColor = clBlack;
@@ -12,6 +14,13 @@ TViewSurface::TViewSurface(TPaintBox& box) : FBox(box) {
 }
 
 void TViewSurface::TextOut(int32_t x, int32_t y, const std::string& text) {
+  if (FLabelsApart) {
+    // One label per position: a text written again at the same place replaces the old one.
+    std::erase_if(FLabels, [&](const TLabel& l) { return l.X == x && l.Y == y; });
+    if (!text.empty()) FLabels.push_back(TLabel{x, y, text});
+    ++FLabelVersion;
+    return;
+  }
   TRgbSurface::TextOut(x, y, text);
   if (text.empty()) return;
   // The edge stands just left of the text, over the dot, and leaves the glyphs alone.
@@ -20,6 +29,33 @@ void TViewSurface::TextOut(int32_t x, int32_t y, const std::string& text) {
   for (int32_t row = 0; row < height; ++row)
     if (edge >= 0 && edge < Width() && y + row >= 0 && y + row < Height())
       SetPixel(edge, y + row, TColor{0, 0, 128});
+}
+
+void TViewSurface::DropLabels(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  if (FLabels.empty()) return;
+  ++FLabelVersion;
+  if (left <= 0 && top <= 0 && right >= Width() && bottom >= Height()) {
+    FLabels.clear();
+    return;
+  }
+  std::erase_if(FLabels, [&](const TLabel& l) {
+    return l.X >= left && l.X < right && l.Y >= top && l.Y < bottom;
+  });
+}
+
+void TViewSurface::DrawGray(const uint8_t* pixels, int32_t width, int32_t height) {
+  TRgbSurface::DrawGray(pixels, width, height);
+  DropLabels(0, 0, width, height);
+}
+
+void TViewSurface::DrawPicture(const TRgbSurface& picture) {
+  TRgbSurface::DrawPicture(picture);
+  DropLabels(0, 0, picture.Width(), picture.Height());
+}
+
+void TViewSurface::DrawGrayRow(int32_t x, int32_t y, const uint8_t* pixels, int32_t count) {
+  TRgbSurface::DrawGrayRow(x, y, pixels, count);
+  DropLabels(x, y, x + count, y + 1);
 }
 
 void TViewSurface::Reset(int32_t width, int32_t height, TColor fill) {
@@ -31,6 +67,8 @@ void TViewSurface::Reset(int32_t width, int32_t height, TColor fill) {
   fresh.FTextTransparent = FTextTransparent;
   fresh.FSmallFont = FSmallFont;
   static_cast<TRgbSurface&>(*this) = std::move(fresh);
+  FLabels.clear();
+  ++FLabelVersion;
 }
 
 void TViewSurface::Flush() {
@@ -79,37 +117,190 @@ TColor TPaintBox::Background() const {
 
 void TPaintBox::ResizeSurface(int32_t width, int32_t height) {
   FSurface.Reset(width, height, Background());
-  setFixedSize(std::max(width, 0), std::max(height, 0));
+  SetZoom(FZoom);
   update();
+}
+
+void TPaintBox::SetZoom(double zoom) {
+  FZoom = zoom > 0 ? zoom : 1.0;
+  const double w = std::ceil(std::max(FSurface.Width(), 0) * FZoom);
+  const double h = std::ceil(std::max(FSurface.Height(), 0) * FZoom);
+  constexpr double largest = 16000000;  // below Qt's largest widget size
+  setFixedSize(static_cast<int>(std::min(w, largest)), static_cast<int>(std::min(h, largest)));
+  update();
+}
+
+QPoint TPaintBox::ToPicture(QPointF boxPoint) const {
+  // The screen pixel under the point, then the picture pixel whose area holds that pixel's
+  // centre: the same rule the drawing uses, so the pixel picked is the pixel seen.
+  const double sx = std::floor(boxPoint.x()) + 0.5;
+  const double sy = std::floor(boxPoint.y()) + 0.5;
+  return QPoint(static_cast<int>(std::floor(sx / FZoom)), static_cast<int>(std::floor(sy / FZoom)));
+}
+
+QPoint TPaintBox::ToBox(int32_t x, int32_t y) const {
+  return QPoint(static_cast<int>(std::ceil(x * FZoom - 0.5)),
+                static_cast<int>(std::ceil(y * FZoom - 0.5)));
+}
+
+void TPaintBox::SetBand(std::optional<QRect> band) {
+  FBand = band;
+  update();
+}
+
+void TPaintBox::PaintPicture(QPainter& painter, const QRect& area) {
+  // Only the screen pixels asked for are made, so the cost follows the window's size, not the
+  // picture's. Zoomed in or 1:1, a screen pixel shows the picture pixel under its centre.
+  // Zoomed out, it shows the mean of a few picture pixels spread evenly over its footprint: a
+  // single sample would make a regular dot grid shimmer into moire patterns.
+  const int32_t w = FSurface.Width(), h = FSurface.Height();
+  QImage block(area.size(), QImage::Format_RGB32);
+  const QRgb fill = palette().color(QPalette::Window).rgb();
+  const int k = FZoom >= 1 ? 1 : std::min(Samples, static_cast<int>(std::ceil(1 / FZoom)));
+  auto sample = [&](int screen, int s) {
+    return static_cast<int32_t>(std::floor((screen + (s + 0.5) / k) / FZoom));
+  };
+  std::vector<int32_t> columns(static_cast<size_t>(area.width()) * k);
+  for (int i = 0; i < area.width(); ++i)
+    for (int s = 0; s < k; ++s) {
+      const int32_t sx = sample(area.left() + i, s);
+      columns[static_cast<size_t>(i * k + s)] = sx < w ? 3 * sx : -1;
+    }
+  const uint8_t* data = FSurface.Data();
+  const size_t stride = static_cast<size_t>(w) * 3;
+  std::vector<const uint8_t*> rows(static_cast<size_t>(k));
+  for (int j = 0; j < area.height(); ++j) {
+    auto* out = reinterpret_cast<QRgb*>(block.scanLine(j));
+    int n = 0;
+    for (int s = 0; s < k; ++s) {
+      const int32_t sy = sample(area.top() + j, s);
+      if (sy < h) rows[static_cast<size_t>(n++)] = data + static_cast<size_t>(sy) * stride;
+    }
+    if (n == 0 || w == 0) {
+      std::fill_n(out, area.width(), fill);
+      continue;
+    }
+    for (int i = 0; i < area.width(); ++i) {
+      const int32_t* cols = &columns[static_cast<size_t>(i * k)];
+      if (cols[0] < 0) {
+        out[i] = fill;
+        continue;
+      }
+      uint32_t r = 0, g = 0, b = 0, count = 0;
+      for (int s = 0; s < k && cols[s] >= 0; ++s)
+        for (int t = 0; t < n; ++t) {
+          const uint8_t* p = rows[static_cast<size_t>(t)] + cols[s];
+          r += p[0];
+          g += p[1];
+          b += p[2];
+          ++count;
+        }
+      out[i] = count == 1 ? qRgb(static_cast<int>(r), static_cast<int>(g), static_cast<int>(b))
+                          : qRgb(static_cast<int>(r / count), static_cast<int>(g / count),
+                                 static_cast<int>(b / count));
+    }
+  }
+  painter.drawImage(area.topLeft(), block);
+}
+
+void TPaintBox::PlaceLabels(const QFontMetrics& metrics) {
+  FPlaced.clear();
+  FPlacedVersion = FSurface.LabelVersion();
+  FPlacedZoom = FZoom;
+  const std::vector<TViewSurface::TLabel>& labels = FSurface.Labels();
+  // Labels that would cover one another are left out, the latest kept first (the dot just
+  // picked wins over older labels); zoomed in far enough, every label finds room. The choice
+  // is made for the whole box at once, so that repainting a part never shows another set.
+  constexpr int cell = 64;
+  std::unordered_map<int64_t, std::vector<size_t>> grid;
+  auto key = [](int gx, int gy) { return (int64_t{gy} << 32) ^ static_cast<uint32_t>(gx); };
+  const int height = metrics.height();
+  for (auto it = labels.rbegin(); it != labels.rend(); ++it) {
+    const QString text = QString::fromStdString(it->Text);
+    const QPoint at = ToBox(it->X, it->Y);
+    const QRect r(at.x(), at.y(), metrics.horizontalAdvance(text) + 4, height);
+    if (!r.intersects(rect())) continue;
+    const int c0 = r.left() / cell, c1 = r.right() / cell;
+    const int r0 = r.top() / cell, r1 = r.bottom() / cell;
+    bool free = true;
+    for (int gy = r0; gy <= r1 && free; ++gy)
+      for (int gx = c0; gx <= c1 && free; ++gx) {
+        auto found = grid.find(key(gx, gy));
+        if (found == grid.end()) continue;
+        for (size_t k : found->second)
+          if (FPlaced[k].Box.intersects(r)) free = false;
+      }
+    if (!free) continue;
+    for (int gy = r0; gy <= r1; ++gy)
+      for (int gx = c0; gx <= c1; ++gx) grid[key(gx, gy)].push_back(FPlaced.size());
+    FPlaced.push_back(TPlacedLabel{r, text});
+  }
+}
+
+std::vector<QRect> TPaintBox::ShownLabels() {
+  const QFontMetrics metrics(LabelFont());
+  if (FPlacedVersion != FSurface.LabelVersion() || FPlacedZoom != FZoom) PlaceLabels(metrics);
+  std::vector<QRect> boxes;
+  for (const TPlacedLabel& label : FPlaced) boxes.push_back(label.Box);
+  return boxes;
+}
+
+QFont TPaintBox::LabelFont() const {
+  QFont font = this->font();
+  font.setPixelSize(11);
+  return font;
+}
+
+void TPaintBox::PaintLabels(QPainter& painter, const QRect& area) {
+  if (FSurface.Labels().empty()) return;
+  const QFont font = LabelFont();
+  painter.setFont(font);
+  const QFontMetrics metrics(font);
+  if (FPlacedVersion != FSurface.LabelVersion() || FPlacedZoom != FZoom) PlaceLabels(metrics);
+  const QColor box(255, 255, 150), edge(0, 0, 128);
+  painter.setPen(Qt::black);
+  for (const TPlacedLabel& label : FPlaced) {
+    const QRect r = label.Box;
+    if (!r.adjusted(-1, 0, 0, 0).intersects(area)) continue;
+    painter.fillRect(r, box);
+    // The dark edge marks where the label, and the centre of its dot, begins.
+    painter.fillRect(QRect(r.left() - 1, r.top(), 1, r.height()), edge);
+    painter.drawText(r.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, label.Text);
+  }
 }
 
 void TPaintBox::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  if (FSurface.Width() > 0 && FSurface.Height() > 0) {
-    // A view of the picture's bytes, no copy: three bytes per pixel, rows packed.
-    QImage image(FSurface.Data(), FSurface.Width(), FSurface.Height(), FSurface.Width() * 3,
-                 QImage::Format_RGB888);
-    painter.drawImage(event->rect(), image, event->rect());
+  const QRect area = event->rect().intersected(rect());
+  if (!area.isEmpty()) PaintPicture(painter, area);
+  PaintLabels(painter, area);
+  if (FBand) {
+    // Dotted, black over white, so that it shows on dark and bright pictures alike.
+    const QPoint a = ToBox(FBand->left(), FBand->top());
+    const QPoint b = ToBox(FBand->right() + 1, FBand->bottom() + 1);
+    const QRect r(a, QPoint(std::max(b.x() - 1, a.x()), std::max(b.y() - 1, a.y())));
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRect(r);
+    painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+    painter.drawRect(r);
   }
-  QRect picture(0, 0, FSurface.Width(), FSurface.Height());
-  QRegion outside = QRegion(event->rect()).subtracted(picture);
-  for (const QRect& r : outside) painter.fillRect(r, palette().color(QPalette::Window));
 }
 
 void TPaintBox::mousePressEvent(QMouseEvent* event) {
-  QPoint p = event->position().toPoint();
+  const QPoint p = ToPicture(event->position());
   if (event->button() == Qt::LeftButton) FLeftDown = true;
   if (OnMouseDown) OnMouseDown(p.x(), p.y(), event->button());
 }
 
 void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
-  QPoint p = event->position().toPoint();
+  const QPoint p = ToPicture(event->position());
   if (OnMouseMove) OnMouseMove(p.x(), p.y());
 }
 
 void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
-  QPoint p = event->position().toPoint();
-  bool click = event->button() == Qt::LeftButton && FLeftDown && rect().contains(p);
+  const QPoint p = ToPicture(event->position());
+  bool click = event->button() == Qt::LeftButton && FLeftDown &&
+               rect().contains(event->position().toPoint());
   if (event->button() == Qt::LeftButton) FLeftDown = false;
   if (OnMouseUp) OnMouseUp(p.x(), p.y(), event->button());
   if (click && OnClick) OnClick();

@@ -2,11 +2,18 @@
 
 #include <QElapsedTimer>
 #include <QFrame>
+#include <QRect>
+#include <QString>
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "base/RgbSurface.h"
 
+class QFont;
+class QFontMetrics;
+class QPainter;
 class TPaintBox;
 
 // The picture behind a paint box. The system draws into it through the surface operations, so
@@ -29,18 +36,37 @@ class TViewSurface : public TRgbSurface {
   // white dots and on a black background alike; where the labels of a dense grid overlap, each
   // later box hides the rest of the one before, and the dark edge shows where a label (and the
   // centre of its dot) begins.
+  // With labels kept apart, a text is not burnt into the picture but kept as a label at an image
+  // position, and the box draws it at screen resolution at every zoom. A picture drawn over a
+  // label's position takes the label away, as it would cover burnt-in text.
   void TextOut(int32_t x, int32_t y, const std::string& text) override;
+  void DrawGray(const uint8_t* pixels, int32_t width, int32_t height) override;
+  void DrawPicture(const TRgbSurface& picture) override;
+  void DrawGrayRow(int32_t x, int32_t y, const uint8_t* pixels, int32_t count) override;
+
+  struct TLabel {
+    int32_t X = 0;
+    int32_t Y = 0;
+    std::string Text;
+  };
+  void SetLabelsApart(bool apart) { FLabelsApart = apart; }
+  const std::vector<TLabel>& Labels() const { return FLabels; }
+  uint64_t LabelVersion() const { return FLabelVersion; }  // changes with every label change
 
   static constexpr int FlushInterval = 40;  // milliseconds
 
  private:
   void InvertPixel(int32_t x, int32_t y);
+  void DropLabels(int32_t left, int32_t top, int32_t right, int32_t bottom);
 
   TPaintBox& FBox;
   QElapsedTimer FLastFlush;
+  bool FLabelsApart = false;
+  std::vector<TLabel> FLabels;
+  uint64_t FLabelVersion = 0;
 };
 
-// A widget that shows its surface one screen pixel per picture pixel and reports the mouse.
+// A widget that shows its surface at a zoom factor and reports the mouse in picture pixels.
 // A click is a press and a release of the left button, both inside the box.
 class TPaintBox : public QWidget {
   Q_OBJECT
@@ -48,9 +74,25 @@ class TPaintBox : public QWidget {
   explicit TPaintBox(QWidget* parent = nullptr);
 
   TViewSurface& Surface() { return FSurface; }
-  // Gives the box and its picture a new size, filled with the background colour.
+  // Gives the picture a new size, filled with the background colour; the zoom stays.
   void ResizeSurface(int32_t width, int32_t height);
   TColor Background() const;
+
+  // Screen pixels per picture pixel; the box takes the picture's size times the zoom.
+  double Zoom() const { return FZoom; }
+  void SetZoom(double zoom);
+  // The picture pixel shown at a point of the box (a pixel's centre decides, as in drawing),
+  // and the box point where a picture pixel's top-left corner is shown.
+  QPoint ToPicture(QPointF boxPoint) const;
+  QPoint ToBox(int32_t x, int32_t y) const;
+  // Picture pixels averaged per screen pixel and direction when zoomed out.
+  static constexpr int Samples = 4;
+  // A rubber band in picture pixels, both corners included, drawn at screen resolution.
+  void SetBand(std::optional<QRect> band);
+  const std::optional<QRect>& Band() const { return FBand; }
+  // Where the labels shown at this zoom stand, in box pixels; labels that would overlap are
+  // left out.
+  std::vector<QRect> ShownLabels();
 
   std::function<void(int32_t x, int32_t y, Qt::MouseButton button)> OnMouseDown;
   std::function<void(int32_t x, int32_t y)> OnMouseMove;
@@ -64,8 +106,22 @@ class TPaintBox : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  struct TPlacedLabel {
+    QRect Box;
+    QString Text;
+  };
+  void PaintPicture(QPainter& painter, const QRect& area);
+  QFont LabelFont() const;
+  void PlaceLabels(const QFontMetrics& metrics);
+  void PaintLabels(QPainter& painter, const QRect& area);
+
   TViewSurface FSurface;
   bool FLeftDown = false;
+  double FZoom = 1.0;
+  std::optional<QRect> FBand;
+  std::vector<TPlacedLabel> FPlaced;  // the labels shown at this zoom, in box pixels
+  uint64_t FPlacedVersion = ~uint64_t{0};
+  double FPlacedZoom = 0;
 };
 
 // A sunken frame with a paint box 4 pixels inside it: the image view of the main window and the

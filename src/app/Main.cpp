@@ -11,6 +11,7 @@
 #include "app/Imageview.h"
 #include "app/Platform.h"
 #include "app/Settings.h"
+#include "app/Zoomview.h"
 #include "app/encode/Encodeparameter.h"
 #include "app/encode/Resetcoordinate.h"
 #include "app/match/Computescale.h"
@@ -31,12 +32,9 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
   setWindowTitle("Latticor Method ");
   ReadWorkDir();
 
-  FClient = new QWidget(this);
-  FClient->setObjectName("ClientArea");
-  FClient->installEventFilter(this);
-  setCentralWidget(FClient);
-  FImageView = new TImageView(FClient);
+  FImageView = new TZoomView(this);
   FImageView->setObjectName("ImageView");
+  setCentralWidget(FImageView);
   TPaintBox* box = FImageView->PaintBox();
   box->setObjectName("PaintBox");
   box->OnMouseDown = [this](int32_t x, int32_t y, Qt::MouseButton) {
@@ -51,6 +49,7 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
   box->OnClick = [this] { RunCommand([this] { PaintBoxClick(); }); };
   BuildMenus();
   BuildToolBars();
+  BuildShortcuts();
   statusBar()->setObjectName("StatusBar");
   FitImageView(FViewWidth, FViewHeight);
 
@@ -138,25 +137,9 @@ void TMainForm::LongCommand(const std::function<void()>& work) {
 void TMainForm::FitImageView(int32_t w, int32_t h) {
   FViewWidth = w;
   FViewHeight = h;
-  FImageView->SetImageSize(w, h);
-  PlaceImageView();
+  // Centred in the scroll area; a picture larger than the window is shown whole.
+  FImageView->ShowPicture(w, h);
   PaintBoxPaint();
-}
-
-void TMainForm::PlaceImageView() {
-  // Centred in the client area (between the tool bars and the status bar), at least 4 pixels
-  // from its top and left; a larger picture runs past the right and bottom edges.
-  const int32_t border = 2 * TImageView::Border;
-  int32_t top = (FClient->height() - FViewHeight - border) / 2;
-  if (top < 4) top = 4;
-  int32_t left = (FClient->width() - FViewWidth - border) / 2;
-  if (left < 4) left = 4;
-  FImageView->move(left, top);
-}
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == FClient && event->type() == QEvent::Resize) PlaceImageView();
-  return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainForm::PaintBoxPaint() {
@@ -184,6 +167,17 @@ void TMainForm::ReleaseJobs(bool segmenter, bool encoder, bool displayImage) {
   if (encoder) FEncoder.reset();
   if (segmenter) FSegmenter.reset();
   if (displayImage) FDisplayImage.reset();
+}
+
+std::string TMainForm::FollowChoice(const std::string& chosen) {
+  const std::string name = ExtractFileName(chosen);
+  if (name.size() == chosen.size()) return FWorkDir + name;  // a bare name: the working directory
+  const std::string folder = IncludeTrailingSlash(chosen.substr(0, chosen.size() - name.size()));
+  if (folder != FWorkDir && QDir(QString::fromStdString(folder)).exists()) {
+    FWorkDir = folder;
+    QDir::setCurrent(QString::fromStdString(FWorkDir));
+  }
+  return folder + name;
 }
 
 void TMainForm::DisplayImageMenuItemClick() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <array>
 #include <cstdint>
@@ -19,7 +20,7 @@ class TComputeScaleForm;
 class TEncode;
 class TEncodeParameterForm;
 struct TEncodeRunHooks;
-class TImageView;
+class TZoomView;
 class TMatch;
 class TPaintBox;
 class TPlatform;
@@ -74,7 +75,7 @@ class TMainForm : public QMainWindow {
   TSegmentParameterForm* FSegmentParameterForm = nullptr;
 
   TPlatform& Platform() { return FPlatform; }
-  TImageView* ImageView() const { return FImageView; }
+  TZoomView* ImageView() const { return FImageView; }
   TPaintBox* PaintBox() const;
   TViewSurface& ViewSurface();
   QToolButton* RunStatusButton() const { return FRunStatusButton; }
@@ -86,7 +87,7 @@ class TMainForm : public QMainWindow {
   // The top-level handler: the message in a stop box, with "." appended where it belongs.
   void ShowException(const std::string& message);
 
-  // Sizes and centres the image view for a w x h picture and repaints it.
+  // Sizes the image view's picture to w x h (fitted to the window when larger) and repaints it.
   void FitImageView(int32_t w, int32_t h);
   // Draws the picture the view is to show (encoding job, else segmentation job, else the viewed
   // picture) into the view; an empty view without any.
@@ -112,6 +113,11 @@ class TMainForm : public QMainWindow {
   void AboutMenuItemClick();
   // Segment menu (Mainsegment.cpp).
   void NewSegmentMenuItemClick();
+  // New Segment on a picture given by its path (the command line's picture).
+  void NewSegment(const std::string& path);
+  // The file a dialog returned, used as chosen; the working directory follows it, so that the
+  // next dialog opens beside it and nothing is silently looked for elsewhere.
+  std::string FollowChoice(const std::string& chosen);
   void MultiAreaSegmentMenuItemClick();
   void SimpleSegmentMenuItemClick();
   void ReLoadImageMenuItemClick();
@@ -138,11 +144,13 @@ class TMainForm : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildMenus();
   void BuildToolBars();
+  void BuildShortcuts();
+  QAction* AddViewItem(QMenu* menu, const char* name, const char* text, QKeySequence key,
+                       const std::function<void()>& handler);
   QAction* AddMenuItem(QMenu* menu, const char* name, const char* text,
                        void (TMainForm::*handler)(), const char* hint = nullptr);
   QAction* AddToolButton(QToolBar* bar, const char* name, const char* icon, const char* hint,
@@ -151,10 +159,9 @@ class TMainForm : public QMainWindow {
   void SetRunStatus(bool busy);
   void FormCreate();
   void ReadWorkDir();
-  void PlaceImageView();
   void ReleaseJobs(bool segmenter, bool encoder, bool displayImage);
-  // The rubber band of the anchor and (x, y) as a drawing rectangle, inverted on the view.
-  void InvertRubberBand(int32_t x, int32_t y);
+  // The rubber band of the anchor and (x, y), shown over the view; none when hidden.
+  void ShowRubberBand(bool shown, int32_t x, int32_t y);
   // An encoding job on FEncodeImageName with the current settings, pausing through the platform.
   std::unique_ptr<TEncode> NewEncodeJob();
   void ShowEncodeParameterForm();
@@ -168,8 +175,7 @@ class TMainForm : public QMainWindow {
   void TakePickedOrigin();
 
   TPlatform& FPlatform;
-  QWidget* FClient = nullptr;
-  TImageView* FImageView = nullptr;
+  TZoomView* FImageView = nullptr;
   QToolButton* FRunStatusButton = nullptr;
   QAction* FWhiteDotAction = nullptr;
   QAction* FDelayMenuItem = nullptr;

@@ -1,6 +1,7 @@
 // The menus and tool bars of the main window.
 #include <QAction>
 #include <QIcon>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QString>
@@ -8,6 +9,7 @@
 #include <QToolButton>
 
 #include "app/Main.h"
+#include "app/Zoomview.h"
 
 namespace {
 
@@ -62,71 +64,115 @@ QToolBar* TMainForm::AddToolBar(const char* name, const char* title, const char*
   return bar;
 }
 
+QAction* TMainForm::AddViewItem(QMenu* menu, const char* name, const char* text, QKeySequence key,
+                                const std::function<void()>& handler) {
+  QAction* action = menu->addAction(text);
+  action->setObjectName(name);
+  action->setShortcut(key);
+  connect(action, &QAction::triggered, this, [this, handler] { RunCommand(handler); });
+  return action;
+}
+
+void TMainForm::BuildShortcuts() {
+  // The usual keys of a desktop program on the commands they belong to.
+  findChild<QAction*>("NewSegmentMenuItem")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  findChild<QAction*>("DoEncodingMenuItem")->setShortcut(QKeySequence(Qt::Key_F5));
+  findChild<QAction*>("ExitMenuItem")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  // Ctrl+S saves the result of the stage at work: the encoding, else the segmentation, else the
+  // matching.
+  auto* save = new QAction(this);
+  save->setObjectName("SaveCurrentResultAction");
+  save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  save->setShortcutContext(Qt::WindowShortcut);
+  addAction(save);
+  connect(save, &QAction::triggered, this, [this] {
+    RunCommand([this] {
+      if (FEncoder)
+        SaveEncodeResultMenuItemClick();
+      else if (FSegmenter)
+        SaveSegmentResultMenuItemClick();
+      else if (FMatcher)
+        SaveMatchResultMenuItemClick();
+    });
+  });
+}
+
 void TMainForm::BuildMenus() {
-  QMenu* system = menuBar()->addMenu("System");
+  QMenu* system = menuBar()->addMenu("&System");
   system->setObjectName("SystemMenu");
-  AddMenuItem(system, "DisplayImageMenuItem", "Display image",
+  AddMenuItem(system, "DisplayImageMenuItem", "&Display image",
               &TMainForm::DisplayImageMenuItemClick);
   system->addSeparator();
-  AddMenuItem(system, "SetScaleMenuItem", "Set Scale", &TMainForm::SetScaleMenuItemClick);
-  AddMenuItem(system, "SetCoordinateMenuItem", "Set Coordinate",
+  AddMenuItem(system, "SetScaleMenuItem", "Set &Scale", &TMainForm::SetScaleMenuItemClick);
+  AddMenuItem(system, "SetCoordinateMenuItem", "Set &Coordinate",
               &TMainForm::SetCoordinateMenuItemClick,
               "Re-Set Coord.| Modify the default size of the coordinate system used by "
               "encodement");
-  AddMenuItem(system, "SetWorkingDirectoryMenuItem", "Set Working Directory",
+  AddMenuItem(system, "SetWorkingDirectoryMenuItem", "Set &Working Directory",
               &TMainForm::SetWorkingDirectoryMenuItemClick);
   system->addSeparator();
-  AddMenuItem(system, "ExitMenuItem", "Exit", &TMainForm::ExitMenuItemClick);
+  AddMenuItem(system, "ExitMenuItem", "E&xit", &TMainForm::ExitMenuItemClick);
 
-  QMenu* segment = menuBar()->addMenu("Segment");
+  QMenu* segment = menuBar()->addMenu("Se&gment");
   segment->setObjectName("SegmentMenu");
-  AddMenuItem(segment, "NewSegmentMenuItem", "New Segment", &TMainForm::NewSegmentMenuItemClick);
+  AddMenuItem(segment, "NewSegmentMenuItem", "&New Segment", &TMainForm::NewSegmentMenuItemClick);
   segment->addSeparator();
-  AddMenuItem(segment, "MultiAreaSegmentMenuItem", "Multi-Area Segment",
+  AddMenuItem(segment, "MultiAreaSegmentMenuItem", "&Multi-Area Segment",
               &TMainForm::MultiAreaSegmentMenuItemClick);
-  AddMenuItem(segment, "SimpleSegmentMenuItem", "Simple Segment",
+  AddMenuItem(segment, "SimpleSegmentMenuItem", "S&imple Segment",
               &TMainForm::SimpleSegmentMenuItemClick);
   segment->addSeparator();
-  AddMenuItem(segment, "ReLoadImageMenuItem", "Re-Load Image",
+  AddMenuItem(segment, "ReLoadImageMenuItem", "&Re-Load Image",
               &TMainForm::ReLoadImageMenuItemClick);
   segment->addSeparator();
-  AddMenuItem(segment, "FilterMenuItem", "Filter", &TMainForm::FilterMenuItemClick);
+  AddMenuItem(segment, "FilterMenuItem", "&Filter", &TMainForm::FilterMenuItemClick);
   segment->addSeparator();
-  AddMenuItem(segment, "SaveSegmentResultMenuItem", "Save Result",
+  AddMenuItem(segment, "SaveSegmentResultMenuItem", "&Save Result",
               &TMainForm::SaveSegmentResultMenuItemClick);
 
-  QMenu* encode = menuBar()->addMenu("Encode");
+  QMenu* encode = menuBar()->addMenu("&Encode");
   encode->setObjectName("EncodeMenu");
-  AddMenuItem(encode, "NewEncodeMenuItem", "New Encode", &TMainForm::NewEncodeMenuItemClick);
+  AddMenuItem(encode, "NewEncodeMenuItem", "&New Encode", &TMainForm::NewEncodeMenuItemClick);
   encode->addSeparator();
-  AddMenuItem(encode, "DoEncodingMenuItem", "Do Encoding", &TMainForm::DoEncodingMenuItemClick);
+  AddMenuItem(encode, "DoEncodingMenuItem", "&Do Encoding", &TMainForm::DoEncodingMenuItemClick);
   encode->addSeparator();
-  AddMenuItem(encode, "ShowPositionMenuItem", "Show Position",
+  AddMenuItem(encode, "ShowPositionMenuItem", "Show &Position",
               &TMainForm::ShowPositionMenuItemClick);
   encode->addSeparator();
-  AddMenuItem(encode, "SaveEncodeResultMenuItem", "Save Result",
+  AddMenuItem(encode, "SaveEncodeResultMenuItem", "&Save Result",
               &TMainForm::SaveEncodeResultMenuItemClick);
 
-  QMenu* match = menuBar()->addMenu("Match");
+  QMenu* match = menuBar()->addMenu("&Match");
   match->setObjectName("MatchMenu");
-  AddMenuItem(match, "DoMatchingMenuItem", "Do Matching", &TMainForm::DoMatchingMenuItemClick);
+  AddMenuItem(match, "DoMatchingMenuItem", "&Do Matching", &TMainForm::DoMatchingMenuItemClick);
   match->addSeparator();
-  AddMenuItem(match, "SaveMatchResultMenuItem", "Save Result",
+  AddMenuItem(match, "SaveMatchResultMenuItem", "&Save Result",
               &TMainForm::SaveMatchResultMenuItemClick);
 
-  QMenu* view = menuBar()->addMenu("View");
+  QMenu* view = menuBar()->addMenu("&View");
   view->setObjectName("ViewMenu");
-  AddMenuItem(view, "SegmentParameterMenuItem", "Segment Parameter",
+  AddMenuItem(view, "SegmentParameterMenuItem", "&Segment Parameter",
               &TMainForm::SegmentParameterMenuItemClick);
-  AddMenuItem(view, "EncodeParameterMenuItem", "Encode Parameter",
+  AddMenuItem(view, "EncodeParameterMenuItem", "&Encode Parameter",
               &TMainForm::EncodeParameterMenuItemClick);
   view->addSeparator();
-  FDelayMenuItem = AddMenuItem(view, "DelayMenuItem", "Delay", &TMainForm::DelayMenuItemClick);
+  FDelayMenuItem = AddMenuItem(view, "DelayMenuItem", "&Delay", &TMainForm::DelayMenuItemClick);
   FDelayMenuItem->setCheckable(true);
+  view->addSeparator();
+  AddViewItem(view, "FitPictureMenuItem", "&Fit Picture", QKeySequence(Qt::CTRL | Qt::Key_0),
+              [this] { FImageView->FitToWindow(); });
+  AddViewItem(view, "ActualSizeMenuItem", "&Actual Size (1:1)", QKeySequence(Qt::CTRL | Qt::Key_1),
+              [this] { FImageView->ActualSize(); });
+  QAction* in = AddViewItem(view, "ZoomInMenuItem", "Zoom &In", QKeySequence::ZoomIn,
+                            [this] { FImageView->ZoomIn(); });
+  // Ctrl+= as well: on most keyboards "+" needs Shift.
+  in->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+  AddViewItem(view, "ZoomOutMenuItem", "Zoom &Out", QKeySequence::ZoomOut,
+              [this] { FImageView->ZoomOut(); });
 
-  QMenu* help = menuBar()->addMenu("Help");
+  QMenu* help = menuBar()->addMenu("&Help");
   help->setObjectName("HelpMenu");
-  AddMenuItem(help, "AboutMenuItem", "About", &TMainForm::AboutMenuItemClick);
+  AddMenuItem(help, "AboutMenuItem", "&About", &TMainForm::AboutMenuItemClick);
 }
 
 void TMainForm::BuildToolBars() {

@@ -1,6 +1,6 @@
 // The Encode menu: open a segmented picture as an encoding job, give its dots grid indices in
-// one of three origin stages, label them, and write the code file. Every file lies in the
-// working directory: only the file-name part of a choice is kept.
+// one of three origin stages, label them, and write the code file. The working directory
+// follows the files chosen.
 
 #include "app/Imageview.h"
 #include "app/Main.h"
@@ -41,7 +41,7 @@ void TMainForm::ShowEncodeParameterForm() {
 void TMainForm::NewEncodeMenuItemClick() {
   auto chosen = FPlatform.OpenFile("select the segmented result image file", 1, FWorkDir, "");
   if (!chosen) return;
-  FEncodeImageName = FWorkDir + ExtractFileName(*chosen);
+  FEncodeImageName = FollowChoice(*chosen);
   ReleaseJobs(true, true, true);
   try {
     FEncoder = NewEncodeJob();
@@ -135,7 +135,7 @@ void TMainForm::SaveEncodeResultMenuItemClick() {
   if (!FEncoder) return;
   auto chosen = FPlatform.SaveFile("Save codes to", 2, FWorkDir, "", "cod");
   if (!chosen) return;
-  FCodeFileName = FWorkDir + ExtractFileName(*chosen);
+  FCodeFileName = FollowChoice(*chosen);
   // The code file carries the scale factors in force when it is saved.
   FEncoder->FScaleX = FScaleX;
   FEncoder->FScaleY = FScaleY;

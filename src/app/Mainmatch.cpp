@@ -1,6 +1,6 @@
 // The Match menu: pair the dots of two code files by grid position and write the displacements
-// in the layout chosen in the result type dialog. Every file lies in the working directory:
-// only the file-name part of a choice is kept.
+// in the layout chosen in the result type dialog. The working directory follows the files
+// chosen.
 
 #include "app/Main.h"
 #include "app/Platform.h"
@@ -12,10 +12,10 @@
 void TMainForm::DoMatchingMenuItemClick() {
   auto initial = FPlatform.OpenFile("selet the initial code file", 2, FWorkDir, "");
   if (!initial) return;
-  const std::string initialPath = FWorkDir + ExtractFileName(*initial);
+  const std::string initialPath = FollowChoice(*initial);
   auto deformed = FPlatform.OpenFile("select the deformed code file", 2, FWorkDir, "");
   if (!deformed) return;
-  const std::string deformedPath = FWorkDir + ExtractFileName(*deformed);
+  const std::string deformedPath = FollowChoice(*deformed);
   FMatcher.reset();
   LongCommand([&] {
     // The job is kept only when both files loaded and the pairing ended.
@@ -30,7 +30,7 @@ void TMainForm::SaveMatchResultMenuItemClick() {
   TMatchResultForm dialog(this);
   auto chosen = FPlatform.SaveFile("Save matching results to", 3, FWorkDir, "Match0", "dat");
   if (!chosen) return;
-  const std::string path = FWorkDir + ExtractFileName(*chosen);
+  const std::string path = FollowChoice(*chosen);
   if (!FPlatform.ExecDialog(dialog)) return;
   LongCommand([&] {
     FMatcher->FChangeYAxis = dialog.ChangeYAxis();

@@ -1,6 +1,6 @@
 // The Segment menu: choose a picture, filter it, segment it with window thresholds or with one
-// threshold picked on its histogram, and save the result. Every file lies in the working
-// directory: only the file-name part of a choice is kept.
+// threshold picked on its histogram, and save the result. The working directory follows the
+// files chosen.
 #include <array>
 
 #include "app/Imageview.h"
@@ -17,7 +17,11 @@
 void TMainForm::NewSegmentMenuItemClick() {
   auto chosen = FPlatform.OpenFile("select image file to segment", 1, FWorkDir, "");
   if (!chosen) return;
-  FSegmentImageName = FWorkDir + ExtractFileName(*chosen);
+  NewSegment(*chosen);
+}
+
+void TMainForm::NewSegment(const std::string& path) {
+  FSegmentImageName = FollowChoice(path);
   if (!FileExists(FSegmentImageName)) throw TError("file does not exist");
   FEncodeStage = 1;
   FPickEnabled = false;
@@ -93,5 +97,5 @@ void TMainForm::SaveSegmentResultMenuItemClick() {
   if (!FSegmenter) return;
   auto chosen = FPlatform.SaveFile("Save segment result to", 1, FWorkDir, "", "bmp");
   if (!chosen) return;
-  FSegmenter->SaveResult(FWorkDir + ExtractFileName(*chosen));
+  FSegmenter->SaveResult(FollowChoice(*chosen));
 }

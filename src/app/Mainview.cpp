@@ -12,16 +12,20 @@
 #include "base/Convert.h"
 #include "encode/Encode.h"
 
-void TMainForm::InvertRubberBand(int32_t x, int32_t y) {
-  // The band covers both corners: its drawing rectangle ends one past the larger coordinates.
-  ViewSurface().InvertFocusRect(std::min(FAnchorX, x), std::min(FAnchorY, y),
-                                std::max(FAnchorX, x) + 1, std::max(FAnchorY, y) + 1);
-  PaintBox()->update();
+void TMainForm::ShowRubberBand(bool shown, int32_t x, int32_t y) {
+  // The band covers both corners. It is drawn over the picture at screen resolution, so it
+  // shows at every zoom and never touches the picture.
+  if (!shown) {
+    PaintBox()->SetBand(std::nullopt);
+    return;
+  }
+  PaintBox()->SetBand(QRect(QPoint(std::min(FAnchorX, x), std::min(FAnchorY, y)),
+                            QPoint(std::max(FAnchorX, x), std::max(FAnchorY, y))));
 }
 
 void TMainForm::PaintBoxMouseDown(int32_t x, int32_t y) {
   // A second button pressed during a drag starts a new one; the old band must not stay behind.
-  if (FDragging && FBandShown) InvertRubberBand(FCurrentX, FCurrentY);
+  if (FDragging && FBandShown) ShowRubberBand(false, FCurrentX, FCurrentY);
   FBandShown = false;
   FDragging = true;
   FCurrentX = FAnchorX = x;
@@ -31,7 +35,7 @@ void TMainForm::PaintBoxMouseDown(int32_t x, int32_t y) {
 void TMainForm::PaintBoxMouseMove(int32_t x, int32_t y) {
   std::string text = "Current(" + IntToStr(x) + ", " + IntToStr(y) + ")";
   if (FDragging) {
-    if (FBandShown) InvertRubberBand(FCurrentX, FCurrentY);
+    if (FBandShown) ShowRubberBand(false, FCurrentX, FCurrentY);
     FBandShown = false;
     // The size of the band as it stood before this movement.
     text += "Width: " + IntToStr(std::abs(FAnchorX - FCurrentX) + 1) +
@@ -39,12 +43,10 @@ void TMainForm::PaintBoxMouseMove(int32_t x, int32_t y) {
   }
   FCurrentX = std::clamp(x, 0, std::max(FViewWidth - 1, 0));
   FCurrentY = std::clamp(y, 0, std::max(FViewHeight - 1, 0));
-  // The pick before the band: a pick may redraw the whole picture, which would wipe a band
-  // drawn before it, and removing that band at the next movement would then leave a trace.
   if (FPickEnabled && FEncodeParameterForm->ViewMode() != 1 && FEncoder)
     PickAt(FCurrentX, FCurrentY);
   if (FDragging) {
-    InvertRubberBand(FCurrentX, FCurrentY);
+    ShowRubberBand(true, FCurrentX, FCurrentY);
     FBandShown = true;
   }
   statusBar()->showMessage(QString::fromStdString(text));
@@ -55,7 +57,7 @@ void TMainForm::PaintBoxMouseUp(int32_t x, int32_t y) {
   FDragging = false;
   FEndX = std::clamp(x, 0, std::max(FViewWidth - 1, 0));
   FEndY = std::clamp(y, 0, std::max(FViewHeight - 1, 0));
-  if (FBandShown) InvertRubberBand(FCurrentX, FCurrentY);
+  if (FBandShown) ShowRubberBand(false, FCurrentX, FCurrentY);
   FBandShown = false;
   // Corner differences, one less than the band's size: a drag from one dot centre to the next
   // gives the grid pitch.

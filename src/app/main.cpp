@@ -1,9 +1,15 @@
-// The desktop application. It takes no arguments. Two environment variables serve the start-up
+// The desktop application. A picture given on the command line opens as New Segment, so that a
+// file manager's "open with" works. Two environment variables serve the start-up
 // test: LATTICOR_TEST_PICTURE names a picture to display at once, and LATTICOR_TEST_CLOSE_MS asks
 // the window to close after that many milliseconds and answers the exit question with Yes;
-// LATTICOR_TEST_GRAB names a PNG file that receives the image view just before closing.
+// LATTICOR_TEST_GRAB names a PNG file that receives the image view's picture just before closing,
+// LATTICOR_TEST_GRAB_WINDOW one for the whole window, and LATTICOR_TEST_KEYS lists shortcuts
+// ("Ctrl+0;Ctrl+1") whose commands run half-way.
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QFileInfo>
+#include <QKeySequence>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdlib>
@@ -19,8 +25,17 @@ void InstallTestHooks(TMainForm& form) {
     form.RunCommand([&form, picture] { form.DisplayImage(picture); });
   const char* closeMs = std::getenv("LATTICOR_TEST_CLOSE_MS");
   if (closeMs == nullptr) return;
+  if (const char* keys = std::getenv("LATTICOR_TEST_KEYS")) {
+    // The commands bound to the keys, e.g. "Ctrl+0", half-way through the run.
+    QTimer::singleShot(std::atoi(closeMs) / 2, &form, [&form, keys] {
+      for (const QString& key : QString(keys).split(';', Qt::SkipEmptyParts))
+        for (QAction* action : form.findChildren<QAction*>())
+          if (action->shortcuts().contains(QKeySequence(key))) action->trigger();
+    });
+  }
   QTimer::singleShot(std::atoi(closeMs), &form, [&form] {
     if (const char* grab = std::getenv("LATTICOR_TEST_GRAB")) form.PaintBox()->grab().save(grab);
+    if (const char* grab = std::getenv("LATTICOR_TEST_GRAB_WINDOW")) form.grab().save(grab);
     // Answer the exit question as a person would, by pressing Yes in the message box.
     auto* answer = new QTimer(&form);
     QObject::connect(answer, &QTimer::timeout, &form, [] {
@@ -38,11 +53,21 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(AppTitle);
   int result = 0;
+  // Made absolute before the window moves the current directory to the working directory.
+  const QStringList arguments = QApplication::arguments();
+  const std::string picture =
+      arguments.size() > 1 ? QFileInfo(arguments.at(1)).absoluteFilePath().toStdString() : "";
   try {
     TQtPlatform platform;
     TMainForm form(platform);
     platform.SetParent(&form);
     form.showMaximized();
+    if (!picture.empty()) {
+      // Once the window has its final size, so that the picture is fitted to it.
+      QTimer::singleShot(0, &form, [&form, picture] {
+        form.RunCommand([&form, picture] { form.NewSegment(picture); });
+      });
+    }
     InstallTestHooks(form);
     result = QApplication::exec();
   } catch (...) {

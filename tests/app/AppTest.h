@@ -23,6 +23,7 @@
 #include "ScriptedPlatform.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
+#include "app/Zoomview.h"
 #include "app/encode/Encodeparameter.h"
 #include "app/encode/Resetcoordinate.h"
 #include "app/image/Filter.h"

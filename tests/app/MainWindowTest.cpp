@@ -25,7 +25,8 @@ class TMainWindowTest : public TFormTest {
     QCOMPARE(form.FWorkDir, home + "/");
     QCOMPARE(QDir::currentPath().toStdString(), home);
     QCOMPARE(form.windowTitle(), QString("Latticor Method "));
-    QCOMPARE(form.ImageView()->PaintBox()->size(), QSize(860, 538));
+    QCOMPARE(form.ViewSurface().Width(), 860);
+    QCOMPARE(form.ViewSurface().Height(), 538);
     // Set Working Directory: Cancel changes nothing, a folder becomes the current directory.
     FPlatform->FolderAnswers = {std::nullopt, FWork->Path()};
     Trigger(form, "SetWorkingDirectoryToolButtonAction");
@@ -113,7 +114,7 @@ class TMainWindowTest : public TFormTest {
     QVERIFY(!form.FSegmenter);
     QVERIFY(!form.FEncoder);
     QVERIFY(ViewShows(form, TGrayImage(viewed)));
-    QCOMPARE(form.ImageView()->size(), QSize(128, 98));
+    QCOMPARE(form.PaintBox()->size(), QSize(120, 90));
     QVERIFY(FPlatform->Errors.empty());
   }
 
@@ -132,14 +133,21 @@ class TMainWindowTest : public TFormTest {
         QVERIFY(surface.Pixel(x, y) == Form().PaintBox()->Background());
   }
 
-  void ImageViewIsCentredOrPinnedToTopLeft() {
-    QWidget* client = Form().centralWidget();
+  void SmallPictureCentredOneToOneLargeOneFitted() {
+    TZoomView* view = Form().ImageView();
     Form().FitImageView(300, 200);
-    QCOMPARE(Form().ImageView()->geometry(),
-             QRect((client->width() - 308) / 2, (client->height() - 208) / 2, 308, 208));
-    QCOMPARE(Form().PaintBox()->geometry(), QRect(4, 4, 300, 200));
-    Form().FitImageView(2000, 1500);
-    QCOMPARE(Form().ImageView()->geometry(), QRect(4, 4, 2008, 1508));
+    QCOMPARE(view->Zoom(), 1.0);
+    const QRect box = Form().PaintBox()->geometry();
+    QCOMPARE(box.size(), QSize(300, 200));
+    QVERIFY(std::abs(box.center().x() - view->viewport()->rect().center().x()) <= 1);
+    // Larger than the window: the whole picture in view, no scroll bar needed.
+    Form().FitImageView(6000, 4000);
+    QVERIFY(view->Zoom() < 1.0);
+    QVERIFY(view->Fitting());
+    QVERIFY(Form().PaintBox()->width() <= view->viewport()->width());
+    QVERIFY(Form().PaintBox()->height() <= view->viewport()->height());
+    QVERIFY(Form().PaintBox()->width() >= view->viewport()->width() - 2 ||
+            Form().PaintBox()->height() >= view->viewport()->height() - 2);
   }
 
   void MenusAndToolBarsHoldEveryCommandInOrder() {
@@ -147,8 +155,9 @@ class TMainWindowTest : public TFormTest {
     QStringList menus;  // each menu as "Title: item|item", "-" for a separator
     for (QAction* m : form.menuBar()->actions()) {
       QStringList items;
-      for (QAction* a : m->menu()->actions()) items << (a->isSeparator() ? "-" : a->text());
-      menus << m->text() + ": " + items.join('|');
+      for (QAction* a : m->menu()->actions())
+        items << (a->isSeparator() ? "-" : QString(a->text()).remove('&'));
+      menus << QString(m->text()).remove('&') + ": " + items.join('|');
     }
     QCOMPARE(menus,
              QStringList(
@@ -157,7 +166,9 @@ class TMainWindowTest : public TFormTest {
                   "Filter|-|Save Result",
                   "Encode: New Encode|-|Do Encoding|-|Show Position|-|Save Result",
                   "Match: Do Matching|-|Save Result",
-                  "View: Segment Parameter|Encode Parameter|-|Delay", "Help: About"}));
+                  "View: Segment Parameter|Encode Parameter|-|Delay|-|Fit Picture|"
+                  "Actual Size (1:1)|Zoom In|Zoom Out",
+                  "Help: About"}));
     QStringList bars;  // each tool bar as "Name: button button"
     int left = -1;
     for (QToolBar* bar : form.findChildren<QToolBar*>()) {

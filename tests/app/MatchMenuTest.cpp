@@ -92,11 +92,11 @@ class TMatchMenuTest : public TFormTest {
     QVERIFY(!std::filesystem::exists(Work("Match0.dat")));
     QVERIFY(FPlatform->Beeps == beeps);
     // A folder that cannot be written: the writer's message; the job stays for another try.
-    Form().FWorkDir = Work("missing/");
-    SaveMatch("Match0.dat", 1, true);
+    SaveMatch("missing/Match0.dat", 1, true);
     QCOMPARE(FPlatform->Errors.back(),
              std::string("write result file error \n") + Work("missing/Match0.dat") + ".");
-    Form().FWorkDir = FWork->Path() + "/";
+    // A folder that does not exist is not taken as the working directory.
+    QCOMPARE(Form().FWorkDir, FWork->Path() + "/");
     SaveMatch("Match0.dat", 0, true);
     QCOMPARE(ReadFileBytes(Work("Match0.dat")), Expected("init.cod", 0, true, Work("Match0.dat")));
     // A missing code file ends Do Matching with no job left.

@@ -143,13 +143,16 @@ class TPickTest : public TFormTest {
     QTest::mouseMove(box, DotPoint(4) + QPoint(1, 0));
     QTest::mouseRelease(box, Qt::LeftButton, {}, DotPoint(4) + QPoint(1, 0));
     TPaintBox expected;
-    expected.Surface().Reset(box->width(), box->height(), clBlack);
+    expected.Surface().SetLabelsApart(true);
+    expected.Surface().Reset(Form().ViewSurface().Width(), Form().ViewSurface().Height(), clBlack);
     TEncode& job = *Form().FEncoder;
     job.PickDot(0, 0, &expected.Surface());  // background: the selection is dropped
     QCOMPARE(job.Selected(), -1);
     job.PickDot(DotPoint(4).x(), DotPoint(4).y(), &expected.Surface());
     job.FCanvas = &Form().ViewSurface();
     QVERIFY(SameSurfaces(expected.Surface(), Form().ViewSurface()));
+    QCOMPARE(Form().ViewSurface().Labels().size(), size_t(1));
+    QCOMPARE(Form().ViewSurface().Labels()[0].Text, job.DotLabel(4));
   }
 
   void ModifyCoordAndModifyOriginReachTheCodeFile() {

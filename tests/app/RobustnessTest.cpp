@@ -145,12 +145,17 @@ class TRobustnessTest : public TFormTest {
                               : form.FDisplayImage ? form.FDisplayImage.get()
                                                    : nullptr;
     if (shown != nullptr)
-      QVERIFY2(form.PaintBox()->size() == QSize(shown->Width(), shown->Height()), where);
+      QVERIFY2(form.ViewSurface().Width() == shown->Width() &&
+                   form.ViewSurface().Height() == shown->Height(),
+               where);
     if (form.FEncoder)
       QVERIFY2(size_t(form.FEncoder->FDotSum) <= form.FEncoder->FDotInfo.size() ||
                    form.FEncoder->FDotInfo.empty(),
                where);
-    QVERIFY2(form.PaintBox()->Surface().Width() == form.PaintBox()->width(), where);
+    // The box is the picture at the view's zoom.
+    QVERIFY2(form.PaintBox()->width() ==
+                 int(std::ceil(form.ViewSurface().Width() * form.PaintBox()->Zoom())),
+             where);
   }
 
  private slots:

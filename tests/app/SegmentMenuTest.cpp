@@ -61,8 +61,7 @@ class TSegmentMenuTest : public TFormTest {
     std::filesystem::create_directory(Work("elsewhere"));
     WriteGridPicture(Work("elsewhere/grid.bmp"), 120, 100, true, 60, 2);
     WriteGridPicture(Work("elsewhere/only-there.bmp"), 100, 100);
-    // A choice elsewhere: the file of that name in the working directory is read.
-    NewSegment("elsewhere/grid.bmp");
+    NewSegment("grid.bmp");
     const auto& request = FPlatform->FileRequests.at(0);
     QCOMPARE(request.Title, std::string("select image file to segment"));
     QVERIFY(request.FilterIndex == 1);
@@ -73,11 +72,19 @@ class TSegmentMenuTest : public TFormTest {
     QCOMPARE(Parameters().WinSizeLessThanLabel->text(), QString("No Larger Than 320"));
     QVERIFY(Parameters().isVisible());
     TSegment* job = Form().FSegmenter.get();
-    // None there: the old job stays, the name is already replaced.
+    // A choice elsewhere is the file used, and the working directory follows it.
     NewSegment("elsewhere/only-there.bmp");
+    QVERIFY(FPlatform->Errors.empty());
+    QCOMPARE(Form().FSegmentImageName, Work("elsewhere/only-there.bmp"));
+    QCOMPARE(Form().FWorkDir, Work("elsewhere/"));
+    QVERIFY(ViewShows(Form(), TGrayImage(Work("elsewhere/only-there.bmp"))));
+    NewSegment("grid.bmp");
+    job = Form().FSegmenter.get();
+    // None there: the old job stays, the name is already replaced.
+    NewSegment("gone.bmp");
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"file does not exist."});
     QCOMPARE(Form().FSegmenter.get(), job);
-    QCOMPARE(Form().FSegmentImageName, Work("only-there.bmp"));
+    QCOMPARE(Form().FSegmentImageName, Work("gone.bmp"));
     // Re-Load now reads the missing file: an error, and the picture stays.
     Trigger(Form(), "ReLoadImageMenuItem");
     QCOMPARE(FPlatform->Errors.size(), size_t(2));
@@ -95,7 +102,7 @@ class TSegmentMenuTest : public TFormTest {
                              "SaveSegmentResultMenuItem", "MultiAreaSegmentMenuItem"})
       Trigger(Form(), name);
     QCOMPARE(FPlatform->Notices, std::vector<std::string>{" First, you must new a segment"});
-    QCOMPARE(FPlatform->FileRequests.size(), size_t(4));  // the New Segment dialogs only
+    QCOMPARE(FPlatform->FileRequests.size(), size_t(6));  // the New Segment dialogs only
     QVERIFY(FPlatform->DialogTitles.empty());
     QVERIFY(FPlatform->Beeps == 0);
   }
@@ -138,7 +145,7 @@ class TSegmentMenuTest : public TFormTest {
     core->Image().FillRect(0, 10, 20, 40, 35);
     QVERIFY(SameImages(Form().FSegmenter->Image(), core->Image()));
     QVERIFY(ViewShows(Form(), core->Image()));
-    // Saved in the working directory whatever folder the dialog was in.
+    // Saved where the dialog said, and the working directory follows.
     std::filesystem::create_directory(Work("elsewhere"));
     WithFile("SaveSegmentResultToolButtonAction", "elsewhere/result.bmp");
     const auto& request = FPlatform->FileRequests.back();
@@ -146,9 +153,10 @@ class TSegmentMenuTest : public TFormTest {
     QVERIFY(request.Save);
     QVERIFY(request.DefaultExt == "bmp");
     QVERIFY(request.FilterIndex == 1);
-    QVERIFY(!std::filesystem::exists(Work("elsewhere/result.bmp")));
+    QVERIFY(!std::filesystem::exists(Work("result.bmp")));
+    QCOMPARE(Form().FWorkDir, Work("elsewhere/"));
     core->SaveResult(Work("expected.bmp"));
-    QCOMPARE(ReadFileBytes(Work("result.bmp")), ReadFileBytes(Work("expected.bmp")));
+    QCOMPARE(ReadFileBytes(Work("elsewhere/result.bmp")), ReadFileBytes(Work("expected.bmp")));
   }
 
   void FilterWithTypedTypeOrSmallWindowChangesNothing() {
@@ -269,10 +277,11 @@ class TSegmentMenuTest : public TFormTest {
     QCOMPARE(Form().statusBar()->currentMessage(), QString("Current(35, 50)Width: 1 Height: 1"));
     QTest::mouseMove(box, QPoint(20, 60));
     QCOMPARE(Form().statusBar()->currentMessage(), QString("Current(20, 60)Width: 16 Height: 11"));
-    // The band is on the view while the button is held: a dotted outline of inverted pixels.
-    QVERIFY(Form().ViewSurface().Pixel(20, 40) ==
-            GrayColor(uint8_t(255 - picture.GetPixel(20, 40))));
+    // The band is over the view while the button is held, the picture untouched.
+    QCOMPARE(box->Band(), std::optional<QRect>(QRect(QPoint(20, 40), QPoint(50, 60))));
+    QVERIFY(ViewShows(Form(), picture));
     QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(20, 60));
+    QVERIFY(!box->Band());
     QVERIFY(ViewShows(Form(), picture));
     // The grid intervals of the encode parameter dialog too, though it is hidden.
     QVERIFY(!EncodeParameters().isVisible());

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QPoint>
+#include <QScrollArea>
+#include <cstdint>
+
+class TPaintBox;
+
+// The image view of the main window: the paint box in a scroll area, zoomed to fit the window
+// or by steps, panned with the scroll bars, the wheel and a middle-button drag. Everything the
+// box reports is in picture pixels, whatever the zoom.
+class TZoomView : public QScrollArea {
+  Q_OBJECT
+ public:
+  explicit TZoomView(QWidget* parent = nullptr);
+
+  TPaintBox* PaintBox() const { return FPaintBox; }
+  // A new picture size: the whole picture fits the window when it is larger, else 1:1.
+  void ShowPicture(int32_t width, int32_t height);
+
+  double Zoom() const;
+  // The zoom at which the whole picture fits the window.
+  double FitZoom() const;
+  // Fits the picture and keeps it fitted while the window changes size, until another zoom.
+  void FitToWindow();
+  bool Fitting() const { return FFitting; }
+  void ActualSize();
+  void ZoomIn();
+  void ZoomOut();
+  // Zooms keeping the picture point under a point of the viewport where it is.
+  void ZoomAt(double zoom, QPoint viewportPoint);
+
+  static constexpr double MinZoom = 1.0 / 64;
+  static constexpr double MaxZoom = 32;
+
+ signals:
+  void ZoomChanged(double zoom);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  double NextStep(bool in) const;
+
+  TPaintBox* FPaintBox;
+  bool FFitting = false;  // the picture is kept fitted to the window when the window changes
+  bool FPanning = false;
+  QPoint FPanFrom;
+};

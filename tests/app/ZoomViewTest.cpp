@@ -1,0 +1,148 @@
+// The image view in its scroll area: picks, drags and the position text in picture pixels at
+// every zoom, the zoom keys and the wheel, labels drawn at screen resolution without overlap.
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include "AppTest.h"
+
+using namespace AppTest;
+
+class TZoomViewTest : public TFormTest {
+  Q_OBJECT
+
+  TEncodeParameterForm& P() { return EncodeParameters(); }
+  // A grid of 8 x 6 dots of radius 5 at a pitch of 20, encoded.
+  void EncodedGrid() {
+    WriteDots(Work("dots.bmp"), 280, 180, Lattice(30.4, 40.7, 20, 20, 8, 6), 5);
+    NewEncode("dots.bmp");
+    P().AreaThresholdEdit->setText("20");
+    DoEncoding();
+    QVERIFY(FPlatform->Errors.empty());
+  }
+  QString Status() { return Form().statusBar()->currentMessage(); }
+  // The picture point (fractional) under a point of the viewport.
+  QPointF PictureUnder(QPoint viewportPoint) {
+    TZoomView* view = Form().ImageView();
+    const QPoint box = Form().PaintBox()->mapFrom(view->viewport(), viewportPoint);
+    return QPointF(box.x() / view->Zoom(), box.y() / view->Zoom());
+  }
+
+ private slots:
+  void PicksDragsAndPositionInPicturePixels_data() {
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<QPoint>("box");      // where the mouse is, in box pixels
+    QTest::addColumn<QPoint>("picture");  // the picture pixel shown there
+    // 25 %: a screen pixel covers 4 x 4 picture pixels, its centre decides; 400 %: 4 x 4
+    // screen pixels show one picture pixel.
+    QTest::newRow("25%") << 0.25 << QPoint(17, 15) << QPoint(70, 62);
+    QTest::newRow("100%") << 1.0 << QPoint(70, 62) << QPoint(70, 62);
+    QTest::newRow("400%") << 4.0 << QPoint(283, 251) << QPoint(70, 62);
+  }
+  void PicksDragsAndPositionInPicturePixels() {
+    QFETCH(double, zoom);
+    QFETCH(QPoint, box);
+    QFETCH(QPoint, picture);
+    EncodedGrid();
+    Form().ImageView()->ZoomAt(zoom, QPoint(0, 0));
+    QCOMPARE(Form().PaintBox()->size(),
+             QSize(int(std::ceil(280 * zoom)), int(std::ceil(180 * zoom))));
+    Hover(box);
+    QCOMPARE(Status(), QString("Current(%1, %2)").arg(picture.x()).arg(picture.y()));
+    // The dot at (70.4, 60.7) covers the pixel: a click there picks it.
+    Click(box);
+    const int32_t dot = DotNear(*Form().FEncoder, 70.4, 60.7);
+    QVERIFY(dot >= 0);
+    QCOMPARE(Form().FEncoder->Selected(), dot);
+    QCOMPARE(P().IndexEdit->text(), QString::number(dot));
+    QCOMPARE(Form().ViewSurface().Pixel(70, 60), clRed);
+    // A drag over 5 x 3 screen steps of one picture pitch each way gives differences in
+    // picture pixels.
+    const QPoint step(int(std::lround(20 * zoom)), int(std::lround(20 * zoom)));
+    Drag(box, box + QPoint(5 * step.x(), 3 * step.y()));
+    QCOMPARE(P().DxEdit->text() + " " + P().DyEdit->text(), QString("100 60"));
+    QVERIFY(!Form().PaintBox()->Band());
+  }
+
+  void ZoomKeysWheelAndPanKeepThePictureInPlace() {
+    WriteGridPicture(Work("big.bmp"), 3000, 2000);
+    NewSegment("big.bmp");
+    TZoomView* view = Form().ImageView();
+    QVERIFY(view->Fitting());
+    const double fit = view->Zoom();
+    QVERIFY(fit < 1);
+    QTest::keyClick(&Form(), Qt::Key_1, Qt::ControlModifier);
+    QCOMPARE(view->Zoom(), 1.0);
+    QTest::keyClick(&Form(), Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(view->Zoom(), 1.5);
+    QTest::keyClick(&Form(), Qt::Key_Minus, Qt::ControlModifier);
+    QTest::keyClick(&Form(), Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(view->Zoom(), 2.0 / 3);
+    QTest::keyClick(&Form(), Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(view->Zoom(), fit);
+    // Ctrl+wheel zooms about the mouse: the picture point under it stays under it.
+    view->ActualSize();
+    const QPoint at(view->viewport()->width() / 3, view->viewport()->height() / 4);
+    const QPointF before = PictureUnder(at);
+    QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &wheel);
+    QCOMPARE(view->Zoom(), 1.5);
+    const QPointF after = PictureUnder(at);
+    QVERIFY2(std::abs(after.x() - before.x()) <= 1 && std::abs(after.y() - before.y()) <= 1,
+             qPrintable(QString("%1,%2 -> %3,%4")
+                            .arg(before.x())
+                            .arg(before.y())
+                            .arg(after.x())
+                            .arg(after.y())));
+    // A middle-button drag pans and starts no rubber band.
+    const int h = view->horizontalScrollBar()->value(), v = view->verticalScrollBar()->value();
+    TPaintBox* box = Form().PaintBox();
+    const QPoint start = box->mapFrom(view->viewport(), at);
+    QTest::mousePress(box, Qt::MiddleButton, {}, start);
+    QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(-40, -30)),
+                     box->mapToGlobal(QPointF(start + QPoint(-40, -30))), Qt::NoButton,
+                     Qt::MiddleButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &move);
+    QTest::mouseRelease(box, Qt::MiddleButton, {}, start + QPoint(-40, -30));
+    QCOMPARE(view->horizontalScrollBar()->value(), h + 40);
+    QCOMPARE(view->verticalScrollBar()->value(), v + 30);
+    QVERIFY(!Form().FDragging);
+  }
+
+  void LabelsApartFromThePictureAndNeverOverlapping() {
+    WriteDots(Work("dense.bmp"), 400, 300, Lattice(10.3, 10.6, 14, 14, 27, 20), 4);
+    NewEncode("dense.bmp");
+    P().AreaThresholdEdit->setText("10");
+    DoEncoding();
+    QVERIFY(FPlatform->Errors.empty());
+    const TRgbSurface plain = Form().ViewSurface();
+    Trigger(Form(), "ShowPositionMenuItem");
+    // The picture stays as it was; every dot has its label, kept for the screen.
+    QVERIFY(SameSurfaces(plain, Form().ViewSurface()));
+    const auto& labels = Form().ViewSurface().Labels();
+    QCOMPARE(int(labels.size()), Form().FEncoder->FDotSum);
+    TPaintBox* box = Form().PaintBox();
+    for (double zoom : {0.5, 1.0, 8.0}) {
+      Form().ImageView()->ZoomAt(zoom, QPoint(0, 0));
+      const std::vector<QRect> shown = box->ShownLabels();
+      for (size_t a = 0; a < shown.size(); ++a)
+        for (size_t b = a + 1; b < shown.size(); ++b) QVERIFY(!shown[a].intersects(shown[b]));
+      if (zoom < 1) QVERIFY(shown.size() < labels.size());
+      if (zoom > 4) QCOMPARE(shown.size(), labels.size());
+    }
+    // Drawn on the screen: pale yellow boxes where the labels are, at the screen's resolution.
+    Form().ImageView()->ZoomAt(0.5, QPoint(0, 0));
+    const QImage screen = box->grab().toImage();
+    int checked = 0;
+    for (const QRect& r : box->ShownLabels()) {
+      if (!screen.rect().contains(r)) continue;
+      QCOMPARE(QColor(screen.pixel(r.right() - 1, r.top() + 1)), QColor(255, 255, 150));
+      QCOMPARE(QColor(screen.pixel(r.left() - 1, r.center().y())), QColor(0, 0, 128));
+      ++checked;
+    }
+    QVERIFY(checked > 10);
+  }
+};
+
+LATTICOR_APP_TEST_MAIN(TZoomViewTest)
+#include "ZoomViewTest.moc"
