@@ -173,6 +173,8 @@ class TMainForm : public QMainWindow {
   void FindOriginAutomatically();
   void FindOriginByPitch();
   void TakePickedOrigin();
+  // After Do Matching: warns of a whole-pitch offset between the two files and aligns on Yes.
+  void OfferAlignment();
 
   TPlatform& FPlatform;
   TZoomView* FImageView = nullptr;

@@ -5,9 +5,11 @@
 #include "app/Main.h"
 #include "app/Platform.h"
 #include "app/match/Matchresult.h"
+#include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "match/Match.h"
+#include "match/Matchalign.h"
 
 void TMainForm::DoMatchingMenuItemClick() {
   auto initial = FPlatform.OpenFile("selet the initial code file", 2, FWorkDir, "");
@@ -23,6 +25,23 @@ void TMainForm::DoMatchingMenuItemClick() {
     job->Match();
     FMatcher = std::move(job);
   });
+  if (FMatcher) OfferAlignment();
+}
+
+// Two code files whose origins were picked some dots apart pair every dot with another one; the
+// median displacement then shows a whole number of pitches.
+void TMainForm::OfferAlignment() {
+  const TMatchAlignment a = MeasureAlignment(*FMatcher);
+  if (!a.Suspicious()) return;
+  const std::string question = Format(
+      "The median displacement (%.2f, %.2f) is more than half a grid pitch (%.2f): the two code "
+      "files probably index the grid from origins (%d, %d) dots apart, and every pair joins a "
+      "dot with another one.\n\nShift the deformed indices by (%d, %d) and match again?\n\n(Or "
+      "encode the deformed picture with the initial code file as reference.)",
+      a.MedianDx, a.MedianDy, a.Pitch, a.OffsetNx, a.OffsetNy, a.OffsetNx, a.OffsetNy);
+  if (!FPlatform.Ask(question)) return;
+  AlignDeformed(*FMatcher, a.OffsetNx, a.OffsetNy);
+  FPlatform.ShowNotice(AlignmentNote(a));
 }
 
 void TMainForm::SaveMatchResultMenuItemClick() {

@@ -16,7 +16,9 @@ constexpr double Pi = 3.14159265358979323846;
 constexpr double Grow = 0.5;           // the disc reaches this far beyond the blob's own radius
 constexpr double Clearance = 1.0;      // and stays this far from the neighbouring blob
 constexpr double BackgroundGap = 3.0;  // background pixels lie this far beyond every blob
-constexpr int32_t Iterations = 4;
+constexpr int32_t Iterations = 3;
+constexpr int32_t Step = 4;       // the background is sampled on every Step-th row and column
+constexpr double Settled = 0.01;  // px: the disc moved less than this in its last step
 
 // Mean background per block, interpolated bilinearly between block centres.
 class TBackground {
@@ -29,12 +31,15 @@ class TBackground {
     const int32_t w = picture.Width(), h = picture.Height();
     std::vector<double> sum(FMean.size(), 0.0);
     std::vector<int64_t> count(FMean.size(), 0);
-    for (int32_t y = 0; y < h; ++y) {
+    // Every Step-th row and column: the means hardly change, and a full pass would cost more
+    // than all the discs together.
+    const size_t mw = static_cast<size_t>((w + Step - 1) / Step);
+    for (int32_t y = 0; y < h; y += Step) {
       const uint8_t* row = picture.Data() + static_cast<size_t>(y) * static_cast<size_t>(w);
-      const uint8_t* mask = nearDot.data() + static_cast<size_t>(y) * static_cast<size_t>(w);
+      const uint8_t* mask = nearDot.data() + static_cast<size_t>(y / Step) * mw;
       const size_t base = static_cast<size_t>(y / block) * static_cast<size_t>(FCols);
-      for (int32_t x = 0; x < w; ++x) {
-        if (mask[x]) continue;
+      for (int32_t x = 0; x < w; x += Step) {
+        if (mask[x / Step]) continue;
         const size_t k = base + static_cast<size_t>(x / block);
         sum[k] += row[x];
         ++count[k];
@@ -44,7 +49,7 @@ class TBackground {
     std::vector<char> known(FMean.size(), 0);
     bool any = false;
     for (size_t k = 0; k < FMean.size(); ++k)
-      if (count[k] >= 8) {
+      if (count[k] >= 4) {
         FMean[k] = static_cast<float>(sum[k] / static_cast<double>(count[k]));
         known[k] = 1;
         any = true;
@@ -95,20 +100,117 @@ class TBackground {
   std::vector<float> FMean;
 };
 
-// Marks the pixels within the given radius of (x, y).
-void MarkDisc(std::vector<uint8_t>& mask, int32_t w, int32_t h, double x, double y, double r) {
-  const int32_t y0 = std::max(0, static_cast<int32_t>(std::floor(y - r)));
-  const int32_t y1 = std::min(h - 1, static_cast<int32_t>(std::ceil(y + r)));
-  for (int32_t py = y0; py <= y1; ++py) {
-    const double dy = py - y;
+// The local background level + X x + Y y, and whether dots are brighter (1) or darker (-1).
+struct TPlane {
+  double Level, X, Y;
+  int32_t Sign;
+};
+
+// Rounding up and down without the library calls of std::ceil and std::floor, which a build for
+// the baseline instruction set makes for every row of every disc. v lies well inside int32_t.
+int32_t Ceil(double v) {
+  const int32_t t = static_cast<int32_t>(v);
+  return t + (v > t);
+}
+int32_t Floor(double v) {
+  const int32_t t = static_cast<int32_t>(v);
+  return t - (v < t);
+}
+
+// Sum of k^2 for k = 0 .. n.
+double SquareSum(int64_t n) {
+  return static_cast<double>(n) * (n + 1) * (2 * n + 1) / 6.0;
+}
+
+// The centroid of the picture's values above the plane over a disc of radius r around (cx, cy)
+// whose edge is a pixel wide: the weight falls from 1 to 0 as the squared distance d2 goes from
+// r^2 - r to r^2 + r (linear in d2, about r - 0.5 to r + 0.5 in distance), so the weights do
+// not jump as the disc moves and no square root is taken per pixel. Inside the disc the sums
+// are taken per row span in integers and the plane's share in closed form; only the edge
+// pixels are weighed one by one.
+bool DiscCentroid(const TGrayImage& picture, const TPlane& p, double cx, double cy, double r,
+                  double& nx, double& ny) {
+  const int32_t w = picture.Width(), h = picture.Height();
+  const double reach = std::sqrt(r * r + r);
+  const int32_t y0 = std::max(0, Ceil((cy - reach)));
+  const int32_t y1 = std::min(h - 1, Floor((cy + reach)));
+  const double r2 = r * r, inner2 = std::max(r2 - r, 0.0), outer2 = r2 + r;
+  const double slope = 1 / (2 * r);
+  double sw = 0, sx = 0, sy = 0;
+  for (int32_t y = y0; y <= y1; ++y) {
+    const uint8_t* row = picture.Data() + static_cast<size_t>(y) * static_cast<size_t>(w);
+    const double dy = y - cy;
+    const double ho2 = outer2 - dy * dy;
+    if (ho2 <= 0) continue;
+    const double ho = std::sqrt(ho2);
+    const int32_t a = std::max(0, Ceil((cx - ho)));
+    const int32_t c = std::min(w - 1, Floor((cx + ho)));
+    const double hi2 = inner2 - dy * dy;
+    int32_t ia = c + 1, ic = c;  // the inner span, empty unless the row crosses it
+    if (hi2 > 0) {
+      const double hi = std::sqrt(hi2);
+      ia = std::max(a, Ceil((cx - hi)));
+      ic = std::min(c, Floor((cx + hi)));
+      if (ia > ic) ia = c + 1, ic = c;
+    }
+    const double rowLevel = p.Level + p.Y * y;
+    if (ia <= ic) {
+      int64_t si = 0, sxi = 0;
+      for (int32_t x = ia; x <= ic; ++x) {
+        si += row[x];
+        sxi += int64_t{row[x]} * x;
+      }
+      const double n = ic - ia + 1;
+      const double sumX = (static_cast<double>(ia) + ic) * n / 2;
+      const double sumX2 = SquareSum(ic) - SquareSum(int64_t{ia} - 1);
+      const double weight = p.Sign * (static_cast<double>(si) - (n * rowLevel + p.X * sumX));
+      sw += weight;
+      sx += p.Sign * (static_cast<double>(sxi) - (rowLevel * sumX + p.X * sumX2));
+      sy += weight * y;
+    }
+    // The edge pixels left and right of the inner span (the whole row when it has none).
+    const float fdy2 = static_cast<float>(dy * dy - r2), fcx = static_cast<float>(cx);
+    const float fslope = static_cast<float>(slope), frow = static_cast<float>(rowLevel);
+    const float fpx = static_cast<float>(p.X);
+    float ew = 0, ex = 0;
+    auto edge = [&](int32_t from, int32_t to) {
+      for (int32_t x = from; x <= to; ++x) {
+        const float dx = static_cast<float>(x) - fcx;
+        const float e = std::min(0.5f - (dx * dx + fdy2) * fslope, 1.0f);
+        if (e <= 0) continue;
+        const float weight =
+            (static_cast<float>(row[x]) - (frow + fpx * static_cast<float>(x))) * e;
+        ew += weight;
+        ex += weight * dx;  // about the centre: small numbers keep float precise
+      }
+    };
+    edge(a, std::min(ia, c + 1) - 1);
+    if (ia <= ic) edge(ic + 1, c);
+    sw += p.Sign * static_cast<double>(ew);
+    sx += p.Sign * (static_cast<double>(ex) + cx * static_cast<double>(ew));
+    sy += p.Sign * static_cast<double>(ew) * y;
+  }
+  if (!(sw > 0)) return false;
+  nx = sx / sw;
+  ny = sy / sw;
+  return true;
+}
+
+// Marks the sampled pixels (mask cell (i, j) is pixel (Step i, Step j)) within the given radius
+// of (x, y).
+void MarkDisc(std::vector<uint8_t>& mask, int32_t mw, int32_t mh, double x, double y, double r) {
+  const int32_t j0 = std::max(0, static_cast<int32_t>(std::ceil((y - r) / Step)));
+  const int32_t j1 = std::min(mh - 1, static_cast<int32_t>(std::floor((y + r) / Step)));
+  for (int32_t j = j0; j <= j1; ++j) {
+    const double dy = static_cast<double>(Step) * j - y;
     const double half = r * r - dy * dy;
     if (half < 0) continue;
     const double s = std::sqrt(half);
-    const int32_t x0 = std::max(0, static_cast<int32_t>(std::ceil(x - s)));
-    const int32_t x1 = std::min(w - 1, static_cast<int32_t>(std::floor(x + s)));
-    if (x0 > x1) continue;
-    std::fill(mask.begin() + static_cast<std::ptrdiff_t>(py) * w + x0,
-              mask.begin() + static_cast<std::ptrdiff_t>(py) * w + x1 + 1, uint8_t{1});
+    const int32_t i0 = std::max(0, static_cast<int32_t>(std::ceil((x - s) / Step)));
+    const int32_t i1 = std::min(mw - 1, static_cast<int32_t>(std::floor((x + s) / Step)));
+    if (i0 > i1) continue;
+    std::fill(mask.begin() + static_cast<std::ptrdiff_t>(j) * mw + i0,
+              mask.begin() + static_cast<std::ptrdiff_t>(j) * mw + i1 + 1, uint8_t{1});
   }
 }
 
@@ -130,7 +232,8 @@ void RefineCentroids(TEncode& job, const TGrayImage& picture) {
   grid.Build(dots.data(), count);
   std::vector<double> radius(static_cast<size_t>(count)), reach(static_cast<size_t>(count));
   std::vector<double> spacing;
-  std::vector<uint8_t> nearDot(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
+  const int32_t mw = (w + Step - 1) / Step, mh = (h + Step - 1) / Step;
+  std::vector<uint8_t> nearDot(static_cast<size_t>(mw) * static_cast<size_t>(mh), 0);
   for (int32_t i = 0; i < count; ++i) {
     const TDotInfo& d = dots[i];
     const double r = std::sqrt(std::max(d.Area, 1) / Pi);
@@ -138,12 +241,13 @@ void RefineCentroids(TEncode& job, const TGrayImage& picture) {
     const int32_t j = grid.Nearest(d.x, d.y, 1.0e20f, i);
     double limit = 1e9;
     if (j >= 0) {
-      const double gap = std::hypot(dots[j].x - d.x, dots[j].y - d.y);
+      const double gx = dots[j].x - d.x, gy = dots[j].y - d.y;
+      const double gap = std::sqrt(gx * gx + gy * gy);
       spacing.push_back(gap);
       limit = gap - std::sqrt(std::max(dots[j].Area, 1) / Pi) - Clearance;
     }
     reach[i] = std::max(std::min(r + Grow, limit), r + 0.5);
-    MarkDisc(nearDot, w, h, d.x, d.y, r + BackgroundGap);
+    MarkDisc(nearDot, mw, mh, d.x, d.y, r + BackgroundGap);
   }
   // Blocks of about two pitches hold enough background for a mean that hardly moves with noise.
   double pitch = 32;
@@ -151,7 +255,7 @@ void RefineCentroids(TEncode& job, const TGrayImage& picture) {
     std::nth_element(spacing.begin(), spacing.begin() + spacing.size() / 2, spacing.end());
     pitch = spacing[spacing.size() / 2];
   }
-  const int32_t block = std::clamp(static_cast<int32_t>(2 * pitch), 16, 256);
+  const int32_t block = std::clamp(static_cast<int32_t>(2 * pitch), 32, 256);
   const TBackground background(picture, nearDot, block);
   const int32_t sign = job.FBackground == 0 ? 1 : -1;  // dark dots weigh by how much darker
 
@@ -163,36 +267,17 @@ void RefineCentroids(TEncode& job, const TGrayImage& picture) {
     const double b = background.At(d.x, d.y);
     const double gx = (background.At(d.x + 1, d.y) - background.At(d.x - 1, d.y)) / 2;
     const double gy = (background.At(d.x, d.y + 1) - background.At(d.x, d.y - 1)) / 2;
+    const TPlane plane{b - gx * d.x - gy * d.y, gx, gy, sign};
     double cx = d.x, cy = d.y;
     for (int32_t it = 0; it < Iterations; ++it) {
-      const int32_t x0 = std::max(0, static_cast<int32_t>(std::floor(cx - R - 1)));
-      const int32_t x1 = std::min(w - 1, static_cast<int32_t>(std::ceil(cx + R + 1)));
-      const int32_t y0 = std::max(0, static_cast<int32_t>(std::floor(cy - R - 1)));
-      const int32_t y1 = std::min(h - 1, static_cast<int32_t>(std::ceil(cy + R + 1)));
-      double sw = 0, sx = 0, sy = 0;
-      for (int32_t y = y0; y <= y1; ++y) {
-        const uint8_t* row = picture.Data() + static_cast<size_t>(y) * static_cast<size_t>(w);
-        const double dy = y - cy;
-        for (int32_t x = x0; x <= x1; ++x) {
-          const double dx = x - cx;
-          // The disc's edge is half a pixel wide, so the weights do not jump as it moves.
-          const double edge = R + 0.5 - std::sqrt(dx * dx + dy * dy);
-          if (edge <= 0) continue;
-          const double level = b + gx * (x - d.x) + gy * (y - d.y);
-          const double weight = sign * (row[x] - level) * std::min(edge, 1.0);
-          sw += weight;
-          sx += weight * x;
-          sy += weight * y;
-        }
-      }
-      if (!(sw > 0)) break;
-      const double nx = sx / sw, ny = sy / sw;
+      double nx = 0, ny = 0;
+      if (!DiscCentroid(picture, plane, cx, cy, R, nx, ny)) break;
       // A disc pulled more than a pixel away follows something else than its dot.
-      if (std::hypot(nx - d.x, ny - d.y) > 1.0) break;
-      const double moved = std::hypot(nx - cx, ny - cy);
+      if ((nx - d.x) * (nx - d.x) + (ny - d.y) * (ny - d.y) > 1.0) break;
+      const double moved2 = (nx - cx) * (nx - cx) + (ny - cy) * (ny - cy);
       cx = nx;
       cy = ny;
-      if (moved < 1e-4) break;
+      if (moved2 < Settled * Settled) break;
     }
     d.x = static_cast<float>(cx);
     d.y = static_cast<float>(cy);

@@ -48,6 +48,33 @@ class TMatchMenuTest : public TFormTest {
   }
 
  private slots:
+  void WholePitchOffsetIsReportedAndAlignedOnYes() {
+    WriteDots(Work("init.bmp"), 200, 160, Lattice(30, 30, 20, 20, 8, 6), 4.5);
+    WriteDots(Work("def.bmp"), 200, 160, Lattice(30.5, 29, 20, 20, 8, 6), 4.5);
+    CoreRun(Work("init.bmp"), true, 20, 2)->SaveCodes(Work("init.cod"));
+    // The deformed indices one less than the initial ones: its origin is its right neighbour.
+    auto shifted = CoreRun(Work("def.bmp"), true, 20, 2);
+    shifted->ModifyOrigin(shifted->FDotInfo[shifted->FindOrigin(2)].Neighbour[0]);
+    shifted->SaveCodes(Work("shifted.cod"));
+    for (bool yes : {false, true}) {
+      FPlatform->AskAnswers.push_back(yes);
+      DoMatching("init.cod", "shifted.cod");
+      QCOMPARE(FPlatform->Questions.size(), size_t{yes ? 2u : 1u});
+      const std::string& q = FPlatform->Questions.back();
+      QVERIFY(q.find("more than half a grid pitch (20.00)") != std::string::npos);
+      QVERIFY(q.find("Shift the deformed indices by (1, 0)") != std::string::npos);
+      const TMatch& m = *Form().FMatcher;
+      QCOMPARE(m.FMatchSum, yes ? 48 : 42);
+      for (int32_t k = 0; k < m.FMatchSum; ++k)
+        QVERIFY(std::fabs(m.FDisplacement[k].x - (yes ? 0.5f : 20.5f)) < 0.01f);
+    }
+    QCOMPARE(FPlatform->Notices.back(),
+             std::string("Aligned: the deformed indices were shifted by (1, 0) grid steps"));
+    // A pair without offset asks nothing.
+    DoMatching("init.cod", "init.cod");
+    QCOMPARE(FPlatform->Questions.size(), size_t{2});
+  }
+
   void SaveResultTwiceWithLayoutsOneAndSeven() {
     WriteCodeFiles();
     DoMatching("init.cod", "def.cod");
