@@ -2,7 +2,12 @@
 
 #include <algorithm>
 
+#include "base/Bmp.h"
+#include "base/Convert.h"
+#include "base/Error.h"
 #include "base/RgbSurface.h"
+#include "base/SaveGroup.h"
+#include "cli/Filecheck.h"
 #include "cli/ScaledSurface.h"
 #include "encode/Encode.h"
 #include "image/Grayimage.h"
@@ -16,8 +21,6 @@ namespace {
 // and cover little of the neighbouring dots.
 void SaveOverlay(TEncode& job, int32_t overlayScale, const std::string& fileName) {
   const int32_t scale = std::max(overlayScale, 1);
-  CheckImageSize(int64_t{job.FImage->Width()} * scale, int64_t{job.FImage->Height()} * scale,
-                 "The overlay picture");
   TRgbSurface picture(job.FImage->Width() * scale, job.FImage->Height() * scale);
   picture.FTextStyle = TRgbSurface::TTextStyle::Outlined;
   picture.FSmallFont = true;
@@ -35,6 +38,7 @@ void SaveOverlay(TEncode& job, int32_t overlayScale, const std::string& fileName
 }  // namespace
 
 void RunSegment(const TSegmentArgs& args) {
+  CheckFiles({{"INPUT", args.Input, ""}}, {{"OUTPUT", args.Output, ""}}, args.Force);
   // New Segment, then Filter, then Multi-Area Segment or Simple Segment, then Save Result.
   TSegment job(args.Input, false);
   RunSegmentation(job, args.Run);
@@ -42,18 +46,47 @@ void RunSegment(const TSegmentArgs& args) {
 }
 
 TEncodeSummary RunEncode(const TEncodeArgs& args) {
+  CheckFiles({{"INPUT", args.Input, ""}},
+             {{"OUTPUT", args.Output, "file open error:Can create file "},
+              {"--overlay", args.Overlay, ""}},
+             args.Force);
   // New Encode and an automatic Do Encoding: a fresh job, extraction, origin, walk.
   TEncode job(args.Input, !args.BlackDots, false, args.MaxNx, args.MaxNy);
-  const TEncodeSummary summary = RunEncoding(job, args.Run);
-  // Save Result: the scale factors in force go into the code file.
+  const int32_t scale = std::max(args.OverlayScale, 1);
+  if (!args.Overlay.empty())  // an overlay too large to save is known before the work
+    CheckPictureOutput(args.Overlay, int64_t{job.FImage->Width()} * scale,
+                       int64_t{job.FImage->Height()} * scale);
+  bool walking = false;
+  TEncodeRunHooks hooks;
+  hooks.OriginFound = [&walking](int32_t) { walking = true; };
+  TEncodeSummary summary;
+  try {
+    summary = RunEncoding(job, args.Run, hooks);
+  } catch (const TError& e) {
+    // The walk left the grid table: say which options make it larger.
+    const std::string message = e.Message();
+    if (!walking || !message.ends_with("not in the range")) throw;
+    throw TError(message + Format("\n(the grid reaches beyond the table of --max-nx %d and "
+                                  "--max-ny %d: give larger values)",
+                                  args.MaxNx, args.MaxNy));
+  }
+  // Save Result: the scale factors in force go into the code file. With an overlay both files
+  // are committed together or neither.
+  TSaveGroup outputs;
   job.FScaleX = args.Scale[0];
   job.FScaleY = args.Scale[1];
   job.SaveCodes(args.Output);
   if (!args.Overlay.empty()) SaveOverlay(job, args.OverlayScale, args.Overlay);
+  outputs.Commit();
   return summary;
 }
 
 int32_t RunMatch(const TMatchArgs& args) {
+  const bool thetaR = args.Layout == 0 || args.Layout == 5 || args.Layout == 7;
+  CheckFiles({{"INITIAL", args.Initial, ""}, {"DEFORMED", args.Deformed, ""}},
+             {{"OUTPUT", args.Output,
+               thetaR ? "write theta & r result  error \n" : "write result file error \n"}},
+             args.Force);
   // Do Matching, then Save Result with the chosen layout and Y axis option.
   TMatch match(args.Initial, args.Deformed);
   match.Match();
@@ -63,11 +96,21 @@ int32_t RunMatch(const TMatchArgs& args) {
 }
 
 void RunSynth(const TSynthArgs& args) {
+  // Everything the sizes and names decide is settled before a pixel is drawn, and the three
+  // files are committed together.
+  CheckFiles(
+      {},
+      {{"INITIAL", args.Initial, ""}, {"DEFORMED", args.Deformed, ""}, {"TRUTH", args.Truth, ""}},
+      false);
+  for (const std::string& picture : {args.Initial, args.Deformed})
+    CheckPictureOutput(picture, args.Options.Width, args.Options.Height);
   TSynthGrid grid(args.Options);
+  TSaveGroup outputs;
   TGrayImage image;
   grid.Render(false, image);
   image.SaveToFile(args.Initial);
   grid.Render(true, image);
   image.SaveToFile(args.Deformed);
   grid.SaveTruthCsv(args.Truth);
+  outputs.Commit();
 }

@@ -17,6 +17,7 @@ struct TSegmentArgs {
   std::string Input;
   std::string Output;
   TSegmentRunOptions Run;
+  bool Force = false;  // the output may overwrite the input
 };
 
 struct TEncodeArgs {
@@ -29,6 +30,7 @@ struct TEncodeArgs {
   std::array<float, 2> Scale = {1.0f, 1.0f};  // written into the code file
   std::string Overlay;       // picture of the result: unexpanded dots red, every dot labelled
   int32_t OverlayScale = 1;  // the overlay enlarged N times, so that dense labels stay apart
+  bool Force = false;        // an output may overwrite the input
 };
 
 struct TMatchArgs {
@@ -37,6 +39,7 @@ struct TMatchArgs {
   std::string Output;
   int32_t Layout = 0;
   bool KeepY = false;
+  bool Force = false;  // the output may overwrite an input
 };
 
 struct TSynthArgs {

@@ -4,9 +4,11 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
+#include "base/AtomicFile.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "cli/Commands.h"
@@ -40,10 +42,14 @@ struct TErrorStats {
 }  // namespace
 
 void RunDemo(const std::string& directory) {
-  std::error_code ignored;
-  std::filesystem::create_directories(directory, ignored);
+  // The folder is made and proved writable before the work, with the reason when it is not.
+  std::error_code failed;
+  if (!directory.empty()) std::filesystem::create_directories(directory, failed);
+  if (failed) throw TError("Cannot create the folder \"" + directory + "\". " + failed.message());
   const std::string dir =
       directory.empty() || directory.back() == '/' ? directory : directory + "/";
+  if (const int problem = SaveProblem(dir + "initial.bmp"); problem != 0)
+    throw TError("Cannot write into the folder \"" + directory + "\". " + std::strerror(problem));
 
   TSynthArgs synth;
   TSynthOptions& o = synth.Options;

@@ -68,7 +68,7 @@ void AddEncodeCommand(CLI::App& app) {
                                  run.PickedDot = value;
                                },
                                "Index of the origin dot, picked by hand")
-                            ->check(CLI::NonNegativeNumber);
+                            ->check(CLI::Range(0, 2147483647));
   CLI::Option* neighbours =
       sub->add_option("--neighbours", run.PickedNeighbours,
                       "Dot indices of the origin's neighbours right, down, left, up (-1: none)")
@@ -82,6 +82,7 @@ void AddEncodeCommand(CLI::App& app) {
                   "Enlarge the overlay N times so that the labels of a dense grid stay apart")
       ->check(CLI::Range(1, 8))
       ->capture_default_str();
+  sub->add_flag("--force", args->Force, "Let an output overwrite INPUT");
   pitch->excludes(origin);
   neighbours->needs(origin);
   originGrid->needs(origin);

@@ -17,5 +17,6 @@ void AddMatchCommand(CLI::App& app) {
       ->check(CLI::Range(0, 7))
       ->capture_default_str();
   sub->add_flag("--keep-y", args->KeepY, "Keep the image's y axis (down) instead of y up");
+  sub->add_flag("--force", args->Force, "Let OUTPUT overwrite an input");
   sub->callback([args] { RunMatch(*args); });
 }

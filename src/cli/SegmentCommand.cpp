@@ -32,5 +32,6 @@ void AddSegmentCommand(CLI::App& app) {
       sub->add_option("--threshold", run.Threshold,
                       "Simple segmentation with this one threshold instead of multi-area windows");
   threshold->excludes(window)->excludes(adjust)->excludes(median);
+  sub->add_flag("--force", args->Force, "Let OUTPUT overwrite INPUT");
   sub->callback([args] { RunSegment(*args); });
 }

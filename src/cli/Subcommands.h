@@ -18,5 +18,9 @@ void AddDemoCommand(CLI::App& app);
 
 // Checks shared by the subcommands' options. An empty text means the value is good.
 // Positive and finite: CLI::PositiveNumber lets "nan" through (no comparison holds for it), and
-// a scale factor of nan would go into a code file that no reader accepts.
+// a scale factor of nan would go into a code file that no reader accepts. Within the range of
+// 32-bit floats: a value beyond it would become infinite or 0 (1e39, 1e-300).
 std::string CheckFinitePositive(const std::string& text);
+// Options that are plain numbers: the range validators let "nan" through, and "inf" reaches
+// the work only to fail there.
+std::string CheckFinite(const std::string& text);

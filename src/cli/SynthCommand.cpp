@@ -34,36 +34,41 @@ void AddSynthCommand(CLI::App& app) {
   sub->add_option_function<std::array<double, 2>>(
          "--pitch", [&so](const std::array<double, 2>& v) { so.PitchX = v[0], so.PitchY = v[1]; },
          "Grid pitch DX DY in pixels")
-      ->check(CLI::PositiveNumber)
+      ->check(CheckFinitePositive)
       ->default_str(PairText(so.PitchX, so.PitchY));
   sub->add_option("--radius", so.Radius, "Dot radius in pixels")
-      ->check(CLI::PositiveNumber)
+      ->check(CheckFinitePositive)
       ->capture_default_str();
   sub->add_flag_callback(
       "--black", [&so] { so.WhiteDots = false; }, "Dark dots on a bright background");
   sub->add_option("--noise", so.NoiseSigma, "Gaussian noise sigma in gray levels")
+      ->check(CheckFinite)
       ->check(CLI::Range(0.0, 255.0))
       ->capture_default_str();
   sub->add_option("--gradient", so.Gradient,
                   "Brightness change from the top-left to the bottom-right corner")
+      ->check(CheckFinite)
       ->check(CLI::Range(-255.0, 255.0))
       ->capture_default_str();
   sub->add_option("--rotation", so.RotationDeg, "Grid rotation in degrees")
+      ->check(CheckFinite)
       ->check(CLI::Range(-45.0, 45.0))
       ->capture_default_str();
   sub->add_option("--missing", so.Missing, "Dots left out at random")
-      ->check(CLI::NonNegativeNumber)
+      ->check(CLI::Range(0, 2147483647))
       ->capture_default_str();
   sub->add_option_function<std::array<double, 2>>(
          "--translate",
          [&so](const std::array<double, 2>& v) { so.TranslateX = v[0], so.TranslateY = v[1]; },
          "Translation TX TY of the deformed picture, pixels")
+      ->check(CheckFinite)
       ->check(CLI::Range(-1e4, 1e4))
       ->default_str(PairText(so.TranslateX, so.TranslateY));
   sub->add_option_function<std::array<double, 3>>(
          "--strain",
          [&so](const std::array<double, 3>& v) { so.Exx = v[0], so.Eyy = v[1], so.Exy = v[2]; },
          "Uniform strain EXX EYY EXY about the picture centre")
+      ->check(CheckFinite)
       ->check(CLI::Range(-0.5, 0.5));
   sub->add_option("--seed", so.Seed, "Seed of the noise, phase and missing dots")
       ->capture_default_str();

@@ -5,6 +5,7 @@
 #include "cli/Cli11.h"
 
 #include "base/Error.h"
+#include "cli/Filecheck.h"
 #include "cli/Subcommands.h"
 
 namespace {
@@ -34,6 +35,9 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);
+    return UsageError;
+  } catch (const TUsageError& e) {
+    std::cerr << e.Message() << std::endl;
     return UsageError;
   } catch (const TError& e) {
     std::cerr << e.Message() << std::endl;

@@ -17,22 +17,25 @@ extern char** environ;
 namespace {
 
 // The child of fork: only async-signal-safe calls until exec.
-[[noreturn]] void ExecLimited(char** argv, const char* outPath, const char* errPath,
-                              int64_t limit) {
+[[noreturn]] void ExecLimited(char** argv, const char* outPath, const char* errPath, int64_t limit,
+                              int64_t memory) {
   const int out = ::open(outPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int err = ::open(errPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
   ::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit then fails with EFBIG
   struct rlimit rl {};
   rl.rlim_cur = rl.rlim_max = static_cast<rlim_t>(limit);
-  if (::setrlimit(RLIMIT_FSIZE, &rl) != 0) ::_exit(126);
+  if (limit >= 0 && ::setrlimit(RLIMIT_FSIZE, &rl) != 0) ::_exit(126);
+  rl.rlim_cur = rl.rlim_max = static_cast<rlim_t>(memory);
+  if (memory >= 0 && ::setrlimit(RLIMIT_AS, &rl) != 0) ::_exit(126);
   ::execve(argv[0], argv, environ);
   ::_exit(127);
 }
 
 }  // namespace
 
-TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit) {
+TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit,
+                  int64_t memoryLimit) {
   TTempDir capture;
   const std::string outPath = capture.File("out"), errPath = capture.File("err");
   std::vector<std::string> all = {LATTICOR_CLI_PATH};
@@ -42,10 +45,11 @@ TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit) {
   argv.push_back(nullptr);
 
   pid_t pid = 0;
-  if (fileSizeLimit >= 0) {
+  if (fileSizeLimit >= 0 || memoryLimit >= 0) {
     pid = ::fork();
     if (pid < 0) throw std::runtime_error("cannot start latticor-cli");
-    if (pid == 0) ExecLimited(argv.data(), outPath.c_str(), errPath.c_str(), fileSizeLimit);
+    if (pid == 0)
+      ExecLimited(argv.data(), outPath.c_str(), errPath.c_str(), fileSizeLimit, memoryLimit);
   } else {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

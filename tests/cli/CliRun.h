@@ -12,5 +12,7 @@ struct TCliResult {
 };
 
 // Runs latticor-cli with args. With fileSizeLimit >= 0 the program may write files of at most
-// that many bytes (RLIMIT_FSIZE, SIGXFSZ ignored), so a save fails half-way as on a full disk.
-TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit = -1);
+// that many bytes (RLIMIT_FSIZE, SIGXFSZ ignored), so a save fails half-way as on a full disk;
+// with memoryLimit >= 0 its address space is limited to that many bytes (RLIMIT_AS).
+TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit = -1,
+                  int64_t memoryLimit = -1);
