@@ -41,6 +41,13 @@ TSegment::TSegment(std::unique_ptr<TGrayImage> image, bool show)
   FWinSizeX = FWinSizeY = FWidth / 4;
 }
 
+std::unique_ptr<TGrayImage> TSegment::ReleaseImage() {
+  std::unique_ptr<TGrayImage> image = std::move(FImage);
+  FImage = std::make_unique<TGrayImage>();
+  FWidth = FHeight = 0;
+  return image;
+}
+
 void TSegment::SyncSize() {
   if (FImage->Width() == FWidth && FImage->Height() == FHeight) return;
   FWidth = FImage->Width();

@@ -37,6 +37,8 @@ class TSegment {
 
   TGrayImage& Image() { return *FImage; }
   const TGrayImage& Image() const { return *FImage; }
+  // Hands the picture over (to an encoding job) without copying it; the job is empty after.
+  std::unique_ptr<TGrayImage> ReleaseImage();
 
   // The job's parameters, set by the dialogs and the command-line tool before a run.
   int32_t FWinSizeX = 0;

@@ -14,6 +14,7 @@
 #include "base/AtomicFile.h"
 #include "base/Error.h"
 #include "image/Grayimage.h"
+#include "strain/Plotapp.h"
 #include "strain/Plotgeometry.h"
 #include "strain/Plotpaint.h"
 #include "strain/Plotscale.h"
@@ -26,21 +27,6 @@ constexpr double TitleBand = 64;
 constexpr double PanelWidth = 150;
 constexpr double MinMapHeight = 260;
 constexpr double BarWidth = 22;
-
-// Fonts need a GUI application; a headless program gets an offscreen one.
-void EnsureGuiApplication() {
-  if (QGuiApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "latticor";
-  static char* argv[] = {name, nullptr};
-  // Start-up notes of a headless platform (no runtime directory and the like) are no business
-  // of a command-line user.
-  const QtMessageHandler previous =
-      qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-  static QGuiApplication application(argc, argv);
-  qInstallMessageHandler(previous);
-}
 
 // The output scale of the picture: large pictures shrink to a report-sized figure, small ones
 // grow so that labels stay readable beside them.

@@ -20,7 +20,8 @@ set(ALLOWED_encode encode image base)
 set(ALLOWED_match match encode image base)
 set(ALLOWED_strain strain match encode image base)
 set(ALLOWED_synth synth image base)
-set(CORE_FOLDERS base image segment encode match strain synth)
+set(ALLOWED_track track strain match segment encode image base)
+set(CORE_FOLDERS base image segment encode match strain synth track)
 
 # QtCore/QtGui headers the core may use: picture decoding and encoding, and plot rendering.
 set(ALLOWED_QT

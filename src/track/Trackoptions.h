@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// How every picture of a sequence is segmented and its dots extracted and indexed, and how each
+// step's strain is computed. The same choices as the segment, encode and strain commands.
+struct TTrackOptions {
+  bool BlackDots = false;
+  std::optional<int32_t> Median;     // median filter size before segmentation
+  std::optional<int32_t> Window;     // multi-area window; default a quarter of the width
+  int32_t Adjust = 0;                // added to every window's threshold
+  std::optional<int32_t> Threshold;  // one threshold for the whole picture instead
+  // Least dot area in pixels; unset: from the median blob (robust), or the Auto rule.
+  std::optional<int32_t> LeastArea;
+  bool AutoLeastArea = false;
+  bool RefinedCentroids = false;
+  // Grid table size; unset: sized from the dots of each picture.
+  std::optional<int32_t> MaxNx;
+  std::optional<int32_t> MaxNy;
+  float ScaleX = 1.0f;
+  float ScaleY = 1.0f;
+  int32_t Neighbourhood = 1;
+  int32_t Jobs = 1;  // pictures segmented and extracted at once
+  // DIR/summary.png and the last good step's maps in DIR/plots/.
+  bool Plots = false;
+};
+
+// One row of the summary: a step's picture, its dot counts and the means over its paired dots
+// (frame x right, y up, units of the scale factors). Reason is empty for a good step and says why
+// a step failed; its numbers then mean nothing.
+struct TTrackStep {
+  int32_t Step = 0;
+  std::string Picture;
+  int32_t Dots = 0;
+  int32_t Pairs = 0;
+  int32_t Lost = 0;  // reference dots not found in this step
+  double MeanDx = 0;
+  double MeanDy = 0;
+  double Exx = 0;
+  double Eyy = 0;
+  double Exy = 0;
+  std::string Reason;
+  bool Good() const { return Reason.empty(); }
+};

@@ -1,0 +1,232 @@
+#include "track/Tracksequence.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+#include <unordered_map>
+
+#include "base/AtomicFile.h"
+#include "base/Error.h"
+#include "base/Path.h"
+#include "encode/Encode.h"
+#include "encode/Encodedefaults.h"
+#include "encode/Encodereference.h"
+#include "image/Grayimage.h"
+#include "strain/Straincsv.h"
+#include "strain/Strainpairs.h"
+#include "strain/Strainplot.h"
+#include "track/Trackpipeline.h"
+#include "track/Trackplot.h"
+
+namespace {
+
+std::string StepName(const std::string& outDir, size_t step) {
+  char name[32];
+  std::snprintf(name, sizeof name, "step-%04zu.csv", step);
+  return (std::filesystem::path(outDir) / name).string();
+}
+
+std::string CodeName(const std::string& outDir, const std::string& picture) {
+  return (std::filesystem::path(outDir) / "codes" /
+          std::filesystem::path(picture).filename().replace_extension(".cod"))
+      .string();
+}
+
+// The larger of |Nx| and |Ny| over the reference: where this picture's origin can lie.
+int32_t Reach(const std::vector<TDotInfo>& reference, bool nx) {
+  int32_t reach = 0;
+  for (const TDotInfo& dot : reference) reach = std::max(reach, std::abs(nx ? dot.Nx : dot.Ny));
+  return reach;
+}
+
+// The median motion per step of the dots two indexed pictures share (by Nx, Ny), steps apart;
+// false when they share none.
+bool MotionPerStep(const std::vector<TDotInfo>& from, const std::vector<TDotInfo>& to,
+                   int32_t steps, float& dx, float& dy) {
+  std::unordered_map<int64_t, const TDotInfo*> earlier;
+  auto key = [](const TDotInfo& dot) {
+    return int64_t{dot.Nx} * 4294967296LL + static_cast<uint32_t>(dot.Ny);
+  };
+  for (const TDotInfo& dot : from) earlier.emplace(key(dot), &dot);
+  std::vector<float> mx, my;
+  for (const TDotInfo& dot : to) {
+    const auto found = earlier.find(key(dot));
+    if (found == earlier.end()) continue;
+    mx.push_back(dot.x - found->second->x);
+    my.push_back(dot.y - found->second->y);
+  }
+  if (mx.empty()) return false;
+  auto median = [](std::vector<float>& values) {
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+  };
+  dx = median(mx) / static_cast<float>(steps);
+  dy = median(my) / static_cast<float>(steps);
+  return true;
+}
+
+// Indexes an extracted picture: from its own origin for the reference, else from the dots of the
+// last good picture, looked for where they have moved to by (shiftX, shiftY).
+void IndexPicture(TEncode& job, const std::vector<TDotInfo>* reference, float shiftX, float shiftY,
+                  const TTrackOptions& options) {
+  if (!options.MaxNx || !options.MaxNy) {
+    const int32_t nx = reference ? Reach(*reference, true) : 0;
+    const int32_t ny = reference ? Reach(*reference, false) : 0;
+    ResizeTable(job, AutoTableSize(job, nx, ny));
+  }
+  int32_t origin;
+  if (reference) {
+    origin = FindOriginByReference(job, *reference, shiftX, shiftY);
+  } else {
+    origin = job.FindOrigin(2);
+    if (origin < 0) throw TError(TEncode::AutoOriginFailedMessage);
+  }
+  job.Encode(origin);
+  job.FScaleX = options.ScaleX;
+  job.FScaleY = options.ScaleY;
+}
+
+// Matches a step's code file against the reference's and writes its strain CSV.
+TStrainField MeasureStep(const std::string& referenceCodes, const std::string& codes,
+                         const std::string& csv, int32_t referenceDots,
+                         const TTrackOptions& options, TTrackStep& step) {
+  TStrainOptions strainOptions;
+  strainOptions.Neighbourhood = options.Neighbourhood;
+  TStrainField field = StrainFromCodeFiles(referenceCodes, codes, strainOptions);
+  WriteStrainCsv(csv, field);
+  step.Pairs = static_cast<int32_t>(field.Points().size());
+  step.Lost = referenceDots - step.Pairs;
+  double dx = 0, dy = 0, exx = 0, eyy = 0, exy = 0;
+  int32_t strained = 0;
+  for (const TStrainPoint& point : field.Points()) {
+    dx += point.Pair.Dx;
+    dy += point.Pair.Dy;
+    if (!point.HasStrain) continue;
+    ++strained;
+    exx += point.Exx;
+    eyy += point.Eyy;
+    exy += point.Exy;
+  }
+  step.MeanDx = dx / step.Pairs;
+  step.MeanDy = dy / step.Pairs;
+  if (strained > 0) {
+    step.Exx = exx / strained;
+    step.Eyy = eyy / strained;
+    step.Exy = exy / strained;
+  }
+  return field;
+}
+
+// The summary plot and the maps of the last step that has strain, over the reference picture.
+void SaveTrackPlots(const std::string& outDir, const std::vector<TTrackStep>& steps,
+                    const TStrainField* last, const std::string& referencePicture) {
+  SavePng(RenderTrackSummary(steps), (std::filesystem::path(outDir) / "summary.png").string());
+  if (!last) return;
+  const TGrayImage picture(referencePicture);
+  SavePlots((std::filesystem::path(outDir) / "plots").string(), *last, &picture);
+}
+
+}  // namespace
+
+std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
+                                      const std::string& outDir, const TTrackOptions& options,
+                                      const TTrackHooks& hooks) {
+  if (pictures.empty()) throw TError("No picture to track");
+  std::error_code failure;
+  std::filesystem::create_directories(std::filesystem::path(outDir) / "codes", failure);
+  if (failure) throw TError("Cannot create the folder " + outDir + ": " + failure.message());
+  if (options.Plots) CheckPlotFolder((std::filesystem::path(outDir) / "plots").string());
+
+  TTrackPipeline pipeline(pictures, options);
+  std::vector<TTrackStep> steps;
+  std::vector<TDotInfo> reference;  // the last good picture's indexed dots
+  size_t lastGood = 0;
+  // The grid's motion per step over the last good steps: a test loads smoothly, so the next
+  // picture is looked for where this motion takes the grid, and a step may move more than the
+  // 0.4 pitch the search allows as long as it moves about as much as the step before.
+  float motionX = 0, motionY = 0;
+  std::string referenceCodes;
+  int32_t referenceDots = 0;
+  std::unique_ptr<TStrainField> lastField;  // for the maps
+  const int32_t total = static_cast<int32_t>(pictures.size());
+  const std::string summary = (std::filesystem::path(outDir) / "summary.csv").string();
+
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    if (i > 0 && hooks.Stop && hooks.Stop->load()) break;
+    TTrackStep step;
+    step.Step = static_cast<int32_t>(i);
+    step.Picture = ExtractFileName(pictures[i]);
+    const std::string codes = CodeName(outDir, pictures[i]);
+    try {
+      std::string error;
+      std::unique_ptr<TEncode> job = pipeline.Take(i, error);
+      if (!job) throw TError(error);
+      const float gap = static_cast<float>(i - lastGood);
+      IndexPicture(*job, i == 0 ? nullptr : &reference, motionX * gap, motionY * gap, options);
+      job->SaveCodes(codes);
+      step.Dots = job->FDotSum;
+      std::vector<TDotInfo> dots = CodedDots(*job);
+      if (i > 0)
+        MotionPerStep(reference, dots, static_cast<int32_t>(i - lastGood), motionX, motionY);
+      reference = std::move(dots);
+      lastGood = i;
+      if (i == 0) {
+        referenceCodes = codes;
+        referenceDots = job->FCodedSum;
+      }
+    } catch (const TError& e) {
+      // Without a reference nothing can follow.
+      if (i == 0) throw;
+      step.Reason = e.Message();
+    }
+    if (step.Good()) {
+      try {
+        TStrainField field =
+            MeasureStep(referenceCodes, codes, StepName(outDir, i), referenceDots, options, step);
+        if (options.Plots && field.StrainCount() > 0)
+          lastField = std::make_unique<TStrainField>(std::move(field));
+      } catch (const TError& e) {
+        step.Reason = e.Message();
+      }
+    }
+    steps.push_back(step);
+    WriteTrackSummary(summary, steps);
+    if (hooks.StepDone) hooks.StepDone(step, static_cast<int32_t>(steps.size()), total);
+  }
+  if (options.Plots) SaveTrackPlots(outDir, steps, lastField.get(), pictures[0]);
+  return steps;
+}
+
+void WriteTrackSummary(const std::string& path, const std::vector<TTrackStep>& steps) {
+  std::string text = "step,picture,dots,pairs,lost,mean_dx,mean_dy,exx,eyy,exy,reason\n";
+  for (const TTrackStep& step : steps) {
+    text += std::to_string(step.Step) + ',' + step.Picture + ',';
+    if (step.Good()) {
+      text += std::to_string(step.Dots) + ',' + std::to_string(step.Pairs) + ',' +
+              std::to_string(step.Lost) + ',';
+      for (double value : {step.MeanDx, step.MeanDy}) {
+        AppendFixed(text, value, 6);
+        text += ',';
+      }
+      for (double value : {step.Exx, step.Eyy, step.Exy}) {
+        AppendGeneral(text, value, 8);
+        text += ',';
+      }
+    } else {
+      text += ",,,,,,,,";
+      // One cell: messages may hold line breaks and commas.
+      std::string reason;
+      for (char c : step.Reason) reason += c == '\n' || c == '\r' ? ' ' : c == '"' ? '\'' : c;
+      text += '"' + reason + '"';
+    }
+    text += '\n';
+  }
+  TAtomicFile file(path);
+  file.OpenOrRaise();
+  file.Write(text);
+  file.Commit();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "track/Trackoptions.h"
+
+// What a shell learns while a sequence runs, and how it stops one.
+struct TTrackHooks {
+  // After every step (good or failed), with the number of steps done and the total.
+  std::function<void(const TTrackStep& step, int32_t done, int32_t total)> StepDone;
+  // Set (say by a signal handler) to stop after the step in hand; steps written stay complete.
+  const std::atomic<bool>* Stop = nullptr;
+};
+
+// Tracks a sequence of pictures of one grid. The first picture is the reference and is indexed
+// from its own origin; every later picture is indexed with the last good picture's dots as
+// reference, looked for where the grid's motion per step so far takes them, so the indices stay
+// on the same physical dots for any total motion as long as each step's motion differs from the
+// one before by less than about 0.4 pitch. Every step is matched against the reference: the strain
+// CSV goes to outDir/step-NNNN.csv and the code file to outDir/codes/NAME.cod (NAME the picture's
+// name without its extension); outDir/summary.csv gets one row per step and is rewritten after
+// every step. With options.Plots, outDir/summary.png (mean strains against the step) and the maps
+// of the last step in outDir/plots/ follow the last step. A step that fails is reported with its
+// reason and the next one follows the last good one. Pictures are segmented and extracted
+// options.Jobs at a time; the results do not depend on it. Raises TError when there is no picture,
+// the reference fails or outDir cannot be made; returns the steps done.
+std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
+                                      const std::string& outDir, const TTrackOptions& options,
+                                      const TTrackHooks& hooks = {});
+
+// "step,picture,dots,pairs,lost,mean_dx,mean_dy,exx,eyy,exy,reason" and one row per step; the
+// number cells of a failed step are empty. Saved through the atomic writer.
+void WriteTrackSummary(const std::string& path, const std::vector<TTrackStep>& steps);
