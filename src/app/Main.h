@@ -19,6 +19,7 @@ class TAboutBox;
 class TComputeScaleForm;
 class TEncode;
 class TEncodeParameterForm;
+struct TEncodeRunHooks;
 class TZoomView;
 class TMatch;
 class TPaintBox;
@@ -164,7 +165,11 @@ class TMainForm : public QMainWindow {
   // An encoding job on FEncodeImageName with the current settings, pausing through the platform.
   std::unique_ptr<TEncode> NewEncodeJob();
   void ShowEncodeParameterForm();
-  // The three origin stages of Do Encoding; each leaves FOriginDot and the next stage.
+  // What the core's encoding run needs from the window: the view to draw on, the Delay menu's
+  // pause, and FOriginDot and the next stage once the origin is known.
+  TEncodeRunHooks EncodeHooks();
+  // The three origin stages of Do Encoding, each ending in the walk; each leaves FOriginDot and
+  // the next stage.
   void FindOriginAutomatically();
   void FindOriginByPitch();
   void TakePickedOrigin();

@@ -10,12 +10,27 @@
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
+#include "encode/Encoderun.h"
 
 std::unique_ptr<TEncode> TMainForm::NewEncodeJob() {
   auto job = std::make_unique<TEncode>(FEncodeImageName, FWhiteDots, true, MaxNx, MaxNy);
-  // The pause between expanded dots waits through the platform, so the tests record it.
+  // The job's own pause until a run sets the Delay menu's: 50 ms through the platform, so the
+  // tests record it.
+  job->FDelay = 50;
   job->FPause = [this](int32_t ms) { FPlatform.Sleep(ms); };
   return job;
+}
+
+TEncodeRunHooks TMainForm::EncodeHooks() {
+  TEncodeRunHooks hooks;
+  hooks.Canvas = &ViewSurface();
+  hooks.Delay = FDelayEncoding ? 50 : 0;
+  hooks.Pause = [this](int32_t ms) { FPlatform.Sleep(ms); };
+  hooks.OriginFound = [this](int32_t origin) {
+    FOriginDot = origin;
+    FEncodeStage = 1;
+  };
+  return hooks;
 }
 
 void TMainForm::ShowEncodeParameterForm() {
@@ -51,10 +66,6 @@ void TMainForm::DoEncodingMenuItemClick() {
       FindOriginByPitch();
     else
       TakePickedOrigin();
-    if (FOriginDot >= 0 && FEncoder) {
-      FEncoder->FCanvas = &ViewSurface();
-      FEncoder->Encode(FOriginDot);
-    }
   });
 }
 
@@ -75,38 +86,43 @@ void TMainForm::FindOriginAutomatically() {
   if (FEncoder->FImage->Width() != ViewSurface().Width() ||
       FEncoder->FImage->Height() != ViewSurface().Height())
     FitImageView(FEncoder->FImage->Width(), FEncoder->FImage->Height());
-  TViewSurface* view = &ViewSurface();
-  FEncoder->PrepareImage(view);
-  FEncoder->FAreaThreshold = FEncodeParameterForm->LeastArea();
-  FEncoder->RemoveNoise(view);
-  FEncoder->BuildDotInfo(view);
-  FOriginDot = FEncoder->FindOrigin(FEncodeParameterForm->OriginMethod());
-  if (FOriginDot < 0) {
+  TEncodeRunOptions options;
+  options.Method = FEncodeParameterForm->OriginMethod();
+  TEncodeRunHooks hooks = EncodeHooks();
+  hooks.AskLeastArea = [this] { return FEncodeParameterForm->LeastArea(); };
+  hooks.OriginFailed = [this] {
     FEncodeStage = 0;
     ShowEncodeParameterForm();
-    throw TError(TEncode::AutoOriginFailedMessage);
-  }
+  };
+  RunEncoding(*FEncoder, options, hooks);
 }
 
 void TMainForm::FindOriginByPitch() {
-  const float dx = FEncodeParameterForm->GridDx();
-  const float dy = FEncodeParameterForm->GridDy();
-  FOriginDot = FEncoder->FindOriginByRatio(FEncodeParameterForm->OriginMethod(), dy / dx);
-  if (FOriginDot < 0) {
+  TEncodeRunOptions options;
+  options.Origin = TOriginSource::Pitch;
+  options.Pitch = {FEncodeParameterForm->GridDx(), FEncodeParameterForm->GridDy()};
+  options.Method = FEncodeParameterForm->OriginMethod();
+  TEncodeRunHooks hooks = EncodeHooks();
+  hooks.OriginFailed = [this] {
+    FOriginDot = -1;
     FEncodeStage = -1;
     ShowEncodeParameterForm();
-    throw TError(TEncode::RatioOriginFailedMessage);
-  }
-  FEncodeStage = 1;
+  };
+  ContinueEncoding(*FEncoder, options, hooks);
 }
 
 void TMainForm::TakePickedOrigin() {
   // The field below is read first, as it always was: a bad Ny is the one reported.
   const int32_t ny = FEncodeParameterForm->OriginNy();
   const int32_t nx = FEncodeParameterForm->OriginNx();
-  FOriginDot = FEncoder->SetOrigin(FOriginDot, FNeighbourDots.data(), nx, ny);
-  if (FOriginDot < 0) throw TError(TEncode::WrongOriginMessage);
-  FEncodeStage = 1;
+  TEncodeRunOptions options;
+  options.Origin = TOriginSource::Picked;
+  options.PickedDot = FOriginDot;
+  options.PickedNeighbours = FNeighbourDots;
+  options.PickedGrid = {nx, ny};
+  TEncodeRunHooks hooks = EncodeHooks();
+  hooks.OriginFailed = [this] { FOriginDot = -1; };
+  ContinueEncoding(*FEncoder, options, hooks);
 }
 
 void TMainForm::ShowPositionMenuItemClick() {

@@ -1,9 +1,7 @@
 #include "cli/Commands.h"
 
 #include <algorithm>
-#include <memory>
 
-#include "base/Error.h"
 #include "base/RgbSurface.h"
 #include "cli/ScaledSurface.h"
 #include "encode/Encode.h"
@@ -11,86 +9,47 @@
 #include "match/Match.h"
 #include "segment/Segment.h"
 
+namespace {
+
+// What the view shows after Show Position: the picture, the dots the walk did not expand in
+// red, and every dot's label; small outlined labels stay readable on bright and dark pictures
+// and cover little of the neighbouring dots.
+void SaveOverlay(TEncode& job, int32_t overlayScale, const std::string& fileName) {
+  const int32_t scale = std::max(overlayScale, 1);
+  CheckImageSize(int64_t{job.FImage->Width()} * scale, int64_t{job.FImage->Height()} * scale,
+                 "The overlay picture");
+  TRgbSurface picture(job.FImage->Width() * scale, job.FImage->Height() * scale);
+  picture.FTextStyle = TRgbSurface::TTextStyle::Outlined;
+  picture.FSmallFont = true;
+  picture.FTextColor = TColor{255, 255, 0};
+  picture.FTextBackground = clBlack;
+  TScaledSurface scaled(picture, scale);
+  TSurface* surface = scale > 1 ? static_cast<TSurface*>(&scaled) : &picture;
+  job.FImage->Repaint(surface);
+  job.FCanvas = surface;
+  job.ShowPosition();
+  job.FCanvas = nullptr;
+  picture.SaveBmp(fileName);
+}
+
+}  // namespace
+
 void RunSegment(const TSegmentArgs& args) {
   // New Segment, then Filter, then Multi-Area Segment or Simple Segment, then Save Result.
   TSegment job(args.Input, false);
-  if (args.Median) job.Image().MedianFilter(*args.Median, *args.Median);
-  job.FWhiteDots = !args.BlackDots;
-  if (args.Threshold) {
-    job.SimpleSegment(nullptr, *args.Threshold);
-  } else {
-    const int32_t window = args.Window ? *args.Window : job.Image().Width() / 4;
-    job.FWinSizeX = window;
-    job.FWinSizeY = window;
-    job.FAdjust = args.Adjust;
-    job.MultiAreaSegment(false, nullptr);
-  }
+  RunSegmentation(job, args.Run);
   job.SaveResult(args.Output);
 }
 
 TEncodeSummary RunEncode(const TEncodeArgs& args) {
-  const bool white = !args.BlackDots;
-  // The least area field: a number, or what the Auto button proposes.
-  const int32_t leastArea =
-      args.LeastArea ? *args.LeastArea : TEncode::AutoLeastArea(args.Input, white);
-
   // New Encode and an automatic Do Encoding: a fresh job, extraction, origin, walk.
-  TEncode job(args.Input, white, false, args.MaxNx, args.MaxNy);
-  job.FDelay = 0;
-  job.PrepareImage(nullptr);
-  job.FAreaThreshold = leastArea;
-  job.RemoveNoise(nullptr);
-  job.BuildDotInfo(nullptr);
-
-  int32_t origin;
-  if (args.Origin) {
-    origin =
-        job.SetOrigin(*args.Origin, args.Neighbours.data(), args.OriginGrid[0], args.OriginGrid[1]);
-    if (origin < 0) throw TError(TEncode::WrongOriginMessage);
-  } else if (args.Pitch) {
-    origin = job.FindOriginByRatio(args.Method, (*args.Pitch)[1] / (*args.Pitch)[0]);
-    if (origin < 0) throw TError(TEncode::RatioOriginFailedMessage);
-  } else {
-    origin = job.FindOrigin(args.Method);
-    if (origin < 0) throw TError(TEncode::AutoOriginFailedMessage);
-  }
-  job.Encode(origin);
-
+  TEncode job(args.Input, !args.BlackDots, false, args.MaxNx, args.MaxNy);
+  const TEncodeSummary summary = RunEncoding(job, args.Run);
   // Save Result: the scale factors in force go into the code file.
-  job.FScaleX = args.ScaleX;
-  job.FScaleY = args.ScaleY;
+  job.FScaleX = args.Scale[0];
+  job.FScaleY = args.Scale[1];
   job.SaveCodes(args.Output);
-
-  if (!args.Overlay.empty()) {
-    // What the view shows after Show Position: the picture, the dots the walk did not expand
-    // in red, and every dot's label; small outlined labels stay readable on bright and dark
-    // pictures and cover little of the neighbouring dots.
-    const int32_t scale = std::max(args.OverlayScale, 1);
-    CheckImageSize(int64_t{job.FImage->Width()} * scale, int64_t{job.FImage->Height()} * scale,
-                   "The overlay picture");
-    TRgbSurface picture(job.FImage->Width() * scale, job.FImage->Height() * scale);
-    picture.FTextStyle = TRgbSurface::TTextStyle::Outlined;
-    picture.FSmallFont = true;
-    picture.FTextColor = TColor{255, 255, 0};
-    picture.FTextBackground = clBlack;
-    TScaledSurface scaled(picture, scale);
-    TSurface* surface = scale > 1 ? static_cast<TSurface*>(&scaled) : &picture;
-    job.FImage->Repaint(surface);
-    job.FCanvas = surface;
-    job.ShowPosition();
-    job.FCanvas = nullptr;
-    picture.SaveBmp(args.Overlay);
-  }
-
-  TEncodeSummary summary;
-  summary.Width = job.FImage->Width();
-  summary.Height = job.FImage->Height();
-  summary.Dots = job.FDotSum;
-  summary.LeastArea = leastArea;
-  for (int32_t i = 0; i < job.FDotSum; ++i) {
-    summary.Coded += job.FDotInfo[i].Coded;
-    summary.Neted += job.FDotInfo[i].Neted;
-  }
+  if (!args.Overlay.empty()) SaveOverlay(job, args.OverlayScale, args.Overlay);
   return summary;
 }
 

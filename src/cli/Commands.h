@@ -2,51 +2,33 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 
+#include "encode/Encoderun.h"
+#include "segment/Segmentrun.h"
 #include "synth/Synth.h"
 
 // The headless counterparts of the desktop application's commands. Each runs the same core
-// operations in the same order as the GUI command it mirrors, so that the files it writes are
-// those the GUI writes for the same choices. Failures raise TError with the system's message.
+// stage functions as the GUI command it mirrors, so that the files it writes are those the GUI
+// writes for the same choices. Failures raise TError with the system's message. The defaults
+// here are the command line's defaults; Subcommands.h declares the options that set them.
 
 struct TSegmentArgs {
   std::string Input;
   std::string Output;
-  bool BlackDots = false;
-  std::optional<int32_t> Median;     // median filter with a P x P window, as the Filter dialog
-  std::optional<int32_t> Window;     // multi-area window size, default width div 4
-  int32_t Adjust = 0;                // added to every window mean
-  std::optional<int32_t> Threshold;  // simple segmentation with one threshold instead
+  TSegmentRunOptions Run;
 };
 
 struct TEncodeArgs {
   std::string Input;
   std::string Output;
   bool BlackDots = false;
-  std::optional<int32_t> LeastArea;  // none: the Auto estimate, 2 x mean blob area div 3
-  int32_t Method = 2;  // origin method: 0 max area, 1 centre index, 2 centre grid, 3 centre image
+  TEncodeRunOptions Run;  // least area Auto, origin method 2
   int32_t MaxNx = 50;
   int32_t MaxNy = 50;
-  float ScaleX = 1.0f;
-  float ScaleY = 1.0f;
-  std::optional<std::array<float, 2>> Pitch;             // dx, dy: origin from the pitch ratio
-  std::optional<int32_t> Origin;                         // origin dot index picked by hand
-  std::array<int32_t, 4> Neighbours = {-1, -1, -1, -1};  // right, down, left, up
-  std::array<int32_t, 2> OriginGrid = {0, 0};
+  std::array<float, 2> Scale = {1.0f, 1.0f};  // written into the code file
   std::string Overlay;       // picture of the result: unexpanded dots red, every dot labelled
   int32_t OverlayScale = 1;  // the overlay enlarged N times, so that dense labels stay apart
-};
-
-// What an encoding run found, for reports.
-struct TEncodeSummary {
-  int32_t Width = 0;
-  int32_t Height = 0;
-  int32_t Dots = 0;
-  int32_t Coded = 0;
-  int32_t Neted = 0;
-  int32_t LeastArea = 0;
 };
 
 struct TMatchArgs {

@@ -1,10 +1,8 @@
 #include "encode/Encode.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <new>
-#include <thread>
 
 #include "base/Error.h"
 #include "base/Surface.h"
@@ -54,14 +52,18 @@ void TEncode::Init(bool whiteDots, bool draw) {
   FHighlight = true;
   FSelected = -1;
   FScaleX = FScaleY = 1.0f;
-  FDelay = 50;
-  FPause = [](int32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  FDelay = 0;
+  FPause = nullptr;
 }
 
 int32_t TEncode::AutoLeastArea(const std::string& fileName, bool whiteDots) {
   TEncode job(fileName, whiteDots, false, 1, 1);
   job.PrepareImage(nullptr);
-  return (2 * job.FAreaThreshold) / 3;
+  return LeastAreaOfMean(job.FAreaThreshold);
+}
+
+int32_t TEncode::LeastAreaOfMean(int32_t meanArea) {
+  return (2 * meanArea) / 3;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -20,7 +20,8 @@ class TSurface;
 // the code file.
 //
 // One run: constructor, PrepareImage, set FAreaThreshold, RemoveNoise, BuildDotInfo, then one of
-// FindOrigin / FindOriginByRatio / SetOrigin, and Encode with the origin it returned (when >= 0).
+// FindOrigin / FindOriginByRatio / SetOrigin, and Encode with the origin it returned (when >= 0);
+// RunEncoding (Encoderun.h) is that sequence, for every caller that runs it as a whole.
 // Every failure raises TError with the user's message and leaves the job as far as it got.
 //
 // Drawing surfaces may be null. The fills paint the pixels they erase on FCanvas only while FDraw
@@ -44,6 +45,8 @@ class TEncode {
   // The Auto estimate of the least dot area: a temporary job on the file without painting and
   // with a 1 x 1 table, PrepareImage without surface, then (2 * mean blob area) / 3.
   static int32_t AutoLeastArea(const std::string& fileName, bool whiteDots);
+  // The Auto estimate from the mean blob area that PrepareImage leaves in FAreaThreshold.
+  static int32_t LeastAreaOfMean(int32_t meanArea);
 
   // --- Backup and fills -----------------------------------------------------------------------
   void SaveBackup();
@@ -145,8 +148,8 @@ class TEncode {
   static constexpr const char* WrongOriginMessage = " You give the wrong ORIGIN(starting grid)";
 
   // --- State -----------------------------------------------------------------------------------
-  int32_t FDelay = 50;
-  // Waits ms milliseconds between expanded dots (a sleep unless replaced, e.g. by tests).
+  int32_t FDelay = 0;
+  // Waits ms milliseconds between expanded dots; none by default (the GUI injects its sleep).
   std::function<void(int32_t ms)> FPause;
   TSurface* FOffCanvas = nullptr;  // the off-screen picture while a highlight is drawn
   // The picture being encoded (the view repaints it). Callers may read it; the extraction

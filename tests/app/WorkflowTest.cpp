@@ -73,8 +73,7 @@ class TWorkflowTest : public TFormTest {
       TEncodeArgs encode;
       encode.Input = segment.Output;
       encode.Output = cli + state + ".cod";
-      encode.ScaleX = 0.02f;
-      encode.ScaleY = 0.025f;
+      encode.Scale = {0.02f, 0.025f};
       RunEncode(encode);
       for (const char* file : {"-seg.bmp", ".cod"}) {
         const std::string name = std::string(state) + file;

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+// One function per subcommand of latticor-cli: it adds the subcommand to app, declares each of
+// its options once (help text, range, default from the subcommand's argument struct), and sets
+// what runs it once the command line has been parsed. A new subcommand is a new function here
+// and one more line in main.cpp's list.
+void AddSegmentCommand(CLI::App& app);
+void AddEncodeCommand(CLI::App& app);
+void AddMatchCommand(CLI::App& app);
+void AddSynthCommand(CLI::App& app);
+void AddDemoCommand(CLI::App& app);
+
+// Checks shared by the subcommands' options. An empty text means the value is good.
+// Positive and finite: CLI::PositiveNumber lets "nan" through (no comparison holds for it), and
+// a scale factor of nan would go into a code file that no reader accepts.
+std::string CheckFinitePositive(const std::string& text);

@@ -1,0 +1,71 @@
+#include <array>
+#include <memory>
+#include <sstream>
+#include "cli/Cli11.h"
+
+#include "cli/Commands.h"
+#include "cli/Subcommands.h"
+
+namespace {
+
+// The default of a pair of option values, from the fields they set.
+template <typename T>
+std::string PairText(T a, T b) {
+  std::ostringstream text;
+  text << a << ' ' << b;
+  return text.str();
+}
+
+}  // namespace
+
+void AddSynthCommand(CLI::App& app) {
+  auto args = std::make_shared<TSynthArgs>();
+  TSynthOptions& so = args->Options;
+  CLI::App* sub = app.add_subcommand(
+      "synth", "Write a synthetic initial and deformed grid picture and the true dot centres.");
+  sub->add_option("INITIAL", args->Initial, "Initial picture (.bmp or .raw)")->required();
+  sub->add_option("DEFORMED", args->Deformed, "Deformed picture (.bmp or .raw)")->required();
+  sub->add_option("TRUTH", args->Truth, "True centres as CSV: i,j,x0,y0,x1,y1")->required();
+  sub->add_option_function<std::array<int32_t, 2>>(
+         "--size", [&so](const std::array<int32_t, 2>& v) { so.Width = v[0], so.Height = v[1]; },
+         "Picture size W H")
+      ->check(CLI::Range(1, 1 << 20))
+      ->default_str(PairText(so.Width, so.Height));
+  sub->add_option_function<std::array<double, 2>>(
+         "--pitch", [&so](const std::array<double, 2>& v) { so.PitchX = v[0], so.PitchY = v[1]; },
+         "Grid pitch DX DY in pixels")
+      ->check(CLI::PositiveNumber)
+      ->default_str(PairText(so.PitchX, so.PitchY));
+  sub->add_option("--radius", so.Radius, "Dot radius in pixels")
+      ->check(CLI::PositiveNumber)
+      ->capture_default_str();
+  sub->add_flag_callback(
+      "--black", [&so] { so.WhiteDots = false; }, "Dark dots on a bright background");
+  sub->add_option("--noise", so.NoiseSigma, "Gaussian noise sigma in gray levels")
+      ->check(CLI::Range(0.0, 255.0))
+      ->capture_default_str();
+  sub->add_option("--gradient", so.Gradient,
+                  "Brightness change from the top-left to the bottom-right corner")
+      ->check(CLI::Range(-255.0, 255.0))
+      ->capture_default_str();
+  sub->add_option("--rotation", so.RotationDeg, "Grid rotation in degrees")
+      ->check(CLI::Range(-45.0, 45.0))
+      ->capture_default_str();
+  sub->add_option("--missing", so.Missing, "Dots left out at random")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
+  sub->add_option_function<std::array<double, 2>>(
+         "--translate",
+         [&so](const std::array<double, 2>& v) { so.TranslateX = v[0], so.TranslateY = v[1]; },
+         "Translation TX TY of the deformed picture, pixels")
+      ->check(CLI::Range(-1e4, 1e4))
+      ->default_str(PairText(so.TranslateX, so.TranslateY));
+  sub->add_option_function<std::array<double, 3>>(
+         "--strain",
+         [&so](const std::array<double, 3>& v) { so.Exx = v[0], so.Eyy = v[1], so.Exy = v[2]; },
+         "Uniform strain EXX EYY EXY about the picture centre")
+      ->check(CLI::Range(-0.5, 0.5));
+  sub->add_option("--seed", so.Seed, "Seed of the noise, phase and missing dots")
+      ->capture_default_str();
+  sub->callback([args] { RunSynth(*args); });
+}

@@ -1,0 +1,85 @@
+#include "encode/Encoderun.h"
+
+#include "base/Error.h"
+#include "encode/Encode.h"
+
+namespace {
+
+// The origin the options ask for; raises the message of the origin stage that failed.
+int32_t FindRunOrigin(TEncode& job, const TEncodeRunOptions& options,
+                      const TEncodeRunHooks& hooks) {
+  int32_t origin = -1;
+  const char* failed = nullptr;
+  switch (options.Origin) {
+    case TOriginSource::Automatic:
+      origin = job.FindOrigin(options.Method);
+      failed = TEncode::AutoOriginFailedMessage;
+      break;
+    case TOriginSource::Pitch:
+      origin = job.FindOriginByRatio(options.Method, options.Pitch[1] / options.Pitch[0]);
+      failed = TEncode::RatioOriginFailedMessage;
+      break;
+    case TOriginSource::Picked:
+      origin = job.SetOrigin(options.PickedDot, options.PickedNeighbours.data(),
+                             options.PickedGrid[0], options.PickedGrid[1]);
+      failed = TEncode::WrongOriginMessage;
+      break;
+  }
+  if (origin < 0) {
+    if (hooks.OriginFailed) hooks.OriginFailed();
+    throw TError(failed);
+  }
+  if (hooks.OriginFound) hooks.OriginFound(origin);
+  return origin;
+}
+
+}  // namespace
+
+int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncodeRunHooks& hooks) {
+  job.PrepareImage(hooks.Canvas);
+  // The prepared picture already holds the mean blob area: Auto needs no second decoding.
+  int32_t leastArea = 0;
+  if (hooks.AskLeastArea)
+    leastArea = hooks.AskLeastArea();
+  else if (options.LeastArea.Mode == TLeastArea::TMode::Auto)
+    leastArea = TEncode::LeastAreaOfMean(job.FAreaThreshold);
+  else
+    leastArea = options.LeastArea.Pixels;
+  job.FAreaThreshold = leastArea;
+  job.RemoveNoise(hooks.Canvas);
+  job.BuildDotInfo(hooks.Canvas);
+  return leastArea;
+}
+
+int32_t ContinueEncoding(TEncode& job, const TEncodeRunOptions& options,
+                         const TEncodeRunHooks& hooks) {
+  const int32_t origin = FindRunOrigin(job, options, hooks);
+  job.FCanvas = hooks.Canvas;
+  job.FDelay = hooks.Delay;
+  job.FPause = hooks.Pause;
+  job.Encode(origin);
+  return origin;
+}
+
+TEncodeSummary RunEncoding(TEncode& job, const TEncodeRunOptions& options,
+                           const TEncodeRunHooks& hooks) {
+  const int32_t leastArea = ExtractDots(job, options, hooks);
+  const int32_t origin = ContinueEncoding(job, options, hooks);
+  TEncodeSummary summary = SummarizeEncoding(job);
+  summary.LeastArea = leastArea;
+  summary.Origin = origin;
+  return summary;
+}
+
+TEncodeSummary SummarizeEncoding(const TEncode& job) {
+  TEncodeSummary summary;
+  summary.Width = job.FImage->Width();
+  summary.Height = job.FImage->Height();
+  summary.Dots = job.FDotSum;
+  summary.LeastArea = job.FAreaThreshold;
+  for (int32_t i = 0; i < job.FDotSum; ++i) {
+    summary.Coded += job.FDotInfo[i].Coded;
+    summary.Neted += job.FDotInfo[i].Neted;
+  }
+  return summary;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class TEncode;
+class TSurface;
+
+// One encoding run, the same for every shell: PrepareImage, the least area, RemoveNoise,
+// BuildDotInfo, the origin, and the walk from it (Encode). What only a shell knows (where to
+// draw, how to pause, when to read its fields, what to do when no origin is found) comes in
+// TEncodeRunHooks; everything else is a choice in TEncodeRunOptions. Saving the code file is
+// left to the shell: the GUI saves on its own command.
+
+// The least dot area of a run.
+struct TLeastArea {
+  enum class TMode {
+    Given,  // Pixels as given; a negative value counts as 10
+    Auto,   // 2 x mean blob area div 3, of the picture the run has just prepared
+  };
+  TMode Mode = TMode::Auto;
+  int32_t Pixels = 0;
+
+  static TLeastArea Given(int32_t pixels) { return {TMode::Given, pixels}; }
+};
+
+// Where the origin of the grid indices comes from.
+enum class TOriginSource {
+  Automatic,  // FindOrigin(Method)
+  Pitch,      // FindOriginByRatio(Method, dy / dx)
+  Picked,     // SetOrigin with the dot and the neighbours picked by hand
+};
+
+struct TEncodeRunOptions {
+  TLeastArea LeastArea;
+  TOriginSource Origin = TOriginSource::Automatic;
+  // 0 max area, 1 centre index dot, 2 centre grid dot, 3 centre image dot.
+  int32_t Method = 2;
+  std::array<float, 2> Pitch = {0, 0};  // dx, dy in pixels
+  int32_t PickedDot = -1;
+  std::array<int32_t, 4> PickedNeighbours = {-1, -1, -1, -1};  // right, down, left, up
+  std::array<int32_t, 2> PickedGrid = {0, 0};                  // (Nx, Ny) of the picked dot
+};
+
+struct TEncodeRunHooks {
+  // Where the extraction and the walk draw (the job must have been made with drawing on to
+  // paint); null draws nothing.
+  TSurface* Canvas = nullptr;
+  // Milliseconds between expanded dots, and how to wait; no pause without both.
+  int32_t Delay = 0;
+  std::function<void(int32_t ms)> Pause;
+  // Asked for the least area once the picture is prepared (the GUI reads its field then, so a
+  // field that is not a number fails after the picture was prepared); unset: the options' one.
+  std::function<int32_t()> AskLeastArea;
+  // Told the origin before the walk starts, or told that none was found just before the run
+  // raises the origin message.
+  std::function<void(int32_t origin)> OriginFound;
+  std::function<void()> OriginFailed;
+};
+
+// What a run found, for reports.
+struct TEncodeSummary {
+  int32_t Width = 0;
+  int32_t Height = 0;
+  int32_t Dots = 0;
+  int32_t Coded = 0;
+  int32_t Neted = 0;
+  int32_t LeastArea = 0;
+  int32_t Origin = -1;
+};
+
+// The whole run on a job fresh from its picture. Failures raise TError with the user's message
+// and leave the job as far as it got.
+TEncodeSummary RunEncoding(TEncode& job, const TEncodeRunOptions& options,
+                           const TEncodeRunHooks& hooks = {});
+// The run again from the origin on a job whose dots are extracted (the GUI's second and third
+// origin stages); returns the origin.
+int32_t ContinueEncoding(TEncode& job, const TEncodeRunOptions& options,
+                         const TEncodeRunHooks& hooks = {});
+// The first part alone, up to BuildDotInfo; returns the least area used.
+int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options,
+                    const TEncodeRunHooks& hooks = {});
+TEncodeSummary SummarizeEncoding(const TEncode& job);

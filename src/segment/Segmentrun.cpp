@@ -1,0 +1,18 @@
+#include "segment/Segmentrun.h"
+
+#include "segment/Segment.h"
+
+void RunSegmentation(TSegment& job, const TSegmentRunOptions& options, TSurface* surface,
+                     bool show) {
+  if (options.Median) job.Image().MedianFilter(*options.Median, *options.Median);
+  job.FWhiteDots = options.WhiteDots;
+  if (options.Threshold) {
+    job.SimpleSegment(surface, *options.Threshold);
+    return;
+  }
+  const int32_t window = options.Window ? *options.Window : job.Image().Width() / 4;
+  job.FWinSizeX = window;
+  job.FWinSizeY = window;
+  job.FAdjust = options.Adjust;
+  job.MultiAreaSegment(show, surface);
+}
