@@ -1,12 +1,15 @@
 #include "cli/Commands.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "base/RgbSurface.h"
 #include "cli/ScaledSurface.h"
 #include "encode/Encode.h"
 #include "image/Grayimage.h"
+#include "match/Codeload.h"
 #include "match/Match.h"
+#include "match/Matchalign.h"
 #include "segment/Segment.h"
 
 namespace {
@@ -44,12 +47,35 @@ void RunSegment(const TSegmentArgs& args) {
 TEncodeSummary RunEncode(const TEncodeArgs& args) {
   // New Encode and an automatic Do Encoding: a fresh job, extraction, origin, walk.
   TEncode job(args.Input, !args.BlackDots, false, args.MaxNx, args.MaxNy);
-  const TEncodeSummary summary = RunEncoding(job, args.Run);
+  TEncodeRunOptions run = args.Run;
+  if (!args.Reference.empty()) {
+    run.Origin = TOriginSource::Reference;
+    TCodeFileContent reference = ReadCodeFile(args.Reference);
+    run.Reference = std::move(reference.Dots);
+  }
+  std::unique_ptr<TGrayImage> picture;
+  if (run.Refined && !args.Picture.empty()) {
+    picture = std::make_unique<TGrayImage>(args.Picture);
+    run.RefinePicture = picture.get();
+  }
+  const TEncodeSummary summary = RunEncoding(job, run);
   // Save Result: the scale factors in force go into the code file.
   job.FScaleX = args.Scale[0];
   job.FScaleY = args.Scale[1];
   job.SaveCodes(args.Output);
   if (!args.Overlay.empty()) SaveOverlay(job, args.OverlayScale, args.Overlay);
+  // One line a person or a script can check: a picture of noise that "encodes" 4 dots shows.
+  const TDotInfo& o = job.FDotInfo[static_cast<size_t>(summary.Origin)];
+  const char* how = run.Origin == TOriginSource::Reference ? "from the reference"
+                    : run.Origin == TOriginSource::Pitch   ? "from the pitch"
+                    : run.Origin == TOriginSource::Picked  ? "picked"
+                                                           : "automatic";
+  std::fprintf(stderr,
+               "encode: %d dots found, %d indexed, %d unindexed; least area %d px; table "
+               "+-%d x +-%d; origin dot %d at (%.2f, %.2f) with (%d, %d), %s; %s centroids\n",
+               summary.Dots, summary.Coded, summary.Dots - summary.Coded, summary.LeastArea,
+               job.FCoordinate.MaxNx(), job.FCoordinate.MaxNy(), summary.Origin, o.x, o.y, o.Nx,
+               o.Ny, how, run.Refined ? "refined" : "plain");
   return summary;
 }
 
@@ -57,6 +83,15 @@ int32_t RunMatch(const TMatchArgs& args) {
   // Do Matching, then Save Result with the chosen layout and Y axis option.
   TMatch match(args.Initial, args.Deformed);
   match.Match();
+  const TMatchAlignment alignment = MeasureAlignment(match);
+  if (alignment.Suspicious()) {
+    if (args.Align) {
+      AlignDeformed(match, alignment.OffsetNx, alignment.OffsetNy);
+      std::fprintf(stderr, "%s\n", AlignmentNote(alignment).c_str());
+    } else {
+      std::fprintf(stderr, "%s\n", AlignmentWarning(alignment).c_str());
+    }
+  }
   match.FChangeYAxis = !args.KeepY;
   match.WriteResult(args.Layout, args.Output);
   return match.FMatchSum;

@@ -29,6 +29,8 @@ struct TEncodeArgs {
   std::array<float, 2> Scale = {1.0f, 1.0f};  // written into the code file
   std::string Overlay;       // picture of the result: unexpanded dots red, every dot labelled
   int32_t OverlayScale = 1;  // the overlay enlarged N times, so that dense labels stay apart
+  std::string Reference;     // code file whose indices the origin takes
+  std::string Picture;       // unsegmented picture for refined centroids
 };
 
 struct TMatchArgs {
@@ -37,6 +39,7 @@ struct TMatchArgs {
   std::string Output;
   int32_t Layout = 0;
   bool KeepY = false;
+  bool Align = false;  // shift the deformed indices by a whole-pitch offset the pairs show
 };
 
 struct TSynthArgs {
