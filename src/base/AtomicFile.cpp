@@ -1,24 +1,32 @@
 #include "base/AtomicFile.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdarg>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "base/Convert.h"
 #include "base/Error.h"
+#include "base/SaveGroup.h"
+#include "base/TempFiles.h"
 
 namespace {
 
 constexpr size_t BufferSize = 1 << 20;
-std::atomic<unsigned> TempCounter{0};
 
 std::string Reason(int error) {
   return std::strerror(error);
+}
+
+std::string Folder(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return {};
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
@@ -36,6 +44,60 @@ std::string CannotReadText(const std::string& path, int error) {
   return "Cannot read file \"" + path + "\". " + Reason(error);
 }
 
+namespace {
+
+// Where the link current points to; false when current is no symbolic link.
+bool NextHop(std::string& current) {
+  struct stat info {};
+  if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return false;
+  char target[PATH_MAX];
+  const ssize_t n = ::readlink(current.c_str(), target, sizeof target - 1);
+  if (n <= 0) return false;
+  const std::string link(target, static_cast<size_t>(n));
+  const std::string folder = Folder(current);
+  current = link[0] == '/' || folder.empty() ? link : folder + "/" + link;
+  return true;
+}
+
+// Whether the name leads through a process's descriptor table (/dev/stdout, /dev/fd/1,
+// /proc/self/fd/1): such a name means "the file this process already has open", which is
+// written as it is even when it is a regular file, as the shell would.
+bool ThroughDescriptor(const std::string& path) {
+  std::string current = path;
+  for (int hop = 0; hop < 40; ++hop) {
+    if (current.starts_with("/proc/") || current.starts_with("/dev/fd/")) return true;
+    if (!NextHop(current)) return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string FollowLinks(const std::string& path) {
+  std::string current = path;
+  for (int hop = 0; hop < 40; ++hop)
+    if (!NextHop(current)) return current;
+  return path;
+}
+
+int SaveProblem(const std::string& path) {
+  if (path.empty()) return ENOENT;
+  const std::string target = FollowLinks(path);
+  struct stat info {};
+  if (::stat(target.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+    if (!S_ISREG(info.st_mode)) return ::access(target.c_str(), W_OK) == 0 ? 0 : errno;
+    if (::access(target.c_str(), W_OK) != 0) return errno;
+  } else if (errno != ENOENT) {
+    return errno;
+  }
+  const std::string folder = Folder(target);
+  const char* where = folder.empty() ? "." : folder.c_str();
+  if (::stat(where, &info) != 0) return errno;
+  if (!S_ISDIR(info.st_mode)) return ENOTDIR;
+  return ::access(where, W_OK | X_OK) == 0 ? 0 : errno;
+}
+
 TAtomicFile::TAtomicFile(std::string path) : FPath(std::move(path)) {}
 
 TAtomicFile::~TAtomicFile() {
@@ -46,31 +108,61 @@ bool TAtomicFile::Open() {
   Discard();
   FError = 0;
   FErrorText.clear();
-  struct stat info {};
+  FDirect = false;
   if (FPath.empty()) {
     Fail(ENOENT);
     return false;
   }
-  if (::stat(FPath.c_str(), &info) == 0) {
-    // The target is replaced only where it could also have been overwritten in place.
-    if (S_ISDIR(info.st_mode)) {
-      Fail(EISDIR);
-      return false;
-    }
-    if (::access(FPath.c_str(), W_OK) != 0) {
-      Fail(errno);
-      return false;
-    }
+  FTarget = FollowLinks(FPath);
+  struct stat info {};
+  const bool exists = ::stat(FTarget.c_str(), &info) == 0;
+  if (exists && S_ISDIR(info.st_mode)) {
+    Fail(EISDIR);
+    return false;
   }
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    FTempPath = FPath + ".~" + std::to_string(::getpid()) + "-" + std::to_string(TempCounter++);
-    FHandle = ::open(FTempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (FHandle >= 0 || errno != EEXIST) break;
+  // A device or a pipe cannot be replaced by a file: it is written as it is.
+  if (exists && (!S_ISREG(info.st_mode) || ThroughDescriptor(FPath))) return OpenDirect();
+  // The target is replaced only where it could also have been overwritten in place.
+  if (exists && ::access(FTarget.c_str(), W_OK) != 0) {
+    Fail(errno);
+    return false;
   }
+  return OpenTemporary(exists ? &info : nullptr);
+}
+
+bool TAtomicFile::OpenDirect() {
+  // Through the name as given: /dev/stdout and its like are links that only the system follows.
+  FHandle = ::open(FPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  if (FHandle < 0) {
+    Fail(errno);
+    return false;
+  }
+  FDirect = true;
+  FBuffer.resize(BufferSize);
+  FUsed = 0;
+  return true;
+}
+
+bool TAtomicFile::OpenTemporary(const struct stat* previous) {
+  const std::string folder = Folder(FTarget);
+  RemoveStaleTempFiles(folder);
+  // A new file gets the usual bits less the umask; a replaced one gets its predecessor's, set
+  // once the owner is, since a change of owner clears the set-id bits.
+  FHandle = CreateTempFile(folder, previous ? 0600 : 0666, FTempPath);
   if (FHandle < 0) {
     Fail(errno);
     FTempPath.clear();
     return false;
+  }
+  FGuard = GuardTempFile(FTempPath);
+  if (previous) {
+    if (previous->st_uid != ::geteuid() || previous->st_gid != ::getegid())
+      (void)::fchown(FHandle, previous->st_uid, previous->st_gid);  // where allowed
+    if (::fchmod(FHandle, previous->st_mode & 07777) != 0) {
+      Fail(errno);
+      Discard();
+      return false;
+    }
   }
   FBuffer.resize(BufferSize);
   FUsed = 0;
@@ -118,38 +210,40 @@ void TAtomicFile::Write(const void* data, size_t size) {
 
 void TAtomicFile::Printf(const char* format, ...) {
   if (FHandle < 0 || FError != 0) return;
-  char local[512];
   va_list args;
   va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  int n = std::vsnprintf(local, sizeof local, format, copy);
-  va_end(copy);
-  if (n >= 0 && static_cast<size_t>(n) < sizeof local) {
-    Write(local, static_cast<size_t>(n));
-  } else if (n >= 0) {
-    std::string big(static_cast<size_t>(n) + 1, '\0');
-    std::vsnprintf(big.data(), big.size(), format, args);
-    Write(big.data(), static_cast<size_t>(n));
-  }
+  const std::string text = FormatV(format, args);
   va_end(args);
+  Write(text.data(), text.size());
 }
 
 void TAtomicFile::Commit() {
   if (FHandle < 0 && FError == 0) Fail(EBADF);
   if (FHandle >= 0) {
     FlushBuffer();
-    if (FError == 0 && ::fsync(FHandle) != 0 && errno != EINVAL) Fail(errno);
+    if (!FDirect && FError == 0 && ::fsync(FHandle) != 0 && errno != EINVAL) Fail(errno);
     if (::close(FHandle) != 0 && FError == 0) Fail(errno);
     FHandle = -1;
   }
-  if (FError == 0 && ::rename(FTempPath.c_str(), FPath.c_str()) != 0) Fail(errno);
+  if (FError == 0 && !FDirect) {
+    if (TSaveGroup* group = TSaveGroup::Active()) {
+      group->Hold(FTempPath, FTarget, FPath, FGuard);
+      FTempPath.clear();
+      FGuard = -1;
+    } else if (::rename(FTempPath.c_str(), FTarget.c_str()) != 0) {
+      Fail(errno);
+    }
+  }
   if (FError != 0) {
     int error = FError;
     Discard();
     throw TError(CannotWriteText(FPath, error));
   }
+  ReleaseTempFile(FGuard);
+  FGuard = -1;
   FTempPath.clear();
+  FBuffer.clear();
+  FBuffer.shrink_to_fit();
 }
 
 void TAtomicFile::Discard() {
@@ -161,6 +255,8 @@ void TAtomicFile::Discard() {
     ::unlink(FTempPath.c_str());
     FTempPath.clear();
   }
+  ReleaseTempFile(FGuard);
+  FGuard = -1;
   FBuffer.clear();
   FBuffer.shrink_to_fit();
   FUsed = 0;

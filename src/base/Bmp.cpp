@@ -17,14 +17,24 @@ void Put32(uint8_t* p, uint32_t v) {
 
 }  // namespace
 
+bool BitmapFits(int64_t width, int64_t height) {
+  if (width < 0 || height < 0) return true;
+  if (width > 0xFFFFFFFFll || height > 0xFFFFFFFFll) return false;
+  const uint64_t rowLength = 4 * ((3 * static_cast<uint64_t>(width) + 3) / 4);
+  return rowLength == 0 || static_cast<uint64_t>(height) <= (0xFFFFFFFFull - 54) / rowLength;
+}
+
+std::string BitmapTooLargeText(const std::string& fileName) {
+  return "Cannot save \"" + fileName + "\": the picture is too large for a bitmap file";
+}
+
 void WriteBmp24(const std::string& fileName, int32_t width, int32_t height,
                 const std::function<void(int32_t y, uint8_t* bgr)>& fillRow) {
   if (width < 0) width = 0;
   if (height < 0) height = 0;
   const uint64_t rowLength = 4 * ((3 * static_cast<uint64_t>(width) + 3) / 4);
   const uint64_t imageSize = rowLength * static_cast<uint64_t>(height);
-  if (54 + imageSize > 0xFFFFFFFFull)
-    throw TError("Cannot save \"" + fileName + "\": the picture is too large for a bitmap file");
+  if (!BitmapFits(width, height)) throw TError(BitmapTooLargeText(fileName));
 
   TAtomicFile file(fileName);
   file.OpenOrRaise();

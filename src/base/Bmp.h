@@ -11,3 +11,9 @@
 // previous file of that name then survives.
 void WriteBmp24(const std::string& fileName, int32_t width, int32_t height,
                 const std::function<void(int32_t y, uint8_t* bgr)>& fillRow);
+
+// Whether a 24-bit bitmap of width x height fits the format's 32-bit file size; commands check
+// it before their work, so that a picture too large to save costs nothing.
+bool BitmapFits(int64_t width, int64_t height);
+// "Cannot save "NAME": the picture is too large for a bitmap file".
+std::string BitmapTooLargeText(const std::string& fileName);

@@ -1,5 +1,6 @@
 #include "base/Convert.h"
 
+#include <locale.h>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -44,15 +45,47 @@ double StrToFloat(const std::string& text) {
   return value;
 }
 
+namespace {
+
+// Switches the calling thread to the C locale for as long as it lives; other threads keep
+// theirs.
+class TCLocale {
+ public:
+  TCLocale() {
+    static const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    FPrevious =
+        c != static_cast<locale_t>(nullptr) ? ::uselocale(c) : static_cast<locale_t>(nullptr);
+  }
+  ~TCLocale() {
+    if (FPrevious != static_cast<locale_t>(nullptr)) ::uselocale(FPrevious);
+  }
+  TCLocale(const TCLocale&) = delete;
+  TCLocale& operator=(const TCLocale&) = delete;
+
+ private:
+  locale_t FPrevious;
+};
+
+}  // namespace
+
+std::string FormatV(const char* format, va_list args) {
+  TCLocale c;
+  char local[256];
+  va_list copy;
+  va_copy(copy, args);
+  const int n = std::vsnprintf(local, sizeof local, format, copy);
+  va_end(copy);
+  if (n <= 0) return {};
+  if (static_cast<size_t>(n) < sizeof local) return std::string(local, static_cast<size_t>(n));
+  std::string result(static_cast<size_t>(n), '\0');
+  std::vsnprintf(result.data(), result.size() + 1, format, args);
+  return result;
+}
+
 std::string Format(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  int n = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  std::string result(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-  if (n > 0) std::vsnprintf(result.data(), result.size() + 1, format, args);
+  std::string result = FormatV(format, args);
   va_end(args);
   return result;
 }
@@ -66,9 +99,7 @@ std::string FloatToStr(double value) {
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
   if (value == 0) return "0";
   // 15 significant digits, then the shortest text: trailing zeros of the mantissa dropped.
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.14e", value);
-  std::string text(buffer);
+  std::string text = Format("%.14e", value);
   size_t e = text.find('e');
   int exponent = std::atoi(text.c_str() + e + 1);
   std::string mantissa = text.substr(0, e);
@@ -100,4 +131,34 @@ std::string FloatToStr(double value) {
     out += std::to_string(exponent);
   }
   return out;
+}
+
+std::string PrintableText(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const bool c1 = c == 0xC2 && i + 1 < text.size() &&
+                    static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+    if (c < 0x20 || c == 0x7F || c1) {
+      out += '?';
+      if (c1) ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::string CodeScaleText(float value) {
+  const std::string fixed = Format("%f", static_cast<double>(value));
+  float back = 0;
+  std::from_chars(fixed.data(), fixed.data() + fixed.size(), back);
+  if (std::fabs(static_cast<double>(back) - static_cast<double>(value)) <=
+      1e-6 * std::fabs(static_cast<double>(value)))
+    return fixed;
+  char buffer[32];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
 }

@@ -1,26 +1,38 @@
 // The code file writer: the Coded dots of one encoded picture as text, CR LF line ends.
+#include <cmath>
+
 #include "base/AtomicFile.h"
+#include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
 
 void TEncode::SaveCodes(const std::string& fileName) {
+  // A scale factor the file cannot carry would be refused by every reader, or turn every
+  // position into 0: refused here, before the previous file is touched.
+  for (float scale : {FScaleX, FScaleY})
+    if (!std::isfinite(scale) || !(scale > 0))
+      throw TError("Cannot save \"" + fileName +
+                   "\": the scale factors must be finite and positive, not " +
+                   FloatToStr(static_cast<double>(FScaleX)) + " and " +
+                   FloatToStr(static_cast<double>(FScaleY)));
   TAtomicFile file(fileName);
-  if (!file.Open()) throw TError("file open error:Can create file " + fileName);
+  if (!file.Open())
+    throw TError("file open error:Can create file " + fileName + " (" + file.ErrorText() + ")");
   const int32_t count = std::min(FDotSum, static_cast<int32_t>(FDotInfo.size()));
   FCodedSum = 0;
   for (int32_t i = 0; i < count; ++i)
     if (FDotInfo[i].Coded) ++FCodedSum;
   file.Printf("VRKT-FS\r\n");
   file.Printf("%d %d %d\r\n", FCodedSum, FImage->Width(), FImage->Height());
-  file.Printf("%d  %d  %f  %f  %d\r\n", FMaxNx, FMaxNy, static_cast<double>(FScaleX),
-              static_cast<double>(FScaleY), FBackground);
+  file.Printf("%d  %d  %s  %s  %d\r\n", FMaxNx, FMaxNy, CodeScaleText(FScaleX).c_str(),
+              CodeScaleText(FScaleY).c_str(), FBackground);
   for (int32_t i = 0; i < count; ++i) {
     const TDotInfo& dot = FDotInfo[i];
     if (!dot.Coded) continue;
     file.Printf("%3d   %8.3f  %8.3f   %3d  %3d  %3d\r\n", i, static_cast<double>(dot.x),
                 static_cast<double>(dot.y), dot.Nx, dot.Ny, dot.Area);
   }
-  file.Printf("%s\r\n", ExtractFileName(FImage->FileName()).c_str());
+  file.Printf("%s\r\n", PrintableText(ExtractFileName(FImage->FileName())).c_str());
   file.Commit();
 }

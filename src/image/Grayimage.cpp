@@ -29,7 +29,18 @@ void CheckImageSize(int64_t width, int64_t height, const std::string& what) {
 TGrayImage::TGrayImage() : FFileName("MemoryPointer") {}
 
 TGrayImage::TGrayImage(const std::string& fileName) : FFileName(fileName) {
+  struct stat info {};
+  const bool found = ::stat(fileName.c_str(), &info) == 0;
+  // The system's text first, then what the name really is when that helps.
+  if (fileName.empty()) throw TError(": not exists (no file name was given)");
+  if (found && S_ISDIR(info.st_mode))
+    throw TError(fileName + ": not exists (that is a folder, not a picture file)");
   if (!FileExists(fileName)) throw TError(fileName + ": not exists");
+  // A picture is decoded from a file of known size: a pipe or a device would arrive cut short.
+  if (found && !S_ISREG(info.st_mode))
+    throw TError(fileName +
+                 ": pipes and devices are not supported for pictures; save the picture to a "
+                 "file first");
   LoadBmp(fileName);
 }
 

@@ -16,7 +16,7 @@
 // range are refused).
 class TCodeReader {
  public:
-  explicit TCodeReader(std::string_view text) : FText(text) {}
+  explicit TCodeReader(std::string_view text, size_t position = 0) : FText(text), FPos(position) {}
 
   // The next word, of any length; empty at the end of the text.
   std::string_view Word();
@@ -27,6 +27,8 @@ class TCodeReader {
 
   // Bytes after the last value read.
   size_t Remaining() const { return FText.size() - FPos; }
+  // Where the next value is looked for.
+  size_t Position() const { return FPos; }
 
  private:
   void SkipBlanks();
@@ -35,7 +37,3 @@ class TCodeReader {
   std::string_view FText;
   size_t FPos = 0;
 };
-
-// The whole file in memory. " Can not open the  code file: \n" + path when it cannot be opened
-// (or is a directory), the platform-style read error when reading fails half-way.
-std::string ReadCodeFileText(const std::string& path);

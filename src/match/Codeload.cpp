@@ -2,38 +2,53 @@
 
 #include <cmath>
 #include <new>
+#include <string_view>
 
 #include "base/Error.h"
+#include "match/CodeFileText.h"
 #include "match/CodeReader.h"
 
 namespace {
 
 // A dot row is six values, each with at least one separator before it.
 constexpr int64_t MinRowBytes = 12;
+// How far the file is read: its header must lie in the first HeadBytes, and each announced row
+// may take up to RowBytes (the writer's rows take about 50), the image name NameBytes.
+constexpr size_t HeadBytes = 1 << 16;
+constexpr int64_t RowBytes = 256;
+constexpr int64_t NameBytes = 1 << 13;
+// Some editors begin a UTF-8 text with a byte-order mark.
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
 
 TCodeFileContent ReadCodeFile(const std::string& path) {
-  const std::string text = ReadCodeFileText(path);
-  TCodeReader reader(text);
-
+  // The magic word is checked on the file's first bytes, before anything else is read.
+  TCodeFileText file(path);
+  file.ReadUpTo(HeadBytes);
+  const size_t start = file.Text().starts_with(ByteOrderMark) ? ByteOrderMark.size() : 0;
+  TCodeReader head(file.Text(), start);
   // Only the first seven characters count, so a longer word that begins with them is accepted.
-  if (reader.Word().substr(0, 7) != "VRKT-FS") throw TError(path + " is not a code file!");
+  if (head.Word().substr(0, 7) != "VRKT-FS") throw TError(path + " is not a code file!");
 
   const std::string readError = " Read data error from code file: \n" + path;
   TCodeFileContent c;
   int32_t maxNx = 0, maxNy = 0;
-  if (!reader.Int(c.DotSum) || !reader.Int(c.Width) || !reader.Int(c.Height) ||
-      !reader.Int(maxNx) || !reader.Int(maxNy) || !reader.Float(c.ScaleX) ||
-      !reader.Float(c.ScaleY) || !reader.Int(c.Background))
+  if (!head.Int(c.DotSum) || !head.Int(c.Width) || !head.Int(c.Height) || !head.Int(maxNx) ||
+      !head.Int(maxNy) || !head.Float(c.ScaleX) || !head.Float(c.ScaleY) || !head.Int(c.Background))
     throw TError(readError);
+  // The rest of the file as far as the announced rows and the name can reach.
+  const size_t body = head.Position();
+  if (c.DotSum >= 0) file.ReadUpTo(body + static_cast<size_t>(c.DotSum * RowBytes + NameBytes));
+  TCodeReader reader(file.Text(), body);
   // A count the rest of the file cannot hold is refused before anything is allocated for it.
   if (c.DotSum < 0 || c.DotSum * MinRowBytes > static_cast<int64_t>(reader.Remaining()))
     throw TError(readError);
 
   try {
     c.Dots.assign(static_cast<size_t>(c.DotSum), TDotInfo{});
-    c.Table = std::make_unique<TCoordinate>(maxNx, maxNy);  // raises its own message
+    // Raises its own message; a range far beyond the dots keeps only their positions.
+    c.Table = std::make_unique<TCoordinate>(maxNx, maxNy, c.DotSum);
   } catch (const std::bad_alloc&) {
     throw TError(" No enought memory to allocate dotinfo and coordinate");
   }

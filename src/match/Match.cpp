@@ -52,21 +52,38 @@ void TMatch::Match() {
   // Every row of a file enters its table at most once, so neither table holds more dot indices
   // than its file has dots, and k stays below n.
   int32_t k = 0;
-  for (int32_t ny = -FMaxNy; ny <= FMaxNy; ++ny) {
-    for (int32_t nx = -FMaxNx; nx <= FMaxNx; ++nx) {
-      const int32_t i0 = table0.GetIndex(nx, ny);
-      if (i0 < 0) continue;
-      const int32_t i1 = table1.GetIndex(nx, ny);
-      if (i1 < 0) continue;
-      TDotInfo& d0 = FDotInfo[0][static_cast<size_t>(i0)];
-      TDotInfo& d1 = FDotInfo[1][static_cast<size_t>(i1)];
-      TDotInfo& shift = FDisplacement[static_cast<size_t>(k)];
-      shift.x = d1.x - d0.x;
-      shift.y = d0.y - d1.y;  // image rows grow downwards: dy is taken in a y-up frame
-      d0.Matched = true;
-      d1.Matched = true;
-      FMatchIndex[static_cast<size_t>(k)] = i0;
-      ++k;
+  auto pair = [&](int32_t i0, int32_t i1) {
+    TDotInfo& d0 = FDotInfo[0][static_cast<size_t>(i0)];
+    TDotInfo& d1 = FDotInfo[1][static_cast<size_t>(i1)];
+    TDotInfo& shift = FDisplacement[static_cast<size_t>(k)];
+    shift.x = d1.x - d0.x;
+    shift.y = d0.y - d1.y;  // image rows grow downwards: dy is taken in a y-up frame
+    d0.Matched = true;
+    d1.Matched = true;
+    FMatchIndex[static_cast<size_t>(k)] = i0;
+    ++k;
+  };
+  const auto common = [&](int32_t nx, int32_t ny) {
+    return nx >= -FMaxNx && nx <= FMaxNx && ny >= -FMaxNy && ny <= FMaxNy;
+  };
+  // A table that keeps only its filled positions is walked by them, in the same row order.
+  if (table0.Sparse() || table1.Sparse()) {
+    const bool first = table0.Sparse();
+    const TCoordinate& walked = first ? table0 : table1;
+    const TCoordinate& other = first ? table1 : table0;
+    walked.ForEachEntry([&](int32_t nx, int32_t ny, int32_t index) {
+      if (!common(nx, ny)) return;
+      const int32_t partner = other.GetIndex(nx, ny);
+      if (partner >= 0) first ? pair(index, partner) : pair(partner, index);
+    });
+  } else {
+    for (int32_t ny = -FMaxNy; ny <= FMaxNy; ++ny) {
+      for (int32_t nx = -FMaxNx; nx <= FMaxNx; ++nx) {
+        const int32_t i0 = table0.GetIndex(nx, ny);
+        if (i0 < 0) continue;
+        const int32_t i1 = table1.GetIndex(nx, ny);
+        if (i1 >= 0) pair(i0, i1);
+      }
     }
   }
   FMatchSum = k;

@@ -1,4 +1,5 @@
 #include <array>
+#include <cmath>
 
 #include "base/AtomicFile.h"
 #include "base/Convert.h"
@@ -76,15 +77,18 @@ void TMatch::WriteLayout(int32_t layout, const std::string& path) const {
   const TLayout& format = Layouts[static_cast<size_t>(layout)];
   TAtomicFile file(path);
   if (!file.Open()) {
-    throw TError(IsThetaRFile(layout) ? "write theta & r result  error \n" + path
-                                      : "write result file error \n" + path);
+    throw TError((IsThetaRFile(layout) ? "write theta & r result  error \n" + path
+                                       : "write result file error \n" + path) +
+                 " (" + file.ErrorText() + ")");
   }
-  // The path and the names are user text: written as they are, never used as a format.
-  file.Write(FImageName[0]);
+  // The path and the names are user text: never used as a format, and written without their
+  // control characters, so that showing the file cannot run terminal escape sequences.
+  file.Write(PrintableText(FImageName[0]));
   file.Write(LineEnd);
-  file.Write(FImageName[1]);
+  file.Write(PrintableText(FImageName[1]));
   file.Write(LineEnd);
-  file.Write("In this " + path + ", " + IntToStr(FMatchSum) + " dots have been matched" + LineEnd);
+  file.Write("In this " + PrintableText(path) + ", " + IntToStr(FMatchSum) +
+             " dots have been matched" + LineEnd);
   file.Write(FChangeYAxis ? " Y axis is set to  Y2= Height-Y" : " Y axis is not changed");
   file.Write(LineEnd);
   file.Write(format.Header);
@@ -99,6 +103,14 @@ void TMatch::WriteLayout(int32_t layout, const std::string& path) const {
     const double y = FChangeYAxis ? static_cast<double>(FImageHeight) - static_cast<double>(dot.y)
                                   : static_cast<double>(dot.y);
     const float dy = FChangeYAxis ? shift.y : NegatedValue(shift.y);
+    // Positions near the float limit give infinite differences; a result file never carries
+    // "inf" or "nan", and the previous file stays.
+    if (!std::isfinite(y) || !std::isfinite(shift.x) || !std::isfinite(dy) ||
+        (format.ThetaR && !std::isfinite(DisplacementR(shift.x, shift.y))))
+      throw TError(
+          Format("Cannot write \"%s\": the displacement at grid position (%d, %d) is "
+                 "beyond the range of numbers",
+                 path.c_str(), dot.Nx, dot.Ny));
 
     row.Clear();
     row.Text(format.RowStart);

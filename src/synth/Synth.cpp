@@ -101,6 +101,16 @@ TSynthGrid::TSynthGrid(const TSynthOptions& options) : FOptions(options) {
       !(o.Poisson > -1 && o.Poisson < 0.5))
     throw TError("Synthetic picture options must be finite numbers");
 
+  // Every lattice dot is kept in memory: a pitch far too small for the picture is refused with
+  // the estimate before any is made.
+  const double estimate = (o.Width / o.PitchX + 4) * (o.Height / o.PitchY + 4);
+  if (estimate > static_cast<double>(MaxDots))
+    throw TError(
+        Format("The grid would hold about %.0f dots (about %.0f MB of memory), more than "
+               "the %lld a synthetic picture may have: use a larger pitch or a smaller "
+               "picture",
+               estimate, estimate * sizeof(TSynthDot) / 1e6, static_cast<long long>(MaxDots)));
+
   std::mt19937 rng(o.Seed);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   const double phaseX = unit(rng) - 0.5, phaseY = unit(rng) - 0.5;

@@ -66,8 +66,11 @@ struct TSynthDot {
 
 class TSynthGrid {
  public:
-  // Refuses (TError) sizes a picture cannot have, non-positive pitches or radius, or a radius
-  // that lets neighbouring dots touch.
+  // The most dots a grid may have (every dot is kept in memory, 56 bytes each).
+  static constexpr int64_t MaxDots = int64_t{1} << 24;
+
+  // Refuses (TError) sizes a picture cannot have, non-positive pitches or radius, a radius
+  // that lets neighbouring dots touch, or a grid of more than MaxDots dots.
   explicit TSynthGrid(const TSynthOptions& options);
 
   const TSynthOptions& Options() const { return FOptions; }

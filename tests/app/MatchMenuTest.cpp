@@ -118,10 +118,12 @@ class TMatchMenuTest : public TFormTest {
     Trigger(Form(), "SaveMatchResultMenuItem");
     QVERIFY(!std::filesystem::exists(Work("Match0.dat")));
     QVERIFY(FPlatform->Beeps == beeps);
-    // A folder that cannot be written: the writer's message; the job stays for another try.
+    // A folder that cannot be written: the writer's message and the reason; the job stays for
+    // another try.
     SaveMatch("missing/Match0.dat", 1, true);
-    QCOMPARE(FPlatform->Errors.back(),
-             std::string("write result file error \n") + Work("missing/Match0.dat") + ".");
+    QCOMPARE(FPlatform->Errors.back(), std::string("write result file error \n") +
+                                           Work("missing/Match0.dat") +
+                                           " (No such file or directory)");
     // A folder that does not exist is not taken as the working directory.
     QCOMPARE(Form().FWorkDir, FWork->Path() + "/");
     SaveMatch("Match0.dat", 0, true);

@@ -179,12 +179,12 @@ TEST_F(ResultFile, FileThatCannotBeCreatedOrUnknownLayoutKeepsEverything) {
   std::string missing = FDir.File("no/such/dir/r.dat");
   for (int layout = 0; layout < 8; ++layout) {
     bool thetaR = layout == 0 || layout == 5 || layout == 7;
-    EXPECT_EQ(
-        ErrorOf([&] { match->WriteResult(layout, missing); }),
-        (thetaR ? "write theta & r result  error \n" : "write result file error \n") + missing);
+    EXPECT_EQ(ErrorOf([&] { match->WriteResult(layout, missing); }),
+              (thetaR ? "write theta & r result  error \n" : "write result file error \n") +
+                  missing + " (No such file or directory)");
   }
   EXPECT_EQ(ErrorOf([&] { match->WriteXYDx(FDir.Path()); }),
-            "write result file error \n" + FDir.Path());
+            "write result file error \n" + FDir.Path() + " (Is a directory)");
   for (int layout : {8, -1})
     EXPECT_EQ(ErrorOf([&] { match->WriteResult(layout, FDir.File("x.dat")); }),
               "There is no result type " + std::to_string(layout));

@@ -6,6 +6,7 @@
 
 #include "base/Error.h"
 #include "image/Grayimage.h"
+#include "support/Checks.h"
 #include "support/TempDir.h"
 #include "synth/Synth.h"
 
@@ -132,6 +133,13 @@ TEST(Synth, ImpossibleOptionsAreRefused) {
     change(o);
     EXPECT_THROW(TSynthGrid{o}, TError);
   }
+  // A pitch far too small for the picture is refused with the estimate, before any dot is made.
+  TSynthOptions dense;
+  dense.Width = dense.Height = 40000;
+  dense.PitchX = dense.PitchY = 2.5;
+  dense.Radius = 0.2;
+  const std::string error = ErrorOf([&] { TSynthGrid{dense}; });
+  EXPECT_EQ(error.substr(0, 41), "The grid would hold about 256128016 dots ") << error;
 }
 
 TEST(Synth, TruthFileListsThePresentDots) {

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The files of one command with several outputs, committed all or nothing. While a group is
+// active on its thread, every TAtomicFile that commits leaves its finished temporary file with
+// the group instead of renaming it; the group's Commit renames them all, and a group that is
+// destroyed without Commit (a later output failed) removes them, so no target changes.
+//
+//   TSaveGroup group;
+//   job.SaveCodes(codeFile);      // held back
+//   picture.SaveBmp(overlayFile); // held back; a failure here leaves the code file untouched
+//   group.Commit();
+class TSaveGroup {
+ public:
+  TSaveGroup();
+  ~TSaveGroup();
+  TSaveGroup(const TSaveGroup&) = delete;
+  TSaveGroup& operator=(const TSaveGroup&) = delete;
+
+  // Renames every held file over its target, in the order they were saved; raises TError
+  // naming the first target that cannot be replaced.
+  void Commit();
+
+  // The group that the saves of this thread go to, or none.
+  static TSaveGroup* Active();
+  // A finished temporary file, its target and the name it was saved under.
+  void Hold(const std::string& temp, const std::string& target, const std::string& name, int guard);
+
+ private:
+  struct THeld {
+    std::string Temp;
+    std::string Target;
+    std::string Name;
+    int Guard;
+  };
+  std::vector<THeld> FHeld;
+  TSaveGroup* FOuter;
+};
