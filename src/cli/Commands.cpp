@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "base/Bmp.h"
 #include "base/Convert.h"
@@ -11,7 +12,9 @@
 #include "cli/ScaledSurface.h"
 #include "encode/Encode.h"
 #include "image/Grayimage.h"
+#include "match/Codeload.h"
 #include "match/Match.h"
+#include "match/Matchalign.h"
 #include "segment/Segment.h"
 
 namespace {
@@ -56,12 +59,23 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
   if (!args.Overlay.empty())  // an overlay too large to save is known before the work
     CheckPictureOutput(args.Overlay, int64_t{job.FImage->Width()} * scale,
                        int64_t{job.FImage->Height()} * scale);
+  TEncodeRunOptions run = args.Run;
+  if (!args.Reference.empty()) {
+    run.Origin = TOriginSource::Reference;
+    TCodeFileContent reference = ReadCodeFile(args.Reference);
+    run.Reference = std::move(reference.Dots);
+  }
+  std::unique_ptr<TGrayImage> picture;
+  if (run.Refined && !args.Picture.empty()) {
+    picture = std::make_unique<TGrayImage>(args.Picture);
+    run.RefinePicture = picture.get();
+  }
   bool walking = false;
   TEncodeRunHooks hooks;
   hooks.OriginFound = [&walking](int32_t) { walking = true; };
   TEncodeSummary summary;
   try {
-    summary = RunEncoding(job, args.Run, hooks);
+    summary = RunEncoding(job, run, hooks);
   } catch (const TError& e) {
     // The walk left the grid table: say which options make it larger.
     const std::string message = e.Message();
@@ -78,6 +92,18 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
   job.SaveCodes(args.Output);
   if (!args.Overlay.empty()) SaveOverlay(job, args.OverlayScale, args.Overlay);
   outputs.Commit();
+  // One line a person or a script can check: a picture of noise that "encodes" 4 dots shows.
+  const TDotInfo& o = job.FDotInfo[static_cast<size_t>(summary.Origin)];
+  const char* how = run.Origin == TOriginSource::Reference ? "from the reference"
+                    : run.Origin == TOriginSource::Pitch   ? "from the pitch"
+                    : run.Origin == TOriginSource::Picked  ? "picked"
+                                                           : "automatic";
+  std::fprintf(stderr,
+               "encode: %d dots found, %d indexed, %d unindexed; least area %d px; table "
+               "+-%d x +-%d; origin dot %d at (%.2f, %.2f) with (%d, %d), %s; %s centroids\n",
+               summary.Dots, summary.Coded, summary.Dots - summary.Coded, summary.LeastArea,
+               job.FCoordinate.MaxNx(), job.FCoordinate.MaxNy(), summary.Origin, o.x, o.y, o.Nx,
+               o.Ny, how, run.Refined ? "refined" : "plain");
   return summary;
 }
 
@@ -90,6 +116,15 @@ int32_t RunMatch(const TMatchArgs& args) {
   // Do Matching, then Save Result with the chosen layout and Y axis option.
   TMatch match(args.Initial, args.Deformed);
   match.Match();
+  const TMatchAlignment alignment = MeasureAlignment(match);
+  if (alignment.Suspicious()) {
+    if (args.Align) {
+      AlignDeformed(match, alignment.OffsetNx, alignment.OffsetNy);
+      std::fprintf(stderr, "%s\n", AlignmentNote(alignment).c_str());
+    } else {
+      std::fprintf(stderr, "%s\n", AlignmentWarning(alignment).c_str());
+    }
+  }
   match.FChangeYAxis = !args.KeepY;
   match.WriteResult(args.Layout, args.Output);
   return match.FMatchSum;

@@ -31,6 +31,8 @@ struct TEncodeArgs {
   std::string Overlay;       // picture of the result: unexpanded dots red, every dot labelled
   int32_t OverlayScale = 1;  // the overlay enlarged N times, so that dense labels stay apart
   bool Force = false;        // an output may overwrite the input
+  std::string Reference;     // code file whose indices the origin takes
+  std::string Picture;       // unsegmented picture for refined centroids
 };
 
 struct TMatchArgs {
@@ -40,6 +42,7 @@ struct TMatchArgs {
   int32_t Layout = 0;
   bool KeepY = false;
   bool Force = false;  // the output may overwrite an input
+  bool Align = false;  // shift the deformed indices by a whole-pitch offset the pairs show
 };
 
 struct TSynthArgs {

@@ -7,13 +7,14 @@
 namespace {
 
 constexpr const char* LeastAreaHelp =
-    "--least-area must be a number of pixels (0 or more), -1 (the default of 10) or auto";
+    "--least-area must be a number of pixels (0 or more), -1 (the default of 10), auto or robust";
 
 // "--least-area N|auto", read once: a non-negative number of pixels, or the Auto estimate. A
 // negative area is the system's own rule for "10", so -1 is accepted as well and means just
 // that.
 TLeastArea ParseLeastArea(const std::string& text) {
   if (text == "auto") return {};
+  if (text == "robust") return {TLeastArea::TMode::Robust, 0};
   try {
     size_t used = 0;
     const long value = std::stol(text, &used);
@@ -38,18 +39,38 @@ void AddEncodeCommand(CLI::App& app) {
   sub->add_flag("--black", args->BlackDots, "The dots are darker than the background");
   sub->add_option_function<std::string>(
          "--least-area", [&run](const std::string& text) { run.LeastArea = ParseLeastArea(text); },
-         "Least dot area in pixels, or auto: 2 x mean blob area div 3")
+         "Least dot area in pixels, or auto: 2 x mean blob area div 3, or robust: a third of "
+         "the area-weighted median blob area (specks and merged blobs do not move it)")
       ->default_str("auto");
   sub->add_option("--method", run.Method,
                   "Origin: 0 max area, 1 center index dot, 2 center grid dot, 3 center image dot")
       ->check(CLI::Range(0, 3))
       ->capture_default_str();
-  sub->add_option("--max-nx", args->MaxNx, "Largest |Nx| of the grid table")
-      ->check(CLI::Range(0, 100000))
-      ->capture_default_str();
-  sub->add_option("--max-ny", args->MaxNy, "Largest |Ny| of the grid table")
-      ->check(CLI::Range(0, 100000))
-      ->capture_default_str();
+  auto tableSize = [args](int32_t& field) {
+    return [args, &field](const std::string& text) {
+      if (text == "auto") {
+        args->Run.AutoTable = true;
+        return;
+      }
+      try {
+        size_t used = 0;
+        const long value = std::stol(text, &used);
+        if (used == text.size() && value >= 0 && value <= 100000) {
+          field = static_cast<int32_t>(value);
+          return;
+        }
+      } catch (...) {
+      }
+      throw CLI::ValidationError("--max-nx/--max-ny", "a number 0..100000 or auto");
+    };
+  };
+  sub->add_option_function<std::string>("--max-nx", tableSize(args->MaxNx),
+                                        "Largest |Nx| of the grid table, or auto: sized from "
+                                        "the dots found (either option makes both auto)")
+      ->default_str("50");
+  sub->add_option_function<std::string>("--max-ny", tableSize(args->MaxNy),
+                                        "Largest |Ny| of the grid table, or auto")
+      ->default_str("50");
   sub->add_option("--scale", args->Scale, "Scale factors written into the code file")
       ->check(CheckFinitePositive)
       ->capture_default_str();
@@ -87,5 +108,27 @@ void AddEncodeCommand(CLI::App& app) {
   neighbours->needs(origin);
   originGrid->needs(origin);
   origin->needs(neighbours);
+  CLI::Option* reference =
+      sub->add_option("--reference", args->Reference,
+                      "Code file of an earlier picture of the same grid: its dot nearest the "
+                      "grid centre gives the origin, so both files index the same dots");
+  sub->add_option("--shift", args->Run.Shift,
+                  "Motion DX DY of the grid since the reference picture, pixels (default 0 0; "
+                  "needed beyond about 0.4 pitch)")
+      ->needs(reference);
+  reference->excludes(pitch)->excludes(origin);
+  sub->add_option_function<std::string>(
+         "--centroid",
+         [&run](const std::string& text) {
+           if (text != "plain" && text != "refined")
+             throw CLI::ValidationError("--centroid", "plain or refined");
+           run.Refined = text == "refined";
+         },
+         "plain: gray-weighted centroid of the segmented blob; refined: weighted by the gray "
+         "value above the local background over a disc a little wider than the blob, on the "
+         "--picture (without it, on the segmented picture itself, which gains little)")
+      ->default_str("plain");
+  sub->add_option("--picture", args->Picture,
+                  "The unsegmented picture, for --centroid refined (same size as INPUT)");
   sub->callback([args] { RunEncode(*args); });
 }

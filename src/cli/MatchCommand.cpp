@@ -18,5 +18,8 @@ void AddMatchCommand(CLI::App& app) {
       ->capture_default_str();
   sub->add_flag("--keep-y", args->KeepY, "Keep the image's y axis (down) instead of y up");
   sub->add_flag("--force", args->Force, "Let OUTPUT overwrite an input");
+  sub->add_flag("--align", args->Align,
+                "When the pairs are off by whole dots (median displacement beyond half a "
+                "pitch), shift the deformed indices by that offset before writing");
   sub->callback([args] { RunMatch(*args); });
 }

@@ -45,6 +45,12 @@ void AddSynthCommand(CLI::App& app) {
       ->check(CheckFinite)
       ->check(CLI::Range(0.0, 255.0))
       ->capture_default_str();
+  sub->add_option("--blur", so.Blur, "Gaussian blur of the dots' edges, sigma in pixels")
+      ->check(CLI::Range(0.0, 50.0))
+      ->capture_default_str();
+  sub->add_option("--specks", so.Specks, "Specks of 1 to 4 pixels at random in each picture")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
   sub->add_option("--gradient", so.Gradient,
                   "Brightness change from the top-left to the bottom-right corner")
       ->check(CheckFinite)

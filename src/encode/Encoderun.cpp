@@ -1,7 +1,13 @@
 #include "encode/Encoderun.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "base/Error.h"
 #include "encode/Encode.h"
+#include "encode/Encodedefaults.h"
+#include "encode/Encodereference.h"
+#include "encode/Refinecentroid.h"
 
 namespace {
 
@@ -24,6 +30,9 @@ int32_t FindRunOrigin(TEncode& job, const TEncodeRunOptions& options,
                              options.PickedGrid[0], options.PickedGrid[1]);
       failed = TEncode::WrongOriginMessage;
       break;
+    case TOriginSource::Reference:  // raises its own message, naming the shift
+      origin = FindOriginByReference(job, options.Reference, options.Shift[0], options.Shift[1]);
+      break;
   }
   if (origin < 0) {
     if (hooks.OriginFailed) hooks.OriginFailed();
@@ -43,11 +52,21 @@ int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncod
     leastArea = hooks.AskLeastArea();
   else if (options.LeastArea.Mode == TLeastArea::TMode::Auto)
     leastArea = TEncode::LeastAreaOfMean(job.FAreaThreshold);
+  else if (options.LeastArea.Mode == TLeastArea::TMode::Robust)
+    leastArea = RobustLeastArea(job);
   else
     leastArea = options.LeastArea.Pixels;
   job.FAreaThreshold = leastArea;
   job.RemoveNoise(hooks.Canvas);
   job.BuildDotInfo(hooks.Canvas);
+  if (options.Refined)
+    RefineCentroids(job, options.RefinePicture ? *options.RefinePicture : *job.FImage);
+  if (options.AutoTable) {
+    int32_t nx = 0, ny = 0;
+    for (const TDotInfo& d : options.Reference)
+      nx = std::max(nx, std::abs(d.Nx)), ny = std::max(ny, std::abs(d.Ny));
+    ResizeTable(job, AutoTableSize(job, nx, ny));
+  }
   return leastArea;
 }
 

@@ -3,8 +3,12 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
+
+#include "encode/Dotinfo.h"
 
 class TEncode;
+class TGrayImage;
 class TSurface;
 
 // One encoding run, the same for every shell: PrepareImage, the least area, RemoveNoise,
@@ -16,8 +20,9 @@ class TSurface;
 // The least dot area of a run.
 struct TLeastArea {
   enum class TMode {
-    Given,  // Pixels as given; a negative value counts as 10
-    Auto,   // 2 x mean blob area div 3, of the picture the run has just prepared
+    Given,   // Pixels as given; a negative value counts as 10
+    Auto,    // 2 x mean blob area div 3, of the picture the run has just prepared
+    Robust,  // a third of the area-weighted median blob area (RobustLeastArea)
   };
   TMode Mode = TMode::Auto;
   int32_t Pixels = 0;
@@ -30,6 +35,7 @@ enum class TOriginSource {
   Automatic,  // FindOrigin(Method)
   Pitch,      // FindOriginByRatio(Method, dy / dx)
   Picked,     // SetOrigin with the dot and the neighbours picked by hand
+  Reference,  // FindOriginByReference: the indices of an earlier encoding of the same grid
 };
 
 struct TEncodeRunOptions {
@@ -41,6 +47,15 @@ struct TEncodeRunOptions {
   int32_t PickedDot = -1;
   std::array<int32_t, 4> PickedNeighbours = {-1, -1, -1, -1};  // right, down, left, up
   std::array<int32_t, 2> PickedGrid = {0, 0};                  // (Nx, Ny) of the picked dot
+  // The Coded dots of the earlier encoding, and the motion of the grid since (pixels).
+  std::vector<TDotInfo> Reference;
+  std::array<float, 2> Shift = {0, 0};
+  // Refined centroids, measured on RefinePicture (the unsegmented picture; null: the segmented
+  // one the job holds).
+  bool Refined = false;
+  const TGrayImage* RefinePicture = nullptr;
+  // The grid table sized from the dots found instead of the job's own size.
+  bool AutoTable = false;
 };
 
 struct TEncodeRunHooks {
