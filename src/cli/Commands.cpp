@@ -8,6 +8,8 @@
 #include "image/Grayimage.h"
 #include "match/Match.h"
 #include "segment/Segment.h"
+#include "strain/Straincsv.h"
+#include "strain/Strainpairs.h"
 
 namespace {
 
@@ -58,7 +60,8 @@ int32_t RunMatch(const TMatchArgs& args) {
   TMatch match(args.Initial, args.Deformed);
   match.Match();
   match.FChangeYAxis = !args.KeepY;
-  match.WriteResult(args.Layout, args.Output);
+  if (!args.Output.empty()) match.WriteResult(args.Layout, args.Output);
+  if (!args.Csv.empty()) WritePairsCsv(args.Csv, PairsFromMatch(match));
   return match.FMatchSum;
 }
 

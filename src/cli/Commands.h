@@ -34,9 +34,10 @@ struct TEncodeArgs {
 struct TMatchArgs {
   std::string Initial;
   std::string Deformed;
-  std::string Output;
+  std::string Output;  // none: no displacement file (the CSV only)
   int32_t Layout = 0;
   bool KeepY = false;
+  std::string Csv;  // the pairs as CSV, nx,ny,x,y,dx,dy with y up
 };
 
 struct TSynthArgs {
