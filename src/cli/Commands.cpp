@@ -16,6 +16,8 @@
 #include "match/Match.h"
 #include "match/Matchalign.h"
 #include "segment/Segment.h"
+#include "strain/Straincsv.h"
+#include "strain/Strainpairs.h"
 
 namespace {
 
@@ -111,7 +113,8 @@ int32_t RunMatch(const TMatchArgs& args) {
   const bool thetaR = args.Layout == 0 || args.Layout == 5 || args.Layout == 7;
   CheckFiles({{"INITIAL", args.Initial, ""}, {"DEFORMED", args.Deformed, ""}},
              {{"OUTPUT", args.Output,
-               thetaR ? "write theta & r result  error \n" : "write result file error \n"}},
+               thetaR ? "write theta & r result  error \n" : "write result file error \n"},
+              {"--csv", args.Csv, ""}},
              args.Force);
   // Do Matching, then Save Result with the chosen layout and Y axis option.
   TMatch match(args.Initial, args.Deformed);
@@ -126,7 +129,10 @@ int32_t RunMatch(const TMatchArgs& args) {
     }
   }
   match.FChangeYAxis = !args.KeepY;
-  match.WriteResult(args.Layout, args.Output);
+  TSaveGroup outputs;  // the displacement file and the CSV together or neither
+  if (!args.Output.empty()) match.WriteResult(args.Layout, args.Output);
+  if (!args.Csv.empty()) WritePairsCsv(args.Csv, PairsFromMatch(match));
+  outputs.Commit();
   return match.FMatchSum;
 }
 

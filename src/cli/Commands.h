@@ -38,11 +38,12 @@ struct TEncodeArgs {
 struct TMatchArgs {
   std::string Initial;
   std::string Deformed;
-  std::string Output;
+  std::string Output;  // none: no displacement file (the CSV only)
   int32_t Layout = 0;
   bool KeepY = false;
   bool Force = false;  // the output may overwrite an input
   bool Align = false;  // shift the deformed indices by a whole-pitch offset the pairs show
+  std::string Csv;  // the pairs as CSV, nx,ny,x,y,dx,dy with y up
 };
 
 struct TSynthArgs {

@@ -10,7 +10,8 @@ void AddMatchCommand(CLI::App& app) {
       "match", "Pair the dots of two code files by grid position and write their displacements.");
   sub->add_option("INITIAL", args->Initial, "Code file of the initial picture")->required();
   sub->add_option("DEFORMED", args->Deformed, "Code file of the deformed picture")->required();
-  sub->add_option("OUTPUT", args->Output, "Displacement file (.dat)")->required();
+  sub->add_option("OUTPUT", args->Output,
+                  "Displacement file (.dat); may be left out when --csv is given");
   sub->add_option("--layout", args->Layout,
                   "Columns: 0 x y theta r, 1 x y dx dy, 2 x y dx, 3 x y dy, 4 index x y dx dy, "
                   "5 index x y theta r, 6 nx ny x y dx dy, 7 nx ny x y theta r")
@@ -21,5 +22,12 @@ void AddMatchCommand(CLI::App& app) {
   sub->add_flag("--align", args->Align,
                 "When the pairs are off by whole dots (median displacement beyond half a "
                 "pitch), shift the deformed indices by that offset before writing");
-  sub->callback([args] { RunMatch(*args); });
+  sub->add_option("--csv", args->Csv,
+                  "Also write the pairs as CSV for spreadsheets and scripts: nx,ny,x,y,dx,dy, "
+                  "y up, in the code files' units");
+  sub->callback([args] {
+    if (args->Output.empty() && args->Csv.empty())
+      throw CLI::ValidationError("OUTPUT", "a displacement file or --csv is needed");
+    RunMatch(*args);
+  });
 }

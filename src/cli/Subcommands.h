@@ -14,6 +14,7 @@ void AddSegmentCommand(CLI::App& app);
 void AddEncodeCommand(CLI::App& app);
 void AddMatchCommand(CLI::App& app);
 void AddSynthCommand(CLI::App& app);
+void AddStrainCommand(CLI::App& app);
 void AddDemoCommand(CLI::App& app);
 
 // Checks shared by the subcommands' options. An empty text means the value is good.

@@ -1,4 +1,5 @@
 #include <array>
+#include <map>
 #include <memory>
 #include <sstream>
 #include "cli/Cli11.h"
@@ -73,10 +74,39 @@ void AddSynthCommand(CLI::App& app) {
   sub->add_option_function<std::array<double, 3>>(
          "--strain",
          [&so](const std::array<double, 3>& v) { so.Exx = v[0], so.Eyy = v[1], so.Exy = v[2]; },
-         "Uniform strain EXX EYY EXY about the picture centre")
+         "Uniform strain EXX EYY EXY about the picture centre, x right and y up")
       ->check(CheckFinite)
       ->check(CLI::Range(-0.5, 0.5));
   sub->add_option("--seed", so.Seed, "Seed of the noise, phase and missing dots")
+      ->capture_default_str();
+  const std::map<std::string, TSynthField> fields = {{"uniform", TSynthField::Uniform},
+                                                     {"linear", TSynthField::Linear},
+                                                     {"hole", TSynthField::Hole}};
+  sub->add_option(
+         "--field", so.Field,
+         "Non-uniform motion added to --strain: uniform (none), linear (exx from -S at the "
+         "left edge to +S at the right), hole (plate with a circular hole under tension S "
+         "along x)")
+      ->transform(CLI::CheckedTransformer(fields, CLI::ignore_case))
+      ->default_str("uniform");
+  sub->add_option("--field-strain", so.FieldStrain, "S of --field")
+      ->check(CLI::Range(-0.1, 0.1))
+      ->capture_default_str();
+  sub->add_option("--hole-radius", so.HoleRadius, "Radius of the hole in pixels")
+      ->check(CLI::Range(0.0, 1e5))
+      ->capture_default_str();
+  sub->add_option_function<std::array<double, 2>>(
+         "--hole-centre",
+         [&so](const std::array<double, 2>& v) { so.HoleX = v[0], so.HoleY = v[1]; },
+         "Centre of the hole in pixels (default: three quarters of the width, half the height)")
+      ->check(CLI::Range(0.0, 1e7));
+  sub->add_option("--poisson", so.Poisson, "Poisson's ratio of the plate with a hole")
+      ->check(CLI::Range(-0.99, 0.49))
+      ->capture_default_str();
+  sub->add_option("--turn", so.TurnDeg,
+                  "Rigid rotation of the deformed state about the picture centre, degrees "
+                  "counterclockwise")
+      ->check(CLI::Range(-45.0, 45.0))
       ->capture_default_str();
   sub->callback([args] { RunSynth(*args); });
 }

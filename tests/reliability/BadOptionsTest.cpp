@@ -29,7 +29,7 @@ std::vector<TBadOption> BadOptions() {
   return {
       {"NoSubcommand", {}, 2, "A subcommand is required"},
       {"UnknownSubcommand", {"nonsense"}, 2, "A subcommand is required"},
-      {"MissingOutput", {"match", "COD", "COD"}, 2, "OUTPUT is required"},
+      {"MissingOutput", {"match", "COD", "COD"}, 2, "a displacement file or --csv is needed"},
       {"DemoSecondFolder", {"demo", "OUT", "OUT2"}, 2, "not expected: "},
       {"SegmentWindowZero", with(seg, {"--window", "0"}), 2, "--window"},
       {"SegmentWindowNotANumber", with(seg, {"--window", "abc"}), 2, "--window"},
