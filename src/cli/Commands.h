@@ -43,7 +43,7 @@ struct TMatchArgs {
   bool KeepY = false;
   bool Force = false;  // the output may overwrite an input
   bool Align = false;  // shift the deformed indices by a whole-pitch offset the pairs show
-  std::string Csv;  // the pairs as CSV, nx,ny,x,y,dx,dy with y up
+  std::string Csv;     // the pairs as CSV, nx,ny,x,y,dx,dy with y up
 };
 
 struct TSynthArgs {
