@@ -16,6 +16,8 @@ void AddMatchCommand(CLI::App& app);
 void AddSynthCommand(CLI::App& app);
 void AddStrainCommand(CLI::App& app);
 void AddDemoCommand(CLI::App& app);
+void AddTrackCommand(CLI::App& app);
+void AddSynthSequenceCommand(CLI::App& app);
 
 // Checks shared by the subcommands' options. An empty text means the value is good.
 // Positive and finite: CLI::PositiveNumber lets "nan" through (no comparison holds for it), and

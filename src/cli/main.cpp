@@ -14,8 +14,8 @@ constexpr int UsageError = 2;
 
 // Every subcommand, in the order the help lists them.
 constexpr void (*Subcommands[])(CLI::App&) = {
-    AddSegmentCommand, AddEncodeCommand, AddMatchCommand,
-    AddStrainCommand,  AddSynthCommand,  AddDemoCommand,
+    AddSegmentCommand, AddEncodeCommand, AddMatchCommand,         AddStrainCommand,
+    AddTrackCommand,   AddSynthCommand,  AddSynthSequenceCommand, AddDemoCommand,
 };
 
 }  // namespace

@@ -23,18 +23,6 @@
 
 namespace {
 
-std::string StepName(const std::string& outDir, size_t step) {
-  char name[32];
-  std::snprintf(name, sizeof name, "step-%04zu.csv", step);
-  return (std::filesystem::path(outDir) / name).string();
-}
-
-std::string CodeName(const std::string& outDir, const std::string& picture) {
-  return (std::filesystem::path(outDir) / "codes" /
-          std::filesystem::path(picture).filename().replace_extension(".cod"))
-      .string();
-}
-
 // The larger of |Nx| and |Ny| over the reference: where this picture's origin can lie.
 int32_t Reach(const std::vector<TDotInfo>& reference, bool nx) {
   int32_t reach = 0;
@@ -160,7 +148,7 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
     TTrackStep step;
     step.Step = static_cast<int32_t>(i);
     step.Picture = ExtractFileName(pictures[i]);
-    const std::string codes = CodeName(outDir, pictures[i]);
+    const std::string codes = TrackCodeFile(outDir, pictures[i]);
     try {
       std::string error;
       std::unique_ptr<TEncode> job = pipeline.Take(i, error);
@@ -185,8 +173,8 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
     }
     if (step.Good()) {
       try {
-        TStrainField field =
-            MeasureStep(referenceCodes, codes, StepName(outDir, i), referenceDots, options, step);
+        TStrainField field = MeasureStep(referenceCodes, codes, TrackStepFile(outDir, i),
+                                         referenceDots, options, step);
         if (options.Plots && field.StrainCount() > 0)
           lastField = std::make_unique<TStrainField>(std::move(field));
       } catch (const TError& e) {
@@ -199,6 +187,18 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   }
   if (options.Plots) SaveTrackPlots(outDir, steps, lastField.get(), pictures[0]);
   return steps;
+}
+
+std::string TrackStepFile(const std::string& outDir, size_t step) {
+  char name[32];
+  std::snprintf(name, sizeof name, "step-%04zu.csv", step);
+  return (std::filesystem::path(outDir) / name).string();
+}
+
+std::string TrackCodeFile(const std::string& outDir, const std::string& picture) {
+  return (std::filesystem::path(outDir) / "codes" /
+          std::filesystem::path(picture).filename().replace_extension(".cod"))
+      .string();
 }
 
 void WriteTrackSummary(const std::string& path, const std::vector<TTrackStep>& steps) {

@@ -32,6 +32,11 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
                                       const std::string& outDir, const TTrackOptions& options,
                                       const TTrackHooks& hooks = {});
 
+// Where a sequence's files go: outDir/step-NNNN.csv for step k, and outDir/codes/NAME.cod for a
+// picture (NAME its file name without the extension).
+std::string TrackStepFile(const std::string& outDir, size_t step);
+std::string TrackCodeFile(const std::string& outDir, const std::string& picture);
+
 // "step,picture,dots,pairs,lost,mean_dx,mean_dy,exx,eyy,exy,reason" and one row per step; the
 // number cells of a failed step are empty. Saved through the atomic writer.
 void WriteTrackSummary(const std::string& path, const std::vector<TTrackStep>& steps);

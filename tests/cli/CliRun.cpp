@@ -7,8 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <stdexcept>
+#include <thread>
 
 #include "support/TempDir.h"
 
@@ -48,6 +50,55 @@ constexpr bool AddressLimitWorks = true;
 }
 
 }  // namespace
+
+namespace {
+
+pid_t Spawn(std::vector<std::string> all, const std::string& outPath, const std::string& errPath) {
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) throw std::runtime_error("cannot start latticor-cli");
+  return pid;
+}
+
+int ExitStatus(int status) {
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace
+
+TCliResult RunCliInterrupted(const std::vector<std::string>& args, const std::string& waitFor) {
+  TTempDir capture;
+  const std::string outPath = capture.File("out"), errPath = capture.File("err");
+  std::vector<std::string> all = {LATTICOR_CLI_PATH};
+  all.insert(all.end(), args.begin(), args.end());
+  WriteFileBytes(errPath, "");  // there to be polled from the start
+  const pid_t pid = Spawn(all, outPath, errPath);
+  int status = 0;
+  bool ended = false;
+  while (!ended && ReadFileBytes(errPath).find(waitFor) == std::string::npos) {
+    ended = ::waitpid(pid, &status, WNOHANG) == pid;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  if (!ended) {
+    ::kill(pid, SIGINT);
+    ::waitpid(pid, &status, 0);
+  }
+  TCliResult result;
+  result.Status = ExitStatus(status);
+  result.Out = ReadFileBytes(outPath);
+  result.Err = ReadFileBytes(errPath);
+  return result;
+}
 
 TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit,
                   int64_t memoryLimit) {

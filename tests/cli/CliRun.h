@@ -16,3 +16,7 @@ struct TCliResult {
 // with memoryLimit >= 0 its address space is limited to that many bytes (RLIMIT_AS).
 TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit = -1,
                   int64_t memoryLimit = -1);
+
+// Runs latticor-cli with args, sends it SIGINT (Ctrl-C) as soon as its stderr holds waitFor, and
+// waits for it to end.
+TCliResult RunCliInterrupted(const std::vector<std::string>& args, const std::string& waitFor);

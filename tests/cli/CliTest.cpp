@@ -56,7 +56,8 @@ const TSynthDot* Nearest(const std::vector<TSynthDot>& truth, double x, double y
 
 // Usage errors and out-of-range options: tests/reliability/BadOptionsTest.cpp.
 TEST(CliUsage, EverySubcommandHasHelp) {
-  for (const char* sub : {"segment", "encode", "match", "strain", "synth", "demo"}) {
+  for (const char* sub :
+       {"segment", "encode", "match", "strain", "track", "synth", "synth-sequence", "demo"}) {
     TCliResult r = RunCli({sub, "--help"});
     EXPECT_EQ(r.Status, 0) << sub;
     EXPECT_NE(r.Out.find(std::string(sub)), std::string::npos) << r.Out;

@@ -1,0 +1,200 @@
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+#include "cli/Cli11.h"
+
+#include "base/Error.h"
+#include "cli/Filecheck.h"
+#include "cli/Subcommands.h"
+#include "cli/Trackprogress.h"
+#include "track/Trackinput.h"
+#include "track/Tracksequence.h"
+
+namespace {
+
+struct TTrackArgs {
+  std::vector<std::string> Pictures;
+  std::string Out;
+  bool Force = false;  // write over an earlier run's results
+  TTrackOptions Options;
+};
+
+std::atomic<bool> StopRequested{false};
+
+extern "C" void RequestStop(int) {
+  StopRequested = true;
+}
+
+// Ctrl-C ends the step in hand and stops; a second one kills the program as usual.
+class TStopOnInterrupt {
+ public:
+  TStopOnInterrupt() {
+    StopRequested = false;
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &FPrevious);
+  }
+  ~TStopOnInterrupt() { sigaction(SIGINT, &FPrevious, nullptr); }
+  TStopOnInterrupt(const TStopOnInterrupt&) = delete;
+  TStopOnInterrupt& operator=(const TStopOnInterrupt&) = delete;
+
+ private:
+  struct sigaction FPrevious {};
+};
+
+// Everything the names decide, before the first picture is read: an --out that is a file, an
+// earlier run's results (kept unless --force), two pictures whose code files would have one
+// name, an output over an input, a folder that cannot be written.
+void CheckTrackFiles(const std::vector<std::string>& pictures, const TTrackArgs& args) {
+  namespace fs = std::filesystem;
+  const fs::path out(args.Out);
+  std::error_code failure;
+  if (fs::exists(out, failure) && !fs::is_directory(out, failure))
+    throw TError("--out " + args.Out + " is a file: the results need a folder");
+  if (!args.Force && fs::exists(out / "summary.csv", failure))
+    throw TError("The folder " + args.Out +
+                 " holds the results of an earlier run (summary.csv): give another --out, or "
+                 "--force to write over them");
+  fs::create_directories(out / "codes", failure);
+  if (failure) throw TError("Cannot create the folder " + args.Out + ": " + failure.message());
+  std::vector<TCommandFile> inputs, outputs;
+  outputs.push_back({"summary.csv", (out / "summary.csv").string(), ""});
+  if (args.Options.Plots) outputs.push_back({"summary.png", (out / "summary.png").string(), ""});
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    inputs.push_back({"PICTURE " + pictures[i], pictures[i], ""});
+    outputs.push_back(
+        {"the code file of " + pictures[i], TrackCodeFile(args.Out, pictures[i]), ""});
+    outputs.push_back(
+        {"the strain file of step " + std::to_string(i), TrackStepFile(args.Out, i), ""});
+  }
+  CheckFiles(inputs, outputs, args.Force);
+}
+
+void RunTrack(const TTrackArgs& args) {
+  const std::vector<std::string> pictures = SequencePictures(args.Pictures);
+  CheckTrackFiles(pictures, args);
+  TStopOnInterrupt interrupt;
+  TTrackProgress progress(stderr, isatty(STDERR_FILENO) != 0);
+  TTrackHooks hooks;
+  hooks.Stop = &StopRequested;
+  hooks.StepDone = [&progress](const TTrackStep& step, int32_t done, int32_t total) {
+    progress.Step(step, done, total);
+  };
+  const std::vector<TTrackStep> steps = TrackSequence(pictures, args.Out, args.Options, hooks);
+  progress.End();
+  const auto failed = std::count_if(steps.begin(), steps.end(),
+                                    [](const TTrackStep& step) { return !step.Good(); });
+  std::printf("%zu of %zu pictures tracked, %td failed; summary in %s\n", steps.size(),
+              pictures.size(), failed,
+              (std::filesystem::path(args.Out) / "summary.csv").string().c_str());
+  if (steps.size() < pictures.size())
+    throw TError("Stopped by Ctrl-C after " + std::to_string(steps.size()) + " of " +
+                 std::to_string(pictures.size()) +
+                 " pictures: the steps written are complete and summary.csv lists them");
+}
+
+// "--least-area N|robust|auto".
+void ParseLeastArea(const std::string& text, TTrackOptions& o) {
+  o.AutoLeastArea = text == "auto";
+  o.LeastArea.reset();
+  if (text == "auto" || text == "robust") return;
+  try {
+    size_t used = 0;
+    const long value = std::stol(text, &used);
+    if (used == text.size() && value >= 0 && value <= 2147483647) {
+      o.LeastArea = static_cast<int32_t>(value);
+      return;
+    }
+  } catch (...) {
+  }
+  throw CLI::ValidationError("--least-area",
+                             "--least-area must be a number of pixels (0 or more), robust or auto");
+}
+
+}  // namespace
+
+void AddTrackCommand(CLI::App& app) {
+  auto args = std::make_shared<TTrackArgs>();
+  TTrackOptions& o = args->Options;
+  o.Jobs = static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 256u));
+  o.RefinedCentroids = true;
+  CLI::App* sub = app.add_subcommand(
+      "track",
+      "Track a sequence of pictures of one grid: every picture indexed from the one before, "
+      "matched against the first, strain per step and a summary. Ctrl-C stops after the step "
+      "in hand.");
+  sub->add_option("PICTURE", args->Pictures,
+                  "Pictures in order, the first is the reference; or one folder (its pictures in "
+                  "natural order: img-9 before img-10)")
+      ->required();
+  sub->add_option("--out", args->Out,
+                  "Output folder: step-NNNN.csv, codes/NAME.cod, summary.csv (made if missing)")
+      ->required();
+  sub->add_flag("--force", args->Force,
+                "Write over the results of an earlier run in --out (files of steps beyond this "
+                "run's stay)");
+  sub->add_flag("--black", o.BlackDots, "The dots are darker than the background");
+  CLI::Option* median =
+      sub->add_option("--median", o.Median,
+                      "Median filter first, window P x P (P 0..10; even P means P + 1)")
+          ->check(CLI::Range(0, 10));
+  CLI::Option* window =
+      sub->add_option("--window", o.Window,
+                      "Multi-area window size in pixels (default: width div 4; at most half the "
+                      "smaller picture side)")
+          ->check(CLI::Range(1, 1 << 30));
+  CLI::Option* adjust =
+      sub->add_option("--adjust", o.Adjust, "Added to every window mean (may be negative)")
+          ->capture_default_str();
+  CLI::Option* threshold =
+      sub->add_option("--threshold", o.Threshold,
+                      "Simple segmentation with this one threshold instead of multi-area windows");
+  threshold->excludes(window)->excludes(adjust)->excludes(median);
+  sub->add_option_function<std::string>(
+         "--least-area", [&o](const std::string& text) { ParseLeastArea(text, o); },
+         "Least dot area in pixels, robust (a third of the area-weighted median blob) or auto "
+         "(2 x mean blob area div 3)")
+      ->default_str("robust");
+  sub->add_option_function<std::string>(
+         "--centroid", [&o](const std::string& text) { o.RefinedCentroids = text == "refined"; },
+         "Dot centres: refined (weighted above the local background on the picture as taken) "
+         "or plain")
+      ->check(CLI::IsMember({"plain", "refined"}))
+      ->default_str("refined");
+  CLI::Option* maxNx = sub->add_option("--max-nx", o.MaxNx,
+                                       "Largest |Nx| of the grid table (default: from the dots)")
+                           ->check(CLI::Range(1, 100000));
+  CLI::Option* maxNy = sub->add_option("--max-ny", o.MaxNy,
+                                       "Largest |Ny| of the grid table (default: from the dots)")
+                           ->check(CLI::Range(1, 100000));
+  maxNx->needs(maxNy);
+  maxNy->needs(maxNx);
+  sub->add_option_function<std::array<float, 2>>(
+         "--scale", [&o](const std::array<float, 2>& v) { o.ScaleX = v[0], o.ScaleY = v[1]; },
+         "Scale factors SX SY written into the code files: units per pixel of the results")
+      ->check(CheckFinitePositive)
+      ->default_str("1 1");
+  sub->add_option("--neighbourhood", o.Neighbourhood,
+                  "Half-width K of the (2K+1) x (2K+1) grid neighbourhood fitted at each dot")
+      ->check(CLI::Range(1, 50))
+      ->capture_default_str();
+  sub->add_option("--jobs", o.Jobs, "Pictures segmented at once (the results do not depend on it)")
+      ->check(CLI::Range(1, 256))
+      ->capture_default_str();
+  sub->add_flag("--plots", o.Plots,
+                "Also write summary.png (mean strains against the step) and the last step's maps "
+                "in plots/");
+  sub->callback([args] { RunTrack(*args); });
+}

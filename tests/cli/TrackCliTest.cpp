@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "CliRun.h"
+#include "support/TempDir.h"
+
+// The track and synth-sequence commands through the real binary. What the tracking measures is
+// checked on the core in tests/track; here: the files, the output and the exit status.
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string Numbered(const std::string& dir, const char* kind, int k, const char* ext) {
+  char name[40];
+  std::snprintf(name, sizeof name, "%s-%04d.%s", kind, k, ext);
+  return (std::filesystem::path(dir) / name).string();
+}
+
+// A sequence of steps + 1 pictures moving by a quarter of a pitch per step.
+void WriteSequence(const std::string& dir, int steps, const char* width, const char* height) {
+  const TCliResult r =
+      RunCli({"synth-sequence", dir, "--steps", std::to_string(steps), "--size", width, height,
+              "--noise", "2", "--translate", std::to_string(5 * steps), std::to_string(-2 * steps),
+              "--strain", "0.01", "-0.003", "0"});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+}
+
+bool HoldsTemporaryFiles(const std::string& dir) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+    if (entry.path().filename().string().find(".tmp") != std::string::npos) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST(TrackCli, TracksAFolderAndWritesEveryStepWithOneLogLinePerStep) {
+  TTempDir dir;
+  WriteSequence(dir.File("seq"), 4, "400", "300");
+  for (int k = 0; k <= 4; ++k) {
+    EXPECT_TRUE(std::filesystem::exists(Numbered(dir.File("seq"), "frame", k, "bmp"))) << k;
+    EXPECT_TRUE(std::filesystem::exists(Numbered(dir.File("seq"), "truth", k, "csv"))) << k;
+  }
+  const std::string out = dir.File("out");
+  const TCliResult r = RunCli({"track", dir.File("seq"), "--out", out, "--jobs", "2"});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out, "5 of 5 pictures tracked, 0 failed; summary in " + out + "/summary.csv\n");
+
+  // stderr is a file here: one line per step, in order, no bar.
+  const auto log = Lines(r.Err);
+  ASSERT_EQ(log.size(), 5u) << r.Err;
+  const auto summary = Lines(ReadFileBytes(out + "/summary.csv"));
+  ASSERT_EQ(summary.size(), 6u);
+  EXPECT_EQ(summary[0], "step,picture,dots,pairs,lost,mean_dx,mean_dy,exx,eyy,exy,reason");
+  for (int k = 0; k <= 4; ++k) {
+    SCOPED_TRACE(k);
+    const std::string picture = Numbered("", "frame", k, "bmp");
+    EXPECT_EQ(log[k].rfind("step " + std::to_string(k) + " " + picture + ": ", 0), 0u);
+    EXPECT_EQ(log[k].find('\r'), std::string::npos);
+    EXPECT_EQ(summary[k + 1].rfind(std::to_string(k) + "," + picture + ",", 0), 0u);
+    EXPECT_TRUE(std::filesystem::exists(Numbered(out, "step", k, "csv")));
+    EXPECT_TRUE(std::filesystem::exists(out + "/codes/" + Numbered("", "frame", k, "cod")));
+  }
+  // The final picture's strain: the options reached both commands.
+  std::istringstream last(summary[5]);
+  std::vector<std::string> cells;
+  for (std::string cell; std::getline(last, cell, ',');) cells.push_back(cell);
+  ASSERT_GE(cells.size(), 10u);
+  EXPECT_NEAR(std::stod(cells[7]), 0.01, 2e-4);
+  EXPECT_NEAR(std::stod(cells[8]), -0.003, 2e-4);
+  EXPECT_NEAR(std::stod(cells[5]), 20, 1);
+}
+
+TEST(TrackCli, RefusesBadInputAndKeepsAnEarlierRun) {
+  TTempDir dir;
+  std::filesystem::create_directories(dir.File("empty"));
+  TCliResult r = RunCli({"track", dir.File("empty"), "--out", dir.File("out")});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "No picture in the folder " + dir.File("empty") + "\n");
+
+  r = RunCli({"track", dir.File("missing.bmp"), "--out", dir.File("out")});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find(dir.File("missing.bmp")), std::string::npos) << r.Err;
+
+  WriteFileBytes(dir.File("file"), "x");
+  r = RunCli({"track", dir.File("missing.bmp"), "--out", dir.File("file")});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(ReadFileBytes(dir.File("file")), "x");
+
+  // Two pictures whose code files would have one name.
+  WriteSequence(dir.File("seq"), 1, "300", "240");
+  std::filesystem::create_directories(dir.File("other"));
+  std::filesystem::copy_file(Numbered(dir.File("seq"), "frame", 1, "bmp"),
+                             Numbered(dir.File("other"), "frame", 0, "bmp"));
+  r = RunCli({"track", Numbered(dir.File("seq"), "frame", 0, "bmp"),
+              Numbered(dir.File("other"), "frame", 0, "bmp"), "--out", dir.File("out")});
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_NE(r.Err.find("name the same file"), std::string::npos) << r.Err;
+
+  // A folder that holds an earlier run's results is written over only with --force.
+  ASSERT_EQ(RunCli({"track", dir.File("seq"), "--out", dir.File("out")}).Status, 0);
+  const std::string before = ReadFileBytes(dir.File("out/summary.csv"));
+  WriteFileBytes(dir.File("out/step-0001.csv"), "kept");
+  r = RunCli({"track", dir.File("seq"), "--out", dir.File("out")});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("--force"), std::string::npos) << r.Err;
+  EXPECT_EQ(ReadFileBytes(dir.File("out/step-0001.csv")), "kept");
+  ASSERT_EQ(RunCli({"track", dir.File("seq"), "--out", dir.File("out"), "--force"}).Status, 0);
+  EXPECT_EQ(ReadFileBytes(dir.File("out/summary.csv")), before);
+  EXPECT_NE(ReadFileBytes(dir.File("out/step-0001.csv")), "kept");
+}
+
+// Ctrl-C once the first steps are written: the run stops after the step in hand with a non-zero
+// status and a message, and every step it lists is complete.
+TEST(TrackCli, CtrlCStopsAfterTheStepInHandLeavingCompleteSteps) {
+  TTempDir dir;
+  const int steps = 40;
+  WriteSequence(dir.File("seq"), steps, "800", "600");
+  const std::string out = dir.File("out");
+  const TCliResult r =
+      RunCliInterrupted({"track", dir.File("seq"), "--out", out, "--jobs", "1"}, "step 1 ");
+  ASSERT_NE(r.Status, 0) << "the run ended before Ctrl-C";
+  EXPECT_NE(r.Err.find("Stopped by Ctrl-C after "), std::string::npos) << r.Err;
+  const auto summary = Lines(ReadFileBytes(out + "/summary.csv"));
+  const size_t done = summary.size() - 1;
+  EXPECT_GE(done, 2u);
+  EXPECT_LT(done, static_cast<size_t>(steps + 1));
+  EXPECT_EQ(Lines(r.Err).size(), done + 1);  // a line per step and the message
+  for (size_t k = 0; k < done; ++k) {
+    // Each listed step's strain file has a row per pair the summary counts.
+    std::istringstream row(summary[k + 1]);
+    std::vector<std::string> cells;
+    for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
+    ASSERT_GE(cells.size(), 4u);
+    const auto rows = Lines(ReadFileBytes(Numbered(out, "step", static_cast<int>(k), "csv")));
+    EXPECT_EQ(rows.size() - 1, std::stoul(cells[3])) << k;
+  }
+  EXPECT_FALSE(std::filesystem::exists(Numbered(out, "step", static_cast<int>(done), "csv")));
+  EXPECT_FALSE(HoldsTemporaryFiles(out));
+}
