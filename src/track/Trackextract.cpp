@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "encode/Encode.h"
-#include "encode/Encodedefaults.h"
-#include "encode/Refinecentroid.h"
+#include "encode/Encoderun.h"
 #include "image/Grayimage.h"
 #include "segment/Segment.h"
+#include "segment/Segmentrun.h"
 
 namespace {
 
@@ -25,35 +25,26 @@ std::unique_ptr<TEncode> ExtractPicture(const std::string& picture, const TTrack
   // Refined centroids weigh the picture as it was taken, before the background is wiped.
   std::unique_ptr<TGrayImage> original;
   if (options.RefinedCentroids) original = CopyOf(segment.Image());
-  if (options.Median) segment.Image().MedianFilter(*options.Median, *options.Median);
-  segment.FWhiteDots = !options.BlackDots;
-  if (options.Threshold) {
-    segment.SimpleSegment(nullptr, *options.Threshold);
-  } else {
-    const int32_t window = options.Window ? *options.Window : segment.Image().Width() / 4;
-    segment.FWinSizeX = window;
-    segment.FWinSizeY = window;
-    segment.FAdjust = options.Adjust;
-    segment.MultiAreaSegment(false, nullptr);
-  }
+  TSegmentRunOptions segmentation;
+  segmentation.WhiteDots = !options.BlackDots;
+  segmentation.Median = options.Median;
+  segmentation.Window = options.Window;
+  segmentation.Adjust = options.Adjust;
+  segmentation.Threshold = options.Threshold;
+  RunSegmentation(segment, segmentation);
 
   const bool sized = options.MaxNx && options.MaxNy;
   auto job = std::make_unique<TEncode>(segment.ReleaseImage(), !options.BlackDots, false,
                                        sized ? *options.MaxNx : 1, sized ? *options.MaxNy : 1);
   job->FDelay = 0;
-  job->PrepareImage(nullptr);
-  if (options.LeastArea) {
-    job->FAreaThreshold = *options.LeastArea;
-  } else if (options.AutoLeastArea) {
-    job->FAreaThreshold = 2 * job->FAreaThreshold / 3;
-  } else {
-    job->FAreaThreshold = RobustLeastArea(*job);
-  }
-  job->RemoveNoise(nullptr);
-  job->BuildDotInfo(nullptr);
-  if (original) {
-    RefineCentroids(*job, *original);
-    job->DotsMoved();
-  }
+  // The table is sized when the picture is indexed, from the reference's reach.
+  TEncodeRunOptions run;
+  if (options.LeastArea)
+    run.LeastArea = TLeastArea::Given(*options.LeastArea);
+  else if (!options.AutoLeastArea)
+    run.LeastArea.Mode = TLeastArea::TMode::Robust;
+  run.Refined = options.RefinedCentroids;
+  run.RefinePicture = original.get();
+  ExtractDots(*job, run);
   return job;
 }

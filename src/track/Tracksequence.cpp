@@ -14,6 +14,7 @@
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
 #include "encode/Encodereference.h"
+#include "encode/Encoderun.h"
 #include "image/Grayimage.h"
 #include "strain/Straincsv.h"
 #include "strain/Strainpairs.h"
@@ -58,22 +59,27 @@ bool MotionPerStep(const std::vector<TDotInfo>& from, const std::vector<TDotInfo
 }
 
 // Indexes an extracted picture: from its own origin for the reference, else from the dots of the
-// last good picture, looked for where they have moved to by (shiftX, shiftY).
-void IndexPicture(TEncode& job, const std::vector<TDotInfo>* reference, float shiftX, float shiftY,
+// last good picture (lent for the call), looked for where they have moved to by (shiftX, shiftY).
+void IndexPicture(TEncode& job, std::vector<TDotInfo>* reference, float shiftX, float shiftY,
                   const TTrackOptions& options) {
   if (!options.MaxNx || !options.MaxNy) {
     const int32_t nx = reference ? Reach(*reference, true) : 0;
     const int32_t ny = reference ? Reach(*reference, false) : 0;
     ResizeTable(job, AutoTableSize(job, nx, ny));
   }
-  int32_t origin;
+  TEncodeRunOptions run;
   if (reference) {
-    origin = FindOriginByReference(job, *reference, shiftX, shiftY);
-  } else {
-    origin = job.FindOrigin(2);
-    if (origin < 0) throw TError(TEncode::AutoOriginFailedMessage);
+    run.Origin = TOriginSource::Reference;
+    run.Reference = std::move(*reference);
+    run.Shift = {shiftX, shiftY};
   }
-  job.Encode(origin);
+  try {
+    ContinueEncoding(job, run);
+  } catch (...) {
+    if (reference) *reference = std::move(run.Reference);
+    throw;
+  }
+  if (reference) *reference = std::move(run.Reference);
   job.FScaleX = options.ScaleX;
   job.FScaleY = options.ScaleY;
 }
