@@ -19,6 +19,7 @@
 #include "strain/Straincsv.h"
 #include "strain/Strainpairs.h"
 #include "strain/Strainplot.h"
+#include "track/Serialworker.h"
 #include "track/Trackpipeline.h"
 #include "track/Trackplot.h"
 
@@ -135,62 +136,77 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   if (failure) throw TError("Cannot create the folder " + outDir + ": " + failure.message());
   if (options.Plots) CheckPlotFolder((std::filesystem::path(outDir) / "plots").string());
 
+  // Two stages: this thread indexes each picture from the one before (the only work that must
+  // wait for the previous picture), the writer saves its code file, matches it against the
+  // reference and writes the step's files, in order, while the next picture is indexed.
   TTrackPipeline pipeline(pictures, options);
-  std::vector<TTrackStep> steps;
-  std::vector<TDotInfo> reference;  // the last good picture's indexed dots
-  size_t lastGood = 0;
-  // The grid's motion per step over the last good steps: a test loads smoothly, so the next
-  // picture is looked for where this motion takes the grid, and a step may move more than the
-  // 0.4 pitch the search allows as long as it moves about as much as the step before.
-  float motionX = 0, motionY = 0;
-  std::string referenceCodes;
-  int32_t referenceDots = 0;
-  std::unique_ptr<TStrainField> lastField;  // for the maps
+  std::vector<TTrackStep> steps;  // the writer's until it has finished
   const int32_t total = static_cast<int32_t>(pictures.size());
   const std::string summary = (std::filesystem::path(outDir) / "summary.csv").string();
-
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    if (i > 0 && hooks.Stop && hooks.Stop->load()) break;
-    TTrackStep step;
-    step.Step = static_cast<int32_t>(i);
-    step.Picture = ExtractFileName(pictures[i]);
-    const std::string codes = TrackCodeFile(outDir, pictures[i]);
-    try {
-      std::string error;
-      std::unique_ptr<TEncode> job = pipeline.Take(i, error);
-      if (!job) throw TError(error);
-      const float gap = static_cast<float>(i - lastGood);
-      IndexPicture(*job, i == 0 ? nullptr : &reference, motionX * gap, motionY * gap, options);
-      job->SaveCodes(codes);
-      step.Dots = job->FDotSum;
-      std::vector<TDotInfo> dots = CodedDots(*job);
-      if (i > 0)
-        MotionPerStep(reference, dots, static_cast<int32_t>(i - lastGood), motionX, motionY);
-      reference = std::move(dots);
-      lastGood = i;
-      if (i == 0) {
-        referenceCodes = codes;
-        referenceDots = job->FCodedSum;
-      }
-    } catch (const TError& e) {
-      // Without a reference nothing can follow.
-      if (i == 0) throw;
-      step.Reason = e.Message();
-    }
-    if (step.Good()) {
+  const std::string referenceCodes = TrackCodeFile(outDir, pictures[0]);
+  int32_t referenceDots = 0;
+  std::unique_ptr<TStrainField> lastField;  // for the maps
+  auto stopped = [&hooks] { return hooks.Stop && hooks.Stop->load(); };
+  // Measures and writes a step; job is null for a step whose picture could not be indexed.
+  auto finishStep = [&](TTrackStep step, const std::unique_ptr<TEncode>& job) {
+    if (step.Step > 0 && stopped()) return;
+    if (job) {
+      const size_t i = static_cast<size_t>(step.Step);
+      bool saved = false;
       try {
-        TStrainField field = MeasureStep(referenceCodes, codes, TrackStepFile(outDir, i),
-                                         referenceDots, options, step);
+        job->SaveCodes(TrackCodeFile(outDir, pictures[i]));
+        saved = true;
+        TStrainField field = MeasureStep(referenceCodes, TrackCodeFile(outDir, pictures[i]),
+                                         TrackStepFile(outDir, i), referenceDots, options, step);
         if (options.Plots && field.StrainCount() > 0)
           lastField = std::make_unique<TStrainField>(std::move(field));
       } catch (const TError& e) {
+        // Without the reference's code file nothing can follow.
+        if (i == 0 && !saved) throw;
         step.Reason = e.Message();
       }
     }
     steps.push_back(step);
     WriteTrackSummary(summary, steps);
     if (hooks.StepDone) hooks.StepDone(step, static_cast<int32_t>(steps.size()), total);
+  };
+  TSerialWorker writer(2);
+
+  std::vector<TDotInfo> reference;  // the last good picture's indexed dots
+  size_t lastGood = 0;
+  // The grid's motion per step over the last good steps: a test loads smoothly, so the next
+  // picture is looked for where this motion takes the grid, and a step may move more than the
+  // 0.4 pitch the search allows as long as it moves about as much as the step before.
+  float motionX = 0, motionY = 0;
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    if ((i > 0 && stopped()) || writer.Failed()) break;
+    TTrackStep step;
+    step.Step = static_cast<int32_t>(i);
+    step.Picture = ExtractFileName(pictures[i]);
+    std::unique_ptr<TEncode> job;
+    try {
+      std::string error;
+      job = pipeline.Take(i, error);
+      if (!job) throw TError(error);
+      const float gap = static_cast<float>(i - lastGood);
+      IndexPicture(*job, i == 0 ? nullptr : &reference, motionX * gap, motionY * gap, options);
+      step.Dots = job->FDotSum;
+      std::vector<TDotInfo> dots = CodedDots(*job);
+      if (i > 0)
+        MotionPerStep(reference, dots, static_cast<int32_t>(i - lastGood), motionX, motionY);
+      if (i == 0) referenceDots = static_cast<int32_t>(dots.size());
+      reference = std::move(dots);
+      lastGood = i;
+    } catch (const TError& e) {
+      // Without a reference nothing can follow.
+      if (i == 0) throw;
+      step.Reason = e.Message();
+      job.reset();
+    }
+    auto shared = std::make_shared<std::unique_ptr<TEncode>>(std::move(job));
+    writer.Post([&finishStep, step, shared] { finishStep(step, *shared); });
   }
+  writer.Finish();
   if (options.Plots) SaveTrackPlots(outDir, steps, lastField.get(), pictures[0]);
   return steps;
 }
