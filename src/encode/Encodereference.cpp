@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <unordered_map>
 #include <utility>
 
 #include "base/Convert.h"
@@ -25,43 +25,60 @@ double Distance(const TDotInfo& a, const TDotInfo& b) {
   return std::hypot(static_cast<double>(a.x) - b.x, static_cast<double>(a.y) - b.y);
 }
 
+int64_t GridKey(int32_t nx, int32_t ny) {
+  return int64_t{nx} * 4294967296LL + static_cast<uint32_t>(ny);
+}
+
+// Ranked by the distance from the mean position, ties by (Nx, Ny); only the first few complete
+// ones are wanted, so only they are checked for their neighbours (the grid of a tracked test is
+// indexed again at every step).
 std::vector<TCandidate> Candidates(const std::vector<TDotInfo>& reference) {
-  std::map<std::pair<int32_t, int32_t>, int32_t> at;
+  std::unordered_map<int64_t, int32_t> at;
+  at.reserve(reference.size());
   double sumX = 0, sumY = 0;
   int32_t count = 0;
   for (size_t i = 0; i < reference.size(); ++i) {
     const TDotInfo& d = reference[i];
     if (!d.Coded || !std::isfinite(d.x) || !std::isfinite(d.y)) continue;
-    at[{d.Nx, d.Ny}] =
+    at[GridKey(d.Nx, d.Ny)] =
         static_cast<int32_t>(i);  // a later dot at the same place wins, as in a table
     sumX += d.x;
     sumY += d.y;
     ++count;
   }
-  std::vector<std::pair<double, TCandidate>> ranked;
   if (count == 0) return {};
   const double cx = sumX / count, cy = sumY / count;
-  for (const auto& [grid, i] : at) {
+  struct TRanked {
+    double Distance;
+    int32_t Nx, Ny, Dot;
+  };
+  std::vector<TRanked> ranked;
+  ranked.reserve(at.size());
+  for (const auto& [key, i] : at) {
+    const TDotInfo& d = reference[static_cast<size_t>(i)];
+    ranked.push_back({std::hypot(d.x - cx, d.y - cy), d.Nx, d.Ny, i});
+  }
+  std::sort(ranked.begin(), ranked.end(), [](const TRanked& a, const TRanked& b) {
+    if (a.Distance != b.Distance) return a.Distance < b.Distance;
+    return a.Nx != b.Nx ? a.Nx < b.Nx : a.Ny < b.Ny;
+  });
+  std::vector<TCandidate> result;
+  for (const TRanked& r : ranked) {
+    if (result.size() == MaxCandidates) break;
     TCandidate c;
-    c.Dot = i;
+    c.Dot = r.Dot;
     bool complete = true;
     c.Pitch = 1e300;
     for (int32_t d = 0; d < 4 && complete; ++d) {
-      const auto n = at.find({grid.first + TEncode::FDirX[d], grid.second + TEncode::FDirY[d]});
+      const auto n = at.find(GridKey(r.Nx + TEncode::FDirX[d], r.Ny + TEncode::FDirY[d]));
       complete = n != at.end();
       if (!complete) break;
       c.Neighbour[d] = n->second;
-      c.Pitch = std::min(c.Pitch, Distance(reference[i], reference[n->second]));
+      c.Pitch = std::min(c.Pitch, Distance(reference[static_cast<size_t>(r.Dot)],
+                                           reference[static_cast<size_t>(n->second)]));
     }
-    if (!complete || !(c.Pitch > 0)) continue;
-    const TDotInfo& d = reference[i];
-    ranked.emplace_back(std::hypot(d.x - cx, d.y - cy), c);
+    if (complete && c.Pitch > 0) result.push_back(c);
   }
-  std::stable_sort(ranked.begin(), ranked.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<TCandidate> result;
-  for (size_t k = 0; k < ranked.size() && k < MaxCandidates; ++k)
-    result.push_back(ranked[k].second);
   return result;
 }
 
