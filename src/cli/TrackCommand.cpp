@@ -30,28 +30,27 @@ struct TTrackArgs {
 };
 
 std::atomic<bool> StopRequested{false};
+struct sigaction PreviousInterrupt {};
 
+// The first Ctrl-C asks for a stop and gives SIGINT back to its previous handler (the one that
+// removes the temporary files of running saves), so a second one ends the program as usual.
 extern "C" void RequestStop(int) {
   StopRequested = true;
+  ::sigaction(SIGINT, &PreviousInterrupt, nullptr);
 }
 
-// Ctrl-C ends the step in hand and stops; a second one kills the program as usual.
 class TStopOnInterrupt {
  public:
   TStopOnInterrupt() {
     StopRequested = false;
     struct sigaction action {};
     action.sa_handler = RequestStop;
-    action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &FPrevious);
+    ::sigaction(SIGINT, &action, &PreviousInterrupt);
   }
-  ~TStopOnInterrupt() { sigaction(SIGINT, &FPrevious, nullptr); }
+  ~TStopOnInterrupt() { ::sigaction(SIGINT, &PreviousInterrupt, nullptr); }
   TStopOnInterrupt(const TStopOnInterrupt&) = delete;
   TStopOnInterrupt& operator=(const TStopOnInterrupt&) = delete;
-
- private:
-  struct sigaction FPrevious {};
 };
 
 // Everything the names decide, before the first picture is read: an --out that is a file, an
