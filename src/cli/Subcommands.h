@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "image/Picturedecode.h"
+
 namespace CLI {
 class App;
 }
@@ -16,6 +18,9 @@ void AddMatchCommand(CLI::App& app);
 void AddSynthCommand(CLI::App& app);
 void AddStrainCommand(CLI::App& app);
 void AddDemoCommand(CLI::App& app);
+
+// "--bits16 percentile|shift", for every subcommand that reads pictures.
+void AddBits16Option(CLI::App& sub, TBits16& rule);
 
 // Checks shared by the subcommands' options. An empty text means the value is good.
 // Positive and finite: CLI::PositiveNumber lets "nan" through (no comparison holds for it), and
