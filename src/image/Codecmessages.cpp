@@ -8,6 +8,8 @@
 
 namespace {
 
+QtMessageHandler PreviousHandler = nullptr;  // while a TCodecMessages lives
+
 constexpr size_t MaxLines = 20;  // a damaged file can make a codec complain for every tag
 
 // "libpng error: X" -> "X"; libtiff's "foo: X" -> "X" (Qt opens every TIFF under the name
@@ -27,10 +29,11 @@ std::string Cleaned(std::string line) {
 
 TCodecMessages::TCodecMessages() {
   FCurrent = this;
-  FPrevious = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& t) {
-    if (FCurrent != nullptr && FCurrent->FLines.size() < MaxLines)
-      FCurrent->FLines.push_back(Cleaned(t.toStdString()));
-  });
+  PreviousHandler =
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& t) {
+        if (FCurrent != nullptr && FCurrent->FLines.size() < MaxLines)
+          FCurrent->FLines.push_back(Cleaned(t.toStdString()));
+      });
   std::fflush(stderr);
   FCapture = ::memfd_create("latticor-codec-messages", MFD_CLOEXEC);
   if (FCapture < 0) return;  // then the libraries' lines reach the terminal as before
@@ -49,7 +52,7 @@ TCodecMessages::~TCodecMessages() {
 void TCodecMessages::Stop() {
   if (FStopped) return;
   FStopped = true;
-  qInstallMessageHandler(FPrevious);
+  qInstallMessageHandler(PreviousHandler);
   FCurrent = nullptr;
   if (FCapture < 0) return;
   std::fflush(stderr);

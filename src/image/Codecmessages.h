@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QtGlobal>
 #include <string>
 #include <vector>
 
@@ -30,7 +29,6 @@ class TCodecMessages {
   void Stop();
 
   static inline TCodecMessages* FCurrent = nullptr;
-  QtMessageHandler FPrevious = nullptr;
   int FSavedError = -1;  // the real standard error while it is redirected
   int FCapture = -1;     // where it goes meanwhile
   bool FStopped = false;
