@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "base/Bmp.h"
 #include "base/Convert.h"
@@ -45,7 +46,11 @@ void SaveOverlay(TEncode& job, int32_t overlayScale, const std::string& fileName
 void RunSegment(const TSegmentArgs& args) {
   CheckFiles({{"INPUT", args.Input, ""}}, {{"OUTPUT", args.Output, ""}}, args.Force);
   // New Segment, then Filter, then Multi-Area Segment or Simple Segment, then Save Result.
-  TSegment job(args.Input, false);
+  TSegment job(std::make_unique<TGrayImage>(args.Input, args.Bits16), false);
+  // A camera picture says how it became 8-bit gray; a bitmap has nothing to tell.
+  const std::string& decoding = job.Image().Decoding();
+  if (!decoding.ends_with("bitmap"))
+    std::fprintf(stderr, "segment: %s read as %s\n", args.Input.c_str(), decoding.c_str());
   RunSegmentation(job, args.Run);
   job.SaveResult(args.Output);
 }
@@ -56,7 +61,8 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
               {"--overlay", args.Overlay, ""}},
              args.Force);
   // New Encode and an automatic Do Encoding: a fresh job, extraction, origin, walk.
-  TEncode job(args.Input, !args.BlackDots, false, args.MaxNx, args.MaxNy);
+  TEncode job(std::make_unique<TGrayImage>(args.Input, args.Bits16), !args.BlackDots, false,
+              args.MaxNx, args.MaxNy);
   const int32_t scale = std::max(args.OverlayScale, 1);
   if (!args.Overlay.empty())  // an overlay too large to save is known before the work
     CheckPictureOutput(args.Overlay, int64_t{job.FImage->Width()} * scale,
@@ -69,7 +75,7 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
   }
   std::unique_ptr<TGrayImage> picture;
   if (run.Refined && !args.Picture.empty()) {
-    picture = std::make_unique<TGrayImage>(args.Picture);
+    picture = std::make_unique<TGrayImage>(args.Picture, args.Bits16);
     run.RefinePicture = picture.get();
   }
   bool walking = false;
@@ -102,10 +108,12 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
                                                            : "automatic";
   std::fprintf(stderr,
                "encode: %d dots found, %d indexed, %d unindexed; least area %d px; table "
-               "+-%d x +-%d; origin dot %d at (%.2f, %.2f) with (%d, %d), %s; %s centroids\n",
+               "+-%d x +-%d; origin dot %d at (%.2f, %.2f) with (%d, %d), %s; %s centroids; "
+               "read as %s%s\n",
                summary.Dots, summary.Coded, summary.Dots - summary.Coded, summary.LeastArea,
                job.FCoordinate.MaxNx(), job.FCoordinate.MaxNy(), summary.Origin, o.x, o.y, o.Nx,
-               o.Ny, how, run.Refined ? "refined" : "plain");
+               o.Ny, how, run.Refined ? "refined" : "plain", summary.Decoding.c_str(),
+               picture ? ("; --picture read as " + picture->Decoding()).c_str() : "");
   return summary;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "encode/Encoderun.h"
+#include "image/Picturedecode.h"
 #include "segment/Segmentrun.h"
 #include "synth/Synth.h"
 
@@ -17,7 +18,8 @@ struct TSegmentArgs {
   std::string Input;
   std::string Output;
   TSegmentRunOptions Run;
-  bool Force = false;  // the output may overwrite the input
+  bool Force = false;                    // the output may overwrite the input
+  TBits16 Bits16 = TBits16::Percentile;  // how a 16-bit picture becomes 8-bit
 };
 
 struct TEncodeArgs {
@@ -33,6 +35,7 @@ struct TEncodeArgs {
   bool Force = false;        // an output may overwrite the input
   std::string Reference;     // code file whose indices the origin takes
   std::string Picture;       // unsegmented picture for refined centroids
+  TBits16 Bits16 = TBits16::Percentile;  // how 16-bit pictures (INPUT, Picture) become 8-bit
 };
 
 struct TMatchArgs {

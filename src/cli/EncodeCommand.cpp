@@ -130,5 +130,6 @@ void AddEncodeCommand(CLI::App& app) {
       ->default_str("plain");
   sub->add_option("--picture", args->Picture,
                   "The unsegmented picture, for --centroid refined (same size as INPUT)");
+  AddBits16Option(*sub, args->Bits16);
   sub->callback([args] { RunEncode(*args); });
 }

@@ -2,7 +2,22 @@
 #include <cmath>
 #include <string>
 
+#include "cli/Cli11.h"
 #include "cli/Subcommands.h"
+
+void AddBits16Option(CLI::App& sub, TBits16& rule) {
+  sub.add_option_function<std::string>(
+         "--bits16",
+         [&rule](const std::string& text) {
+           if (text != "percentile" && text != "shift")
+             throw CLI::ValidationError("--bits16", "percentile or shift");
+           rule = text == "shift" ? TBits16::Shift : TBits16::Percentile;
+         },
+         "How 16-bit pictures become 8-bit: percentile stretches the 0.1 % and 99.9 % "
+         "percentiles to 0 and 255 (12-bit data in 16 bits is not dark), shift keeps the high "
+         "byte")
+      ->default_str("percentile");
+}
 
 std::string CheckFinitePositive(const std::string& text) {
   try {

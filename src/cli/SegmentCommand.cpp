@@ -11,7 +11,9 @@ void AddSegmentCommand(CLI::App& app) {
       "segment",
       "Segment a gray grid picture: every background pixel becomes 0 (white dots) or 255 "
       "(black dots); the dots keep their gray values.");
-  sub->add_option("INPUT", args->Input, "Gray picture (.bmp)")->required();
+  sub->add_option("INPUT", args->Input,
+                  "Gray picture (.bmp, or a camera picture: .png, .tif, .pgm, .jpg)")
+      ->required();
   sub->add_option("OUTPUT", args->Output, "Segmented picture (.bmp or .raw)")->required();
   sub->add_flag_callback(
       "--black", [&run] { run.WhiteDots = false; }, "The dots are darker than the background");
@@ -33,5 +35,6 @@ void AddSegmentCommand(CLI::App& app) {
                       "Simple segmentation with this one threshold instead of multi-area windows");
   threshold->excludes(window)->excludes(adjust)->excludes(median);
   sub->add_flag("--force", args->Force, "Let OUTPUT overwrite INPUT");
+  AddBits16Option(*sub, args->Bits16);
   sub->callback([args] { RunSegment(*args); });
 }

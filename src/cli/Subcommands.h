@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "image/Picturedecode.h"
+
 namespace CLI {
 class App;
 }
@@ -18,6 +20,9 @@ void AddStrainCommand(CLI::App& app);
 void AddDemoCommand(CLI::App& app);
 void AddTrackCommand(CLI::App& app);
 void AddSynthSequenceCommand(CLI::App& app);
+
+// "--bits16 percentile|shift", for every subcommand that reads pictures.
+void AddBits16Option(CLI::App& sub, TBits16& rule);
 
 // Checks shared by the subcommands' options. An empty text means the value is good.
 // Positive and finite: CLI::PositiveNumber lets "nan" through (no comparison holds for it), and

@@ -19,7 +19,31 @@ int32_t SkipBackground(const uint8_t* row, int32_t x, int32_t width, uint8_t bac
   return x;
 }
 
+uint64_t Mix(uint64_t h, uint64_t word, uint64_t multiplier) {
+  h = (h ^ word) * multiplier;
+  return (h << 29) | (h >> 35);
+}
+
 }  // namespace
+
+// Four independent lanes keep the multiplier latency off the critical path.
+uint64_t PixelFingerprint(const uint8_t* pixels, size_t size) {
+  constexpr uint64_t M[4] = {0x9E3779B97F4A7C15ULL, 0xC2B2AE3D27D4EB4FULL, 0x165667B19E3779F9ULL,
+                             0xD6E8FEB86659FD93ULL};
+  uint64_t h[4] = {size, ~size, 0x243F6A8885A308D3ULL, 0x13198A2E03707344ULL};
+  size_t i = 0;
+  for (; i + 32 <= size; i += 32) {
+    uint64_t w[4];
+    std::memcpy(w, pixels + i, sizeof w);
+    for (int k = 0; k < 4; ++k) h[k] = Mix(h[k], w[k], M[k]);
+  }
+  uint64_t tail[4] = {0, 0, 0, 0};
+  std::memcpy(tail, pixels + i, size - i);
+  for (int k = 0; k < 4; ++k) h[k] = Mix(h[k], tail[k], M[k]);
+  uint64_t all = 0;
+  for (int k = 0; k < 4; ++k) all = Mix(all, h[k], M[k]);
+  return all;
+}
 
 void TBlobScan::Clear() {
   FWidth = FHeight = 0;

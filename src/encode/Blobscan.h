@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -11,6 +12,11 @@
 // Blobs are numbered in scan order of their first pixel: by top-most row, then by the column of
 // their left-most pixel in that row. The weight of a pixel p is 255 - p on a background of 255
 // and p on a background of 0 (p XOR background), never 0 for a blob pixel.
+// A 64-bit fingerprint of a picture, to tell whether it changed since it was labelled without
+// keeping a copy of it: a change of any one 8-byte word always changes it (every step is a
+// bijection), and a scattered change goes unnoticed with a chance of about 2^-64.
+uint64_t PixelFingerprint(const uint8_t* pixels, size_t size);
+
 class TBlobScan {
  public:
   struct TBlob {

@@ -29,15 +29,7 @@ TEncode::TEncode(const std::string& fileName, bool whiteDots, bool draw, int32_t
 
 TEncode::TEncode(std::unique_ptr<TGrayImage> image, bool whiteDots, bool draw, int32_t maxNx,
                  int32_t maxNy)
-    : FImage(CheckEncodeImage(std::move(image))),
-      BackupImage([this] {
-        try {
-          return std::vector<uint8_t>(static_cast<size_t>(FImage->Size()));
-        } catch (const std::bad_alloc&) {
-          throw TError("Can not allocate backup image buffer");
-        }
-      }()),
-      FCoordinate(maxNx, maxNy) {
+    : FImage(CheckEncodeImage(std::move(image))), FCoordinate(maxNx, maxNy) {
   Init(whiteDots, draw);
   FMaxNx = maxNx;
   FMaxNy = maxNy;
@@ -69,11 +61,15 @@ int32_t TEncode::LeastAreaOfMean(int32_t meanArea) {
 // ---------------------------------------------------------------------------------------------
 // Backup and fills
 
+// The backup is made on the first save only: the extraction and the walk undo their own
+// erasures, so a run needs no second copy of a picture that may be gigabytes large.
 void TEncode::SaveBackup() {
-  if (BackupImage.size() != static_cast<size_t>(FImage->Size()))
+  try {
+    BackupImage.resize(static_cast<size_t>(FImage->Size()));
+  } catch (const std::bad_alloc&) {
     throw TError("Cannot allocate more memory for BackupImage");
+  }
   std::memcpy(BackupImage.data(), FImage->Data(), BackupImage.size());
-  FScanValid = false;  // the labelling described the former backup
 }
 
 void TEncode::RestoreBackup() {
@@ -155,21 +151,24 @@ void TEncode::Redraw() const {
 // ---------------------------------------------------------------------------------------------
 // Dot extraction. One labelling of the picture gives every blob's area, sums, first pixel and
 // border contact; the steps below take their results from it instead of filling blob by blob.
-// It stays valid while FImage equals BackupImage (the blobs it removes are removed from both).
+// It stays valid while FImage keeps the fingerprint it had when labelled (or after the blobs it
+// removes itself).
+
+uint64_t TEncode::ImagePrint() const {
+  return PixelFingerprint(FImage->Data(), static_cast<size_t>(FImage->Size()));
+}
 
 void TEncode::EnsureScan() {
-  const size_t n = static_cast<size_t>(FImage->Size());
-  if (FScanValid && std::memcmp(FImage->Data(), BackupImage.data(), n) == 0) return;
+  if (FScanValid && ImagePrint() == FScanPrint) return;
   FScan.Scan(FImage->Data(), FImage->Width(), FImage->Height(), FBackground);
-  SaveBackup();
+  FScanPrint = ImagePrint();
   FScanValid = true;
 }
 
-// Erases the blobs marked in remove from FImage and BackupImage alike, so the labelling stays
-// valid, and flags them as erased.
+// Erases the blobs marked in remove from FImage, keeping the labelling valid, and flags them as
+// erased.
 void TEncode::RemoveBlobs(const std::vector<char>& remove) {
   uint8_t* image = FImage->Data();
-  uint8_t* backup = BackupImage.data();
   const size_t w = static_cast<size_t>(FImage->Width());
   std::vector<TBlobScan::TBlob>& blobs = FScan.Blobs();
   for (int32_t y = 0; y < FScan.Height(); ++y)
@@ -178,10 +177,10 @@ void TEncode::RemoveBlobs(const std::vector<char>& remove) {
       const size_t offset = y * w + r->X0;
       const size_t length = static_cast<size_t>(r->X1 - r->X0 + 1);
       std::memset(image + offset, FBackground, length);
-      std::memset(backup + offset, FBackground, length);
     }
   for (size_t b = 0; b < blobs.size(); ++b)
     if (remove[b]) blobs[b].Erased = true;
+  FScanPrint = ImagePrint();
 }
 
 // Paints every pixel of the blobs still in the picture in the background gray, as the fills
@@ -211,6 +210,10 @@ void TEncode::CountLiveBlobs() {
 
 void TEncode::ClearBorder() {
   EnsureScan();
+  ClearBorderBlobs();
+}
+
+void TEncode::ClearBorderBlobs() {
   std::vector<char> remove(FScan.Blobs().size(), 0);
   bool any = false;
   for (size_t b = 0; b < remove.size(); ++b) {
@@ -245,7 +248,7 @@ void TEncode::PrepareImage(TSurface* canvas) {
   EnsureScan();
   // Clearing the border and counting the rest paint every blob pixel in the background gray.
   PaintBlobs();
-  ClearBorder();
+  ClearBorderBlobs();
   CountLiveBlobs();
   // With no blob left the mean area is 0 rather than a division by zero.
   FAreaThreshold = FDotSum > 0 ? FTotalArea / FDotSum : 0;

@@ -49,6 +49,7 @@ class TEncode {
   static int32_t LeastAreaOfMean(int32_t meanArea);
 
   // --- Backup and fills -----------------------------------------------------------------------
+  // A copy of the pixels for callers that erase blobs one by one; made by the first save.
   void SaveBackup();
   void RestoreBackup();
   // Erase the 8-connected blob at (x, y) (nothing when that pixel is background), adding its
@@ -155,7 +156,7 @@ class TEncode {
   // The picture being encoded (the view repaints it). Callers may read it; the extraction
   // notices if they change it between its steps.
   std::unique_ptr<TGrayImage> FImage;
-  std::vector<uint8_t> BackupImage;  // same size as FImage
+  std::vector<uint8_t> BackupImage;  // FImage's size once SaveBackup made it, else empty
   TSurface* FCanvas = nullptr;       // the surface last given to an operation, not owned
   uint8_t FBackground = 0;
   bool FDraw = false;
@@ -197,6 +198,8 @@ class TEncode {
   void CountLiveBlobs();
   void EnsureScan();
   void Redraw() const;
+  // ClearBorder on a labelling known to be valid.
+  void ClearBorderBlobs();
   void CheckMethod(int32_t method) const;
   int32_t ChooseOrigin(int32_t method);
   bool FirstStep(int32_t method, TFirstStep& step);
@@ -207,10 +210,12 @@ class TEncode {
   void Highlight(int32_t s, int32_t px, int32_t py);
   TDotGrid& Grid();
 
-  // Blob labelling of the picture, shared by the extraction steps; valid while FImage still
-  // equals BackupImage (checked before use).
+  // Blob labelling of the picture, shared by the extraction steps; valid while FImage keeps the
+  // fingerprint FScanPrint (checked before use).
+  uint64_t ImagePrint() const;
   TBlobScan FScan;
   bool FScanValid = false;
+  uint64_t FScanPrint = 0;
   TDotGrid FGrid;
   bool FGridValid = false;
   // Pixels erased by fills that are to be put back (offset, former value), while recording.

@@ -96,6 +96,7 @@ TEncodeSummary SummarizeEncoding(const TEncode& job) {
   summary.Height = job.FImage->Height();
   summary.Dots = job.FDotSum;
   summary.LeastArea = job.FAreaThreshold;
+  summary.Decoding = job.FImage->Decoding();
   for (int32_t i = 0; i < job.FDotSum; ++i) {
     summary.Coded += job.FDotInfo[i].Coded;
     summary.Neted += job.FDotInfo[i].Neted;

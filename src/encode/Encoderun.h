@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "encode/Dotinfo.h"
@@ -83,6 +84,7 @@ struct TEncodeSummary {
   int32_t Neted = 0;
   int32_t LeastArea = 0;
   int32_t Origin = -1;
+  std::string Decoding;  // how the picture was read ("8-bit bitmap", "16-bit TIFF, ...")
 };
 
 // The whole run on a job fresh from its picture. Failures raise TError with the user's message

@@ -12,6 +12,7 @@
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "image/Bmpdecode.h"
+#include "image/Codecmessages.h"
 #include "image/Grayimage.h"
 
 const char* const SupportedPictureFormats =
@@ -51,30 +52,6 @@ bool Sniff(const uint8_t* b, size_t n, TSniffed& f) {
 [[noreturn]] void Invalid(const std::string& name, const char* format, const std::string& why) {
   throw TError("\"" + name + "\" is not a valid " + format + " file (" + why + ")");
 }
-
-// While it lives, the first complaint the codecs send through Qt's messages ("Corrupt JPEG
-// data: ...") is kept instead of going to the terminal. One thread only.
-class TComplaints {
- public:
-  TComplaints() {
-    FCurrent = this;
-    FPrevious = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& t) {
-      if (FCurrent != nullptr && FCurrent->FFirst.empty()) FCurrent->FFirst = t.toStdString();
-    });
-  }
-  ~TComplaints() {
-    qInstallMessageHandler(FPrevious);
-    FCurrent = nullptr;
-  }
-  TComplaints(const TComplaints&) = delete;
-  TComplaints& operator=(const TComplaints&) = delete;
-  const std::string& First() const { return FFirst; }
-
- private:
-  static inline TComplaints* FCurrent = nullptr;
-  QtMessageHandler FPrevious = nullptr;
-  std::string FFirst;
-};
 
 // Cut-off files that the codecs would read as complete pictures.
 void CheckComplete(const uint8_t* bytes, size_t size, const std::string& name, const TSniffed& f) {
@@ -147,7 +124,7 @@ bool Deep(QImage::Format f) {
 std::string DecodeWithQt(const uint8_t* bytes, size_t size, const std::string& name,
                          const TSniffed& f, TBits16 rule, TGrayImage& image) {
   CheckComplete(bytes, size, name, f);
-  const TComplaints complaints;
+  TCodecMessages messages;
   QByteArray data =
       QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
   QBuffer buffer(&data);
@@ -159,7 +136,8 @@ std::string DecodeWithQt(const uint8_t* bytes, size_t size, const std::string& n
     CheckImageSize(announced.width(), announced.height(), "The picture \"" + name + "\"");
   reader.setAllocationLimit(0);  // the size was checked above
   QImage picture = reader.read();
-  if (picture.isNull()) Invalid(name, f.Name, reader.errorString().toStdString());
+  if (picture.isNull()) Invalid(name, f.Name, messages.Reason(reader.errorString().toStdString()));
+  messages.Lines();  // a picture that decoded: the codec's remarks are not the user's concern
   CheckImageSize(picture.width(), picture.height(), "The picture \"" + name + "\"");
 
   if (Deep(picture.format())) {

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <sstream>
@@ -118,4 +119,48 @@ TEST(CliPictureFormats, EveryFormatGivesTheDotsOfTheBitmap) {
                      std::to_string(worst));
     }
   }
+}
+
+// 12-bit data in a 16-bit TIFF: by default the percentiles stretch it to the full gray range,
+// --bits16 shift keeps the high byte (so the picture stays dark), and each command says which
+// rule it used.
+TEST(CliPictureFormats, Bits16RuleIsChosenAndReported) {
+  TTempDir dir;
+  TSynthOptions options = DemoLike();
+  options.Width = 240, options.Height = 180;
+  TGrayImage picture;
+  TSynthGrid(options).Render(false, picture);
+  QImage twelveBits(picture.Width(), picture.Height(), QImage::Format_Grayscale16);
+  for (int32_t y = 0; y < picture.Height(); ++y)
+    for (int32_t x = 0; x < picture.Width(); ++x)
+      reinterpret_cast<quint16*>(twelveBits.scanLine(y))[x] =
+          static_cast<quint16>(picture.Row(y)[x] * 16);
+  const std::string camera = dir.File("camera.tif");
+  WriteQt(twelveBits, "tiff", camera, -1);
+
+  auto brightest = [](const std::string& path) {
+    const TGrayImage image(path);
+    return *std::max_element(image.Data(), image.Data() + image.Size());
+  };
+  const TCliResult stretched = RunCli({"segment", camera, dir.File("stretched.bmp")});
+  ASSERT_EQ(stretched.Status, 0) << stretched.Err;
+  EXPECT_EQ(stretched.Err.rfind(
+                "segment: " + camera + " read as 16-bit TIFF, percentiles 0.1 % and 99.9 % (", 0),
+            0u)
+      << stretched.Err;
+  EXPECT_GE(brightest(dir.File("stretched.bmp")), 250);
+  const TCliResult shifted =
+      RunCli({"segment", camera, dir.File("shifted.bmp"), "--bits16", "shift"});
+  ASSERT_EQ(shifted.Status, 0) << shifted.Err;
+  EXPECT_EQ(shifted.Err, "segment: " + camera + " read as 16-bit TIFF, shifted right by 8 bits\n");
+  EXPECT_LE(brightest(dir.File("shifted.bmp")), 4095 >> 8);
+
+  const TCliResult encoded =
+      RunCli({"encode", dir.File("stretched.bmp"), dir.File("a.cod"), "--centroid", "refined",
+              "--picture", camera, "--bits16", "shift"});
+  ASSERT_EQ(encoded.Status, 0) << encoded.Err;
+  EXPECT_TRUE(encoded.Err.ends_with(
+      "; read as 8-bit bitmap; --picture read as 16-bit TIFF, shifted right by 8 bits\n"))
+      << encoded.Err;
+  EXPECT_EQ(RunCli({"segment", camera, dir.File("x.bmp"), "--bits16", "high"}).Status, 2);
 }

@@ -149,6 +149,8 @@ TEST(Extraction, PaintingShowsTheErasedBlobsThenThePicture) {
 
 TEST(Extraction, StepsSeeChangesBetweenThemAndTheirFailuresAreReported) {
   auto blank = Job(Blank(30, 30, 0), true);
+  // No copy of the picture until one is asked for.
+  EXPECT_EQ(ErrorOf([&] { blank->RestoreBackup(); }), "Have not  allocated memory for BackupImage");
   blank->PrepareImage(nullptr);
   EXPECT_EQ(blank->FAreaThreshold, 0);  // no blob: no division by zero
   EXPECT_EQ(ErrorOf([&] { blank->RemoveNoise(nullptr); }),
@@ -205,4 +207,26 @@ TEST(Extraction, NewJobTakesItsBackgroundAndTableOrRefuses) {
             "No enough memory to allocate Coordinate System");
   EXPECT_EQ(ErrorOf([] { TEncode none(std::unique_ptr<TGrayImage>(), true, false, 1, 1); }),
             "Can not open Encode image file");
+}
+
+// The labelling is reused while the picture keeps its fingerprint, so a change of one pixel,
+// in the last partial word too, must change it; so must a change of two words.
+TEST(Extraction, FingerprintChangesWithAnyOnePixel) {
+  std::mt19937 rng(5);
+  for (size_t size : {size_t{1}, size_t{31}, size_t{64}, size_t{1003}}) {
+    std::vector<uint8_t> pixels(size);
+    for (uint8_t& p : pixels) p = static_cast<uint8_t>(rng());
+    const uint64_t print = PixelFingerprint(pixels.data(), size);
+    for (size_t i = 0; i < size; ++i) {
+      pixels[i] ^= 1;
+      ASSERT_NE(PixelFingerprint(pixels.data(), size), print) << size << " at " << i;
+      if (i + 40 < size) {
+        pixels[i + 40] ^= 0x80;
+        ASSERT_NE(PixelFingerprint(pixels.data(), size), print) << size << " at " << i;
+        pixels[i + 40] ^= 0x80;
+      }
+      pixels[i] ^= 1;
+    }
+    EXPECT_EQ(PixelFingerprint(pixels.data(), size), print);
+  }
 }

@@ -19,7 +19,7 @@ struct TBadPicture {
   std::string Reason;
 };
 
-std::string Written(const char* format, bool deep) {
+std::string Written(const char* format, bool deep, int compression = 0) {
   QImage picture(48, 32, deep ? QImage::Format_Grayscale16 : QImage::Format_Grayscale8);
   for (int y = 0; y < picture.height(); ++y)
     for (int x = 0; x < picture.width(); ++x)
@@ -27,7 +27,9 @@ std::string Written(const char* format, bool deep) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  QImageWriter(&buffer, format).write(picture);
+  QImageWriter writer(&buffer, format);
+  writer.setCompression(compression);
+  writer.write(picture);
   return bytes.toStdString();
 }
 
@@ -57,6 +59,12 @@ std::vector<TBadPicture> BadPictures() {
     all.push_back({name + "CutBeforeTheLastByte", bytes.substr(0, bytes.size() - 1), reason});
     all.push_back({name + "HeaderSpoilt", Spoilt(bytes, header, 8), reason});
   }
+  // Damage inside the compressed data, where libpng and libtiff find it and would print their
+  // own lines.
+  const std::string png = Written("png", true);
+  all.push_back({"Png16DataSpoilt", Spoilt(png, png.size() / 2, 8), "is not a valid PNG file"});
+  all.push_back(
+      {"TiffLzwDataSpoilt", Spoilt(Written("tiff", true, 1), 8, 64), "is not a valid TIFF file"});
   all.push_back({"UnknownFormatListsTheSupportedOnes", "GIF89a\x30\x00\x20\x00",
                  "is not a picture this system reads; supported are Windows bitmap (.bmp), PNG "
                  "(.png), TIFF (.tif, .tiff), PGM/PPM (.pgm, .ppm) and JPEG (.jpg, .jpeg)"});
@@ -76,9 +84,13 @@ TEST_P(BadPicture, IsRefusedByEveryCommandAndNothingIsWritten) {
        {std::vector<std::string>{"segment", input, dir.File("out.bmp")},
         {"segment", input, dir.File("out.raw"), "--threshold", "9"},
         {"encode", input, dir.File("out.cod"), "--least-area", "3"},
-        {"encode", input, dir.File("out.cod")}})
-    EXPECT_EQ(FailureProblem(RunCli(args), {"\"" + input + "\"", GetParam().Reason}), "")
-        << args[0];
+        {"encode", input, dir.File("out.cod")}}) {
+    const TCliResult run = RunCli(args);
+    EXPECT_EQ(FailureProblem(run, {"\"" + input + "\"", GetParam().Reason}), "") << args[0];
+    // One message of ours, not the codec libraries' lines before it.
+    EXPECT_EQ(run.Err.find('\n'), run.Err.size() - 1) << run.Err;
+    EXPECT_EQ(run.Err.find("\"" + input + "\""), 0u) << run.Err;
+  }
   EXPECT_EQ(ReadFileBytes(dir.File("out.cod")), "previous codes");
   EXPECT_EQ(ListDirectory(dir.Path()), (std::vector<std::string>{"in.pic", "out.cod"}));
 }
