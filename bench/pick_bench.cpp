@@ -3,10 +3,11 @@
 // picture's size, as the view's backing picture is; the screen repaint of the visible part comes
 // on top.
 //
-//   new dot:     PickDot alternating between two dots (a highlight each time: an off-screen
-//                picture of the full size, drawn, filled and copied onto the canvas);
+//   new dot:     PickDot alternating between two dots (a highlight each time: the last mark's
+//                area redrawn from the picture, the new blob filled red and labelled);
 //   same dot:    PickDot on the dot already selected (nothing is drawn);
-//   background:  PickDot between dots (the selection is cleared and the picture redrawn).
+//   background:  PickDot between dots (the selection is cleared: the last mark's area, if
+//                any, redrawn from the picture).
 #include <benchmark/benchmark.h>
 
 #include "BenchSupport.h"

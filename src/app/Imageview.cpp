@@ -19,6 +19,7 @@ void TViewSurface::TextOut(int32_t x, int32_t y, const std::string& text) {
     std::erase_if(FLabels, [&](const TLabel& l) { return l.X == x && l.Y == y; });
     if (!text.empty()) FLabels.push_back(TLabel{x, y, text});
     ++FLabelVersion;
+    Touch();
     return;
   }
   TRgbSurface::TextOut(x, y, text);
@@ -34,6 +35,7 @@ void TViewSurface::TextOut(int32_t x, int32_t y, const std::string& text) {
 void TViewSurface::DropLabels(int32_t left, int32_t top, int32_t right, int32_t bottom) {
   if (FLabels.empty()) return;
   ++FLabelVersion;
+  Touch();
   if (left <= 0 && top <= 0 && right >= Width() && bottom >= Height()) {
     FLabels.clear();
     return;

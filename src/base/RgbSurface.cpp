@@ -78,6 +78,7 @@ TRgbSurface::TRgbSurface(int32_t width, int32_t height, TColor fill)
 }
 
 void TRgbSurface::DrawGray(const uint8_t* pixels, int32_t width, int32_t height) {
+  FStamp.Bump();
   const int32_t w = std::min(width, FWidth);
   const int32_t h = std::min(height, FHeight);
   for (int32_t y = 0; y < h; ++y) {
@@ -88,6 +89,7 @@ void TRgbSurface::DrawGray(const uint8_t* pixels, int32_t width, int32_t height)
 }
 
 void TRgbSurface::DrawPicture(const TRgbSurface& picture) {
+  FStamp.Bump();
   const int32_t w = std::min(picture.FWidth, FWidth);
   const int32_t h = std::min(picture.FHeight, FHeight);
   for (int32_t y = 0; y < h; ++y)
@@ -98,6 +100,7 @@ void TRgbSurface::DrawPicture(const TRgbSurface& picture) {
 
 void TRgbSurface::SetPixel(int32_t x, int32_t y, TColor color) {
   if (x < 0 || y < 0 || x >= FWidth || y >= FHeight) return;
+  FStamp.Bump();
   uint8_t* p = FPixels.data() + (static_cast<size_t>(y) * static_cast<size_t>(FWidth) + x) * 3;
   p[0] = color.R;
   p[1] = color.G;
@@ -106,6 +109,7 @@ void TRgbSurface::SetPixel(int32_t x, int32_t y, TColor color) {
 
 void TRgbSurface::DrawGrayRow(int32_t x, int32_t y, const uint8_t* pixels, int32_t count) {
   if (y < 0 || y >= FHeight) return;
+  FStamp.Bump();
   const int32_t first = std::max(x, 0);
   const int32_t last = static_cast<int32_t>(std::min<int64_t>(int64_t{x} + count, FWidth));
   uint8_t* p = FPixels.data() + (static_cast<size_t>(y) * static_cast<size_t>(FWidth) + first) * 3;
@@ -120,6 +124,11 @@ TColor TRgbSurface::Pixel(int32_t x, int32_t y) const {
 
 int32_t TRgbSurface::TextWidth(const std::string& text) const {
   return static_cast<int32_t>(text.size()) * (FSmallFont ? SmallGlyphWidth : GlyphWidth);
+}
+
+TSurface::TBox TRgbSurface::TextBox(int32_t x, int32_t y, const std::string& text) const {
+  const int32_t height = FSmallFont ? SmallGlyphHeight : GlyphHeight;
+  return TBox{x - 1, y - 1, x + TextWidth(text) + 1, y + height + 1};
 }
 
 void TRgbSurface::TextOut(int32_t x, int32_t y, const std::string& text) {

@@ -22,6 +22,9 @@ class TRgbSurface : public TSurface {
   void DrawGrayRow(int32_t x, int32_t y, const uint8_t* pixels, int32_t count) override;
   void TextOut(int32_t x, int32_t y, const std::string& text) override;
   void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor pen) override;
+  TStampValue Stamp() const override { return FStamp.Value(); }
+  // The text's cells and the one-pixel frame of its box or outline.
+  TBox TextBox(int32_t x, int32_t y, const std::string& text) const override;
 
   // The pixel at (x, y); the caller keeps inside the picture.
   TColor Pixel(int32_t x, int32_t y) const;
@@ -46,7 +49,12 @@ class TRgbSurface : public TSurface {
   // picture was written).
   void SaveBmp(const std::string& fileName) const;
 
+ protected:
+  // For what a derived surface shows besides the pixels (labels kept apart).
+  void Touch() { FStamp.Bump(); }
+
  private:
+  TChangeStamp FStamp;
   int32_t FWidth = 0;
   int32_t FHeight = 0;
   std::vector<uint8_t> FPixels;

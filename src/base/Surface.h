@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Changestamp.h"
+
 struct TColor {
   uint8_t R = 0;
   uint8_t G = 0;
@@ -44,6 +46,21 @@ class TSurface {
   virtual void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor pen) = 0;
   // Makes what was drawn so far visible at once (a screen view repaints; others ignore it).
   virtual void Flush() {}
+
+  // Changes with everything drawn; a surface that does not keep track returns an untracked
+  // value, and whoever drew on it must draw everything again.
+  virtual TStampValue Stamp() const { return {}; }
+  // The pixels TextOut(x, y, text) may touch: [left, right) x [top, bottom).
+  struct TBox {
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Right = 0;
+    int32_t Bottom = 0;
+  };
+  virtual TBox TextBox(int32_t x, int32_t y, const std::string& text) const {
+    (void)x, (void)y, (void)text;
+    return TBox{0, 0, Width(), Height()};
+  }
 };
 
 // A line from (x1, y1) towards (x2, y2), end point excluded, drawn pixel by pixel with

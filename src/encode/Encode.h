@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/Surface.h"
 #include "encode/Blobscan.h"
 #include "encode/Coordinate.h"
 #include "encode/Dotgrid.h"
@@ -207,8 +208,25 @@ class TEncode {
   // -1 when the walk does not go on from there.
   int32_t ExpandStep(int32_t u, int32_t d);
   void FindNeighbours(int32_t u, int32_t v, int32_t d, int32_t n[4]);
-  void Highlight(int32_t s, int32_t px, int32_t py);
+  // The blob of dot s, holding pixel (px, py), in red with its label over the picture. With
+  // keepPicture the surface still shows the picture and the last mark only (see FMark), and
+  // just the last mark's area is drawn again.
+  void Highlight(int32_t s, int32_t px, int32_t py, bool keepPicture);
+  bool MarkStillShown(const TSurface* canvas) const;
+  // The plain picture on FCanvas: the whole of it, or with keepPicture only the last mark's area.
+  void ShowPicture(bool keepPicture);
   TDotGrid& Grid();
+
+  // Where the last highlight was drawn, and on what: while neither the surface nor the picture
+  // has changed since, the surface shows the picture plus this mark and nothing else.
+  struct TMark {
+    const TSurface* Canvas = nullptr;
+    TStampValue CanvasStamp;
+    const TGrayImage* Image = nullptr;
+    TStampValue ImageStamp;
+    TSurface::TBox Area;
+  };
+  TMark FMark;
 
   // Blob labelling of the picture, shared by the extraction steps; valid while FImage keeps the
   // fingerprint FScanPrint (checked before use).

@@ -52,6 +52,7 @@ TGrayImage::TGrayImage(const std::string& fileName, TBits16 bits16)
 }
 
 void TGrayImage::Allocate(int32_t width, int32_t height) {
+  FEdits.Bump();
   CheckImageSize(width, height, "An image");
   std::unique_ptr<uint8_t[]> data;
   try {
@@ -86,12 +87,14 @@ uint8_t TGrayImage::GetPixel(int32_t x, int32_t y) const {
 }
 
 void TGrayImage::SetPixel(int32_t x, int32_t y, uint8_t v) {
+  FEdits.Bump();
   if (x < 0 || x >= FWidth || y < 0 || y >= FHeight)
     throw TError(Format("(%d,%d) not in the gray image", x, y));
   FData[static_cast<size_t>(y) * FWidth + x] = v;
 }
 
 void TGrayImage::LoadFromFile(const std::string& fileName) {
+  FEdits.Bump();
   FFileName = fileName;
   std::string ext = LowerCase(ExtractFileExt(fileName));
   if (ext == ".bmp")
@@ -119,6 +122,7 @@ void TGrayImage::SaveToFile(const std::string& fileName) const {
 // changes meanwhile is refused rather than loaded half old, half new.
 
 void TGrayImage::LoadPicture(const std::string& fileName) {
+  FEdits.Bump();
   FFileName = fileName;
   const TReadFile file(fileName);
   TGrayImage fresh;
@@ -148,18 +152,22 @@ void TGrayImage::LoadPicture(const std::string& fileName) {
 }
 
 void TGrayImage::TakePixels(TGrayImage& other) {
+  FEdits.Bump();
   FData = std::move(other.FData);
   FWidth = other.FWidth;
   FHeight = other.FHeight;
   FSize = other.FSize;
   other.FWidth = other.FHeight = other.FSize = 0;
+  other.FEdits.Bump();
 }
 
 void TGrayImage::LoadBmp(const std::string& fileName) {
+  FEdits.Bump();
   LoadPicture(fileName);
 }
 
 void TGrayImage::LoadBmpFromMemory(const uint8_t* bytes, size_t size, const std::string& name) {
+  FEdits.Bump();
   FFileName = name;
   FDecoding = DecodePicture(bytes, size, name, FBits16, *this);
   FHeaderSize = 0;
@@ -176,6 +184,7 @@ void TGrayImage::SaveBmp(const std::string& fileName) const {
 // Raw files
 
 void TGrayImage::LoadRaw(const std::string& fileName) {
+  FEdits.Bump();
   FFileName = fileName;
   FDecoding.clear();
   std::FILE* file = std::fopen(fileName.c_str(), "rb");
@@ -231,6 +240,7 @@ int64_t TGrayImage::SumRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2) cons
 }
 
 void TGrayImage::FillRect(uint8_t v, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  FEdits.Bump();
   x1 = std::max(x1, 0);
   y1 = std::max(y1, 0);
   x2 = std::min(x2, FWidth - 1);
@@ -245,6 +255,7 @@ void TGrayImage::Histogram(std::array<int32_t, 256>& counts) const {
 }
 
 void TGrayImage::MedianFilter(int32_t wx, int32_t wy) {
+  FEdits.Bump();
   if (wx <= 0) wx = 1;
   if (wy <= 0) wy = 1;
   if (wx % 2 == 0) ++wx;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "base/Changestamp.h"
 #include "image/Picturedecode.h"
 
 class TSurface;
@@ -34,10 +35,20 @@ class TGrayImage {
   int32_t Height() const { return FHeight; }
   int32_t Size() const { return FSize; }
   // The pixel buffer (FSize bytes); contents undefined after a size change until written.
-  uint8_t* Data() { return FData.get(); }
+  // Handing out the pixels for writing counts as a change (see Edits()).
+  uint8_t* Data() {
+    FEdits.Bump();
+    return FData.get();
+  }
   const uint8_t* Data() const { return FData.get(); }
-  uint8_t* Row(int32_t y) { return FData.get() + static_cast<size_t>(y) * FWidth; }
+  uint8_t* Row(int32_t y) {
+    FEdits.Bump();
+    return FData.get() + static_cast<size_t>(y) * FWidth;
+  }
   const uint8_t* Row(int32_t y) const { return FData.get() + static_cast<size_t>(y) * FWidth; }
+
+  // Changes whenever the pixels or the size may have changed.
+  TStampValue Edits() const { return FEdits.Value(); }
 
   // How the pixels were decoded from the last picture file ("8-bit bitmap", "16-bit TIFF,
   // percentiles ..."); empty for an image made in memory or read from a raw file.
@@ -100,6 +111,7 @@ class TGrayImage {
   int32_t FHeight = 0;
   int32_t FSize = 0;
   std::unique_ptr<uint8_t[]> FData;
+  TChangeStamp FEdits;
   TBits16 FBits16 = TBits16::Percentile;
   std::string FDecoding;
 };

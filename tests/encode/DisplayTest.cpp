@@ -150,3 +150,60 @@ TEST(Display, LabelsShowIndicesOrPositionsAndShowPositionLabelsEveryDot) {
   EXPECT_EQ(bare->Selected(), -1);
   bare->ShowPosition();
 }
+
+namespace {
+
+// A surface that keeps no track of what is drawn: every highlight on it redraws the picture.
+class TUntrackedSurface : public TRgbSurface {
+ public:
+  using TRgbSurface::TRgbSurface;
+  TStampValue Stamp() const override { return {}; }
+};
+
+}  // namespace
+
+// A highlight redraws only the last mark's area while nothing else was drawn and the picture is
+// unchanged; the screen must then equal a full redraw, whatever came in between.
+TEST(Display, HighlightsRedrawingOnlyTheLastMarkMatchAFullRedraw) {
+  for (auto style : {TRgbSurface::TTextStyle::Boxed, TRgbSurface::TTextStyle::Outlined}) {
+    // Dots close together and at the edges, so labels run over neighbours and off the picture.
+    auto image = Blank(60, 40, 0);
+    for (int32_t y = 0; y < 40; y += 8)
+      for (int32_t x = 0; x < 60; x += 9) image->FillRect(200, x, y, x + 3, y + 2);
+    auto fast = Job(std::move(image), true);
+    Extract(*fast, 0);
+    auto image2 = Blank(60, 40, 0);
+    std::memcpy(image2->Data(), fast->FImage->Data(), 60 * 40);
+    auto full = Job(std::move(image2), true);
+    Extract(*full, 0);
+    ASSERT_EQ(fast->FDotSum, full->FDotSum);
+    TRgbSurface screen(60, 40, TColor{9, 9, 9});
+    TUntrackedSurface reference(60, 40, TColor{9, 9, 9});
+    screen.FTextStyle = reference.FTextStyle = style;
+
+    uint32_t seed = 7;
+    auto next = [&seed](uint32_t n) {
+      seed = seed * 1664525u + 1013904223u;
+      return (seed >> 8) % n;
+    };
+    for (int step = 0; step < 300; ++step) {
+      const uint32_t what = next(10);
+      if (what < 6) {  // a pointer movement, on a dot or beside one
+        const int32_t x = static_cast<int32_t>(next(60)), y = static_cast<int32_t>(next(40));
+        EXPECT_EQ(fast->PickDot(x, y, &screen), full->PickDot(x, y, &reference)) << step;
+      } else if (what < 8) {
+        const int32_t i = static_cast<int32_t>(next(static_cast<uint32_t>(fast->FDotSum)));
+        EXPECT_EQ(fast->SelectDot(i, &screen), full->SelectDot(i, &reference)) << step;
+      } else if (what == 8) {  // someone else draws on the screen
+        const int32_t x = static_cast<int32_t>(next(60));
+        screen.SetPixel(x, 3, clWhite);
+        reference.SetPixel(x, 3, clWhite);
+      } else {  // the picture changes under the display (a dot moved by hand, say)
+        const int32_t x = static_cast<int32_t>(next(50)), y = static_cast<int32_t>(next(30));
+        fast->FImage->SetPixel(x, y, 0);
+        full->FImage->SetPixel(x, y, 0);
+      }
+      ASSERT_TRUE(SamePicture(screen, reference)) << "step " << step;
+    }
+  }
+}
