@@ -93,6 +93,7 @@ TEST(TrackCli, RefusesBadInputAndKeepsAnEarlierRun) {
   EXPECT_EQ(r.Status, 1);
   EXPECT_NE(r.Err.find(dir.File("missing.bmp")), std::string::npos) << r.Err;
 
+  EXPECT_EQ(RunCli({"track", dir.File("missing.bmp"), "--out", ""}).Status, 2);
   WriteFileBytes(dir.File("file"), "x");
   r = RunCli({"track", dir.File("missing.bmp"), "--out", dir.File("file")});
   EXPECT_EQ(r.Status, 1);
