@@ -58,6 +58,7 @@ class TStopOnInterrupt {
 // name, an output over an input, a folder that cannot be written.
 void CheckTrackFiles(const std::vector<std::string>& pictures, const TTrackArgs& args) {
   namespace fs = std::filesystem;
+  if (args.Out.empty()) throw TUsageError("--out needs the name of a folder");
   const fs::path out(args.Out);
   std::error_code failure;
   if (fs::exists(out, failure) && !fs::is_directory(out, failure))

@@ -10,7 +10,8 @@
 
 // What a shell learns while a sequence runs, and how it stops one.
 struct TTrackHooks {
-  // After every step (good or failed), with the number of steps done and the total.
+  // After every step (good or failed) is written, with the number of steps done and the total;
+  // called on the thread that writes the steps, one call at a time.
   std::function<void(const TTrackStep& step, int32_t done, int32_t total)> StepDone;
   // Set (say by a signal handler) to stop after the step in hand; steps written stay complete.
   const std::atomic<bool>* Stop = nullptr;
@@ -25,7 +26,9 @@ struct TTrackHooks {
 // name without its extension); outDir/summary.csv gets one row per step and is rewritten after
 // every step. With options.Plots, outDir/summary.png (mean strains against the step) and the maps
 // of the last step in outDir/plots/ follow the last step. A step that fails is reported with its
-// reason and the next one follows the last good one. Pictures are segmented and extracted
+// reason and the next one follows the last good one. A step's files are written on a thread of
+// their own while the next picture is indexed, so a step whose files cannot be written is reported
+// failed but its indices still lead the next picture. Pictures are segmented and extracted
 // options.Jobs at a time; the results do not depend on it. Raises TError when there is no picture,
 // the reference fails or outDir cannot be made; returns the steps done.
 std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,

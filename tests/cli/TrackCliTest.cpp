@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "CliRun.h"
+#include "cli/Trackprogress.h"
 #include "support/TempDir.h"
 
 // The track and synth-sequence commands through the real binary. What the tracking measures is
@@ -91,6 +93,7 @@ TEST(TrackCli, RefusesBadInputAndKeepsAnEarlierRun) {
   EXPECT_EQ(r.Status, 1);
   EXPECT_NE(r.Err.find(dir.File("missing.bmp")), std::string::npos) << r.Err;
 
+  EXPECT_EQ(RunCli({"track", dir.File("missing.bmp"), "--out", ""}).Status, 2);
   WriteFileBytes(dir.File("file"), "x");
   r = RunCli({"track", dir.File("missing.bmp"), "--out", dir.File("file")});
   EXPECT_EQ(r.Status, 1);
@@ -146,4 +149,31 @@ TEST(TrackCli, CtrlCStopsAfterTheStepInHandLeavingCompleteSteps) {
   }
   EXPECT_FALSE(std::filesystem::exists(Numbered(out, "step", static_cast<int>(done), "csv")));
   EXPECT_FALSE(HoldsTemporaryFiles(out));
+}
+
+// On a terminal: one bar redrawn in place, a failed step's line above it, and the line ended
+// when the run ends or stops early, so the next message starts a line of its own.
+TEST(TrackCli, ProgressBarRedrawsInPlaceAndEndsItsLine) {
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  TTrackProgress progress(out, true);
+  TTrackStep good;
+  good.Picture = "a.bmp";
+  TTrackStep failed;
+  failed.Step = 1;
+  failed.Picture = "b.bmp";
+  failed.Reason = "no grid";
+  progress.Step(good, 1, 4);
+  progress.Step(failed, 2, 4);
+  progress.End();
+  std::rewind(out);
+  std::string text;
+  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
+  std::fclose(out);
+  const auto lines = Lines(text);
+  ASSERT_EQ(lines.size(), 2u) << text;
+  EXPECT_EQ(lines[0].rfind("\r\033[K[#######.......................] 1/4 pictures  ", 0), 0u);
+  EXPECT_NE(lines[0].find(" s left\r\033[Kstep 1 b.bmp: failed: no grid"), std::string::npos);
+  EXPECT_EQ(lines[1].rfind("\r\033[K[###############...............] 2/4 pictures  ", 0), 0u);
+  EXPECT_NE(lines[1].find(" pictures/s  "), std::string::npos);
 }
