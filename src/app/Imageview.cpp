@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <unordered_map>
 
@@ -150,25 +151,103 @@ void TPaintBox::SetBand(std::optional<QRect> band) {
   update();
 }
 
+namespace {
+
+// Means by multiplication: floor(sum * ceil(2^20 / n) / 2^20) is floor(sum / n) for sums up to
+// 16 x 255, and a division per channel and pixel would cost more than all the sampling.
+struct TMeans {
+  std::array<uint32_t, 17> Reciprocal{};
+  TMeans() {
+    for (uint32_t n = 1; n < Reciprocal.size(); ++n) Reciprocal[n] = ((1u << 20) + n - 1) / n;
+  }
+  uint8_t operator()(uint32_t sum, uint32_t n) const {
+    return static_cast<uint8_t>((sum * Reciprocal[n]) >> 20);
+  }
+};
+const TMeans Mean;
+
+}  // namespace
+
+const uint8_t* TPaintBox::Reduced(int factor, int32_t& width, int32_t& height) {
+  const int32_t w = FSurface.Width(), h = FSurface.Height();
+  const int32_t rw = (w + factor - 1) / factor, rh = (h + factor - 1) / factor;
+  TSurface::TBox changed = FSurface.TakeChanged();
+  if (factor != FReducedFactor || rw != FReducedWidth || rh != FReducedHeight) {
+    FReduced.assign(static_cast<size_t>(rw) * static_cast<size_t>(rh) * 3, 0);
+    FReducedFactor = factor;
+    FReducedWidth = rw;
+    FReducedHeight = rh;
+    changed = TSurface::TBox{0, 0, w, h};
+  }
+  width = rw;
+  height = rh;
+  const int32_t x0 = changed.Left / factor, x1 = (changed.Right + factor - 1) / factor;
+  const int32_t y0 = changed.Top / factor, y1 = (changed.Bottom + factor - 1) / factor;
+  if (x0 >= x1 || y0 >= y1) return FReduced.data();
+  const uint8_t* data = FSurface.Data();
+  const size_t stride = static_cast<size_t>(w) * 3;
+  std::vector<uint32_t> sums(static_cast<size_t>(x1 - x0) * 3);
+  for (int32_t by = y0; by < y1; ++by) {
+    std::fill(sums.begin(), sums.end(), 0u);
+    const int32_t top = by * factor, bottom = std::min(h, top + factor);
+    for (int32_t y = top; y < bottom; ++y) {
+      const uint8_t* row = data + static_cast<size_t>(y) * stride;
+      for (int32_t bx = x0; bx < x1; ++bx) {
+        uint32_t* sum = &sums[static_cast<size_t>(bx - x0) * 3];
+        const int32_t right = std::min(w, (bx + 1) * factor);
+        for (int32_t x = bx * factor; x < right; ++x) {
+          sum[0] += row[3 * x];
+          sum[1] += row[3 * x + 1];
+          sum[2] += row[3 * x + 2];
+        }
+      }
+    }
+    uint8_t* out = FReduced.data() + (static_cast<size_t>(by) * static_cast<size_t>(rw) + x0) * 3;
+    for (int32_t bx = x0; bx < x1; ++bx, out += 3) {
+      const uint32_t n =
+          static_cast<uint32_t>((bottom - top) * (std::min(w, (bx + 1) * factor) - bx * factor));
+      const uint32_t* sum = &sums[static_cast<size_t>(bx - x0) * 3];
+      out[0] = Mean(sum[0], n);
+      out[1] = Mean(sum[1], n);
+      out[2] = Mean(sum[2], n);
+    }
+  }
+  return FReduced.data();
+}
+
 void TPaintBox::PaintPicture(QPainter& painter, const QRect& area) {
   // Only the screen pixels asked for are made, so the cost follows the window's size, not the
   // picture's. Zoomed in or 1:1, a screen pixel shows the picture pixel under its centre.
-  // Zoomed out, it shows the mean of a few picture pixels spread evenly over its footprint: a
-  // single sample would make a regular dot grid shimmer into moire patterns.
-  const int32_t w = FSurface.Width(), h = FSurface.Height();
+  // Zoomed out, it shows the mean of a few samples spread evenly over its footprint, taken from
+  // the picture reduced to block means: a single sample would make a regular dot grid shimmer
+  // into moire patterns.
+  int32_t w = FSurface.Width(), h = FSurface.Height();
+  const uint8_t* data = FSurface.Data();
+  double zoom = FZoom;
+  if (FZoom < 1 && w > 0 && h > 0) {
+    const int factor = FZoom >= 0.5 ? 2 : 4;
+    data = Reduced(factor, w, h);
+    zoom = FZoom * factor;
+  }
   QImage block(area.size(), QImage::Format_RGB32);
   const QRgb fill = palette().color(QPalette::Window).rgb();
-  const int k = FZoom >= 1 ? 1 : std::min(Samples, static_cast<int>(std::ceil(1 / FZoom)));
+  const int k = zoom >= 1 ? 1 : std::min(Samples, static_cast<int>(std::ceil(1 / zoom)));
   auto sample = [&](int screen, int s) {
-    return static_cast<int32_t>(std::floor((screen + (s + 0.5) / k) / FZoom));
+    return static_cast<int32_t>(std::floor((screen + (s + 0.5) / k) / zoom));
   };
+  // Per screen column, the byte offsets of its samples in a surface row and how many of them lie
+  // inside the picture (0: beyond its right edge).
   std::vector<int32_t> columns(static_cast<size_t>(area.width()) * k);
-  for (int i = 0; i < area.width(); ++i)
+  std::vector<uint8_t> inside(static_cast<size_t>(area.width()));
+  for (int i = 0; i < area.width(); ++i) {
+    int m = 0;
     for (int s = 0; s < k; ++s) {
       const int32_t sx = sample(area.left() + i, s);
-      columns[static_cast<size_t>(i * k + s)] = sx < w ? 3 * sx : -1;
+      columns[static_cast<size_t>(i * k + s)] = sx < w ? 3 * sx : 0;
+      if (sx < w && m == s) ++m;
     }
-  const uint8_t* data = FSurface.Data();
+    inside[static_cast<size_t>(i)] = static_cast<uint8_t>(m);
+  }
   const size_t stride = static_cast<size_t>(w) * 3;
   std::vector<const uint8_t*> rows(static_cast<size_t>(k));
   for (int j = 0; j < area.height(); ++j) {
@@ -182,24 +261,33 @@ void TPaintBox::PaintPicture(QPainter& painter, const QRect& area) {
       std::fill_n(out, area.width(), fill);
       continue;
     }
+    if (k == 1) {
+      const uint8_t* row = rows[0];
+      for (int i = 0; i < area.width(); ++i) {
+        const uint8_t* p = row + columns[static_cast<size_t>(i)];
+        out[i] = inside[static_cast<size_t>(i)] != 0 ? qRgb(p[0], p[1], p[2]) : fill;
+      }
+      continue;
+    }
     for (int i = 0; i < area.width(); ++i) {
-      const int32_t* cols = &columns[static_cast<size_t>(i * k)];
-      if (cols[0] < 0) {
+      const int m = inside[static_cast<size_t>(i)];
+      if (m == 0) {
         out[i] = fill;
         continue;
       }
-      uint32_t r = 0, g = 0, b = 0, count = 0;
-      for (int s = 0; s < k && cols[s] >= 0; ++s)
-        for (int t = 0; t < n; ++t) {
-          const uint8_t* p = rows[static_cast<size_t>(t)] + cols[s];
+      const int32_t* cols = &columns[static_cast<size_t>(i * k)];
+      uint32_t r = 0, g = 0, b = 0;
+      for (int t = 0; t < n; ++t) {
+        const uint8_t* row = rows[static_cast<size_t>(t)];
+        for (int s = 0; s < m; ++s) {
+          const uint8_t* p = row + cols[s];
           r += p[0];
           g += p[1];
           b += p[2];
-          ++count;
         }
-      out[i] = count == 1 ? qRgb(static_cast<int>(r), static_cast<int>(g), static_cast<int>(b))
-                          : qRgb(static_cast<int>(r / count), static_cast<int>(g / count),
-                                 static_cast<int>(b / count));
+      }
+      const uint32_t count = static_cast<uint32_t>(m * n);
+      out[i] = qRgb(Mean(r, count), Mean(g, count), Mean(b, count));
     }
   }
   painter.drawImage(area.topLeft(), block);

@@ -64,7 +64,9 @@ const TGlyph& GlyphOf(char c, bool small) {
 }  // namespace
 
 TRgbSurface::TRgbSurface(int32_t width, int32_t height, TColor fill)
-    : FWidth(std::max(width, 0)), FHeight(std::max(height, 0)) {
+    : FChanged{0, 0, std::max(width, 0), std::max(height, 0)},
+      FWidth(std::max(width, 0)),
+      FHeight(std::max(height, 0)) {
   try {
     FPixels.resize(static_cast<size_t>(FWidth) * static_cast<size_t>(FHeight) * 3);
   } catch (const std::bad_alloc&) {
@@ -81,6 +83,7 @@ void TRgbSurface::DrawGray(const uint8_t* pixels, int32_t width, int32_t height)
   FStamp.Bump();
   const int32_t w = std::min(width, FWidth);
   const int32_t h = std::min(height, FHeight);
+  Changed(0, 0, w, h);
   for (int32_t y = 0; y < h; ++y) {
     const uint8_t* src = pixels + static_cast<size_t>(y) * static_cast<size_t>(width);
     uint8_t* dst = FPixels.data() + static_cast<size_t>(y) * static_cast<size_t>(FWidth) * 3;
@@ -92,6 +95,7 @@ void TRgbSurface::DrawPicture(const TRgbSurface& picture) {
   FStamp.Bump();
   const int32_t w = std::min(picture.FWidth, FWidth);
   const int32_t h = std::min(picture.FHeight, FHeight);
+  Changed(0, 0, w, h);
   for (int32_t y = 0; y < h; ++y)
     std::copy_n(picture.FPixels.data() + static_cast<size_t>(y) * picture.FWidth * 3,
                 static_cast<size_t>(w) * 3,
@@ -101,6 +105,7 @@ void TRgbSurface::DrawPicture(const TRgbSurface& picture) {
 void TRgbSurface::SetPixel(int32_t x, int32_t y, TColor color) {
   if (x < 0 || y < 0 || x >= FWidth || y >= FHeight) return;
   FStamp.Bump();
+  Changed(x, y, x + 1, y + 1);
   uint8_t* p = FPixels.data() + (static_cast<size_t>(y) * static_cast<size_t>(FWidth) + x) * 3;
   p[0] = color.R;
   p[1] = color.G;
@@ -112,8 +117,16 @@ void TRgbSurface::DrawGrayRow(int32_t x, int32_t y, const uint8_t* pixels, int32
   FStamp.Bump();
   const int32_t first = std::max(x, 0);
   const int32_t last = static_cast<int32_t>(std::min<int64_t>(int64_t{x} + count, FWidth));
+  if (first < last) Changed(first, y, last, y + 1);
   uint8_t* p = FPixels.data() + (static_cast<size_t>(y) * static_cast<size_t>(FWidth) + first) * 3;
   for (int32_t i = first; i < last; ++i, p += 3) p[0] = p[1] = p[2] = pixels[i - x];
+}
+
+TSurface::TBox TRgbSurface::TakeChanged() {
+  TBox changed = FChanged;
+  FChanged = TBox{FWidth, FHeight, 0, 0};
+  if (changed.Left >= changed.Right || changed.Top >= changed.Bottom) return TBox{};
+  return changed;
 }
 
 TColor TRgbSurface::Pixel(int32_t x, int32_t y) const {

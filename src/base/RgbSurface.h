@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,12 +50,24 @@ class TRgbSurface : public TSurface {
   // picture was written).
   void SaveBmp(const std::string& fileName) const;
 
+  // The pixels changed since the last call, as one box (empty when none): a view that keeps a
+  // reduced copy of the picture brings just that part up to date.
+  TBox TakeChanged();
+
  protected:
   // For what a derived surface shows besides the pixels (labels kept apart).
   void Touch() { FStamp.Bump(); }
 
  private:
+  void Changed(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    FChanged.Left = std::min(FChanged.Left, left);
+    FChanged.Top = std::min(FChanged.Top, top);
+    FChanged.Right = std::max(FChanged.Right, right);
+    FChanged.Bottom = std::max(FChanged.Bottom, bottom);
+  }
+
   TChangeStamp FStamp;
+  TBox FChanged;
   int32_t FWidth = 0;
   int32_t FHeight = 0;
   std::vector<uint8_t> FPixels;

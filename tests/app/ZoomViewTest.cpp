@@ -142,6 +142,34 @@ class TZoomViewTest : public TFormTest {
     }
     QVERIFY(checked > 10);
   }
+
+  // Zoomed out, frames come from a reduced copy kept up to date where the picture changed: what
+  // is shown after a few changes must equal a view that reduces the final picture afresh.
+  void ZoomedOutFramesFollowEveryChange() {
+    TPaintBox kept, fresh;
+    for (TPaintBox* box : {&kept, &fresh}) box->ResizeSurface(203, 157);
+    uint32_t seed = 3;
+    auto next = [&seed](uint32_t n) {
+      seed = seed * 1664525u + 1013904223u;
+      return static_cast<int32_t>((seed >> 8) % n);
+    };
+    std::vector<uint8_t> gray(203 * 157);
+    for (uint8_t& g : gray) g = static_cast<uint8_t>(next(256));
+    kept.Surface().DrawGray(gray.data(), 203, 157);
+    for (double zoom : {0.3, 0.6, 0.1, 0.3}) {
+      kept.SetZoom(zoom);
+      const QImage before = kept.grab().toImage();
+      for (int change = 0; change < 20; ++change)
+        kept.Surface().SetPixel(next(203), next(157), TColor{255, 0, 0});
+      const int32_t y = next(157);
+      kept.Surface().DrawGrayRow(next(203), y, gray.data(), 40);
+      fresh.Surface().DrawPicture(kept.Surface());
+      fresh.SetZoom(zoom);
+      const QImage after = kept.grab().toImage();
+      QVERIFY(after != before);
+      QCOMPARE(after, fresh.grab().toImage());
+    }
+  }
 };
 
 LATTICOR_APP_TEST_MAIN(TZoomViewTest)
