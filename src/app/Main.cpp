@@ -16,6 +16,7 @@
 #include "app/encode/Encodeparameter.h"
 #include "app/encode/Resetcoordinate.h"
 #include "app/match/Computescale.h"
+#include "app/match/Strainresult.h"
 #include "app/segment/Segmentparameter.h"
 #include "base/Error.h"
 #include "base/Path.h"
@@ -67,6 +68,7 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+  delete FStrainResultForm;  // while the view it draws on still exists
   FSegmenter.reset();
   FEncoder.reset();
   FMatcher.reset();

@@ -26,6 +26,7 @@ class TPaintBox;
 class TPlatform;
 class TSegment;
 class TSegmentParameterForm;
+class TStrainResultForm;
 class TViewSurface;
 
 // The main window and the owner of the workflow state. The tool dialogs read and write its
@@ -73,6 +74,8 @@ class TMainForm : public QMainWindow {
   TEncodeParameterForm* FEncodeParameterForm = nullptr;
   TAboutBox* FAboutBox = nullptr;
   TSegmentParameterForm* FSegmentParameterForm = nullptr;
+  // The strain of the matching job, docked beside the view; made at the first Do Matching.
+  TStrainResultForm* FStrainResultForm = nullptr;
 
   TPlatform& Platform() { return FPlatform; }
   TZoomView* ImageView() const { return FImageView; }
@@ -131,6 +134,8 @@ class TMainForm : public QMainWindow {
   // Match menu (Mainmatch.cpp).
   void DoMatchingMenuItemClick();
   void SaveMatchResultMenuItemClick();
+  // Shows the strain result window for the matching job (again, after it was closed).
+  void StrainResultMenuItemClick();
   // Image view events (Mainview.cpp).
   void PaintBoxMouseDown(int32_t x, int32_t y);
   void PaintBoxMouseMove(int32_t x, int32_t y);

@@ -17,13 +17,13 @@ namespace {
 // A hint without a bar is both.
 QString ShortHint(const char* hint) {
   QString text = hint;
-  int bar = text.indexOf('|');
+  const qsizetype bar = text.indexOf('|');
   return bar < 0 ? text : text.left(bar);
 }
 
 QString LongHint(const char* hint) {
   QString text = hint;
-  int bar = text.indexOf('|');
+  const qsizetype bar = text.indexOf('|');
   return bar < 0 ? text : text.mid(bar + 1);
 }
 
@@ -148,6 +148,9 @@ void TMainForm::BuildMenus() {
   match->addSeparator();
   AddMenuItem(match, "SaveMatchResultMenuItem", "&Save Result",
               &TMainForm::SaveMatchResultMenuItemClick);
+  AddMenuItem(match, "StrainResultMenuItem", "S&train Result",
+              &TMainForm::StrainResultMenuItemClick,
+              "Strain Result|the strain of the matched dots, mapped over the initial picture");
 
   QMenu* view = menuBar()->addMenu("&View");
   view->setObjectName("ViewMenu");
