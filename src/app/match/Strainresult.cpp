@@ -58,7 +58,8 @@ TStrainResultForm::TStrainResultForm(TMainForm& mainForm)
   SummaryMemo = new QPlainTextEdit(body);
   SummaryMemo->setObjectName("SummaryMemo");
   SummaryMemo->setReadOnly(true);
-  SummaryMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // The long lines of the heading wrap; the table's rows fit the width set below.
+  SummaryMemo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   SummaryMemo->setFont(fixed);
   // Wide enough for the summary's three columns without scrolling.
