@@ -33,6 +33,17 @@ void TStrainBar::SetScale(TPlotQuantity quantity, const TPlotScale& scale, const
   update();
 }
 
+void TStrainBar::SetArrows(double magnification) {
+  if (magnification == FArrows) return;
+  FArrows = magnification;
+  updateGeometry();
+  update();
+}
+
+QString TStrainBar::ArrowText() const {
+  return QString("arrows \u00d7%1").arg(FArrows, 0, 'g', 6);
+}
+
 QSize TStrainBar::sizeHint() const {
   const QFontMetrics metrics(LabelFont());
   int labels = 0;
@@ -43,8 +54,10 @@ QSize TStrainBar::sizeHint() const {
   QFont bold = LabelFont();
   bold.setBold(true);
   const int title = QFontMetrics(bold).horizontalAdvance(InfoOf(FQuantity).Name);
-  const int width = std::max({BarWidth + 8 + labels, metrics.horizontalAdvance(FUnit), title});
-  return QSize(width + 2 * Padding, PreferredHeight);
+  const int arrows = FArrows > 0 ? metrics.horizontalAdvance(ArrowText()) : 0;
+  const int width =
+      std::max({BarWidth + 8 + labels, metrics.horizontalAdvance(FUnit), title, arrows});
+  return QSize(width + 2 * Padding, PreferredHeight + (FArrows > 0 ? metrics.height() + 4 : 0));
 }
 
 void TStrainBar::paintEvent(QPaintEvent*) {
@@ -64,7 +77,13 @@ void TStrainBar::paintEvent(QPaintEvent*) {
   painter.setFont(font);
   // Title, unit line, then the bar; half a label's height free below its last tick label.
   const int top = Padding + 2 * metrics.height() + 8;
-  const int bottom = height() - Padding - metrics.height() / 2;
+  int bottom = height() - Padding - metrics.height() / 2;
+  if (FArrows > 0) {
+    painter.setPen(QColor(200, 20, 20));
+    painter.drawText(QPoint(Padding, height() - Padding - metrics.descent()), ArrowText());
+    painter.setPen(Qt::black);
+    bottom -= metrics.height() + 4;
+  }
   if (bottom - top < 20) return;
   PaintColourBar(painter, QRectF(Padding, top, BarWidth, bottom - top), FQuantity, *FScale, FUnit);
 }

@@ -39,9 +39,11 @@ class TStrainOverlay : public TBoxOverlay {
   bool HasMap() const { return FScale.has_value(); }
   const TPlotScale& Scale() const { return *FScale; }
   bool VectorsShown() const { return FVectors; }
-  // Displacement magnification of the arrows, and every how many dots one is drawn at a zoom.
-  double ArrowFactor() const { return FArrowFactor; }
+  // Every how many dots (in both grid directions) an arrow is drawn at a zoom, so that arrows
+  // never crowd, and the displacement magnification there: arrows of every step-th dot are made
+  // step times longer, so that they read as well zoomed out as in.
   int32_t ArrowStep(double zoom) const;
+  double ArrowMagnification(double zoom) const { return FArrowFactor * ArrowStep(zoom); }
 
   TRgbSurface& Picture() override { return FPicture; }
   void PaintOver(QPainter& painter, const QRect& area, double zoom) override;

@@ -129,6 +129,8 @@ TStrainResultForm::TStrainResultForm(TMainForm& mainForm)
   connect(SavePlotsButton, &QPushButton::clicked, this,
           run(&TStrainResultForm::SavePlotsButtonClick));
   connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
+  connect(mainForm.ImageView(), &TZoomView::ZoomChanged, this,
+          [this] { ShowArrowMagnification(); });
 }
 
 TStrainResultForm::~TStrainResultForm() {
@@ -180,6 +182,7 @@ void TStrainResultForm::Compute() {
   }
   FOverlay->SetField(FField);
   FOverlay->SetVectors(VectorsShown());
+  ShowArrowMagnification();
   SummaryMemo->setPlainText(QString::fromStdString(TStrainSummary(*FField).Text()));
   ShowQuantity();
 }
@@ -247,7 +250,14 @@ void TStrainResultForm::OptionsChange() {
 
 void TStrainResultForm::VectorsCheckBoxClick() {
   FOverlay->SetVectors(VectorsShown());
+  ShowArrowMagnification();
   FMainForm.PaintBox()->update();
+}
+
+void TStrainResultForm::ShowArrowMagnification() {
+  const double zoom = FMainForm.ImageView()->Zoom();
+  FBar->SetArrows(FField && VectorsShown() ? FOverlay->ArrowMagnification(zoom) : 0);
+  if (FMainForm.ImageView()->Legend() == FBar) FMainForm.ImageView()->SetLegend(FBar);  // resized
 }
 
 void TStrainResultForm::SaveCsvButtonClick() {
@@ -283,6 +293,7 @@ void TStrainResultForm::Attach() {
   TZoomView* view = FMainForm.ImageView();
   view->SetOverlay(FOverlay.get());
   view->SetLegend(FOverlay->HasMap() ? FBar : nullptr);
+  ShowArrowMagnification();  // at the zoom the picture got
 }
 
 void TStrainResultForm::Detach() {

@@ -72,6 +72,8 @@ class TStrainResultForm : public QDockWidget {
   // The initial picture named in the job's first code file, beside that file; null with a
   // note when it cannot be used.
   std::unique_ptr<TGrayImage> ReadInitialPicture(std::string& note) const;
+  // The arrows' magnification at the view's zoom, under the colour bar.
+  void ShowArrowMagnification();
   void Attach();
   void Detach();
 
