@@ -103,6 +103,7 @@ void TMainForm::WriteLastDirectory() {
 }
 
 void TMainForm::RunCommand(const std::function<void()>& command) {
+  const TStampValue drawn = ViewSurface().Stamp();
   try {
     command();
   } catch (const TError& e) {
@@ -116,6 +117,12 @@ void TMainForm::RunCommand(const std::function<void()>& command) {
     ShowException(e.what());
   }
   UpdateStateDisplay();
+  // A command that drew on the view ends the strain display, so that what it drew is seen.
+  if (!(ViewSurface().Stamp() == drawn)) EndStrainView();
+}
+
+void TMainForm::EndStrainView() {
+  if (FStrainResultForm != nullptr && !FStrainResultForm->isHidden()) FStrainResultForm->close();
 }
 
 void TMainForm::ShowException(const std::string& message) {

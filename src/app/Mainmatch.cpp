@@ -20,7 +20,7 @@ void TMainForm::DoMatchingMenuItemClick() {
   if (!deformed) return;
   const std::string deformedPath = FollowChoice(*deformed);
   // The strain shown is the old job's; it goes with it.
-  if (FStrainResultForm != nullptr) FStrainResultForm->close();
+  EndStrainView();
   FMatcher.reset();
   LongCommand([&] {
     // The job is kept only when both files loaded and the pairing ended.

@@ -23,6 +23,11 @@ void TMainForm::ShowRubberBand(bool shown, int32_t x, int32_t y) {
                             QPoint(std::max(FAnchorX, x), std::max(FAnchorY, y))));
 }
 
+bool TMainForm::StrainShown() const {
+  // The dots of the encoding job are not what the view shows then: nothing is picked.
+  return PaintBox()->Overlay() != nullptr;
+}
+
 void TMainForm::PaintBoxMouseDown(int32_t x, int32_t y) {
   // A second button pressed during a drag starts a new one; the old band must not stay behind.
   if (FDragging && FBandShown) ShowRubberBand(false, FCurrentX, FCurrentY);
@@ -43,7 +48,7 @@ void TMainForm::PaintBoxMouseMove(int32_t x, int32_t y) {
   }
   FCurrentX = std::clamp(x, 0, std::max(FViewWidth - 1, 0));
   FCurrentY = std::clamp(y, 0, std::max(FViewHeight - 1, 0));
-  if (FPickEnabled && FEncodeParameterForm->ViewMode() != 1 && FEncoder)
+  if (FPickEnabled && FEncodeParameterForm->ViewMode() != 1 && FEncoder && !StrainShown())
     PickAt(FCurrentX, FCurrentY);
   if (FDragging) {
     ShowRubberBand(true, FCurrentX, FCurrentY);
@@ -72,7 +77,7 @@ void TMainForm::PaintBoxMouseUp(int32_t x, int32_t y) {
 }
 
 void TMainForm::PaintBoxClick() {
-  if (FPickEnabled && FEncodeParameterForm->ViewMode() == 1 && FEncoder)
+  if (FPickEnabled && FEncodeParameterForm->ViewMode() == 1 && FEncoder && !StrainShown())
     PickAt(FCurrentX, FCurrentY);
 }
 
