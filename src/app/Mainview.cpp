@@ -8,6 +8,7 @@
 #include "app/Main.h"
 #include "app/encode/Encodeparameter.h"
 #include "app/match/Computescale.h"
+#include "app/match/Strainresult.h"
 #include "app/segment/Segmentparameter.h"
 #include "base/Convert.h"
 #include "encode/Encode.h"
@@ -54,6 +55,8 @@ void TMainForm::PaintBoxMouseMove(int32_t x, int32_t y) {
     ShowRubberBand(true, FCurrentX, FCurrentY);
     FBandShown = true;
   }
+  // Over the strain map, what it shows at the nearest dot.
+  if (StrainShown()) text += FStrainResultForm->ValueAt(x, y);
   statusBar()->showMessage(QString::fromStdString(text));
 }
 

@@ -40,6 +40,11 @@ class TStrainResultTest : public TFormTest {
 
   TStrainResultForm& R() { return *Form().FStrainResultForm; }
   QImage ViewPixels() { return Form().PaintBox()->grab().toImage(); }
+  // The point of the view that shows a picture position, at the view's zoom.
+  QPoint BoxPoint(QPointF picture) {
+    const double zoom = Form().PaintBox()->Zoom();
+    return QPoint(static_cast<int>(picture.x() * zoom), static_cast<int>(picture.y() * zoom));
+  }
 
   // Noise-free pictures of a grid under a uniform strain, bright dots on black, encoded into
   // i.cod and d.cod.
@@ -99,6 +104,17 @@ class TStrainResultTest : public TFormTest {
     QCOMPARE(bar, static_cast<QWidget*>(R().Bar()));
     QVERIFY(bar->isVisible());
     QVERIFY(!bar->geometry().contains(Form().ImageView()->viewport()->geometry().center()));
+    // Over a dot, the status bar tells its value; between dots, only the position.
+    const TStrainPoint& middle = R().Field()->Points()[R().Field()->Points().size() / 2];
+    const QPointF at = R().Overlay().Geometry()->Pixel(middle.Pair);
+    Hover(BoxPoint(at));
+    std::string value = " exx ";
+    AppendGeneral(value, middle.Exx, 4);
+    const QString status = Form().statusBar()->currentMessage();
+    QVERIFY2(status.startsWith("Current(") && status.endsWith(QString::fromStdString(value)),
+             qPrintable(status));
+    Hover(BoxPoint(at + QPointF(12, 12)));
+    QVERIFY(!Form().statusBar()->currentMessage().contains("exx"));
   }
 
   void FieldsNeighbourhoodAndVectorsChangeWhatIsDrawn() {
@@ -186,7 +202,7 @@ class TStrainResultTest : public TFormTest {
     QCOMPARE(Form().PaintBox()->Overlay(), &R().Overlay());
     // Over the map nothing is picked; a command that draws on the view closes the window.
     const int32_t selected = Form().FEncoder->Selected();
-    Click(DotPoint(5));
+    Click(BoxPoint(DotPoint(5)));
     QCOMPARE(Form().FEncoder->Selected(), selected);
     Trigger(Form(), "ShowPositionMenuItem");
     QVERIFY(!R().isVisible());

@@ -36,6 +36,8 @@ class TStrainOverlay : public TBoxOverlay {
   void SetVectors(bool shown);
 
   TPlotQuantity Quantity() const { return FQuantity; }
+  // Where the field's dots lie; null before the first field.
+  const TPlotGeometry* Geometry() const { return FGeometry ? &*FGeometry : nullptr; }
   bool HasMap() const { return FScale.has_value(); }
   const TPlotScale& Scale() const { return *FScale; }
   bool VectorsShown() const { return FVectors; }

@@ -24,6 +24,7 @@
 #include "base/SaveGroup.h"
 #include "image/Grayimage.h"
 #include "match/Match.h"
+#include "strain/Plotgeometry.h"
 #include "strain/Plotpaint.h"
 #include "strain/Straincsv.h"
 #include "strain/Strainpairs.h"
@@ -238,6 +239,21 @@ std::unique_ptr<TGrayImage> TStrainResultForm::ReadInitialPicture(std::string& n
     return nullptr;
   }
   return picture;
+}
+
+std::string TStrainResultForm::ValueAt(int32_t x, int32_t y) const {
+  const TPlotGeometry* geometry = FOverlay->Geometry();
+  if (!FField || geometry == nullptr) return "";
+  const int32_t k = geometry->NearestPoint(*FField, QPointF(x, y));
+  if (k < 0) return "";
+  const TStrainPoint& point = FField->Points()[static_cast<size_t>(k)];
+  const TPlotQuantity quantity = Quantity();
+  std::string text = "  dot (" + std::to_string(point.Pair.Nx) + ", " +
+                     std::to_string(point.Pair.Ny) + ") " + InfoOf(quantity).Name + " ";
+  if (!HasValue(quantity, point)) return text + "none";
+  AppendGeneral(text, ValueOf(quantity, point), 4);
+  if (InfoOf(quantity).Displacement) text += " " + FField->FUnit;
+  return text;
 }
 
 void TStrainResultForm::FieldComboBoxChange() {

@@ -40,6 +40,10 @@ class TStrainResultForm : public QDockWidget {
   TStrainOptions Options() const;
   bool VectorsShown() const;
 
+  // What the map shows at a picture pixel, for the status bar: the nearest dot's grid position
+  // and value, or "" away from the dots.
+  std::string ValueAt(int32_t x, int32_t y) const;
+
   // The field shown; null before the first ShowResult.
   const TStrainField* Field() const { return FField.get(); }
   TStrainOverlay& Overlay() { return *FOverlay; }
