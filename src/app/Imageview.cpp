@@ -1,5 +1,7 @@
 #include "app/Imageview.h"
 
+#include "app/Boxoverlay.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -124,10 +126,27 @@ void TPaintBox::ResizeSurface(int32_t width, int32_t height) {
   update();
 }
 
+TRgbSurface& TPaintBox::Shown() {
+  return FOverlay != nullptr ? FOverlay->Picture() : FSurface;
+}
+
+QSize TPaintBox::PictureSize() const {
+  const TRgbSurface& shown =
+      FOverlay != nullptr ? FOverlay->Picture() : static_cast<const TRgbSurface&>(FSurface);
+  return QSize(std::max(shown.Width(), 0), std::max(shown.Height(), 0));
+}
+
+void TPaintBox::SetOverlay(TBoxOverlay* overlay) {
+  FOverlay = overlay;
+  FReducedFactor = 0;  // the reduced copy is of the other picture
+  SetZoom(FZoom);
+  update();
+}
+
 void TPaintBox::SetZoom(double zoom) {
   FZoom = zoom > 0 ? zoom : 1.0;
-  const double w = std::ceil(std::max(FSurface.Width(), 0) * FZoom);
-  const double h = std::ceil(std::max(FSurface.Height(), 0) * FZoom);
+  const double w = std::ceil(PictureSize().width() * FZoom);
+  const double h = std::ceil(PictureSize().height() * FZoom);
   constexpr double largest = 16000000;  // below Qt's largest widget size
   setFixedSize(static_cast<int>(std::min(w, largest)), static_cast<int>(std::min(h, largest)));
   update();
@@ -169,9 +188,10 @@ const TMeans Mean;
 }  // namespace
 
 const uint8_t* TPaintBox::Reduced(int factor, int32_t& width, int32_t& height) {
-  const int32_t w = FSurface.Width(), h = FSurface.Height();
+  TRgbSurface& shown = Shown();
+  const int32_t w = shown.Width(), h = shown.Height();
   const int32_t rw = (w + factor - 1) / factor, rh = (h + factor - 1) / factor;
-  TSurface::TBox changed = FSurface.TakeChanged();
+  TSurface::TBox changed = shown.TakeChanged();
   if (factor != FReducedFactor || rw != FReducedWidth || rh != FReducedHeight) {
     FReduced.assign(static_cast<size_t>(rw) * static_cast<size_t>(rh) * 3, 0);
     FReducedFactor = factor;
@@ -184,7 +204,7 @@ const uint8_t* TPaintBox::Reduced(int factor, int32_t& width, int32_t& height) {
   const int32_t x0 = changed.Left / factor, x1 = (changed.Right + factor - 1) / factor;
   const int32_t y0 = changed.Top / factor, y1 = (changed.Bottom + factor - 1) / factor;
   if (x0 >= x1 || y0 >= y1) return FReduced.data();
-  const uint8_t* pixels = FSurface.Data();
+  const uint8_t* pixels = shown.Data();
   const size_t stride = static_cast<size_t>(w) * 3;
   std::vector<uint32_t> sums(static_cast<size_t>(x1 - x0) * 3);
   for (int32_t by = y0; by < y1; ++by) {
@@ -221,8 +241,9 @@ void TPaintBox::PaintPicture(QPainter& painter, const QRect& area) {
   // Zoomed out, it shows the mean of a few samples spread evenly over its footprint, taken from
   // the picture reduced to block means: a single sample would make a regular dot grid shimmer
   // into moire patterns.
-  int32_t w = FSurface.Width(), h = FSurface.Height();
-  const uint8_t* pixels = FSurface.Data();
+  const TRgbSurface& shown = Shown();
+  int32_t w = shown.Width(), h = shown.Height();
+  const uint8_t* pixels = shown.Data();
   double zoom = FZoom;
   if (FZoom < 1 && w > 0 && h > 0) {
     const int factor = FZoom >= 0.5 ? 2 : 4;
@@ -363,7 +384,10 @@ void TPaintBox::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QRect area = event->rect().intersected(rect());
   if (!area.isEmpty()) PaintPicture(painter, area);
-  PaintLabels(painter, area);
+  if (FOverlay != nullptr)
+    FOverlay->PaintOver(painter, area, FZoom);
+  else
+    PaintLabels(painter, area);
   if (FBand) {
     // Dotted, black over white, so that it shows on dark and bright pictures alike.
     const QPoint a = ToBox(FBand->left(), FBand->top());

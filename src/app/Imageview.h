@@ -14,6 +14,7 @@
 class QFont;
 class QFontMetrics;
 class QPainter;
+class TBoxOverlay;
 class TPaintBox;
 
 // The picture behind a paint box. The system draws into it through the surface operations, so
@@ -85,6 +86,12 @@ class TPaintBox : public QWidget {
   // and the box point where a picture pixel's top-left corner is shown.
   QPoint ToPicture(QPointF boxPoint) const;
   QPoint ToBox(int32_t x, int32_t y) const;
+  // Shows the overlay instead of the surface (see TBoxOverlay); nullptr shows the surface
+  // again. The zoom stays; the box takes the size of what it shows.
+  void SetOverlay(TBoxOverlay* overlay);
+  TBoxOverlay* Overlay() const { return FOverlay; }
+  // The size of the picture shown, in picture pixels.
+  QSize PictureSize() const;
   // Picture pixels averaged per screen pixel and direction when zoomed out.
   static constexpr int Samples = 4;
   // A rubber band in picture pixels, both corners included, drawn at screen resolution.
@@ -110,6 +117,8 @@ class TPaintBox : public QWidget {
     QRect Box;
     QString Text;
   };
+  // The picture shown: the overlay's, else the surface.
+  TRgbSurface& Shown();
   void PaintPicture(QPainter& painter, const QRect& area);
   // The picture reduced to the means of factor x factor blocks, brought up to date where the
   // surface changed since; zoomed out, frames sample it instead of the full picture, which
@@ -120,6 +129,7 @@ class TPaintBox : public QWidget {
   void PaintLabels(QPainter& painter, const QRect& area);
 
   TViewSurface FSurface;
+  TBoxOverlay* FOverlay = nullptr;
   std::vector<uint8_t> FReduced;  // R, G, B per block, row-major
   int FReducedFactor = 0;
   int32_t FReducedWidth = 0;

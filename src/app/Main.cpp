@@ -16,6 +16,7 @@
 #include "app/encode/Encodeparameter.h"
 #include "app/encode/Resetcoordinate.h"
 #include "app/match/Computescale.h"
+#include "app/match/Strainresult.h"
 #include "app/segment/Segmentparameter.h"
 #include "base/Error.h"
 #include "base/Path.h"
@@ -67,6 +68,7 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+  delete FStrainResultForm;  // while the view it draws on still exists
   FSegmenter.reset();
   FEncoder.reset();
   FMatcher.reset();
@@ -101,6 +103,7 @@ void TMainForm::WriteLastDirectory() {
 }
 
 void TMainForm::RunCommand(const std::function<void()>& command) {
+  const TStampValue drawn = ViewSurface().Stamp();
   try {
     command();
   } catch (const TError& e) {
@@ -114,6 +117,12 @@ void TMainForm::RunCommand(const std::function<void()>& command) {
     ShowException(e.what());
   }
   UpdateStateDisplay();
+  // A command that drew on the view ends the strain display, so that what it drew is seen.
+  if (!(ViewSurface().Stamp() == drawn)) EndStrainView();
+}
+
+void TMainForm::EndStrainView() {
+  if (FStrainResultForm != nullptr && !FStrainResultForm->isHidden()) FStrainResultForm->close();
 }
 
 void TMainForm::ShowException(const std::string& message) {

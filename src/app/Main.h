@@ -26,6 +26,7 @@ class TPaintBox;
 class TPlatform;
 class TSegment;
 class TSegmentParameterForm;
+class TStrainResultForm;
 class TViewSurface;
 
 // The main window and the owner of the workflow state. The tool dialogs read and write its
@@ -73,6 +74,8 @@ class TMainForm : public QMainWindow {
   TEncodeParameterForm* FEncodeParameterForm = nullptr;
   TAboutBox* FAboutBox = nullptr;
   TSegmentParameterForm* FSegmentParameterForm = nullptr;
+  // The strain of the matching job, docked beside the view; made at the first Do Matching.
+  TStrainResultForm* FStrainResultForm = nullptr;
 
   TPlatform& Platform() { return FPlatform; }
   TZoomView* ImageView() const { return FImageView; }
@@ -82,7 +85,7 @@ class TMainForm : public QMainWindow {
   bool Busy() const { return FBusy; }
 
   // Runs one command; an error ends it and goes to the top-level handler, so no exception
-  // reaches the event loop.
+  // reaches the event loop. A command that drew on the view closes the strain result window.
   void RunCommand(const std::function<void()>& command);
   // The top-level handler: the message in a stop box, with "." appended where it belongs.
   void ShowException(const std::string& message);
@@ -131,6 +134,10 @@ class TMainForm : public QMainWindow {
   // Match menu (Mainmatch.cpp).
   void DoMatchingMenuItemClick();
   void SaveMatchResultMenuItemClick();
+  // Shows the strain result window for the matching job (again, after it was closed).
+  void StrainResultMenuItemClick();
+  // Closes the strain result window, if open, and with it the map over the view.
+  void EndStrainView();
   // Image view events (Mainview.cpp).
   void PaintBoxMouseDown(int32_t x, int32_t y);
   void PaintBoxMouseMove(int32_t x, int32_t y);
@@ -138,6 +145,8 @@ class TMainForm : public QMainWindow {
   void PaintBoxClick();
   // Selects the dot under (x, y) and reports it to the encode parameter dialog.
   void PickAt(int32_t x, int32_t y);
+  // True while the view shows the strain map instead of the jobs' picture.
+  bool StrainShown() const;
 
   // The state panel of the status bar, brought up to date after every command (Mainstate.cpp).
   void UpdateStateDisplay();

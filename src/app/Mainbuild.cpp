@@ -148,6 +148,10 @@ void TMainForm::BuildMenus() {
   match->addSeparator();
   AddMenuItem(match, "SaveMatchResultMenuItem", "&Save Result",
               &TMainForm::SaveMatchResultMenuItemClick);
+  match->addSeparator();
+  AddMenuItem(match, "StrainResultMenuItem", "S&train Result",
+              &TMainForm::StrainResultMenuItemClick,
+              "Strain Result|the strain of the matched dots, mapped over the initial picture");
 
   QMenu* view = menuBar()->addMenu("&View");
   view->setObjectName("ViewMenu");

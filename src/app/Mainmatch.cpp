@@ -1,10 +1,11 @@
 // The Match menu: pair the dots of two code files by grid position and write the displacements
-// in the layout chosen in the result type dialog. The working directory follows the files
-// chosen.
+// in the layout chosen in the result type dialog; the strain of the pairs in a window beside
+// the view. The working directory follows the files chosen.
 
 #include "app/Main.h"
 #include "app/Platform.h"
 #include "app/match/Matchresult.h"
+#include "app/match/Strainresult.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
@@ -18,6 +19,8 @@ void TMainForm::DoMatchingMenuItemClick() {
   auto deformed = FPlatform.OpenFile("select the deformed code file", 2, FWorkDir, "");
   if (!deformed) return;
   const std::string deformedPath = FollowChoice(*deformed);
+  // The strain shown is the old job's; it goes with it.
+  EndStrainView();
   FMatcher.reset();
   LongCommand([&] {
     // The job is kept only when both files loaded and the pairing ended.
@@ -27,6 +30,17 @@ void TMainForm::DoMatchingMenuItemClick() {
   });
   if (FMatcher) OfferAlignment();
   Report(MatchSummary());
+  if (FMatcher && FMatcher->FMatchSum > 0) StrainResultMenuItemClick();
+}
+
+void TMainForm::StrainResultMenuItemClick() {
+  if (!FMatcher) throw TError("Do matching first");
+  if (FStrainResultForm == nullptr) {
+    FStrainResultForm = new TStrainResultForm(*this);
+    addDockWidget(Qt::RightDockWidgetArea, FStrainResultForm);
+    FStrainResultForm->hide();  // until there is something to show
+  }
+  FStrainResultForm->ShowResult();
 }
 
 // Two code files whose origins were picked some dots apart pair every dot with another one; the

@@ -8,6 +8,7 @@
 #include "app/Main.h"
 #include "app/encode/Encodeparameter.h"
 #include "app/match/Computescale.h"
+#include "app/match/Strainresult.h"
 #include "app/segment/Segmentparameter.h"
 #include "base/Convert.h"
 #include "encode/Encode.h"
@@ -21,6 +22,11 @@ void TMainForm::ShowRubberBand(bool shown, int32_t x, int32_t y) {
   }
   PaintBox()->SetBand(QRect(QPoint(std::min(FAnchorX, x), std::min(FAnchorY, y)),
                             QPoint(std::max(FAnchorX, x), std::max(FAnchorY, y))));
+}
+
+bool TMainForm::StrainShown() const {
+  // The dots of the encoding job are not what the view shows then: nothing is picked.
+  return PaintBox()->Overlay() != nullptr;
 }
 
 void TMainForm::PaintBoxMouseDown(int32_t x, int32_t y) {
@@ -43,12 +49,14 @@ void TMainForm::PaintBoxMouseMove(int32_t x, int32_t y) {
   }
   FCurrentX = std::clamp(x, 0, std::max(FViewWidth - 1, 0));
   FCurrentY = std::clamp(y, 0, std::max(FViewHeight - 1, 0));
-  if (FPickEnabled && FEncodeParameterForm->ViewMode() != 1 && FEncoder)
+  if (FPickEnabled && FEncodeParameterForm->ViewMode() != 1 && FEncoder && !StrainShown())
     PickAt(FCurrentX, FCurrentY);
   if (FDragging) {
     ShowRubberBand(true, FCurrentX, FCurrentY);
     FBandShown = true;
   }
+  // Over the strain map, what it shows at the nearest dot.
+  if (StrainShown()) text += FStrainResultForm->ValueAt(x, y);
   statusBar()->showMessage(QString::fromStdString(text));
 }
 
@@ -72,7 +80,7 @@ void TMainForm::PaintBoxMouseUp(int32_t x, int32_t y) {
 }
 
 void TMainForm::PaintBoxClick() {
-  if (FPickEnabled && FEncodeParameterForm->ViewMode() == 1 && FEncoder)
+  if (FPickEnabled && FEncodeParameterForm->ViewMode() == 1 && FEncoder && !StrainShown())
     PickAt(FCurrentX, FCurrentY);
 }
 

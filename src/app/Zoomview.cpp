@@ -47,12 +47,12 @@ void TZoomView::ShowPicture(int32_t width, int32_t height) {
 }
 
 double TZoomView::FitZoom() const {
-  const TViewSurface& s = FPaintBox->Surface();
-  if (s.Width() <= 0 || s.Height() <= 0) return 1.0;
+  const QSize s = FPaintBox->PictureSize();
+  if (s.width() <= 0 || s.height() <= 0) return 1.0;
   const QSize room = maximumViewportSize();
   // One pixel less than the room, so that rounding up never brings the scroll bars back.
-  const double zoom = std::min((room.width() - 1) / static_cast<double>(s.Width()),
-                               (room.height() - 1) / static_cast<double>(s.Height()));
+  const double zoom = std::min((room.width() - 1) / static_cast<double>(s.width()),
+                               (room.height() - 1) / static_cast<double>(s.height()));
   return std::clamp(zoom, MinZoom, MaxZoom);
 }
 
@@ -68,6 +68,35 @@ void TZoomView::ActualSize() {
 void TZoomView::resizeEvent(QResizeEvent* event) {
   QScrollArea::resizeEvent(event);
   if (FFitting) FitToWindow();
+  PlaceLegend();
+}
+
+void TZoomView::SetOverlay(TBoxOverlay* overlay) {
+  const QSize before = FPaintBox->PictureSize();
+  FPaintBox->SetOverlay(overlay);
+  if (FFitting || FPaintBox->PictureSize() != before) FitToWindow();
+}
+
+void TZoomView::SetLegend(QWidget* legend) {
+  if (FLegend != nullptr && FLegend != legend) FLegend->hide();
+  FLegend = legend;
+  if (legend == nullptr) return;
+  // A child of the scroll area, not of the viewport: scrolling moves the picture, not the bar.
+  if (legend->parentWidget() != this) legend->setParent(this);
+  PlaceLegend();
+  legend->show();
+  legend->raise();
+}
+
+void TZoomView::PlaceLegend() {
+  if (FLegend == nullptr) return;
+  const QRect room = viewport()->geometry();
+  constexpr int margin = 8;
+  const QSize hint = FLegend->sizeHint();
+  const int width = std::min(hint.width(), std::max(room.width() - 2 * margin, 1));
+  const int height = std::min(hint.height(), std::max(room.height() - 2 * margin, 1));
+  FLegend->setGeometry(room.right() + 1 - margin - width, room.top() + (room.height() - height) / 2,
+                       width, height);
 }
 
 double TZoomView::NextStep(bool in) const {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointer>
 #include <QScrollArea>
 #include <cstdint>
 
+class TBoxOverlay;
 class TPaintBox;
 
 // The image view of the main window: the paint box in a scroll area, zoomed to fit the window
@@ -30,6 +32,14 @@ class TZoomView : public QScrollArea {
   // Zooms keeping the picture point under a point of the viewport where it is.
   void ZoomAt(double zoom, QPoint viewportPoint);
 
+  // Shows an overlay in the box (nullptr: the box's own picture again). When that changes the
+  // picture's size, or the picture was fitted, the new one is fitted to the window.
+  void SetOverlay(TBoxOverlay* overlay);
+  // A widget kept at the right edge of the window, over the picture but clear of its centre
+  // (a colour bar); nullptr hides the one shown. The view places it, it stays the caller's.
+  void SetLegend(QWidget* legend);
+  QWidget* Legend() const { return FLegend; }
+
   static constexpr double MinZoom = 1.0 / 64;
   static constexpr double MaxZoom = 32;
 
@@ -43,9 +53,11 @@ class TZoomView : public QScrollArea {
 
  private:
   double NextStep(bool in) const;
+  void PlaceLegend();
 
   TPaintBox* FPaintBox;
   bool FFitting = false;  // the picture is kept fitted to the window when the window changes
   bool FPanning = false;
   QPoint FPanFrom;
+  QPointer<QWidget> FLegend;
 };

@@ -77,3 +77,19 @@ QPointF TPlotGeometry::Pixel(const TStrainPair& pair) const {
 double TPlotGeometry::Pitch() const {
   return (std::hypot(FStepX.x(), FStepX.y()) + std::hypot(FStepY.x(), FStepY.y())) / 2;
 }
+
+int32_t TPlotGeometry::NearestPoint(const TStrainField& field, QPointF pixel) const {
+  const double reach = Pitch() / 2;
+  double best = reach * reach;
+  int32_t nearest = -1;
+  const std::vector<TStrainPoint>& points = field.Points();
+  for (size_t k = 0; k < points.size(); ++k) {
+    const QPointF d = Pixel(points[k].Pair) - pixel;
+    const double distance = d.x() * d.x() + d.y() * d.y();
+    if (distance <= best) {
+      best = distance;
+      nearest = static_cast<int32_t>(k);
+    }
+  }
+  return nearest;
+}

@@ -23,6 +23,9 @@ class TPlotGeometry {
   double Pitch() const;
   int32_t Width() const { return FWidth; }
   int32_t Height() const { return FHeight; }
+  // The index of the point whose dot lies nearest a picture pixel, within half a pitch; -1 when
+  // none does.
+  int32_t NearestPoint(const TStrainField& field, QPointF pixel) const;
 
  private:
   double FScaleX = 1, FScaleY = 1;

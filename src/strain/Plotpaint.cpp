@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "base/Error.h"
@@ -21,6 +22,12 @@ QString Superscript(int value) {
 
 const TColorMap& MapOf(TPlotQuantity quantity) {
   return InfoOf(quantity).Signed ? TColorMap::Diverging() : TColorMap::Viridis();
+}
+
+// The area whose dots are painted: within grown by margin, or everything when within is empty.
+QRectF PaintedArea(const QRectF& within, double margin) {
+  if (within.isEmpty()) return QRectF();
+  return within.adjusted(-margin, -margin, margin, margin);
 }
 
 }  // namespace
@@ -43,8 +50,9 @@ QString UnitText(const TStrainField& field, TPlotQuantity quantity, const TPlotS
 }
 
 void PaintCells(QPainter& painter, const TStrainField& field, const TPlotGeometry& geometry,
-                TPlotQuantity quantity, const TPlotScale& scale) {
+                TPlotQuantity quantity, const TPlotScale& scale, const QRectF& within) {
   const TColorMap& map = MapOf(quantity);
+  const QRectF area = PaintedArea(within, 2 * geometry.Pitch());
   // A hair over half a step: neighbouring cells overlap slightly instead of leaving seams.
   const QPointF a = geometry.StepX() * 0.51, b = geometry.StepY() * 0.51;
   painter.save();
@@ -54,6 +62,7 @@ void PaintCells(QPainter& painter, const TStrainField& field, const TPlotGeometr
   for (const TStrainPoint& p : field.Points()) {
     if (!HasValue(quantity, p)) continue;
     const QPointF c = geometry.Pixel(p.Pair);
+    if (!area.isEmpty() && !area.contains(c)) continue;
     const QPointF corners[4] = {c - a - b, c + a - b, c + a + b, c - a + b};
     painter.setBrush(map.At(scale.Fraction(ValueOf(quantity, p))));
     painter.drawConvexPolygon(corners, 4);
@@ -105,7 +114,8 @@ double ArrowFactor(const TStrainField& field, const TPlotGeometry& geometry) {
 }
 
 void PaintArrows(QPainter& painter, const TStrainField& field, const TPlotGeometry& geometry,
-                 double factor, int32_t step, const QColor& color, double penWidth) {
+                 double factor, int32_t step, const QColor& color, double penWidth,
+                 const QRectF& within) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, true);
   QPen pen(color, penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
@@ -113,19 +123,29 @@ void PaintArrows(QPainter& painter, const TStrainField& field, const TPlotGeomet
   painter.setPen(pen);
   painter.setBrush(color);
   const double head = geometry.Pitch() * 0.22;
+  const QRectF area = PaintedArea(within, 0);
+  const double pad = std::max(head, 1.0);
+  // The shafts go to the painter in one batch, and the heads are filled without an outline:
+  // stroking arrow by arrow costs more than all the filling.
+  std::vector<QLineF> shafts;
+  std::vector<std::array<QPointF, 3>> heads;
   for (const TStrainPoint& p : field.Points()) {
     if (step > 1 && (p.Pair.Nx % step != 0 || p.Pair.Ny % step != 0)) continue;
     const QPointF from = geometry.Pixel(p.Pair);
     const QPointF d(p.Pair.Dx * geometry.UnitX() * factor, -p.Pair.Dy * geometry.UnitY() * factor);
     const double length = std::hypot(d.x(), d.y());
     if (length < 1e-9) continue;
+    if (!area.isEmpty() &&
+        !area.intersects(QRectF(from, from + d).normalized().adjusted(-pad, -pad, pad, pad)))
+      continue;
     const QPointF to = from + d;
     const QPointF unit = d / length, normal(-unit.y(), unit.x());
     const double h = std::min(head, length * 0.4);
-    painter.drawLine(from, to - unit * h * 0.8);
-    const QPointF tip[3] = {to, to - unit * h + normal * h * 0.45,
-                            to - unit * h - normal * h * 0.45};
-    painter.drawConvexPolygon(tip, 3);
+    shafts.emplace_back(from, to - unit * h * 0.8);
+    heads.push_back({to, to - unit * h + normal * h * 0.55, to - unit * h - normal * h * 0.55});
   }
+  painter.drawLines(shafts.data(), static_cast<int>(shafts.size()));
+  painter.setPen(Qt::NoPen);
+  for (const auto& tip : heads) painter.drawConvexPolygon(tip.data(), 3);
   painter.restore();
 }

@@ -25,12 +25,9 @@ std::string UnitOfMatch(const TMatch& match) {
   return "px";
 }
 
-TStrainField StrainFromCodeFiles(const std::string& initialFile, const std::string& deformedFile,
-                                 const TStrainOptions& options) {
-  TMatch match(initialFile, deformedFile);
-  match.Match();
+TStrainField StrainOfMatch(const TMatch& match, const TStrainOptions& options) {
   if (match.FMatchSum == 0)
-    throw TError("The code files " + initialFile + " and " + deformedFile +
+    throw TError("The code files " + match.FCodeFileName[0] + " and " + match.FCodeFileName[1] +
                  " have no grid position in common: they are not of the same grid");
   TStrainField field = TStrainField::Compute(PairsFromMatch(match), options);
   field.FUnit = UnitOfMatch(match);
@@ -38,10 +35,22 @@ TStrainField StrainFromCodeFiles(const std::string& initialFile, const std::stri
   field.FPictureHeight = match.FImageHeight;
   field.FScaleX = match.FScaleX[0];
   field.FScaleY = match.FScaleY[0];
+  return field;
+}
+
+void RequireStrain(const TStrainField& field) {
   if (field.StrainCount() == 0)
     throw TError(
         "No dot has the neighbours a strain needs (a dot of another column and of "
         "another row within the neighbourhood " +
-        std::to_string(options.Neighbourhood) + ")");
+        std::to_string(field.Options().Neighbourhood) + ")");
+}
+
+TStrainField StrainFromCodeFiles(const std::string& initialFile, const std::string& deformedFile,
+                                 const TStrainOptions& options) {
+  TMatch match(initialFile, deformedFile);
+  match.Match();
+  TStrainField field = StrainOfMatch(match, options);
+  RequireStrain(field);
   return field;
 }

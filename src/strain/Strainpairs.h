@@ -15,6 +15,12 @@ std::vector<TStrainPair> PairsFromMatch(const TMatch& match);
 // "px" when both files are unscaled, else "units" (whatever the scale factors give).
 std::string UnitOfMatch(const TMatch& match);
 
+// The strain field of a matched job, with its unit, picture size and scale factors. Raises
+// TError when the job has no pairs; the field may hold no strain at all (see RequireStrain).
+TStrainField StrainOfMatch(const TMatch& match, const TStrainOptions& options);
+// Raises TError, naming the neighbourhood, when no dot of the field has strain.
+void RequireStrain(const TStrainField& field);
+
 // Loads and matches two code files and computes the strain field. Raises TError with the
 // loader's message for a bad file, and a clear message when the files share no grid position
 // or no dot has the neighbours a strain needs.

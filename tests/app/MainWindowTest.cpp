@@ -185,7 +185,7 @@ class TMainWindowTest : public TFormTest {
                   "Segment: New Segment|-|Multi-Area Segment|Simple Segment|-|Re-Load Image|-|"
                   "Filter|-|Save Result",
                   "Encode: New Encode|-|Do Encoding|-|Show Position|-|Save Result",
-                  "Match: Do Matching|-|Save Result",
+                  "Match: Do Matching|-|Save Result|-|Strain Result",
                   "View: Segment Parameter|Encode Parameter|-|Delay|-|Fit Picture|"
                   "Actual Size (1:1)|Zoom In|Zoom Out",
                   "Help: About"}));

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "AppTest.h"
+#include "app/match/Strainresult.h"
 
 using namespace AppTest;
 
@@ -152,10 +153,14 @@ class TRobustnessTest : public TFormTest {
       QVERIFY2(size_t(form.FEncoder->FDotSum) <= form.FEncoder->FDotInfo.size() ||
                    form.FEncoder->FDotInfo.empty(),
                where);
-    // The box is the picture at the view's zoom.
+    // The box is the picture it shows at the view's zoom; a strain map only while its window is
+    // open on a matching job.
     QVERIFY2(form.PaintBox()->width() ==
-                 int(std::ceil(form.ViewSurface().Width() * form.PaintBox()->Zoom())),
+                 int(std::ceil(form.PaintBox()->PictureSize().width() * form.PaintBox()->Zoom())),
              where);
+    if (form.PaintBox()->Overlay() != nullptr)
+      QVERIFY2(form.FMatcher && form.FStrainResultForm && !form.FStrainResultForm->isHidden(),
+               where);
   }
 
  private slots:

@@ -86,6 +86,31 @@ TEST(PlotPaint, EveryDotsCellHasTheColourOfItsValueAtItsPicturePosition) {
   }
 }
 
+TEST(PlotPaint, AViewPaintsOnlyTheCellsNearItsAreaAndFindsTheDotUnderAPixel) {
+  const TStrainField field = SheetField();
+  const TPlotGeometry geometry(field);
+  QImage image(400, 300, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  PaintCells(painter, field, geometry, TPlotQuantity::Exx, ScaleOf(field, TPlotQuantity::Exx),
+             QRectF(0, 0, 100, 100));
+  painter.end();
+  for (size_t k = 0; k < field.Points().size(); ++k) {
+    const QPointF c = geometry.Pixel(field.Points()[k].Pair);
+    const bool near = c.x() < 100 + 40 && c.y() < 100 + 40;
+    const bool far = c.x() > 100 + 60 || c.y() > 100 + 60;
+    const QRgb pixel = image.pixel(static_cast<int>(c.x()), static_cast<int>(c.y()));
+    if (near) {
+      EXPECT_NE(pixel, qRgb(255, 255, 255)) << c.x() << "," << c.y();
+    } else if (far) {
+      EXPECT_EQ(pixel, qRgb(255, 255, 255)) << c.x() << "," << c.y();
+    }
+    // Within half a pitch of a dot, that dot; between four dots, none.
+    EXPECT_EQ(geometry.NearestPoint(field, c + QPointF(3, -4)), static_cast<int32_t>(k));
+    EXPECT_EQ(geometry.NearestPoint(field, c + QPointF(10, 10)), -1);
+  }
+}
+
 TEST(PlotPaint, ArrowsAreMagnifiedToAboutOnePitchAndPointAlongTheDisplacement) {
   TLattice lattice{3, 3, 20, 0, 100.5, 99.5};  // the dot (0, 0) at the centre of pixel (100, 100)
   TStrainField field = TStrainField::Compute(

@@ -1,24 +1,30 @@
 // Takes screenshots of the main window and its dialogs for a person to look at: run it under a
 // virtual X server with a window manager (tools/screenshots/screenshots.sh). Each picture is taken
-// of the whole screen (ImageMagick's import) and of the window alone (QWidget::grab).
+// of the whole screen (ImageMagick's import) and of the window alone (QWidget::grab). Given two
+// code files after the folder, it shows their strain result instead.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTest>
 #include <cstdio>
+#include <deque>
 
 #include "app/About.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
 #include "app/Platform.h"
+#include "app/Zoomview.h"
 #include "app/encode/Encodeparameter.h"
 #include "app/match/Computescale.h"
+#include "app/match/Strainresult.h"
 #include "app/segment/Segmentparameter.h"
 #include "app/segment/Simplesegmentparameter.h"
 #include "encode/Encode.h"
@@ -42,13 +48,17 @@ void Shot(const QString& name, QWidget* window) {
 class TShotPlatform : public TQtPlatform {
  public:
   std::string Picture;
+  std::deque<std::string> Files;  // answered first, in order
   std::string SaveName;
   QWidget* Window = nullptr;
   int Pauses = 0;
   int ShotAtPause = -1;
   std::optional<std::string> OpenFile(const std::string&, int, const std::string&,
                                       const std::string&) override {
-    return Picture;
+    if (Files.empty()) return Picture;
+    const std::string file = Files.front();
+    Files.pop_front();
+    return file;
   }
   std::optional<std::string> SaveFile(const std::string&, int, const std::string&,
                                       const std::string&, const std::string&) override {
@@ -72,6 +82,45 @@ class TShotPlatform : public TQtPlatform {
     return true;
   }
 };
+
+// The strain result of two code files: the map of exx at Fit, e1 with vectors, a zoomed-in
+// part, and the view after the window closed.
+void StrainShots(TMainForm& form, TShotPlatform& platform, const std::string& initial,
+                 const std::string& deformed) {
+  platform.Files = {initial, deformed};
+  QElapsedTimer clock;
+  clock.start();
+  form.DoMatchingMenuItemClick();
+  TStrainResultForm* result = form.FStrainResultForm;
+  if (result == nullptr) {
+    std::fprintf(stderr, "no strain result window\n");
+    return;
+  }
+  form.PaintBox()->repaint();
+  std::printf("Do Matching with the strain result shown: %lld ms\n",
+              static_cast<long long>(clock.elapsed()));
+  Shot("strain-exx", &form);
+  // What a person waits for, in the real window: a field change and a repaint at Fit.
+  for (int i = 0; i < 3; ++i) {
+    clock.start();
+    result->FieldComboBox->setCurrentIndex(
+        static_cast<int>(i % 2 == 0 ? TPlotQuantity::Eyy : TPlotQuantity::Exx));
+    form.PaintBox()->repaint();
+    const qint64 change = clock.elapsed();
+    clock.start();
+    form.PaintBox()->repaint();
+    std::printf("field change %lld ms, repaint %lld ms\n", static_cast<long long>(change),
+                static_cast<long long>(clock.elapsed()));
+  }
+  result->FieldComboBox->setCurrentIndex(static_cast<int>(TPlotQuantity::E1));
+  result->VectorsCheckBox->setChecked(true);
+  Shot("strain-e1-vectors", &form);
+  form.ImageView()->ZoomAt(4, form.ImageView()->viewport()->rect().center());
+  Shot("strain-zoomed", &form);
+  form.ImageView()->FitToWindow();
+  result->close();
+  Shot("strain-closed", &form);
+}
 
 }  // namespace
 
@@ -105,6 +154,11 @@ int main(int argc, char** argv) {
   form.showMaximized();
   if (!QTest::qWaitForWindowExposed(&form)) std::fprintf(stderr, "window not shown\n");
   form.FWorkDir = home.Path() + "/";
+  if (argc > 3) {
+    // Only the strain result of the two code files given.
+    StrainShots(form, platform, argv[2], argv[3]);
+    return 0;
+  }
   form.NewSegmentMenuItemClick();
   Shot("main-grid", &form);
   Shot("segment-parameter", form.FSegmentParameterForm);
