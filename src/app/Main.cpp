@@ -9,14 +9,17 @@
 #include <QToolButton>
 
 #include "app/About.h"
+#include "app/Busyfilter.h"
 #include "app/Imageview.h"
 #include "app/Platform.h"
 #include "app/Settings.h"
+#include "app/Toolwindows.h"
 #include "app/Zoomview.h"
 #include "app/encode/Encodeparameter.h"
 #include "app/encode/Resetcoordinate.h"
 #include "app/match/Computescale.h"
 #include "app/segment/Segmentparameter.h"
+#include "base/Cancel.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
@@ -30,6 +33,7 @@ static void InitIcons() {
 TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
     : QMainWindow(parent), FPlatform(platform) {
   InitIcons();
+  FBusyFilter = new TBusyFilter(this);
   setWindowTitle("Latticor Method ");
   ReadWorkDir();
 
@@ -64,6 +68,10 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
   FEncodeParameterForm = new TEncodeParameterForm(*this);
   FAboutBox = new TAboutBox(FPlatform, this);
   FSegmentParameterForm = new TSegmentParameterForm(*this);
+  FToolWindows = new TToolWindows([this] { return PictureOnScreen(); }, this);
+  for (QWidget* window : std::initializer_list<QWidget*>{FComputeScaleForm, FEncodeParameterForm,
+                                                         FSegmentParameterForm})
+    FToolWindows->Track(window);
 }
 
 TMainForm::~TMainForm() {
@@ -103,6 +111,10 @@ void TMainForm::WriteLastDirectory() {
 void TMainForm::RunCommand(const std::function<void()>& command) {
   try {
     command();
+  } catch (const TCancelled&) {
+    UpdateStateDisplay();
+    Report("Cancelled with Esc: everything is as it was before the command.");
+    return;
   } catch (const TError& e) {
     UpdateStateDisplay();
     ShowException(e.Message());
@@ -128,18 +140,25 @@ void TMainForm::SetRunStatus(bool busy) {
 void TMainForm::LongCommand(const std::function<void()>& work) {
   SetRunStatus(true);
   repaint();
+  FBusyFilter->Begin();
   try {
     work();
   } catch (...) {
     // Back to idle before the error is shown, so the window never stays red behind the box.
+    FBusyFilter->End();
     PaintBox()->update();
     FPlatform.Beep();
     SetRunStatus(false);
     throw;
   }
+  FBusyFilter->End();
   PaintBox()->update();
   FPlatform.Beep();
   SetRunStatus(false);
+}
+
+bool TMainForm::CancelRequested() {
+  return FBusyFilter->Cancelled();
 }
 
 void TMainForm::FitImageView(int32_t w, int32_t h) {
@@ -262,5 +281,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   Settings::WriteScale(FScaleX, FScaleY);
+  FToolWindows->RememberAll();
   event->accept();
 }

@@ -1,0 +1,61 @@
+#include "app/Busyfilter.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QKeyEvent>
+
+TBusyFilter::TBusyFilter(QObject* parent) : QObject(parent) {}
+
+void TBusyFilter::Begin() {
+  FEscPressed = false;
+  FLastPoll.start();
+  if (FActive) return;
+  FActive = true;
+  QCoreApplication::instance()->installEventFilter(this);
+}
+
+void TBusyFilter::End() {
+  if (!FActive) return;
+  // What was clicked or typed while the command ran arrives now, and is dropped.
+  QCoreApplication::processEvents();
+  QCoreApplication::instance()->removeEventFilter(this);
+  FActive = false;
+}
+
+bool TBusyFilter::Cancelled() {
+  if (FEscPressed) return true;
+  if (FLastPoll.elapsed() < FInterval) return false;
+  return PollNow();
+}
+
+bool TBusyFilter::PollNow() {
+  if (FActive) {
+    QCoreApplication::processEvents();
+    FLastPoll.start();
+  }
+  return FEscPressed;
+}
+
+bool TBusyFilter::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) FEscPressed = true;
+      return true;
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::Close:  // the window stays until the command has ended
+      return true;
+    default:
+      return QObject::eventFilter(watched, event);
+  }
+}
