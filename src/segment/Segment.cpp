@@ -255,6 +255,7 @@ void TSegment::MultiAreaSegmentRect(bool show, TSurface* surface, int32_t adjust
     ComputeThresholds();
     if (x1 > x2 || y1 > y2) return;
     CheckRect(x1, y1, x2, y2);
+    if (FCancel) undo.reserve(static_cast<size_t>(x2 - x1 + 1) * static_cast<size_t>(y2 - y1 + 1));
     SegmentRect(show && surface != nullptr, surface, x1, y1, x2, y2, FCancel ? &undo : nullptr);
   } catch (const TCancelled&) {
     const size_t count = static_cast<size_t>(x2 - x1 + 1);
