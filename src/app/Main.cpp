@@ -68,7 +68,8 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
   FEncodeParameterForm = new TEncodeParameterForm(*this);
   FAboutBox = new TAboutBox(FPlatform, this);
   FSegmentParameterForm = new TSegmentParameterForm(*this);
-  FToolWindows = new TToolWindows([this] { return PictureOnScreen(); }, this);
+  FToolWindows = new TToolWindows([this] { return PictureOnScreen(); },
+                                  [this] { return ControlsOnScreen(); }, this);
   for (QWidget* window : std::initializer_list<QWidget*>{FComputeScaleForm, FEncodeParameterForm,
                                                          FSegmentParameterForm})
     FToolWindows->Track(window);

@@ -89,6 +89,8 @@ class TMainForm : public QMainWindow {
   TToolWindows& ToolWindows() const { return *FToolWindows; }
   // The picture's part of the screen, in global coordinates (the view's visible part of it).
   QRect PictureOnScreen() const;
+  // The menu bar and the tool bars, in global coordinates.
+  QRect ControlsOnScreen() const;
 
   // Runs one command; an error ends it and goes to the top-level handler, so no exception
   // reaches the event loop. A command cancelled with Esc has put everything back; the status

@@ -94,3 +94,7 @@ QRect TMainForm::PictureOnScreen() const {
                           .intersected(viewport->rect());
   return QRect(viewport->mapToGlobal(shown.topLeft()), shown.size());
 }
+
+QRect TMainForm::ControlsOnScreen() const {
+  return QRect(mapToGlobal(QPoint(0, 0)), QSize(width(), centralWidget()->y()));
+}

@@ -49,8 +49,9 @@ QPoint TToolPlacement::Place(QSize frame, const QRect& picture, const QList<QRec
     ys.push_back(t.bottom() + 1 + Gap);
     xs.push_back(t.right() + 1 + Gap);
   }
-  std::sort(ys.begin(), ys.end());
-  std::sort(xs.begin(), xs.end());
+  // Level with the picture first, then after each tool window in turn.
+  std::sort(ys.begin() + 1, ys.end());
+  std::sort(xs.begin() + 1, xs.end());
   std::vector<QPoint> beside;
   for (int y : ys) beside.emplace_back(picture.right() + 1 + Gap, y);
   for (int y : ys) beside.emplace_back(picture.left() - Gap - frame.width(), y);

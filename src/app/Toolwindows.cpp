@@ -19,10 +19,20 @@ QSize FrameSize(const QWidget* window) {
   return window->size() + QSize(2, 30);
 }
 
+// The frame's top-left corner to p. Before a window is first shown its frame is not known, and
+// a move places its inside: by the frame of its main window, which the same window manager drew.
+void MoveFrame(QWidget* window, QPoint p) {
+  const QWidget* owner = window->parentWidget();
+  if (window->frameGeometry() == window->geometry() && owner != nullptr)
+    p += owner->geometry().topLeft() - owner->frameGeometry().topLeft();
+  window->move(p);
+}
+
 }  // namespace
 
-TToolWindows::TToolWindows(std::function<QRect()> picture, QObject* parent)
-    : QObject(parent), FPicture(std::move(picture)) {}
+TToolWindows::TToolWindows(std::function<QRect()> picture, std::function<QRect()> controls,
+                           QObject* parent)
+    : QObject(parent), FPicture(std::move(picture)), FControls(std::move(controls)) {}
 
 void TToolWindows::Track(QWidget* window) {
   FWindows.push_back(window);
@@ -53,16 +63,16 @@ void TToolWindows::Place(QWidget* window) {
   const QVariant stored = settings.value(Key(window));
   if (stored.canConvert<QPoint>() && stored.isValid() &&
       TToolPlacement::OnScreen(QRect(stored.toPoint(), frame), screens)) {
-    window->move(stored.toPoint());
+    MoveFrame(window, stored.toPoint());
     FPlaced[window] =
         QPoint(std::numeric_limits<int>::min(), 0);  // the user's place: kept as it is moved
     return;
   }
-  QList<QRect> taken;
+  QList<QRect> taken{FControls()};
   for (const QPointer<QWidget>& other : FWindows)
     if (other && other != window && other->isVisible()) taken.push_back(other->frameGeometry());
   const QPoint p = TToolPlacement::Place(frame, FPicture(), screens, taken);
-  window->move(p);
+  MoveFrame(window, p);
   FPlaced[window] = p;
 }
 

@@ -245,9 +245,8 @@ void TSegment::MultiAreaSegmentRect(bool show, TSurface* surface, int32_t adjust
     return std::tie(FWinNumX, FWinNumY, FFirstCenterX, FLastCenterX, FFirstCenterY, FLastCenterY,
                     FCellSizeX, FCellSizeY);
   };
-  using TLattice =
-      std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t>;
-  const TLattice oldLattice = lattice();
+  const std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t>
+      oldLattice = lattice();
   std::vector<uint8_t> undo;
   try {
     FShowProgress = show;
@@ -261,8 +260,7 @@ void TSegment::MultiAreaSegmentRect(bool show, TSurface* surface, int32_t adjust
     const size_t count = static_cast<size_t>(x2 - x1 + 1);
     for (size_t k = 0; k * count < undo.size(); ++k)
       std::copy_n(undo.data() + k * count, count, FImage->Row(y1 + static_cast<int32_t>(k)) + x1);
-    FShowProgress = oldShow;
-    FAdjust = oldAdjust;
+    FShowProgress = oldShow, FAdjust = oldAdjust;
     FThreshold = oldTable;
     lattice() = oldLattice;
     throw;
