@@ -7,15 +7,15 @@
 TBusyFilter::TBusyFilter(QObject* parent) : QObject(parent) {}
 
 void TBusyFilter::Begin() {
+  if (FDepth++ > 0) return;  // a command run from inside another one is part of it
   FEscPressed = false;
   FLastPoll.start();
-  if (FActive) return;
   FActive = true;
   QCoreApplication::instance()->installEventFilter(this);
 }
 
 void TBusyFilter::End() {
-  if (!FActive) return;
+  if (FDepth == 0 || --FDepth > 0) return;
   // What was clicked or typed while the command ran arrives now, and is dropped.
   QCoreApplication::processEvents();
   QCoreApplication::instance()->removeEventFilter(this);
@@ -53,8 +53,9 @@ bool TBusyFilter::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:
-    case QEvent::Close:  // the window stays until the command has ended
       return true;
+    case QEvent::Close:  // a window the user closes stays until the command has ended
+      return event->spontaneous();
     default:
       return QObject::eventFilter(watched, event);
   }

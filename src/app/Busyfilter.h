@@ -13,7 +13,8 @@ class TBusyFilter : public QObject {
  public:
   explicit TBusyFilter(QObject* parent = nullptr);
 
-  // Installs the filter on the application; Esc not yet pressed.
+  // Installs the filter on the application; Esc not yet pressed. Begin and End pair up; only
+  // the outermost pair installs and removes the filter.
   void Begin();
   // Drops the input that arrived since the last poll, then removes the filter.
   void End();
@@ -34,6 +35,7 @@ class TBusyFilter : public QObject {
 
  private:
   bool FActive = false;
+  int FDepth = 0;
   bool FEscPressed = false;
   int FInterval = PollInterval;
   QElapsedTimer FLastPoll;
