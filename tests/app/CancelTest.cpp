@@ -85,7 +85,6 @@ class TCancelTest : public TFormTest {
     QVERIFY(SameSurfaces(Form().ViewSurface(), view.Picture));
     QCOMPARE(Form().ViewSurface().Labels().size(), view.Labels.size());
     QCOMPARE(Status(), std::string(CancelledText));
-    QVERIFY(!Form().Busy());
     QCOMPARE(FPlatform->Errors, std::vector<std::string>());
   }
 
@@ -127,18 +126,11 @@ class TCancelTest : public TFormTest {
     WriteGridPicture(Work("grid.bmp"), 320, 240);
     NewSegment("grid.bmp");
     Form().BusyFilter().SetPollInterval(0);
-    const std::vector<uint8_t> loaded = Pixels(Form().FSegmenter->Image());
-    // Cancelled first run: the picture as loaded.
-    PostEsc(&Form());
-    Trigger(Form(), "MultiAreaSegmentMenuItem");
-    QCOMPARE(Status(), std::string(CancelledText));
-    QVERIFY(Pixels(Form().FSegmenter->Image()) == loaded);
     // A finished run, then a cancelled one with other parameters: the first result stays.
     Parameters().SegmentWinSizeEdit->setText("60");
     Trigger(Form(), "MultiAreaSegmentMenuItem");
     TSegment& job = *Form().FSegmenter;
     const std::vector<uint8_t> result = Pixels(job.Image());
-    QVERIFY(result != loaded);
     const int32_t t11 = job.GetThreshold(1, 1);
     const int32_t windows = job.WinNumX();
     Parameters().SegmentWinSizeEdit->setText("40");
@@ -150,6 +142,7 @@ class TCancelTest : public TFormTest {
     QCOMPARE(job.FAdjust, 0);
     QCOMPARE(job.WinNumX(), windows);
     QCOMPARE(job.GetThreshold(1, 1), t11);
+    QCOMPARE(Status(), std::string(CancelledText));
     QVERIFY(ViewShows(Form(), job.Image()));
     QVERIFY(!job.FCancel);  // no run outside a command asks the filter
     // Without Esc the new parameters apply.

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "EncodeTestSupport.h"
-#include "base/Cancel.h"
 #include "base/RgbSurface.h"
 #include "encode/Encoderun.h"
 #include "support/TempDir.h"
@@ -144,41 +143,4 @@ TEST(EncodeRun, AnOriginNotFoundTellsTheShellThenRaisesThatSourcesMessage) {
     EXPECT_EQ(failed, 1);
     for (const TDotInfo& d : job->FDotInfo) EXPECT_FALSE(d.Coded);
   }
-}
-
-// Stopped by the shell part way through the walk, a continued run leaves the job's dots, table
-// and picture as it found them, and the same run afterwards indexes the grid in full.
-TEST(EncodeRun, ACancelledWalkLeavesTheJobAsItWas) {
-  TGridCase g = Grid(true, 5);
-  auto job = Job(Copy(*g.Image), true, 50, true);
-  TRgbSurface view(g.Image->Width(), g.Image->Height());
-  TEncodeRunHooks hooks;
-  hooks.Canvas = &view;
-  ExtractDots(*job, {}, hooks);
-  const std::vector<TDotInfo> dots = job->FDotInfo;
-  std::vector<uint8_t> picture(
-      job->FImage->Data(),
-      job->FImage->Data() + size_t(job->FImage->Width()) * size_t(job->FImage->Height()));
-  int32_t asked = 0;
-  hooks.Cancelled = [&] { return ++asked == 40; };
-  EXPECT_THROW(ContinueEncoding(*job, {}, hooks), TCancelled);
-  ASSERT_EQ(job->FDotInfo.size(), dots.size());
-  for (size_t i = 0; i < dots.size(); ++i) {
-    const TDotInfo &a = job->FDotInfo[i], &b = dots[i];
-    ASSERT_TRUE(a.Nx == b.Nx && a.Ny == b.Ny && a.Coded == b.Coded && a.Neted == b.Neted &&
-                std::equal(a.Neighbour, a.Neighbour + 4, b.Neighbour))
-        << i;
-  }
-  EXPECT_EQ(job->FCoordinate.GetIndex(0, 0), -1);
-  EXPECT_TRUE(std::equal(picture.begin(), picture.end(), job->FImage->Data()));
-  EXPECT_FALSE(job->FCancel);
-  ContinueEncoding(*job, {});
-  EXPECT_EQ(EncodingErrors(*job, *g.Grid), "");
-
-  // Asked before the extraction starts: nothing is done at all.
-  auto fresh = Job(Copy(*g.Image), true);
-  TEncodeRunHooks stop;
-  stop.Cancelled = [] { return true; };
-  EXPECT_THROW(RunEncoding(*fresh, {}, stop), TCancelled);
-  EXPECT_TRUE(fresh->FDotInfo.empty());
 }

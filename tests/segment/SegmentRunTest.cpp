@@ -7,7 +7,6 @@
 #include <random>
 
 #include "SegmentTestSupport.h"
-#include "base/Cancel.h"
 #include "base/RgbSurface.h"
 #include "segment/Segment.h"
 #include "segment/Thresholdrow.h"
@@ -190,40 +189,4 @@ TEST(SegmentRun, SimpleThresholdAgreesWithTheDefinitionAtEveryLevelAndBeyond) {
       ASSERT_EQ(Pixels(part->Image()),
                 SimpleSegmentByDefinition(original, 256, white, t, 10, 1, 200, 2));
     }
-}
-
-// Asked before every row, the shell stops the run part way: the picture, the threshold table
-// and the parameters are as before, and a run after it gives what an uncancelled one gives.
-TEST(SegmentRun, ACancelledRunPutsThePictureAndTheTableBack) {
-  auto lit = [](int32_t x, int32_t y) { return Lit(x, y, 3); };
-  for (bool whole : {true, false}) {
-    auto job = MakeJob(90, 70, lit);
-    job->FWinSizeX = job->FWinSizeY = 20;
-    job->MultiAreaSegment(false, nullptr);  // a former result and table
-    const std::vector<uint8_t> former = Pixels(job->Image());
-    const int32_t t00 = job->GetThreshold(0, 0), windows = job->WinNumX();
-    job->FWinSizeX = job->FWinSizeY = 14;
-    int32_t asked = 0;
-    job->FCancel = [&] { return ++asked == 31; };
-    TRgbSurface view(90, 70);
-    if (whole)
-      EXPECT_THROW(job->MultiAreaSegment(true, &view), TCancelled);
-    else
-      EXPECT_THROW(job->MultiAreaSegmentRect(true, &view, 9, 7, 5, 80, 60), TCancelled);
-    EXPECT_EQ(asked, 31);
-    EXPECT_EQ(Pixels(job->Image()), former);
-    EXPECT_EQ(job->GetThreshold(0, 0), t00);
-    EXPECT_EQ(job->WinNumX(), windows);
-    EXPECT_EQ(job->FAdjust, 0);
-    EXPECT_FALSE(job->FShowProgress);
-
-    job->FCancel = [] { return false; };
-    job->MultiAreaSegment(false, nullptr);
-    auto plain = MakeJob(90, 70, lit);
-    plain->FWinSizeX = plain->FWinSizeY = 20;
-    plain->MultiAreaSegment(false, nullptr);
-    plain->FWinSizeX = plain->FWinSizeY = 14;
-    plain->MultiAreaSegment(false, nullptr);
-    EXPECT_EQ(Pixels(job->Image()), Pixels(plain->Image()));
-  }
 }
