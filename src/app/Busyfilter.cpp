@@ -23,6 +23,7 @@ void TBusyFilter::End() {
 }
 
 bool TBusyFilter::Cancelled() {
+  if (!FActive) return false;  // no command runs: nothing to stop
   if (FEscPressed) return true;
   if (FLastPoll.elapsed() < FInterval) return false;
   return PollNow();
