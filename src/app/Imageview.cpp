@@ -58,6 +58,13 @@ void TViewSurface::DrawPicture(const TRgbSurface& picture) {
   DropLabels(0, 0, picture.Width(), picture.Height());
 }
 
+void TViewSurface::Restore(const TSnapshot& snapshot) {
+  DrawPicture(snapshot.Picture);
+  FLabels = snapshot.Labels;
+  ++FLabelVersion;
+  Touch();
+}
+
 void TViewSurface::DrawGrayRow(int32_t x, int32_t y, const uint8_t* pixels, int32_t count) {
   TRgbSurface::DrawGrayRow(x, y, pixels, count);
   DropLabels(x, y, x + count, y + 1);

@@ -51,6 +51,15 @@ class TViewSurface : public TRgbSurface {
     std::string Text;
   };
   void SetLabelsApart(bool apart) { FLabelsApart = apart; }
+
+  // What the view shows, to be put back when a command that drew on it is cancelled.
+  struct TSnapshot {
+    TRgbSurface Picture;
+    std::vector<TLabel> Labels;
+  };
+  TSnapshot Snapshot() const { return {*this, FLabels}; }
+  // Draws the snapshot's picture and its labels; the surface must have the snapshot's size.
+  void Restore(const TSnapshot& snapshot);
   const std::vector<TLabel>& Labels() const { return FLabels; }
   uint64_t LabelVersion() const { return FLabelVersion; }  // changes with every label change
 

@@ -9,15 +9,18 @@
 #include <QToolButton>
 
 #include "app/About.h"
+#include "app/Busyfilter.h"
 #include "app/Imageview.h"
 #include "app/Platform.h"
 #include "app/Settings.h"
+#include "app/Toolwindows.h"
 #include "app/Zoomview.h"
 #include "app/encode/Encodeparameter.h"
 #include "app/encode/Resetcoordinate.h"
 #include "app/match/Computescale.h"
 #include "app/match/Strainresult.h"
 #include "app/segment/Segmentparameter.h"
+#include "base/Cancel.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
@@ -31,6 +34,7 @@ static void InitIcons() {
 TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
     : QMainWindow(parent), FPlatform(platform) {
   InitIcons();
+  FBusyFilter = new TBusyFilter(this);
   setWindowTitle("Latticor Method ");
   ReadWorkDir();
 
@@ -65,6 +69,11 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
   FEncodeParameterForm = new TEncodeParameterForm(*this);
   FAboutBox = new TAboutBox(FPlatform, this);
   FSegmentParameterForm = new TSegmentParameterForm(*this);
+  FToolWindows = new TToolWindows([this] { return PictureOnScreen(); },
+                                  [this] { return ControlsOnScreen(); }, this);
+  for (QWidget* window : std::initializer_list<QWidget*>{FComputeScaleForm, FEncodeParameterForm,
+                                                         FSegmentParameterForm})
+    FToolWindows->Track(window);
 }
 
 TMainForm::~TMainForm() {
@@ -106,6 +115,10 @@ void TMainForm::RunCommand(const std::function<void()>& command) {
   const TStampValue drawn = ViewSurface().Stamp();
   try {
     command();
+  } catch (const TCancelled&) {
+    UpdateStateDisplay();
+    Report("Cancelled with Esc: everything is as it was before the command.");
+    return;
   } catch (const TError& e) {
     UpdateStateDisplay();
     ShowException(e.Message());
@@ -137,18 +150,25 @@ void TMainForm::SetRunStatus(bool busy) {
 void TMainForm::LongCommand(const std::function<void()>& work) {
   SetRunStatus(true);
   repaint();
+  FBusyFilter->Begin();
   try {
     work();
   } catch (...) {
     // Back to idle before the error is shown, so the window never stays red behind the box.
+    FBusyFilter->End();
     PaintBox()->update();
     FPlatform.Beep();
     SetRunStatus(false);
     throw;
   }
+  FBusyFilter->End();
   PaintBox()->update();
   FPlatform.Beep();
   SetRunStatus(false);
+}
+
+bool TMainForm::CancelRequested() {
+  return FBusyFilter->Cancelled();
 }
 
 void TMainForm::FitImageView(int32_t w, int32_t h) {
@@ -271,5 +291,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   Settings::WriteScale(FScaleX, FScaleY);
+  FToolWindows->RememberAll();
   event->accept();
 }

@@ -2,6 +2,7 @@
 
 #include <QKeySequence>
 #include <QMainWindow>
+#include <QRect>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -16,6 +17,7 @@ class QMenu;
 class QToolBar;
 class QToolButton;
 class TAboutBox;
+class TBusyFilter;
 class TComputeScaleForm;
 class TEncode;
 class TEncodeParameterForm;
@@ -27,6 +29,7 @@ class TPlatform;
 class TSegment;
 class TSegmentParameterForm;
 class TStrainResultForm;
+class TToolWindows;
 class TViewSurface;
 
 // The main window and the owner of the workflow state. The tool dialogs read and write its
@@ -83,9 +86,18 @@ class TMainForm : public QMainWindow {
   TViewSurface& ViewSurface();
   QToolButton* RunStatusButton() const { return FRunStatusButton; }
   bool Busy() const { return FBusy; }
+  // Drops input while a long command runs and tells the command when Esc was pressed.
+  TBusyFilter& BusyFilter() const { return *FBusyFilter; }
+  // Places the tool windows beside the picture and remembers where the user puts them.
+  TToolWindows& ToolWindows() const { return *FToolWindows; }
+  // The picture's part of the screen, in global coordinates (the view's visible part of it).
+  QRect PictureOnScreen() const;
+  // The menu bar and the tool bars, in global coordinates.
+  QRect ControlsOnScreen() const;
 
   // Runs one command; an error ends it and goes to the top-level handler, so no exception
-  // reaches the event loop. A command that drew on the view closes the strain result window.
+  // reaches the event loop. A command that drew on the view closes the strain result window. A
+  // command cancelled with Esc has put everything back; the status bar says so.
   void RunCommand(const std::function<void()>& command);
   // The top-level handler: the message in a stop box, with "." appended where it belongs.
   void ShowException(const std::string& message);
@@ -98,8 +110,10 @@ class TMainForm : public QMainWindow {
   // Draws the segmentation job's picture on the view.
   void DrawSegmentImage();
   // The frame of a long command: busy indicator and an immediate repaint, the work, then the
-  // beep and the idle indicator, also when the work fails.
+  // beep and the idle indicator, also when the work fails or is cancelled. While the work runs,
+  // input is dropped and Esc asks it to stop (CancelRequested at its checkpoints).
   void LongCommand(const std::function<void()>& work);
+  bool CancelRequested();
 
   // Commands of the System, View and Help menus.
   void DisplayImageMenuItemClick();
@@ -129,6 +143,9 @@ class TMainForm : public QMainWindow {
   // Encode menu (Mainencode.cpp).
   void NewEncodeMenuItemClick();
   void DoEncodingMenuItemClick();
+  // Do Encoding from the given origin stage (the encode parameter dialog's "Start Encode Again"
+  // buttons); cancelled, it leaves the stage as it was before.
+  void DoEncodingFrom(int32_t stage);
   void ShowPositionMenuItemClick();
   void SaveEncodeResultMenuItemClick();
   // Match menu (Mainmatch.cpp).
@@ -190,8 +207,8 @@ class TMainForm : public QMainWindow {
   // pause, and FOriginDot and the next stage once the origin is known.
   TEncodeRunHooks EncodeHooks();
   // The three origin stages of Do Encoding, each ending in the walk; each leaves FOriginDot and
-  // the next stage.
-  void FindOriginAutomatically();
+  // the next stage. The automatic one rebuilds the job, handing the former one to the caller.
+  void FindOriginAutomatically(std::unique_ptr<TEncode>& former);
   void FindOriginByPitch();
   void TakePickedOrigin();
   // After Do Matching: warns of a whole-pitch offset between the two files and aligns on Yes.
@@ -201,6 +218,8 @@ class TMainForm : public QMainWindow {
   TZoomView* FImageView = nullptr;
   QToolButton* FRunStatusButton = nullptr;
   QLabel* FStateLabel = nullptr;
+  TBusyFilter* FBusyFilter = nullptr;
+  TToolWindows* FToolWindows = nullptr;
   QAction* FWhiteDotAction = nullptr;
   QAction* FDelayMenuItem = nullptr;
   int32_t FViewWidth = 860;

@@ -2,15 +2,18 @@
 // one of three origin stages, label them, and write the code file. The working directory
 // follows the files chosen.
 
+#include "app/Busyfilter.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
 #include "app/Platform.h"
 #include "app/encode/Encodeparameter.h"
 #include "app/segment/Segmentparameter.h"
+#include "base/Cancel.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
 #include "encode/Encoderun.h"
+#include "segment/Segment.h"
 
 std::unique_ptr<TEncode> TMainForm::NewEncodeJob() {
   auto job = std::make_unique<TEncode>(FEncodeImageName, FWhiteDots, true, MaxNx, MaxNy);
@@ -25,7 +28,12 @@ TEncodeRunHooks TMainForm::EncodeHooks() {
   TEncodeRunHooks hooks;
   hooks.Canvas = &ViewSurface();
   hooks.Delay = FDelayEncoding ? 50 : 0;
-  hooks.Pause = [this](int32_t ms) { FPlatform.Sleep(ms); };
+  // The pause is long enough to look at the event loop after every one.
+  hooks.Pause = [this](int32_t ms) {
+    FPlatform.Sleep(ms);
+    FBusyFilter->PollNow();
+  };
+  hooks.Cancelled = [this] { return CancelRequested(); };
   hooks.OriginFound = [this](int32_t origin) {
     FOriginDot = origin;
     FEncodeStage = 1;
@@ -60,28 +68,61 @@ void TMainForm::NewEncodeMenuItemClick() {
 }
 
 void TMainForm::DoEncodingMenuItemClick() {
+  DoEncodingFrom(FEncodeStage);
+}
+
+void TMainForm::DoEncodingFrom(int32_t stage) {
   if (!FEncoder) return;
+  // What a cancelled run puts back: the window's encoding fields, the jobs it would release and
+  // what the view showed. The job itself is put back by the core in stages 0 and -1; stage 1
+  // builds a new one and keeps the former until the run has ended.
+  const int32_t formerStage = FEncodeStage;
+  const int32_t formerOrigin = FOriginDot;
+  const std::array<int32_t, 4> formerPicks = FNeighbourDots;
+  const bool formerPick = FPickEnabled;
+  const TViewSurface::TSnapshot formerView = ViewSurface().Snapshot();
+  std::unique_ptr<TEncode> formerEncoder;
+  std::unique_ptr<TSegment> formerSegmenter;
+  std::unique_ptr<TGrayImage> formerDisplay;
+  FEncodeStage = stage;
   const std::string how = FEncodeStage == 1 ? "" : "Encoded with the " + EncodeStageText() + ": ";
   if (!how.empty()) Report("Do Encoding: " + EncodeStageText() + " ...");
-  LongCommand([this] {
-    ReleaseJobs(true, false, true);
-    FPickEnabled = true;
-    if (FEncodeStage == 1)
-      FindOriginAutomatically();
-    else if (FEncodeStage == 0)
-      FindOriginByPitch();
-    else
-      TakePickedOrigin();
-  });
+  try {
+    LongCommand([&] {
+      formerSegmenter = std::move(FSegmenter);
+      formerDisplay = std::move(FDisplayImage);
+      FPickEnabled = true;
+      if (FEncodeStage == 1)
+        FindOriginAutomatically(formerEncoder);
+      else if (FEncodeStage == 0)
+        FindOriginByPitch();
+      else
+        TakePickedOrigin();
+    });
+  } catch (const TCancelled&) {
+    if (formerEncoder) FEncoder = std::move(formerEncoder);
+    FSegmenter = std::move(formerSegmenter);
+    FDisplayImage = std::move(formerDisplay);
+    FEncodeStage = formerStage;
+    FOriginDot = formerOrigin;
+    FNeighbourDots = formerPicks;
+    FPickEnabled = formerPick;
+    if (formerView.Picture.Width() != ViewSurface().Width() ||
+        formerView.Picture.Height() != ViewSurface().Height())
+      FitImageView(formerView.Picture.Width(), formerView.Picture.Height());
+    ViewSurface().Restore(formerView);
+    PaintBox()->update();
+    throw;
+  }
   Report(how + EncodeSummary());
 }
 
-void TMainForm::FindOriginAutomatically() {
+void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
   FOriginDot = -1;
   FNeighbourDots = {-1, -1, -1, -1};
   if (FEncodeImageName.empty()) return;
   // Always a fresh job from the file, with the settings in force now.
-  FEncoder.reset();
+  former = std::move(FEncoder);
   try {
     FEncoder = NewEncodeJob();
   } catch (...) {

@@ -6,6 +6,7 @@
 #include "app/Platform.h"
 #include "app/match/Matchresult.h"
 #include "app/match/Strainresult.h"
+#include "base/Cancel.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
@@ -21,12 +22,21 @@ void TMainForm::DoMatchingMenuItemClick() {
   const std::string deformedPath = FollowChoice(*deformed);
   // The strain shown is the old job's; it goes with it.
   EndStrainView();
-  FMatcher.reset();
   LongCommand([&] {
-    // The job is kept only when both files loaded and the pairing ended.
-    TMatchOwner job(new TMatch(initialPath, deformedPath), [](TMatch* m) { delete m; });
-    job->Match();
-    FMatcher = std::move(job);
+    // The new job replaces the former one when both files loaded and the pairing ended; a
+    // failure leaves no job, Esc leaves the former one.
+    try {
+      TMatchOwner job(new TMatch(initialPath, deformedPath), [](TMatch* m) { delete m; });
+      if (CancelRequested()) throw TCancelled();
+      job->Match();
+      if (CancelRequested()) throw TCancelled();
+      FMatcher = std::move(job);
+    } catch (const TCancelled&) {
+      throw;
+    } catch (...) {
+      FMatcher.reset();
+      throw;
+    }
   });
   if (FMatcher) OfferAlignment();
   Report(MatchSummary());

@@ -10,6 +10,7 @@
 #include "app/image/Filter.h"
 #include "app/segment/Segmentparameter.h"
 #include "app/segment/Simplesegmentparameter.h"
+#include "base/Cancel.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
@@ -48,16 +49,39 @@ void TMainForm::MultiAreaSegmentMenuItemClick() {
     FPlatform.ShowNotice(" First, you must new a segment");
     return;
   }
-  LongCommand([this] {
-    FPickEnabled = false;
-    // The windows are square: both sizes come from the one field.
-    FSegmenter->FWinSizeX = FSegmentParameterForm->WindowSize();
-    FSegmenter->FWinSizeY = FSegmenter->FWinSizeX;
-    FSegmenter->FAdjust = FSegmentParameterForm->Adjust();
-    FSegmenter->FWhiteDots = FWhiteDots;
-    // The job paints every pixel on the view as it goes.
-    FSegmenter->MultiAreaSegment(true, &ViewSurface());
-  });
+  // A cancelled run leaves the job's picture and table as they were (the core puts them back);
+  // the fields set here and the view are put back here.
+  TSegment& job = *FSegmenter;
+  const bool formerPick = FPickEnabled;
+  const std::array<int32_t, 2> formerWindow{job.FWinSizeX, job.FWinSizeY};
+  const int32_t formerAdjust = job.FAdjust;
+  const bool formerWhite = job.FWhiteDots;
+  job.FCancel = [this] { return CancelRequested(); };
+  try {
+    LongCommand([&] {
+      FPickEnabled = false;
+      // The windows are square: both sizes come from the one field.
+      job.FWinSizeX = FSegmentParameterForm->WindowSize();
+      job.FWinSizeY = job.FWinSizeX;
+      job.FAdjust = FSegmentParameterForm->Adjust();
+      job.FWhiteDots = FWhiteDots;
+      // The job paints every pixel on the view as it goes.
+      job.MultiAreaSegment(true, &ViewSurface());
+    });
+  } catch (const TCancelled&) {
+    job.FCancel = nullptr;
+    FPickEnabled = formerPick;
+    job.FWinSizeX = formerWindow[0];
+    job.FWinSizeY = formerWindow[1];
+    job.FAdjust = formerAdjust;
+    job.FWhiteDots = formerWhite;
+    DrawSegmentImage();
+    throw;
+  } catch (...) {
+    job.FCancel = nullptr;
+    throw;
+  }
+  job.FCancel = nullptr;
   Report("Segmented. Next: erase specks in Segment Parameter if needed, then Save Result.");
 }
 

@@ -1,11 +1,13 @@
 // Mouse interaction on the image view: the position in the status bar, the rubber band whose
-// size feeds the tool dialogs, and picking the dots of an encoding job.
+// size feeds the tool dialogs, picking the dots of an encoding job, and where the picture is on
+// the screen.
 #include <QStatusBar>
 #include <algorithm>
 #include <cstdlib>
 
 #include "app/Imageview.h"
 #include "app/Main.h"
+#include "app/Zoomview.h"
 #include "app/encode/Encodeparameter.h"
 #include "app/match/Computescale.h"
 #include "app/match/Strainresult.h"
@@ -92,4 +94,15 @@ void TMainForm::PickAt(int32_t x, int32_t y) {
   const int32_t selected = FEncoder->Selected();
   if (selected < 0) return;
   FEncodeParameterForm->ShowDot(selected);
+}
+
+QRect TMainForm::PictureOnScreen() const {
+  const QWidget* viewport = FImageView->viewport();
+  const QRect shown = QRect(PaintBox()->mapTo(viewport, QPoint(0, 0)), PaintBox()->size())
+                          .intersected(viewport->rect());
+  return QRect(viewport->mapToGlobal(shown.topLeft()), shown.size());
+}
+
+QRect TMainForm::ControlsOnScreen() const {
+  return QRect(mapToGlobal(QPoint(0, 0)), QSize(width(), centralWidget()->y()));
 }

@@ -153,6 +153,9 @@ class TEncode {
   int32_t FDelay = 0;
   // Waits ms milliseconds between expanded dots; none by default (the GUI injects its sleep).
   std::function<void(int32_t ms)> FPause;
+  // Asked after each expanded dot (and its pause) whether to stop; true raises TCancelled, after
+  // the walk has put the picture back. Unset: never asked.
+  std::function<bool()> FCancel;
   TSurface* FOffCanvas = nullptr;  // the off-screen picture while a highlight is drawn
   // The picture being encoded (the view repaints it). Callers may read it; the extraction
   // notices if they change it between its steps.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
+#include "base/Cancel.h"
 #include "base/Error.h"
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
@@ -42,10 +44,47 @@ int32_t FindRunOrigin(TEncode& job, const TEncodeRunOptions& options,
   return origin;
 }
 
+void CheckCancelled(const TEncodeRunHooks& hooks) {
+  if (hooks.Cancelled && hooks.Cancelled()) throw TCancelled();
+}
+
+// What a walk from an origin changes in a job whose dots are extracted, to be put back when the
+// walk is cancelled (the walk puts the picture back itself).
+struct TWalkState {
+  std::vector<TDotInfo> Dots;
+  TCoordinate Table;
+  float TolX, TolY, Ratio;
+  int32_t Delay, CodedSum;
+  TSurface* Canvas;
+  std::function<void(int32_t)> Pause;
+  std::function<bool()> Cancel;
+
+  explicit TWalkState(const TEncode& job)
+      : Dots(job.FDotInfo),
+        Table(job.FCoordinate),
+        TolX(job.FTolX),
+        TolY(job.FTolY),
+        Ratio(job.FRatio),
+        Delay(job.FDelay),
+        CodedSum(job.FCodedSum),
+        Canvas(job.FCanvas),
+        Pause(job.FPause),
+        Cancel(job.FCancel) {}
+  void Restore(TEncode& job) {
+    job.FDotInfo = std::move(Dots);
+    job.FCoordinate = std::move(Table);
+    job.FTolX = TolX, job.FTolY = TolY, job.FRatio = Ratio;
+    job.FDelay = Delay, job.FCodedSum = CodedSum;
+    job.FCanvas = Canvas, job.FPause = std::move(Pause), job.FCancel = std::move(Cancel);
+  }
+};
+
 }  // namespace
 
 int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncodeRunHooks& hooks) {
+  CheckCancelled(hooks);
   job.PrepareImage(hooks.Canvas);
+  CheckCancelled(hooks);
   // The prepared picture already holds the mean blob area: Auto needs no second decoding.
   int32_t leastArea = 0;
   if (hooks.AskLeastArea)
@@ -58,7 +97,9 @@ int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncod
     leastArea = options.LeastArea.Pixels;
   job.FAreaThreshold = leastArea;
   job.RemoveNoise(hooks.Canvas);
+  CheckCancelled(hooks);
   job.BuildDotInfo(hooks.Canvas);
+  CheckCancelled(hooks);
   if (options.Refined)
     RefineCentroids(job, options.RefinePicture ? *options.RefinePicture : *job.FImage);
   if (options.AutoTable) {
@@ -72,12 +113,21 @@ int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncod
 
 int32_t ContinueEncoding(TEncode& job, const TEncodeRunOptions& options,
                          const TEncodeRunHooks& hooks) {
-  const int32_t origin = FindRunOrigin(job, options, hooks);
-  job.FCanvas = hooks.Canvas;
-  job.FDelay = hooks.Delay;
-  job.FPause = hooks.Pause;
-  job.Encode(origin);
-  return origin;
+  // Only a run that can be cancelled pays for keeping the job's state.
+  std::optional<TWalkState> before;
+  if (hooks.Cancelled) before.emplace(job);
+  try {
+    const int32_t origin = FindRunOrigin(job, options, hooks);
+    job.FCanvas = hooks.Canvas;
+    job.FDelay = hooks.Delay;
+    job.FPause = hooks.Pause;
+    job.FCancel = hooks.Cancelled;
+    job.Encode(origin);
+    return origin;
+  } catch (const TCancelled&) {
+    before->Restore(job);
+    throw;
+  }
 }
 
 TEncodeSummary RunEncoding(TEncode& job, const TEncodeRunOptions& options,

@@ -73,6 +73,11 @@ struct TEncodeRunHooks {
   // raises the origin message.
   std::function<void(int32_t origin)> OriginFound;
   std::function<void()> OriginFailed;
+  // Asked between the extraction steps and after every expanded dot whether to stop; true makes
+  // the run raise TCancelled (base/Cancel.h). ContinueEncoding then leaves the job's dots, table
+  // and picture as it found them; an extraction stopped part way leaves a job only fit to be
+  // thrown away.
+  std::function<bool()> Cancelled;
 };
 
 // What a run found, for reports.

@@ -1,6 +1,7 @@
 // The grid walk: propagating grid indices from dot to dot, and the manual corrections.
 #include <cmath>
 
+#include "base/Cancel.h"
 #include "base/Error.h"
 #include "base/Surface.h"
 #include "encode/Encode.h"
@@ -118,6 +119,7 @@ int32_t TEncode::ExpandStep(int32_t u, int32_t d) {
     FCanvas->Flush();
   }
   if (FDelay != 0 && FPause) FPause(FDelay);
+  if (FCancel && FCancel()) throw TCancelled();
   return v;
 }
 

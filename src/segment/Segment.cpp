@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <tuple>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include "base/Cancel.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Surface.h"
@@ -234,12 +236,39 @@ void TSegment::MultiAreaSegment(bool show, TSurface* surface) {
 
 void TSegment::MultiAreaSegmentRect(bool show, TSurface* surface, int32_t adjust, int32_t x1,
                                     int32_t y1, int32_t x2, int32_t y2) {
-  FShowProgress = show;
-  FAdjust = adjust;
-  ComputeThresholds();
-  if (x1 > x2 || y1 > y2) return;
-  CheckRect(x1, y1, x2, y2);
-  const bool paint = show && surface != nullptr;
+  // A run that may be cancelled keeps what it changes: the parameters and the threshold
+  // table now, the original of every row just before it is segmented.
+  const bool oldShow = FShowProgress;
+  const int32_t oldAdjust = FAdjust;
+  const std::vector<int32_t> oldTable = FCancel ? FThreshold : std::vector<int32_t>{};
+  const auto lattice = [this] {
+    return std::tie(FWinNumX, FWinNumY, FFirstCenterX, FLastCenterX, FFirstCenterY, FLastCenterY,
+                    FCellSizeX, FCellSizeY);
+  };
+  const std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t>
+      oldLattice = lattice();
+  std::vector<uint8_t> undo;
+  try {
+    FShowProgress = show;
+    FAdjust = adjust;
+    ComputeThresholds();
+    if (x1 > x2 || y1 > y2) return;
+    CheckRect(x1, y1, x2, y2);
+    if (FCancel) undo.reserve(static_cast<size_t>(x2 - x1 + 1) * static_cast<size_t>(y2 - y1 + 1));
+    SegmentRect(show && surface != nullptr, surface, x1, y1, x2, y2, FCancel ? &undo : nullptr);
+  } catch (const TCancelled&) {
+    const size_t count = static_cast<size_t>(x2 - x1 + 1);
+    for (size_t k = 0; k * count < undo.size(); ++k)
+      std::copy_n(undo.data() + k * count, count, FImage->Row(y1 + static_cast<int32_t>(k)) + x1);
+    FShowProgress = oldShow, FAdjust = oldAdjust;
+    FThreshold = oldTable;
+    lattice() = oldLattice;
+    throw;
+  }
+}
+
+void TSegment::SegmentRect(bool paint, TSurface* surface, int32_t x1, int32_t y1, int32_t x2,
+                           int32_t y2, std::vector<uint8_t>* undo) {
   const int32_t count = x2 - x1 + 1;
   const std::vector<int32_t> xs = RegionStarts(FFirstCenterX, FLastCenterX, FCellSizeX);
   const std::vector<int32_t> ys = RegionStarts(FFirstCenterY, FLastCenterY, FCellSizeY);
@@ -268,6 +297,10 @@ void TSegment::MultiAreaSegmentRect(bool show, TSurface* surface, int32_t adjust
                        EdgeQuotient(x - xLeft, c.W, c.BL, c.BR));
     }
     for (int32_t y = ya; y < yb; ++y) {
+      if (undo != nullptr) {  // rows come in order from y1: the k-th kept is row y1 + k
+        if (FCancel()) throw TCancelled();
+        undo->insert(undo->end(), FImage->Row(y) + x1, FImage->Row(y) + x1 + count);
+      }
       SegmentRow(y, x1, rows.Compute(y - yTop), count);
       if (paint) ShowRow(surface, y, x1, x2);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,9 @@ class TSegment {
   bool FWhiteDots = true;
   bool FShowProgress = false;
   int32_t FAdjust = 0;
+  // Asked between rows of a multi-area run whether to stop; true makes the run put back the
+  // pixels and the threshold table it changed and raise TCancelled. Unset: never asked.
+  std::function<bool()> FCancel;
 
   // Segments the whole image, drawing each pixel's new value on the surface when show is set
   // (and a surface is given).
@@ -102,6 +106,8 @@ class TSegment {
   int32_t T(int32_t i, int32_t j) const;
   void SegmentRow(int32_t y, int32_t x1, const int16_t* thresholds, int32_t count);
   void ShowRow(TSurface* surface, int32_t y, int32_t x1, int32_t x2);
+  void SegmentRect(bool paint, TSurface* surface, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                   std::vector<uint8_t>* undo);
 
   std::unique_ptr<TGrayImage> FImage;
   int32_t FWidth = 0;

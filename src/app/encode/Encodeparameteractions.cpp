@@ -112,8 +112,7 @@ void TEncodeParameterForm::SetButtonClick() {
 
 void TEncodeParameterForm::StartEncodeAgainClick(int32_t stage) {
   if (!FMainForm.FEncoder) return;
-  FMainForm.FEncodeStage = stage;
-  FMainForm.DoEncodingMenuItemClick();
+  FMainForm.DoEncodingFrom(stage);
 }
 
 void TEncodeParameterForm::ModifyCoordButtonClick() {

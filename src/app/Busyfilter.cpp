@@ -1,0 +1,63 @@
+#include "app/Busyfilter.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QKeyEvent>
+
+TBusyFilter::TBusyFilter(QObject* parent) : QObject(parent) {}
+
+void TBusyFilter::Begin() {
+  if (FDepth++ > 0) return;  // a command run from inside another one is part of it
+  FEscPressed = false;
+  FLastPoll.start();
+  FActive = true;
+  QCoreApplication::instance()->installEventFilter(this);
+}
+
+void TBusyFilter::End() {
+  if (FDepth == 0 || --FDepth > 0) return;
+  // What was clicked or typed while the command ran arrives now, and is dropped.
+  QCoreApplication::processEvents();
+  QCoreApplication::instance()->removeEventFilter(this);
+  FActive = false;
+}
+
+bool TBusyFilter::Cancelled() {
+  if (!FActive) return false;  // no command runs: nothing to stop
+  if (FEscPressed) return true;
+  if (FLastPoll.elapsed() < FInterval) return false;
+  return PollNow();
+}
+
+bool TBusyFilter::PollNow() {
+  if (FActive) {
+    QCoreApplication::processEvents();
+    FLastPoll.start();
+  }
+  return FEscPressed;
+}
+
+bool TBusyFilter::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) FEscPressed = true;
+      return true;
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+      return true;
+    case QEvent::Close:  // a window the user closes stays until the command has ended
+      return event->spontaneous();
+    default:
+      return QObject::eventFilter(watched, event);
+  }
+}
