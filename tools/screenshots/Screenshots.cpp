@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 #include <cstdio>

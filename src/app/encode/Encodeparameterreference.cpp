@@ -26,6 +26,15 @@ QPushButton* SmallButton(const char* name, const char* text, const char* tip, QW
   return button;
 }
 
+// A read-only field for a path that takes the width the group has.
+QLineEdit* PathEdit(const char* name, const char* placeholder, QWidget* parent, int width) {
+  QLineEdit* edit = NewEdit(name, "", parent, width, true);
+  edit->setMinimumWidth(width);
+  edit->setMaximumWidth(QWIDGETSIZE_MAX);
+  edit->setPlaceholderText(placeholder);
+  return edit;
+}
+
 // A path shown whole in a read-only field, its start hidden when it is long.
 void ShowPath(QLineEdit* edit, const std::string& path) {
   edit->setText(QString::fromStdString(path));
@@ -40,8 +49,7 @@ QGroupBox* TEncodeParameterForm::BuildReferenceGroup(QWidget* page) {
   ReferenceGroupBox->setObjectName("ReferenceGroupBox");
   QWidget* box = ReferenceGroupBox;
   const int pathWidth = fontMetrics().horizontalAdvance("0") * 24;
-  ReferenceEdit = NewEdit("ReferenceEdit", "", box, pathWidth, true);
-  ReferenceEdit->setPlaceholderText("none: the origin method above");
+  ReferenceEdit = PathEdit("ReferenceEdit", "none: the origin method above", box, pathWidth);
   ReferenceButton = SmallButton("ReferenceButton", "...",
                                 "Choose the code file of an earlier picture of the same grid: "
                                 "this picture's dots get the same indices",
@@ -65,8 +73,7 @@ QGroupBox* TEncodeParameterForm::BuildReferenceGroup(QWidget* page) {
   CentroidRadioGroup->addButton(RefinedCentroidRadioButton, 1);
   PlainCentroidRadioButton->setChecked(true);
 
-  RefinePictureEdit = NewEdit("RefinePictureEdit", "", box, pathWidth, true);
-  RefinePictureEdit->setPlaceholderText("the picture last segmented");
+  RefinePictureEdit = PathEdit("RefinePictureEdit", "the picture last segmented", box, pathWidth);
   RefinePictureButton = SmallButton("RefinePictureButton", "...",
                                     "Choose the unsegmented picture (the same size)", box);
   RefinePictureClearButton =
@@ -101,6 +108,7 @@ QGroupBox* TEncodeParameterForm::BuildReferenceGroup(QWidget* page) {
   grid->addWidget(RefinePictureEdit, 5, 0);
   grid->addWidget(RefinePictureButton, 5, 1);
   grid->addWidget(RefinePictureClearButton, 5, 2);
+  grid->setColumnStretch(0, 1);
   UpdateReferenceGroup();
   return ReferenceGroupBox;
 }
