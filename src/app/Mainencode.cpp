@@ -156,7 +156,11 @@ void TMainForm::TakeReference(TEncodeRunOptions& options) {
   options.Origin = TOriginSource::Reference;
   options.Shift = FEncodeParameterForm->Shift();
   options.ShiftInput = "in Shift dx and dy under Reference and Centroids (Encode Parameter)";
-  options.Reference = ReadCodeFile(path).Dots;
+  try {
+    options.Reference = ReadCodeFile(path).Dots;
+  } catch (const TError& e) {  // said of the reference, never taken for this job's table
+    throw TError(e.Message() + "\n(in the reference code file " + path + ")");
+  }
   FRunReport = " Indices from the reference " + ExtractFileName(path) + ".";
 }
 

@@ -147,6 +147,12 @@ class TEncodeChoicesTest : public TFormTest {
                               " is not there any more: choose it again under Reference and "
                               "Centroids, or clear it.");
     QVERIFY(Form().FEncoder != nullptr);  // the job was left as it was
+    // A damaged reference names itself and gets no hint about this job's table.
+    WriteFileBytes(Work("bad.cod"), "VRKT-FS\r\n1 10 10 1 1 1.0 1.0 0\r\noops\r\n");
+    ChooseReference("bad.cod");
+    DoEncoding();
+    QVERIFY2(LastError().ends_with("\n(in the reference code file " + Work("bad.cod") + ")"),
+             LastError().c_str());
     Press(P().ReferenceClearButton);
 
     // Refined without any unsegmented picture, then with one of another size: the picture last
