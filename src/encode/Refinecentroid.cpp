@@ -172,7 +172,8 @@ inline void RowSums(const uint8_t* row, int32_t from, int32_t to, int64_t& sum, 
 constexpr int64_t ExactSquares = 165000;
 double SquareSum(int64_t n) {
   if (n >= 0 && n < ExactSquares) return static_cast<double>(n * (n + 1) * (2 * n + 1) / 6);
-  return static_cast<double>(n) * static_cast<double>(n + 1) * static_cast<double>(2 * n + 1) / 6.0;
+  const double d = static_cast<double>(n);
+  return d * (d + 1) * (2 * d + 1) / 6.0;
 }
 
 // The centroid of the picture's values above the plane over a disc of radius r around (cx, cy)
