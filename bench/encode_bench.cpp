@@ -4,7 +4,8 @@
 //               connectedComponentsWithStats call (8-connectivity, one thread) on the same
 //               picture;
 //   encoding:   FindOrigin + Encode without drawing or pause, per dot;
-//   encode run: extraction, centroids plain or refined, origin and walk, per picture.
+//   encode run: extraction, centroids plain or refined, origin and walk, per picture;
+//   refinement: RefineCentroids alone, per dot, on one thread and on as many as it takes.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -129,6 +130,26 @@ void BM_EncodeRun(benchmark::State& state) {
 }
 BENCHMARK(BM_EncodeRun)
     ->ArgsProduct({{0, 1}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The refined centroids alone, on dots extracted before the clock runs.
+void BM_RefineCentroids(benchmark::State& state) {
+  const TGrayImage& camera = CameraPicture(state.range(0));
+  auto extracted = NewJob(state.range(0));
+  Extract(*extracted);
+  const std::vector<TDotInfo> plain = extracted->FDotInfo;
+  for (auto _ : state) {
+    state.PauseTiming();
+    extracted->FDotInfo = plain;
+    state.ResumeTiming();
+    RefineCentroids(*extracted, camera, static_cast<int32_t>(state.range(1)));
+  }
+  CountTimePer(state, "time/dot", static_cast<int64_t>(extracted->FDotSum));
+  state.SetLabel(state.range(1) == 0 ? "threads as the machine has" : "one thread");
+}
+BENCHMARK(BM_RefineCentroids)
+    ->ArgsProduct({{0, 1}, {1, 0}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

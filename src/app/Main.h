@@ -22,6 +22,7 @@ class TComputeScaleForm;
 class TEncode;
 class TEncodeParameterForm;
 struct TEncodeRunHooks;
+struct TEncodeRunOptions;
 class TZoomView;
 class TMatch;
 class TPaintBox;
@@ -209,6 +210,12 @@ class TMainForm : public QMainWindow {
   // The three origin stages of Do Encoding, each ending in the walk; each leaves FOriginDot and
   // the next stage. The automatic one rebuilds the job, handing the former one to the caller.
   void FindOriginAutomatically(std::unique_ptr<TEncode>& former);
+  // For the automatic stage: the reference code file of the encode parameter dialog into the
+  // options; the file of the unsegmented picture (the chosen one, else the picture last
+  // segmented), and a picture last segmented of another size than the job's refused.
+  void TakeReference(TEncodeRunOptions& options);
+  std::string RefinePictureName() const;
+  void CheckRefinePicture(const TGrayImage& picture) const;
   void FindOriginByPitch();
   void TakePickedOrigin();
   // After Do Matching: warns of a whole-pitch offset between the two files and aligns on Yes.
@@ -226,4 +233,5 @@ class TMainForm : public QMainWindow {
   int32_t FViewHeight = 538;
   bool FBusy = false;
   bool FBandShown = false;  // a rubber band of this drag is on the view
+  std::string FRunReport;   // the reference and the refined picture of the last automatic run
 };

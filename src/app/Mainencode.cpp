@@ -2,6 +2,8 @@
 // one of three origin stages, label them, and write the code file. The working directory
 // follows the files chosen.
 
+#include <future>
+
 #include "app/Busyfilter.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
@@ -9,11 +11,23 @@
 #include "app/encode/Encodeparameter.h"
 #include "app/segment/Segmentparameter.h"
 #include "base/Cancel.h"
+#include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
 #include "encode/Encoderun.h"
+#include "match/Codeload.h"
 #include "segment/Segment.h"
+
+namespace {
+
+// Where the encoding table ends: the fixed message of a grid index beyond it, then how to make
+// the table larger.
+bool OutOfTable(const std::string& message) {
+  return message.ends_with("not in the range");
+}
+
+}  // namespace
 
 std::unique_ptr<TEncode> TMainForm::NewEncodeJob() {
   auto job = std::make_unique<TEncode>(FEncodeImageName, FWhiteDots, true, MaxNx, MaxNy);
@@ -113,14 +127,35 @@ void TMainForm::DoEncodingFrom(int32_t stage) {
     ViewSurface().Restore(formerView);
     PaintBox()->update();
     throw;
+  } catch (const TError& e) {
+    if (!FEncoder || !OutOfTable(e.Message())) throw;
+    // The fixed message as it is shown, then what to do about it.
+    throw TError(DisplayText(e.Message()) +
+                 Format("\nThe grid reaches beyond the coordinate table of max Nx %d and max Ny "
+                        "%d: make it larger with Set Coordinate (System menu), then Do Encoding "
+                        "again.",
+                        FEncoder->FCoordinate.MaxNx(), FEncoder->FCoordinate.MaxNy()));
   }
-  Report(how + EncodeSummary());
+  Report(how + EncodeSummary() + FRunReport);
 }
 
 void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
   FOriginDot = -1;
   FNeighbourDots = {-1, -1, -1, -1};
+  FRunReport.clear();
   if (FEncodeImageName.empty()) return;
+  TEncodeRunOptions options;
+  options.Method = FEncodeParameterForm->OriginMethod();
+  // The reference is read before the job is rebuilt: a file that cannot be read leaves the job
+  // as it was. The unsegmented picture is read on a thread of its own while the job reads its
+  // segmented one.
+  TakeReference(options);
+  std::future<std::unique_ptr<TGrayImage>> reading;
+  if (FEncodeParameterForm->RefinedCentroids()) {
+    options.Refined = true;
+    const std::string path = RefinePictureName();
+    reading = std::async(std::launch::async, [path] { return std::make_unique<TGrayImage>(path); });
+  }
   // Always a fresh job from the file, with the settings in force now.
   former = std::move(FEncoder);
   try {
@@ -134,8 +169,13 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
   if (FEncoder->FImage->Width() != ViewSurface().Width() ||
       FEncoder->FImage->Height() != ViewSurface().Height())
     FitImageView(FEncoder->FImage->Width(), FEncoder->FImage->Height());
-  TEncodeRunOptions options;
-  options.Method = FEncodeParameterForm->OriginMethod();
+  std::unique_ptr<TGrayImage> picture;
+  if (reading.valid()) {
+    picture = reading.get();
+    CheckRefinePicture(*picture);
+    options.RefinePicture = picture.get();
+    FRunReport += " Refined centroids on " + ExtractFileName(picture->FileName()) + ".";
+  }
   TEncodeRunHooks hooks = EncodeHooks();
   hooks.AskLeastArea = [this] { return FEncodeParameterForm->LeastArea(); };
   hooks.OriginFailed = [this] {
@@ -143,6 +183,49 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
     ShowEncodeParameterForm();
   };
   RunEncoding(*FEncoder, options, hooks);
+}
+
+void TMainForm::TakeReference(TEncodeRunOptions& options) {
+  const std::string path = FEncodeParameterForm->ReferenceFile();
+  if (path.empty()) return;
+  if (!FileExists(path))
+    throw TError("The reference code file " + path +
+                 " is not there any more: choose it again under Reference and Centroids, or "
+                 "clear it");
+  options.Origin = TOriginSource::Reference;
+  options.Shift = FEncodeParameterForm->Shift();
+  options.ShiftInput = "in Shift dx and dy under Reference and Centroids (Encode Parameter)";
+  try {
+    options.Reference = ReadCodeFile(path).Dots;
+  } catch (const TError& e) {  // said of the reference, never taken for this job's table
+    throw TError(e.Message() + "\n(in the reference code file " + path + ")");
+  }
+  FRunReport = " Indices from the reference " + ExtractFileName(path) + ".";
+}
+
+std::string TMainForm::RefinePictureName() const {
+  std::string path = FEncodeParameterForm->RefinePictureFile();
+  if (path.empty()) path = FSegmentImageName;
+  if (path.empty())
+    throw TError(
+        "Refined centroids are measured on the unsegmented picture: choose it under "
+        "Reference and Centroids (Encode Parameter)");
+  if (!FileExists(path))
+    throw TError("The unsegmented picture " + path +
+                 " is not there any more: choose it again under Reference and Centroids");
+  return path;
+}
+
+void TMainForm::CheckRefinePicture(const TGrayImage& picture) const {
+  const TGrayImage& segmented = *FEncoder->FImage;
+  if (!FEncodeParameterForm->RefinePictureFile().empty()) return;  // the core says it
+  if (picture.Width() == segmented.Width() && picture.Height() == segmented.Height()) return;
+  throw TError(
+      Format("The picture last segmented, %s, is %d x %d pixels and this segmented "
+             "picture %d x %d: choose its unsegmented picture under Reference and "
+             "Centroids (Encode Parameter)",
+             FSegmentImageName.c_str(), picture.Width(), picture.Height(), segmented.Width(),
+             segmented.Height()));
 }
 
 void TMainForm::FindOriginByPitch() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <future>
 #include <memory>
 
 #include "base/Bmp.h"
@@ -60,6 +61,12 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
              {{"OUTPUT", args.Output, "file open error:Can create file "},
               {"--overlay", args.Overlay, ""}},
              args.Force);
+  // The unsegmented picture is read on a thread of its own while INPUT is read.
+  std::future<std::unique_ptr<TGrayImage>> reading;
+  if (args.Run.Refined && !args.Picture.empty())
+    reading = std::async(std::launch::async, [&args] {
+      return std::make_unique<TGrayImage>(args.Picture, args.Bits16);
+    });
   // New Encode and an automatic Do Encoding: a fresh job, extraction, origin, walk.
   TEncode job(std::make_unique<TGrayImage>(args.Input, args.Bits16), !args.BlackDots, false,
               args.MaxNx, args.MaxNy);
@@ -74,8 +81,8 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
     run.Reference = std::move(reference.Dots);
   }
   std::unique_ptr<TGrayImage> picture;
-  if (run.Refined && !args.Picture.empty()) {
-    picture = std::make_unique<TGrayImage>(args.Picture, args.Bits16);
+  if (reading.valid()) {
+    picture = reading.get();
     run.RefinePicture = picture.get();
   }
   bool walking = false;

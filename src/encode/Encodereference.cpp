@@ -93,7 +93,7 @@ int32_t Near(TEncode& job, double x, double y, double reach) {
 }  // namespace
 
 int32_t FindOriginByReference(TEncode& job, const std::vector<TDotInfo>& reference, float shiftX,
-                              float shiftY) {
+                              float shiftY, const std::string& shiftInput) {
   const std::vector<TCandidate> candidates = Candidates(reference);
   if (candidates.empty())
     throw TError(
@@ -121,8 +121,8 @@ int32_t FindOriginByReference(TEncode& job, const std::vector<TDotInfo>& referen
         firstFailure = Format(
             "No dot within %.1f px of (%.1f, %.1f), where the reference dot (%d, %d) or one of "
             "its neighbours should be: give the motion of the grid between the two pictures "
-            "with --shift DX DY",
-            reach, px, py, r.Nx, r.Ny);
+            "%s",
+            reach, px, py, r.Nx, r.Ny, shiftInput.c_str());
       continue;
     }
     const TDotInfo& o = job.FDotInfo[origin];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "encode/Dotinfo.h"
@@ -21,9 +22,10 @@ class TEncode;
 //
 // When the dot nearest the centre cannot be found (say it is missing from this picture), the
 // next few reference dots are tried. Returns the origin's index; TError when the reference has no
-// dot with four neighbours or no candidate is found, naming the --shift option.
+// dot with four neighbours or no candidate is found, ending in shiftInput: how the user gives
+// the shift ("with --shift DX DY" on the command line).
 int32_t FindOriginByReference(TEncode& job, const std::vector<TDotInfo>& reference, float shiftX,
-                              float shiftY);
+                              float shiftY, const std::string& shiftInput = "with --shift DX DY");
 
 // The Coded dots of a job, as a reference for the next picture.
 std::vector<TDotInfo> CodedDots(const TEncode& job);

@@ -33,7 +33,8 @@ int32_t FindRunOrigin(TEncode& job, const TEncodeRunOptions& options,
       failed = TEncode::WrongOriginMessage;
       break;
     case TOriginSource::Reference:  // raises its own message, naming the shift
-      origin = FindOriginByReference(job, options.Reference, options.Shift[0], options.Shift[1]);
+      origin = FindOriginByReference(job, options.Reference, options.Shift[0], options.Shift[1],
+                                     options.ShiftInput);
       break;
   }
   if (origin < 0) {

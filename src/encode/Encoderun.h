@@ -51,6 +51,8 @@ struct TEncodeRunOptions {
   // The Coded dots of the earlier encoding, and the motion of the grid since (pixels).
   std::vector<TDotInfo> Reference;
   std::array<float, 2> Shift = {0, 0};
+  // How the shift is given, for the message when no dot lies where the reference says.
+  std::string ShiftInput = "with --shift DX DY";
   // Refined centroids, measured on RefinePicture (the unsegmented picture; null: the segmented
   // one the job holds).
   bool Refined = false;

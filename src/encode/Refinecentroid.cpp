@@ -2,7 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <system_error>
+#include <thread>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "base/Convert.h"
 #include "base/Error.h"
@@ -17,8 +23,10 @@ constexpr double Grow = 0.5;           // the disc reaches this far beyond the b
 constexpr double Clearance = 1.0;      // and stays this far from the neighbouring blob
 constexpr double BackgroundGap = 3.0;  // background pixels lie this far beyond every blob
 constexpr int32_t Iterations = 3;
-constexpr int32_t Step = 4;       // the background is sampled on every Step-th row and column
-constexpr double Settled = 0.01;  // px: the disc moved less than this in its last step
+constexpr int32_t Step = 4;             // the background is sampled on every Step-th row and column
+constexpr double Settled = 0.01;        // px: the disc moved less than this in its last step
+constexpr int32_t ThreadedDots = 4096;  // fewer dots are refined faster than threads start
+constexpr int32_t MaxThreads = 8;
 
 // Mean background per block, interpolated bilinearly between block centres.
 class TBackground {
@@ -34,14 +42,16 @@ class TBackground {
     // Every Step-th row and column: the means hardly change, and a full pass would cost more
     // than all the discs together.
     const size_t mw = static_cast<size_t>((w + Step - 1) / Step);
+    std::vector<size_t> column(mw);  // the block column of each sampled column
+    for (size_t i = 0; i < mw; ++i) column[i] = i * Step / static_cast<size_t>(block);
     for (int32_t y = 0; y < h; y += Step) {
       const uint8_t* row = picture.Data() + static_cast<size_t>(y) * static_cast<size_t>(w);
       const uint8_t* mask = nearDot.data() + static_cast<size_t>(y / Step) * mw;
       const size_t base = static_cast<size_t>(y / block) * static_cast<size_t>(FCols);
-      for (int32_t x = 0; x < w; x += Step) {
-        if (mask[x / Step]) continue;
-        const size_t k = base + static_cast<size_t>(x / block);
-        sum[k] += row[x];
+      for (size_t i = 0; i < mw; ++i) {
+        if (mask[i]) continue;
+        const size_t k = base + column[i];
+        sum[k] += row[i * Step];
         ++count[k];
       }
     }
@@ -117,8 +127,51 @@ int32_t Floor(double v) {
   return t - (v < t);
 }
 
-// Sum of k^2 for k = 0 .. n.
+inline void RowSums(const uint8_t* row, int32_t from, int32_t to, int64_t& sum, int64_t& weighted) {
+  int64_t s = 0, sx = 0;
+  int32_t x = from;
+#if defined(__SSE2__)
+  // Sixteen and then eight pixels at a time: the byte sum from the absolute differences to
+  // zero, and the sum of value times offset in the chunk from 16-bit products; the chunk's
+  // start times its sum adds the rest. Integers throughout, so the sums are exact.
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i low = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
+  const __m128i high = _mm_setr_epi16(8, 9, 10, 11, 12, 13, 14, 15);
+  auto total = [](__m128i v) {  // the four 32-bit lanes added
+    v = _mm_add_epi32(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
+    v = _mm_add_epi32(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
+    return int64_t{_mm_cvtsi128_si32(v)};
+  };
+  for (; x + 15 <= to; x += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+    const __m128i sad = _mm_sad_epu8(bytes, zero);
+    const int64_t chunk = _mm_cvtsi128_si32(sad) + _mm_cvtsi128_si32(_mm_srli_si128(sad, 8));
+    const __m128i products = _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(bytes, zero), low),
+                                           _mm_madd_epi16(_mm_unpackhi_epi8(bytes, zero), high));
+    s += chunk;
+    sx += chunk * x + total(products);
+  }
+  for (; x + 7 <= to; x += 8) {
+    const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x));
+    const int64_t chunk = _mm_cvtsi128_si32(_mm_sad_epu8(bytes, zero));
+    s += chunk;
+    sx += chunk * x + total(_mm_madd_epi16(_mm_unpacklo_epi8(bytes, zero), low));
+  }
+#endif
+  for (; x <= to; ++x) {
+    s += row[x];
+    sx += int64_t{row[x]} * x;
+  }
+  sum = s;
+  weighted = sx;
+}
+
+// Sum of k^2 for k = 0 .. n. Below ExactSquares the three factors and their product are
+// integers that a double holds exactly, so integer arithmetic gives the same value without the
+// division's latency.
+constexpr int64_t ExactSquares = 165000;
 double SquareSum(int64_t n) {
+  if (n >= 0 && n < ExactSquares) return static_cast<double>(n * (n + 1) * (2 * n + 1) / 6);
   const double d = static_cast<double>(n);
   return d * (d + 1) * (2 * d + 1) / 6.0;
 }
@@ -157,10 +210,7 @@ bool DiscCentroid(const TGrayImage& picture, const TPlane& p, double cx, double 
     const double rowLevel = p.Level + p.Y * y;
     if (ia <= ic) {
       int64_t si = 0, sxi = 0;
-      for (int32_t x = ia; x <= ic; ++x) {
-        si += row[x];
-        sxi += int64_t{row[x]} * x;
-      }
+      RowSums(row, ia, ic, si, sxi);
       const double n = ic - ia + 1;
       const double sumX = (static_cast<double>(ia) + ic) * n / 2;
       const double sumX2 = SquareSum(ic) - SquareSum(int64_t{ia} - 1);
@@ -200,24 +250,46 @@ bool DiscCentroid(const TGrayImage& picture, const TPlane& p, double cx, double 
 // Marks the sampled pixels (mask cell (i, j) is pixel (Step i, Step j)) within the given radius
 // of (x, y).
 void MarkDisc(std::vector<uint8_t>& mask, int32_t mw, int32_t mh, double x, double y, double r) {
-  const int32_t j0 = std::max(0, static_cast<int32_t>(std::ceil((y - r) / Step)));
-  const int32_t j1 = std::min(mh - 1, static_cast<int32_t>(std::floor((y + r) / Step)));
+  const int32_t j0 = std::max(0, Ceil((y - r) / Step));
+  const int32_t j1 = std::min(mh - 1, Floor((y + r) / Step));
   for (int32_t j = j0; j <= j1; ++j) {
     const double dy = static_cast<double>(Step) * j - y;
     const double half = r * r - dy * dy;
     if (half < 0) continue;
     const double s = std::sqrt(half);
-    const int32_t i0 = std::max(0, static_cast<int32_t>(std::ceil((x - s) / Step)));
-    const int32_t i1 = std::min(mw - 1, static_cast<int32_t>(std::floor((x + s) / Step)));
+    const int32_t i0 = std::max(0, Ceil((x - s) / Step));
+    const int32_t i1 = std::min(mw - 1, Floor((x + s) / Step));
     if (i0 > i1) continue;
     std::fill(mask.begin() + static_cast<std::ptrdiff_t>(j) * mw + i0,
               mask.begin() + static_cast<std::ptrdiff_t>(j) * mw + i1 + 1, uint8_t{1});
   }
 }
 
+// Runs work(begin, end) over 0 .. count in as many contiguous ranges as threads, the first on
+// this thread. Where the system refuses another thread, this one does the rest.
+template <typename TWork>
+void ForRanges(int32_t count, int32_t threads, const TWork& work) {
+  const int32_t chunk = (count + std::max(threads, 1) - 1) / std::max(threads, 1);
+  std::vector<std::thread> workers;
+  int32_t begin = chunk;
+  try {
+    for (; begin < count; begin += chunk)
+      workers.emplace_back(
+          [&work, begin, end = std::min(count, begin + chunk)] { work(begin, end); });
+  } catch (const std::system_error&) {
+    work(begin, count);
+  }
+  work(0, std::min(count, chunk));
+  for (std::thread& worker : workers) worker.join();
+}
+
 }  // namespace
 
-void RefineCentroids(TEncode& job, const TGrayImage& picture) {
+void SpanSums(const uint8_t* row, int32_t from, int32_t to, int64_t& sum, int64_t& weighted) {
+  RowSums(row, from, to, sum, weighted);
+}
+
+void RefineCentroids(TEncode& job, const TGrayImage& picture, int32_t threads) {
   const TGrayImage& segmented = *job.FImage;
   if (picture.Width() != segmented.Width() || picture.Height() != segmented.Height())
     throw TError(
@@ -229,26 +301,39 @@ void RefineCentroids(TEncode& job, const TGrayImage& picture) {
   const int32_t w = picture.Width(), h = picture.Height();
   std::vector<TDotInfo>& dots = job.FDotInfo;
 
+  if (threads <= 0)
+    threads =
+        count < ThreadedDots
+            ? 1
+            : std::clamp(static_cast<int32_t>(std::thread::hardware_concurrency()), 1, MaxThreads);
+
   TDotGrid grid;
   grid.Build(dots.data(), count);
-  std::vector<double> radius(static_cast<size_t>(count)), reach(static_cast<size_t>(count));
+  // Each dot's reach and the distance to its nearest neighbour (negative: none), dot by dot on
+  // the threads; then the background mask, which they would share, on this one.
+  std::vector<double> reach(static_cast<size_t>(count)), gaps(static_cast<size_t>(count));
+  ForRanges(count, threads, [&](int32_t begin, int32_t end) {
+    for (int32_t i = begin; i < end; ++i) {
+      const TDotInfo& d = dots[i];
+      const double r = std::sqrt(std::max(d.Area, 1) / Pi);
+      const int32_t j = grid.Nearest(d.x, d.y, 1.0e20f, i);
+      double limit = 1e9;
+      gaps[i] = -1;
+      if (j >= 0) {
+        const double gx = dots[j].x - d.x, gy = dots[j].y - d.y;
+        gaps[i] = std::sqrt(gx * gx + gy * gy);
+        limit = gaps[i] - std::sqrt(std::max(dots[j].Area, 1) / Pi) - Clearance;
+      }
+      reach[i] = std::max(std::min(r + Grow, limit), r + 0.5);
+    }
+  });
   std::vector<double> spacing;
   const int32_t mw = (w + Step - 1) / Step, mh = (h + Step - 1) / Step;
   std::vector<uint8_t> nearDot(static_cast<size_t>(mw) * static_cast<size_t>(mh), 0);
   for (int32_t i = 0; i < count; ++i) {
-    const TDotInfo& d = dots[i];
-    const double r = std::sqrt(std::max(d.Area, 1) / Pi);
-    radius[i] = r;
-    const int32_t j = grid.Nearest(d.x, d.y, 1.0e20f, i);
-    double limit = 1e9;
-    if (j >= 0) {
-      const double gx = dots[j].x - d.x, gy = dots[j].y - d.y;
-      const double gap = std::sqrt(gx * gx + gy * gy);
-      spacing.push_back(gap);
-      limit = gap - std::sqrt(std::max(dots[j].Area, 1) / Pi) - Clearance;
-    }
-    reach[i] = std::max(std::min(r + Grow, limit), r + 0.5);
-    MarkDisc(nearDot, mw, mh, d.x, d.y, r + BackgroundGap);
+    if (gaps[i] >= 0) spacing.push_back(gaps[i]);
+    MarkDisc(nearDot, mw, mh, dots[i].x, dots[i].y,
+             std::sqrt(std::max(dots[i].Area, 1) / Pi) + BackgroundGap);
   }
   // Blocks of about two pitches hold enough background for a mean that hardly moves with noise.
   double pitch = 32;
@@ -260,28 +345,32 @@ void RefineCentroids(TEncode& job, const TGrayImage& picture) {
   const TBackground background(picture, nearDot, block);
   const int32_t sign = job.FBackground == 0 ? 1 : -1;  // dark dots weigh by how much darker
 
-  for (int32_t i = 0; i < count; ++i) {
-    TDotInfo& d = dots[i];
-    const double R = reach[i];
-    // The background as a plane through the dot: a slope left in the weights would pull the
-    // centroid uphill.
-    const double b = background.At(d.x, d.y);
-    const double gx = (background.At(d.x + 1, d.y) - background.At(d.x - 1, d.y)) / 2;
-    const double gy = (background.At(d.x, d.y + 1) - background.At(d.x, d.y - 1)) / 2;
-    const TPlane plane{b - gx * d.x - gy * d.y, gx, gy, sign};
-    double cx = d.x, cy = d.y;
-    for (int32_t it = 0; it < Iterations; ++it) {
-      double nx = 0, ny = 0;
-      if (!DiscCentroid(picture, plane, cx, cy, R, nx, ny)) break;
-      // A disc pulled more than a pixel away follows something else than its dot.
-      if ((nx - d.x) * (nx - d.x) + (ny - d.y) * (ny - d.y) > 1.0) break;
-      const double moved2 = (nx - cx) * (nx - cx) + (ny - cy) * (ny - cy);
-      cx = nx;
-      cy = ny;
-      if (moved2 < Settled * Settled) break;
+  // Every dot is refined on its own from the picture and the background: the threads share
+  // nothing but what they only read.
+  ForRanges(count, threads, [&](int32_t begin, int32_t end) {
+    for (int32_t i = begin; i < end; ++i) {
+      TDotInfo& d = dots[i];
+      const double R = reach[i];
+      // The background as a plane through the dot: a slope left in the weights would pull the
+      // centroid uphill.
+      const double b = background.At(d.x, d.y);
+      const double gx = (background.At(d.x + 1, d.y) - background.At(d.x - 1, d.y)) / 2;
+      const double gy = (background.At(d.x, d.y + 1) - background.At(d.x, d.y - 1)) / 2;
+      const TPlane plane{b - gx * d.x - gy * d.y, gx, gy, sign};
+      double cx = d.x, cy = d.y;
+      for (int32_t it = 0; it < Iterations; ++it) {
+        double nx = 0, ny = 0;
+        if (!DiscCentroid(picture, plane, cx, cy, R, nx, ny)) break;
+        // A disc pulled more than a pixel away follows something else than its dot.
+        if ((nx - d.x) * (nx - d.x) + (ny - d.y) * (ny - d.y) > 1.0) break;
+        const double moved2 = (nx - cx) * (nx - cx) + (ny - cy) * (ny - cy);
+        cx = nx;
+        cy = ny;
+        if (moved2 < Settled * Settled) break;
+      }
+      d.x = static_cast<float>(cx);
+      d.y = static_cast<float>(cy);
     }
-    d.x = static_cast<float>(cx);
-    d.y = static_cast<float>(cy);
-  }
+  });
   job.DotsMoved();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 class TEncode;
 class TGrayImage;
 
@@ -19,4 +21,12 @@ class TGrayImage;
 // background is one gray value, and the result is then close to the plain centroid). Call after
 // BuildDotInfo and before the origin is found; the dot records get the refined x and y, nothing
 // else changes. A picture of another size than the job's is refused.
-void RefineCentroids(TEncode& job, const TGrayImage& picture);
+//
+// The dots are refined independently, so threads share them out and the result is the same to
+// the bit whatever their number: threads 0 takes one for fewer than 4096 dots and otherwise one
+// per processor (at most 8).
+void RefineCentroids(TEncode& job, const TGrayImage& picture, int32_t threads = 0);
+
+// The sum of row[from .. to] and the sum of row[x] * x over it, exactly (SSE2 where the build has
+// it); nothing for to < from.
+void SpanSums(const uint8_t* row, int32_t from, int32_t to, int64_t& sum, int64_t& weighted);

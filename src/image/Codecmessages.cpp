@@ -27,7 +27,7 @@ std::string Cleaned(std::string line) {
 
 }  // namespace
 
-TCodecMessages::TCodecMessages() {
+TCodecMessages::TCodecMessages() : FTurn(FTurns) {
   FCurrent = this;
   PreviousHandler =
       qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& t) {
@@ -52,6 +52,10 @@ TCodecMessages::~TCodecMessages() {
 void TCodecMessages::Stop() {
   if (FStopped) return;
   FStopped = true;
+  struct TRelease {  // the next decoding's turn, however this ends
+    std::unique_lock<std::mutex>& Turn;
+    ~TRelease() { Turn.unlock(); }
+  } release{FTurn};
   qInstallMessageHandler(PreviousHandler);
   FCurrent = nullptr;
   if (FCapture < 0) return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,9 @@
 // then says why in one message of ours, and a good picture with unusual tags (camera makers
 // add private ones) decodes silently.
 //
-// The standard error stream of the whole process is redirected meanwhile: one decoding at a
-// time, on one thread; whatever else is written to it in that moment is kept back as well.
+// The standard error stream of the whole process is redirected meanwhile, so decodings on
+// several threads take turns: a second one waits until the first has stopped listening.
+// Whatever else is written to the stream in that moment is kept back as well.
 class TCodecMessages {
  public:
   TCodecMessages();
@@ -28,9 +30,11 @@ class TCodecMessages {
  private:
   void Stop();
 
+  static inline std::mutex FTurns;
   static inline TCodecMessages* FCurrent = nullptr;
-  int FSavedError = -1;  // the real standard error while it is redirected
-  int FCapture = -1;     // where it goes meanwhile
+  std::unique_lock<std::mutex> FTurn;  // held from construction until Stop
+  int FSavedError = -1;                // the real standard error while it is redirected
+  int FCapture = -1;                   // where it goes meanwhile
   bool FStopped = false;
   std::vector<std::string> FLines;
 };

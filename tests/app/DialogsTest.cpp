@@ -50,7 +50,8 @@ class TDialogsTest : public TFormTest {
              "0|Modify Coord.|Modify  Origin|Index|area|Position|(|,|)|Status:|Coordinate|(|,|)|"
              "View Mode|Pass View|Click  View|Encode Infomation|Automatic Choose Origin Method|"
              "Max Area|Center Index Dot|Center Grid Dot|Center Image Dot|The Least Grid Area|100|"
-             "Auto");
+             "Auto|Reference and Centroids|...|Clear|0|0|Plain|Refined|...|Clear|"
+             "Reference code file|Shift  dx|dy|Centroids|Unsegmented picture");
     QCOMPARE(Captions(&c),
              "Re-Set the Coordinate System|If you change it, it will effect the next NEW encode, "
              "not effect currently encode|Maxium  X|Maxuim Y|OK|Cancel");

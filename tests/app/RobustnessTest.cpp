@@ -221,6 +221,8 @@ class TRobustnessTest : public TFormTest {
     NewEncode("seg.bmp");
     EncodeParameters().AreaThresholdEdit->setText("20");
     EncodeParameters().ChooseOriginMethodComboBox->setCurrentIndex(2);
+    EncodeParameters().SetReferenceFile("");
+    EncodeParameters().PlainCentroidRadioButton->click();
     DoEncoding();
     QCOMPARE(DotDifference(*form.FEncoder, *CoreRun(Work("seg.bmp"), true, 20, 2)), std::string());
     FPlatform->FileAnswers = {Work("a.cod"), Work("b.cod")};

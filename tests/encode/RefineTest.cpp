@@ -97,3 +97,47 @@ TEST(Refine, PictureOfAnotherSizeIsRefused) {
   EXPECT_NE(message.find("201 x 160"), std::string::npos) << message;
   EXPECT_NE(message.find("200 x 160"), std::string::npos) << message;
 }
+
+// The span sums are exact whatever the span's length and where it starts against the 16- and
+// 8-byte steps, with bytes up to 255.
+TEST(Refine, SpanSumsAreThoseOfThePlainLoop) {
+  std::vector<uint8_t> row(200);
+  for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<uint8_t>(i % 7 == 0 ? 255 : i * 37);
+  for (int32_t from = 0; from < 20; ++from)
+    for (int32_t to = from - 1; to < from + 90; ++to) {
+      int64_t sum = 0, weighted = 0, expectedSum = 0, expectedWeighted = 0;
+      for (int32_t x = from; x <= to; ++x) {
+        expectedSum += row[x];
+        expectedWeighted += int64_t{row[x]} * x;
+      }
+      SpanSums(row.data(), from, to, sum, weighted);
+      ASSERT_EQ(sum, expectedSum) << from << ".." << to;
+      ASSERT_EQ(weighted, expectedWeighted) << from << ".." << to;
+    }
+}
+
+// Dots shared out over threads come out as on one thread, to the bit, for white and dark dots.
+TEST(Refine, ThreadsGiveTheSameCentroidsToTheBit) {
+  for (bool white : {true, false}) {
+    TTruthOptions o;
+    o.Noise = 3;
+    o.Gradient = 40;
+    o.Dot = white ? 220 : 30;
+    o.Background = white ? 40 : 200;
+    TGrayImage picture;
+    TTruthGrid(o).Render(false, picture);
+    auto one = Extracted(picture, white);
+    auto many = Extracted(picture, white);
+    RefineCentroids(*one, picture, 1);
+    RefineCentroids(*many, picture, 3);
+    ASSERT_GT(one->FDotSum, 100);
+    int32_t moved = 0;
+    for (int32_t i = 0; i < one->FDotSum; ++i) {
+      ASSERT_EQ(one->FDotInfo[i].x, many->FDotInfo[i].x) << i;
+      ASSERT_EQ(one->FDotInfo[i].y, many->FDotInfo[i].y) << i;
+    }
+    auto plain = Extracted(picture, white);
+    for (int32_t i = 0; i < one->FDotSum; ++i) moved += one->FDotInfo[i].x != plain->FDotInfo[i].x;
+    EXPECT_GT(moved, one->FDotSum / 2);  // the refinement did something to compare
+  }
+}

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
@@ -225,6 +226,12 @@ int main(int argc, char** argv) {
     parameters.PageControl->setCurrentIndex(tab);
     Shot(QString("encode-parameter-tab%1").arg(tab), &parameters);
   }
+  // The Reference and Centroids group in use: an earlier code file, a shift, refined centroids.
+  parameters.SetReferenceFile(home.File("initial.cod"));
+  parameters.ShiftDxEdit->setText("12.5");
+  parameters.RefinedCentroidRadioButton->click();
+  parameters.PageControl->setCurrentIndex(0);
+  Shot("encode-parameter-reference", &parameters);
   form.SetCoordinateMenuItemClick();
 
   // The Match menu on one code file twice, the result type dialog, and the scale dialog after a

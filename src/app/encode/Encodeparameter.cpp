@@ -129,6 +129,7 @@ QWidget* TEncodeParameterForm::BuildEncodePage() {
   grid->setColumnStretch(1, 1);
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(EncodeInfoGroupBox);
+  layout->addWidget(BuildReferenceGroup(page));
   layout->addStretch(1);
   return page;
 }

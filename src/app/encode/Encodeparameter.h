@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 #include <cstdint>
+#include <string>
 
 class QButtonGroup;
 class QCheckBox;
@@ -46,6 +48,16 @@ class TEncodeParameterForm : public QWidget {
   // The grid position the picked origin is given on the "Set Origin" page.
   int32_t OriginNx() const;
   int32_t OriginNy() const;
+  // "Reference and Centroids": the code file of an earlier picture of the same grid whose
+  // indices the automatic run takes over (empty: the origin method), the grid's motion since
+  // (dx, dy in pixels, parsed when asked for), refined instead of plain centroids, and the
+  // unsegmented picture to refine them on (empty: the picture last segmented).
+  std::string ReferenceFile() const;
+  std::array<float, 2> Shift() const;
+  bool RefinedCentroids() const;
+  std::string RefinePictureFile() const;
+  void SetReferenceFile(const std::string& path);
+  void SetRefinePictureFile(const std::string& path);
 
   // A pick selected dot index of the current job: its record into the fields, and the index
   // into the active slot.
@@ -61,6 +73,8 @@ class TEncodeParameterForm : public QWidget {
   void StartEncodeAgainClick(int32_t stage);
   void ModifyCoordButtonClick();
   void ModifyOriginButtonClick();
+  void ReferenceButtonClick();
+  void RefinePictureButtonClick();
 
   QTabWidget* PageControl;
   // "Encode"
@@ -70,6 +84,18 @@ class TEncodeParameterForm : public QWidget {
   QLabel* AreaLabel;
   QLineEdit* AreaThresholdEdit;
   QPushButton* AutoButton;
+  QGroupBox* ReferenceGroupBox;
+  QLineEdit* ReferenceEdit;
+  QPushButton* ReferenceButton;
+  QPushButton* ReferenceClearButton;
+  QLineEdit* ShiftDxEdit;
+  QLineEdit* ShiftDyEdit;
+  QButtonGroup* CentroidRadioGroup;  // ids 0 plain, 1 refined
+  QRadioButton* PlainCentroidRadioButton;
+  QRadioButton* RefinedCentroidRadioButton;
+  QLineEdit* RefinePictureEdit;
+  QPushButton* RefinePictureButton;
+  QPushButton* RefinePictureClearButton;
   // "View  && Modify"
   QGroupBox* GridInfoGroupBox;
   QLineEdit* IndexEdit;
@@ -109,6 +135,9 @@ class TEncodeParameterForm : public QWidget {
   QWidget* BuildViewPage();
   QWidget* BuildOriginPage();
   QWidget* BuildDxDyPage();
+  QGroupBox* BuildReferenceGroup(QWidget* page);
+  // The shift only with a reference, the picture only for refined centroids.
+  void UpdateReferenceGroup();
   // Runs a handler through the main window's error handler when the button is pressed.
   void OnClick(QPushButton* button, void (TEncodeParameterForm::*handler)());
   // Highlights a dot of the current job on the image view (nothing without a job or for -1).

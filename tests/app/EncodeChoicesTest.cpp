@@ -1,0 +1,197 @@
+// The "Reference and Centroids" choices of the encode parameter dialog as Do Encoding uses
+// them: the indices of an earlier code file taken over, refined centroids as the command-line
+// tool measures them, the messages of bad choices, and the hint of a grid beyond the table.
+#include <QRegularExpression>
+
+#include "AppTest.h"
+#include "cli/Commands.h"
+
+using namespace AppTest;
+
+namespace {
+
+// A segmented grid of white discs on 0, initial or deformed.
+void WriteSegmented(const std::string& path, const TSynthOptions& options, bool deformed) {
+  TSynthOptions o = options;
+  o.DotLevel = 255;
+  o.BackgroundLevel = 0;
+  TGrayImage image;
+  TSynthGrid(o).Render(deformed, image);
+  image.SaveToFile(path);
+}
+
+// Of the physical dots indexed in both pictures, how many got other indices in the second.
+struct TAgreement {
+  int32_t Pairs = 0;
+  int32_t Different = 0;
+};
+
+TAgreement Compare(const TEncode& initial, const TEncode& deformed, const TSynthGrid& grid) {
+  TAgreement a;
+  for (const TSynthDot& d : grid.Dots()) {
+    const int32_t i = DotNear(initial, d.X0, d.Y0), j = DotNear(deformed, d.X1, d.Y1);
+    if (i < 0 || j < 0 || !initial.FDotInfo[i].Coded || !deformed.FDotInfo[j].Coded) continue;
+    ++a.Pairs;
+    a.Different += initial.FDotInfo[i].Nx != deformed.FDotInfo[j].Nx ||
+                   initial.FDotInfo[i].Ny != deformed.FDotInfo[j].Ny;
+  }
+  return a;
+}
+
+}  // namespace
+
+class TEncodeChoicesTest : public TFormTest {
+  Q_OBJECT
+
+  TEncodeParameterForm& P() { return EncodeParameters(); }
+  void Encode(const std::string& name) {
+    NewEncode(name);
+    P().AreaThresholdEdit->setText("20");
+    DoEncoding();
+  }
+  void ChooseReference(const std::string& name) {
+    FPlatform->FileAnswers.push_back(Work(name));
+    Press(P().ReferenceButton);
+  }
+  std::string LastError() const {
+    return FPlatform->Errors.empty() ? "(none)" : FPlatform->Errors.back();
+  }
+
+ private slots:
+  // The grid moved by 3.3 pitches: the deformed picture's own origin is another physical dot,
+  // the reference with the motion as its shift gives every dot its initial indices.
+  void ReferenceIndexesTheDeformedPictureLikeTheInitialOne() {
+    const TSynthOptions o{
+        .Width = 400, .Height = 300, .PitchX = 20, .PitchY = 20, .TranslateX = 66};
+    const TSynthGrid grid(o);
+    WriteSegmented(Work("initial.bmp"), o, false);
+    WriteSegmented(Work("deformed.bmp"), o, true);
+    Encode("initial.bmp");
+    SaveCodes("initial.cod");
+    const std::unique_ptr<TEncode> initial = std::move(Form().FEncoder);
+
+    Encode("deformed.bmp");
+    const TAgreement alone = Compare(*initial, *Form().FEncoder, grid);
+    QVERIFY(alone.Pairs > 150);
+    QCOMPARE(alone.Different, alone.Pairs);
+
+    QVERIFY(!P().ShiftDxEdit->isEnabled());
+    ChooseReference("initial.cod");
+    QCOMPARE(P().ReferenceFile(), Work("initial.cod"));
+    QVERIFY(P().ShiftDxEdit->isEnabled());
+    P().ShiftDxEdit->setText("66");
+    DoEncoding();
+    QCOMPARE(FPlatform->Errors, std::vector<std::string>());
+    const TAgreement referenced = Compare(*initial, *Form().FEncoder, grid);
+    QVERIFY(referenced.Pairs > 150);
+    QCOMPARE(referenced.Different, 0);
+    QVERIFY(
+        Form().statusBar()->currentMessage().endsWith(" Indices from the reference initial.cod."));
+
+    // Cleared, the picture finds its own origin again.
+    Press(P().ReferenceClearButton);
+    QCOMPARE(P().ReferenceFile(), std::string());
+    DoEncoding();
+    QCOMPARE(Compare(*initial, *Form().FEncoder, grid).Different, alone.Different);
+  }
+
+  // Plain stays the default; refined on the picture last segmented writes the code file that
+  // `encode --centroid refined --picture` writes, and differs from the plain one.
+  void RefinedCentroidsGiveTheCodeFileOfTheCommandLine() {
+    WriteGridPicture(Work("grid.bmp"), 240, 200);
+    TSegmentArgs segment;
+    segment.Input = Work("grid.bmp");
+    segment.Output = Work("seg.bmp");
+    RunSegment(segment);
+    NewSegment("grid.bmp");
+    QVERIFY(P().PlainCentroidRadioButton->isChecked());
+    QVERIFY(!P().RefinePictureButton->isEnabled());
+    Encode("seg.bmp");
+    SaveCodes("plain.cod");
+    P().RefinedCentroidRadioButton->click();
+    QVERIFY(P().RefinePictureButton->isEnabled());
+    DoEncoding();
+    QVERIFY(Form().statusBar()->currentMessage().endsWith(" Refined centroids on grid.bmp."));
+    SaveCodes("gui.cod");
+    QCOMPARE(FPlatform->Errors, std::vector<std::string>());
+
+    TEncodeArgs encode;
+    encode.Input = Work("seg.bmp");
+    encode.Output = Work("cli.cod");
+    encode.Run.LeastArea = TLeastArea::Given(20);
+    encode.Run.Refined = true;
+    encode.Picture = Work("grid.bmp");
+    RunEncode(encode);
+    QVERIFY(ReadFileBytes(Work("gui.cod")) == ReadFileBytes(Work("cli.cod")));
+    QVERIFY(ReadFileBytes(Work("gui.cod")) != ReadFileBytes(Work("plain.cod")));
+  }
+
+  void BadChoicesGiveClearMessages() {
+    const TSynthOptions o{.Width = 300, .Height = 240, .PitchX = 20, .PitchY = 20};
+    WriteSegmented(Work("initial.bmp"), o, false);
+    Encode("initial.bmp");
+    SaveCodes("initial.cod");
+    // A shift that puts the reference dots half a pitch off names the shift fields.
+    ChooseReference("initial.cod");
+    P().ShiftDxEdit->setText("10");
+    DoEncoding();
+    QVERIFY2(
+        LastError().find("in Shift dx and dy under Reference and Centroids") != std::string::npos,
+        LastError().c_str());
+    // A reference gone since it was chosen.
+    std::filesystem::copy_file(Work("initial.cod"), Work("gone.cod"));
+    ChooseReference("gone.cod");
+    std::filesystem::remove(Work("gone.cod"));
+    DoEncoding();
+    QCOMPARE(LastError(), "The reference code file " + Work("gone.cod") +
+                              " is not there any more: choose it again under Reference and "
+                              "Centroids, or clear it.");
+    QVERIFY(Form().FEncoder != nullptr);  // the job was left as it was
+    // A damaged reference names itself and gets no hint about this job's table.
+    WriteFileBytes(Work("bad.cod"), "VRKT-FS\r\n1 10 10 1 1 1.0 1.0 0\r\noops\r\n");
+    ChooseReference("bad.cod");
+    DoEncoding();
+    QVERIFY2(LastError().ends_with("\n(in the reference code file " + Work("bad.cod") + ")"),
+             LastError().c_str());
+    Press(P().ReferenceClearButton);
+
+    // Refined without any unsegmented picture, then with one of another size: the picture last
+    // segmented, then a chosen one.
+    P().RefinedCentroidRadioButton->click();
+    DoEncoding();
+    QVERIFY2(LastError().starts_with("Refined centroids are measured on the unsegmented "),
+             LastError().c_str());
+    WriteGridPicture(Work("small.bmp"), 200, 240);
+    NewSegment("small.bmp");
+    Encode("initial.bmp");
+    QVERIFY2(LastError().find("200 x 240 pixels and this segmented picture 300 x 240") !=
+                 std::string::npos,
+             LastError().c_str());
+    FPlatform->FileAnswers.push_back(Work("small.bmp"));
+    Press(P().RefinePictureButton);
+    QCOMPARE(P().RefinePictureFile(), Work("small.bmp"));
+    DoEncoding();
+    QVERIFY2(LastError().find("they must be the same picture") != std::string::npos,
+             LastError().c_str());
+  }
+
+  // The fixed message stays as it is shown, its own line; the hint follows.
+  void IndicesBeyondTheTableSayHowToEnlargeIt() {
+    Form().MaxNx = 3;
+    Form().MaxNy = 3;
+    WriteDots(Work("wide.bmp"), 240, 100, Lattice(20, 20, 16, 16, 13, 4), 4);
+    Encode("wide.bmp");
+    const QStringList lines = QString::fromStdString(LastError()).split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(QRegularExpression("^\\(-?\\d+ , -?\\d+\\) not in the range\\.$")
+                 .match(lines[0])
+                 .hasMatch(),
+             qPrintable(lines[0]));
+    QCOMPARE(lines[1],
+             QString("The grid reaches beyond the coordinate table of max Nx 3 and max Ny 3: "
+                     "make it larger with Set Coordinate (System menu), then Do Encoding again."));
+  }
+};
+
+LATTICOR_APP_TEST_MAIN(TEncodeChoicesTest)
+#include "EncodeChoicesTest.moc"
