@@ -7,9 +7,11 @@
 #include "app/Platform.h"
 #include "app/encode/Encodeparameter.h"
 #include "app/segment/Segmentparameter.h"
+#include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
+#include "encode/Encodedefaults.h"
 #include "encode/Encoderun.h"
 
 std::unique_ptr<TEncode> TMainForm::NewEncodeJob() {
@@ -96,12 +98,30 @@ void TMainForm::FindOriginAutomatically() {
   TEncodeRunOptions options;
   options.Method = FEncodeParameterForm->OriginMethod();
   TEncodeRunHooks hooks = EncodeHooks();
-  hooks.AskLeastArea = [this] { return FEncodeParameterForm->LeastArea(); };
+  hooks.AskLeastArea = [this] { return LeastAreaForRun(); };
   hooks.OriginFailed = [this] {
     FEncodeStage = 0;
     ShowEncodeParameterForm();
   };
   RunEncoding(*FEncoder, options, hooks);
+}
+
+int32_t TMainForm::LeastAreaForRun() {
+  const int32_t given = FEncodeParameterForm->LeastArea();
+  // The job holds the prepared picture and its mean blob area: a least area up to the mean
+  // keeps at least the blobs of mean size.
+  const int32_t effective = given < 0 ? 10 : given;
+  if (effective <= FEncoder->FAreaThreshold) return given;
+  const int32_t largest = LargestBlobArea(*FEncoder);
+  if (largest == 0 || largest >= effective) return given;
+  const int32_t robust = RobustLeastArea(*FEncoder);
+  if (!FPlatform.Ask("Every dot of this picture is smaller than the least area " +
+                     IntToStr(effective) + " (the largest has " + IntToStr(largest) +
+                     " pixels), so no dot would be left.\nUse the least area " + IntToStr(robust) +
+                     " estimated from the dots instead?"))
+    return given;
+  FEncodeParameterForm->SetLeastArea(robust);
+  return robust;
 }
 
 void TMainForm::FindOriginByPitch() {
