@@ -9,7 +9,7 @@
 #   ./run.sh gui              build and start the desktop application
 #   ./run.sh install [PREFIX] build and install the programs, desktop entry, icon and code-file
 #                             MIME type under PREFIX (default /usr/local)
-#   ./run.sh deb              build the Debian package build/latticor_<version>_<arch>.deb
+#   ./run.sh deb              build the Debian package build-deb/latticor_<version>_<arch>.deb
 #   ./run.sh bench [FILTER]   build and run the benchmarks (installs OpenCV for comparisons)
 #   ./run.sh fuzz [SECONDS]   build the fuzz targets with clang and libFuzzer and run each
 #   ./run.sh test-sanitize    build with AddressSanitizer and UBSan into build-sanitize/ and test
@@ -91,19 +91,25 @@ case "$cmd" in
       sudo="sudo"
     fi
     $sudo cmake --install build --prefix "$prefix"
-    # The desktop's caches, where the tools exist; a staging prefix does without.
-    if command -v update-mime-database >/dev/null; then
-      $sudo update-mime-database "$prefix/share/mime" || true
-    fi
-    if command -v update-desktop-database >/dev/null; then
-      $sudo update-desktop-database "$prefix/share/applications" || true
-    fi
+    # The desktop's caches, for the folders it reads and where the tools exist; a staging
+    # prefix is left as installed.
+    case "$prefix" in
+      /usr | /usr/local | "$HOME/.local")
+        if command -v update-mime-database >/dev/null; then
+          $sudo update-mime-database "$prefix/share/mime" || true
+        fi
+        if command -v update-desktop-database >/dev/null; then
+          $sudo update-desktop-database "$prefix/share/applications" || true
+        fi
+        ;;
+    esac
     ;;
   deb)
     # shellcheck disable=SC2086
     need_packages $BASE_PACKAGES $DEB_PACKAGES
-    configure_and_build build
-    (cd build && cpack -G DEB)
+    # A build of its own without tests and benchmarks: the package holds the two programs only.
+    configure_and_build build-deb -DLATTICOR_TESTS=OFF -DLATTICOR_BENCH=OFF
+    (cd build-deb && cpack -G DEB)
     ;;
   bench)
     # shellcheck disable=SC2086
