@@ -44,9 +44,11 @@ TSegmentedLook LookOfSegmentation(const TGrayImage& image, bool whiteDots) {
     zeros += data[i] == 0;
     full += data[i] == 255;
   }
+  // Dots of pure white or black count too, but they cover less than the background does.
+  const int64_t chosen = whiteDots ? zeros : full, other = whiteDots ? full : zeros;
   const auto covers = [size](int64_t count) { return size > 0 && 5 * count >= size; };
-  if (covers(whiteDots ? zeros : full)) return TSegmentedLook::Segmented;
-  if (covers(whiteDots ? full : zeros)) return TSegmentedLook::OtherDots;
+  if (covers(chosen) && chosen >= other) return TSegmentedLook::Segmented;
+  if (covers(other)) return TSegmentedLook::OtherDots;
   return TSegmentedLook::Unsegmented;
 }
 

@@ -20,8 +20,8 @@ int32_t RobustLeastArea(const TEncode& job);
 int32_t LargestBlobArea(const TEncode& job);
 
 // What a picture given to encoding looks like. A segmented picture has its background set to
-// one value, 0 behind white dots and 255 behind black ones, over a good part of its pixels; a
-// camera picture has it at a few pixels at most.
+// one value, 0 behind white dots and 255 behind black ones, over a good part of its pixels and
+// more of them than the other value; a camera picture has either at a few pixels at most.
 enum class TSegmentedLook {
   Segmented,    // for the dots chosen
   OtherDots,    // segmented, but with the other background

@@ -9,6 +9,8 @@ namespace {
 
 // Below this many gray levels between the classes' means the picture holds no dots to speak of.
 constexpr double MinContrast = 16;
+// The side of the middle part of the picture that is looked at.
+constexpr int32_t MaxSide = 1024;
 
 struct TClassBlobs {
   int64_t Pixels = 0;
@@ -18,10 +20,8 @@ struct TClassBlobs {
 
 // The 8-connected blobs of the pixels on one side of the threshold, by flood fill with an
 // explicit stack; visited marks the pixels already counted.
-TClassBlobs CountBlobs(const TGrayImage& image, int32_t threshold, bool bright,
+TClassBlobs CountBlobs(const uint8_t* data, size_t w, size_t h, int32_t threshold, bool bright,
                        std::vector<uint8_t>& visited) {
-  const auto w = static_cast<size_t>(image.Width()), h = static_cast<size_t>(image.Height());
-  const uint8_t* data = image.Data();
   const auto inClass = [&](size_t i) { return (data[i] > threshold) == bright; };
   std::fill(visited.begin(), visited.end(), uint8_t{0});
   TClassBlobs result;
@@ -89,11 +89,15 @@ int32_t OtsuThreshold(const int64_t (&counts)[256]) {
 
 TPolarityGuess GuessDotPolarity(const TGrayImage& image) {
   TPolarityGuess guess;
-  const int64_t size = int64_t{image.Width()} * image.Height();
-  if (size <= 0) return guess;
+  if (image.Width() <= 0 || image.Height() <= 0) return guess;
+  const int32_t w = std::min(image.Width(), MaxSide), h = std::min(image.Height(), MaxSide);
+  const int32_t left = (image.Width() - w) / 2, top = (image.Height() - h) / 2;
+  std::vector<uint8_t> middle(static_cast<size_t>(w) * static_cast<size_t>(h));
+  for (int32_t y = 0; y < h; ++y)
+    std::copy_n(image.Row(top + y) + left, w, middle.begin() + static_cast<std::ptrdiff_t>(y) * w);
+  const int64_t size = int64_t{w} * h;
   int64_t counts[256] = {};
-  const uint8_t* data = image.Data();
-  for (size_t i = 0; i < static_cast<size_t>(size); ++i) ++counts[data[i]];
+  for (uint8_t v : middle) ++counts[v];
   guess.Threshold = OtsuThreshold(counts);
   double darkSum = 0, brightSum = 0;
   int64_t dark = 0;
@@ -112,9 +116,10 @@ TPolarityGuess GuessDotPolarity(const TGrayImage& image) {
   guess.Contrast = brightSum / static_cast<double>(bright) - darkSum / static_cast<double>(dark);
   if (guess.Contrast < MinContrast) return guess;
 
-  std::vector<uint8_t> visited(static_cast<size_t>(size));
-  const TClassBlobs b = CountBlobs(image, guess.Threshold, true, visited);
-  const TClassBlobs d = CountBlobs(image, guess.Threshold, false, visited);
+  std::vector<uint8_t> visited(middle.size());
+  const auto cw = static_cast<size_t>(w), ch = static_cast<size_t>(h);
+  const TClassBlobs b = CountBlobs(middle.data(), cw, ch, guess.Threshold, true, visited);
+  const TClassBlobs d = CountBlobs(middle.data(), cw, ch, guess.Threshold, false, visited);
   guess.BrightBlobs = b.Blobs;
   guess.DarkBlobs = d.Blobs;
   guess.BrightLargest = Share(b.Largest, b.Pixels);

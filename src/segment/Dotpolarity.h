@@ -11,7 +11,9 @@ class TGrayImage;
 // are many separate blobs, none holding much of its class, while the background is one
 // connected region holding most of its class, whichever of the two covers more of the picture.
 // A class that is fragmented against one that is connected names the dots; anything else (a
-// flat picture, too little contrast, noise, no grid) is Unsure rather than a guess.
+// flat picture, too little contrast, noise, no grid) is Unsure rather than a guess. A grid looks
+// the same all over, so only the middle 1024 x 1024 pixels at most are looked at, where the
+// specimen is; a large picture takes no longer than that.
 enum class TDotPolarity { White, Black, Unsure };
 
 struct TPolarityGuess {

@@ -60,6 +60,15 @@ TEST(Dotpolarity, GridsOfBothKindsAreRecognised) {
   large.Height = 200;
   large.Radius = 8.5;
   cases.push_back({"large dots", large});
+  // Wider than the part looked at.
+  TSynthOptions wide;
+  wide.Width = 1600;
+  wide.Height = 500;
+  wide.PitchX = wide.PitchY = 30;
+  wide.Radius = 8;
+  wide.Gradient = 80;
+  wide.NoiseSigma = 5;
+  cases.push_back({"wide", wide});
   TSynthOptions lowContrast = noisy;
   lowContrast.DotLevel = 120;
   lowContrast.BackgroundLevel = 90;
