@@ -168,7 +168,8 @@ void CheckSearches(TFuzzInput& in, TEncode& job, int32_t w, int32_t h) {
   const std::vector<TDotInfo>& dots = job.FDotInfo;
   const int32_t n = static_cast<int32_t>(dots.size());
   for (int32_t q = in.Int(0, 6); q > 0; --q) {
-    float x = in.Int(-40, 4 * w + 40) / 4.0f, y = in.Int(-40, 4 * h + 40) / 4.0f;
+    float x = static_cast<float>(in.Int(-40, 4 * w + 40)) / 4.0f,
+          y = static_cast<float>(in.Int(-40, 4 * h + 40)) / 4.0f;
     const int32_t kind = in.Int(0, 2);
     if (kind == 1) {  // on a dot
       const TDotInfo& d = dots[in.Int(0, n - 1)];
@@ -178,7 +179,8 @@ void CheckSearches(TFuzzInput& in, TEncode& job, int32_t w, int32_t h) {
       const TDotInfo& b = dots[in.Int(0, n - 1)];
       x = (a.x + b.x) / 2, y = (a.y + b.y) / 2;
     }
-    const float tolX = in.Int(0, 255) / 8.0f, tolY = in.Bit() ? tolX : in.Int(0, 255) / 8.0f;
+    const float tolX = static_cast<float>(in.Int(0, 255)) / 8.0f,
+                tolY = in.Bit() ? tolX : static_cast<float>(in.Int(0, 255)) / 8.0f;
     if (job.NearestDot(x, y) != LinearNearest(dots, x, y, 1.0e10f, -1))
       FuzzFail("NearestDot(%g, %g) differs from the scan", x, y);
     job.FTolX = tolX;
@@ -201,7 +203,7 @@ void RunOrigin(TFuzzInput& in, TEncode& job) {
         origin = job.FindOrigin(method);
         break;
       case 1: {
-        const float ratios[] = {in.Int(1, 40) / 10.0f, 0.0f, -1.0f,
+        const float ratios[] = {static_cast<float>(in.Int(1, 40)) / 10.0f, 0.0f, -1.0f,
                                 std::numeric_limits<float>::quiet_NaN(),
                                 std::numeric_limits<float>::infinity()};
         origin = job.FindOriginByRatio(method, ratios[in.Int(0, 4)]);

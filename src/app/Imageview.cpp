@@ -184,14 +184,14 @@ const uint8_t* TPaintBox::Reduced(int factor, int32_t& width, int32_t& height) {
   const int32_t x0 = changed.Left / factor, x1 = (changed.Right + factor - 1) / factor;
   const int32_t y0 = changed.Top / factor, y1 = (changed.Bottom + factor - 1) / factor;
   if (x0 >= x1 || y0 >= y1) return FReduced.data();
-  const uint8_t* data = FSurface.Data();
+  const uint8_t* pixels = FSurface.Data();
   const size_t stride = static_cast<size_t>(w) * 3;
   std::vector<uint32_t> sums(static_cast<size_t>(x1 - x0) * 3);
   for (int32_t by = y0; by < y1; ++by) {
     std::fill(sums.begin(), sums.end(), 0u);
     const int32_t top = by * factor, bottom = std::min(h, top + factor);
     for (int32_t y = top; y < bottom; ++y) {
-      const uint8_t* row = data + static_cast<size_t>(y) * stride;
+      const uint8_t* row = pixels + static_cast<size_t>(y) * stride;
       for (int32_t bx = x0; bx < x1; ++bx) {
         uint32_t* sum = &sums[static_cast<size_t>(bx - x0) * 3];
         const int32_t right = std::min(w, (bx + 1) * factor);
@@ -222,11 +222,11 @@ void TPaintBox::PaintPicture(QPainter& painter, const QRect& area) {
   // the picture reduced to block means: a single sample would make a regular dot grid shimmer
   // into moire patterns.
   int32_t w = FSurface.Width(), h = FSurface.Height();
-  const uint8_t* data = FSurface.Data();
+  const uint8_t* pixels = FSurface.Data();
   double zoom = FZoom;
   if (FZoom < 1 && w > 0 && h > 0) {
     const int factor = FZoom >= 0.5 ? 2 : 4;
-    data = Reduced(factor, w, h);
+    pixels = Reduced(factor, w, h);
     zoom = FZoom * factor;
   }
   QImage block(area.size(), QImage::Format_RGB32);
@@ -255,7 +255,7 @@ void TPaintBox::PaintPicture(QPainter& painter, const QRect& area) {
     int n = 0;
     for (int s = 0; s < k; ++s) {
       const int32_t sy = sample(area.top() + j, s);
-      if (sy < h) rows[static_cast<size_t>(n++)] = data + static_cast<size_t>(sy) * stride;
+      if (sy < h) rows[static_cast<size_t>(n++)] = pixels + static_cast<size_t>(sy) * stride;
     }
     if (n == 0 || w == 0) {
       std::fill_n(out, area.width(), fill);

@@ -17,13 +17,13 @@ namespace {
 // A hint without a bar is both.
 QString ShortHint(const char* hint) {
   QString text = hint;
-  int bar = text.indexOf('|');
+  const qsizetype bar = text.indexOf('|');
   return bar < 0 ? text : text.left(bar);
 }
 
 QString LongHint(const char* hint) {
   QString text = hint;
-  int bar = text.indexOf('|');
+  const qsizetype bar = text.indexOf('|');
   return bar < 0 ? text : text.mid(bar + 1);
 }
 

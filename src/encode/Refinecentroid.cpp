@@ -119,7 +119,8 @@ int32_t Floor(double v) {
 
 // Sum of k^2 for k = 0 .. n.
 double SquareSum(int64_t n) {
-  return static_cast<double>(n) * (n + 1) * (2 * n + 1) / 6.0;
+  const double d = static_cast<double>(n);
+  return d * (d + 1) * (2 * d + 1) / 6.0;
 }
 
 // The centroid of the picture's values above the plane over a disc of radius r around (cx, cy)

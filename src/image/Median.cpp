@@ -41,8 +41,9 @@ int32_t PowerOfTwoAtMost(int32_t n) {
 // per window row, more on flat pictures, whose repeated values make its counter updates wait on
 // each other.
 double NetworkCost(const TMedianNetwork& net, int32_t lanes) {
-  const double ops = static_cast<double>(net.Ops().size()) +
-                     static_cast<double>(net.SegmentRows()) * net.SortOps().size();
+  const double ops =
+      static_cast<double>(net.Ops().size()) +
+      static_cast<double>(net.SegmentRows()) * static_cast<double>(net.SortOps().size());
   return ops / net.Rows() * 1.2 / lanes;
 }
 

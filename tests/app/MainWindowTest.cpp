@@ -21,7 +21,8 @@ class TMainWindowTest : public TFormTest {
     QCOMPARE(save, QStringList({"Gray Image  files (*.bmp)", "Encoded grid files (*.cod)",
                                 "Displacement files (*.dat *.data)", "All files (*)"}));
     QStringList open = FileFilters(true);
-    QVERIFY(open.size() == 5 && open[1].startsWith("Camera pictures ("));
+    QCOMPARE(open.size(), 5);
+    QVERIFY(open[1].startsWith("Camera pictures ("));
     // Every name pattern of the entry is one the gray image reads.
     const QString camera = open.takeAt(1);
     QCOMPARE(open, save);

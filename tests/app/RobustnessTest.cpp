@@ -65,17 +65,17 @@ class TRobustnessTest : public TFormTest {
       d->MedianFilterTrackBar->setValue(Pick(11));
       if (Chance(10)) d->FilterTypeComboBox->setEditText("x");
       Press(ok ? d->BitBtn1 : d->BitBtn2);
-    } else if (auto* d = qobject_cast<TSimpleSegmentParameterForm*>(&dialog)) {
-      d->SimpleSegmentThresholdEdit->setText(Number(0, 255));
-      Press(ok ? d->BitBtn2 : d->BitBtn1);
-    } else if (auto* d = qobject_cast<TReSetCoordinateForm*>(&dialog)) {
-      d->MaxNxEdit->setText(Number(-2, 80));
-      d->MaxNyEdit->setText(Number(-2, 80));
-      Press(ok ? d->OKButton : d->CancelButton);
-    } else if (auto* d = qobject_cast<TMatchResultForm*>(&dialog)) {
-      d->MatchResultTypeComboBox->setCurrentIndex(Pick(8));
-      d->ChangeYaxisCheckBox->setChecked(Chance(50));
-      Press(ok ? d->OKButton : d->CancelButton);
+    } else if (auto* s = qobject_cast<TSimpleSegmentParameterForm*>(&dialog)) {
+      s->SimpleSegmentThresholdEdit->setText(Number(0, 255));
+      Press(ok ? s->BitBtn2 : s->BitBtn1);
+    } else if (auto* c = qobject_cast<TReSetCoordinateForm*>(&dialog)) {
+      c->MaxNxEdit->setText(Number(-2, 80));
+      c->MaxNyEdit->setText(Number(-2, 80));
+      Press(ok ? c->OKButton : c->CancelButton);
+    } else if (auto* m = qobject_cast<TMatchResultForm*>(&dialog)) {
+      m->MatchResultTypeComboBox->setCurrentIndex(Pick(8));
+      m->ChangeYaxisCheckBox->setChecked(Chance(50));
+      Press(ok ? m->OKButton : m->CancelButton);
     } else if (Chance(50)) {
       dialog.reject();
     }

@@ -15,7 +15,7 @@ namespace {
 std::unique_ptr<TGrayImage> RandomPicture(std::mt19937& rng, uint8_t background) {
   const int32_t w = 1 + static_cast<int32_t>(rng() % 70), h = 1 + static_cast<int32_t>(rng() % 50);
   auto image = Blank(w, h, background);
-  auto value = [&] { return rng() % 3 == 0 ? static_cast<uint8_t>(rng()) : 255 - background; };
+  auto value = [&] { return static_cast<uint8_t>(rng() % 3 == 0 ? rng() : 255u - background); };
   const int32_t blobs = static_cast<int32_t>(rng() % 25);
   for (int32_t b = 0; b < blobs; ++b) {
     const int32_t x = static_cast<int32_t>(rng() % w), y = static_cast<int32_t>(rng() % h);

@@ -51,8 +51,8 @@ TEST_P(BadRaw, LoadsTheBytesPresentUpToTheImageSize) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, BadRaw, testing::ValuesIn(RawCases()),
-                         [](const testing::TestParamInfo<TRawCase>& info) {
-                           return info.param.Name;
+                         [](const testing::TestParamInfo<TRawCase>& test) {
+                           return test.param.Name;
                          });
 
 TEST(BadRawFile, MissingFileOrDirectoryIsAClearErrorAndKeepsThePicture) {

@@ -74,7 +74,7 @@ TEST(BitmapReading, EveryCommonVariantGivesTheSameRoundedGrayPicture) {
   std::vector<uint32_t> index(13 * 5), colour, bit;
   std::vector<uint8_t> gray, bitGray;
   for (size_t i = 0; i < index.size(); ++i) {
-    index[i] = (i * 7 + i / 13) % palette.size();
+    index[i] = static_cast<uint32_t>((i * 7 + i / 13) % palette.size());
     colour.push_back(palette[index[i]]);
     gray.push_back(Gray(colour.back()));
     bit.push_back(index[i] & 1);

@@ -20,8 +20,8 @@ TEST(EncoderRoundTrip, CodedDotsComeBackInOrderWithScaledPositions) {
   job.FDotSum = count;
   for (int32_t i = 0; i < count; ++i) {
     TDotInfo& dot = job.FDotInfo[i];
-    dot.x = 5.0f + 0.5713f * i;
-    dot.y = 1234.5678f - 0.917f * i;
+    dot.x = 5.0f + 0.5713f * static_cast<float>(i);
+    dot.y = 1234.5678f - 0.917f * static_cast<float>(i);
     dot.Nx = i % 25 - 12;
     dot.Ny = (i / 25) % 19 - 9;
     dot.Area = 40 + i;
@@ -48,8 +48,8 @@ TEST(EncoderRoundTrip, CodedDotsComeBackInOrderWithScaledPositions) {
     ASSERT_LT(k, match.FDotSum[0]);
     const TDotInfo& read = match.FDotInfo[0][k];
     // Positions travel with three decimals and are scaled on the way in.
-    const float x = std::round(written.x * 1000.0) / 1000.0;
-    const float y = std::round(written.y * 1000.0) / 1000.0;
+    const auto x = static_cast<float>(std::round(written.x * 1000.0) / 1000.0);
+    const auto y = static_cast<float>(std::round(written.y * 1000.0) / 1000.0);
     EXPECT_EQ(read.x, x * 0.02f) << i;
     EXPECT_EQ(read.y, y * 0.025f) << i;
     EXPECT_EQ(read.Nx, written.Nx);

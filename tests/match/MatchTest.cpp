@@ -63,7 +63,8 @@ TEST_F(Matching, AgreesWithAReferencePairingOnRandomFiles) {
       for (int k = 0; k < rows; ++k) {
         int nx = static_cast<int>(random() % (2 * files[i].MaxNx + 1)) - files[i].MaxNx;
         int ny = static_cast<int>(random() % (2 * files[i].MaxNy + 1)) - files[i].MaxNy;
-        files[i].Dots.push_back({k, (random() % 100000) / 8.0, (random() % 100000) / 8.0, nx, ny});
+        files[i].Dots.push_back({k, static_cast<double>(random() % 100000) / 8.0,
+                                 static_cast<double>(random() % 100000) / 8.0, nx, ny});
         last[i][{ny, nx}] = k;
       }
     }

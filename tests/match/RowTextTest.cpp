@@ -31,7 +31,7 @@ TEST(RowText, FixedAgreesWithPrintfOnFloatsOfEveryMagnitude) {
   for (int n = 0; n < 300000; ++n) {
     float value;
     if (n % 3 == 0) {
-      uint32_t bits = random();
+      auto bits = static_cast<uint32_t>(random());
       std::memcpy(&value, &bits, sizeof value);
       if (!std::isfinite(value)) continue;
     } else {

@@ -79,6 +79,6 @@ TEST_P(BadBitmap, IsRefusedByEveryCommandAndNothingIsWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, BadBitmap, testing::ValuesIn(BadBitmaps()),
-                         [](const testing::TestParamInfo<TBadBitmap>& info) {
-                           return info.param.Name;
+                         [](const testing::TestParamInfo<TBadBitmap>& test) {
+                           return test.param.Name;
                          });

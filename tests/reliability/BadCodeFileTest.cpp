@@ -115,6 +115,6 @@ TEST_P(BadCodeFile, IsRefusedAsInitialAndAsDeformedFileAndNothingIsWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, BadCodeFile, testing::ValuesIn(BadCodeFiles()),
-                         [](const testing::TestParamInfo<TBadCode>& info) {
-                           return info.param.Name;
+                         [](const testing::TestParamInfo<TBadCode>& test) {
+                           return test.param.Name;
                          });

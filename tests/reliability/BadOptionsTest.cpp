@@ -112,6 +112,6 @@ TEST_P(BadOption, IsRefusedWithAMessageAndNothingIsWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, BadOption, testing::ValuesIn(BadOptions()),
-                         [](const testing::TestParamInfo<TBadOption>& info) {
-                           return info.param.Name;
+                         [](const testing::TestParamInfo<TBadOption>& test) {
+                           return test.param.Name;
                          });

@@ -96,6 +96,6 @@ TEST_P(BadPicture, IsRefusedByEveryCommandAndNothingIsWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, BadPicture, testing::ValuesIn(BadPictures()),
-                         [](const testing::TestParamInfo<TBadPicture>& info) {
-                           return info.param.Name;
+                         [](const testing::TestParamInfo<TBadPicture>& test) {
+                           return test.param.Name;
                          });

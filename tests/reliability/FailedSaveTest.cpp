@@ -117,6 +117,6 @@ TEST_P(FailedSave, ASaveFailingHalfWayKeepsThePreviousFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, FailedSave, testing::ValuesIn(Writers()),
-                         [](const testing::TestParamInfo<TWriter>& info) {
-                           return info.param.Name;
+                         [](const testing::TestParamInfo<TWriter>& test) {
+                           return test.param.Name;
                          });

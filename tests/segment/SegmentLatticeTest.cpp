@@ -45,7 +45,9 @@ TEST(SegmentLattice, WindowSumsOfVeryLargeWindowsDoNotOverflow) {
 }
 
 TEST(SegmentLattice, WindowSizesAndTableAccessOutsideTheirRangesAreRefused) {
-  auto job = MakeJob(640, 480, [](int32_t x, int32_t y) -> uint8_t { return (x * 7 + y) % 256; });
+  auto job = MakeJob(640, 480, [](int32_t x, int32_t y) -> uint8_t {
+    return static_cast<uint8_t>((x * 7 + y) % 256);
+  });
   const auto before = Pixels(job->Image());
   for (int32_t size : {0, -3, 241, 320}) {
     job->FWinSizeX = job->FWinSizeY = size;

@@ -68,7 +68,7 @@ TEST(SegmentRun, MultiAreaMatchesThePerPixelDefinition) {
     for (int pattern = 0; pattern < 3; ++pattern) {
       for (bool white : {true, false}) {
         for (int32_t adjust : {0, 7, -12}) {
-          const uint32_t seed = rng();
+          const auto seed = static_cast<uint32_t>(rng());
           auto job = MakeJob(c.W, c.H, [&](int32_t x, int32_t y) -> uint8_t {
             if (pattern == 0) return Lit(x, y, seed);
             if (pattern == 1) return Staircase(x, y, c.Size);

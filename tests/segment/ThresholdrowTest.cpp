@@ -84,7 +84,8 @@ TEST(ThresholdRow, ValuesOnAndNextToIntegersAreExact) {
   int32_t naiveWrong = 0;
   std::vector<TColumn> integral;
   for (int32_t d = 1; d <= 40; ++d)
-    for (float top : {0.0f, 5.0f, -3.0f, 255.0f}) integral.push_back({top, top + d});
+    for (float top : {0.0f, 5.0f, -3.0f, 255.0f})
+      integral.push_back({top, top + static_cast<float>(d)});
   for (int32_t h : {3, 6, 7, 9, 12, 49, 100, 197}) {
     ExpectRowsExact(integral, h, "integral");
     for (const TColumn& c : integral)
