@@ -13,6 +13,7 @@
 
 #include "BenchSupport.h"
 #include "encode/Encode.h"
+#include "encode/Encoderun.h"
 #include "encode/Refinecentroid.h"
 #include "image/Grayimage.h"
 #include "synth/Synth.h"
@@ -36,10 +37,7 @@ std::unique_ptr<TEncode> NewJob(int64_t which) {
 }
 
 void Extract(TEncode& job) {
-  job.PrepareImage(nullptr);
-  job.FAreaThreshold = 2 * job.FAreaThreshold / 3;
-  job.RemoveNoise(nullptr);
-  job.BuildDotInfo(nullptr);
+  ExtractDots(job, {});
 }
 
 void PerPixel(benchmark::State& state, int64_t which) {

@@ -18,6 +18,7 @@
 
 #include "base/RgbSurface.h"
 #include "encode/Encode.h"
+#include "encode/Encoderun.h"
 #include "image/Grayimage.h"
 
 namespace {
@@ -39,10 +40,9 @@ TCase& Case(int64_t which) {
     std::memcpy(image->Data(), source.Data(), static_cast<size_t>(source.Size()));
     c.Canvas = std::make_unique<TRgbSurface>(source.Width(), source.Height());
     c.Job = std::make_unique<TEncode>(std::move(image), true, true, 400, 400);
-    c.Job->PrepareImage(nullptr);
-    c.Job->FAreaThreshold = 20;
-    c.Job->RemoveNoise(nullptr);
-    c.Job->BuildDotInfo(nullptr);
+    TEncodeRunOptions options;
+    options.LeastArea = TLeastArea::Given(20);
+    ExtractDots(*c.Job, options);
   }
   return c;
 }

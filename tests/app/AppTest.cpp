@@ -9,6 +9,7 @@
 
 #include "app/Settings.h"
 #include "base/Convert.h"
+#include "encode/Encoderun.h"
 
 namespace AppTest {
 
@@ -100,13 +101,10 @@ void MoveMouse(QWidget* widget, QPoint pos) {
 std::unique_ptr<TEncode> CoreRun(const std::string& path, bool whiteDots, int32_t leastArea,
                                  int32_t method, int32_t maxN) {
   auto job = std::make_unique<TEncode>(path, whiteDots, false, maxN, maxN);
-  job->FDelay = 0;
-  job->PrepareImage(nullptr);
-  job->FAreaThreshold = leastArea;
-  job->RemoveNoise(nullptr);
-  job->BuildDotInfo(nullptr);
-  const int32_t origin = job->FindOrigin(method);
-  if (origin >= 0) job->Encode(origin);
+  TEncodeRunOptions options;
+  options.LeastArea = TLeastArea::Given(leastArea);
+  options.Method = method;
+  RunEncoding(*job, options);
   return job;
 }
 

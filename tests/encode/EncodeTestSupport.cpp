@@ -2,6 +2,7 @@
 
 #include "base/Convert.h"
 #include "encode/Dotgrid.h"
+#include "encode/Encoderun.h"
 #include "support/Checks.h"
 
 namespace enctest {
@@ -22,10 +23,9 @@ std::unique_ptr<TEncode> Job(std::unique_ptr<TGrayImage> image, bool whiteDots, 
 }
 
 void Extract(TEncode& job, int32_t leastArea) {
-  job.PrepareImage(nullptr);
-  job.FAreaThreshold = leastArea;
-  job.RemoveNoise(nullptr);
-  job.BuildDotInfo(nullptr);
+  TEncodeRunOptions options;
+  options.LeastArea = TLeastArea::Given(leastArea);
+  ExtractDots(job, options);
 }
 
 TGridCase SegmentedGrid(TSynthOptions options) {

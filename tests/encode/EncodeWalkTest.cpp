@@ -38,10 +38,7 @@ std::unique_ptr<TEncode> Extracted(TGridCase& g, int32_t maxN = 50) {
   image->SetHeight(g.Image->Height());
   std::memcpy(image->Data(), g.Image->Data(), static_cast<size_t>(g.Image->Size()));
   auto job = Job(std::move(image), g.Options.WhiteDots, maxN);
-  job->PrepareImage(nullptr);
-  job->FAreaThreshold = 2 * job->FAreaThreshold / 3;
-  job->RemoveNoise(nullptr);
-  job->BuildDotInfo(nullptr);
+  ExtractDots(*job, {});
   return job;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "EncodeTestSupport.h"
+#include "encode/Encoderun.h"
 #include "encode/Refinecentroid.h"
 #include "reference/Truthgrid.h"
 #include "segment/Segment.h"
@@ -27,10 +28,7 @@ std::unique_ptr<TEncode> Extracted(const TGrayImage& picture, bool white) {
   segment.FWinSizeX = segment.FWinSizeY = picture.Width() / 4;
   segment.MultiAreaSegment(false, nullptr);
   auto job = Job(Copy(segment.Image()), white);
-  job->PrepareImage(nullptr);
-  job->FAreaThreshold = 2 * job->FAreaThreshold / 3;
-  job->RemoveNoise(nullptr);
-  job->BuildDotInfo(nullptr);
+  ExtractDots(*job, {});
   return job;
 }
 

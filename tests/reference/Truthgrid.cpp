@@ -11,7 +11,7 @@
 
 #include "encode/Dotgrid.h"
 #include "encode/Encode.h"
-#include "encode/Refinecentroid.h"
+#include "encode/Encoderun.h"
 #include "image/Grayimage.h"
 #include "segment/Segment.h"
 
@@ -130,11 +130,10 @@ std::vector<TDotInfo> Measure(const TGrayImage& picture, bool refined) {
   segmented->SetHeight(picture.Height());
   std::memcpy(segmented->Data(), segment.Image().Data(), static_cast<size_t>(picture.Size()));
   TEncode job(std::move(segmented), true, false, 1, 1);
-  job.PrepareImage(nullptr);
-  job.FAreaThreshold = 2 * job.FAreaThreshold / 3;
-  job.RemoveNoise(nullptr);
-  job.BuildDotInfo(nullptr);
-  if (refined) RefineCentroids(job, picture);
+  TEncodeRunOptions options;
+  options.Refined = refined;
+  options.RefinePicture = &picture;
+  ExtractDots(job, options);
   job.FDotInfo.resize(static_cast<size_t>(job.FDotSum));
   return job.FDotInfo;
 }
