@@ -7,6 +7,9 @@
 #   ./run.sh test             build and run the whole test suite through CTest
 #   ./run.sh demo [DIR]       build and run the synthetic end-to-end demo (default demo-output/)
 #   ./run.sh gui              build and start the desktop application
+#   ./run.sh install [PREFIX] build and install the programs, desktop entry, icon and code-file
+#                             MIME type under PREFIX (default /usr/local)
+#   ./run.sh deb              build the Debian package build-deb/latticor_<version>_<arch>.deb
 #   ./run.sh bench [FILTER]   build and run the benchmarks (installs OpenCV for comparisons)
 #   ./run.sh fuzz [SECONDS]   build the fuzz targets with clang and libFuzzer and run each
 #   ./run.sh test-sanitize    build with AddressSanitizer and UBSan into build-sanitize/ and test
@@ -21,6 +24,7 @@ BASE_PACKAGES="cmake make g++ pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 qt6
 BENCH_PACKAGES="libopencv-dev"
 FUZZ_PACKAGES="clang libclang-rt-14-dev"
 FORMAT_PACKAGES="clang-format git"
+DEB_PACKAGES="dpkg-dev file"
 
 need_packages() {
   local missing=()
@@ -76,6 +80,36 @@ case "$cmd" in
     need_packages $BASE_PACKAGES
     configure_and_build build
     exec ./build/src/app/latticor
+    ;;
+  install)
+    # shellcheck disable=SC2086
+    need_packages $BASE_PACKAGES
+    configure_and_build build
+    prefix=${1:-/usr/local}
+    sudo=""
+    if [ "$(id -u)" -ne 0 ] && ! { mkdir -p "$prefix" 2>/dev/null && [ -w "$prefix" ]; }; then
+      sudo="sudo"
+    fi
+    $sudo cmake --install build --prefix "$prefix"
+    # The desktop's caches, for the folders it reads and where the tools exist; a staging
+    # prefix is left as installed.
+    case "$prefix" in
+      /usr | /usr/local | "$HOME/.local")
+        if command -v update-mime-database >/dev/null; then
+          $sudo update-mime-database "$prefix/share/mime" || true
+        fi
+        if command -v update-desktop-database >/dev/null; then
+          $sudo update-desktop-database "$prefix/share/applications" || true
+        fi
+        ;;
+    esac
+    ;;
+  deb)
+    # shellcheck disable=SC2086
+    need_packages $BASE_PACKAGES $DEB_PACKAGES
+    # A build of its own without tests and benchmarks: the package holds the two programs only.
+    configure_and_build build-deb -DLATTICOR_TESTS=OFF -DLATTICOR_BENCH=OFF
+    (cd build-deb && cpack -G DEB)
     ;;
   bench)
     # shellcheck disable=SC2086
@@ -140,7 +174,7 @@ case "$cmd" in
     echo "run.sh: every tracked *.cpp and *.h file is formatted"
     ;;
   *)
-    sed -n '2,14p' "$0"
+    sed -n '2,16p' "$0"
     exit 2
     ;;
 esac

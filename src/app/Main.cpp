@@ -191,6 +191,7 @@ void TMainForm::PaintBoxPaint() {
   if (image == nullptr || image->Width() < surface.Width() || image->Height() < surface.Height())
     surface.Reset(surface.Width(), surface.Height(), PaintBox()->Background());
   if (image != nullptr) image->Repaint(&surface);
+  if (image == FDisplayImage.get()) DrawCodeViewDots();
   PaintBox()->update();
 }
 
@@ -203,7 +204,10 @@ void TMainForm::DrawSegmentImage() {
 void TMainForm::ReleaseJobs(bool segmenter, bool encoder, bool displayImage) {
   if (encoder) FEncoder.reset();
   if (segmenter) FSegmenter.reset();
-  if (displayImage) FDisplayImage.reset();
+  if (displayImage) {
+    FDisplayImage.reset();
+    FCodeViewDots.clear();
+  }
 }
 
 std::string TMainForm::FollowChoice(const std::string& chosen) {

@@ -8,7 +8,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "encode/Dotinfo.h"
 #include "image/Grayimage.h"
 
 class QAction;
@@ -36,7 +38,8 @@ class TViewSurface;
 // The main window and the owner of the workflow state. The tool dialogs read and write its
 // F... fields directly, so those are public. The commands are spread over Main.cpp (window,
 // System, View and Help), Mainbuild.cpp (menus and tool bars), Mainview.cpp (the image view),
-// Mainsegment.cpp, Mainencode.cpp and Mainmatch.cpp (the Segment, Encode and Match menus).
+// Mainsegment.cpp, Mainencode.cpp and Mainmatch.cpp (the Segment, Encode and Match menus), and
+// Maincodeview.cpp (a code file opened for viewing).
 class TMainForm : public QMainWindow {
   Q_OBJECT
  public:
@@ -120,6 +123,12 @@ class TMainForm : public QMainWindow {
   void DisplayImageMenuItemClick();
   // Releases the jobs and shows the picture of a file (a path used as given).
   void DisplayImage(const std::string& fileName);
+  // Shows the dots of a code file, each marked with its grid indices, over the picture the file
+  // names, looked for beside it (Maincodeview.cpp). The marks stay until the view shows
+  // something else.
+  void OpenCodeFile(const std::string& fileName);
+  // The dots shown over the viewed picture by OpenCodeFile.
+  const std::vector<TDotInfo>& CodeViewDots() const { return FCodeViewDots; }
   void SetScaleMenuItemClick();
   void SetCoordinateMenuItemClick();
   void SetWorkingDirectoryMenuItemClick();
@@ -199,6 +208,8 @@ class TMainForm : public QMainWindow {
   void FormCreate();
   void ReadWorkDir();
   void ReleaseJobs(bool segmenter, bool encoder, bool displayImage);
+  // The code file's dots over the viewed picture.
+  void DrawCodeViewDots();
   // The rubber band of the anchor and (x, y), shown over the view; none when hidden.
   void ShowRubberBand(bool shown, int32_t x, int32_t y);
   // An encoding job on FEncodeImageName with the current settings, pausing through the platform.
@@ -216,6 +227,12 @@ class TMainForm : public QMainWindow {
   void TakeReference(TEncodeRunOptions& options);
   std::string RefinePictureName() const;
   void CheckRefinePicture(const TGrayImage& picture) const;
+  // Before a segmentation: when the picture's dots look the other colour than the one chosen,
+  // asks whether to go on; true to segment.
+  bool ConfirmDotPolarity();
+  // The least area field's value for a run on the prepared job; when it would erase every dot,
+  // asks whether to use the estimate from the dots instead.
+  int32_t LeastAreaForRun();
   void FindOriginByPitch();
   void TakePickedOrigin();
   // After Do Matching: warns of a whole-pitch offset between the two files and aligns on Yes.
@@ -234,4 +251,5 @@ class TMainForm : public QMainWindow {
   bool FBusy = false;
   bool FBandShown = false;  // a rubber band of this drag is on the view
   std::string FRunReport;   // the reference and the refined picture of the last automatic run
+  std::vector<TDotInfo> FCodeViewDots;
 };

@@ -15,6 +15,7 @@
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
+#include "encode/Encodedefaults.h"
 #include "encode/Encoderun.h"
 #include "match/Codeload.h"
 #include "segment/Segment.h"
@@ -177,7 +178,7 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
     FRunReport += " Refined centroids on " + ExtractFileName(picture->FileName()) + ".";
   }
   TEncodeRunHooks hooks = EncodeHooks();
-  hooks.AskLeastArea = [this] { return FEncodeParameterForm->LeastArea(); };
+  hooks.AskLeastArea = [this] { return LeastAreaForRun(); };
   hooks.OriginFailed = [this] {
     FEncodeStage = 0;
     ShowEncodeParameterForm();
@@ -226,6 +227,24 @@ void TMainForm::CheckRefinePicture(const TGrayImage& picture) const {
              "Centroids (Encode Parameter)",
              FSegmentImageName.c_str(), picture.Width(), picture.Height(), segmented.Width(),
              segmented.Height()));
+}
+
+int32_t TMainForm::LeastAreaForRun() {
+  const int32_t given = FEncodeParameterForm->LeastArea();
+  // The job holds the prepared picture and its mean blob area: a least area up to the mean
+  // keeps at least the blobs of mean size.
+  const int32_t effective = given < 0 ? 10 : given;
+  if (effective <= FEncoder->FAreaThreshold) return given;
+  const int32_t largest = LargestBlobArea(*FEncoder);
+  if (largest == 0 || largest >= effective) return given;
+  const int32_t robust = RobustLeastArea(*FEncoder);
+  if (!FPlatform.Ask("Every dot of this picture is smaller than the least area " +
+                     IntToStr(effective) + " (the largest has " + IntToStr(largest) +
+                     " pixels), so no dot would be left.\nUse the least area " + IntToStr(robust) +
+                     " estimated from the dots instead?"))
+    return given;
+  FEncodeParameterForm->SetLeastArea(robust);
+  return robust;
 }
 
 void TMainForm::FindOriginByPitch() {

@@ -14,6 +14,7 @@
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
+#include "segment/Dotpolarity.h"
 #include "segment/Segment.h"
 
 void TMainForm::NewSegmentMenuItemClick() {
@@ -35,7 +36,7 @@ void TMainForm::NewSegment(const std::string& path) {
     throw;
   }
   const int32_t width = FSegmenter->Image().Width();
-  FSegmentParameterForm->SetImageWidth(width);
+  FSegmentParameterForm->SetImageSize(width, FSegmenter->Image().Height());
   FitImageView(width, FSegmenter->Image().Height());
   FSegmentParameterForm->show();
   FSegmentParameterForm->raise();
@@ -49,6 +50,7 @@ void TMainForm::MultiAreaSegmentMenuItemClick() {
     FPlatform.ShowNotice(" First, you must new a segment");
     return;
   }
+  if (!ConfirmDotPolarity()) return;
   // A cancelled run leaves the job's picture and table as they were (the core puts them back);
   // the fields set here and the view are put back here.
   TSegment& job = *FSegmenter;
@@ -91,6 +93,7 @@ void TMainForm::SimpleSegmentMenuItemClick() {
   FSegmenter->ReloadImage(FSegmentImageName);
   FSegmenter->FWhiteDots = FWhiteDots;
   DrawSegmentImage();
+  if (!ConfirmDotPolarity()) return;
   TSimpleSegmentParameterForm dialog(this);
   std::array<int32_t, 256> counts{};
   FSegmenter->Image().Histogram(counts);
@@ -101,6 +104,17 @@ void TMainForm::SimpleSegmentMenuItemClick() {
     DrawSegmentImage();
   });
   Report("Segmented. Next: erase specks in Segment Parameter if needed, then Save Result.");
+}
+
+bool TMainForm::ConfirmDotPolarity() {
+  const TDotPolarity seen = GuessDotPolarity(FSegmenter->Image()).Polarity;
+  if (seen == TDotPolarity::Unsure || (seen == TDotPolarity::White) == FWhiteDots) return true;
+  const std::string chosen = FWhiteDots ? "white" : "black";
+  const std::string other = FWhiteDots ? "black" : "white";
+  return FPlatform.Ask("The dots of this picture look " + other + ", but " + chosen +
+                       " dots are chosen (White or Black grid button).\nSegmenting for " + chosen +
+                       " dots keeps the background and erases the dots.\nSegment for " + chosen +
+                       " dots anyway?");
 }
 
 void TMainForm::ReLoadImageMenuItemClick() {

@@ -1,9 +1,10 @@
-// The desktop application. A picture given on the command line opens as New Segment, so that a
-// file manager's "open with" works. Two environment variables serve the start-up
-// test: LATTICOR_TEST_PICTURE names a picture to display at once, and LATTICOR_TEST_CLOSE_MS asks
-// the window to close after that many milliseconds and answers the exit question with Yes;
-// LATTICOR_TEST_GRAB names a PNG file that receives the image view's picture just before closing,
-// LATTICOR_TEST_GRAB_WINDOW one for the whole window, and LATTICOR_TEST_KEYS lists shortcuts
+// The desktop application. A picture given on the command line opens as New Segment and a code
+// file (".cod") shows its dots over its picture, so that a file manager's "open with" works. Two
+// environment variables serve the start-up test: LATTICOR_TEST_PICTURE names a picture to display
+// at once, and LATTICOR_TEST_CLOSE_MS asks the window to close after that many milliseconds and
+// answers the exit question with Yes; LATTICOR_TEST_GRAB names a PNG file that receives the image
+// view's picture just before closing, LATTICOR_TEST_GRAB_WINDOW one for the whole window, and
+// LATTICOR_TEST_KEYS lists shortcuts
 // ("Ctrl+0;Ctrl+1") whose commands run half-way.
 #include <QAbstractButton>
 #include <QAction>
@@ -52,20 +53,28 @@ void InstallTestHooks(TMainForm& form) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(AppTitle);
+  // The desktop entry's name: the desktop finds the icon through it.
+  QGuiApplication::setDesktopFileName("latticor");
   int result = 0;
   // Made absolute before the window moves the current directory to the working directory.
   const QStringList arguments = QApplication::arguments();
-  const std::string picture =
-      arguments.size() > 1 ? QFileInfo(arguments.at(1)).absoluteFilePath().toStdString() : "";
+  const QFileInfo given(arguments.size() > 1 ? arguments.at(1) : QString());
+  const std::string file = arguments.size() > 1 ? given.absoluteFilePath().toStdString() : "";
+  const bool codeFile = given.suffix().compare("cod", Qt::CaseInsensitive) == 0;
   try {
     TQtPlatform platform;
     TMainForm form(platform);
     platform.SetParent(&form);
     form.showMaximized();
-    if (!picture.empty()) {
+    if (!file.empty()) {
       // Once the window has its final size, so that the picture is fitted to it.
-      QTimer::singleShot(0, &form, [&form, picture] {
-        form.RunCommand([&form, picture] { form.NewSegment(picture); });
+      QTimer::singleShot(0, &form, [&form, file, codeFile] {
+        form.RunCommand([&form, file, codeFile] {
+          if (codeFile)
+            form.OpenCodeFile(file);
+          else
+            form.NewSegment(file);
+        });
       });
     }
     InstallTestHooks(form);

@@ -7,6 +7,7 @@
 
 #include "encode/Blobscan.h"
 #include "encode/Encode.h"
+#include "image/Grayimage.h"
 
 int32_t RobustLeastArea(const TEncode& job) {
   TBlobScan scan;
@@ -25,6 +26,30 @@ int32_t RobustLeastArea(const TEncode& job) {
     if (2 * seen >= total) return std::max(1, a / 3);
   }
   return std::max(1, areas.back() / 3);
+}
+
+int32_t LargestBlobArea(const TEncode& job) {
+  TBlobScan scan;
+  scan.Scan(job.FImage->Data(), job.FImage->Width(), job.FImage->Height(), job.FBackground);
+  int32_t largest = 0;
+  for (const TBlobScan::TBlob& b : scan.Blobs()) largest = std::max(largest, b.Area);
+  return largest;
+}
+
+TSegmentedLook LookOfSegmentation(const TGrayImage& image, bool whiteDots) {
+  const int64_t size = int64_t{image.Width()} * image.Height();
+  int64_t zeros = 0, full = 0;
+  const uint8_t* data = image.Data();
+  for (size_t i = 0; i < static_cast<size_t>(size); ++i) {
+    zeros += data[i] == 0;
+    full += data[i] == 255;
+  }
+  // Dots of pure white or black count too, but they cover less than the background does.
+  const int64_t chosen = whiteDots ? zeros : full, other = whiteDots ? full : zeros;
+  const auto covers = [size](int64_t count) { return size > 0 && 5 * count >= size; };
+  if (covers(chosen) && chosen >= other) return TSegmentedLook::Segmented;
+  if (covers(other)) return TSegmentedLook::OtherDots;
+  return TSegmentedLook::Unsegmented;
 }
 
 TTableSize AutoTableSize(TEncode& job, int32_t originNx, int32_t originNy) {

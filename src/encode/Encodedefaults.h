@@ -3,6 +3,7 @@
 #include <cstdint>
 
 class TEncode;
+class TGrayImage;
 
 // Choices of an encoding run made from the dots themselves, for runs without a person to set
 // them.
@@ -13,6 +14,20 @@ class TEncode;
 // neither moves it, unlike the mean area behind the Auto button. Call after PrepareImage; 0
 // without blobs.
 int32_t RobustLeastArea(const TEncode& job);
+
+// The area of the largest blob of the prepared picture, 0 without blobs: a least area above it
+// leaves no dot. Call after PrepareImage.
+int32_t LargestBlobArea(const TEncode& job);
+
+// What a picture given to encoding looks like. A segmented picture has its background set to
+// one value, 0 behind white dots and 255 behind black ones, over a good part of its pixels and
+// more of them than the other value; a camera picture has either at a few pixels at most.
+enum class TSegmentedLook {
+  Segmented,    // for the dots chosen
+  OtherDots,    // segmented, but with the other background
+  Unsegmented,  // neither value covers a fifth of the picture
+};
+TSegmentedLook LookOfSegmentation(const TGrayImage& image, bool whiteDots);
 
 // A grid table large enough for every dot of the job: the grid can reach at most the diagonal
 // of the dots' bounding box divided by the smaller pitch (from the median distance between

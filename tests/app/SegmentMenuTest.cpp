@@ -68,8 +68,9 @@ class TSegmentMenuTest : public TFormTest {
     QVERIFY(request.Dir == FWork->Path() + "/");
     QCOMPARE(Form().FSegmentImageName, Work("grid.bmp"));
     QVERIFY(ViewShows(Form(), TGrayImage(Work("grid.bmp"))));
-    QCOMPARE(Parameters().SegmentWinSizeEdit->text(), QString("160"));
-    QCOMPARE(Parameters().WinSizeLessThanLabel->text(), QString("No Larger Than 320"));
+    // Width div 4 is above half the height, the largest window the segmentation takes.
+    QCOMPARE(Parameters().SegmentWinSizeEdit->text(), QString("150"));
+    QCOMPARE(Parameters().WinSizeLessThanLabel->text(), QString("No Larger Than 150"));
     QVERIFY(Parameters().isVisible());
     TSegment* job = Form().FSegmenter.get();
     // A choice elsewhere is the file used, and the working directory follows it.

@@ -1,6 +1,6 @@
 // The real application under a virtual X server: it starts on a picture given on its command
 // line, shows the whole of it after Ctrl+0 and quits through its exit question, writing its
-// settings on the way out.
+// settings on the way out; given a code file, it shows the file's dots over their picture.
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -8,10 +8,27 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <array>
+#include <filesystem>
 
 #include "image/Grayimage.h"
 #include "support/TempDir.h"
 #include "synth/Synth.h"
+
+namespace {
+
+// The environment of a run under xvfb-run that closes itself after closeMs and grabs the view.
+QProcessEnvironment RunEnvironment(const TTempDir& home, const char* closeMs) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("QT_QPA_PLATFORM");
+  env.remove("DISPLAY");
+  env.insert("HOME", QString::fromStdString(home.Path()));
+  env.insert("XDG_CONFIG_HOME", QString::fromStdString(home.File("config")));
+  env.insert("LATTICOR_TEST_CLOSE_MS", closeMs);
+  env.insert("LATTICOR_TEST_GRAB", QString::fromStdString(home.File("view.png")));
+  return env;
+}
+
+}  // namespace
 
 class TStartupTest : public QObject {
   Q_OBJECT
@@ -28,14 +45,8 @@ class TStartupTest : public QObject {
     TSynthGrid(options).Render(false, picture);
     picture.SaveToFile(home.File("grid.bmp"));
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("QT_QPA_PLATFORM");
-    env.remove("DISPLAY");
-    env.insert("HOME", QString::fromStdString(home.Path()));
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(home.File("config")));
-    env.insert("LATTICOR_TEST_CLOSE_MS", "3000");
+    QProcessEnvironment env = RunEnvironment(home, "3000");
     env.insert("LATTICOR_TEST_KEYS", "Ctrl+1;Ctrl+0");
-    env.insert("LATTICOR_TEST_GRAB", QString::fromStdString(home.File("view.png")));
     QProcess process;
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(QString::fromStdString(home.Path()));
@@ -80,6 +91,47 @@ class TStartupTest : public QObject {
     QCOMPARE(settings.value("Image Scale/scalex").toDouble(), 1.0);
     QCOMPARE(settings.value("Image Scale/scaley").toDouble(), 1.0);
     QCOMPARE(settings.value("Path/last").toString(), QString::fromStdString(home.Path()));
+  }
+
+  void CodeFileOnTheCommandLineShowsItsDots() {
+    const QString xvfbRun = QStandardPaths::findExecutable("xvfb-run");
+    if (xvfbRun.isEmpty()) QSKIP("xvfb-run is not installed");
+    TTempDir home;
+    TGrayImage picture;
+    picture.SetSize(160, 120);
+    std::fill(picture.Data(), picture.Data() + picture.Size(), uint8_t{0});
+    const std::array<std::array<int, 2>, 3> dots = {{{40, 30}, {80, 30}, {40, 70}}};
+    for (const auto& d : dots)
+      for (int y = d[1] - 4; y <= d[1] + 4; ++y)
+        for (int x = d[0] - 4; x <= d[0] + 4; ++x) picture.SetPixel(x, y, 255);
+    std::filesystem::create_directory(home.File("run"));
+    picture.SaveToFile(home.File("run/dots.bmp"));
+    WriteFileBytes(home.File("run/dots.cod"),
+                   "VRKT-FS\r\n3 160 120\r\n50  50  1.000000  1.000000  0\r\n"
+                   "  0     40.000    30.000     0    0   81\r\n"
+                   "  1     80.000    30.000     1    0   81\r\n"
+                   "  2     40.000    70.000     0   -1   81\r\ndots.bmp\r\n");
+    QProcessEnvironment env = RunEnvironment(home, "2000");
+    env.insert("LATTICOR_TEST_KEYS", "Ctrl+1");  // one screen pixel per picture pixel
+    QProcess process;
+    process.setProcessEnvironment(env);
+    // Started elsewhere: the picture is looked for beside the code file.
+    process.setWorkingDirectory(QString::fromStdString(home.Path()));
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(xvfbRun, {"-a", "-s", "-screen 0 1280x1024x24", LATTICOR_BINARY, "run/dots.cod"});
+    QVERIFY(process.waitForStarted(10000));
+    const bool finished = process.waitForFinished(60000);
+    if (!finished) process.kill();
+    QVERIFY2(finished, process.readAll().constData());
+    QVERIFY2(process.exitCode() == 0, process.readAll().constData());
+    // Each dot carries a red mark on its white square; the background stays black.
+    QImage view(QString::fromStdString(home.File("view.png")));
+    QCOMPARE(view.size(), QSize(160, 120));
+    for (const auto& d : dots) {
+      const QRgb mark = view.pixel(d[0] - 3, d[1]);
+      QVERIFY2(qRed(mark) > 200 && qGreen(mark) < 60, qPrintable(QString::number(mark, 16)));
+    }
+    QCOMPARE(qGray(view.pixel(5, 115)), 0);
   }
 };
 

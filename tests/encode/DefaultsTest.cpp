@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "EncodeTestSupport.h"
+#include "base/Error.h"
 #include "encode/Encodedefaults.h"
 
 using namespace enctest;
@@ -58,6 +59,30 @@ TEST(Defaults, RobustLeastAreaDropsSpecksAndSmearsThatTheMeanAreaKeeps) {
   // The Auto rule, two thirds of the mean, lets every smear in.
   EXPECT_LT(2 * mean / 3, 72);
   EXPECT_EQ(DotsLeft(2 * mean / 3), 200);
+}
+
+TEST(Defaults, LargestBlobIsTheBoundOfALeastAreaThatKeepsADot) {
+  auto job = Job(Troubled(), true);
+  job->PrepareImage(nullptr);
+  const int32_t largest = LargestBlobArea(*job);
+  EXPECT_GT(largest, 1800);  // a bar of three dots
+  EXPECT_EQ(DotsLeft(largest), 3);
+  EXPECT_THROW(DotsLeft(largest + 1), TError);  // nothing left: the noise threshold message
+  auto empty = Job(Blank(40, 30, 0), true);
+  empty->PrepareImage(nullptr);
+  EXPECT_EQ(LargestBlobArea(*empty), 0);
+}
+
+TEST(Defaults, SegmentedPicturesAreToldFromCameraPictures) {
+  auto image = Troubled();
+  EXPECT_EQ(LookOfSegmentation(*image, true), TSegmentedLook::Segmented);
+  EXPECT_EQ(LookOfSegmentation(*image, false), TSegmentedLook::OtherDots);
+  // The same grid as a camera sees it: no pixel quite black.
+  for (int32_t i = 0; i < image->Size(); ++i)
+    image->Data()[i] = static_cast<uint8_t>(30 + image->Data()[i] / 2 + i % 7);
+  EXPECT_EQ(LookOfSegmentation(*image, true), TSegmentedLook::Unsegmented);
+  EXPECT_EQ(LookOfSegmentation(*image, false), TSegmentedLook::Unsegmented);
+  EXPECT_EQ(LookOfSegmentation(TGrayImage(), true), TSegmentedLook::Unsegmented);
 }
 
 TEST(Defaults, AutoTableHoldsGridsWiderThanTheDefaultAndAReferenceOriginsOffset) {

@@ -2,6 +2,7 @@
 // virtual X server with a window manager (tools/screenshots/screenshots.sh). Each picture is taken
 // of the whole screen (ImageMagick's import) and of the window alone (QWidget::grab). Given two
 // code files after the folder, it shows their strain result instead.
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -10,12 +11,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <cstdio>
 #include <deque>
 
@@ -68,6 +71,30 @@ class TShotPlatform : public TQtPlatform {
   std::optional<std::string> SaveFile(const std::string&, int, const std::string&,
                                       const std::string&, const std::string&) override {
     return SaveName;
+  }
+  // A message box is photographed (the screen and the box) and then answered, under the name
+  // set before the command that raises it.
+  QString NextBox = "message";
+  bool NextAnswer = true;
+  bool Ask(const std::string& text) override {
+    ShootNextBox();
+    return TQtPlatform::Ask(text);
+  }
+  void ShowNotice(const std::string& text) override {
+    ShootNextBox();
+    TQtPlatform::ShowNotice(text);
+  }
+  void ShootNextBox() {
+    QTimer::singleShot(800, [name = NextBox, yes = NextAnswer] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      QGuiApplication::primaryScreen()->grabWindow(0).save(OutDir + "/" + name + "-screen.png");
+      box->grab().save(OutDir + "/" + name + "-window.png");
+      std::printf("%s\n", qPrintable(name));
+      QAbstractButton* button = box->button(yes ? QMessageBox::Yes : QMessageBox::No);
+      if (button == nullptr) button = box->button(QMessageBox::Ok);
+      if (button != nullptr) button->click();
+    });
   }
   void Sleep(int) override {
     if (++Pauses == ShotAtPause) Shot("encoding-in-progress", Window);
@@ -250,5 +277,31 @@ int main(int argc, char** argv) {
   QTest::mouseRelease(form.PaintBox(), Qt::LeftButton, {}, QPoint(500, 210));
   Shot("scale", form.FComputeScaleForm);
   form.FComputeScaleForm->hide();
+
+  // The warnings: dots of the other colour than the one chosen, a least area above every dot,
+  // Auto on a picture that was never segmented; and the code file over its picture.
+  platform.Picture = home.File("grid.bmp");
+  form.NewSegmentMenuItemClick();
+  form.WhiteDotToolButtonClick();  // black dots, on a picture of white ones
+  platform.NextBox = "warning-dot-colour";
+  platform.NextAnswer = false;
+  form.MultiAreaSegmentMenuItemClick();
+  form.WhiteDotToolButtonClick();
+  form.FSegmentParameterForm->hide();
+  platform.Picture = home.File("segmented.bmp");
+  form.NewEncodeMenuItemClick();
+  parameters.PageControl->setCurrentIndex(0);
+  parameters.AreaThresholdEdit->setText("5000");
+  platform.NextBox = "warning-least-area";
+  platform.NextAnswer = true;
+  form.DoEncodingMenuItemClick();
+  Shot("encode-parameter-robust-least-area", &parameters);
+  platform.Picture = home.File("grid.bmp");
+  form.NewEncodeMenuItemClick();
+  platform.NextBox = "notice-unsegmented";
+  parameters.AutoButtonClick();
+  parameters.hide();
+  form.OpenCodeFile(home.File("grid.cod"));
+  Shot("code-file-view", &form);
   return 0;
 }

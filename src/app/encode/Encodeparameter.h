@@ -39,6 +39,8 @@ class TEncodeParameterForm : public QWidget {
   // The values of an encoding run, each parsed from its field when asked for, so a command's
   // read order decides which bad field it reports.
   int32_t LeastArea() const;
+  // A least area chosen for the user (the estimate from the dots) shown in its field.
+  void SetLeastArea(int32_t pixels);
   // The item of "Choose Origin Method", 0..3.
   int32_t OriginMethod() const;
   void SetOriginMethod(int32_t method);

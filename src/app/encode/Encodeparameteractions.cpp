@@ -8,10 +8,13 @@
 #include "app/Formparts.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
+#include "app/Platform.h"
 #include "app/encode/Encodeparameter.h"
 #include "base/Convert.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
+#include "encode/Encodedefaults.h"
+#include "image/Grayimage.h"
 
 namespace {
 
@@ -37,6 +40,10 @@ int TEncodeParameterForm::ViewMode() const {
 
 int32_t TEncodeParameterForm::LeastArea() const {
   return IntOf(AreaThresholdEdit);
+}
+
+void TEncodeParameterForm::SetLeastArea(int32_t pixels) {
+  AreaThresholdEdit->setText(Text(pixels));
 }
 
 int32_t TEncodeParameterForm::OriginMethod() const {
@@ -93,6 +100,25 @@ void TEncodeParameterForm::SelectOnView(int32_t index) {
 void TEncodeParameterForm::AutoButtonClick() {
   // The estimate comes from the file as it is on disk, with the current dot colour.
   if (!FileExists(FMainForm.FEncodeImageName)) return;
+  // The mean blob of a picture that was never segmented, or that is segmented for the other
+  // dot colour, is the whole picture or nothing: no least area to propose.
+  const bool white = FMainForm.FWhiteDots;
+  const TSegmentedLook look = LookOfSegmentation(TGrayImage(FMainForm.FEncodeImageName), white);
+  if (look == TSegmentedLook::Unsegmented) {
+    FMainForm.Platform().ShowNotice(
+        "This picture looks unsegmented: few of its pixels have the background value " +
+        std::string(white ? "0" : "255") + " of " + (white ? "white" : "black") +
+        " dots.\nSegment it first (Segment menu: New Segment, Multi-Area Segment, Save Result), "
+        "then open the saved result with New Encode.");
+    return;
+  }
+  if (look == TSegmentedLook::OtherDots) {
+    FMainForm.Platform().ShowNotice(
+        std::string("This picture looks segmented for ") + (white ? "black" : "white") +
+        " dots, but " + (white ? "white" : "black") +
+        " dots are chosen.\nSet the White or Black grid button first, then press Auto again.");
+    return;
+  }
   AreaThresholdEdit->setText(
       Text(TEncode::AutoLeastArea(FMainForm.FEncodeImageName, FMainForm.FWhiteDots)));
 }

@@ -100,9 +100,10 @@ TSegmentParameterForm::TSegmentParameterForm(TMainForm& mainForm)
   move(617, 118);
 }
 
-void TSegmentParameterForm::SetImageWidth(int32_t width) {
-  SegmentWinSizeEdit->setText(QString::number(width / 4));
-  WinSizeLessThanLabel->setText("No Larger Than " + QString::number(width / 2));
+void TSegmentParameterForm::SetImageSize(int32_t width, int32_t height) {
+  const int32_t bound = std::min(width, height) / 2;
+  SegmentWinSizeEdit->setText(QString::number(std::min(width / 4, bound)));
+  WinSizeLessThanLabel->setText("No Larger Than " + QString::number(bound));
 }
 
 void TSegmentParameterForm::SetRectangle(int32_t x, int32_t y, int32_t dx, int32_t dy) {

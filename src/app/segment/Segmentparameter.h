@@ -17,8 +17,9 @@ class TSegmentParameterForm : public QWidget {
  public:
   explicit TSegmentParameterForm(TMainForm& mainForm);
 
-  // New Segment: the default window size (width div 4) and its bound (width div 2).
-  void SetImageWidth(int32_t width);
+  // New Segment: the default window size and the largest one the job accepts, half the
+  // smaller side; the default is width div 4 unless that exceeds the bound.
+  void SetImageSize(int32_t width, int32_t height);
   // A drag on the image view: the top-left corner and the corner differences.
   void SetRectangle(int32_t x, int32_t y, int32_t dx, int32_t dy);
   void ModifySegmentButtonClick();

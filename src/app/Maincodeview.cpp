@@ -1,0 +1,67 @@
+// A code file opened for viewing (the command line's ".cod" file): its dots, marked and labelled
+// with their grid indices, over the picture it was encoded from.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "app/Imageview.h"
+#include "app/Main.h"
+#include "base/Convert.h"
+#include "base/Error.h"
+#include "base/Path.h"
+#include "match/Codeload.h"
+
+void TMainForm::OpenCodeFile(const std::string& fileName) {
+  TCodeFileContent content = ReadCodeFile(fileName);
+  // The file names its picture without a folder; it is looked for beside the file.
+  const std::string name = ExtractFileName(content.ImageName);
+  const std::string folder = fileName.substr(0, fileName.size() - ExtractFileName(fileName).size());
+  if (name.empty())
+    throw TError("The code file " + fileName +
+                 " names no picture, so its dots cannot be shown over one.");
+  const std::string picture = folder + name;
+  if (!FileExists(picture))
+    throw TError("The code file " + fileName + " was encoded from the picture \"" + name +
+                 "\", which is not in " + (folder.empty() ? "./" : folder) +
+                 ". Put the picture beside the code file to see the dots over it.");
+  DisplayImage(picture);
+  FCodeViewDots = std::move(content.Dots);
+  PaintBoxPaint();
+  std::string report =
+      ExtractFileName(fileName) + ": " + IntToStr(content.DotSum) + " dots over " + name + ".";
+  if (content.Width != FDisplayImage->Width() || content.Height != FDisplayImage->Height())
+    report += " The picture is " + IntToStr(FDisplayImage->Width()) + " x " +
+              IntToStr(FDisplayImage->Height()) + ", the code file says " +
+              IntToStr(content.Width) + " x " + IntToStr(content.Height) + ".";
+  Report(report);
+}
+
+void TMainForm::DrawCodeViewDots() {
+  TSurface& surface = ViewSurface();
+  const int32_t w = surface.Width(), h = surface.Height();
+  const auto pixel = [](float v, int32_t size) {
+    return static_cast<int32_t>(std::floor(std::clamp<double>(v, -8, size + 8.0)));
+  };
+  // A label goes where it covers no earlier one, so that a dense grid stays readable; every dot
+  // keeps its mark.
+  std::vector<char> taken(static_cast<size_t>(w) * static_cast<size_t>(std::max(h, 0)), 0);
+  const auto free = [&](const TSurface::TBox& box) {
+    for (int32_t y = std::max(box.Top, 0); y < std::min(box.Bottom, h); ++y)
+      for (int32_t x = std::max(box.Left, 0); x < std::min(box.Right, w); ++x)
+        if (taken[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)])
+          return false;
+    return true;
+  };
+  for (const TDotInfo& dot : FCodeViewDots) {
+    const int32_t x = pixel(dot.x, w), y = pixel(dot.y, h);
+    surface.Line(x - 3, y, x + 4, y, clRed);
+    surface.Line(x, y - 3, x, y + 4, clRed);
+    const std::string label = Format("(%d,%d)", dot.Nx, dot.Ny);
+    const TSurface::TBox box = surface.TextBox(x + 2, y + 2, label);
+    if (!free(box)) continue;
+    surface.TextOut(x + 2, y + 2, label);
+    for (int32_t ty = std::max(box.Top, 0); ty < std::min(box.Bottom, h); ++ty)
+      std::fill_n(taken.begin() + static_cast<std::ptrdiff_t>(ty) * w + std::max(box.Left, 0),
+                  std::max(std::min(box.Right, w) - std::max(box.Left, 0), 0), char{1});
+  }
+}
