@@ -1,4 +1,5 @@
 #include <memory>
+
 #include "cli/Cli11.h"
 
 #include "cli/Commands.h"
@@ -30,6 +31,12 @@ TLeastArea ParseLeastArea(const std::string& text) {
 void AddEncodeCommand(CLI::App& app) {
   auto args = std::make_shared<TEncodeArgs>();
   TEncodeRunOptions& run = args->Run;
+  // The command line's own defaults: a least area that specks and merged blobs do not move, and
+  // a grid table as large as the dots found. The arguments' struct keeps the window's defaults
+  // for callers that fill it in code.
+  run.LeastArea = {TLeastArea::TMode::Robust, 0};
+  run.AutoTable = true;
+  auto tableGiven = std::make_shared<bool>(false);
   CLI::App* sub = app.add_subcommand(
       "encode",
       "Find and measure the dots of a segmented picture, give them grid indices and "
@@ -41,14 +48,17 @@ void AddEncodeCommand(CLI::App& app) {
          "--least-area", [&run](const std::string& text) { run.LeastArea = ParseLeastArea(text); },
          "Least dot area in pixels, or auto: 2 x mean blob area div 3, or robust: a third of "
          "the area-weighted median blob area (specks and merged blobs do not move it)")
-      ->default_str("auto");
+      ->default_str("robust");
   sub->add_option("--method", run.Method,
                   "Origin: 0 max area, 1 center index dot, 2 center grid dot, 3 center image dot")
       ->check(CLI::Range(0, 3))
       ->capture_default_str();
-  auto tableSize = [args](int32_t& field) {
-    return [args, &field](const std::string& text) {
+  // A number for either size makes the table fixed (the other size 50 unless given too), unless
+  // the other one says auto.
+  auto tableSize = [args, tableGiven](int32_t& field) {
+    return [args, tableGiven, &field](const std::string& text) {
       if (text == "auto") {
+        *tableGiven = true;
         args->Run.AutoTable = true;
         return;
       }
@@ -56,6 +66,8 @@ void AddEncodeCommand(CLI::App& app) {
         size_t used = 0;
         const long value = std::stol(text, &used);
         if (used == text.size() && value >= 0 && value <= 100000) {
+          if (!*tableGiven) args->Run.AutoTable = false;
+          *tableGiven = true;
           field = static_cast<int32_t>(value);
           return;
         }
@@ -64,13 +76,15 @@ void AddEncodeCommand(CLI::App& app) {
       throw CLI::ValidationError("--max-nx/--max-ny", "a number 0..100000 or auto");
     };
   };
-  sub->add_option_function<std::string>("--max-nx", tableSize(args->MaxNx),
-                                        "Largest |Nx| of the grid table, or auto: sized from "
-                                        "the dots found (either option makes both auto)")
-      ->default_str("50");
+  sub->add_option_function<std::string>(
+         "--max-nx", tableSize(args->MaxNx),
+         "Largest |Nx| of the grid table, or auto: sized from "
+         "the dots found (either option makes both auto); a number fixes "
+         "the table, the other size 50 unless given")
+      ->default_str("auto");
   sub->add_option_function<std::string>("--max-ny", tableSize(args->MaxNy),
                                         "Largest |Ny| of the grid table, or auto")
-      ->default_str("50");
+      ->default_str("auto");
   sub->add_option("--scale", args->Scale, "Scale factors written into the code file")
       ->check(CheckFinitePositive)
       ->capture_default_str();

@@ -24,7 +24,7 @@ void AddSegmentCommand(CLI::App& app) {
           ->check(CLI::Range(0, 10));
   CLI::Option* window =
       sub->add_option("--window", run.Window,
-                      "Multi-area window size in pixels (default: width div 4; at most half the "
+                      "Multi-area window size in pixels (default: width div 4, at most half the "
                       "smaller picture side)")
           ->check(CLI::Range(1, 1 << 30));
   CLI::Option* adjust =

@@ -62,8 +62,16 @@ void TSegment::SyncSize() {
 // ---------------------------------------------------------------------------------------------
 // Threshold table
 
+int32_t TSegment::WindowBound(int32_t width, int32_t height) {
+  return std::min(width, height) / 2;
+}
+
+int32_t TSegment::DefaultWindow(int32_t width, int32_t height) {
+  return std::max(1, std::min(width / 4, WindowBound(width, height)));
+}
+
 void TSegment::CheckWindowSize() const {
-  const int32_t bound = std::min(FWidth, FHeight) / 2;
+  const int32_t bound = WindowBound(FWidth, FHeight);
   if (bound < 1)
     throw TError(
         Format("The image (%d x %d pixels) is too small for multi-area segmentation: "

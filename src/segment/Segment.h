@@ -28,6 +28,11 @@ struct TCell {
 // Simple segmentation uses one threshold for the whole image.
 class TSegment {
  public:
+  // The largest window the segmentation takes, half the smaller side, and the window offered
+  // when none is given: width div 4 within that bound (never below 1).
+  static int32_t WindowBound(int32_t width, int32_t height);
+  static int32_t DefaultWindow(int32_t width, int32_t height);
+
   // Loads the image file (always read as a bitmap; the image's errors propagate). Windows
   // start at width div 4 in both directions, white dots, adjustment 0, no threshold table.
   TSegment(const std::string& fileName, bool show);

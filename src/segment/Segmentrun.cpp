@@ -10,7 +10,9 @@ void RunSegmentation(TSegment& job, const TSegmentRunOptions& options, TSurface*
     job.SimpleSegment(surface, *options.Threshold);
     return;
   }
-  const int32_t window = options.Window ? *options.Window : job.Image().Width() / 4;
+  const int32_t window = options.Window
+                             ? *options.Window
+                             : TSegment::DefaultWindow(job.Image().Width(), job.Image().Height());
   job.FWinSizeX = window;
   job.FWinSizeY = window;
   job.FAdjust = options.Adjust;

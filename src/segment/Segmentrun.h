@@ -13,6 +13,7 @@ struct TSegmentRunOptions {
   bool WhiteDots = true;
   std::optional<int32_t> Median;     // P x P median filter first, as the Filter dialog
   std::optional<int32_t> Window;     // window size of multi-area segmentation, default width div 4
+                                     // within half the smaller side
   int32_t Adjust = 0;                // added to every window mean
   std::optional<int32_t> Threshold;  // simple segmentation with this threshold instead
 };

@@ -62,3 +62,26 @@ TEST(CliTrust, MatchWarnsOfAWholePitchOffsetAndAlignOrReferenceRemoveIt) {
   EXPECT_EQ(lost.Status, 1);
   EXPECT_NE(lost.Err.find("--shift"), std::string::npos) << lost.Err;
 }
+
+TEST(CliTrust, DefaultsTakeAWideGridWithoutOptions) {
+  // 2200 x 200 with 110 columns: width div 4 is beyond the largest window (half the smaller
+  // side), and the grid is wider than the fixed table of 50 either side of the origin.
+  TTempDir dir;
+  auto f = [&](const std::string& name) { return dir.File(name); };
+  Ok({"synth", f("i.bmp"), f("d.bmp"), f("t.csv"), "--size", "2200", "200", "--seed", "3",
+      "--noise", "2", "--specks", "40"});
+  Ok({"segment", f("i.bmp"), f("s.bmp")});
+  const TCliResult byDefault = RunCli({"encode", f("s.bmp"), f("a.cod")});
+  ASSERT_EQ(byDefault.Status, 0) << byDefault.Err;
+  const TCliResult spelled = RunCli({"encode", f("s.bmp"), f("b.cod"), "--least-area", "robust",
+                                     "--max-nx", "auto", "--max-ny", "auto"});
+  ASSERT_EQ(spelled.Status, 0) << spelled.Err;
+  EXPECT_EQ(byDefault.Err, spelled.Err);
+
+  const TCliResult fixed = RunCli({"encode", f("s.bmp"), f("c.cod"), "--max-nx", "50"});
+  EXPECT_EQ(fixed.Status, 1);
+  EXPECT_NE(fixed.Err.find("not in the range"), std::string::npos) << fixed.Err;
+  // auto wins over a number for the other size, in either order.
+  Ok({"encode", f("s.bmp"), f("d.cod"), "--max-nx", "50", "--max-ny", "auto"});
+  Ok({"encode", f("s.bmp"), f("e.cod"), "--max-ny", "auto", "--max-nx", "50"});
+}

@@ -101,8 +101,8 @@ TSegmentParameterForm::TSegmentParameterForm(TMainForm& mainForm)
 }
 
 void TSegmentParameterForm::SetImageSize(int32_t width, int32_t height) {
-  const int32_t bound = std::min(width, height) / 2;
-  SegmentWinSizeEdit->setText(QString::number(std::min(width / 4, bound)));
+  const int32_t bound = TSegment::WindowBound(width, height);
+  SegmentWinSizeEdit->setText(QString::number(TSegment::DefaultWindow(width, height)));
   WinSizeLessThanLabel->setText("No Larger Than " + QString::number(bound));
 }
 
