@@ -165,6 +165,15 @@ void TEncode::EnsureScan() {
   FScanValid = true;
 }
 
+std::vector<int32_t> TEncode::LiveBlobAreas() {
+  EnsureScan();
+  std::vector<int32_t> areas;
+  areas.reserve(FScan.Blobs().size());
+  for (const TBlobScan::TBlob& b : FScan.Blobs())
+    if (!b.Erased) areas.push_back(b.Area);
+  return areas;
+}
+
 // Erases the blobs marked in remove from FImage, keeping the labelling valid, and flags them as
 // erased.
 void TEncode::RemoveBlobs(const std::vector<char>& remove) {

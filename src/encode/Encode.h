@@ -48,6 +48,9 @@ class TEncode {
   static int32_t AutoLeastArea(const std::string& fileName, bool whiteDots);
   // The Auto estimate from the mean blob area that PrepareImage leaves in FAreaThreshold.
   static int32_t LeastAreaOfMean(int32_t meanArea);
+  // The areas of the blobs still in the picture, from the labelling the extraction steps share
+  // (made afresh when the picture has changed since).
+  std::vector<int32_t> LiveBlobAreas();
 
   // --- Backup and fills -----------------------------------------------------------------------
   // A copy of the pixels for callers that erase blobs one by one; made by the first save.

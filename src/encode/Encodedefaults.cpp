@@ -9,15 +9,11 @@
 #include "encode/Encode.h"
 #include "image/Grayimage.h"
 
-int32_t RobustLeastArea(const TEncode& job) {
-  TBlobScan scan;
-  scan.Scan(job.FImage->Data(), job.FImage->Width(), job.FImage->Height(), job.FBackground);
-  std::vector<int32_t> areas;
+int32_t RobustLeastArea(TEncode& job) {
+  // The labelling PrepareImage made: no second scan of the picture.
+  std::vector<int32_t> areas = job.LiveBlobAreas();
   int64_t total = 0;
-  for (const TBlobScan::TBlob& b : scan.Blobs()) {
-    areas.push_back(b.Area);
-    total += b.Area;
-  }
+  for (int32_t a : areas) total += a;
   if (areas.empty()) return 0;
   std::sort(areas.begin(), areas.end());
   int64_t seen = 0;
@@ -28,12 +24,9 @@ int32_t RobustLeastArea(const TEncode& job) {
   return std::max(1, areas.back() / 3);
 }
 
-int32_t LargestBlobArea(const TEncode& job) {
-  TBlobScan scan;
-  scan.Scan(job.FImage->Data(), job.FImage->Width(), job.FImage->Height(), job.FBackground);
-  int32_t largest = 0;
-  for (const TBlobScan::TBlob& b : scan.Blobs()) largest = std::max(largest, b.Area);
-  return largest;
+int32_t LargestBlobArea(TEncode& job) {
+  const std::vector<int32_t> areas = job.LiveBlobAreas();
+  return areas.empty() ? 0 : *std::max_element(areas.begin(), areas.end());
 }
 
 TSegmentedLook LookOfSegmentation(const TGrayImage& image, bool whiteDots) {

@@ -13,11 +13,11 @@ class TGrayImage;
 // Specks, however many, hold few of the pixels and a few merged blobs hold few of the blobs, so
 // neither moves it, unlike the mean area behind the Auto button. Call after PrepareImage; 0
 // without blobs.
-int32_t RobustLeastArea(const TEncode& job);
+int32_t RobustLeastArea(TEncode& job);
 
 // The area of the largest blob of the prepared picture, 0 without blobs: a least area above it
 // leaves no dot. Call after PrepareImage.
-int32_t LargestBlobArea(const TEncode& job);
+int32_t LargestBlobArea(TEncode& job);
 
 // What a picture given to encoding looks like. A segmented picture has its background set to
 // one value, 0 behind white dots and 255 behind black ones, over a good part of its pixels and

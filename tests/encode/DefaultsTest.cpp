@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "EncodeTestSupport.h"
 #include "base/Error.h"
+#include "encode/Blobscan.h"
 #include "encode/Encodedefaults.h"
 
 using namespace enctest;
@@ -52,6 +55,15 @@ TEST(Defaults, RobustLeastAreaDropsSpecksAndSmearsThatTheMeanAreaKeeps) {
   auto job = Job(Troubled(), true);
   job->PrepareImage(nullptr);
   const int32_t mean = job->FAreaThreshold;
+  // The areas come from the job's own labelling: the same as a fresh scan of the prepared
+  // picture, whose border blobs are gone.
+  std::vector<int32_t> areas = job->LiveBlobAreas(), fresh;
+  TBlobScan scan;
+  scan.Scan(job->FImage->Data(), job->FImage->Width(), job->FImage->Height(), job->FBackground);
+  for (const TBlobScan::TBlob& b : scan.Blobs()) fresh.push_back(b.Area);
+  std::sort(areas.begin(), areas.end());
+  std::sort(fresh.begin(), fresh.end());
+  EXPECT_EQ(areas, fresh);
   const int32_t robust = RobustLeastArea(*job);
   EXPECT_GT(robust, 72);
   EXPECT_LT(robust, 797);  // the smallest dot
