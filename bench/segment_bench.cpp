@@ -60,17 +60,22 @@ void PerPixel(benchmark::State& state, int64_t pixels) {
   CountTimePer(state, "time/px", pixels);
 }
 
+// Multi-area runs on a fresh copy of the picture each time.
+void RunMultiArea(benchmark::State& state, TSegment& job, int64_t pixels) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    Restore(job);
+    state.ResumeTiming();
+    job.MultiAreaSegment(false, nullptr);
+    benchmark::DoNotOptimize(job.Image().Data());
+  }
+  PerPixel(state, pixels);
+}
+
 void BM_MultiAreaSegment(benchmark::State& state) {
   const int32_t w = static_cast<int32_t>(state.range(0)), h = static_cast<int32_t>(state.range(1));
   auto job = MakeJob(w, h);  // window width div 4, as a new job has
-  for (auto _ : state) {
-    state.PauseTiming();
-    Restore(*job);
-    state.ResumeTiming();
-    job->MultiAreaSegment(false, nullptr);
-    benchmark::DoNotOptimize(job->Image().Data());
-  }
-  PerPixel(state, static_cast<int64_t>(w) * h);
+  RunMultiArea(state, *job, static_cast<int64_t>(w) * h);
 }
 
 // The same run as the desktop application makes it: asked before every row whether to stop,
@@ -85,14 +90,7 @@ void BM_MultiAreaSegmentCancellable(benchmark::State& state) {
     if (now - last >= std::chrono::milliseconds(100)) last = now;
     return false;
   };
-  for (auto _ : state) {
-    state.PauseTiming();
-    Restore(*job);
-    state.ResumeTiming();
-    job->MultiAreaSegment(false, nullptr);
-    benchmark::DoNotOptimize(job->Image().Data());
-  }
-  PerPixel(state, static_cast<int64_t>(w) * h);
+  RunMultiArea(state, *job, static_cast<int64_t>(w) * h);
 }
 
 // The plain per-pixel definition (cell search and interpolation for every pixel), for scale.
