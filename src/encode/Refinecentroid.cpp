@@ -19,7 +19,7 @@
 namespace {
 
 constexpr double Pi = 3.14159265358979323846;
-constexpr double Grow = 0.5;           // the disc reaches this far beyond the blob's own radius
+constexpr double Grow = 0.75;          // the disc reaches this far beyond the blob's own radius
 constexpr double Clearance = 1.0;      // and stays this far from the neighbouring blob
 constexpr double BackgroundGap = 3.0;  // background pixels lie this far beyond every blob
 constexpr int32_t Iterations = 3;
