@@ -65,3 +65,21 @@ BENCHMARK(BM_ViewFrame)
 }  // namespace
 
 BENCHMARK_MAIN();
+
+// Show Position on a 6000 x 4000 grid of pitch 20: one label per dot, 60,000 labels.
+void BM_ShowPositionLabels(benchmark::State& state) {
+  TPaintBox& box = Box(1);
+  TViewSurface& surface = box.Surface();
+  surface.SetLabelsApart(true);
+  const TViewSurface::TSnapshot bare{surface, {}};
+  for (auto _ : state) {
+    state.PauseTiming();
+    surface.Restore(bare);
+    state.ResumeTiming();
+    for (int32_t y = 10; y < surface.Height(); y += 20)
+      for (int32_t x = 10; x < surface.Width(); x += 20) surface.TextOut(x, y, "(12,34)");
+    benchmark::DoNotOptimize(surface.Labels().data());
+  }
+  state.counters["labels"] = static_cast<double>(surface.Labels().size());
+}
+BENCHMARK(BM_ShowPositionLabels)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "base/RgbSurface.h"
@@ -68,11 +69,17 @@ class TViewSurface : public TRgbSurface {
  private:
   void InvertPixel(int32_t x, int32_t y);
   void DropLabels(int32_t left, int32_t top, int32_t right, int32_t bottom);
+  static uint64_t Place(int32_t x, int32_t y) {
+    return (uint64_t{static_cast<uint32_t>(x)} << 32) | static_cast<uint32_t>(y);
+  }
 
   TPaintBox& FBox;
   QElapsedTimer FLastFlush;
   bool FLabelsApart = false;
   std::vector<TLabel> FLabels;
+  // The positions that hold a label: a label at a new position (Show Position writes tens of
+  // thousands) is added without looking through the others.
+  std::unordered_set<uint64_t> FLabelPlaces;
   uint64_t FLabelVersion = 0;
 };
 

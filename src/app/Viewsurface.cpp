@@ -14,8 +14,12 @@ TViewSurface::TViewSurface(TPaintBox& box) : FBox(box) {
 void TViewSurface::TextOut(int32_t x, int32_t y, const std::string& text) {
   if (FLabelsApart) {
     // One label per position: a text written again at the same place replaces the old one.
-    std::erase_if(FLabels, [&](const TLabel& l) { return l.X == x && l.Y == y; });
-    if (!text.empty()) FLabels.push_back(TLabel{x, y, text});
+    if (FLabelPlaces.erase(Place(x, y)) > 0)
+      std::erase_if(FLabels, [&](const TLabel& l) { return l.X == x && l.Y == y; });
+    if (!text.empty()) {
+      FLabels.push_back(TLabel{x, y, text});
+      FLabelPlaces.insert(Place(x, y));
+    }
     ++FLabelVersion;
     Touch();
     return;
@@ -36,10 +40,13 @@ void TViewSurface::DropLabels(int32_t left, int32_t top, int32_t right, int32_t 
   Touch();
   if (left <= 0 && top <= 0 && right >= Width() && bottom >= Height()) {
     FLabels.clear();
+    FLabelPlaces.clear();
     return;
   }
   std::erase_if(FLabels, [&](const TLabel& l) {
-    return l.X >= left && l.X < right && l.Y >= top && l.Y < bottom;
+    const bool inside = l.X >= left && l.X < right && l.Y >= top && l.Y < bottom;
+    if (inside) FLabelPlaces.erase(Place(l.X, l.Y));
+    return inside;
   });
 }
 
@@ -56,6 +63,8 @@ void TViewSurface::DrawPicture(const TRgbSurface& picture) {
 void TViewSurface::Restore(const TSnapshot& snapshot) {
   DrawPicture(snapshot.Picture);
   FLabels = snapshot.Labels;
+  FLabelPlaces.clear();
+  for (const TLabel& l : FLabels) FLabelPlaces.insert(Place(l.X, l.Y));
   ++FLabelVersion;
   Touch();
 }
@@ -75,6 +84,7 @@ void TViewSurface::Reset(int32_t width, int32_t height, TColor fill) {
   fresh.FSmallFont = FSmallFont;
   static_cast<TRgbSurface&>(*this) = std::move(fresh);
   FLabels.clear();
+  FLabelPlaces.clear();
   ++FLabelVersion;
 }
 

@@ -143,6 +143,39 @@ class TZoomViewTest : public TFormTest {
     QVERIFY(checked > 10);
   }
 
+  // One label per place, in the order written (a label written again moves to the end), through
+  // replacing, removing, pictures drawn over them and a snapshot put back.
+  void LabelsAreOnePerPlaceWhateverHappenedToThem() {
+    TPaintBox box;
+    box.ResizeSurface(40, 30);
+    TViewSurface& view = box.Surface();
+    view.SetLabelsApart(true);
+    auto texts = [&view] {
+      QStringList list;
+      for (const TViewSurface::TLabel& l : view.Labels())
+        list << QString("%1@%2,%3").arg(QString::fromStdString(l.Text)).arg(l.X).arg(l.Y);
+      return list;
+    };
+    view.TextOut(5, 5, "a");
+    view.TextOut(9, 9, "b");
+    view.TextOut(5, 5, "c");
+    QCOMPARE(texts(), QStringList({"b@9,9", "c@5,5"}));
+    view.TextOut(9, 9, "");
+    QCOMPARE(texts(), QStringList({"c@5,5"}));
+    const TViewSurface::TSnapshot kept = view.Snapshot();
+    const std::vector<uint8_t> gray(40 * 30, 7);
+    view.DrawGray(gray.data(), 40, 30);
+    QVERIFY(view.Labels().empty());
+    view.Restore(kept);
+    view.TextOut(5, 5, "e");
+    QCOMPARE(texts(), QStringList({"e@5,5"}));
+    view.TextOut(20, 20, "f");
+    view.DrawGrayRow(0, 20, gray.data(), 30);  // covers f only
+    view.TextOut(20, 20, "g");
+    view.TextOut(20, 20, "h");
+    QCOMPARE(texts(), QStringList({"e@5,5", "h@20,20"}));
+  }
+
   // Zoomed out, frames come from a reduced copy kept up to date where the picture changed: what
   // is shown after a few changes must equal a view that reduces the final picture afresh.
   void ZoomedOutFramesFollowEveryChange() {
