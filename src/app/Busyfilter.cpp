@@ -10,27 +10,30 @@ void TBusyFilter::Begin() {
   if (FDepth++ > 0) return;  // a command run from inside another one is part of it
   FEscPressed = false;
   FLastPoll.start();
-  FActive = true;
   QCoreApplication::instance()->installEventFilter(this);
 }
 
 void TBusyFilter::End() {
-  if (FDepth == 0 || --FDepth > 0) return;
+  if (FDepth == 0) return;
+  if (FDepth > 1) {
+    --FDepth;
+    return;
+  }
   // What was clicked or typed while the command ran arrives now, and is dropped.
   QCoreApplication::processEvents();
   QCoreApplication::instance()->removeEventFilter(this);
-  FActive = false;
+  FDepth = 0;
 }
 
 bool TBusyFilter::Cancelled() {
-  if (!FActive) return false;  // no command runs: nothing to stop
+  if (FDepth == 0) return false;  // no command runs: nothing to stop
   if (FEscPressed) return true;
   if (FLastPoll.elapsed() < FInterval) return false;
   return PollNow();
 }
 
 bool TBusyFilter::PollNow() {
-  if (FActive) {
+  if (FDepth > 0) {
     QCoreApplication::processEvents();
     FLastPoll.start();
   }

@@ -18,13 +18,11 @@ class TBusyFilter : public QObject {
   void Begin();
   // Drops the input that arrived since the last poll, then removes the filter.
   void End();
-  bool Active() const { return FActive; }
 
   // Runs the event loop when the last run is PollInterval ago; true once Esc was pressed.
   bool Cancelled();
   // Runs the event loop now (after a pause, which cost more than this anyway).
   bool PollNow();
-  bool EscPressed() const { return FEscPressed; }
 
   static constexpr int PollInterval = 100;  // milliseconds
   // The tests poll at every checkpoint.
@@ -34,8 +32,7 @@ class TBusyFilter : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  bool FActive = false;
-  int FDepth = 0;
+  int FDepth = 0;  // Begin without its End yet: a command runs
   bool FEscPressed = false;
   int FInterval = PollInterval;
   QElapsedTimer FLastPoll;

