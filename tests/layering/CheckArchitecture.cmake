@@ -1,0 +1,52 @@
+# Fails when the table of libraries in docs/ARCHITECTURE.md is not the graph the
+# latticor_library() calls declare; writes the table as it should read beside LAYERS.
+#
+#   cmake -DLAYERS=<build>/layering/Layers.cmake -DDOC=<project>/docs/ARCHITECTURE.md
+#         -DROOT=<project> -P CheckArchitecture.cmake
+cmake_minimum_required(VERSION 3.25)
+include(${LAYERS})
+
+set(table "| folder | library | may include | Qt | what it holds |\n|---|---|---|---|---|\n")
+foreach(folder IN LISTS LAYER_FOLDERS)
+  file(RELATIVE_PATH dir ${ROOT} ${LAYER_DIR_${folder}})
+  set(may ${LAYER_ALLOWED_${folder}})
+  list(REMOVE_ITEM may ${folder})
+  string(JOIN ", " may ${may})
+  if(may STREQUAL "")
+    set(may "the standard library")
+  endif()
+  set(qt "")
+  foreach(module IN LISTS LAYER_QT_${folder})
+    if(module IN_LIST LAYER_QTPUBLIC_${folder})
+      list(APPEND qt "${module} (public)")
+    else()
+      list(APPEND qt "${module} (private)")
+    endif()
+  endforeach()
+  string(JOIN ", " qt ${qt})
+  if(qt STREQUAL "")
+    set(qt "-")
+  endif()
+  string(APPEND table
+    "| `${dir}` | `${LAYER_TARGET_${folder}}` | ${may} | ${qt} | ${LAYER_SUMMARY_${folder}} |\n")
+endforeach()
+
+file(READ ${DOC} doc)
+set(begin "<!-- libraries: generated from the latticor_library() calls -->\n")
+set(end "<!-- end of libraries -->")
+string(FIND "${doc}" "${begin}" at)
+string(FIND "${doc}" "${end}" stop)
+if(at LESS 0 OR stop LESS at)
+  message(FATAL_ERROR "CheckArchitecture: ${DOC} has no block between\n${begin}${end}")
+endif()
+string(LENGTH "${begin}" skip)
+math(EXPR from "${at} + ${skip}")
+math(EXPR length "${stop} - ${from}")
+string(SUBSTRING "${doc}" ${from} ${length} shown)
+if(NOT shown STREQUAL table)
+  get_filename_component(out ${LAYERS} DIRECTORY)
+  file(WRITE ${out}/libraries-table.md "${table}")
+  message(FATAL_ERROR "docs/ARCHITECTURE.md does not show the declared libraries; the block "
+                      "should read as ${out}/libraries-table.md")
+endif()
+message(STATUS "Architecture: the table shows the declared libraries")
