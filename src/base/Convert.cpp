@@ -1,6 +1,7 @@
 #include "base/Convert.h"
 
 #include <locale.h>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -155,6 +156,43 @@ void AppendInt(std::string& out, int64_t value, int width) {
 }
 
 void AppendFixed(std::string& out, double value, int width, int precision) {
+  // Below 2^53 a finite double is m * 2^-shift with an integer m < 2^53, so value * 10^precision
+  // is rounded exactly in 128-bit integers, ties to even, as printf rounds the exact binary
+  // value. Larger values, more decimals, infinities and NaN go through the library.
+  __extension__ using TWide = unsigned __int128;
+  static constexpr uint64_t Powers[] = {1,      10,      100,      1000,      10000,
+                                        100000, 1000000, 10000000, 100000000, 1000000000};
+  const auto bits = std::bit_cast<uint64_t>(value);
+  const auto exponent = static_cast<int>((bits >> 52) & 0x7FF);
+  if (precision >= 0 && precision <= 9 && exponent <= 1075) {
+    const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
+    const uint64_t m = exponent == 0 ? fraction : fraction | uint64_t{1} << 52;
+    const int shift = exponent == 0 ? 1074 : 1075 - exponent;
+    const TWide n = TWide{m} * Powers[precision];  // below 2^83
+    TWide q = 0;
+    if (shift == 0) {
+      q = n;
+    } else if (shift < 128) {
+      q = n >> shift;
+      const TWide rest = n & ((TWide{1} << shift) - 1);
+      const TWide half = TWide{1} << (shift - 1);
+      if (rest > half || (rest == half && (q & 1) != 0)) ++q;
+    }  // from 2^-128 on, n is below one half of a unit and rounds to 0
+    if (q >> 64 == 0) {
+      auto units = static_cast<uint64_t>(q);
+      char buffer[40];
+      char* p = buffer + sizeof buffer;
+      for (int i = 0; i < precision; ++i, units /= 10) *--p = static_cast<char>('0' + units % 10);
+      if (precision > 0) *--p = '.';
+      do {
+        *--p = static_cast<char>('0' + units % 10);
+        units /= 10;
+      } while (units != 0);
+      if ((bits >> 63) != 0) *--p = '-';  // printf keeps the sign of -0 and of what rounds to 0
+      AppendPadded(out, p, static_cast<size_t>(buffer + sizeof buffer - p), width);
+      return;
+    }
+  }
   // to_chars in fixed notation with a precision rounds the exact binary value as printf does;
   // infinities and NaN are left to printf's spelling.
   char text[400];

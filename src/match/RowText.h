@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-// One line of a result file, built without printf: Fixed3(v, w) gives exactly what "%w.3f"
-// gives for v, Int(v, w) what "%wd" gives. Writing tens of thousands of rows through printf
-// would cost more than loading and matching together.
+// One line of a result file, built without printf by the writers of base/Convert.h:
+// Fixed3(v, w) gives exactly what "%w.3f" gives for v, Int(v, w) what "%wd" gives. Writing tens
+// of thousands of rows through printf would cost more than loading and matching together.
 class TRowText {
  public:
   TRowText() { FText.reserve(128); }
@@ -19,7 +19,5 @@ class TRowText {
   std::string_view View() const { return FText; }
 
  private:
-  void Padded(const char* first, const char* last, int width);
-
   std::string FText;
 };

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "base/AtomicFile.h"
+#include "base/Convert.h"
 
 namespace {
 
@@ -20,36 +21,17 @@ void AppendPair(std::string& row, const TStrainPair& p) {
   row += std::to_string(p.Ny);
   for (double v : {p.X, p.Y, p.Dx, p.Dy}) {
     row += ',';
-    AppendFixed(row, v, PositionDecimals);
+    AppendCsvFixed(row, v, PositionDecimals);
   }
 }
 
 }  // namespace
 
-void AppendFixed(std::string& text, double value, int decimals) {
-  // Fast path: the value scaled to an integer of at most 15 digits, written digit by digit.
-  // Rounded to the nearest, halves away from zero; the sign is dropped when it rounds to zero.
-  static constexpr double Powers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-  if (decimals >= 0 && decimals <= 9 && std::fabs(value) < 1e15 / Powers[decimals]) {
-    const double scaled = std::round(std::fabs(value) * Powers[decimals]);
-    auto units = static_cast<uint64_t>(scaled);
-    char digits[32];
-    int n = 0;
-    for (int d = 0; d < decimals; ++d, units /= 10)
-      digits[n++] = static_cast<char>('0' + units % 10);
-    if (decimals > 0) digits[n++] = '.';
-    do {
-      digits[n++] = static_cast<char>('0' + units % 10);
-      units /= 10;
-    } while (units > 0);
-    if (value < 0 && scaled > 0) digits[n++] = '-';  // a value that rounds to zero has no sign
-    while (n > 0) text += digits[--n];
-    return;
-  }
-  char buffer[400];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-  text.append(buffer, result.ptr);
+void AppendCsvFixed(std::string& text, double value, int decimals) {
+  const size_t start = text.size();
+  AppendFixed(text, value, 0, decimals);
+  if (text[start] == '-' && text.find_first_not_of("0.", start + 1) == std::string::npos)
+    text.erase(start, 1);
 }
 
 void AppendGeneral(std::string& text, double value, int digits) {
@@ -70,11 +52,11 @@ void WriteStrainCsv(const std::string& path, const TStrainField& field) {
     if (p.HasStrain) {
       for (double v : {p.Exx, p.Eyy, p.Exy, p.E1, p.E2}) {
         row += ',';
-        AppendFixed(row, v, StrainDecimals);
+        AppendCsvFixed(row, v, StrainDecimals);
       }
       for (double v : {p.Angle, p.Rotation}) {
         row += ',';
-        AppendFixed(row, v, AngleDecimals);
+        AppendCsvFixed(row, v, AngleDecimals);
       }
     } else {
       row += ",,,,,,,";

@@ -16,7 +16,8 @@ void WriteStrainCsv(const std::string& path, const TStrainField& field);
 // "nx,ny,x,y,dx,dy".
 void WritePairsCsv(const std::string& path, const std::vector<TStrainPair>& pairs);
 
-// Locale-independent number text: fixed with the given decimals, or general with the given
-// significant digits; appended to text.
-void AppendFixed(std::string& text, double value, int decimals);
+// Locale-independent number text appended to text: fixed decimals as printf writes them
+// (base/Convert.h's AppendFixed), except that a value that rounds to zero has no sign, so a
+// spreadsheet shows no "-0.0000"; or general with the given significant digits.
+void AppendCsvFixed(std::string& text, double value, int decimals);
 void AppendGeneral(std::string& text, double value, int digits);

@@ -85,7 +85,7 @@ std::string TStrainSummary::Text() const {
           std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 4);
       number.assign(buffer, end.ptr);
     } else {
-      AppendFixed(number, value, 5);
+      AppendCsvFixed(number, value, 5);
     }
     text += std::string(number.size() < 16 ? 16 - number.size() : 1, ' ') + number;
   };

@@ -231,7 +231,7 @@ void WriteTrackSummary(const std::string& path, const std::vector<TTrackStep>& s
       text += std::to_string(step.Dots) + ',' + std::to_string(step.Pairs) + ',' +
               std::to_string(step.Lost) + ',';
       for (double value : {step.MeanDx, step.MeanDy}) {
-        AppendFixed(text, value, 6);
+        AppendCsvFixed(text, value, 6);
         text += ',';
       }
       for (double value : {step.Exx, step.Eyy, step.Exy}) {

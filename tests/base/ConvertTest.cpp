@@ -78,22 +78,33 @@ TEST(PathHelpers, DirectoryGetsExactlyOneTrailingSlash) {
 }
 
 // The fast number writers against printf itself, the plain reference: every float class, the
-// halfway cases printf rounds to even, both zeros, huge values and non-finite ones.
+// halfway cases printf rounds to even, both zeros, doubles of every exponent the exact integer
+// path takes and beyond, huge values and non-finite ones, at every precision the files use.
 TEST(Convert, FastWritersMatchPrintfByteForByte) {
   std::vector<double> values = {0.0,
                                 -0.0,
                                 0.0005,
                                 -0.0005,
                                 0.0015,
+                                0.0025,
                                 2.5e-4,
-                                1e-300,
+                                1e-30,
+                                -1e-300,
+                                5e-324,
                                 3.4e38,
                                 -3.4e38,
+                                1e17,
                                 1e300,
                                 123456789.0625,
                                 -7.0625,
                                 0.0625,
+                                -0.0625,
+                                0.1875,
                                 99999.9995,
+                                4503599627370495.5,
+                                9007199254740991.0,
+                                9007199254740992.0,
+                                446.700000762939453125,
                                 std::nan(""),
                                 std::numeric_limits<double>::infinity(),
                                 -std::numeric_limits<double>::infinity()};
@@ -104,14 +115,20 @@ TEST(Convert, FastWritersMatchPrintfByteForByte) {
         std::ldexp(static_cast<float>(rng() % (1u << 24)), static_cast<int>(rng() % 40) - 34);
     values.push_back(rng() % 2 ? f : -f);
     values.push_back(static_cast<double>(rng() % 2000001) / 16.0 - 62500.0);  // many halves
+    const uint64_t mantissa = (uint64_t{rng()} << 32 | rng()) & ((uint64_t{1} << 52) - 1);
+    double d = std::ldexp(1.0 + std::ldexp(static_cast<double>(mantissa), -52),
+                          static_cast<int>(rng() % 140) - 80);
+    if (i % 4 == 0) d = std::ldexp(std::round(d), -static_cast<int>(rng() % 10));
+    values.push_back(i % 2 ? d : -d);
   }
+  const std::pair<int, int> formats[] = {{8, 3}, {10, 3}, {0, 4}, {0, 5}, {0, 6}, {0, 9}, {3, 0}};
   for (double v : values)
-    for (const auto& [width, precision] : {std::pair{8, 3}, std::pair{10, 3}, std::pair{0, 6}}) {
+    for (const auto& [width, precision] : formats) {
       std::string fast;
       AppendFixed(fast, v, width, precision);
       char reference[512];
       std::snprintf(reference, sizeof reference, "%*.*f", width, precision, v);
-      ASSERT_EQ(fast, reference) << v;
+      ASSERT_EQ(fast, reference) << v << " as %" << width << "." << precision << "f";
     }
   for (int64_t v : {int64_t{0}, int64_t{7}, int64_t{-7}, int64_t{123}, int64_t{-123},
                     int64_t{123456}, int64_t{-2147483648}}) {
