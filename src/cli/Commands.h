@@ -33,7 +33,8 @@ struct TEncodeArgs {
   std::string Overlay;       // picture of the result: unexpanded dots red, every dot labelled
   int32_t OverlayScale = 1;  // the overlay enlarged N times, so that dense labels stay apart
   bool Force = false;        // an output may overwrite the input
-  std::string Reference;     // code file whose indices the origin takes
+  std::string Reference;     // code file whose indices the picture's dots take
+  bool ShiftGiven = false;   // Run.Shift is the user's motion since the reference
   std::string Picture;       // unsegmented picture for refined centroids
   TBits16 Bits16 = TBits16::Percentile;  // how 16-bit pictures (INPUT, Picture) become 8-bit
 };

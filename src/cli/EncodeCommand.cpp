@@ -124,12 +124,15 @@ void AddEncodeCommand(CLI::App& app) {
   origin->needs(neighbours);
   CLI::Option* reference =
       sub->add_option("--reference", args->Reference,
-                      "Code file of an earlier picture of the same grid: its dot nearest the "
-                      "grid centre gives the origin, so both files index the same dots");
-  sub->add_option("--shift", args->Run.Shift,
-                  "Motion DX DY of the grid since the reference picture, pixels (default 0 0; "
-                  "needed beyond about 0.4 pitch)")
-      ->needs(reference);
+                      "Code file of an earlier picture of the same grid: every dot takes the "
+                      "indices of the reference dot it is found to be (the motion is found from "
+                      "the grid's outline and its missing dots), so both files index the same "
+                      "dots");
+  CLI::Option* shift =
+      sub->add_option("--shift", args->Run.Shift,
+                      "Motion DX DY of the grid since the reference picture, pixels: overrides "
+                      "the motion found (needed where nothing in the pictures decides it)")
+          ->needs(reference);
   reference->excludes(pitch)->excludes(origin);
   sub->add_option_function<std::string>(
          "--centroid",
@@ -145,5 +148,8 @@ void AddEncodeCommand(CLI::App& app) {
   sub->add_option("--picture", args->Picture,
                   "The unsegmented picture, for --centroid refined (same size as INPUT)");
   AddBits16Option(*sub, args->Bits16);
-  sub->callback([args] { RunEncode(*args); });
+  sub->callback([args, shift] {
+    args->ShiftGiven = shift->count() > 0;
+    RunEncode(*args);
+  });
 }

@@ -23,7 +23,7 @@ void TEncode::SaveCodes(const std::string& fileName) {
   FCodedSum = 0;
   for (int32_t i = 0; i < count; ++i)
     if (FDotInfo[i].Coded) ++FCodedSum;
-  file.Printf("VRKT-FS\r\n");
+  file.Write("VRKT-FS" + FCodeMark + "\r\n");
   file.Printf("%d %d %d\r\n", FCodedSum, FImage->Width(), FImage->Height());
   file.Printf("%d  %d  %s  %s  %d\r\n", FMaxNx, FMaxNy, CodeScaleText(FScaleX).c_str(),
               CodeScaleText(FScaleY).c_str(), FBackground);

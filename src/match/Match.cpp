@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/Error.h"
+#include "match/Codelineage.h"
 #include "match/Codeload.h"
 
 TMatch::TMatch(const std::string& initialFile, const std::string& deformedFile) {
@@ -24,6 +25,7 @@ void TMatch::LoadCodeFile(int i) {
   FScaleX[i] = c.ScaleX;
   FScaleY[i] = c.ScaleY;
   FBackground[i] = c.Background;
+  FLineage[i] = CodeLineage(c);
   FDotInfo[i] = std::move(c.Dots);
   for (TDotInfo& dot : FDotInfo[i]) {
     dot.x *= c.ScaleX;

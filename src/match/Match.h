@@ -60,6 +60,8 @@ class TMatch {
   int32_t FMaxNx = 0;  // grid range common to both files, set by Match
   int32_t FMaxNy = 0;
   int32_t FBackground[2] = {0, 0};
+  // Which indexing each file's grid positions belong to (Codelineage.h).
+  std::string FLineage[2];
 
  private:
   void LoadCodeFile(int i);

@@ -10,6 +10,9 @@
 #include "base/Error.h"
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
+#include "encode/Encodereference.h"
+#include "match/Codelineage.h"
+#include "match/Codeload.h"
 #include "register/Gridside.h"
 #include "register/Lattice.h"
 #include "register/Pointgrid.h"
@@ -99,6 +102,56 @@ const char* HowDecided(TDecision decision) {
 }
 
 }  // namespace
+
+TRegisterReference ReferenceFromCodeFile(const TCodeFileContent& content) {
+  TRegisterReference r;
+  r.Dots = content.Dots;
+  r.Width = content.Width, r.Height = content.Height;
+  r.Lineage = CodeLineage(content);
+  return r;
+}
+
+TRegisterReference ReferenceFromJob(const TEncode& job, const std::string& lineage) {
+  TRegisterReference r;
+  r.Dots = CodedDots(job);
+  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
+  r.AllDots.assign(job.FDotInfo.begin(), job.FDotInfo.begin() + count);
+  r.Width = job.FImage->Width(), r.Height = job.FImage->Height();
+  r.Lineage = lineage;
+  return r;
+}
+
+namespace {
+
+// A code file's dots as one side, one dot per grid position (the later row winning).
+std::vector<TSideDot> SideOfFile(const TCodeFileContent& content) {
+  std::unordered_map<int64_t, size_t> at;
+  for (size_t i = 0; i < content.Dots.size(); ++i)
+    at[Key(content.Dots[i].Nx, content.Dots[i].Ny)] = i;
+  std::vector<TSideDot> side;
+  for (size_t i = 0; i < content.Dots.size(); ++i) {
+    const TDotInfo& d = content.Dots[i];
+    if (at[Key(d.Nx, d.Ny)] != i) continue;
+    TSideDot s;
+    s.X = d.x, s.Y = d.y, s.Ix = d.Nx, s.Iy = d.Ny, s.Area = d.Area;
+    s.Source = static_cast<int32_t>(i);
+    side.push_back(s);
+  }
+  return side;
+}
+
+}  // namespace
+
+TRegistration RegisterCodeFiles(const TCodeFileContent& initial, const TCodeFileContent& deformed) {
+  TPointGrid initialAll, deformedAll;
+  BuildGrid(initial.Dots, initialAll);
+  BuildGrid(deformed.Dots, deformedAll);
+  const TGridSide reference(SideOfFile(initial), initialAll, initial.Width, initial.Height);
+  const TGridSide target(SideOfFile(deformed), deformedAll, deformed.Width, deformed.Height);
+  TPrior prior;
+  for (const TDotInfo& d : initial.Dots) prior.X.push_back(d.x), prior.Y.push_back(d.y);
+  return Register(reference, target, prior);
+}
 
 std::string TRegisterReport::Text() const {
   return Format("motion (%.2f, %.2f) px, turn %.2f deg, %s", Main.Chosen.Dx, Main.Chosen.Dy,
@@ -313,5 +366,6 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
     }
   }
   job.FCodedSum = report.Indexed;
+  job.FCodeMark = reference.Lineage.empty() ? "" : LineageMark(reference.Lineage);
   return report;
 }

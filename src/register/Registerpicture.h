@@ -26,7 +26,17 @@ struct TRegisterReference {
   // reference left unindexed; empty: Dots.
   std::vector<TDotInfo> AllDots;
   int32_t Width = 0, Height = 0;
+  // The lineage of the reference's indices (match/Codelineage.h), written into the code file
+  // of a picture indexed from it; empty: none written.
+  std::string Lineage;
 };
+
+struct TCodeFileContent;
+// A code file as a reference: its dots, picture size and lineage.
+TRegisterReference ReferenceFromCodeFile(const TCodeFileContent& content);
+// An indexed job as a reference: its Coded dots, all its dots, its picture size; lineage as
+// given.
+TRegisterReference ReferenceFromJob(const TEncode& job, const std::string& lineage);
 
 struct TRegisterOptions {
   TPriorKind Prior = TPriorKind::Guess;
@@ -56,12 +66,17 @@ struct TRegisterReport {
 };
 
 // Indexes the extracted dots of job (after ExtractDots) from the reference: Nx, Ny, Coded, Neted
-// and the neighbour links of every placed dot, and the grid table. Raises TError when the
+// and the neighbour links of every placed dot, the grid table, and the code file's mark of the
+// reference's lineage. Raises TError when the
 // picture or the reference has too few dots, when the reference does not fit the picture
 // (another grid or pitch), and when the motion is ambiguous and options.AcceptAmbiguous is false;
 // the job's dots are then left unindexed.
 TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& reference,
                                 const TRegisterOptions& options);
+
+// The placement of a code file's indices on another's of the same grid by the dots' pattern
+// alone: the map from the deformed file's (Nx, Ny) to the initial file's.
+TRegistration RegisterCodeFiles(const TCodeFileContent& initial, const TCodeFileContent& deformed);
 
 // The message of an ambiguous placement, naming the motions and how to give one.
 std::string AmbiguityMessage(const TRegisterReport& report, const std::string& shiftInput);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <unordered_map>
 
 #include "register/Gridside.h"
@@ -13,6 +15,9 @@ constexpr double Pi = 3.14159265358979323846;
 // Dots looked at per map; a larger side is sampled evenly.
 constexpr size_t SampleDots = 1500;
 constexpr size_t SampleFeatures = 300;
+// Maps looked at, at most: enough to reach the least conflicts from a prior some pitches off
+// and to find the rivals of a whole-pitch offset.
+constexpr size_t MostMaps = 400;
 
 void Turn(int32_t k, int64_t x, int64_t y, int64_t& rx, int64_t& ry) {
   switch (k & 3) {
@@ -318,19 +323,43 @@ TRegistration Register(const TGridSide& reference, const TGridSide& target, cons
     if (a.Departure != b.Departure) return a.Departure < b.Departure;
     return a.Overlap > b.Overlap;
   };
-  // The neighbours of the most promising maps: the rivals of a whole-pitch offset.
-  std::vector<TIndexMap> seeds = predicted;
-  {
-    std::vector<TCandidate> ranked;
+  // From the seeds, the neighbours of the best maps found so far, best first: the search goes
+  // down to the least conflicts wherever it starts (an outline that neither picture shows on
+  // the same side aligns nothing, it only bounds the offsets) and spreads over the maps that
+  // come near the least, which are the rivals of a whole-pitch offset.
+  std::vector<char> expanded(tried.size(), 0);
+  std::vector<int32_t> parent(tried.size(), INT32_MAX);  // conflicts of the map it came from
+  auto reached = [&](const TIndexMap& map, int32_t from) {
+    const size_t before = tried.size();
+    evaluate(map);
+    if (tried.size() > before) expanded.push_back(0), parent.push_back(from);
+  };
+  while (tried.size() < MostMaps) {
+    int32_t least = INT32_MAX;
     for (const TCandidate& c : tried)
-      if (valid(c)) ranked.push_back(c);
-    std::sort(ranked.begin(), ranked.end(), better);
-    for (size_t i = 0; i < ranked.size() && i < 3; ++i) seeds.push_back(ranked[i].Map);
-  }
-  for (const TIndexMap& s : seeds)
+      if (valid(c)) least = std::min(least, c.Conflicts);
+    const int32_t limit = least == INT32_MAX ? 0 : least + std::max(3, least);
+    size_t next = tried.size();
+    for (size_t i = 0; i < tried.size(); ++i) {
+      const TCandidate& c = tried[i];
+      // Near the least, or still going down from where it started.
+      if (expanded[i] || !valid(c) || (c.Conflicts >= limit && c.Conflicts >= parent[i])) continue;
+      if (next == tried.size() || better(c, tried[next])) next = i;
+    }
+    if (next == tried.size()) break;
+    expanded[next] = 1;
+    const TIndexMap s = tried[next].Map;
+    const int32_t from = tried[next].Conflicts;
     for (int32_t y = -1; y <= 1; ++y)
-      for (int32_t x = -1; x <= 1; ++x) evaluate({s.K, s.Tx + x, s.Ty + y});
+      for (int32_t x = -1; x <= 1; ++x)
+        if (x != 0 || y != 0) reached({s.K, s.Tx + x, s.Ty + y}, from);
+  }
 
+  if (std::getenv("REGDBG"))
+    for (const TCandidate& c : tried)
+      std::fprintf(
+          stderr, "k %d t %d %d overlap %d conflicts %d dep %.2f motion %.1f %.1f turn %.1f\n",
+          c.Map.K, c.Map.Tx, c.Map.Ty, c.Overlap, c.Conflicts, c.Departure, c.Dx, c.Dy, c.TurnDeg);
   const TCandidate* best = nullptr;
   for (const TCandidate& c : tried)
     if (valid(c) && (!best || better(c, *best))) best = &c;
