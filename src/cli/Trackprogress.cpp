@@ -13,7 +13,11 @@ void TTrackProgress::Step(const TTrackStep& step, int32_t done, int32_t total) {
   if (!step.Good()) {
     std::fprintf(FOut, "%sstep %d %s: failed: %s\n", clear, step.Step, step.Picture.c_str(),
                  step.Reason.c_str());
-  } else if (!FBar) {
+  } else if (!step.Note.empty()) {
+    std::fprintf(FOut, "%sstep %d %s: %s%s\n", clear, step.Step, step.Picture.c_str(),
+                 step.Flagged() ? "WARNING: " : "", step.Note.c_str());
+  }
+  if (step.Good() && !FBar) {
     std::fprintf(FOut,
                  "step %d %s: %d dots, %d pairs, %d lost, mean dx %.3f dy %.3f, exx %.6f eyy "
                  "%.6f exy %.6f\n",

@@ -135,8 +135,9 @@ TSynthGrid::TSynthGrid(const TSynthOptions& options) : FOptions(options) {
       dot.X0 = cx + c * lx - s * ly;
       dot.Y0 = cy + s * lx + c * ly;
       motion.Deformed(dot.X0, dot.Y0, dot.X1, dot.Y1);
-      if (o.Columns > 0 && std::abs(2 * i) > o.Columns) continue;
-      if (o.Rows > 0 && std::abs(2 * j) > o.Rows) continue;
+      // C dots across: C / 2 left of the centre dot, the rest from it to the right.
+      if (o.Columns > 0 && (i < -(o.Columns / 2) || i >= o.Columns - o.Columns / 2)) continue;
+      if (o.Rows > 0 && (j < -(o.Rows / 2) || j >= o.Rows - o.Rows / 2)) continue;
       dot.Shown0 = inside(dot.X0, dot.Y0);
       dot.Shown1 = inside(dot.X1, dot.Y1);
       if (o.ClipEach ? !dot.Shown0 && !dot.Shown1 : !dot.Shown0 || !dot.Shown1) continue;
