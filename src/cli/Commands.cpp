@@ -170,10 +170,13 @@ int32_t RunMatch(const TMatchArgs& args) {
   // Files indexed from one reference index the same dots alike: whatever their motion, there is
   // nothing to warn of and nothing to align.
   if (match.FLineage[0] != match.FLineage[1]) {
+    // The dots' patterns placed on each other say whether the indices agree.
+    const TRegistration reg =
+        RegisterCodeFiles(ReadCodeFile(args.Initial), ReadCodeFile(args.Deformed));
+    const bool decided = reg.Decision == TDecision::Pictures;
+    const TIndexMap& map = reg.Chosen.Map;
     if (args.Align) {
-      const TRegistration reg =
-          RegisterCodeFiles(ReadCodeFile(args.Initial), ReadCodeFile(args.Deformed));
-      if (reg.Decision != TDecision::Pictures) {
+      if (!decided) {
         TRegisterReport report;
         report.Main = reg;
         throw TError(
@@ -186,9 +189,11 @@ int32_t RunMatch(const TMatchArgs& args) {
             "the deformed picture from the initial one: encode DEFORMED --reference "
             "INITIAL.cod, or track INITIAL DEFORMED");
       }
-      const TIndexMap& map = reg.Chosen.Map;
       AlignDeformed(match, map.Tx, map.Ty, map.K);
       std::fprintf(stderr, "%s\n", AlignmentNote(map.Tx, map.Ty, map.K).c_str());
+    } else if (decided) {
+      if (!(map == TIndexMap{}))
+        std::fprintf(stderr, "%s\n", PatternWarning(map.Tx, map.Ty, map.K).c_str());
     } else if (const TMatchAlignment alignment = MeasureAlignment(match); alignment.Suspicious()) {
       std::fprintf(stderr, "%s\n", AlignmentWarning(alignment).c_str());
     }

@@ -108,9 +108,10 @@ void RunTrack(const TTrackArgs& args) {
                  std::to_string(pictures.size()) +
                  " pictures: the steps written are complete and summary.csv lists them");
   if (failed + flagged > 0)
-    throw TError(Format("%td of %zu steps failed and %td had an ambiguous motion: see the reason "
-                        "and registration columns of %s",
-                        failed, steps.size(), flagged, summary.c_str()));
+    throw TError(
+        Format("%td of %zu steps failed and %td had an ambiguous motion: see the reason "
+               "and registration columns of %s",
+               failed, steps.size(), flagged, summary.c_str()));
 }
 
 // "--least-area N|robust|auto".

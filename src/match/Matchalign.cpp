@@ -139,6 +139,16 @@ std::string AlignmentWarning(const TMatchAlignment& a) {
          sure;
 }
 
+std::string PatternWarning(int32_t offsetNx, int32_t offsetNy, int32_t quarterTurns) {
+  const int32_t k = ((quarterTurns % 4) + 4) % 4;
+  return Format(
+      "Warning: the dots' patterns show the two code files index the grid from origins (%d, %d) "
+      "dots apart%s: every pair joins two different dots. Run match with --align to pair the "
+      "same dots, or index the deformed picture from the initial one: encode DEFORMED "
+      "--reference INITIAL.cod, or track INITIAL DEFORMED",
+      offsetNx, offsetNy, k == 0 ? "" : Format(" and axes %d quarter turns apart", k).c_str());
+}
+
 std::string AlignmentNote(int32_t offsetNx, int32_t offsetNy, int32_t quarterTurns) {
   if (offsetNx == 0 && offsetNy == 0 && quarterTurns % 4 == 0)
     return "Aligned: the dots' pattern shows the two files index the grid alike; nothing changed";

@@ -37,5 +37,8 @@ void AlignDeformed(TMatch& match, int32_t offsetNx, int32_t offsetNy, int32_t qu
 // The warning for a suspicious matching: the displacement in pitches (or the turn between the
 // axes), which is real motion or two different origins, and the way to be sure.
 std::string AlignmentWarning(const TMatchAlignment& alignment);
+// The warning when the dots' patterns show the deformed indices off by a map (R turning by
+// quarterTurns right angles, then the offset), so that every pair joins two different dots.
+std::string PatternWarning(int32_t offsetNx, int32_t offsetNy, int32_t quarterTurns);
 // What AlignDeformed did.
 std::string AlignmentNote(int32_t offsetNx, int32_t offsetNy, int32_t quarterTurns);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <unordered_map>
 
@@ -272,6 +273,10 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
       report.Unplaced += static_cast<int32_t>(members.size());
       continue;
     }
+    if (std::getenv("REGDBG"))
+      std::fprintf(stderr, "placed comp %zu decision %d map %d %d %d\n", c,
+                   static_cast<int>(reg.Decision), reg.Chosen.Map.K, reg.Chosen.Map.Tx,
+                   reg.Chosen.Map.Ty);
     placed.push_back({&members, reg.Chosen.Map});
   }
   for (size_t c = MostComponents; c < lattice.Components.size(); ++c)

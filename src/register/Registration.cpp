@@ -305,10 +305,12 @@ TRegistration Register(const TGridSide& reference, const TGridSide& target, cons
 
   const TScorer scorer(reference, target, prior);
   std::vector<TCandidate> tried;
+  int32_t most = 0;  // the most dots any map pairs
   auto evaluate = [&](const TIndexMap& map) {
     for (const TCandidate& c : tried)
       if (c.Map == map) return;
     tried.push_back(scorer.Evaluate(map));
+    most = std::max(most, tried.back().Overlap);
   };
   const std::vector<TIndexMap> predicted = PriorMaps(reference, target, prior, turns);
   for (const TIndexMap& map : predicted) evaluate(map);
@@ -317,7 +319,9 @@ TRegistration Register(const TGridSide& reference, const TGridSide& target, cons
   const int32_t minOverlap = std::max<int32_t>(
       6, static_cast<int32_t>(
              0.2 * static_cast<double>(std::min(reference.Dots().size(), target.Dots().size()))));
-  auto valid = [&](const TCandidate& c) { return c.Overlap >= minOverlap; };
+  // A map that pairs far fewer dots than the best pairing can have few conflicts only because
+  // it compares little: it must pair at least half as many.
+  auto valid = [&](const TCandidate& c) { return c.Overlap >= std::max(minOverlap, most / 2); };
   auto better = [](const TCandidate& a, const TCandidate& b) {
     if (a.Conflicts != b.Conflicts) return a.Conflicts < b.Conflicts;
     if (a.Departure != b.Departure) return a.Departure < b.Departure;
@@ -338,7 +342,7 @@ TRegistration Register(const TGridSide& reference, const TGridSide& target, cons
     int32_t least = INT32_MAX;
     for (const TCandidate& c : tried)
       if (valid(c)) least = std::min(least, c.Conflicts);
-    const int32_t limit = least == INT32_MAX ? 0 : least + std::max(3, least);
+    const int32_t limit = least == INT32_MAX ? 0 : least + std::max(3, least / 2);
     size_t next = tried.size();
     for (size_t i = 0; i < tried.size(); ++i) {
       const TCandidate& c = tried[i];
@@ -356,6 +360,9 @@ TRegistration Register(const TGridSide& reference, const TGridSide& target, cons
   }
 
   if (std::getenv("REGDBG"))
+    std::fprintf(stderr, "--- ref %zu target %zu prior %d\n", reference.Dots().size(),
+                 target.Dots().size(), static_cast<int>(prior.Kind));
+  if (std::getenv("REGDBG"))
     for (const TCandidate& c : tried)
       std::fprintf(
           stderr, "k %d t %d %d overlap %d conflicts %d dep %.2f motion %.1f %.1f turn %.1f\n",
@@ -363,16 +370,16 @@ TRegistration Register(const TGridSide& reference, const TGridSide& target, cons
   const TCandidate* best = nullptr;
   for (const TCandidate& c : tried)
     if (valid(c) && (!best || better(c, *best))) best = &c;
-  if (!best || best->Conflicts > std::max(10.0, 0.15 * best->Overlap)) {
+  if (!best || best->Conflicts > std::max(10.0, 0.35 * best->Overlap)) {
     if (best) result.Chosen = *best;
     return result;
   }
-  const int32_t margin = std::max(3, best->Conflicts);
+  const int32_t margin = std::max(3, best->Conflicts / 2);
   std::vector<TCandidate> close;  // best and its rivals
   for (const TCandidate& c : tried)
     if (valid(c) && c.Conflicts < best->Conflicts + margin) close.push_back(c);
   // Quarter and half turns of a symmetric outline look alike: a turn (from the prior's) of
-  // less than 60 degrees is taken over the ones at least 60 degrees larger, since a specimen is
+  // less than 60 degrees is taken over the ones at least 30 degrees larger, since a specimen is
   // seldom turned far between two pictures; turns nearer than that stay rivals.
   const double priorTurn = PriorTurn(reference, prior);
   auto turnOff = [priorTurn](const TCandidate& c) {
@@ -382,7 +389,7 @@ TRegistration Register(const TGridSide& reference, const TGridSide& target, cons
   for (const TCandidate& c : close) least = std::min(least, turnOff(c));
   if (least < 60)
     close.erase(std::remove_if(close.begin(), close.end(),
-                               [&](const TCandidate& c) { return turnOff(c) >= least + 60; }),
+                               [&](const TCandidate& c) { return turnOff(c) >= least + 30; }),
                 close.end());
   if (std::none_of(close.begin(), close.end(),
                    [&](const TCandidate& c) { return c.Map == best->Map; }))
@@ -413,7 +420,13 @@ TRegistration Register(const TGridSide& reference, const TGridSide& target, cons
       break;
     case TPriorKind::Prediction:
       if (nearest->Departure <= PredictionReach) {
-        const bool outlined = decided && !(best->Map == nearest->Map);
+        // The pictures overrule a prediction that holds only by a whole pitch next to it (a
+        // step that moved one pitch more than predicted looks predicted); a placement far from
+        // it is a crack's lip or a lost outline seen in another place.
+        const TIndexMap& p = nearest->Map;
+        const TIndexMap& b = best->Map;
+        const bool beside = b.K == p.K && std::abs(b.Tx - p.Tx) <= 1 && std::abs(b.Ty - p.Ty) <= 1;
+        const bool outlined = decided && beside && !(b == p);
         result.Decision = outlined ? TDecision::Pictures : TDecision::Prediction;
         result.Chosen = outlined ? *best : *nearest;
         break;

@@ -28,17 +28,24 @@ float Median(std::vector<float>& v) {
 
 const char* RegistrationName(TStepRegistration how) {
   switch (how) {
-    case TStepRegistration::Reference: return "reference";
-    case TStepRegistration::Registered: return "registered";
-    case TStepRegistration::Given: return "shift";
-    case TStepRegistration::Ambiguous: return "ambiguous";
-    case TStepRegistration::Predicted: return "predicted";
-    case TStepRegistration::ReRegistered: return "re-registered";
+    case TStepRegistration::Reference:
+      return "reference";
+    case TStepRegistration::Registered:
+      return "registered";
+    case TStepRegistration::Given:
+      return "shift";
+    case TStepRegistration::Ambiguous:
+      return "ambiguous";
+    case TStepRegistration::Predicted:
+      return "predicted";
+    case TStepRegistration::ReRegistered:
+      return "re-registered";
   }
   return "";
 }
 
-TTrackIndexer::TTrackIndexer(const TTrackOptions& options) : FOptions(options) {}
+TTrackIndexer::TTrackIndexer(const TTrackOptions& options, bool sequence)
+    : FOptions(options), FSequence(sequence) {}
 
 void TTrackIndexer::Predict(int32_t step, std::vector<float>& xs, std::vector<float>& ys) const {
   // A dot without a motion of its own takes its neighbours' (within two cells), else the
@@ -98,14 +105,14 @@ TStepIndexing TTrackIndexer::Index(TEncode& job, int32_t step) {
   TRegisterOptions options;
   options.SizeTable = !sized;
   options.AcceptAmbiguous = true;  // said below, in the words of a sequence
-  const bool moving = std::any_of(FTracks.begin(), FTracks.end(),
-                                  [](const auto& t) { return t.second.Moving; });
-  if (moving) {
-    options.Prior = TPriorKind::Prediction;
-    Predict(step, options.PredictedX, options.PredictedY);
-  } else if (FOptions.Shift) {
+  const bool moving =
+      std::any_of(FTracks.begin(), FTracks.end(), [](const auto& t) { return t.second.Moving; });
+  if (!moving && FOptions.Shift) {
     options.Prior = TPriorKind::Override;
     options.ShiftX = (*FOptions.Shift)[0], options.ShiftY = (*FOptions.Shift)[1];
+  } else if (moving || FSequence) {
+    options.Prior = TPriorKind::Prediction;
+    Predict(step, options.PredictedX, options.PredictedY);
   }
   result.Report = RegisterPicture(job, FReference, options);
   const TRegistration& main = result.Report.Main;
@@ -128,10 +135,10 @@ TStepIndexing TTrackIndexer::Index(TEncode& job, int32_t step) {
     result.Note = motion;
   } else if (main.Decision == TDecision::Ambiguous) {
     result.How = TStepRegistration::Ambiguous;
-    result.Note = "nothing in the pictures tells the grid's motion from the first picture: it "
-                  "moved by " +
-                  result.Report.Candidates() +
-                  "; the smallest was taken. Give the motion with --shift DX DY";
+    result.Note =
+        "nothing in the pictures tells the grid's motion from the first picture: it "
+        "moved by " +
+        result.Report.Candidates() + "; the smallest was taken. Give the motion with --shift DX DY";
   } else {
     result.How = TStepRegistration::Registered;
     result.Note = motion;

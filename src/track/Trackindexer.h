@@ -30,13 +30,17 @@ struct TStepIndexing {
 // The indexing of a sequence, one extracted picture after the other (steps in increasing order,
 // gaps allowed): the first picture from its own origin, every later one from the last good one,
 // each of its dots predicted where its own motion per step so far takes it (the motion of its
-// neighbours for a dot without one). A step whose motion departs from the prediction by more
-// than a quarter pitch is registered again from the pictures; when nothing there decides, the
-// step fails and the next one is indexed from the last good step again. Callers iterate:
+// neighbours for a dot without one; no motion for the first step of a sequence). A step whose
+// motion departs from the prediction by more than a quarter pitch is registered again from the
+// pictures; when nothing there decides, the step fails and the next one is indexed from the last
+// good step again. The one step of a pair is registered from the pictures; when nothing there
+// decides, the smallest motion is taken and the step flagged as ambiguous. Callers iterate:
 // ExtractPicture, then Index, then save the job's code file.
 class TTrackIndexer {
  public:
-  explicit TTrackIndexer(const TTrackOptions& options);
+  // sequence: more than two pictures, whose first step is predicted as no motion (a test's
+  // steps are small); a pair's one step is registered from the pictures alone.
+  TTrackIndexer(const TTrackOptions& options, bool sequence);
 
   // Gives the job's dots their indices. Raises TError with the reason when the step cannot be
   // indexed; the indexer then stays at its last good step.
@@ -56,6 +60,7 @@ class TTrackIndexer {
   void Remember(const TEncode& job, int32_t step);
 
   TTrackOptions FOptions;
+  bool FSequence;
   std::unordered_map<int64_t, TDotTrack> FTracks;  // by grid position
   TRegisterReference FReference;                   // the last good step's dots
   int32_t FLastGood = -1;

@@ -21,8 +21,8 @@
 #include "strain/Strainpairs.h"
 #include "strain/Strainplot.h"
 #include "track/Serialworker.h"
-#include "track/Trackpipeline.h"
 #include "track/Trackindexer.h"
+#include "track/Trackpipeline.h"
 #include "track/Trackplot.h"
 
 namespace {
@@ -91,8 +91,7 @@ void SaveTrackPlots(const std::string& outDir, const std::vector<TTrackStep>& st
 bool FindDotColour(const std::string& picture) {
   const TPolarityGuess guess = GuessDotPolarity(TGrayImage(picture));
   if (guess.Polarity == TDotPolarity::Unsure)
-    throw TError("The dots' colour cannot be told from " + picture +
-                 ": give --white or --black");
+    throw TError("The dots' colour cannot be told from " + picture + ": give --white or --black");
   return guess.Polarity == TDotPolarity::Black;
 }
 
@@ -145,7 +144,7 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   };
   TSerialWorker writer(2);
 
-  TTrackIndexer indexer(run);
+  TTrackIndexer indexer(run, pictures.size() > 2);
   for (size_t i = 0; i < pictures.size(); ++i) {
     if ((i > 0 && stopped()) || writer.Failed()) break;
     TTrackStep step;
