@@ -47,12 +47,6 @@ TGridSide::TGridSide(std::vector<TSideDot> dots, const TPointGrid& all, int32_t 
   FindEmptyCells(all, width, height);
 }
 
-int32_t TGridSide::At(int64_t ix, int64_t iy) const {
-  const int64_t x = ix - FMinX, y = iy - FMinY;
-  if (x < 0 || y < 0 || x >= FSizeX || y >= FSizeY) return -1;
-  return FCell[static_cast<size_t>(y * FSizeX + x)];
-}
-
 uint8_t TGridSide::State(int64_t ix, int64_t iy) const {
   const int64_t x = ix - FMinX, y = iy - FMinY;
   if (x < 0 || y < 0 || x >= FSizeX || y >= FSizeY) return Unknown;
@@ -91,22 +85,29 @@ void TGridSide::MeasureSteps() {
 }
 
 void TGridSide::MarkOddDots() {
-  std::vector<double> areas;
+  std::vector<double> all;
+  for (size_t i = 0; i < FDots.size(); i += Stride()) all.push_back(FDots[i].Area);
+  const double typical = Median(all);
   for (TSideDot& d : FDots) {
-    areas.clear();
+    // A dot near the typical area is odd only where its neighbours are far from typical too,
+    // which this overlooks.
+    if (d.Area > 0.8 * typical && d.Area < 1.25 * typical) continue;
+    int32_t areas[9];
+    int32_t n = 0;
     for (int32_t y = -1; y <= 1; ++y)
       for (int32_t x = -1; x <= 1; ++x)
-        if (const int32_t n = At(d.Ix + x, d.Iy + y); n >= 0)
-          areas.push_back(FDots[static_cast<size_t>(n)].Area);
-    if (areas.size() < 5) continue;
-    const double median = Median(areas);
+        if (const int32_t i = At(d.Ix + x, d.Iy + y); i >= 0)
+          areas[n++] = FDots[static_cast<size_t>(i)].Area;
+    if (n < 5) continue;
+    std::nth_element(areas, areas + n / 2, areas + n);
+    const double median = areas[n / 2];
     d.Odd = median > 0 && (d.Area < SmallArea * median || d.Area > LargeArea * median);
   }
 }
 
 void TGridSide::FindEmptyCells(const TPointGrid& all, int32_t width, int32_t height) {
   std::vector<double> areas;
-  for (const TSideDot& d : FDots) areas.push_back(d.Area);
+  for (size_t i = 0; i < FDots.size(); i += Stride()) areas.push_back(FDots[i].Area);
   // A dot whose blob would touch the picture's border is not in the picture at all.
   const double radius = std::sqrt(std::max(Median(areas), 0.0) / 3.14159265358979);
   const double margin = std::max(0.5 * FPitch, radius + 0.3 * FPitch);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -35,7 +37,11 @@ class TGridSide {
 
   const std::vector<TSideDot>& Dots() const { return FDots; }
   // The dot at (ix, iy), -1 where none.
-  int32_t At(int64_t ix, int64_t iy) const;
+  int32_t At(int64_t ix, int64_t iy) const {
+    const int64_t x = ix - FMinX, y = iy - FMinY;
+    if (x < 0 || y < 0 || x >= FSizeX || y >= FSizeY) return -1;
+    return FCell[static_cast<size_t>(y * FSizeX + x)];
+  }
   bool Empty(int64_t ix, int64_t iy) const { return State(ix, iy) == Vacant; }
   const std::vector<TSideCell>& EmptyCells() const { return FEmpty; }
   const std::vector<TSideCell>& Features() const { return FFeatures; }
@@ -53,6 +59,7 @@ class TGridSide {
  private:
   enum : uint8_t { Unknown = 0, Taken = 1, Vacant = 2 };
   uint8_t State(int64_t ix, int64_t iy) const;
+  size_t Stride() const { return std::max<size_t>(1, FDots.size() / 3000); }
   void MeasureSteps();
   void MarkOddDots();
   void FindEmptyCells(const TPointGrid& all, int32_t width, int32_t height);

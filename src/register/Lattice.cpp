@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
-#include <numeric>
+#include <utility>
 
 #include "register/Pointgrid.h"
 
@@ -54,7 +54,7 @@ bool SeedSteps(const TPointGrid& points, const std::vector<TLatticeDot>& dots, i
   double bx = 0, by = 0, lb = 0;
   points.ForEachWithin(x, y, 1.8 * la, [&](int32_t i) {
     if (i == s || !free(i)) return;
-    const double vx = points.X(i) - x, vy = points.Y(i) - y, lv = std::hypot(vx, vy);
+    const double vx = points.X(i) - x, vy = points.Y(i) - y, lv = std::sqrt(vx * vx + vy * vy);
     if (lv < 0.5 * la || std::fabs(vx * ax + vy * ay) > 0.82 * lv * la) return;
     if (lb == 0 || lv < lb) bx = vx, by = vy, lb = lv;
   });
@@ -105,15 +105,17 @@ TLattice IndexLattice(const TPointGrid& points, double pitch, int32_t orientatio
     minY = std::min<double>(minY, points.Y(i)), maxY = std::max<double>(maxY, points.Y(i));
   }
   cx /= n, cy /= n;
+  std::vector<std::pair<float, int32_t>> ranked(static_cast<size_t>(n));
+  for (int32_t i = 0; i < n; ++i) {
+    const double dx = points.X(i) - cx, dy = points.Y(i) - cy;
+    ranked[static_cast<size_t>(i)] = {static_cast<float>(dx * dx + dy * dy), i};
+  }
+  // Only the first seeds need the order; later components start from any dot left.
+  const auto head = ranked.begin() + std::min<std::ptrdiff_t>(n, 512);
+  std::partial_sort(ranked.begin(), head, ranked.end());
   std::vector<int32_t> order(static_cast<size_t>(n));
-  std::iota(order.begin(), order.end(), 0);
-  std::vector<float> distance(static_cast<size_t>(n));
   for (int32_t i = 0; i < n; ++i)
-    distance[static_cast<size_t>(i)] =
-        static_cast<float>(std::hypot(points.X(i) - cx, points.Y(i) - cy));
-  std::sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-    return distance[static_cast<size_t>(a)] < distance[static_cast<size_t>(b)];
-  });
+    order[static_cast<size_t>(i)] = ranked[static_cast<size_t>(i)].second;
   // No index can lie farther from a seed than the dots' extent in the shortest step (with room
   // for strain), so the window holds every component.
   const double extent = std::hypot(maxX - minX, maxY - minY) / (0.6 * pitch) + 2;
@@ -156,7 +158,8 @@ TLattice IndexLattice(const TPointGrid& points, double pitch, int32_t orientatio
         const double sign = dir < 2 ? 1 : -1;
         const double sx = sign * (dir % 2 == 0 ? here.Ax : here.Bx);
         const double sy = sign * (dir % 2 == 0 ? here.Ay : here.By);
-        const int32_t found = points.Nearest(x + sx, y + sy, Tolerance * std::hypot(sx, sy), d);
+        const int32_t found =
+            points.Nearest(x + sx, y + sy, Tolerance * std::sqrt(sx * sx + sy * sy), d);
         if (found < 0 || dots[static_cast<size_t>(found)].Component >= 0) continue;
         TLatticeDot next = here;
         next.Mx = mx, next.My = my;

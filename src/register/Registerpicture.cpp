@@ -80,6 +80,30 @@ bool AffinePlace(const std::vector<std::array<double, 4>>& pairs, double x, doub
   return true;
 }
 
+// Which dots hold their grid position last (a later dot at the same position wins, as in a
+// table); the others are dropped.
+std::vector<char> LastAtPosition(const std::vector<TDotInfo>& dots) {
+  std::vector<char> keep(dots.size(), 0);
+  if (dots.empty()) return keep;
+  int64_t loX = INT64_MAX, loY = INT64_MAX, hiX = INT64_MIN, hiY = INT64_MIN;
+  for (const TDotInfo& d : dots)
+    loX = std::min<int64_t>(loX, d.Nx), hiX = std::max<int64_t>(hiX, d.Nx),
+    loY = std::min<int64_t>(loY, d.Ny), hiY = std::max<int64_t>(hiY, d.Ny);
+  const int64_t w = hiX - loX + 1, h = hiY - loY + 1;
+  if (w * h > 4 * static_cast<int64_t>(dots.size()) + (1 << 20)) {  // scattered: by hashing
+    std::unordered_map<int64_t, size_t> at;
+    for (size_t i = 0; i < dots.size(); ++i) at[Key(dots[i].Nx, dots[i].Ny)] = i;
+    for (const auto& [key, i] : at) keep[i] = 1;
+    return keep;
+  }
+  std::vector<int32_t> last(static_cast<size_t>(w * h), -1);
+  for (size_t i = 0; i < dots.size(); ++i)
+    last[static_cast<size_t>((dots[i].Ny - loY) * w + dots[i].Nx - loX)] = static_cast<int32_t>(i);
+  for (int32_t i : last)
+    if (i >= 0) keep[static_cast<size_t>(i)] = 1;
+  return keep;
+}
+
 std::string Motion(const TCandidate& c) {
   std::string text = Format("(%.1f, %.1f) px", c.Dx, c.Dy);
   if (std::fabs(c.TurnDeg) >= 2) text += Format(" turned %.0f deg", c.TurnDeg);
@@ -126,13 +150,11 @@ namespace {
 
 // A code file's dots as one side, one dot per grid position (the later row winning).
 std::vector<TSideDot> SideOfFile(const TCodeFileContent& content) {
-  std::unordered_map<int64_t, size_t> at;
-  for (size_t i = 0; i < content.Dots.size(); ++i)
-    at[Key(content.Dots[i].Nx, content.Dots[i].Ny)] = i;
+  const std::vector<char> keep = LastAtPosition(content.Dots);
   std::vector<TSideDot> side;
   for (size_t i = 0; i < content.Dots.size(); ++i) {
     const TDotInfo& d = content.Dots[i];
-    if (at[Key(d.Nx, d.Ny)] != i) continue;
+    if (!keep[i]) continue;
     TSideDot s;
     s.X = d.x, s.Y = d.y, s.Ix = d.Nx, s.Iy = d.Ny, s.Area = d.Area;
     s.Source = static_cast<int32_t>(i);
@@ -185,16 +207,19 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
   }
 
   // The reference: one dot per grid position, the later one winning as in a table.
-  std::unordered_map<int64_t, size_t> at;
+  std::vector<TDotInfo> usable;
+  std::vector<size_t> source;
   for (size_t i = 0; i < reference.Dots.size(); ++i) {
     const TDotInfo& d = reference.Dots[i];
-    if (d.Coded && std::isfinite(d.x) && std::isfinite(d.y)) at[Key(d.Nx, d.Ny)] = i;
+    if (d.Coded && std::isfinite(d.x) && std::isfinite(d.y))
+      usable.push_back(d), source.push_back(i);
   }
+  const std::vector<char> keep = LastAtPosition(usable);
   std::vector<TSideDot> refDots;
-  for (size_t i = 0; i < reference.Dots.size(); ++i) {
-    const TDotInfo& d = reference.Dots[i];
-    const auto found = at.find(Key(d.Nx, d.Ny));
-    if (found == at.end() || found->second != i) continue;
+  for (size_t k = 0; k < usable.size(); ++k) {
+    if (!keep[k]) continue;
+    const TDotInfo& d = usable[k];
+    const size_t i = source[k];
     TSideDot s;
     s.X = d.x, s.Y = d.y, s.Ix = d.Nx, s.Iy = d.Ny, s.Area = d.Area;
     s.Source = static_cast<int32_t>(i);
@@ -218,6 +243,8 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
   TPointGrid all;
   BuildGrid(dots, all);
   const TLattice lattice = IndexLattice(all, NearestSpacing(all), orientation);
+  if (std::getenv("REGDBG"))
+    for (auto& c : lattice.Components) std::fprintf(stderr, "component %zu\n", c.size());
   if (lattice.Components.empty())
     throw TError("No grid in this picture: no dot has neighbours on both sides along two lines");
 
@@ -286,15 +313,32 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
   // larger region.
   std::vector<int64_t> nx(static_cast<size_t>(count)), ny(static_cast<size_t>(count));
   std::vector<char> given(static_cast<size_t>(count), 0);
-  std::unordered_map<int64_t, int32_t> taken;
-  taken.reserve(static_cast<size_t>(count));
+  // The positions taken, over the box of all the indices given.
+  int64_t loX = INT64_MAX, loY = INT64_MAX, hiX = INT64_MIN, hiY = INT64_MIN;
   for (const TPlaced& p : placed)
     for (int32_t i : *p.Members) {
       const TLatticeDot& l = lattice.Dots[static_cast<size_t>(i)];
       int64_t x, y;
       p.Map.Apply(l.Mx, l.My, x, y);
-      if (!taken.emplace(Key(x, y), i).second) continue;
-      nx[static_cast<size_t>(i)] = x, ny[static_cast<size_t>(i)] = y,
+      nx[static_cast<size_t>(i)] = x, ny[static_cast<size_t>(i)] = y;
+      loX = std::min(loX, x), hiX = std::max(hiX, x), loY = std::min(loY, y),
+      hiY = std::max(hiY, y);
+    }
+  const int64_t spanX = placed.empty() ? 1 : hiX - loX + 3,
+                spanY = placed.empty() ? 1 : hiY - loY + 3;
+  if (spanX * spanY > (int64_t{1} << 28))
+    throw TError("No enough memory to allocate Coordinate System");
+  std::vector<int32_t> takenAt(static_cast<size_t>(spanX * spanY), -1);
+  auto taken = [&](int64_t x, int64_t y) -> int32_t* {
+    const int64_t u = x - loX + 1, v = y - loY + 1;
+    if (u < 0 || v < 0 || u >= spanX || v >= spanY) return nullptr;
+    return &takenAt[static_cast<size_t>(v * spanX + u)];
+  };
+  for (const TPlaced& p : placed)
+    for (int32_t i : *p.Members) {
+      int32_t* cell = taken(nx[static_cast<size_t>(i)], ny[static_cast<size_t>(i)]);
+      if (*cell >= 0) continue;
+      *cell = i;
       given[static_cast<size_t>(i)] = 1;
     }
   // Each dot where the local affine map of its neighbours' motion puts its reference dot.
@@ -303,32 +347,53 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
   };
   std::vector<int32_t> outliers;
   std::vector<std::array<double, 4>> around;  // reference x, y; picture x, y
-  for (int32_t i = 0; i < count; ++i) {
+  const double reach2 = OutlierReach * OutlierReach * refSide.Pitch() * refSide.Pitch();
+  // The motion of dot i against its reference dot; false without one.
+  auto motion = [&](int32_t i, double& mx, double& my) {
     const int32_t r = given[static_cast<size_t>(i)] ? partner(i) : -1;
-    if (r < 0) continue;
+    if (r < 0) return false;
+    const TSideDot& rd = refSide.Dots()[static_cast<size_t>(r)];
+    mx = dots[static_cast<size_t>(i)].x - rd.X, my = dots[static_cast<size_t>(i)].y - rd.Y;
+    return true;
+  };
+  for (int32_t i = 0; i < count; ++i) {
+    double mx, my;
+    if (!motion(i, mx, my)) continue;
+    const int64_t x0 = nx[static_cast<size_t>(i)], y0 = ny[static_cast<size_t>(i)];
+    // An affine motion moves a dot by the mean of its two neighbours' motions along a line.
+    int32_t lines = 0, off = 0;
+    for (int32_t axis = 0; axis < 2; ++axis) {
+      const int32_t* a = taken(x0 - (axis == 0), y0 - (axis == 1));
+      const int32_t* b = taken(x0 + (axis == 0), y0 + (axis == 1));
+      double ax, ay, bx, by;
+      if (!a || !b || *a < 0 || *b < 0 || !motion(*a, ax, ay) || !motion(*b, bx, by)) continue;
+      ++lines;
+      const double ex = mx - (ax + bx) / 2, ey = my - (ay + by) / 2;
+      off += ex * ex + ey * ey > reach2;
+    }
+    if (lines > 0) {
+      if (off == lines) outliers.push_back(i);
+      continue;
+    }
+    // At a corner or an edge: the least-squares affine map of the neighbours.
     around.clear();
     for (int32_t y = -1; y <= 1; ++y)
       for (int32_t x = -1; x <= 1; ++x) {
-        if (x == 0 && y == 0) continue;
-        const auto n =
-            taken.find(Key(nx[static_cast<size_t>(i)] + x, ny[static_cast<size_t>(i)] + y));
-        if (n == taken.end()) continue;
-        const int32_t m = partner(n->second);
-        if (m < 0) continue;
-        const TSideDot& rd = refSide.Dots()[static_cast<size_t>(m)];
-        around.push_back({rd.X, rd.Y, dots[static_cast<size_t>(n->second)].x,
-                          dots[static_cast<size_t>(n->second)].y});
+        const int32_t* n = taken(x0 + x, y0 + y);
+        double ox, oy;
+        if ((x == 0 && y == 0) || !n || *n < 0 || !motion(*n, ox, oy)) continue;
+        const TDotInfo& q = dots[static_cast<size_t>(*n)];
+        around.push_back({q.x - ox, q.y - oy, static_cast<double>(q.x), static_cast<double>(q.y)});
       }
     double px, py;
-    const TSideDot& own = refSide.Dots()[static_cast<size_t>(r)];
-    if (!AffinePlace(around, own.X, own.Y, px, py)) continue;
-    if (std::hypot(dots[static_cast<size_t>(i)].x - px, dots[static_cast<size_t>(i)].y - py) >
-        OutlierReach * refSide.Pitch())
-      outliers.push_back(i);
+    const TDotInfo& own = dots[static_cast<size_t>(i)];
+    if (!AffinePlace(around, own.x - mx, own.y - my, px, py)) continue;
+    const double ex = own.x - px, ey = own.y - py;
+    if (ex * ex + ey * ey > reach2) outliers.push_back(i);
   }
   for (int32_t i : outliers) {
     given[static_cast<size_t>(i)] = 0;
-    taken.erase(Key(nx[static_cast<size_t>(i)], ny[static_cast<size_t>(i)]));
+    *taken(nx[static_cast<size_t>(i)], ny[static_cast<size_t>(i)]) = -1;
   }
   report.Outliers = static_cast<int32_t>(outliers.size());
   report.Regions = static_cast<int32_t>(placed.size());

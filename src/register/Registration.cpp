@@ -15,9 +15,10 @@ constexpr double Pi = 3.14159265358979323846;
 // Dots looked at per map; a larger side is sampled evenly.
 constexpr size_t SampleDots = 1500;
 constexpr size_t SampleFeatures = 300;
+constexpr size_t MedianPairs = 300;
 // Maps looked at, at most: enough to reach the least conflicts from a prior some pitches off
 // and to find the rivals of a whole-pitch offset.
-constexpr size_t MostMaps = 400;
+constexpr size_t MostMaps = 100;
 
 void Turn(int32_t k, int64_t x, int64_t y, int64_t& rx, int64_t& ry) {
   switch (k & 3) {
@@ -86,7 +87,6 @@ class TScorer {
     c.Map = map;
     const auto& tdots = FTarget.Dots();
     const auto& rdots = FRef.Dots();
-    std::vector<double> dx, dy, departure;
     double sx = 0, sy = 0, tx = 0, ty = 0;
     std::vector<std::pair<size_t, size_t>> pairs;
     for (size_t j = 0; j < tdots.size(); j += FStride) {
@@ -96,16 +96,22 @@ class TScorer {
       if (i < 0) continue;
       const TSideDot& r = rdots[static_cast<size_t>(i)];
       pairs.emplace_back(j, static_cast<size_t>(i));
-      dx.push_back(tdots[j].X - r.X);
-      dy.push_back(tdots[j].Y - r.Y);
       sx += r.X, sy += r.Y, tx += tdots[j].X, ty += tdots[j].Y;
-      if (!FPrior.X.empty())
-        departure.push_back(std::hypot(tdots[j].X - FPrior.X[static_cast<size_t>(r.Source)],
-                                       tdots[j].Y - FPrior.Y[static_cast<size_t>(r.Source)]) /
-                            FTarget.Pitch());
     }
     c.Overlap = static_cast<int32_t>(std::min(pairs.size() * FStride, tdots.size()));
     if (pairs.empty()) return c;
+    // The medians from a few hundred of the pairs, evenly spread.
+    std::vector<double> dx, dy, departure;
+    for (size_t k = 0; k < pairs.size(); k += std::max<size_t>(1, pairs.size() / MedianPairs)) {
+      const TSideDot& t = tdots[pairs[k].first];
+      const TSideDot& r = rdots[pairs[k].second];
+      dx.push_back(t.X - r.X);
+      dy.push_back(t.Y - r.Y);
+      if (FPrior.X.empty()) continue;
+      const double ex = t.X - FPrior.X[static_cast<size_t>(r.Source)];
+      const double ey = t.Y - FPrior.Y[static_cast<size_t>(r.Source)];
+      departure.push_back(std::sqrt(ex * ex + ey * ey) / FTarget.Pitch());
+    }
     c.Dx = Median(dx);
     c.Dy = Median(dy);
     if (!departure.empty()) c.Departure = Median(departure);
@@ -187,7 +193,8 @@ std::vector<TIndexMap> PriorMaps(const TGridSide& reference, const TGridSide& ta
     int32_t most = 0;
     for (const auto& [key, count] : votes[k])
       if (count > most || (count == most && key < best)) best = key, most = count;
-    if (most < std::max(3, sampled / 10)) continue;
+    // Where the prior is off by a turn far from its centre, only the dots near it agree.
+    if (most < 3) continue;
     // Decode the translation back from the key through a fresh vote.
     for (size_t j = 0; j < tdots.size(); j += stride) {
       const int32_t i = places.Nearest(tdots[j].X, tdots[j].Y, 0.5 * target.Pitch());
@@ -338,7 +345,18 @@ TRegistration Register(const TGridSide& reference, const TGridSide& target, cons
     evaluate(map);
     if (tried.size() > before) expanded.push_back(0), parent.push_back(from);
   };
-  while (tried.size() < MostMaps) {
+  // A prediction that holds within a quarter pitch, or the user's motion, needs only its own
+  // neighbours (evaluated as the first seeds); everything else the search.
+  for (const TIndexMap& map : predicted)
+    for (int32_t y = -1; y <= 1; ++y)
+      for (int32_t x = -1; x <= 1; ++x) reached({map.K, map.Tx + x, map.Ty + y}, INT32_MAX);
+  bool settled = false;
+  for (const TCandidate& c : tried)
+    settled =
+        settled ||
+        (valid(c) && ((prior.Kind == TPriorKind::Prediction && c.Departure <= PredictionReach) ||
+                      prior.Kind == TPriorKind::Override));
+  while (!settled && tried.size() < MostMaps) {
     int32_t least = INT32_MAX;
     for (const TCandidate& c : tried)
       if (valid(c)) least = std::min(least, c.Conflicts);
@@ -354,9 +372,17 @@ TRegistration Register(const TGridSide& reference, const TGridSide& target, cons
     expanded[next] = 1;
     const TIndexMap s = tried[next].Map;
     const int32_t from = tried[next].Conflicts;
+    const size_t first = tried.size();
     for (int32_t y = -1; y <= 1; ++y)
       for (int32_t x = -1; x <= 1; ++x)
         if (x != 0 || y != 0) reached({s.K, s.Tx + x, s.Ty + y}, from);
+    // Only the steepest of the new neighbours goes on down: one path per seed.
+    size_t steepest = tried.size();
+    for (size_t i = first; i < tried.size(); ++i)
+      if (valid(tried[i]) && (steepest == tried.size() || better(tried[i], tried[steepest])))
+        steepest = i;
+    for (size_t i = first; i < tried.size(); ++i)
+      if (i != steepest) parent[i] = INT32_MIN;
   }
 
   if (std::getenv("REGDBG"))
