@@ -104,8 +104,13 @@ std::vector<char> LastAtPosition(const std::vector<TDotInfo>& dots) {
   return keep;
 }
 
+// Without the minus sign of a value that rounds to zero.
+double Shown(double value, double unit) {
+  return std::fabs(value) < unit / 2 ? 0.0 : value;
+}
+
 std::string Motion(const TCandidate& c) {
-  std::string text = Format("(%.1f, %.1f) px", c.Dx, c.Dy);
+  std::string text = Format("(%.1f, %.1f) px", Shown(c.Dx, 0.1), Shown(c.Dy, 0.1));
   if (std::fabs(c.TurnDeg) >= 2) text += Format(" turned %.0f deg", c.TurnDeg);
   return text;
 }
@@ -177,8 +182,9 @@ TRegistration RegisterCodeFiles(const TCodeFileContent& initial, const TCodeFile
 }
 
 std::string TRegisterReport::Text() const {
-  return Format("motion (%.2f, %.2f) px, turn %.2f deg, %s", Main.Chosen.Dx, Main.Chosen.Dy,
-                Main.Chosen.TurnDeg, HowDecided(Main.Decision));
+  return Format("motion (%.2f, %.2f) px, turn %.2f deg, %s", Shown(Main.Chosen.Dx, 0.01),
+                Shown(Main.Chosen.Dy, 0.01), Shown(Main.Chosen.TurnDeg, 0.01),
+                HowDecided(Main.Decision));
 }
 
 std::string TRegisterReport::Candidates() const {

@@ -28,12 +28,28 @@ std::string Numbered(const std::string& dir, const char* kind, int k, const char
   return (std::filesystem::path(dir) / name).string();
 }
 
-// A sequence of steps + 1 pictures moving by a quarter of a pitch per step.
+// A sequence of steps + 1 pictures of a grid inside them moving by a quarter of a pitch per step.
 void WriteSequence(const std::string& dir, int steps, const char* width, const char* height) {
-  const TCliResult r =
-      RunCli({"synth-sequence", dir, "--steps", std::to_string(steps), "--size", width, height,
-              "--noise", "2", "--translate", std::to_string(5 * steps), std::to_string(-2 * steps),
-              "--strain", "0.01", "-0.003", "0"});
+  const TCliResult r = RunCli({"synth-sequence",
+                               dir,
+                               "--steps",
+                               std::to_string(steps),
+                               "--size",
+                               width,
+                               height,
+                               "--noise",
+                               "2",
+                               "--translate",
+                               std::to_string(5 * steps),
+                               std::to_string(-2 * steps),
+                               "--strain",
+                               "0.01",
+                               "-0.003",
+                               "0",
+                               "--grid",
+                               std::to_string(std::stoi(width) / 25),
+                               std::to_string(std::stoi(height) / 25),
+                               "--each-picture"});
   ASSERT_EQ(r.Status, 0) << r.Err;
 }
 
@@ -62,7 +78,9 @@ TEST(TrackCli, TracksAFolderAndWritesEveryStepWithOneLogLinePerStep) {
   ASSERT_EQ(log.size(), 5u) << r.Err;
   const auto summary = Lines(ReadFileBytes(out + "/summary.csv"));
   ASSERT_EQ(summary.size(), 6u);
-  EXPECT_EQ(summary[0], "step,picture,dots,pairs,lost,mean_dx,mean_dy,exx,eyy,exy,reason");
+  EXPECT_EQ(
+      summary[0],
+      "step,picture,dots,pairs,lost,mean_dx,mean_dy,exx,eyy,exy,rotation,reason,registration");
   for (int k = 0; k <= 4; ++k) {
     SCOPED_TRACE(k);
     const std::string picture = Numbered("", "frame", k, "bmp");
