@@ -17,6 +17,7 @@
 #include "match/Codeload.h"
 #include "match/Match.h"
 #include "match/Matchalign.h"
+#include "register/Pairingcheck.h"
 #include "register/Registerrun.h"
 #include "segment/Segment.h"
 #include "strain/Straincsv.h"
@@ -169,34 +170,26 @@ int32_t RunMatch(const TMatchArgs& args) {
   match.Match();
   // Files indexed from one reference index the same dots alike: whatever their motion, there is
   // nothing to warn of and nothing to align.
-  if (match.FLineage[0] != match.FLineage[1]) {
-    // The dots' patterns placed on each other say whether the indices agree.
-    const TRegistration reg =
-        RegisterCodeFiles(ReadCodeFile(args.Initial), ReadCodeFile(args.Deformed));
-    const bool decided = reg.Decision == TDecision::Pictures;
-    const TIndexMap& map = reg.Chosen.Map;
-    if (args.Align) {
-      if (!decided) {
-        TRegisterReport report;
-        report.Main = reg;
-        throw TError(
-            "--align refused: nothing in the two code files decides how their indices lie "
-            "against each other" +
-            (reg.Decision == TDecision::Ambiguous
-                 ? " (the dots could have moved by " + report.Candidates() + ")"
-                 : std::string(" (their dots' patterns do not fit)")) +
-            ", so any shift could pair every dot with another one; nothing was written. Index "
-            "the deformed picture from the initial one: encode DEFORMED --reference "
-            "INITIAL.cod, or track INITIAL DEFORMED");
-      }
-      AlignDeformed(match, map.Tx, map.Ty, map.K);
-      std::fprintf(stderr, "%s\n", AlignmentNote(map.Tx, map.Ty, map.K).c_str());
-    } else if (decided) {
-      if (!(map == TIndexMap{}))
-        std::fprintf(stderr, "%s\n", PatternWarning(map.Tx, map.Ty, map.K).c_str());
-    } else if (const TMatchAlignment alignment = MeasureAlignment(match); alignment.Suspicious()) {
-      std::fprintf(stderr, "%s\n", AlignmentWarning(alignment).c_str());
+  const TPairingCheck check = CheckPairing(match);
+  if (args.Align && check.Kind != TPairingCheck::TKind::OneReference) {
+    const TRegistration& reg = check.Registration;
+    if (reg.Decision != TDecision::Pictures) {
+      TRegisterReport report;
+      report.Main = reg;
+      throw TError(
+          "--align refused: nothing in the two code files decides how their indices lie "
+          "against each other" +
+          (reg.Decision == TDecision::Ambiguous
+               ? " (the dots could have moved by " + report.Candidates() + ")"
+               : std::string(" (their dots' patterns do not fit)")) +
+          ", so any shift could pair every dot with another one; nothing was written. Index "
+          "the deformed picture from the initial one: encode DEFORMED --reference "
+          "INITIAL.cod, or track INITIAL DEFORMED");
     }
+    AlignDeformed(match, check.Map.Tx, check.Map.Ty, check.Map.K);
+    std::fprintf(stderr, "%s\n", AlignmentNote(check.Map.Tx, check.Map.Ty, check.Map.K).c_str());
+  } else if (!check.Warning().empty()) {
+    std::fprintf(stderr, "%s\n", check.Warning().c_str());
   }
   match.FChangeYAxis = !args.KeepY;
   TSaveGroup outputs;  // the displacement file and the CSV together or neither

@@ -110,7 +110,7 @@ void TGridSide::FindEmptyCells(const TPointGrid& all, int32_t width, int32_t hei
   for (size_t i = 0; i < FDots.size(); i += Stride()) areas.push_back(FDots[i].Area);
   // A dot whose blob would touch the picture's border is not in the picture at all.
   const double radius = std::sqrt(std::max(Median(areas), 0.0) / 3.14159265358979);
-  const double margin = std::max(0.5 * FPitch, radius + 0.3 * FPitch);
+  const double margin = std::max(0.35 * FPitch, radius + 0.15 * FPitch);
   const uint8_t Checked = 3;
   for (const TSideDot& d : FDots) {
     bool whole = true;
