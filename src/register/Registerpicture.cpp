@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <unordered_map>
 
@@ -249,8 +248,6 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
   TPointGrid all;
   BuildGrid(dots, all);
   const TLattice lattice = IndexLattice(all, NearestSpacing(all), orientation);
-  if (std::getenv("REGDBG"))
-    for (auto& c : lattice.Components) std::fprintf(stderr, "component %zu\n", c.size());
   if (lattice.Components.empty())
     throw TError("No grid in this picture: no dot has neighbours on both sides along two lines");
 
@@ -306,10 +303,6 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
       report.Unplaced += static_cast<int32_t>(members.size());
       continue;
     }
-    if (std::getenv("REGDBG"))
-      std::fprintf(stderr, "placed comp %zu decision %d map %d %d %d\n", c,
-                   static_cast<int>(reg.Decision), reg.Chosen.Map.K, reg.Chosen.Map.Tx,
-                   reg.Chosen.Map.Ty);
     placed.push_back({&members, reg.Chosen.Map});
   }
   for (size_t c = MostComponents; c < lattice.Components.size(); ++c)

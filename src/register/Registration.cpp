@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <unordered_map>
 
 #include "register/Gridside.h"
@@ -176,8 +174,7 @@ std::vector<TIndexMap> PriorMaps(const TGridSide& reference, const TGridSide& ta
   std::unordered_map<int64_t, int32_t> votes[4];
   const auto& tdots = target.Dots();
   const size_t stride = std::max<size_t>(1, tdots.size() / 2000);
-  int32_t sampled = 0;
-  for (size_t j = 0; j < tdots.size(); j += stride, ++sampled) {
+  for (size_t j = 0; j < tdots.size(); j += stride) {
     const int32_t i = places.Nearest(tdots[j].X, tdots[j].Y, 0.5 * target.Pitch());
     if (i < 0) continue;
     const TSideDot& r = reference.Dots()[static_cast<size_t>(i)];
@@ -385,14 +382,6 @@ TRegistration Register(const TGridSide& reference, const TGridSide& target, cons
       if (i != steepest) parent[i] = INT32_MIN;
   }
 
-  if (std::getenv("REGDBG"))
-    std::fprintf(stderr, "--- ref %zu target %zu prior %d\n", reference.Dots().size(),
-                 target.Dots().size(), static_cast<int>(prior.Kind));
-  if (std::getenv("REGDBG"))
-    for (const TCandidate& c : tried)
-      std::fprintf(
-          stderr, "k %d t %d %d overlap %d conflicts %d dep %.2f motion %.1f %.1f turn %.1f\n",
-          c.Map.K, c.Map.Tx, c.Map.Ty, c.Overlap, c.Conflicts, c.Departure, c.Dx, c.Dy, c.TurnDeg);
   const TCandidate* best = nullptr;
   for (const TCandidate& c : tried)
     if (valid(c) && (!best || better(c, *best))) best = &c;
