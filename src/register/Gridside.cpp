@@ -10,6 +10,8 @@ namespace {
 
 // A place within this share of a pitch of a dot is taken by it.
 constexpr double Near = 0.35;
+// Another component's dot this many pitches from an empty place makes it a gap, not an outline.
+constexpr double GapReach = 3.5;
 // Dots whose area is below or above these shares of their neighbourhood's median are odd.
 constexpr double SmallArea = 0.6, LargeArea = 1.6;
 
@@ -23,7 +25,7 @@ double Median(std::vector<double>& v) {
 }  // namespace
 
 TGridSide::TGridSide(std::vector<TSideDot> dots, const TPointGrid& all, int32_t width,
-                     int32_t height)
+                     int32_t height, const std::vector<char>* others)
     : FDots(std::move(dots)) {
   if (FDots.empty()) return;
   int32_t minX = FDots[0].Ix, maxX = minX, minY = FDots[0].Iy, maxY = minY;
@@ -44,7 +46,7 @@ TGridSide::TGridSide(std::vector<TSideDot> dots, const TPointGrid& all, int32_t 
   }
   MeasureSteps();
   MarkOddDots();
-  FindEmptyCells(all, width, height);
+  FindEmptyCells(all, width, height, others);
 }
 
 uint8_t TGridSide::State(int64_t ix, int64_t iy) const {
@@ -105,7 +107,15 @@ void TGridSide::MarkOddDots() {
   }
 }
 
-void TGridSide::FindEmptyCells(const TPointGrid& all, int32_t width, int32_t height) {
+void TGridSide::FindEmptyCells(const TPointGrid& all, int32_t width, int32_t height,
+                               const std::vector<char>* others) {
+  auto beyondGap = [&](double px, double py) {
+    if (!others) return false;
+    bool near = false;
+    all.ForEachWithin(px, py, GapReach * FPitch,
+                      [&](int32_t i) { near = near || (*others)[static_cast<size_t>(i)]; });
+    return near;
+  };
   std::vector<double> areas;
   for (size_t i = 0; i < FDots.size(); i += Stride()) areas.push_back(FDots[i].Area);
   // A dot whose blob would touch the picture's border is not in the picture at all.
@@ -126,7 +136,7 @@ void TGridSide::FindEmptyCells(const TPointGrid& all, int32_t width, int32_t hei
         const double py = d.Y + x * static_cast<double>(d.Ay) + y * static_cast<double>(d.By);
         const bool inside =
             px >= margin && py >= margin && px <= width - 1 - margin && py <= height - 1 - margin;
-        if (inside && !all.AnyWithin(px, py, Near * FPitch)) {
+        if (inside && !all.AnyWithin(px, py, Near * FPitch) && !beyondGap(px, py)) {
           FState[k] = Vacant;
           FEmpty.push_back({d.Ix + x, d.Iy + y, -1});
         } else {

@@ -32,8 +32,11 @@ class TGridSide {
  public:
   // dots must have distinct indices. all holds every dot of the picture (for the emptiness
   // test); width and height are the picture's. Steps left at 0 are measured from the
-  // neighbours (or the median step).
-  TGridSide(std::vector<TSideDot> dots, const TPointGrid& all, int32_t width, int32_t height);
+  // neighbours (or the median step). others, when given, marks the dots of all that belong to
+  // other components: a cell with one of them within a few pitches lies at a crack's lip or a
+  // gap, where the other side's motion is its own, and is not taken as empty.
+  TGridSide(std::vector<TSideDot> dots, const TPointGrid& all, int32_t width, int32_t height,
+            const std::vector<char>* others = nullptr);
 
   const std::vector<TSideDot>& Dots() const { return FDots; }
   // The dot at (ix, iy), -1 where none.
@@ -62,7 +65,8 @@ class TGridSide {
   size_t Stride() const { return std::max<size_t>(1, FDots.size() / 3000); }
   void MeasureSteps();
   void MarkOddDots();
-  void FindEmptyCells(const TPointGrid& all, int32_t width, int32_t height);
+  void FindEmptyCells(const TPointGrid& all, int32_t width, int32_t height,
+                      const std::vector<char>* others);
 
   std::vector<TSideDot> FDots;
   // Over the dots' index box grown by two cells on each side.

@@ -280,7 +280,11 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
       const TDotInfo& d = dots[static_cast<size_t>(i)];
       side.push_back({d.x, d.y, l.Mx, l.My, d.Area, l.Ax, l.Ay, l.Bx, l.By, i, false});
     }
-    const TGridSide targetSide(std::move(side), all, job.FImage->Width(), job.FImage->Height());
+    // The dots of the other components (and those of none) lie beyond gaps, not outlines.
+    std::vector<char> others(dots.size(), 1);
+    for (int32_t i : members) others[static_cast<size_t>(i)] = 0;
+    const TGridSide targetSide(std::move(side), all, job.FImage->Width(), job.FImage->Height(),
+                               &others);
     const TRegistration reg = Register(refSide, targetSide, prior);
     if (c == 0) {
       report.Main = reg;
@@ -355,6 +359,11 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
     mx = dots[static_cast<size_t>(i)].x - rd.X, my = dots[static_cast<size_t>(i)].y - rd.Y;
     return true;
   };
+  // Neighbours across a crack or a gap move their own way.
+  auto alike = [&](int32_t a, int32_t b) {
+    return lattice.Dots[static_cast<size_t>(a)].Component ==
+           lattice.Dots[static_cast<size_t>(b)].Component;
+  };
   for (int32_t i = 0; i < count; ++i) {
     double mx, my;
     if (!motion(i, mx, my)) continue;
@@ -365,7 +374,9 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
       const int32_t* a = taken(x0 - (axis == 0), y0 - (axis == 1));
       const int32_t* b = taken(x0 + (axis == 0), y0 + (axis == 1));
       double ax, ay, bx, by;
-      if (!a || !b || *a < 0 || *b < 0 || !motion(*a, ax, ay) || !motion(*b, bx, by)) continue;
+      if (!a || !b || *a < 0 || *b < 0 || !alike(i, *a) || !alike(i, *b) || !motion(*a, ax, ay) ||
+          !motion(*b, bx, by))
+        continue;
       ++lines;
       const double ex = mx - (ax + bx) / 2, ey = my - (ay + by) / 2;
       off += ex * ex + ey * ey > reach2;
@@ -380,7 +391,7 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
       for (int32_t x = -1; x <= 1; ++x) {
         const int32_t* n = taken(x0 + x, y0 + y);
         double ox, oy;
-        if ((x == 0 && y == 0) || !n || *n < 0 || !motion(*n, ox, oy)) continue;
+        if ((x == 0 && y == 0) || !n || *n < 0 || !alike(i, *n) || !motion(*n, ox, oy)) continue;
         const TDotInfo& q = dots[static_cast<size_t>(*n)];
         around.push_back({q.x - ox, q.y - oy, static_cast<double>(q.x), static_cast<double>(q.y)});
       }

@@ -9,9 +9,13 @@
 #include <vector>
 
 #include "encode/Encode.h"
+#include "encode/Encodereference.h"
 #include "image/Grayimage.h"
+#include "match/Codelineage.h"
+#include "match/Codeload.h"
 #include "register/Registerpicture.h"
 #include "support/Checks.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -25,6 +29,7 @@ struct TDotCase {
   std::vector<std::pair<int32_t, int32_t>> Missing;
   double Pitch = 20;
   int32_t Width = 400, Height = 300;
+  double Crack = 0;  // the rows below the middle move down this far more
 };
 
 struct TTruthDot {
@@ -50,7 +55,7 @@ std::vector<TTruthDot> Dots(const TDotCase& c, bool moved) {
         // Counterclockwise on the screen, whose y grows downwards.
         const double tx = x * std::cos(t) + y * std::sin(t),
                      ty = -x * std::sin(t) + y * std::cos(t);
-        x = tx + c.Tx, y = ty + c.Ty;
+        x = tx + c.Tx, y = ty + c.Ty + (j > 0 ? c.Crack : 0);
       }
       x += cx, y += cy;
       if (x >= 7 && y >= 7 && x <= c.Width - 8 && y <= c.Height - 8) dots.push_back({i, j, x, y});
@@ -101,13 +106,15 @@ struct TOutcome {
   std::string Error;
 };
 
-TOutcome Place(const TDotCase& c, const TRegisterOptions& options = {}) {
+TOutcome Place(const TDotCase& c, const TRegisterOptions& options = {},
+               TRegisterReport* out = nullptr) {
   std::vector<TTruthDot> truth;
   const std::unique_ptr<TEncode> job = Job(c, truth);
   TOutcome outcome;
   outcome.Error = ErrorOf([&] {
     const TRegisterReport report = RegisterPicture(*job, Reference(c), options);
     outcome.Decision = report.Main.Decision;
+    if (out) *out = report;
   });
   for (size_t k = 0; k < truth.size(); ++k) {
     const TDotInfo& d = job->FDotInfo[k];
@@ -165,4 +172,64 @@ TEST(Register, FilledFramesAreRefusedUntilTheShiftIsGiven) {
   accept.AcceptAmbiguous = true;
   EXPECT_EQ(Place(Case("small", 3, 2), accept).Decision, TDecision::Ambiguous);
   EXPECT_EQ(Place(Case("small", 3, 2), accept).Wrong, 0);
+}
+
+// A crack opened by 2.5 pitches between two pictures: each side is placed by its own outline,
+// its lip not taken for one.
+TEST(Register, EachSideOfACrackIsPlacedOnItsOwn) {
+  TDotCase c = Case("crack", 6, -20, 0, 14, 8);
+  c.Crack = 50;
+  TRegisterReport report;
+  const TOutcome o = Place(c, {}, &report);
+  EXPECT_EQ(o.Error, "(no error)");
+  EXPECT_EQ(report.Regions, 2);
+  EXPECT_EQ(o.Wrong, 0);
+  EXPECT_EQ(o.Indexed, 15 * 9) << report.Outliers << " " << report.Unplaced;
+}
+
+// Each dot predicted where it goes: the prediction holds within a quarter pitch, and is
+// overruled by an outline that shows it a pitch off; a prediction farther off on a grid that
+// fills the pictures is reported, not taken.
+TEST(Register, APredictionHoldsUnlessTheOutlineShowsItAPitchOff) {
+  for (const double off : {4.0, 20.0}) {
+    const TDotCase c = Case("predicted", 30, 10, 0, 14, 10);
+    TRegisterOptions predicted;
+    predicted.Prior = TPriorKind::Prediction;
+    for (const TDotInfo& d : Reference(c).Dots)
+      predicted.PredictedX.push_back(d.x + 30 - static_cast<float>(off)),
+          predicted.PredictedY.push_back(d.y + 10);
+    const TOutcome o = Place(c, predicted);
+    EXPECT_EQ(o.Wrong, 0) << off;
+    EXPECT_EQ(o.Decision, off < 5 ? TDecision::Prediction : TDecision::Pictures) << off;
+  }
+  const TDotCase filled = Case("filled", 8, 0);
+  TRegisterOptions predicted;
+  predicted.Prior = TPriorKind::Prediction;
+  predicted.AcceptAmbiguous = true;
+  for (const TDotInfo& d : Reference(filled).Dots)
+    predicted.PredictedX.push_back(d.x), predicted.PredictedY.push_back(d.y);
+  TRegisterReport report;
+  EXPECT_EQ(Place(filled, predicted, &report).Decision, TDecision::Ambiguous);
+  EXPECT_TRUE(report.Main.Departed);
+}
+
+// A job's lineage, from its dots as the writer rounds them, is its saved file's; a file indexed
+// from it carries that lineage after the magic word, and a file without one is its own.
+TEST(Register, AFileIndexedFromAReferenceCarriesItsLineage) {
+  const TDotCase c = Case("lineage", 30, 10, 0, 14, 10);
+  std::vector<TTruthDot> truth;
+  const std::unique_ptr<TEncode> job = Job(c, truth);
+  TTempDir dir;
+  TRegisterReference reference = Reference(c);
+  reference.Lineage = "0123456789abcdef";
+  RegisterPicture(*job, reference, {});
+  job->SaveCodes(dir.File("d.cod"));
+  const TCodeFileContent saved = ReadCodeFile(dir.File("d.cod"));
+  EXPECT_EQ(saved.Mark, "+ref:0123456789abcdef");
+  EXPECT_EQ(CodeLineage(saved), "0123456789abcdef");
+  job->FCodeMark.clear();
+  job->SaveCodes(dir.File("own.cod"));
+  EXPECT_EQ(ReadFileBytes(dir.File("own.cod")).rfind("VRKT-FS\r\n", 0), 0u);
+  EXPECT_EQ(CodeLineage(ReadCodeFile(dir.File("own.cod"))), LineageOfDots(CodedDots(*job), true));
+  EXPECT_NE(LineageOfDots(CodedDots(*job), true), "0123456789abcdef");
 }
