@@ -195,3 +195,20 @@ TEST(TrackCli, ProgressBarRedrawsInPlaceAndEndsItsLine) {
   EXPECT_EQ(lines[1].rfind("\r\033[K[###############...............] 2/4 pictures  ", 0), 0u);
   EXPECT_NE(lines[1].find(" pictures/s  "), std::string::npos);
 }
+
+// A step that fails makes the exit status 1, the last line says how many; the run goes on.
+TEST(TrackCli, AFailedStepSetsTheExitStatusAndTheLastLineCountsIt) {
+  TTempDir dir;
+  WriteSequence(dir.File("seq"), 2, "300", "240");
+  WriteFileBytes(Numbered(dir.File("seq"), "frame", 1, "bmp"), "not a picture");
+  const std::string out = dir.File("out");
+  const TCliResult r = RunCli({"track", dir.File("seq"), "--out", out, "--measure", "green"});
+  EXPECT_EQ(r.Status, 1);
+  const auto log = Lines(r.Err);
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(),
+            "1 of 3 steps failed and 0 had an ambiguous motion: see the reason and "
+            "registration columns of " +
+                out + "/summary.csv");
+  EXPECT_TRUE(std::filesystem::exists(Numbered(out, "step", 2, "csv")));
+}

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "image/Grayimage.h"
 #include "support/TempDir.h"
+#include "synth/Synth.h"
 #include "synth/Synthsequence.h"
 #include "track/Tracksequence.h"
 
@@ -228,4 +230,52 @@ TEST(TrackSequence, RefusesAnUnusableReference) {
   WriteFileBytes(dir.File("a.bmp"), "not a picture");
   EXPECT_THROW(TrackSequence({dir.File("a.bmp")}, dir.File("out"), TTrackOptions{}), TError);
   EXPECT_THROW(TrackSequence({}, dir.File("out"), TTrackOptions{}), TError);
+}
+
+// Black dots turning by 4 degrees a step, their colour found from the first picture: the
+// Green-Lagrange strains stay 0 and the rotation is the turn.
+TEST(TrackSequence, FindsTheDotsColourAndMeasuresATurnByGreenLagrange) {
+  TTempDir dir;
+  TSynthOptions final;
+  final.Width = 400, final.Height = 300, final.NoiseSigma = 2, final.WhiteDots = false;
+  final.Columns = 16, final.Rows = 11, final.ClipEach = true, final.TurnDeg = 12;
+  const auto pictures = WriteSynthSequence(final, 3, dir.Path());
+  TTrackOptions options;
+  options.FindPolarity = true;
+  options.RefinedCentroids = true;
+  options.Measure = TStrainMeasure::Green;
+  const auto result = TrackSequence(pictures, dir.File("out"), options);
+  for (int32_t k = 1; k <= 3; ++k) {
+    SCOPED_TRACE(k);
+    ASSERT_TRUE(result[k].Good()) << result[k].Reason;
+    EXPECT_GT(result[k].Pairs, 150);
+    EXPECT_NEAR(result[k].Exx, 0, 1e-4);
+    EXPECT_NEAR(result[k].Eyy, 0, 1e-4);
+    EXPECT_NEAR(result[k].Rotation, 4 * k, 0.01);
+  }
+}
+
+// A grid filling the pictures jumps by 0.7 pitch at step 2: nothing tells that from a motion
+// 0.3 pitch the other way, so the steps from there fail instead of pairing every dot with its
+// neighbour.
+TEST(TrackSequence, AJumpNothingDecidesFailsItsStepsInsteadOfMispairing) {
+  TTempDir dir;
+  std::vector<std::string> pictures;
+  for (int32_t k = 0; k <= 3; ++k) {
+    TSynthOptions o;
+    o.Width = 300, o.Height = 240, o.NoiseSigma = 2, o.ClipEach = true;
+    o.TranslateX = 2.0 * k + (k >= 2 ? 14 : 0);
+    TGrayImage image;
+    TSynthGrid(o).Render(k > 0, image);
+    pictures.push_back(Frame(dir.Path(), "frame", k, "bmp"));
+    image.SaveToFile(pictures.back());
+  }
+  const auto result = TrackSequence(pictures, dir.File("out"), TTrackOptions{});
+  ASSERT_EQ(result.size(), 4u);
+  EXPECT_TRUE(result[1].Good()) << result[1].Reason;
+  EXPECT_EQ(result[1].Registration, "predicted");
+  for (int32_t k : {2, 3}) {
+    EXPECT_FALSE(result[k].Good()) << k;
+    EXPECT_NE(result[k].Reason.find("departs 0.3"), std::string::npos) << result[k].Reason;
+  }
 }
