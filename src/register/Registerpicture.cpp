@@ -253,6 +253,7 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
 
   TPrior prior;
   prior.Kind = options.Prior;
+  prior.Trusted = options.TrustPrediction;
   if (options.Prior == TPriorKind::Prediction) {
     if (options.PredictedX.size() != reference.Dots.size() ||
         options.PredictedY.size() != reference.Dots.size())

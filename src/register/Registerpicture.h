@@ -43,6 +43,7 @@ struct TRegisterOptions {
   float ShiftX = 0, ShiftY = 0;  // Override: the grid's motion since the reference, pixels
   // Prediction: each reference dot's predicted place, in the order of Dots.
   std::vector<float> PredictedX, PredictedY;
+  bool TrustPrediction = true;  // false: the pictures must decide (TPrior::Trusted)
   // With nothing to decide between whole-pitch offsets: raise the ambiguity (false) or index
   // with the smallest motion and report it (true).
   bool AcceptAmbiguous = false;

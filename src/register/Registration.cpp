@@ -349,10 +349,9 @@ TRegistration Register(const TGridSide& reference, const TGridSide& target, cons
       for (int32_t x = -1; x <= 1; ++x) reached({map.K, map.Tx + x, map.Ty + y}, INT32_MAX);
   bool settled = false;
   for (const TCandidate& c : tried)
-    settled =
-        settled ||
-        (valid(c) && ((prior.Kind == TPriorKind::Prediction && c.Departure <= PredictionReach) ||
-                      prior.Kind == TPriorKind::Override));
+    settled = settled || (valid(c) && ((prior.Kind == TPriorKind::Prediction && prior.Trusted &&
+                                        c.Departure <= PredictionReach) ||
+                                       prior.Kind == TPriorKind::Override));
   while (!settled && tried.size() < MostMaps) {
     int32_t least = INT32_MAX;
     for (const TCandidate& c : tried)
@@ -434,7 +433,7 @@ TRegistration Register(const TGridSide& reference, const TGridSide& target, cons
       if (decided && !(best->Map == nearest->Map)) result.Rivals.push_back(*best);
       break;
     case TPriorKind::Prediction:
-      if (nearest->Departure <= PredictionReach) {
+      if (prior.Trusted && nearest->Departure <= PredictionReach) {
         // The pictures overrule a prediction that holds only by a whole pitch next to it (a
         // step that moved one pitch more than predicted looks predicted); a placement far from
         // it is a crack's lip or a lost outline seen in another place.

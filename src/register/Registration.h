@@ -27,6 +27,9 @@ enum class TPriorKind {
 
 struct TPrior {
   TPriorKind Kind = TPriorKind::Guess;
+  // A prediction known to have failed before (a step after one whose motion nothing decided)
+  // is only a guess: the pictures must decide.
+  bool Trusted = true;
   // The predicted place of each reference dot in the new picture, in the reference's order.
   std::vector<float> X, Y;
 };

@@ -112,18 +112,22 @@ TStepIndexing TTrackIndexer::Index(TEncode& job, int32_t step) {
     options.ShiftX = (*FOptions.Shift)[0], options.ShiftY = (*FOptions.Shift)[1];
   } else if (moving || FSequence) {
     options.Prior = TPriorKind::Prediction;
+    options.TrustPrediction = !FLost;
     Predict(step, options.PredictedX, options.PredictedY);
   }
   result.Report = RegisterPicture(job, FReference, options);
   const TRegistration& main = result.Report.Main;
   const std::string motion = result.Report.Text();
   if (options.Prior == TPriorKind::Prediction) {
-    if (main.Decision == TDecision::Ambiguous)
+    if (main.Decision == TDecision::Ambiguous) {
+      FLost = true;
       throw TError(Format("The grid's motion departs %.2f pitch from the one predicted from the "
                           "steps before, and nothing in the pictures tells it since step %d: it "
                           "moved by ",
                           main.Chosen.Departure, FLastGood) +
                    result.Report.Candidates());
+    }
+    FLost = false;
     result.How = main.Decision == TDecision::Prediction ? TStepRegistration::Predicted
                                                         : TStepRegistration::ReRegistered;
     if (result.How == TStepRegistration::ReRegistered)

@@ -32,10 +32,11 @@ struct TStepIndexing {
 // each of its dots predicted where its own motion per step so far takes it (the motion of its
 // neighbours for a dot without one; no motion for the first step of a sequence). A step whose
 // motion departs from the prediction by more than a quarter pitch is registered again from the
-// pictures; when nothing there decides, the step fails and the next one is indexed from the last
-// good step again. The one step of a pair is registered from the pictures; when nothing there
-// decides, the smallest motion is taken and the step flagged as ambiguous. Callers iterate:
-// ExtractPicture, then Index, then save the job's code file.
+// pictures; when nothing there decides, the step fails, and the next steps are indexed from the
+// last good one by the pictures alone until one is decided again. The one step of a pair is
+// registered from the pictures; when nothing there decides, the smallest motion is taken and the
+// step flagged as ambiguous. Callers iterate: ExtractPicture, then Index, then save the job's code
+// file.
 class TTrackIndexer {
  public:
   // sequence: more than two pictures, whose first step is predicted as no motion (a test's
@@ -64,5 +65,8 @@ class TTrackIndexer {
   std::unordered_map<int64_t, TDotTrack> FTracks;  // by grid position
   TRegisterReference FReference;                   // the last good step's dots
   int32_t FLastGood = -1;
+  // A step since the last good one failed for its motion: the prediction has failed once, so
+  // until a step is decided by the pictures again, it does not decide.
+  bool FLost = false;
   std::string FLineage;
 };
