@@ -257,25 +257,26 @@ TEST(TrackSequence, FindsTheDotsColourAndMeasuresATurnByGreenLagrange) {
 
 // A grid filling the pictures jumps by 0.7 pitch at step 2: nothing tells that from a motion
 // 0.3 pitch the other way, so the steps from there fail instead of pairing every dot with its
-// neighbour.
+// neighbour, also step 4, which lies a whole pitch from the prediction and so looks predicted.
 TEST(TrackSequence, AJumpNothingDecidesFailsItsStepsInsteadOfMispairing) {
   TTempDir dir;
   std::vector<std::string> pictures;
-  for (int32_t k = 0; k <= 3; ++k) {
+  for (int32_t k = 0; k <= 4; ++k) {
     TSynthOptions o;
     o.Width = 300, o.Height = 240, o.NoiseSigma = 2, o.ClipEach = true;
-    o.TranslateX = 2.0 * k + (k >= 2 ? 14 : 0);
+    o.TranslateX = std::vector<double>{0, 2, 18, 20, 28}[static_cast<size_t>(k)];
     TGrayImage image;
     TSynthGrid(o).Render(k > 0, image);
     pictures.push_back(Frame(dir.Path(), "frame", k, "bmp"));
     image.SaveToFile(pictures.back());
   }
   const auto result = TrackSequence(pictures, dir.File("out"), TTrackOptions{});
-  ASSERT_EQ(result.size(), 4u);
+  ASSERT_EQ(result.size(), 5u);
   EXPECT_TRUE(result[1].Good()) << result[1].Reason;
   EXPECT_EQ(result[1].Registration, "predicted");
-  for (int32_t k : {2, 3}) {
+  for (int32_t k : {2, 3, 4}) {
     EXPECT_FALSE(result[k].Good()) << k;
-    EXPECT_NE(result[k].Reason.find("departs 0.3"), std::string::npos) << result[k].Reason;
+    EXPECT_NE(result[k].Reason.find(k < 4 ? "departs 0.3" : "departs 0.0"), std::string::npos)
+        << result[k].Reason;
   }
 }
