@@ -111,9 +111,9 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
   try {
     if (!args.Reference.empty()) {
       TRegisterOptions options;
-      if (args.ShiftGiven) {
+      if (args.Shift) {
         options.Prior = TPriorKind::Override;
-        options.ShiftX = run.Shift[0], options.ShiftY = run.Shift[1];
+        options.ShiftX = (*args.Shift)[0], options.ShiftY = (*args.Shift)[1];
       }
       options.SizeTable = run.AutoTable;
       const TReferenceRun result = EncodeFromReference(job, run, hooks, reference, options);

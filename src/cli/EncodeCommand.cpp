@@ -128,11 +128,11 @@ void AddEncodeCommand(CLI::App& app) {
                       "indices of the reference dot it is found to be (the motion is found from "
                       "the grid's outline and its missing dots), so both files index the same "
                       "dots");
-  CLI::Option* shift =
-      sub->add_option("--shift", args->Run.Shift,
-                      "Motion DX DY of the grid since the reference picture, pixels: overrides "
-                      "the motion found (needed where nothing in the pictures decides it)")
-          ->needs(reference);
+  sub->add_option_function<std::array<float, 2>>(
+         "--shift", [args](const std::array<float, 2>& v) { args->Shift = v; },
+         "Motion DX DY of the grid since the reference picture, pixels: overrides "
+         "the motion found (needed where nothing in the pictures decides it)")
+      ->needs(reference);
   reference->excludes(pitch)->excludes(origin);
   sub->add_option_function<std::string>(
          "--centroid",
@@ -148,8 +148,5 @@ void AddEncodeCommand(CLI::App& app) {
   sub->add_option("--picture", args->Picture,
                   "The unsegmented picture, for --centroid refined (same size as INPUT)");
   AddBits16Option(*sub, args->Bits16);
-  sub->callback([args, shift] {
-    args->ShiftGiven = shift->count() > 0;
-    RunEncode(*args);
-  });
+  sub->callback([args] { RunEncode(*args); });
 }

@@ -11,7 +11,6 @@ TReferenceRun EncodeFromReference(TEncode& job, const TEncodeRunOptions& run,
   // The table is sized by the registration, for the indices it gives.
   TEncodeRunOptions extraction = run;
   extraction.Origin = TOriginSource::Automatic;
-  extraction.Reference.clear();
   extraction.AutoTable = false;
   const int32_t leastArea = ExtractDots(job, extraction, hooks);
   if (hooks.Cancelled && hooks.Cancelled()) throw TCancelled();

@@ -2,8 +2,8 @@
 
 #include <QWidget>
 #include <array>
-#include <optional>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QButtonGroup;
