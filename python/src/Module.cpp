@@ -44,6 +44,9 @@ PYBIND11_MODULE(latticor, m) {
       "    track -> iterator of TrackStep   a sequence against its first picture\n\n"
       "Failures raise latticor.Error with the system's message; wrong arguments raise "
       "TypeError or ValueError. Long calls release the GIL.";
+  // Every docstring begins with the function's signature in Python's own words.
+  py::options options;
+  options.disable_function_signatures();
   // The system's one error type, with its message exactly as the user is meant to read it.
   py::register_exception<TError>(m, "Error");
   AddPictures(m);
