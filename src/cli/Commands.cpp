@@ -167,30 +167,8 @@ int32_t RunMatch(const TMatchArgs& args) {
              args.Force);
   // Do Matching, then Save Result with the chosen layout and Y axis option.
   TMatch match(args.Initial, args.Deformed);
-  match.Match();
-  // Files indexed from one reference index the same dots alike: whatever their motion, there is
-  // nothing to warn of and nothing to align.
-  const TPairingCheck check = CheckPairing(match);
-  if (args.Align && check.Kind != TPairingCheck::TKind::OneReference) {
-    const TRegistration& reg = check.Registration;
-    if (reg.Decision != TDecision::Pictures) {
-      TRegisterReport report;
-      report.Main = reg;
-      throw TError(
-          "--align refused: nothing in the two code files decides how their indices lie "
-          "against each other" +
-          (reg.Decision == TDecision::Ambiguous
-               ? " (the dots could have moved by " + report.Candidates() + ")"
-               : std::string(" (their dots' patterns do not fit)")) +
-          ", so any shift could pair every dot with another one; nothing was written. Index "
-          "the deformed picture from the initial one: encode DEFORMED --reference "
-          "INITIAL.cod, or track INITIAL DEFORMED");
-    }
-    AlignDeformed(match, check.Map.Tx, check.Map.Ty, check.Map.K);
-    std::fprintf(stderr, "%s\n", AlignmentNote(check.Map.Tx, check.Map.Ty, check.Map.K).c_str());
-  } else if (!check.Warning().empty()) {
-    std::fprintf(stderr, "%s\n", check.Warning().c_str());
-  }
+  const std::string note = MatchAndCheck(match, args.Align);
+  if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
   match.FChangeYAxis = !args.KeepY;
   TSaveGroup outputs;  // the displacement file and the CSV together or neither
   if (!args.Output.empty()) match.WriteResult(args.Layout, args.Output);

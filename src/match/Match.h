@@ -7,6 +7,7 @@
 
 #include "encode/Coordinate.h"
 #include "encode/Dotinfo.h"
+#include "match/Codeload.h"
 
 // The matching job: the dots of two code files of the same grid, file 0 for the initial and
 // file 1 for the deformed state, paired by grid position, and the displacement of every pair
@@ -25,6 +26,9 @@ class TMatch {
   // Grid ranges whose table would exceed TCoordinate::MaxEntries (2^27) entries, or negative
   // ones, are refused with the coordinate table's allocation message.
   TMatch(const std::string& initialFile, const std::string& deformedFile);
+  // The same on two code files already read; the names stand for their paths in messages.
+  TMatch(TCodeFileContent initial, TCodeFileContent deformed, const std::string& initialName,
+         const std::string& deformedName);
   TMatch(const TMatch&) = delete;
   TMatch& operator=(const TMatch&) = delete;
 
@@ -55,6 +59,8 @@ class TMatch {
   int32_t FDotSum[2] = {0, 0};
   int32_t FImageWidth = 0;  // both files write these; the deformed file's values remain
   int32_t FImageHeight = 0;
+  int32_t FPictureWidth[2] = {0, 0};  // each file's own picture size
+  int32_t FPictureHeight[2] = {0, 0};
   float FScaleX[2] = {1, 1};
   float FScaleY[2] = {1, 1};
   int32_t FMaxNx = 0;  // grid range common to both files, set by Match
@@ -64,6 +70,6 @@ class TMatch {
   std::string FLineage[2];
 
  private:
-  void LoadCodeFile(int i);
+  void TakeCodeFile(int i, TCodeFileContent c);
   void WriteLayout(int32_t layout, const std::string& path) const;
 };

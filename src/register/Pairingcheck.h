@@ -23,5 +23,11 @@ struct TPairingCheck {
 };
 
 // Checks a matching after Match: the files' lineages, then their patterns placed on each other
-// (the files are read again for their positions in pixels), then the displacement.
+// (the dots and picture sizes the matching job holds), then the displacement.
 TPairingCheck CheckPairing(const TMatch& match);
+
+// Match, then the check, the same for every shell. With align the deformed indices are placed
+// on the initial ones by the dots' patterns; where nothing in the files decides, that is refused
+// with a TError saying why (the matching is left as Match made it). Returns what to tell the
+// user: the alignment's note, the check's warning, or nothing when the pairs look right.
+std::string MatchAndCheck(TMatch& match, bool align);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <thread>
 #include <unordered_set>
 
 #include "base/AtomicFile.h"
@@ -97,6 +98,14 @@ bool FindDotColour(const std::string& picture) {
 
 }  // namespace
 
+TTrackOptions BatchTrackOptions() {
+  TTrackOptions options;
+  options.Jobs = static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 256u));
+  options.RefinedCentroids = true;
+  options.FindPolarity = true;
+  return options;
+}
+
 std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
                                       const std::string& outDir, const TTrackOptions& options,
                                       const TTrackHooks& hooks) {
@@ -130,6 +139,7 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
         saved = true;
         TStrainField field = MeasureStep(referenceCodes, TrackCodeFile(outDir, pictures[i]),
                                          TrackStepFile(outDir, i), referenceDots, options, step);
+        if (hooks.StepMeasured) hooks.StepMeasured(step, field);
         if (options.Plots && field.StrainCount() > 0)
           lastField = std::make_unique<TStrainField>(std::move(field));
       } catch (const TError& e) {
