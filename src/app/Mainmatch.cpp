@@ -31,6 +31,8 @@ void TMainForm::DoMatchingMenuItemClick() {
       job->Match();
       if (CancelRequested()) throw TCancelled();
       FMatcher = std::move(job);
+      FMatchScaleX = FScaleX;
+      FMatchScaleY = FScaleY;
     } catch (const TCancelled&) {
       throw;
     } catch (...) {
@@ -81,4 +83,7 @@ void TMainForm::SaveMatchResultMenuItemClick() {
     const int32_t layout = dialog.Layout();
     if (layout >= 0 && layout < TMatch::LayoutCount) FMatcher->WriteResult(layout, path);
   });
+  if (MatchStale())
+    Report("Saved " + path + ", from a matching made at another scale than the one in force.");
+  OfferPairsCsv(path);
 }

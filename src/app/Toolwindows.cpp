@@ -30,7 +30,7 @@ void MoveFrame(QWidget* window, QPoint p) {
 
 }  // namespace
 
-TToolWindows::TToolWindows(std::function<QRect()> picture, std::function<QRect()> controls,
+TToolWindows::TToolWindows(std::function<QRect()> picture, std::function<QList<QRect>()> controls,
                            QObject* parent)
     : QObject(parent), FPicture(std::move(picture)), FControls(std::move(controls)) {}
 
@@ -68,10 +68,10 @@ void TToolWindows::Place(QWidget* window) {
         QPoint(std::numeric_limits<int>::min(), 0);  // the user's place: kept as it is moved
     return;
   }
-  QList<QRect> taken{FControls()};
+  QList<QRect> taken;
   for (const QPointer<QWidget>& other : FWindows)
     if (other && other != window && other->isVisible()) taken.push_back(other->frameGeometry());
-  const QPoint p = TToolPlacement::Place(frame, FPicture(), screens, taken);
+  const QPoint p = TToolPlacement::Place(frame, FPicture(), screens, taken, FControls());
   MoveFrame(window, p);
   FPlaced[window] = p;
 }

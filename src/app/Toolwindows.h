@@ -16,9 +16,10 @@
 class TToolWindows : public QObject {
   Q_OBJECT
  public:
-  // picture: the picture's part of the screen, in global coordinates; controls: the menus and
-  // tool bars above it, which a window is not put over either when there is another place.
-  TToolWindows(std::function<QRect()> picture, std::function<QRect()> controls,
+  // picture: the picture's part of the screen, in global coordinates; controls: the menus, tool
+  // bars, docks and the view's controls, which a window is never put over when there is another
+  // place.
+  TToolWindows(std::function<QRect()> picture, std::function<QList<QRect>()> controls,
                QObject* parent = nullptr);
 
   // Watches a window with an object name of its own.
@@ -38,7 +39,7 @@ class TToolWindows : public QObject {
   void Remember(QWidget* window);
 
   std::function<QRect()> FPicture;
-  std::function<QRect()> FControls;
+  std::function<QList<QRect>()> FControls;
   QList<QPointer<QWidget>> FWindows;
   // Where this run put each window that has been shown; a window found elsewhere was moved.
   QMap<QWidget*, QPoint> FPlaced;
