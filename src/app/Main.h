@@ -15,6 +15,7 @@
 #include "image/Grayimage.h"
 
 class QAction;
+class QDockWidget;
 class QDragEnterEvent;
 class QDropEvent;
 class QLabel;
@@ -289,6 +290,8 @@ class TMainForm : public QMainWindow {
   void OfferAlignment();
   // The menu items of this wave's additions (Maindesk.cpp).
   void BuildDeskMenus();
+  // A dock shown, moved or resized sends the tool windows this run placed off it.
+  void WatchDock(QDockWidget* dock);
   void UpdateEditActions();
   void TakeEditStep(bool undo);
   // Redraws after an undo or redo: the labels with dot's last, so the view keeps it.

@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/Main.h"
@@ -96,9 +97,19 @@ void TMainForm::ManualMenuItemClick() {
   if (FManualForm == nullptr) {
     FManualForm = new TManualForm(this);
     addDockWidget(Qt::LeftDockWidgetArea, FManualForm);
+    WatchDock(FManualForm);
   }
   FManualForm->show();
   FManualForm->raise();
+}
+
+void TMainForm::WatchDock(QDockWidget* dock) {
+  // Once the layout has given the dock its place.
+  const auto keepClear = [this] {
+    QTimer::singleShot(0, this, [this] { FToolWindows->KeepClear(); });
+  };
+  connect(dock, &QDockWidget::visibilityChanged, this, keepClear);
+  connect(dock, &QDockWidget::dockLocationChanged, this, keepClear);
 }
 
 void TMainForm::RememberRecent(const char* kind, const std::string& path) {

@@ -50,6 +50,7 @@ void TMainForm::StrainResultMenuItemClick() {
   if (FStrainResultForm == nullptr) {
     FStrainResultForm = new TStrainResultForm(*this);
     addDockWidget(Qt::RightDockWidgetArea, FStrainResultForm);
+    WatchDock(FStrainResultForm);
     FStrainResultForm->hide();  // until there is something to show
   }
   FStrainResultForm->ShowResult();

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -68,6 +69,12 @@ void TToolWindows::Place(QWidget* window) {
         QPoint(std::numeric_limits<int>::min(), 0);  // the user's place: kept as it is moved
     return;
   }
+  PlaceFree(window);
+}
+
+void TToolWindows::PlaceFree(QWidget* window) {
+  const QList<QRect> screens = Screens();
+  const QSize frame = FrameSize(window);
   QList<QRect> taken;
   for (const QPointer<QWidget>& other : FWindows)
     if (other && other != window && other->isVisible()) taken.push_back(other->frameGeometry());
@@ -81,6 +88,18 @@ void TToolWindows::Remember(QWidget* window) {
   if (!FPlaced.contains(window) || FPlaced[window] == window->pos()) return;
   QSettings settings(Settings::Organisation, Settings::Application);
   settings.setValue(Key(window), window->pos());
+}
+
+void TToolWindows::KeepClear() {
+  const QList<QRect> kept = FControls();
+  for (const QPointer<QWidget>& window : FWindows) {
+    if (!window || !window->isVisible() || !FPlaced.contains(window) ||
+        FPlaced[window] != window->pos())
+      continue;
+    const QRect frame = window->frameGeometry();
+    if (std::any_of(kept.begin(), kept.end(), [&](const QRect& k) { return k.intersects(frame); }))
+      PlaceFree(window);
+  }
 }
 
 void TToolWindows::RememberAll() {

@@ -26,6 +26,9 @@ class TToolWindows : public QObject {
   void Track(QWidget* window);
   // Stores the positions of the windows shown now (the application ends).
   void RememberAll();
+  // Moves the windows this run placed that a control or dock covers now (a dock opened since)
+  // to a free place; a window the user has moved stays where it is.
+  void KeepClear();
 
   static QString Key(const QWidget* window) { return "Windows/" + window->objectName(); }
   // The available geometry of every screen.
@@ -36,6 +39,7 @@ class TToolWindows : public QObject {
 
  private:
   void Place(QWidget* window);
+  void PlaceFree(QWidget* window);
   void Remember(QWidget* window);
 
   std::function<QRect()> FPicture;

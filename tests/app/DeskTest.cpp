@@ -95,9 +95,13 @@ class TDeskTest : public TFormTest {
   void F1ShowsTheManualDockedAndToolWindowsKeepOffDocks() {
     QAction* manual = Action(Form(), "ManualMenuItem");
     QCOMPARE(manual->shortcut(), QKeySequence(QKeySequence::HelpContents));
+    QWidget& scale = *Form().FComputeScaleForm;
+    scale.show();  // placed before the dock opens
     manual->trigger();
     TManualForm* form = Form().FManualForm;
     QVERIFY(form != nullptr && form->isVisible());
+    QTRY_VERIFY(
+        !scale.frameGeometry().intersects(QRect(form->mapToGlobal(QPoint(0, 0)), form->size())));
     QCOMPARE(Form().dockWidgetArea(form), Qt::LeftDockWidgetArea);
     QVERIFY(form->ManualBrowser->toPlainText().contains("Undo and redo"));
     // A maximised window: tool bars above, a dock at the right, the status bar below.
