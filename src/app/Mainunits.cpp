@@ -31,14 +31,12 @@ bool TMainForm::MatchStale() const {
 }
 
 std::string TMainForm::ScaleStateText() const {
-  std::string text = "   Scale: ";
-  if (Unscaled(FScaleX, FScaleY))
-    text += "none (pixels)";
-  else
-    text += Factors(FScaleX, FScaleY) + " per pixel";
-  if (ScaleFromEarlierRun()) text += " (from an earlier run)";
-  if (MatchStale())
-    text += "   Match: stale (made at scale " + Factors(FMatchScaleX, FMatchScaleY) + ")";
+  // Short: the status bar's message shares the line.
+  std::string text =
+      "   Scale: " +
+      (Unscaled(FScaleX, FScaleY) ? std::string("none (px)") : Factors(FScaleX, FScaleY) + "/px");
+  if (ScaleFromEarlierRun()) text += " (earlier run)";
+  if (MatchStale()) text += "   Match: stale (scale " + Factors(FMatchScaleX, FMatchScaleY) + ")";
   return text;
 }
 

@@ -16,7 +16,7 @@ class TUnitsTest : public TFormTest {
     SetSetting("Image Scale/scalex", 0.05);
     SetSetting("Image Scale/scaley", 0.05);
     NewForm().show();
-    QVERIFY(State().contains("Scale: 0.05 x 0.05 per pixel (from an earlier run)"));
+    QVERIFY(State().contains("Scale: 0.05 x 0.05/px (earlier run)"));
     WriteDots(Work("dots.bmp"), 200, 160, Lattice(20, 20, 24, 24, 7, 6), 5);
     NewEncode("dots.bmp");
     EncodeParameters().AreaThresholdEdit->setText("20");
@@ -38,7 +38,7 @@ class TUnitsTest : public TFormTest {
     ComputeScale("20", "1", "10", "1");
     QVERIFY(Status().startsWith("Scale 0.05 x 0.1 per pixel (was 0.05 x 0.05)"));
     QVERIFY(Status().contains("The matching result was made before"));
-    QVERIFY(State().contains("Match: stale (made at scale 0.05 x 0.05)"));
+    QVERIFY(State().contains("Match: stale (scale 0.05 x 0.05)"));
     ComputeScale("10", "1", "20", "1");
     QVERIFY(State().contains("Match: stale"));
     // The y column of the displacement file mixes units: said, and the CSV is offered.
