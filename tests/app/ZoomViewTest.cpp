@@ -109,6 +109,36 @@ class TZoomViewTest : public TFormTest {
     QVERIFY(!Form().FDragging);
   }
 
+  // From Fit the zoomed picture is still lower than the window: it must not be centred again
+  // under the mouse, nor be pushed off the window's edge when zoomed out at a corner.
+  void WheelFromFitKeepsThePointUnderTheMouse() {
+    WriteGridPicture(Work("wide.bmp"), 3000, 1000);
+    NewSegment("wide.bmp");
+    TZoomView* view = Form().ImageView();
+    for (QPoint at : {QPoint(150, 250), QPoint(900, 450)}) {
+      view->FitToWindow();
+      const QPointF before = PictureUnder(at);
+      for (int delta : {120, -120}) {
+        QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &wheel);
+        const QPointF after = PictureUnder(at);
+        QVERIFY2(std::abs(after.x() - before.x()) <= 2 && std::abs(after.y() - before.y()) <= 2,
+                 qPrintable(QString("zoom %1: %2,%3 -> %4,%5")
+                                .arg(view->Zoom())
+                                .arg(before.x())
+                                .arg(before.y())
+                                .arg(after.x())
+                                .arg(after.y())));
+      }
+    }
+    // Zoomed out about a corner, the picture stays whole in the window.
+    view->ZoomAt(0.25, QPoint(2, 2));
+    const QRect shown(Form().PaintBox()->mapTo(view->viewport(), QPoint(0, 0)),
+                      Form().PaintBox()->size());
+    QVERIFY(view->viewport()->rect().contains(shown));
+  }
+
   void LabelsApartFromThePictureAndNeverOverlapping() {
     WriteDots(Work("dense.bmp"), 400, 300, Lattice(10.3, 10.6, 14, 14, 27, 20), 4);
     NewEncode("dense.bmp");
