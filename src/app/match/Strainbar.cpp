@@ -85,5 +85,5 @@ void TStrainBar::paintEvent(QPaintEvent*) {
     bottom -= metrics.height() + 4;
   }
   if (bottom - top < 20) return;
-  PaintColourBar(painter, QRectF(Padding, top, BarWidth, bottom - top), FQuantity, *FScale, FUnit);
+  PaintColourBar(painter, QRectF(Padding, top, BarWidth, bottom - top), *FScale, FUnit);
 }
