@@ -17,6 +17,7 @@
 #include "cli/Filecheck.h"
 #include "cli/Subcommands.h"
 #include "cli/Trackprogress.h"
+#include "track/Trackfiles.h"
 #include "track/Trackinput.h"
 #include "track/Tracksequence.h"
 
@@ -70,15 +71,7 @@ void CheckTrackFiles(const std::vector<std::string>& pictures, const TTrackArgs&
   fs::create_directories(out / "codes", failure);
   if (failure) throw TError("Cannot create the folder " + args.Out + ": " + failure.message());
   std::vector<TCommandFile> inputs, outputs;
-  outputs.push_back({"summary.csv", (out / "summary.csv").string(), ""});
-  if (args.Options.Plots) outputs.push_back({"summary.png", (out / "summary.png").string(), ""});
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    inputs.push_back({"PICTURE " + pictures[i], pictures[i], ""});
-    outputs.push_back(
-        {"the code file of " + pictures[i], TrackCodeFile(args.Out, pictures[i]), ""});
-    outputs.push_back(
-        {"the strain file of step " + std::to_string(i), TrackStepFile(args.Out, i), ""});
-  }
+  TrackCommandFiles(pictures, args.Out, args.Options.Plots, inputs, outputs);
   CheckFiles(inputs, outputs, args.Force);
 }
 
