@@ -114,8 +114,9 @@ TChartFrame PaintCurveChart(QPainter& painter, const QRectF& rect, const TCurveC
     painter.save();
     painter.translate(rect.left() + 8 + line / 2, area.center().y());
     painter.rotate(-90);
+    // Shortened with an ellipsis when the axis is shorter than the label.
     painter.drawText(QRectF(-area.height() / 2, -line / 2, area.height(), line), Qt::AlignCenter,
-                     chart.YLabel);
+                     metrics.elidedText(chart.YLabel, Qt::ElideRight, area.height()));
     painter.restore();
   }
   double y = rect.top() + 6;

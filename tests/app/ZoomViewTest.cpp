@@ -4,6 +4,7 @@
 #include <QWheelEvent>
 
 #include "AppTest.h"
+#include "app/view/Profileform.h"
 
 using namespace AppTest;
 
@@ -137,6 +138,43 @@ class TZoomViewTest : public TFormTest {
     const QRect shown(Form().PaintBox()->mapTo(view->viewport(), QPoint(0, 0)),
                       Form().PaintBox()->size());
     QVERIFY(view->viewport()->rect().contains(shown));
+  }
+
+  // The probe: the pixel, its gray value in the picture as read (not the red mark drawn over
+  // it) and the zoom. With the line profile on, a left drag draws a line and charts the gray
+  // values along it instead of feeding the dialogs; off again, a drag is a rubber band.
+  void ProbeAndLineProfileOfThePicture() {
+    EncodedGrid();
+    auto* probe = Form().findChild<QLabel*>("ProbeLabel");
+    QVERIFY(probe != nullptr);
+    Form().ImageView()->ZoomAt(1.0, QPoint(0, 0));
+    const TGrayImage& picture = *Form().FEncoder->FImage;
+    Click(QPoint(70, 60));  // picks the dot there: it is drawn red
+    Hover(QPoint(70, 60));
+    QCOMPARE(probe->text(), QString("(70, 60)  gray %1  zoom 100%").arg(picture.GetPixel(70, 60)));
+    Form().ImageView()->ZoomAt(1.5, QPoint(0, 0));
+    QCOMPARE(probe->text(), QString("zoom 150%"));
+    Form().ImageView()->ZoomAt(1.0, QPoint(0, 0));
+
+    P().SetDxDy(7, 7);
+    Trigger(Form(), "LineProfileMenuItem");
+    Drag(QPoint(20, 61), QPoint(150, 61));
+    QCOMPARE(P().DxEdit->text(), QString("7"));
+    QVERIFY(!Form().FDragging);
+    auto* window = Form().findChild<TProfileForm*>("ProfileForm");
+    QVERIFY(window != nullptr && window->isVisible());
+    const std::vector<TProfilePoint>& points = window->Points();
+    QCOMPARE(points.size(), size_t{131});
+    for (size_t k = 0; k < points.size(); ++k)
+      QCOMPARE(points[k].Value, double(picture.GetPixel(20 + int32_t(k), 61)));
+    FPlatform->FileAnswers.push_back(Work("profile.csv"));
+    Press(window->SaveCsvButton);
+    const std::string csv = ReadFileBytes(Work("profile.csv"));
+    QVERIFY(csv.rfind("distance,gray\n0.000,", 0) == 0);
+    QCOMPARE(std::count(csv.begin(), csv.end(), '\n'), 132);
+    Trigger(Form(), "LineProfileMenuItem");
+    Drag(QPoint(20, 61), QPoint(150, 81));
+    QCOMPARE(P().DxEdit->text() + " " + P().DyEdit->text(), QString("130 20"));
   }
 
   void LabelsApartFromThePictureAndNeverOverlapping() {

@@ -207,6 +207,7 @@ void TStrainResultForm::ShowQuantity() {
   try {
     FOverlay->SetQuantity(quantity);
     FBar->SetScale(quantity, FOverlay->Scale(), UnitText(*FField, quantity, FOverlay->Scale()));
+    RangeBox->ShowLimits(FOverlay->Scale().Low(), FOverlay->Scale().High());
     mapped = true;
   } catch (const TError& e) {
     if (FField->StrainCount() > 0) addNote(e.Message());  // else said just above

@@ -245,12 +245,14 @@ void TSequenceForm::RunEnded(const std::string& ending) {
   size_t failed = 0;
   if (FSteps)
     for (const TTrackStep& step : FSteps->Steps()) failed += step.Good() ? 0 : 1;
-  std::string text = std::to_string(done) + " pictures tracked, " + std::to_string(failed) +
-                     " failed; summary in " +
-                     (FSteps ? IncludeTrailingSlash(FSteps->OutDir()) : "") + "summary.csv";
+  std::string text =
+      std::to_string(done) + " pictures tracked, " + std::to_string(failed) + " failed";
   if (!ending.empty()) text = ending + ". " + text;
   RunLabel->setText(QString::fromStdString(text));
-  FMainForm.Report(text);
+  const std::string summary =
+      "; summary in " + (FSteps ? IncludeTrailingSlash(FSteps->OutDir()) : "") + "summary.csv";
+  RunLabel->setToolTip(QString::fromStdString(text + summary));
+  FMainForm.Report(text + summary);
   if (!ending.empty() && (FRun == nullptr || !FRun->Stopping())) throw TError(ending);
 }
 

@@ -119,6 +119,7 @@ void TSequenceForm::ShowQuantity() {
   try {
     FOverlay->SetQuantity(Quantity());
     FBar->SetScale(Quantity(), FOverlay->Scale(), UnitText(*FField, Quantity(), FOverlay->Scale()));
+    RangeBox->ShowLimits(FOverlay->Scale().Low(), FOverlay->Scale().High());
     mapped = true;
   } catch (const TError& e) {
     note += (note.empty() ? "" : "\n") + e.Message();

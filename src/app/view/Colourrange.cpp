@@ -57,6 +57,12 @@ void TColourRangeBox::ShowFields() {
   HighEdit->setVisible(mode == TRangeMode::Limits);
 }
 
+void TColourRangeBox::ShowLimits(double low, double high) {
+  if (RangeComboBox->currentIndex() == static_cast<int>(TRangeMode::Limits)) return;
+  LowEdit->setText(QString::number(low, 'g', 6));
+  HighEdit->setText(QString::number(high, 'g', 6));
+}
+
 TColourRange TColourRangeBox::Range() const {
   TColourRange range;
   range.Mode = static_cast<TRangeMode>(std::max(RangeComboBox->currentIndex(), 0));

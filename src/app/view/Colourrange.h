@@ -17,6 +17,8 @@ class TColourRangeBox : public QWidget {
 
   // The choice, typed; limits that are not numbers raise the conversion message.
   TColourRange Range() const;
+  // The range of the map shown, as the limits to start from, unless limits are chosen.
+  void ShowLimits(double low, double high);
 
   QComboBox* RangeComboBox;  // whole, percentiles, symmetric, limits: the order of TRangeMode
   QDoubleSpinBox* PercentSpinBox;

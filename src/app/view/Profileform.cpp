@@ -4,7 +4,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Formparts.h"
 #include "app/Main.h"
 #include "app/Platform.h"
 #include "app/view/Chartview.h"
@@ -13,28 +12,31 @@
 #include "strain/Straincsv.h"
 #include "strain/Strainplot.h"
 
-TProfileForm::TProfileForm(TMainForm& form) : QDialog(&form, ToolWindowFlags), FForm(form) {
+TProfileForm::TProfileForm(TMainForm& form) : QDockWidget("Line Profile", &form), FForm(form) {
   setObjectName("ProfileForm");
-  setWindowTitle("Line Profile");
-  ProfileChart = new TChartView(this);
+  setAllowedAreas(Qt::BottomDockWidgetArea | Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+  auto* body = new QWidget(this);
+  ProfileChart = new TChartView(body);
   ProfileChart->setObjectName("ProfileChart");
-  ProfileChart->setMinimumSize(460, 260);
-  SavePlotButton = new QPushButton("Save Plot...", this);
+  ProfileChart->setMinimumSize(360, 200);
+  SavePlotButton = new QPushButton("Save Plot...", body);
   SavePlotButton->setObjectName("SavePlotButton");
-  SaveCsvButton = new QPushButton("Save CSV...", this);
+  SaveCsvButton = new QPushButton("Save CSV...", body);
   SaveCsvButton->setObjectName("SaveCsvButton");
-  CloseButton = new QPushButton("Close", this);
+  CloseButton = new QPushButton("Close", body);
   CloseButton->setObjectName("CloseButton");
   for (QPushButton* button : {SavePlotButton, SaveCsvButton, CloseButton})
     button->setAutoDefault(false);
-  auto* buttons = new QHBoxLayout;
+  // The buttons beside the chart: the dock takes little of the view's height.
+  auto* buttons = new QVBoxLayout;
   buttons->addWidget(SavePlotButton);
   buttons->addWidget(SaveCsvButton);
   buttons->addStretch(1);
   buttons->addWidget(CloseButton);
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = new QHBoxLayout(body);
   layout->addWidget(ProfileChart, 1);
   layout->addLayout(buttons);
+  setWidget(body);
   connect(SavePlotButton, &QPushButton::clicked, this,
           [this] { FForm.RunCommand([this] { SavePlotButtonClick(); }); });
   connect(SaveCsvButton, &QPushButton::clicked, this,

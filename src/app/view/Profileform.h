@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include <QDockWidget>
 #include <vector>
 
 #include "strain/Curvechart.h"
@@ -12,8 +12,9 @@ class TPlatform;
 class TMainForm;
 
 // "Line Profile": the chart of the values along the line drawn on the view, saved as a picture
-// or as a CSV file (distance, value).
-class TProfileForm : public QDialog {
+// or as a CSV file (distance, value). Docked under the view, so that it covers neither the
+// picture nor another window.
+class TProfileForm : public QDockWidget {
   Q_OBJECT
  public:
   explicit TProfileForm(TMainForm& form);

@@ -8,7 +8,6 @@
 
 #include "app/Imageview.h"
 #include "app/Main.h"
-#include "app/Toolwindows.h"
 #include "app/match/Strainoverlay.h"
 #include "app/view/Profileform.h"
 #include "app/view/Viewprobe.h"
@@ -67,7 +66,10 @@ bool TProfileTool::Active() const {
 }
 
 bool TProfileTool::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != FForm.PaintBox() || !Active()) return false;
+  if (watched != FForm.PaintBox()) return false;
+  if (event->type() == QEvent::Resize && FLine->isVisible())
+    FLine->setGeometry(FForm.PaintBox()->rect());  // a new zoom
+  if (!Active()) return false;
   const QEvent::Type type = event->type();
   if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
       type != QEvent::MouseButtonRelease)
@@ -97,15 +99,17 @@ void TProfileTool::ShowProfile(QPointF from, QPointF to) {
   TCurveChart chart;
   std::vector<TProfilePoint> points;
   QString name = "gray";
-  chart.Title =
-      QString("Along (%1, %2) to (%3, %4)").arg(from.x()).arg(from.y()).arg(to.x()).arg(to.y());
+  const QString line =
+      QString("(%1, %2) to (%3, %4)").arg(from.x()).arg(from.y()).arg(to.x()).arg(to.y());
+  chart.Title = "Along " + line;
   chart.XLabel = "distance from the start (picture pixels)";
   auto* map = dynamic_cast<TStrainOverlay*>(FForm.PaintBox()->Overlay());
   if (map != nullptr && map->HasMap() && map->Field() != nullptr) {
     const TPlotQuantity quantity = map->Quantity();
     name = InfoOf(quantity).Name;
     points = FieldProfile(*map->Field(), *map->Geometry(), quantity, from, to);
-    chart.YLabel = QString("%1 at the dots within half a pitch").arg(name);
+    chart.Title = name + " at the dots within half a pitch of " + line;
+    chart.YLabel = name;
   } else {
     const TGrayImage* picture = PictureShown(FForm);
     if (picture == nullptr) throw TError("No picture is shown: open one to draw its profile");
@@ -117,7 +121,10 @@ void TProfileTool::ShowProfile(QPointF from, QPointF to) {
   chart.Series.push_back(std::move(series));
   if (FWindow == nullptr) {
     FWindow = new TProfileForm(FForm);
-    FForm.ToolWindows().Track(FWindow);
+    // Under the view only: the docks beside it keep their height.
+    FForm.setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
+    FForm.setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+    FForm.addDockWidget(Qt::BottomDockWidgetArea, FWindow);
   }
   FWindow->SetProfile(chart, std::move(points), name);
   FWindow->show();

@@ -47,7 +47,6 @@ std::string TViewProbe::TextAt(int32_t x, int32_t y) const {
   const TGrayImage* picture = PictureShown(FForm);
   if (picture != nullptr && x < picture->Width() && y < picture->Height())
     text.append("  gray ").append(std::to_string(picture->Row(y)[x]));
-  if (const TBoxOverlay* overlay = FForm.PaintBox()->Overlay()) text.append(overlay->ValueAt(x, y));
   return text.append("  ").append(ZoomText());
 }
 

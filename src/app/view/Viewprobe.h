@@ -12,7 +12,8 @@ class TMainForm;
 const TGrayImage* PictureShown(const TMainForm& form);
 
 // The probe at the right of the status bar: the picture pixel under the mouse, its gray value
-// (in the picture as read, not as marked), what a map shows there, and the zoom.
+// (in the picture as read, not as marked) and the zoom. (What a map shows there follows the
+// position text on the left.)
 class TViewProbe : public QLabel {
   Q_OBJECT
  public:
