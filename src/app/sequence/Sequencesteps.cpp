@@ -80,7 +80,9 @@ TSequenceSteps::THistory TSequenceSteps::History(int32_t nx, int32_t ny,
   history.Nx = nx;
   history.Ny = ny;
   constexpr double None = std::numeric_limits<double>::quiet_NaN();
-  for (size_t k = 0; k < FSteps.size(); ++k) {
+  // The steps there are now: a run may add some while this waits for the event loop.
+  const size_t count = FSteps.size();
+  for (size_t k = 0; k < count; ++k) {
     if (FTable[k].empty() && FSteps[k].Good()) {
       if (cancelled && cancelled()) throw TCancelled();
       try {
