@@ -15,10 +15,12 @@
 #include "app/sequence/Sequencerun.h"
 #include "app/sequence/Sequencesetup.h"
 #include "app/view/Chartview.h"
+#include "base/Path.h"
 #include "strain/Plotgeometry.h"
 #include "strain/Strainpairs.h"
 #include "synth/Synthsequence.h"
 #include "track/Tracksequence.h"
+#include "track/Tracksummary.h"
 
 using namespace AppTest;
 
@@ -28,31 +30,33 @@ class TSequenceTest : public TFormTest {
   static constexpr int Steps = 5;
   TSequenceForm& S() { return *Form().findChild<TSequenceForm*>("SequenceForm"); }
 
-  // A grid moving by 14 px (more than half its pitch) and stretching, in Work("pics").
-  std::vector<std::string> WritePictures() {
+  // A grid moving by 14 px (more than half its pitch) and stretching, in Work(folder).
+  std::vector<std::string> WritePictures(const std::string& folder = "pics", int steps = Steps,
+                                         int32_t width = 320, int32_t height = 240) {
     TSynthOptions final;
-    final.Width = 480;
-    final.Height = 360;
+    final.Width = width;
+    final.Height = height;
     final.NoiseSigma = 2;
     final.TranslateX = 14;
     final.TranslateY = -6;
     final.Exx = 0.02;
     final.Eyy = -0.006;
-    std::filesystem::create_directory(Work("pics"));
-    return WriteSynthSequence(final, Steps, Work("pics"));
+    std::filesystem::create_directory(Work(folder));
+    return WriteSynthSequence(final, steps, Work(folder));
   }
-  // Track Sequence with the setup's defaults on the pictures' folder, into out.
-  void Track(const std::string& out, bool cancelAtOnce = false) {
-    FPlatform->FolderAnswers.push_back(Work("pics"));
-    FPlatform->DialogScripts.push_back([this, out](QDialog& dialog) {
+  // Track Sequence with the setup's defaults on the pictures of Work(folder), into out.
+  void Track(const std::string& out, const std::string& folder = "pics",
+             bool cancelAtOnce = false) {
+    FPlatform->FolderAnswers.push_back(Work(folder));
+    FPlatform->DialogScripts.push_back([this, out, folder](QDialog& dialog) {
       auto& setup = static_cast<TSequenceSetupForm&>(dialog);
       Press(setup.FolderButton);
-      QCOMPARE(setup.OutEdit->text().toStdString(), Work("pics-track"));
+      QCOMPARE(setup.OutEdit->text().toStdString(), Work(folder + "-track"));
       setup.OutEdit->setText(QString::fromStdString(out));
       Press(setup.OKButton);
     });
     Trigger(Form(), "TrackSequenceMenuItem");
-    QVERIFY(S().Running());
+    if (!S().Running()) return;
     QVERIFY(S().ProgressBar->isVisible());
     if (cancelAtOnce) Press(S().CancelButton);
     QTRY_VERIFY_WITH_TIMEOUT(!S().Running(), 60000);
@@ -92,17 +96,27 @@ class TSequenceTest : public TFormTest {
       QVERIFY2(ReadFileBytes(Work("gui/") + name) == ReadFileBytes(Work("cli/") + name),
                name.c_str());
 
-    // Cancelled at once: the reference is done, complete, and nothing after it.
-    FPlatform->AskAnswers.push_back(true);  // over the results of the run before
-    Track(Work("gui"), true);
-    QCOMPARE(S().Steps()->Steps().size(), size_t{1});
-    QVERIFY(S().RunLabel->text().startsWith("Stopped after 1 of 6 pictures"));
-    QVERIFY(FPlatform->Errors.empty());
-    QCOMPARE(ReadFileBytes(Work("gui/codes/frame-0000.cod")),
-             ReadFileBytes(Work("cli/codes/frame-0000.cod")));
+    // Over the results of an earlier run only when the user says so.
+    const std::string summary = ReadFileBytes(Work("gui/summary.csv"));
+    FPlatform->AskAnswers.push_back(false);
+    Track(Work("gui"));
     QVERIFY(FPlatform->Questions.back().find("holds the results of an earlier run") !=
             std::string::npos);
-    for (const std::string& name : Files(Work("gui")))
+    QVERIFY(!S().Running());
+    QCOMPARE(ReadFileBytes(Work("gui/summary.csv")), summary);
+
+    // Cancelled at once, early in a run of 40 pictures: the steps done are complete and listed,
+    // and nothing after them is written.
+    WritePictures("many", 39, 200, 150);
+    Track(Work("stopped"), "many", true);
+    const size_t done = S().Steps()->Steps().size();
+    QVERIFY2(done >= 1 && done < 40, qPrintable(QString::number(done)));
+    QVERIFY(S().RunLabel->text().startsWith(QString("Stopped after %1 of 40 pictures").arg(done)));
+    QVERIFY(FPlatform->Errors.empty());
+    QCOMPARE(ReadTrackSummary(Work("stopped/summary.csv")).size(), done);
+    for (size_t k = 0; k < done; ++k) QVERIFY(FileExists(TrackStepFile(Work("stopped"), k)));
+    QVERIFY(!FileExists(TrackStepFile(Work("stopped"), done)));
+    for (const std::string& name : Files(Work("stopped")))
       QVERIFY2(name.find(".tmp") == std::string::npos, name.c_str());
   }
 
