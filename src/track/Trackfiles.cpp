@@ -1,6 +1,7 @@
 #include "track/Trackfiles.h"
 
 #include <filesystem>
+#include <system_error>
 
 #include "track/Tracksequence.h"
 
@@ -16,4 +17,22 @@ void TrackCommandFiles(const std::vector<std::string>& pictures, const std::stri
     outputs.push_back(
         {"the strain file of step " + std::to_string(i), TrackStepFile(outDir, i), ""});
   }
+}
+
+TFileCheck CheckTrackFiles(const std::vector<std::string>& pictures, const std::string& outDir,
+                           bool plots, bool force) {
+  namespace fs = std::filesystem;
+  const fs::path out(outDir);
+  std::error_code failure;
+  if (fs::exists(out, failure) && !fs::is_directory(out, failure))
+    return {1, "--out " + outDir + " is a file: the results need a folder"};
+  if (!force && fs::exists(out / "summary.csv", failure))
+    return {1, "The folder " + outDir +
+                   " holds the results of an earlier run (summary.csv): give another --out, or "
+                   "--force to write over them"};
+  fs::create_directories(out / "codes", failure);
+  if (failure) return {1, "Cannot create the folder " + outDir + ": " + failure.message()};
+  std::vector<TCommandFile> inputs, outputs;
+  TrackCommandFiles(pictures, outDir, plots, inputs, outputs);
+  return CheckCommandFiles(inputs, outputs, force);
 }

@@ -10,16 +10,15 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <thread>
 
 #include "app/Formparts.h"
 #include "app/Platform.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "strain/Strainoptions.h"
+#include "track/Tracksequence.h"
 
 namespace {
 
@@ -127,8 +126,7 @@ std::string TSequenceSetupForm::OutDir() const {
 }
 
 TTrackOptions TSequenceSetupForm::Options() const {
-  TTrackOptions o;
-  o.Jobs = static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 256u));
+  TTrackOptions o = BatchTrackOptions();
   o.BlackDots = BlackDotsCheckBox->isChecked();
   const std::string least = LeastAreaEdit->text().trimmed().toStdString();
   o.AutoLeastArea = least == "auto";
