@@ -96,6 +96,14 @@ class TSequenceTest : public TFormTest {
       QVERIFY2(ReadFileBytes(Work("gui/") + name) == ReadFileBytes(Work("cli/") + name),
                name.c_str());
 
+    // The run hands each step's field over: a dot's history needs no code file read again.
+    TSequenceSteps handed(Work("nowhere"), {}, TStrainOptions());
+    for (size_t k = 0; k <= Steps; ++k)
+      handed.AddStep(S().Steps()->Steps()[k], S().Steps()->Field(k));
+    const TStrainPair& dot = S().Steps()->Field(Steps)->Points().front().Pair;
+    const auto history = handed.History(dot.Nx, dot.Ny, {});
+    QCOMPARE(history.Values.back()[0], double(float(dot.Dx)));
+
     // Over the results of an earlier run only when the user says so.
     const std::string summary = ReadFileBytes(Work("gui/summary.csv"));
     FPlatform->AskAnswers.push_back(false);

@@ -204,8 +204,9 @@ void TSequenceForm::StartRun(std::vector<std::string> pictures, const std::strin
   Begin(std::make_unique<TSequenceSteps>(outDir, pictures, strain));
   const auto total = static_cast<int>(pictures.size());
   FRun = new TSequenceRun(std::move(pictures), outDir, options, this);
-  FRun->OnStep = [this](const TTrackStep& step, int32_t done, int32_t all) {
-    FMainForm.RunCommand([&] { RunStepDone(step, done, all); });
+  FRun->OnStep = [this](const TTrackStep& step, int32_t done, int32_t all,
+                        std::shared_ptr<const TStrainField> field) {
+    FMainForm.RunCommand([&] { RunStepDone(step, done, all, std::move(field)); });
   };
   FRun->OnEnd = [this](const std::string& ending) {
     FMainForm.RunCommand([&] { RunEnded(ending); });
@@ -220,9 +221,10 @@ void TSequenceForm::StartRun(std::vector<std::string> pictures, const std::strin
   FRun->Start();
 }
 
-void TSequenceForm::RunStepDone(const TTrackStep& step, int32_t done, int32_t total) {
+void TSequenceForm::RunStepDone(const TTrackStep& step, int32_t done, int32_t total,
+                                std::shared_ptr<const TStrainField> field) {
   if (FSteps == nullptr) return;
-  FSteps->AddStep(step);
+  FSteps->AddStep(step, std::move(field));
   ProgressBar->setMaximum(total);
   ProgressBar->setValue(done);
   std::string text = "Step " + std::to_string(step.Step) + " " + step.Picture + ": ";

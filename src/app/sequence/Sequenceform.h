@@ -98,7 +98,8 @@ class TSequenceForm : public QDockWidget {
  private:
   // A new sequence in the window: its steps, no step shown, no dot chosen.
   void Begin(std::unique_ptr<TSequenceSteps> steps);
-  void RunStepDone(const TTrackStep& step, int32_t done, int32_t total);
+  void RunStepDone(const TTrackStep& step, int32_t done, int32_t total,
+                   std::shared_ptr<const TStrainField> field);
   void RunEnded(const std::string& ending);
   // The slider's range and the summary chart after the steps changed.
   void StepsChanged();

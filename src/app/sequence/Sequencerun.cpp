@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "base/Error.h"
+#include "strain/Strainfield.h"
 #include "track/Tracksequence.h"
 
 TSequenceRun::TSequenceRun(std::vector<std::string> pictures, std::string outDir,
@@ -22,14 +23,21 @@ void TSequenceRun::Start() {
   FThread = std::thread([this] {
     TTrackHooks hooks;
     hooks.Stop = &FStop;
+    // The field goes along with its step, so the window need not compute it again. Both hooks
+    // are called on one thread, the field just before its step.
+    std::shared_ptr<const TStrainField> measured;
+    hooks.StepMeasured = [&measured](const TTrackStep&, const TStrainField& field) {
+      measured = std::make_shared<const TStrainField>(field);
+    };
     // Queued to this object's thread; dropped when the run is gone by then.
-    hooks.StepDone = [this](const TTrackStep& step, int32_t done, int32_t total) {
+    hooks.StepDone = [this, &measured](const TTrackStep& step, int32_t done, int32_t total) {
       QMetaObject::invokeMethod(
           this,
-          [this, step, done, total] {
-            if (OnStep) OnStep(step, done, total);
+          [this, step, done, total, field = std::move(measured)] {
+            if (OnStep) OnStep(step, done, total, field);
           },
           Qt::QueuedConnection);
+      measured.reset();
     };
     std::string ending;
     try {

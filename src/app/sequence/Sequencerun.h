@@ -4,11 +4,14 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "track/Trackoptions.h"
+
+class TStrainField;
 
 // One tracking run of the sequence window: the core's TrackSequence on a thread of its own, so
 // that the window stays usable; what it reports comes back on the window's thread, through its
@@ -23,8 +26,11 @@ class TSequenceRun : public QObject {
   TSequenceRun(const TSequenceRun&) = delete;
   TSequenceRun& operator=(const TSequenceRun&) = delete;
 
-  // After every step written, with the steps done and the total.
-  std::function<void(const TTrackStep& step, int32_t done, int32_t total)> OnStep;
+  // After every step written, with the steps done, the total and the step's strain field (null
+  // for a step that failed).
+  std::function<void(const TTrackStep& step, int32_t done, int32_t total,
+                     std::shared_ptr<const TStrainField> field)>
+      OnStep;
   // At the end: "" when every picture was tracked, else why not (stopped, or the error that
   // ended the run).
   std::function<void(const std::string& ending)> OnEnd;

@@ -29,6 +29,13 @@ std::string TSequenceSteps::PicturePath(size_t k) const {
   return FileExists(path) ? path : "";
 }
 
+void TSequenceSteps::AddStep(const TTrackStep& step, std::shared_ptr<const TStrainField> field) {
+  FSteps.push_back(step);
+  // Only after the reference's, whose dots the histories' table is made of.
+  const size_t k = FSteps.size() - 1;
+  if (field && (k == 0 || !FDotIndex.empty())) Remember(k, field);
+}
+
 std::shared_ptr<const TStrainField> TSequenceSteps::Field(size_t k) {
   if (k >= FSteps.size()) throw TError("No step " + std::to_string(k) + " yet");
   for (const auto& [step, field] : FKept)

@@ -27,8 +27,8 @@ class TSequenceSteps {
   const std::string& OutDir() const { return FOutDir; }
   const std::vector<TTrackStep>& Steps() const { return FSteps; }
   void SetSteps(std::vector<TTrackStep> steps) { FSteps = std::move(steps); }
-  // A step just tracked (they come in order).
-  void AddStep(const TTrackStep& step) { FSteps.push_back(step); }
+  // A step just tracked (they come in order), with its field when the run handed it over.
+  void AddStep(const TTrackStep& step, std::shared_ptr<const TStrainField> field = nullptr);
   const TStrainOptions& Options() const { return FOptions; }
 
   void SetPictureFolder(const std::string& folder) { FPictureFolder = folder; }
