@@ -43,7 +43,8 @@ TEST(TrackSummary, ReadsBackWhatTheWriterWroteAndRefusesAnythingElse) {
   for (const std::string& bad :
        {std::string(""), std::string("step,picture\n"), header,
         header + "1,a.tif,1,1,0,0,0,0,0,0,\n", header + "0,a.tif,1,1,0,0,0,0,0,x,\n",
-        header + "0,a.tif,1,1,0,0,0,0,0,0\n", header + "0,a.tif,,,,,,,,\"\"\n",
-        header + "0,a.tif,1,,,,,,,\"why\"\n", header + "0,a.tif,1,1,0,0,0,nan,0,0,\n"})
+        header + "0,a.tif,1,1,0,0,0,0,0,0\n", header + "0,a.tif,1,1,0,0,0,0,0,00\n",
+        header + "0,a.tif,,,,,,,,\"\"\n", header + "0,a.tif,1,,,,,,,\"why\"\n",
+        header + "0,a.tif,1,1,0,0,0,nan,0,0,\n"})
     EXPECT_THROW(ParseTrackSummary(bad, "s.csv"), TError) << bad;
 }
