@@ -22,6 +22,7 @@
 #include "app/match/Computescale.h"
 #include "app/match/Strainresult.h"
 #include "app/segment/Segmentparameter.h"
+#include "app/sequence/Sequencemenu.h"
 #include "base/Cancel.h"
 #include "base/Convert.h"
 #include "base/Error.h"
@@ -139,7 +140,10 @@ void TMainForm::RunCommand(const std::function<void()>& command) {
   }
   UpdateStateDisplay();
   // A command that drew on the view ends the strain display, so that what it drew is seen.
-  if (!(ViewSurface().Stamp() == drawn)) EndStrainView();
+  if (!(ViewSurface().Stamp() == drawn)) {
+    EndStrainView();
+    EndSequenceView(*this);
+  }
 }
 
 void TMainForm::EndStrainView() {

@@ -51,6 +51,22 @@ std::optional<std::string> TQtPlatform::OpenFile(const std::string& title, int f
   return RunFileDialog(dialog, filterIndex, dir, proposedName);
 }
 
+std::optional<std::vector<std::string>> TQtPlatform::OpenFiles(const std::string& title,
+                                                               const std::string& dir) {
+  QFileDialog dialog(FParent, Q(title));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  // The camera pictures first: a sequence is rarely of bitmaps.
+  const QStringList filters = FileFilters(true);
+  dialog.setNameFilters(filters);
+  dialog.selectNameFilter(filters[1]);
+  dialog.setDirectory(Q(dir));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  std::vector<std::string> files;
+  for (const QString& file : dialog.selectedFiles()) files.push_back(file.toStdString());
+  return files;
+}
+
 std::optional<std::string> TQtPlatform::SaveFile(const std::string& title, int filterIndex,
                                                  const std::string& dir,
                                                  const std::string& proposedName,

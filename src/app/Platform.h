@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QStringList>
 
@@ -34,6 +35,14 @@ class TPlatform {
   // Opens in dir; without one, in the home folder.
   virtual std::optional<std::string> ChooseFolder(const std::string& caption,
                                                   const std::string& dir = "") = 0;
+  // Several files at once, all of the filter list shown; nothing on Cancel. Without a dialog
+  // of its own, a platform offers one file.
+  virtual std::optional<std::vector<std::string>> OpenFiles(const std::string& title,
+                                                            const std::string& dir) {
+    auto file = OpenFile(title, 1, dir, "");
+    if (!file) return std::nullopt;
+    return std::vector<std::string>{*file};
+  }
   // A warning with Yes and No; true for Yes.
   virtual bool Ask(const std::string& text) = 0;
   // Stop icon and OK; the text is shown as given.
@@ -62,6 +71,8 @@ class TQtPlatform : public TPlatform {
                                       const std::string& defaultExt) override;
   std::optional<std::string> ChooseFolder(const std::string& caption,
                                           const std::string& dir = "") override;
+  std::optional<std::vector<std::string>> OpenFiles(const std::string& title,
+                                                    const std::string& dir) override;
   bool Ask(const std::string& text) override;
   void ShowError(const std::string& text) override;
   void ShowNotice(const std::string& text) override;

@@ -187,9 +187,10 @@ class TMainWindowTest : public TFormTest {
                      "Segment: New Segment|-|Multi-Area Segment|Simple Segment|-|Re-Load Image|-|"
                      "Filter|-|Save Result",
                      "Encode: New Encode|-|Do Encoding|-|Show Position|-|Save Result",
-                     "Match: Do Matching|-|Save Result|-|Strain Result",
+                     "Match: Do Matching|-|Save Result|-|Strain Result|-|Track Sequence...|"
+                     "Open Track Results...|Sequence Result",
                      "View: Segment Parameter|Encode Parameter|-|Delay|-|Fit Picture|"
-                     "Actual Size (1:1)|Zoom In|Zoom Out",
+                     "Actual Size (1:1)|Zoom In|Zoom Out|-|Line Profile",
                      "Help: Manual|About"}));
     QStringList bars;  // each tool bar as "Name: button button"
     int left = -1;
