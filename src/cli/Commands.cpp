@@ -44,6 +44,12 @@ void SaveOverlay(TEncode& job, int32_t overlayScale, const std::string& fileName
 
 }  // namespace
 
+std::string TableRangeNote(int32_t maxNx, int32_t maxNy) {
+  return Format(
+      "\n(the grid reaches beyond the table of --max-nx %d and --max-ny %d: give larger values)",
+      maxNx, maxNy);
+}
+
 void RunSegment(const TSegmentArgs& args) {
   CheckFiles({{"INPUT", args.Input, ""}}, {{"OUTPUT", args.Output, ""}}, args.Force);
   // New Segment, then Filter, then Multi-Area Segment or Simple Segment, then Save Result.
@@ -95,9 +101,7 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
     // The walk left the grid table: say which options make it larger.
     const std::string message = e.Message();
     if (!walking || !message.ends_with("not in the range")) throw;
-    throw TError(message + Format("\n(the grid reaches beyond the table of --max-nx %d and "
-                                  "--max-ny %d: give larger values)",
-                                  args.MaxNx, args.MaxNy));
+    throw TError(message + TableRangeNote(args.MaxNx, args.MaxNy));
   }
   // Save Result: the scale factors in force go into the code file. With an overlay both files
   // are committed together or neither.

@@ -129,6 +129,7 @@ void AddEncodeCommand(CLI::App& app) {
   sub->add_option("--shift", args->Run.Shift,
                   "Motion DX DY of the grid since the reference picture, pixels (default 0 0; "
                   "needed beyond about 0.4 pitch)")
+      ->check(CheckFinite)
       ->needs(reference);
   reference->excludes(pitch)->excludes(origin);
   sub->add_option_function<std::string>(

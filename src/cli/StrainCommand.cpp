@@ -34,6 +34,7 @@ void AddStrainCommand(CLI::App& app) {
                   "The initial picture under the plots (default: a blank area of its size)")
       ->needs(plots);
   sub->add_option("--summary", args->Summary, "Also write the summary as CSV");
+  sub->add_flag("--force", args->Force, "Let an output overwrite an input");
   sub->callback([args] {
     const TStrainSummary summary = RunStrain(*args);
     std::fputs(summary.Text().c_str(), stdout);

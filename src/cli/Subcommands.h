@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "image/Picturedecode.h"
@@ -23,6 +24,8 @@ void AddSynthSequenceCommand(CLI::App& app);
 
 // "--bits16 percentile|shift", for every subcommand that reads pictures.
 void AddBits16Option(CLI::App& sub, TBits16& rule);
+// "--seed S", 0 to 4294967295, for the subcommands that draw pictures.
+void AddSeedOption(CLI::App& sub, uint32_t& seed, const std::string& help);
 
 // Checks shared by the subcommands' options. An empty text means the value is good.
 // Positive and finite: CLI::PositiveNumber lets "nan" through (no comparison holds for it), and

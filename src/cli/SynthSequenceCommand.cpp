@@ -88,7 +88,6 @@ void AddSynthSequenceCommand(CLI::App& app) {
          "y up")
       ->check(CheckFinite)
       ->check(CLI::Range(-0.5, 0.5));
-  sub->add_option("--seed", so.Seed, "Seed of the noise and the grid's phase")
-      ->capture_default_str();
+  AddSeedOption(*sub, so.Seed, "Seed of the noise and the grid's phase");
   sub->callback([args] { RunSynthSequence(*args); });
 }

@@ -1,10 +1,12 @@
 // The code file writer: the Coded dots of one encoded picture as text, CR LF line ends.
+#include <algorithm>
 #include <cmath>
 
 #include "base/AtomicFile.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
+#include "encode/Codecheck.h"
 #include "encode/Encode.h"
 
 void TEncode::SaveCodes(const std::string& fileName) {
@@ -16,6 +18,14 @@ void TEncode::SaveCodes(const std::string& fileName) {
                    "\": the scale factors must be finite and positive, not " +
                    FloatToStr(static_cast<double>(FScaleX)) + " and " +
                    FloatToStr(static_cast<double>(FScaleY)));
+  // Two dots with one grid position (a second walk over an encoded job, a hand correction)
+  // would pair one of them wrongly, so no reader accepts such a file: it is not written.
+  const TCodeCheck check = CheckCodes(FDotInfo, FDotSum);
+  if (check.First >= 0)
+    throw TError(
+        Format("Cannot save \"%s\": dots %d and %d have the same grid position (%d , "
+               "%d); give one of them other indices",
+               fileName.c_str(), check.First, check.Second, check.Nx, check.Ny));
   TAtomicFile file(fileName);
   if (!file.Open())
     throw TError("file open error:Can create file " + fileName + " (" + file.ErrorText() + ")");
