@@ -148,13 +148,12 @@ bool TAtomicFile::OpenTemporary(const struct stat* previous) {
   RemoveStaleTempFiles(folder);
   // A new file gets the usual bits less the umask; a replaced one gets its predecessor's, set
   // once the owner is, since a change of owner clears the set-id bits.
-  FHandle = CreateTempFile(folder, previous ? 0600 : 0666, FTempPath);
+  FHandle = CreateTempFile(folder, previous ? 0600 : 0666, FTempPath, &FGuard);
   if (FHandle < 0) {
     Fail(errno);
     FTempPath.clear();
     return false;
   }
-  FGuard = GuardTempFile(FTempPath);
   if (previous) {
     if (previous->st_uid != ::geteuid() || previous->st_gid != ::getegid())
       (void)::fchown(FHandle, previous->st_uid, previous->st_gid);  // where allowed

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <thread>
 
 #include "base/AtomicFile.h"
@@ -148,20 +149,28 @@ TEST(SafeSave, StaleTemporaryFilesOfDeadRunsAreRemovedOthersKept) {
   EXPECT_EQ(ListDirectory(dir.Path()), expected);
 }
 
+namespace {
+int Interrupting = 0;
+}  // namespace
+
+// While the file is written, and the moment it exists, before Open has returned.
 TEST(SafeSave, InterruptingSignalsRemoveTheTemporaryFile) {
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, -SIGTERM}) {
     TTempDir dir;
     const std::string target = dir.File("out.dat");
     WriteFileBytes(target, "previous");
     const pid_t child = ::fork();
     if (child == 0) {
-      ::signal(sig, SIG_DFL);
+      Interrupting = std::abs(sig);
+      ::signal(Interrupting, SIG_DFL);
+      if (sig < 0) TempFileCreatedHook = [] { ::raise(Interrupting); };
       TAtomicFile file(target);
       if (!file.Open()) ::_exit(3);
       file.Write(std::string(3 << 20, 'x'));  // beyond the buffer: the temporary file grows
       ::raise(sig);
       ::_exit(4);  // not reached: the signal ends the process
     }
+    sig = std::abs(sig);
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig;
