@@ -27,6 +27,8 @@ class TSaveGroup {
   static TSaveGroup* Active();
   // A finished temporary file, its target and the name it was saved under.
   void Hold(const std::string& temp, const std::string& target, const std::string& name, int guard);
+  // A file already updated in place, its previous bytes in backup: put back unless committed.
+  void HoldInPlace(const std::string& target, const std::string& backup, const std::string& name);
 
  private:
   struct THeld {
@@ -34,7 +36,10 @@ class TSaveGroup {
     std::string Target;
     std::string Name;
     int Guard;
+    bool InPlace = false;  // Temp is then the backup of the previous bytes
   };
+  // Gives up a held file: its temporary file removed, or its previous bytes put back.
+  static void Drop(const THeld& held);
   std::vector<THeld> FHeld;
   TSaveGroup* FOuter;
 };

@@ -212,3 +212,58 @@ TEST(SafeSave, SaveProblemNamesWhyATargetCannotBeWritten) {
   EXPECT_EQ(SaveProblem(dir.Path()), EISDIR);
   EXPECT_EQ(SaveProblem(""), ENOENT);
 }
+
+// A writable file in a folder that takes no new file (one the user may not write; a sticky one
+// where the file is someone else's) is updated in place, and an update that fails half-way puts
+// the previous bytes back and leaves no copy behind.
+TEST(SafeSave, WritableFileInAClosedFolderIsUpdatedInPlaceAndAFailureKeepsIt) {
+  TTempDir dir;
+  const bool root = ::geteuid() == 0;  // root writes every folder: the saves run as nobody
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+  std::vector<std::string> folders = {"closed"};
+  if (root) folders.push_back("sticky");  // only root can put someone else's file there
+  for (const auto& [name, mode] : {std::pair{"closed", 0755}, {"sticky", 01777}, {"tmp", 0777}}) {
+    ASSERT_EQ(::mkdir(dir.File(name).c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(dir.File(name).c_str(), static_cast<mode_t>(mode)), 0);
+  }
+  std::vector<ino_t> inodes;
+  for (const std::string& folder : folders) {
+    WriteFileBytes(dir.File(folder + "/data.cod"), "previous");
+    ASSERT_EQ(::chmod(dir.File(folder + "/data.cod").c_str(), 0666), 0);
+    inodes.push_back(Stat(dir.File(folder + "/data.cod")).st_ino);
+  }
+  if (!root) {
+    ASSERT_EQ(::chmod(dir.File("closed").c_str(), 0555), 0);
+  }
+  const int status = RunWithFileSizeLimit(4096, [&] {
+    if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 99;
+    ::setenv("TMPDIR", dir.File("tmp").c_str(), 1);
+    for (size_t k = 0; k < folders.size(); ++k) {
+      const std::string path = dir.File(folders[k] + "/data.cod");
+      const int step = 10 * static_cast<int>(k);
+      if (SaveProblem(path) != 0) return step + 1;
+      if (ErrorOf([&] { Save(path, "new"); }) != "(no error)") return step + 2;
+      if (ReadFileBytes(path) != "new") return step + 3;
+      // Beyond the file size limit: the disk is full.
+      if (ErrorOf([&] { Save(path, std::string(10000, 'x')); }).find("File too large") ==
+          std::string::npos)
+        return step + 4;
+      if (ReadFileBytes(path) != "new") return step + 5;
+      // In a group whose other file fails: put back too.
+      ErrorOf([&] {
+        TSaveGroup group;
+        Save(path, "grouped");
+        Save(dir.File("tmp/big"), std::string(10000, 'x'));
+        group.Commit();
+      });
+      if (ReadFileBytes(path) != "new") return step + 6;
+    }
+    return 0;
+  });
+  EXPECT_EQ(status, 0);
+  for (size_t k = 0; k < folders.size(); ++k)
+    EXPECT_EQ(Stat(dir.File(folders[k] + "/data.cod")).st_ino, inodes[k]) << folders[k];
+  EXPECT_EQ(ListDirectory(dir.File("tmp")), std::vector<std::string>{});
+  EXPECT_EQ(ListDirectory(dir.File("closed")), std::vector<std::string>{"data.cod"});
+  ::chmod(dir.File("closed").c_str(), 0755);
+}
