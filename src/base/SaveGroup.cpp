@@ -50,6 +50,12 @@ void TSaveGroup::Hold(const std::string& temp, const std::string& target, const 
   FHeld.push_back({temp, target, name, guard});
 }
 
+std::string TSaveGroup::Where(const std::string& name) const {
+  for (const THeld& held : FHeld)
+    if (!held.InPlace && held.Name == name) return held.Temp;
+  return name;
+}
+
 void TSaveGroup::HoldInPlace(const std::string& target, const std::string& backup,
                              const std::string& name) {
   FHeld.push_back({backup, target, name, -1, true});

@@ -23,6 +23,10 @@ class TSaveGroup {
   // naming the first target that cannot be replaced.
   void Commit();
 
+  // Where the bytes saved under name are until Commit: its held temporary file, or name itself
+  // when it was written where it stands (a device, an update in place) or not saved here.
+  std::string Where(const std::string& name) const;
+
   // The group that the saves of this thread go to, or none.
   static TSaveGroup* Active();
   // A finished temporary file, its target and the name it was saved under.

@@ -14,9 +14,12 @@
 #include "cli/Cli11.h"
 
 #include "base/Error.h"
+#include "base/Folderlock.h"
+#include "cli/Commands.h"
 #include "cli/Filecheck.h"
 #include "cli/Subcommands.h"
 #include "cli/Trackprogress.h"
+#include "strain/Strainplot.h"
 #include "track/Trackinput.h"
 #include "track/Tracksequence.h"
 
@@ -56,6 +59,12 @@ class TStopOnInterrupt {
 // Everything the names decide, before the first picture is read: an --out that is a file, an
 // earlier run's results (kept unless --force), two pictures whose code files would have one
 // name, an output over an input, a folder that cannot be written.
+// The table's range error with the options that make the table larger, when they were given.
+std::string WithTableNote(const std::string& message, const TTrackOptions& options) {
+  if (!options.MaxNx || !options.MaxNy || !message.ends_with("not in the range")) return message;
+  return message + TableRangeNote(*options.MaxNx, *options.MaxNy);
+}
+
 void CheckTrackFiles(const std::vector<std::string>& pictures, const TTrackArgs& args) {
   namespace fs = std::filesystem;
   if (args.Out.empty()) throw TUsageError("--out needs the name of a folder");
@@ -82,23 +91,71 @@ void CheckTrackFiles(const std::vector<std::string>& pictures, const TTrackArgs&
   CheckFiles(inputs, outputs, args.Force);
 }
 
+// The pictures of a folder without the run's own pictures (summary.png and the maps), which an
+// earlier run into the same folder left there.
+std::vector<std::string> WithoutOwnOutputs(std::vector<std::string> pictures,
+                                           const TTrackArgs& args) {
+  namespace fs = std::filesystem;
+  std::error_code failure;
+  if (args.Pictures.size() != 1 || !fs::is_directory(args.Pictures[0], failure)) return pictures;
+  std::vector<std::string> own = PlotFiles((fs::path(args.Out) / "plots").string());
+  own.push_back((fs::path(args.Out) / "summary.png").string());
+  std::erase_if(pictures, [&own](const std::string& picture) {
+    return std::any_of(own.begin(), own.end(), [&picture](const std::string& output) {
+      std::error_code ignored;
+      return fs::equivalent(picture, output, ignored);
+    });
+  });
+  if (pictures.empty()) throw TError("No picture in the folder " + args.Pictures[0]);
+  return pictures;
+}
+
 void RunTrack(const TTrackArgs& args) {
-  const std::vector<std::string> pictures = SequencePictures(args.Pictures);
+  namespace fs = std::filesystem;
+  if (args.Out.empty()) throw TUsageError("--out needs the name of a folder");
+  std::error_code failure;
+  if (fs::exists(args.Out, failure) && !fs::is_directory(args.Out, failure))
+    throw TError("--out " + args.Out + " is a file: the results need a folder");
+  fs::create_directories(args.Out, failure);
+  if (failure) throw TError("Cannot create the folder " + args.Out + ": " + failure.message());
+  // One run at a time writes into a folder: two would mix their steps and summaries.
+  const TFolderLock lock(args.Out);
+  const std::vector<std::string> pictures =
+      WithoutOwnOutputs(SequencePictures(args.Pictures), args);
   CheckTrackFiles(pictures, args);
   TStopOnInterrupt interrupt;
   TTrackProgress progress(stderr, isatty(STDERR_FILENO) != 0);
   TTrackHooks hooks;
   hooks.Stop = &StopRequested;
-  hooks.StepDone = [&progress](const TTrackStep& step, int32_t done, int32_t total) {
+  hooks.StepDone = [&](TTrackStep step, int32_t done, int32_t total) {
+    step.Reason = WithTableNote(step.Reason, args.Options);
     progress.Step(step, done, total);
   };
-  const std::vector<TTrackStep> steps = TrackSequence(pictures, args.Out, args.Options, hooks);
+  std::vector<TTrackStep> steps;
+  try {
+    steps = TrackSequence(pictures, args.Out, args.Options, hooks);
+  } catch (const TError& e) {
+    throw TError(WithTableNote(e.Message(), args.Options));
+  }
   progress.End();
   const auto failed = std::count_if(steps.begin(), steps.end(),
                                     [](const TTrackStep& step) { return !step.Good(); });
-  std::printf("%zu of %zu pictures tracked, %td failed; summary in %s\n", steps.size(),
+  const auto unwritten = std::count_if(
+      steps.begin(), steps.end(), [](const TTrackStep& step) { return !step.WriteError.empty(); });
+  const std::string summary = (fs::path(args.Out) / "summary.csv").string();
+  std::printf("%zu of %zu pictures tracked, %td failed%s; summary in %s\n", steps.size(),
               pictures.size(), failed,
-              (std::filesystem::path(args.Out) / "summary.csv").string().c_str());
+              unwritten > 0 ? (", " + std::to_string(unwritten) + " not written").c_str() : "",
+              summary.c_str());
+  // A run that could not write all it measured has failed, whatever it measured.
+  if (unwritten > 0) {
+    const auto first = std::find_if(steps.begin(), steps.end(), [](const TTrackStep& step) {
+      return !step.WriteError.empty();
+    });
+    throw TError(std::to_string(unwritten) + " of " + std::to_string(steps.size()) +
+                 " steps could not be written, the first one step " + std::to_string(first->Step) +
+                 ": " + first->WriteError + "; their files are missing in " + args.Out);
+  }
   if (steps.size() < pictures.size())
     throw TError("Stopped by Ctrl-C after " + std::to_string(steps.size()) + " of " +
                  std::to_string(pictures.size()) +

@@ -42,5 +42,8 @@ struct TTrackStep {
   double Eyy = 0;
   double Exy = 0;
   std::string Reason;
+  // Why the step's files (code file, strain CSV, its summary row) could not be written; they
+  // are then all missing. Empty when they were written.
+  std::string WriteError;
   bool Good() const { return Reason.empty(); }
 };

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "CliRun.h"
+#include "base/Folderlock.h"
 #include "cli/Trackprogress.h"
 #include "support/TempDir.h"
 
@@ -176,4 +178,62 @@ TEST(TrackCli, ProgressBarRedrawsInPlaceAndEndsItsLine) {
   EXPECT_NE(lines[0].find(" s left\r\033[Kstep 1 b.bmp: failed: no grid"), std::string::npos);
   EXPECT_EQ(lines[1].rfind("\r\033[K[###############...............] 2/4 pictures  ", 0), 0u);
   EXPECT_NE(lines[1].find(" pictures/s  "), std::string::npos);
+}
+
+// One run at a time writes into a folder: a held lock is refused naming its holder, a lock file
+// that a crash left behind is taken over, and the run removes its own when it ends.
+TEST(TrackCli, OneRunAtATimeWritesIntoAFolder) {
+  TTempDir dir;
+  WriteSequence(dir.File("seq"), 1, "200", "160");
+  const std::string out = dir.File("out");
+  std::filesystem::create_directories(out);
+  {
+    const TFolderLock held(out);
+    const TCliResult r = RunCli({"track", dir.File("seq"), "--out", out});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "The folder " + out + " is being written by another run (process " +
+                         std::to_string(::getpid()) +
+                         "): wait until it has ended, or give another folder\n");
+    EXPECT_EQ(ListDirectory(out), std::vector<std::string>{".latticor.lock"});
+  }
+  WriteFileBytes(out + "/.latticor.lock", "4242\n");  // unlocked: its run has crashed
+  EXPECT_EQ(RunCli({"track", dir.File("seq"), "--out", out}).Status, 0);
+  EXPECT_FALSE(std::filesystem::exists(out + "/.latticor.lock"));
+}
+
+// A disk that fills while a sequence runs (here a limit on file sizes that the growing summary
+// reaches): a step is written whole or not at all, and the run says that it failed.
+TEST(TrackCli, StepsThatCannotBeWrittenAreMissingWholeAndFailTheRun) {
+  TTempDir dir;
+  ASSERT_EQ(RunCli({"synth-sequence", dir.File("seq"), "--steps", "40", "--size", "90", "90",
+                    "--translate", "2", "-1"})
+                .Status,
+            0);
+  const std::string out = dir.File("out");
+  const TCliResult r = RunCli({"track", dir.File("seq"), "--out", out}, 2048);
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Out.find("41 of 41 pictures tracked, 13 failed, 13 not written;"), std::string::npos)
+      << r.Out;
+  // (The log on stderr, a file under the same limit, is cut short before the last message.)
+  const auto summary = Lines(ReadFileBytes(out + "/summary.csv"));
+  ASSERT_EQ(summary.size(), 29u);
+  for (int k = 0; k <= 40; ++k) {
+    EXPECT_EQ(std::filesystem::exists(Numbered(out, "step", k, "csv")), k < 28) << k;
+    EXPECT_EQ(std::filesystem::exists(out + "/codes/" + Numbered("", "frame", k, "cod")), k < 28)
+        << k;
+  }
+  EXPECT_FALSE(HoldsTemporaryFiles(out));
+}
+
+// Results written beside the pictures: a run again over that folder takes none of its own
+// pictures for one of the sequence.
+TEST(TrackCli, OwnPlotsBesideThePicturesAreNotTakenForPictures) {
+  TTempDir dir;
+  WriteSequence(dir.File("seq"), 2, "200", "160");
+  ASSERT_EQ(RunCli({"track", dir.File("seq"), "--out", dir.File("seq"), "--plots"}).Status, 0);
+  ASSERT_TRUE(std::filesystem::exists(dir.File("seq/summary.png")));
+  const TCliResult r =
+      RunCli({"track", dir.File("seq"), "--out", dir.File("seq"), "--plots", "--force"});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Lines(ReadFileBytes(dir.File("seq/summary.csv"))).size(), 4u);
 }

@@ -11,6 +11,8 @@
 #include "MatrixSupport.h"
 #include "base/Convert.h"
 #include "cli/Commandline.h"
+#include "image/Grayimage.h"
+#include "synth/Synth.h"
 
 using namespace matrix;
 
@@ -19,8 +21,8 @@ namespace {
 struct TRule {
   std::string Name;
   // {A} (a code file), {B} (the same grid moved), {DUP} (two dots at one position), {SEG} (a
-  // segmented grid), {DIR} (a folder) stand for files of the run; @name for a new file in its
-  // folder.
+  // segmented grid), {PIC} (a grid picture), {DIR} (a folder) stand for files of the run; @name for
+  // a new file in its folder.
   std::vector<std::string> Args;
   int Status;
   std::string Fragment;  // part of the message, with the same names
@@ -99,6 +101,11 @@ std::vector<TRule> Rules() {
        2,
        "--shift: a finite number",
        true},
+      {"TrackTableTooSmall",
+       {"track", "{PIC}", "--out", "@out", "--max-nx", "2", "--max-ny", "2"},
+       1,
+       "not in the range\n(the grid reaches beyond the table of --max-nx 2 and --max-ny 2",
+       true},
       // Without the check first, 2.7e9 lattice places were visited (16 s) before the answer.
       {"SynthTooNarrowForADot",
        {"synth", "@x.raw", "@y.raw", "@t.csv", "--size", "1048576", "1"},
@@ -115,14 +122,18 @@ class CommandRule : public testing::TestWithParam<TRule> {
     WriteFileBytes(Dir.File("b.cod"), CodeFile(1, 1, 0));
     WriteFileBytes(Dir.File("dup.cod"), CodeFile(0, -1, 1));
     SaveSegmentedGrid(Dir.File("seg.bmp"), 200, 160);
+    TSynthOptions o;
+    o.Width = 200;
+    o.Height = 160;
+    TGrayImage picture;
+    TSynthGrid(o).Render(false, picture);
+    picture.SaveBmp(Dir.File("pic.bmp"));
     std::filesystem::create_directories(Dir.File("dir"));
   }
   std::string Replaced(std::string text) const {
-    static const std::vector<std::pair<std::string, std::string>> names = {{"{DUP}", "dup.cod"},
-                                                                           {"{SEG}", "seg.bmp"},
-                                                                           {"{DIR}", "dir"},
-                                                                           {"{A}", "a.cod"},
-                                                                           {"{B}", "b.cod"}};
+    static const std::vector<std::pair<std::string, std::string>> names = {
+        {"{DUP}", "dup.cod"}, {"{SEG}", "seg.bmp"}, {"{DIR}", "dir"},
+        {"{A}", "a.cod"},     {"{B}", "b.cod"},     {"{PIC}", "pic.bmp"}};
     if (text.starts_with("@")) return Dir.File(text.substr(1));
     for (const auto& [name, file] : names)
       for (size_t at; (at = text.find(name)) != std::string::npos;)
