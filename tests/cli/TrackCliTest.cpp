@@ -237,3 +237,37 @@ TEST(TrackCli, OwnPlotsBesideThePicturesAreNotTakenForPictures) {
   EXPECT_EQ(r.Status, 0) << r.Err;
   EXPECT_EQ(Lines(ReadFileBytes(dir.File("seq/summary.csv"))).size(), 4u);
 }
+
+// A sequence never joins frames of another in one folder: refused, or with --force the older
+// frames and truths (and nothing else) go first. One larger than the disk's room is refused
+// before the first frame (here 1.2 TB; a file size limit keeps a run that ignored it short).
+TEST(TrackCli, SequenceWriterLeavesNoOlderFramesAndChecksTheRoomFirst) {
+  TTempDir dir;
+  const std::string seq = dir.File("seq");
+  WriteSequence(seq, 3, "200", "160");
+  WriteFileBytes(seq + "/notes.txt", "mine");
+  const std::vector<std::string> before = ListDirectory(seq);
+  const std::vector<std::string> again = {"synth-sequence", seq,   "--steps", "1",
+                                          "--size",         "200", "160"};
+  TCliResult r = RunCli(again);
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("holds a sequence already (frame-0000.bmp and 7 more frame and truth "
+                       "files): give another folder, or --force"),
+            std::string::npos)
+      << r.Err;
+  EXPECT_EQ(ListDirectory(seq), before);
+  std::vector<std::string> forced = again;
+  forced.push_back("--force");
+  ASSERT_EQ(RunCli(forced).Status, 0);
+  EXPECT_EQ(ListDirectory(seq),
+            (std::vector<std::string>{"frame-0000.bmp", "frame-0001.bmp", "notes.txt",
+                                      "truth-0000.csv", "truth-0001.csv"}));
+
+  r = RunCli({"synth-sequence", dir.File("big"), "--steps", "100000", "--size", "2000", "2000"},
+             1 << 20);
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("The sequence would take about 1262.7 GB in " + dir.File("big")),
+            std::string::npos)
+      << r.Err;
+  EXPECT_FALSE(std::filesystem::exists(dir.File("big")));
+}
