@@ -112,7 +112,8 @@ void AddEncodeCommand(CLI::App& app) {
       sub->add_option("--origin-grid", run.PickedGrid, "Grid indices NX NY of the picked origin")
           ->capture_default_str();
   sub->add_option("--overlay", args->Overlay,
-                  "Also write a picture of the result (.bmp): unexpanded dots red, labels");
+                  "Also write a picture of the result (.bmp): unexpanded dots red, labels")
+      ->check(CheckFileName);
   sub->add_option("--overlay-scale", args->OverlayScale,
                   "Enlarge the overlay N times so that the labels of a dense grid stay apart")
       ->check(CLI::Range(1, 8))
@@ -125,7 +126,8 @@ void AddEncodeCommand(CLI::App& app) {
   CLI::Option* reference =
       sub->add_option("--reference", args->Reference,
                       "Code file of an earlier picture of the same grid: its dot nearest the "
-                      "grid centre gives the origin, so both files index the same dots");
+                      "grid centre gives the origin, so both files index the same dots")
+          ->check(CheckFileName);
   sub->add_option("--shift", args->Run.Shift,
                   "Motion DX DY of the grid since the reference picture, pixels (default 0 0; "
                   "needed beyond about 0.4 pitch)")
@@ -144,7 +146,8 @@ void AddEncodeCommand(CLI::App& app) {
          "--picture (without it, on the segmented picture itself, which gains little)")
       ->default_str("plain");
   sub->add_option("--picture", args->Picture,
-                  "The unsegmented picture, for --centroid refined (same size as INPUT)");
+                  "The unsegmented picture, for --centroid refined (same size as INPUT)")
+      ->check(CheckFileName);
   AddBits16Option(*sub, args->Bits16);
   sub->callback([args] { RunEncode(*args); });
 }

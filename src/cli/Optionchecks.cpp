@@ -27,6 +27,10 @@ void AddSeedOption(CLI::App& sub, uint32_t& seed, const std::string& help) {
       ->capture_default_str();
 }
 
+std::string CheckFileName(const std::string& text) {
+  return text.empty() ? "a file name is needed" : "";
+}
+
 std::string CheckFinitePositive(const std::string& text) {
   try {
     size_t used = 0;

@@ -32,6 +32,8 @@ void AddSeedOption(CLI::App& sub, uint32_t& seed, const std::string& help);
 // a scale factor of nan would go into a code file that no reader accepts. Within the range of
 // 32-bit floats: a value beyond it would become infinite or 0 (1e39, 1e-300).
 std::string CheckFinitePositive(const std::string& text);
+// Options that name a file: an empty name would quietly mean "no such option".
+std::string CheckFileName(const std::string& text);
 // Options that are plain numbers: the range validators let "nan" through, and "inf" reaches
 // the work only to fail there.
 std::string CheckFinite(const std::string& text);
