@@ -21,8 +21,8 @@ namespace {
 struct TRule {
   std::string Name;
   // {A} (a code file), {B} (the same grid moved), {DUP} (two dots at one position), {SEG} (a
-  // segmented grid), {PIC} (a grid picture), {DIR} (a folder) stand for files of the run; @name for
-  // a new file in its folder.
+  // segmented grid), {PIC} (a grid picture), {IN} (a gray 64 x 64 picture), {DIR} (a folder) stand
+  // for files of the run; @name for a new file in its folder.
   std::vector<std::string> Args;
   int Status;
   std::string Fragment;  // part of the message, with the same names
@@ -47,6 +47,10 @@ void PrintTo(const TRule& rule, std::ostream* out) {
 std::vector<TRule> Rules() {
   const std::vector<std::string> synth = {"synth", "@x.bmp", "@y.bmp",  "@t.csv", "--size",
                                           "200",   "160",    "--pitch", "10",     "10"};
+  const std::vector<std::string> seg = {"segment", "{IN}", "@OUT.bmp"};
+  const std::vector<std::string> enc = {"encode", "{SEG}", "@OUT.cod"};
+  const std::vector<std::string> mat = {"match", "{A}", "{A}", "@OUT.dat"};
+  const std::vector<std::string> syn = {"synth", "@OUT.bmp", "@OUT2.bmp", "@OUT.csv"};
   auto with = [](std::vector<std::string> base, std::vector<std::string> more) {
     base.insert(base.end(), more.begin(), more.end());
     return base;
@@ -94,6 +98,11 @@ std::vector<TRule> Rules() {
        2,
        "--summary: a file name is needed"},
       {"SynthBlurNotANumber", with(synth, {"--blur", "nan"}), 2, "--blur: a finite number", true},
+      {"SynthRadiusNotANumber", with(synth, {"--radius", "nan"}), 2, "--radius"},
+      {"SynthNoiseNotANumber", with(synth, {"--noise", "nan"}), 2, "--noise"},
+      {"SynthGradientInfinite", with(synth, {"--gradient", "inf"}), 2, "--gradient"},
+      {"SynthRotationNotANumber", with(synth, {"--rotation", "nan"}), 2, "--rotation"},
+      {"SynthPitchNotANumber", with(synth, {"--pitch", "nan", "20"}), 2, "--pitch"},
       {"SynthTurnNotANumber", with(synth, {"--turn", "nan"}), 2, "--turn: a finite number"},
       {"SynthPoissonNotANumber", with(synth, {"--poisson", "nan"}), 2, "--poisson"},
       {"SynthHoleRadiusNotANumber", with(synth, {"--hole-radius", "nan"}), 2, "--hole-radius"},
@@ -120,6 +129,62 @@ std::vector<TRule> Rules() {
        1,
        "The picture is too small to hold a single dot",
        true},
+      // Usage errors where the command line decides, failures where the picture does.
+      {"NoSubcommand", {}, 2, "A subcommand is required"},
+      {"UnknownSubcommand", {"nonsense"}, 2, "A subcommand is required"},
+      {"MissingOutput", {"match", "{A}", "{A}"}, 2, "a displacement file or --csv is needed"},
+      {"DemoSecondFolder", {"demo", "@OUT", "@OUT2"}, 2, "not expected: "},
+      {"SegmentWindowZero", with(seg, {"--window", "0"}), 2, "--window"},
+      {"SegmentWindowNotANumber", with(seg, {"--window", "abc"}), 2, "--window"},
+      {"SegmentWindowBeyondHalfThePicture", with(seg, {"--window", "33"}), 1, "between 1 and 32"},
+      {"SegmentMedianNegative", with(seg, {"--median", "-1"}), 2, "--median"},
+      {"SegmentMedianEleven", with(seg, {"--median", "11"}), 2, "--median"},
+      {"SegmentAdjustBeyondTheInteger", with(seg, {"--adjust", "99999999999"}), 2, "--adjust"},
+      {"SegmentThresholdNotANumber", with(seg, {"--threshold", "1e3x"}), 2, "--threshold"},
+      {"SegmentThresholdWithWindow", with(seg, {"--threshold", "100", "--window", "50"}), 2,
+       "--window excludes --threshold"},
+      {"SegmentThresholdWithAdjust", with(seg, {"--threshold", "100", "--adjust", "5"}), 2,
+       "--adjust excludes --threshold"},
+      {"EncodeMethodFour", with(enc, {"--method", "4"}), 2, "--method"},
+      {"EncodeMaxNxNegative", with(enc, {"--max-nx", "-1"}), 2, "--max-nx"},
+      {"EncodeMaxNyBeyondItsRange", with(enc, {"--max-ny", "100001"}), 2, "--max-ny"},
+      {"EncodeLeastAreaBelowMinusOne", with(enc, {"--least-area", "-2"}), 2, "--least-area"},
+      {"EncodeLeastAreaDecimal", with(enc, {"--least-area", "1.5"}), 2, "--least-area"},
+      {"EncodeScaleOneValue", with(enc, {"--scale", "1"}), 2, "--scale"},
+      {"EncodeScaleZero", with(enc, {"--scale", "0", "1"}), 2, "--scale"},
+      {"EncodeScaleNotANumber", with(enc, {"--scale", "nan", "1"}), 2, "--scale"},
+      {"EncodeScaleInfinite", with(enc, {"--scale", "1", "inf"}), 2, "--scale"},
+      {"EncodePitchOneValue", with(enc, {"--pitch", "20"}), 2, "--pitch"},
+      {"EncodePitchZero", with(enc, {"--pitch", "0", "20"}), 2, "--pitch"},
+      {"EncodePitchNotANumber", with(enc, {"--pitch", "nan", "10"}), 2, "--pitch"},
+      {"EncodeOriginWithoutNeighbours", with(enc, {"--origin", "3"}), 2,
+       "--origin requires --neighbours"},
+      {"EncodeOriginWithPitch",
+       with(enc, {"--pitch", "20", "20", "--origin", "3", "--neighbours", "1", "2", "3", "4"}), 2,
+       "--pitch excludes --origin"},
+      {"EncodeOriginNegative", with(enc, {"--origin", "-1", "--neighbours", "1", "2", "3", "4"}), 2,
+       "--origin"},
+      {"EncodeNeighbourBelowMinusOne",
+       with(enc, {"--origin", "1", "--neighbours", "-2", "2", "3", "4"}), 2, "--neighbours"},
+      {"EncodeOriginBeyondTheDots",
+       with(enc, {"--origin", "99999", "--neighbours", "1", "2", "3", "4"}), 1, "wrong ORIGIN"},
+      {"EncodeOverlayScaleZero", with(enc, {"--overlay", "@OUT2.bmp", "--overlay-scale", "0"}), 2,
+       "--overlay-scale"},
+      {"EncodeOverlayScaleNine", with(enc, {"--overlay", "@OUT2.bmp", "--overlay-scale", "9"}), 2,
+       "--overlay-scale"},
+      {"MatchLayoutEight", with(mat, {"--layout", "8"}), 2, "--layout"},
+      {"MatchLayoutNine", with(mat, {"--layout", "9"}), 2, "--layout"},
+      {"SynthSizeZero", with(syn, {"--size", "0", "10"}), 2, "--size"},
+      {"SynthSizeBeyondItsRange", with(syn, {"--size", "2000000", "10"}), 2, "--size"},
+      {"SynthPictureTooLarge", with(syn, {"--size", "60000", "60000"}), 1, "too large"},
+      {"SynthRadiusZero", with(syn, {"--radius", "0"}), 2, "--radius"},
+      {"SynthDotsTouching", with(syn, {"--pitch", "10", "10", "--radius", "5"}), 1, "would touch"},
+      {"SynthNoiseNegative", with(syn, {"--noise", "-1"}), 2, "--noise"},
+      {"SynthNoiseBeyondItsRange", with(syn, {"--noise", "256"}), 2, "--noise"},
+      {"SynthRotationBeyondItsRange", with(syn, {"--rotation", "46"}), 2, "--rotation"},
+      {"SynthStrainBeyondItsRange", with(syn, {"--strain", "0.6", "0", "0"}), 2, "--strain"},
+      {"SynthTranslationBeyondItsRange", with(syn, {"--translate", "20000", "0"}), 2,
+       "--translate"},
   };
 }
 
@@ -130,6 +195,10 @@ class CommandRule : public testing::TestWithParam<TRule> {
     WriteFileBytes(Dir.File("b.cod"), CodeFile(1, 1, 0));
     WriteFileBytes(Dir.File("dup.cod"), CodeFile(0, -1, 1));
     SaveSegmentedGrid(Dir.File("seg.bmp"), 200, 160);
+    TGrayImage gray;
+    gray.SetSize(64, 64);
+    gray.FillRect(128, 0, 0, 63, 63);
+    gray.SaveBmp(Dir.File("in.bmp"));
     TSynthOptions o;
     o.Width = 200;
     o.Height = 160;
@@ -140,8 +209,8 @@ class CommandRule : public testing::TestWithParam<TRule> {
   }
   std::string Replaced(std::string text) const {
     static const std::vector<std::pair<std::string, std::string>> names = {
-        {"{DUP}", "dup.cod"}, {"{SEG}", "seg.bmp"}, {"{DIR}", "dir"},
-        {"{A}", "a.cod"},     {"{B}", "b.cod"},     {"{PIC}", "pic.bmp"}};
+        {"{DUP}", "dup.cod"}, {"{SEG}", "seg.bmp"}, {"{DIR}", "dir"},  {"{A}", "a.cod"},
+        {"{B}", "b.cod"},     {"{PIC}", "pic.bmp"}, {"{IN}", "in.bmp"}};
     if (text.starts_with("@")) return Dir.File(text.substr(1));
     for (const auto& [name, file] : names)
       for (size_t at; (at = text.find(name)) != std::string::npos;)

@@ -210,17 +210,6 @@ TEST_F(HostileRun, MessagesSayWhatIsWrong) {
   EXPECT_EQ(FailureProblem(RunCli({"demo", Dir.File("in.cod/demo")}),
                            {"Cannot create the folder", "Not a directory"}),
             "");
-  for (const std::vector<std::string>& option : {std::vector<std::string>{"--radius", "nan"},
-                                                 {"--noise", "nan"},
-                                                 {"--gradient", "inf"},
-                                                 {"--rotation", "nan"},
-                                                 {"--pitch", "nan", "20"}})
-    EXPECT_EQ(
-        FailureProblem(RunCli({"synth", Dir.File("a.bmp"), Dir.File("b.bmp"), Dir.File("t.csv"),
-                               option[0], option[1], option.size() > 2 ? option[2] : "20"}),
-                       {option[0]}, 2),
-        "")
-        << option[0];
   EXPECT_EQ(
       FailureProblem(
           RunCli({"encode", Seg, Dir.File("o.cod"), "--max-nx", "100000", "--max-ny", "100000"}),
