@@ -22,7 +22,7 @@ struct TRule {
   std::string Name;
   // {A} (a code file), {B} (the same grid moved), {DUP} (two dots at one position), {SEG} (a
   // segmented grid), {PIC} (a grid picture), {IN} (a gray 64 x 64 picture), {DIR} (a folder) stand
-  // for files of the run; @name for a new file in its folder.
+  // for files of the run, {HERE} for its folder; @name for a new file in it.
   std::vector<std::string> Args;
   int Status;
   std::string Fragment;  // part of the message, with the same names
@@ -129,6 +129,57 @@ std::vector<TRule> Rules() {
        1,
        "The picture is too small to hold a single dot",
        true},
+      {"TwoOutputsOneFile", {"synth", "@x.bmp", "@x.bmp", "@x.bmp"}, 2, "name the same file"},
+      {"OverlayOverTheCodeFile",
+       {"encode", "{SEG}", "@o.cod", "--overlay", "@o.cod"},
+       2,
+       "OUTPUT and --overlay name the same file"},
+      {"SegmentOutputOverItsInput",
+       {"segment", "{SEG}", "{SEG}"},
+       1,
+       "OUTPUT \"{SEG}\" is the input INPUT: writing it would destroy the input (give --force"},
+      {"MatchOutputOverAnInput", {"match", "{A}", "{A}", "{A}"}, 1, "is the input INITIAL"},
+      {"OverlayOverTheInput",
+       {"encode", "{SEG}", "@o.cod", "--overlay", "{SEG}"},
+       1,
+       "--overlay \"{SEG}\" is the input INPUT"},
+      {"ScaleBeyondTheFloatRange",
+       {"encode", "{SEG}", "@o.cod", "--scale", "1e39", "1"},
+       2,
+       "--scale"},
+      {"ScaleBelowTheFloatRange",
+       {"encode", "{SEG}", "@o.cod", "--scale", "1e-300", "1"},
+       2,
+       "--scale"},
+      {"ScaleInfinite", {"encode", "{SEG}", "@o.cod", "--scale", "-inf", "1"}, 2, "--scale"},
+      {"PictureThatIsAFolder",
+       {"segment", "{DIR}", "@o.bmp"},
+       1,
+       "{DIR}: not exists (that is a folder, not a picture file)"},
+      {"PictureWithoutAName",
+       {"segment", "", "@o.bmp"},
+       1,
+       ": not exists (no file name was given)"},
+      {"CodeFileIntoAMissingFolder",
+       {"encode", "{SEG}", "@none/o.cod"},
+       1,
+       "file open error:Can create file {HERE}/none/o.cod (No such file or directory)"},
+      {"DemoThroughAFile", {"demo", "{A}/demo"}, 1, "Cannot create the folder"},
+      {"TableBeyondItsCap",
+       {"encode", "{SEG}", "@o.cod", "--max-nx", "100000", "--max-ny", "100000"},
+       1,
+       "No enough memory to allocate Coordinate System\n(MaxNx 100000 and MaxNy 100000 ask for "
+       "more than the cap"},
+      {"EncodeTableTooSmall",
+       {"encode", "{SEG}", "@o.cod", "--max-nx", "2", "--max-ny", "2"},
+       1,
+       "not in the range\n(the grid reaches beyond the table of --max-nx 2 and --max-ny 2"},
+      {"SynthMissingNegative", with(synth, {"--missing", "-1"}), 2,
+       "--missing: Value -1 not in range 0 to 2147483647"},
+      {"OriginNegative",
+       {"encode", "{SEG}", "@o.cod", "--origin", "-1", "--neighbours", "1", "2", "3", "4"},
+       2,
+       "--origin: Value -1 not in range 0 to 2147483647"},
       // Usage errors where the command line decides, failures where the picture does.
       {"NoSubcommand", {}, 2, "A subcommand is required"},
       {"UnknownSubcommand", {"nonsense"}, 2, "A subcommand is required"},
@@ -212,6 +263,8 @@ class CommandRule : public testing::TestWithParam<TRule> {
         {"{DUP}", "dup.cod"}, {"{SEG}", "seg.bmp"}, {"{DIR}", "dir"},  {"{A}", "a.cod"},
         {"{B}", "b.cod"},     {"{PIC}", "pic.bmp"}, {"{IN}", "in.bmp"}};
     if (text.starts_with("@")) return Dir.File(text.substr(1));
+    for (size_t at; (at = text.find("{HERE}")) != std::string::npos;)
+      text.replace(at, 6, Dir.Path());
     for (const auto& [name, file] : names)
       for (size_t at; (at = text.find(name)) != std::string::npos;)
         text.replace(at, name.size(), Dir.File(file));
