@@ -22,6 +22,10 @@ function(latticor_library folder)
     set(target ${L_NAME})
   endif()
   add_library(${target} STATIC ${L_SOURCES})
+  # The Python module links them into a shared object (the libraries with Qt are so already).
+  if(LATTICOR_PYTHON)
+    set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  endif()
 
   set(allowed ${folder})
   foreach(dep IN LISTS L_DEPENDS)

@@ -8,8 +8,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 #include "cli/Cli11.h"
 
@@ -19,8 +17,7 @@
 #include "cli/Filecheck.h"
 #include "cli/Subcommands.h"
 #include "cli/Trackprogress.h"
-#include "strain/Strainplot.h"
-#include "track/Trackinput.h"
+#include "track/Trackfiles.h"
 #include "track/Tracksequence.h"
 
 namespace {
@@ -56,77 +53,24 @@ class TStopOnInterrupt {
   TStopOnInterrupt& operator=(const TStopOnInterrupt&) = delete;
 };
 
-// Everything the names decide, before the first picture is read: an --out that is a file, an
-// earlier run's results (kept unless --force), two pictures whose code files would have one
-// name, an output over an input, a folder that cannot be written.
 // The table's range error with the options that make the table larger, when they were given.
 std::string WithTableNote(const std::string& message, const TTrackOptions& options) {
   if (!options.MaxNx || !options.MaxNy || !message.ends_with("not in the range")) return message;
   return message + TableRangeNote(*options.MaxNx, *options.MaxNy);
 }
 
-void CheckTrackFiles(const std::vector<std::string>& pictures, const TTrackArgs& args) {
-  namespace fs = std::filesystem;
-  if (args.Out.empty()) throw TUsageError("--out needs the name of a folder");
-  const fs::path out(args.Out);
-  std::error_code failure;
-  if (fs::exists(out, failure) && !fs::is_directory(out, failure))
-    throw TError("--out " + args.Out + " is a file: the results need a folder");
-  if (!args.Force && fs::exists(out / "summary.csv", failure))
-    throw TError("The folder " + args.Out +
-                 " holds the results of an earlier run (summary.csv): give another --out, or "
-                 "--force to write over them");
-  fs::create_directories(out / "codes", failure);
-  if (failure) throw TError("Cannot create the folder " + args.Out + ": " + failure.message());
-  std::vector<TCommandFile> inputs, outputs;
-  outputs.push_back({"summary.csv", (out / "summary.csv").string(), ""});
-  if (args.Options.Plots) outputs.push_back({"summary.png", (out / "summary.png").string(), ""});
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    inputs.push_back({"PICTURE " + pictures[i], pictures[i], ""});
-    outputs.push_back(
-        {"the code file of " + pictures[i], TrackCodeFile(args.Out, pictures[i]), ""});
-    outputs.push_back(
-        {"the strain file of step " + std::to_string(i), TrackStepFile(args.Out, i), ""});
-  }
-  CheckFiles(inputs, outputs, args.Force);
-}
-
-// The pictures of a folder without the run's own pictures (summary.png and the maps), which an
-// earlier run into the same folder left there.
-std::vector<std::string> WithoutOwnOutputs(std::vector<std::string> pictures,
-                                           const TTrackArgs& args) {
-  namespace fs = std::filesystem;
-  std::error_code failure;
-  if (args.Pictures.size() != 1 || !fs::is_directory(args.Pictures[0], failure)) return pictures;
-  std::vector<std::string> own = PlotFiles((fs::path(args.Out) / "plots").string());
-  own.push_back((fs::path(args.Out) / "summary.png").string());
-  std::erase_if(pictures, [&own](const std::string& picture) {
-    return std::any_of(own.begin(), own.end(), [&picture](const std::string& output) {
-      std::error_code ignored;
-      return fs::equivalent(picture, output, ignored);
-    });
-  });
-  if (pictures.empty()) throw TError("No picture in the folder " + args.Pictures[0]);
-  return pictures;
-}
-
 void RunTrack(const TTrackArgs& args) {
-  namespace fs = std::filesystem;
   if (args.Out.empty()) throw TUsageError("--out needs the name of a folder");
-  std::error_code failure;
-  if (fs::exists(args.Out, failure) && !fs::is_directory(args.Out, failure))
-    throw TError("--out " + args.Out + " is a file: the results need a folder");
-  fs::create_directories(args.Out, failure);
-  if (failure) throw TError("Cannot create the folder " + args.Out + ": " + failure.message());
-  // One run at a time writes into a folder: two would mix their steps and summaries.
-  const TFolderLock lock(args.Out);
-  const std::vector<std::string> pictures =
-      WithoutOwnOutputs(SequencePictures(args.Pictures), args);
-  CheckTrackFiles(pictures, args);
+  const std::vector<std::string> pictures = TrackPictures(args.Pictures, args.Out);
+  std::unique_ptr<TFolderLock> lock;
+  const TFileCheck check = LockTrackFiles(pictures, args.Out, args.Options.Plots, args.Force, lock);
+  if (check.Status == 2) throw TUsageError(check.Message);
+  if (check.Status != 0) throw TError(check.Message);
   TStopOnInterrupt interrupt;
   TTrackProgress progress(stderr, isatty(STDERR_FILENO) != 0);
   TTrackHooks hooks;
   hooks.Stop = &StopRequested;
+  hooks.Lock = lock.get();
   hooks.StepDone = [&](TTrackStep step, int32_t done, int32_t total) {
     step.Reason = WithTableNote(step.Reason, args.Options);
     progress.Step(step, done, total);
@@ -142,20 +86,12 @@ void RunTrack(const TTrackArgs& args) {
                                     [](const TTrackStep& step) { return !step.Good(); });
   const auto unwritten = std::count_if(
       steps.begin(), steps.end(), [](const TTrackStep& step) { return !step.WriteError.empty(); });
-  const std::string summary = (fs::path(args.Out) / "summary.csv").string();
   std::printf("%zu of %zu pictures tracked, %td failed%s; summary in %s\n", steps.size(),
               pictures.size(), failed,
               unwritten > 0 ? (", " + std::to_string(unwritten) + " not written").c_str() : "",
-              summary.c_str());
+              (std::filesystem::path(args.Out) / "summary.csv").string().c_str());
   // A run that could not write all it measured has failed, whatever it measured.
-  if (unwritten > 0) {
-    const auto first = std::find_if(steps.begin(), steps.end(), [](const TTrackStep& step) {
-      return !step.WriteError.empty();
-    });
-    throw TError(std::to_string(unwritten) + " of " + std::to_string(steps.size()) +
-                 " steps could not be written, the first one step " + std::to_string(first->Step) +
-                 ": " + first->WriteError + "; their files are missing in " + args.Out);
-  }
+  if (unwritten > 0) throw TError(UnwrittenStepsMessage(steps, args.Out));
   if (steps.size() < pictures.size())
     throw TError("Stopped by Ctrl-C after " + std::to_string(steps.size()) + " of " +
                  std::to_string(pictures.size()) +
@@ -185,8 +121,7 @@ void ParseLeastArea(const std::string& text, TTrackOptions& o) {
 void AddTrackCommand(CLI::App& app) {
   auto args = std::make_shared<TTrackArgs>();
   TTrackOptions& o = args->Options;
-  o.Jobs = static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 256u));
-  o.RefinedCentroids = true;
+  o = BatchTrackOptions();
   CLI::App* sub = app.add_subcommand(
       "track",
       "Track a sequence of pictures of one grid: every picture indexed from the one before, "

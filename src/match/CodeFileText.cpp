@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "base/AtomicFile.h"
 #include "base/Error.h"
@@ -26,6 +27,9 @@ TCodeFileText::TCodeFileText(const std::string& path) : FPath(path) {
                                : " (" + std::string(std::strerror(error)) + ")"));
   }
 }
+
+TCodeFileText::TCodeFileText(TInMemory, std::string text, const std::string& name)
+    : FPath(name), FText(std::move(text)), FEnded(true) {}
 
 TCodeFileText::~TCodeFileText() {
   if (FHandle >= 0) ::close(FHandle);

@@ -11,6 +11,10 @@ class TCodeFileText {
   // " Can not open the  code file: \n" + path and the reason in brackets when it cannot be
   // opened (or is a folder).
   explicit TCodeFileText(const std::string& path);
+  // A text already in memory, read as if it were the whole file; name stands for the path in
+  // messages.
+  struct TInMemory {};
+  TCodeFileText(TInMemory, std::string text, const std::string& name);
   ~TCodeFileText();
   TCodeFileText(const TCodeFileText&) = delete;
   TCodeFileText& operator=(const TCodeFileText&) = delete;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <new>
 #include <string_view>
+#include <utility>
 
 #include "base/Convert.h"
 #include "base/Error.h"
@@ -40,11 +41,9 @@ size_t RowStart(std::string_view text, size_t body, int32_t k) {
   return reader.Position();
 }
 
-}  // namespace
-
-TCodeFileContent ReadCodeFile(const std::string& path) {
+// The reading rules on a file or a text, path naming it in messages.
+TCodeFileContent ParseCodeFile(TCodeFileText& file, const std::string& path) {
   // The magic word is checked on the file's first bytes, before anything else is read.
-  TCodeFileText file(path);
   file.ReadUpTo(HeadBytes);
   const size_t start = file.Text().starts_with(ByteOrderMark) ? ByteOrderMark.size() : 0;
   TCodeReader head(file.Text(), start);
@@ -108,4 +107,16 @@ TCodeFileContent ReadCodeFile(const std::string& path) {
   // The image name is the next word, kept whole; a file ending before it leaves it empty.
   c.ImageName = std::string(reader.Word());
   return c;
+}
+
+}  // namespace
+
+TCodeFileContent ReadCodeFile(const std::string& path) {
+  TCodeFileText file(path);
+  return ParseCodeFile(file, path);
+}
+
+TCodeFileContent ReadCodeFileText(std::string text, const std::string& name) {
+  TCodeFileText file(TCodeFileText::TInMemory{}, std::move(text), name);
+  return ParseCodeFile(file, name);
 }

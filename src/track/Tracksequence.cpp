@@ -5,11 +5,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <system_error>
+#include <thread>
 #include <unordered_map>
 
 #include "base/AtomicFile.h"
 #include "base/Error.h"
+#include "base/Folderlock.h"
 #include "base/Path.h"
 #include "base/SaveGroup.h"
 #include "encode/Encode.h"
@@ -126,6 +129,13 @@ void SaveTrackPlots(const std::string& outDir, const std::vector<TTrackStep>& st
 
 }  // namespace
 
+TTrackOptions BatchTrackOptions() {
+  TTrackOptions options;
+  options.Jobs = static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 256u));
+  options.RefinedCentroids = true;
+  return options;
+}
+
 std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
                                       const std::string& outDir, const TTrackOptions& options,
                                       const TTrackHooks& hooks) {
@@ -133,6 +143,9 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   std::error_code failure;
   std::filesystem::create_directories(std::filesystem::path(outDir) / "codes", failure);
   if (failure) throw TError("Cannot create the folder " + outDir + ": " + failure.message());
+  // One run at a time writes into a folder: two would mix their steps and summaries.
+  std::optional<TFolderLock> lock;
+  if (!hooks.Lock) lock.emplace(outDir);
   if (options.Plots) CheckPlotFolder((std::filesystem::path(outDir) / "plots").string());
 
   // Two stages: this thread indexes each picture from the one before (the only work that must
@@ -164,7 +177,6 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
           field = std::make_unique<TStrainField>(MeasureStep(
               i == 0 ? written : referenceCodes, written, referenceDots, options, step));
         } catch (const TError& e) {
-          if (i == 0) throw;
           step.Reason = e.Message();
         }
         if (field) WriteStrainCsv(TrackStepFile(outDir, i), *field);
@@ -184,6 +196,7 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
       } catch (const TError&) {
       }
     }
+    if (field && hooks.StepMeasured) hooks.StepMeasured(step, *field);
     if (options.Plots && field && field->StrainCount() > 0) lastField = std::move(field);
     if (hooks.StepDone) hooks.StepDone(step, static_cast<int32_t>(steps.size()), total);
   };

@@ -194,7 +194,8 @@ TEST(TrackCli, OneRunAtATimeWritesIntoAFolder) {
     EXPECT_EQ(r.Err, "The folder " + out + " is being written by another run (process " +
                          std::to_string(::getpid()) +
                          "): wait until it has ended, or give another folder\n");
-    EXPECT_EQ(ListDirectory(out), std::vector<std::string>{".latticor.lock"});
+    EXPECT_EQ(ListDirectory(out), (std::vector<std::string>{".latticor.lock", "codes"}));
+    EXPECT_TRUE(ListDirectory(out + "/codes").empty());
   }
   WriteFileBytes(out + "/.latticor.lock", "4242\n");  // unlocked: its run has crashed
   EXPECT_EQ(RunCli({"track", dir.File("seq"), "--out", out}).Status, 0);
