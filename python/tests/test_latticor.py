@@ -4,6 +4,7 @@ import csv
 import resource
 import subprocess
 import sys
+import warnings
 
 import numpy as np
 import pytest
@@ -116,6 +117,8 @@ def test_track_yields_the_rows_of_the_command_lines_summary(tmp_path):
         assert (row["picture"], int(row["pairs"]), int(row["lost"])) == \
             (step.picture, step.pairs, step.lost)
         assert float(row["exx"]) == pytest.approx(step.exx, rel=1e-6, abs=1e-12)
+        assert float(row["rotation"]) == pytest.approx(step.rotation, rel=1e-6, abs=1e-12)
+        assert row["registration"] == step.registration
         assert len(step.strain) == step.pairs
     expected = csv_columns(tmp_path / "cli" / "step-0003.csv")
     assert np.allclose(steps[3].strain.dx, expected["dx"], atol=5e-6)
@@ -146,4 +149,29 @@ def test_track_guards_its_folder_as_the_command_line_does(tmp_path):
     run = subprocess.run(
         [sys.executable, "-c", script, tmp_path / "long", tmp_path / "full"], capture_output=True,
         text=True, preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (2048, 2048)))
-    assert run.returncode == 1 and "4 of 31 steps could not be written" in run.stderr, run.stderr
+    assert run.returncode == 1 and "8 of 31 steps could not be written" in run.stderr, run.stderr
+
+
+def test_a_reference_gives_its_indices_whatever_the_motion(tmp_path):
+    # The grid moved 3.3 pitches: its outline inside the frame tells the motion.
+    cli("synth", tmp_path / "a.bmp", tmp_path / "b.bmp", tmp_path / "t.csv", "--size", 360, 240,
+        "--grid", 9, 7, "--each-picture", "--translate", 66, 4)
+    a = latticor.measure(latticor.read_picture(tmp_path / "a.bmp"))
+    b = latticor.measure(latticor.read_picture(tmp_path / "b.bmp"), reference=a)
+    assert "(66.0" in b.registration and len(b) == len(a) == 63
+    with warnings.catch_warnings():  # indexed from one reference: nothing to warn of
+        warnings.simplefilter("error")
+        pairs = latticor.match(a, b)
+    assert np.allclose(pairs.dx, 66, atol=0.3) and np.allclose(pairs.dy, -4, atol=0.3)
+    b.to_code_file(tmp_path / "b.cod")
+    latticor.read_code_file(tmp_path / "b.cod").to_code_file(tmp_path / "again.cod")
+    assert (tmp_path / "again.cod").read_bytes() == (tmp_path / "b.cod").read_bytes()
+    assert (tmp_path / "b.cod").read_bytes().startswith(b"VRKT-FS+ref:")
+    # Nothing decides the motion of a grid that fills both pictures: refused, naming shift.
+    cli("synth", tmp_path / "c.bmp", tmp_path / "d.bmp", tmp_path / "u.csv", "--size", 200, 160,
+        "--translate", 12, 0)
+    c = latticor.measure(latticor.read_picture(tmp_path / "c.bmp"))
+    with pytest.raises(latticor.Error, match="shift="):
+        latticor.measure(latticor.read_picture(tmp_path / "d.bmp"), reference=c)
+    given = latticor.measure(latticor.read_picture(tmp_path / "d.bmp"), reference=c, shift=(12, 0))
+    assert np.allclose(latticor.match(c, given).dx, 12, atol=0.3)

@@ -143,5 +143,11 @@ void AddSynthSequenceCommand(CLI::App& app) {
       ->check(CheckFinite)
       ->check(CLI::Range(-0.5, 0.5));
   AddSeedOption(*sub, so.Seed, "Seed of the noise and the grid's phase");
+  sub->add_option("--turn", so.TurnDeg,
+                  "Rigid rotation of the last picture about the picture centre, degrees "
+                  "counterclockwise")
+      ->check(CheckFinite)
+      ->check(CLI::Range(-180.0, 180.0));
+  AddGridShapeOptions(*sub, so);
   sub->callback([args] { RunSynthSequence(*args); });
 }

@@ -1,13 +1,18 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "strain/Strainoptions.h"
 
 // How every picture of a sequence is segmented and its dots extracted and indexed, and how each
 // step's strain is computed. The same choices as the segment, encode and strain commands.
 struct TTrackOptions {
   bool BlackDots = false;
+  // The dots' colour found from the first picture (BlackDots is then set from it).
+  bool FindPolarity = false;
   std::optional<int32_t> Median;     // median filter size before segmentation
   std::optional<int32_t> Window;     // multi-area window; default a quarter of the width
   int32_t Adjust = 0;                // added to every window's threshold
@@ -22,14 +27,21 @@ struct TTrackOptions {
   float ScaleX = 1.0f;
   float ScaleY = 1.0f;
   int32_t Neighbourhood = 1;
+  TStrainMeasure Measure = TStrainMeasure::Small;
+  // The grid's motion from the first picture to the second, pixels, for pictures where nothing
+  // decides it.
+  std::optional<std::array<float, 2>> Shift;
   int32_t Jobs = 1;  // pictures segmented and extracted at once
   // DIR/summary.png and the last good step's maps in DIR/plots/.
   bool Plots = false;
 };
 
 // One row of the summary: a step's picture, its dot counts and the means over its paired dots
-// (frame x right, y up, units of the scale factors). Reason is empty for a good step and says why
-// a step failed; its numbers then mean nothing.
+// whose (2K + 1) x (2K + 1) neighbourhood is complete, so that borders and crack lips do not bias
+// them (over all paired dots where none is complete; frame x right, y up, units of the scale
+// factors; rotation in degrees counterclockwise). Reason is empty for a good step and says why a
+// step failed; its numbers then mean nothing. Registration says how the step was indexed
+// (RegistrationName); an ambiguous step is good but flagged.
 struct TTrackStep {
   int32_t Step = 0;
   std::string Picture;
@@ -41,9 +53,13 @@ struct TTrackStep {
   double Exx = 0;
   double Eyy = 0;
   double Exy = 0;
+  double Rotation = 0;
   std::string Reason;
+  std::string Registration;
+  std::string Note;  // how the step was registered, when not simply as predicted
   // Why the step's files (code file, strain CSV, its summary row) could not be written; they
   // are then all missing. Empty when they were written.
   std::string WriteError;
   bool Good() const { return Reason.empty(); }
+  bool Flagged() const { return Registration == "ambiguous"; }
 };
