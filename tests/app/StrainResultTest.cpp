@@ -152,6 +152,7 @@ class TStrainResultTest : public TFormTest {
 
     FPlatform->FolderAnswers.push_back(Work("plots"));
     Press(R().SavePlotsButton);
+    QCOMPARE(FPlatform->FolderDirs.back(), Form().FWorkDir);  // not the home folder
     for (const char* name : {"exx", "eyy", "exy", "e1", "displacement"})
       QVERIFY(!QImage(QString::fromStdString(Work("plots/") + name + ".png")).isNull());
     // A folder below a plain file cannot be made.

@@ -11,9 +11,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -25,6 +27,7 @@
 #include "app/About.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
+#include "app/Manual.h"
 #include "app/Platform.h"
 #include "app/Zoomview.h"
 #include "app/encode/Encodeparameter.h"
@@ -154,6 +157,78 @@ void StrainShots(TMainForm& form, TShotPlatform& platform, const std::string& in
   Shot("strain-closed", &form);
 }
 
+// This wave's additions: the scale in the state panel, the questions of Modify Coord., a least
+// area losing most dots and a displacement file mixing units, the manual, the recent files, a
+// tool window beside the strain dock, and a 6000 x 4000 grid of pitch 40 beyond the table.
+void DeskShots(TMainForm& form, TShotPlatform& platform, TTempDir& home) {
+  form.FScaleX = form.FScaleY = 0.05f;  // as read from an earlier run
+  form.FScaleSetThisRun = false;
+  platform.Picture = home.File("segmented.bmp");
+  form.NewEncodeMenuItemClick();
+  TEncodeParameterForm& parameters = *form.FEncodeParameterForm;
+  parameters.AreaThresholdEdit->setText("400");
+  platform.NextBox = "warning-least-area-share";
+  form.RunCommand([&] { form.DoEncodingMenuItemClick(); });
+  form.RunCommand([&] {
+    const TDotInfo& dot = form.FEncoder->FDotInfo[41];
+    QTest::mouseClick(form.PaintBox(), Qt::LeftButton, {},
+                      form.PaintBox()->ToBox(int32_t(dot.x), int32_t(dot.y)));
+    parameters.PageControl->setCurrentIndex(1);
+    parameters.NxEdit->setText(QString::number(form.FEncoder->FDotInfo[40].Nx));
+    parameters.NyEdit->setText(QString::number(form.FEncoder->FDotInfo[40].Ny));
+    platform.NextBox = "question-taken-position";
+    parameters.ModifyCoordButton->click();
+  });
+  Shot("desk-corrected-label", &form);
+  platform.SaveName = home.File("scaled.cod");
+  form.RunCommand([&] { form.SaveEncodeResultMenuItemClick(); });
+  Shot("desk-state-scale", &form);
+  platform.Files = {home.File("scaled.cod"), home.File("scaled.cod")};
+  form.RunCommand([&] { form.DoMatchingMenuItemClick(); });
+  form.SetScaleMenuItemClick();
+  form.FComputeScaleForm->ImageScaleXEdit->setText("10");
+  form.FComputeScaleForm->ApplyScaleButton->click();
+  Shot("desk-scale-beside-strain-dock", &form);
+  form.FComputeScaleForm->hide();
+  platform.SaveName = home.File("scaled.dat");
+  platform.NextBox = "question-y-column";
+  platform.NextAnswer = false;
+  form.RunCommand([&] { form.SaveMatchResultMenuItemClick(); });
+  platform.NextAnswer = true;
+  if (form.FStrainResultForm) form.FStrainResultForm->close();
+  form.RunCommand([&] { form.ManualMenuItemClick(); });
+  Shot("desk-manual", &form);
+  form.FManualForm->close();
+  auto* recent = form.findChild<QMenu*>("RecentMenu");
+  recent->popup(form.mapToGlobal(QPoint(120, 60)));
+  Shot("desk-recent", recent);
+  recent->close();
+
+  // A 6000 x 4000 segmented grid of pitch 40: beyond the table of 50 x 50.
+  TSynthOptions o;
+  o.Width = 6000;
+  o.Height = 4000;
+  o.PitchX = o.PitchY = 40;
+  o.Radius = 10;
+  o.DotLevel = 255;
+  o.BackgroundLevel = 0;
+  TGrayImage big;
+  TSynthGrid(o).Render(false, big);
+  big.SaveToFile(home.File("big.bmp"));
+  platform.Picture = home.File("big.bmp");
+  QElapsedTimer clock;
+  clock.start();
+  form.RunCommand([&] { form.NewEncodeMenuItemClick(); });
+  std::printf("New Encode 6000 x 4000: %lld ms\n", static_cast<long long>(clock.elapsed()));
+  parameters.AreaThresholdEdit->setText("100");
+  platform.NextBox = "question-larger-table";
+  clock.start();
+  form.RunCommand([&] { form.DoEncodingMenuItemClick(); });
+  std::printf("Do Encoding 6000 x 4000, with the larger table: %lld ms, %d dots\n",
+              static_cast<long long>(clock.elapsed()), form.FEncoder->FDotSum);
+  Shot("desk-larger-table-encoded", &form);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -259,6 +334,8 @@ int main(int argc, char** argv) {
   parameters.RefinedCentroidRadioButton->click();
   parameters.PageControl->setCurrentIndex(0);
   Shot("encode-parameter-reference", &parameters);
+  parameters.SetReferenceFile("");  // the file is not there: the runs below go without it
+  parameters.PlainCentroidRadioButton->click();
   form.SetCoordinateMenuItemClick();
 
   // The Match menu on one code file twice, the result type dialog, and the scale dialog after a
@@ -303,5 +380,6 @@ int main(int argc, char** argv) {
   parameters.hide();
   form.OpenCodeFile(home.File("grid.cod"));
   Shot("code-file-view", &form);
+  DeskShots(form, platform, home);
   return 0;
 }

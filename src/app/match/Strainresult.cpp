@@ -292,7 +292,8 @@ void TStrainResultForm::SaveCsvButtonClick() {
 void TStrainResultForm::SavePlotsButtonClick() {
   if (!FField) throw TError("Do matching first");
   RequireStrain(*FField);
-  auto folder = FMainForm.Platform().ChooseFolder("Select a folder for the strain plots");
+  auto folder =
+      FMainForm.Platform().ChooseFolder("Select a folder for the strain plots", FMainForm.FWorkDir);
   if (!folder) return;
   CheckPlotFolder(*folder);
   FMainForm.LongCommand([&] {
