@@ -78,7 +78,9 @@ void RunSegment(const TSegmentArgs& args) {
 }
 
 TEncodeSummary RunEncode(const TEncodeArgs& args) {
-  CheckFiles({{"INPUT", args.Input, ""}},
+  CheckFiles({{"INPUT", args.Input, ""},
+              {"--reference", args.Reference, ""},
+              {"--picture", args.Picture, ""}},
              {{"OUTPUT", args.Output, "file open error:Can create file "},
               {"--overlay", args.Overlay, ""}},
              args.Force);

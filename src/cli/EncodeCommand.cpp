@@ -107,7 +107,8 @@ void AddEncodeCommand(CLI::App& app) {
                   "Enlarge the overlay N times so that the labels of a dense grid stay apart")
       ->check(CLI::Range(1, 8))
       ->capture_default_str();
-  sub->add_flag("--force", args->Force, "Let an output overwrite INPUT");
+  sub->add_flag("--force", args->Force,
+                "Let an output overwrite an input (INPUT, --reference, --picture)");
   pitch->excludes(origin);
   neighbours->needs(origin);
   originGrid->needs(origin);
