@@ -59,6 +59,12 @@ std::string RegistrationLine(const TRegisterReport& report) {
 
 }  // namespace
 
+std::string TableRangeNote(int32_t maxNx, int32_t maxNy) {
+  return Format(
+      "\n(the grid reaches beyond the table of --max-nx %d and --max-ny %d: give larger values)",
+      maxNx, maxNy);
+}
+
 void RunSegment(const TSegmentArgs& args) {
   CheckFiles({{"INPUT", args.Input, ""}}, {{"OUTPUT", args.Output, ""}}, args.Force);
   // New Segment, then Filter, then Multi-Area Segment or Simple Segment, then Save Result.
@@ -72,7 +78,9 @@ void RunSegment(const TSegmentArgs& args) {
 }
 
 TEncodeSummary RunEncode(const TEncodeArgs& args) {
-  CheckFiles({{"INPUT", args.Input, ""}},
+  CheckFiles({{"INPUT", args.Input, ""},
+              {"--reference", args.Reference, ""},
+              {"--picture", args.Picture, ""}},
              {{"OUTPUT", args.Output, "file open error:Can create file "},
               {"--overlay", args.Overlay, ""}},
              args.Force);
@@ -126,9 +134,7 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
     // The walk left the grid table: say which options make it larger.
     const std::string message = e.Message();
     if (!walking || !message.ends_with("not in the range")) throw;
-    throw TError(message + Format("\n(the grid reaches beyond the table of --max-nx %d and "
-                                  "--max-ny %d: give larger values)",
-                                  args.MaxNx, args.MaxNy));
+    throw TError(message + TableRangeNote(args.MaxNx, args.MaxNy));
   }
   // Save Result: the scale factors in force go into the code file. With an overlay both files
   // are committed together or neither.

@@ -57,6 +57,9 @@ struct TTrackStep {
   std::string Reason;
   std::string Registration;
   std::string Note;  // how the step was registered, when not simply as predicted
+  // Why the step's files (code file, strain CSV, its summary row) could not be written; they
+  // are then all missing. Empty when they were written.
+  std::string WriteError;
   bool Good() const { return Reason.empty(); }
   bool Flagged() const { return Registration == "ambiguous"; }
 };

@@ -5,13 +5,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <unordered_set>
 
 #include "base/AtomicFile.h"
 #include "base/Error.h"
+#include "base/Folderlock.h"
 #include "base/Path.h"
+#include "base/SaveGroup.h"
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
 #include "encode/Encodereference.h"
@@ -28,15 +31,13 @@
 
 namespace {
 
-// Matches a step's code file against the reference's and writes its strain CSV.
+// Matches a step's code file against the reference's.
 TStrainField MeasureStep(const std::string& referenceCodes, const std::string& codes,
-                         const std::string& csv, int32_t referenceDots,
-                         const TTrackOptions& options, TTrackStep& step) {
+                         int32_t referenceDots, const TTrackOptions& options, TTrackStep& step) {
   TStrainOptions strainOptions;
   strainOptions.Neighbourhood = options.Neighbourhood;
   strainOptions.Measure = options.Measure;
   TStrainField field = StrainFromCodeFiles(referenceCodes, codes, strainOptions);
-  WriteStrainCsv(csv, field);
   step.Pairs = static_cast<int32_t>(field.Points().size());
   step.Lost = referenceDots - step.Pairs;
   SetStepMeans(step, field, options.Neighbourhood);
@@ -77,6 +78,9 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   std::error_code failure;
   std::filesystem::create_directories(std::filesystem::path(outDir) / "codes", failure);
   if (failure) throw TError("Cannot create the folder " + outDir + ": " + failure.message());
+  // One run at a time writes into a folder: two would mix their steps and summaries.
+  std::optional<TFolderLock> lock;
+  if (!hooks.Lock) lock.emplace(outDir);
   if (options.Plots) CheckPlotFolder((std::filesystem::path(outDir) / "plots").string());
 
   // Two stages: this thread indexes each picture from the one before (the only work that must
@@ -95,25 +99,42 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   // Measures and writes a step; job is null for a step whose picture could not be indexed.
   auto finishStep = [&](TTrackStep step, const std::unique_ptr<TEncode>& job) {
     if (step.Step > 0 && stopped()) return;
-    if (job) {
-      const size_t i = static_cast<size_t>(step.Step);
-      bool saved = false;
-      try {
-        job->SaveCodes(TrackCodeFile(outDir, pictures[i]));
-        saved = true;
-        TStrainField field = MeasureStep(referenceCodes, TrackCodeFile(outDir, pictures[i]),
-                                         TrackStepFile(outDir, i), referenceDots, options, step);
-        if (hooks.StepMeasured) hooks.StepMeasured(step, field);
-        if (options.Plots && field.StrainCount() > 0)
-          lastField = std::make_unique<TStrainField>(std::move(field));
-      } catch (const TError& e) {
-        // Without the reference's code file nothing can follow.
-        if (i == 0 && !saved) throw;
-        step.Reason = e.Message();
+    const size_t i = static_cast<size_t>(step.Step);
+    std::unique_ptr<TStrainField> field;
+    // A step's files are complete together or missing together: its code file, its strain CSV
+    // and the summary that lists it are committed at once.
+    try {
+      TSaveGroup group;
+      if (job) {
+        const std::string codes = TrackCodeFile(outDir, pictures[i]);
+        job->SaveCodes(codes);
+        // The code file is read back as written, from where it waits for the commit.
+        const std::string written = group.Where(codes);
+        try {
+          field = std::make_unique<TStrainField>(MeasureStep(
+              i == 0 ? written : referenceCodes, written, referenceDots, options, step));
+        } catch (const TError& e) {
+          step.Reason = e.Message();
+        }
+        if (field) WriteStrainCsv(TrackStepFile(outDir, i), *field);
+      }
+      steps.push_back(step);
+      WriteTrackSummary(summary, steps);
+      group.Commit();
+    } catch (const TError& e) {
+      // Without the reference's code file nothing can follow.
+      if (i == 0) throw;
+      step.Reason = step.WriteError = e.Message();
+      field.reset();
+      if (steps.size() > i) steps.pop_back();
+      steps.push_back(step);
+      try {  // the summary says why the step is missing, if the disk takes that much
+        WriteTrackSummary(summary, steps);
+      } catch (const TError&) {
       }
     }
-    steps.push_back(step);
-    WriteTrackSummary(summary, steps);
+    if (field && hooks.StepMeasured) hooks.StepMeasured(step, *field);
+    if (options.Plots && field && field->StrainCount() > 0) lastField = std::move(field);
     if (hooks.StepDone) hooks.StepDone(step, static_cast<int32_t>(steps.size()), total);
   };
   TSerialWorker writer(2);
