@@ -6,6 +6,7 @@
 
 #include "base/Cancel.h"
 #include "base/Error.h"
+#include "encode/Discfit.h"
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
 #include "encode/Encodereference.h"
@@ -101,8 +102,13 @@ int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncod
   CheckCancelled(hooks);
   job.BuildDotInfo(hooks.Canvas);
   CheckCancelled(hooks);
-  if (options.Refined)
-    RefineCentroids(job, options.RefinePicture ? *options.RefinePicture : *job.FImage);
+  if (options.Refined) {
+    const TGrayImage& picture = options.RefinePicture ? *options.RefinePicture : *job.FImage;
+    if (options.Lattice)
+      FitCentroids(job, picture);
+    else
+      RefineCentroids(job, picture);
+  }
   if (options.AutoTable) {
     int32_t nx = 0, ny = 0;
     for (const TDotInfo& d : options.Reference)

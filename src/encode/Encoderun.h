@@ -59,6 +59,11 @@ struct TEncodeRunOptions {
   const TGrayImage* RefinePicture = nullptr;
   // The grid table sized from the dots found instead of the job's own size.
   bool AutoTable = false;
+  // The lattice rules (Latticeextract.h): a blob is a dot by its size, shape and place in the
+  // grid, so specks are dropped or cut away and merged dots split, and refined centroids fit each
+  // dot's edge, leaving out what is not the dot. Off: every blob of at least the least area is a
+  // dot, as the window's own encoding has it.
+  bool Lattice = false;
 };
 
 struct TEncodeRunHooks {
