@@ -19,11 +19,16 @@ using discfit::TStart;
 namespace {
 
 constexpr double Pi = 3.14159265358979323846;
-constexpr double EstimateBand = 3.5;  // px beyond the edge that the blur's estimate looks at
+constexpr double EstimateBand = 3.5;    // px beyond the edge that the blur's estimate looks at
+constexpr double EstimateMargin = 1.2;  // and how far it keeps from a neighbour's edge
+// px: the fit keeps this much further from an overlapping neighbour's edge than its band, since
+// the neighbour is where its start says, which may be off by as much.
+constexpr double StartSlack = 0.5;
 constexpr int32_t EstimateDots = 100;
 // The blurs tried, in pixels; each sample dot's best is interpolated between its neighbours.
 constexpr std::array<double, 11> Sigmas = {0.02, 0.1, 0.2, 0.35, 0.55, 0.8,
                                            1.15, 1.6, 2.2, 3.0,  4.2};
+constexpr double Outliers = 6;  // residuals of this many noise sigmas are not the dot's
 constexpr int32_t ThreadedDots = 2048;
 constexpr int32_t MaxThreads = 8;
 
@@ -70,10 +75,14 @@ double EstimateSigma(TFitter<uint8_t>& fitter, const TDots& d) {
     size_t k = Sigmas.size();
     for (size_t j = 0; j < Sigmas.size(); ++j) {
       TResult r;
-      cost[j] = fitter.Fit(d.Start[i], near, profiles[j], EstimateBand, r) ? r.Cost : -1;
+      cost[j] =
+          fitter.Fit(d.Start[i], near, profiles[j], EstimateBand, EstimateMargin, r) ? r.Cost : -1;
       if (cost[j] >= 0 && (k == Sigmas.size() || cost[j] < cost[k])) k = j;
     }
-    if (k == Sigmas.size()) continue;
+    // A minimum beside a failed fit may only be the failure's edge.
+    if (k == Sigmas.size() || (k > 0 && cost[k - 1] < 0) ||
+        (k + 1 < Sigmas.size() && cost[k + 1] < 0))
+      continue;
     double logSigma = std::log(Sigmas[k]);
     if (k > 0 && k + 1 < Sigmas.size() && cost[k - 1] >= 0 && cost[k + 1] >= 0) {
       const double l[3] = {std::log(Sigmas[k - 1]), logSigma, std::log(Sigmas[k + 1])};
@@ -130,16 +139,25 @@ TFitReport FitCentroids(TEncode& job, const TGrayImage& picture, const TFitHints
   // sigma and a half, a blurred neighbour's light beyond.
   const double band = std::min<double>(profile.Reach(), 1.6 * report.Sigma + 1.2);
   const TPointBuckets buckets(d.X, d.Y, 2 * d.Largest + 1);
+  double outlier = 0;
   // A blob's radius is not the dot's: the threshold cut its edge somewhere. The sample's median
   // difference brings every start nearer, and the fits need fewer steps.
   {
     TFitter<uint8_t> f = fitter();
     std::vector<TNeighbour> near;
-    std::vector<double> shift;
+    std::vector<double> shift, noise;
     for (int32_t i = 0; i < count; i += std::max(1, count / EstimateDots)) {
       Near(buckets, d, i, near);
       TResult r;
-      if (f.Fit(d.Start[i], near, profile, band, r)) shift.push_back(r.R - d.Start[i].R0);
+      if (!f.Fit(d.Start[i], near, profile, band, band + StartSlack, r)) continue;
+      shift.push_back(r.R - d.Start[i].R0);
+      noise.push_back(std::sqrt(r.Cost / std::max(r.Pixels, 1)));
+    }
+    if (!noise.empty()) {
+      const auto middle = noise.begin() + static_cast<std::ptrdiff_t>(noise.size() / 2);
+      std::nth_element(noise.begin(), middle, noise.end());
+      // The picture's noise as the typical dot's residual shows it, with room for its tails.
+      outlier = Outliers * std::max(*middle, 1.0);
     }
     if (!shift.empty()) {
       const auto middle = shift.begin() + static_cast<std::ptrdiff_t>(shift.size() / 2);
@@ -150,11 +168,12 @@ TFitReport FitCentroids(TEncode& job, const TGrayImage& picture, const TFitHints
   std::vector<char> held(d.Start.size(), 0);
   ForRanges(count, threads, [&](int32_t begin, int32_t end) {
     TFitter<uint8_t> f = fitter();
+    f.SetOutlier(outlier);
     std::vector<TNeighbour> near;
     for (int32_t i = begin; i < end; ++i) {
       Near(buckets, d, i, near);
       TResult r;
-      if (!f.Fit(d.Start[i], near, profile, band, r)) continue;
+      if (!f.Fit(d.Start[i], near, profile, band, band + StartSlack, r)) continue;
       dots[i].x = static_cast<float>(r.X);
       dots[i].y = static_cast<float>(r.Y);
       held[i] = 1;

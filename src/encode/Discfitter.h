@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "encode/Edgeprofile.h"
@@ -26,7 +27,8 @@ struct TNeighbour {
 };
 struct TResult {
   double X = 0, Y = 0, R = 0, A = 0;
-  double Cost = 0;  // residual sum of squares of the last pass
+  double Cost = 0;     // residual sum of squares of the last pass
+  int32_t Pixels = 0;  // the pixels it was taken over
 };
 
 // Fits dots one after the other on one picture, reading its pixels of type TPixel; one per
@@ -36,16 +38,20 @@ class TFitter {
  public:
   static constexpr int32_t Unknowns = 5;     // x, y, radius, contrast, background offset
   static constexpr int32_t Iterations = 10;  // blurred dots start far off in radius and contrast
-  static constexpr double Settled = 0.02;    // px: the last step moved the centre less than this
+  static constexpr double OutlierContrast = 0.12;
+  static constexpr double Settled = 0.02;  // px: the last step moved the centre less than this
 
   TFitter(const TPixel* data, int32_t width, int32_t height, int32_t sign,
           const std::vector<uint32_t>& junk)
       : FData(data), FWidth(width), FHeight(height), FSign(sign), FJunk(junk) {}
 
-  // Fits over the pixels within band of the edge (Discfit.h says which are left out); false
-  // when the fit does not hold.
+  // A residual beyond this (gray levels) marks a pixel as not the dot's; 0: none does.
+  void SetOutlier(double bound) { FOutlier = bound; }
+
+  // Fits over the pixels within band of the edge, leaving out those within margin of an
+  // overlapping neighbour's edge or a junk pixel (Discfit.h); false when the fit does not hold.
   bool Fit(const TStart& s, const std::vector<TNeighbour>& neighbours, const TEdgeProfile& profile,
-           double band, TResult& out) {
+           double band, double margin, TResult& out) {
     const double reach = s.R0 + band + 0.5;
     FX0 = std::max(0, static_cast<int32_t>(std::floor(s.X0 - reach)));
     FY0 = std::max(0, static_cast<int32_t>(std::floor(s.Y0 - reach)));
@@ -53,32 +59,109 @@ class TFitter {
     const int32_t y1 = std::min(FHeight - 1, static_cast<int32_t>(std::ceil(s.Y0 + reach)));
     if (x1 < FX0 || y1 < FY0) return false;
     FW = x1 - FX0 + 1, FH = y1 - FY0 + 1;
-    Window(s, neighbours, band, reach);
+    Window(s, neighbours, margin, reach);
     double p[Unknowns] = {s.X0, s.Y0, s.R0, s.A0, 0};  // the offset is over the plane
     if (p[3] == 0) p[3] = StartContrast(s, band);
-    Split(p, profile.Reach());
-    for (int32_t it = 0;; ++it) {
-      if (Distance(p[0] - FSplit[0], p[1] - FSplit[1]) + std::fabs(p[2] - FSplit[2]) > Margin)
-        Split(p, profile.Reach());
-      std::array<double, Unknowns * Unknowns> a{};
-      std::array<double, Unknowns> g{};
-      const int32_t n = Normal(p, profile, a, g, out.Cost);
-      if (n < 3 * Unknowns || !Solve(a, g)) return false;
-      // The radius moves by half of itself at most: a blurred dot's blob is far larger.
-      g[2] = std::clamp(g[2], -0.5 * p[2], 0.5 * p[2]);
-      for (int32_t u = 0; u < Unknowns; ++u) p[u] += g[u];
-      if (std::hypot(p[0] - s.X0, p[1] - s.Y0) > 2.0 || !(p[2] > 0.2) || !(FSign * p[3] > 0))
-        return false;
-      if (std::hypot(g[0], g[1]) < Settled && std::fabs(g[2]) < 10 * Settled) break;
-      if (it + 1 == Iterations) break;
+    if (!Converge(s, profile, p, out)) return false;
+    // Pixels far off the model (a speck the segmentation missed or cut away) and the ground
+    // around them are left out, and the fit goes on without them.
+    // An eighth of the contrast is more than the model misses by where it fits.
+    const double bound = std::max(FOutlier, OutlierContrast * std::fabs(p[3]));
+    for (int32_t round = 0; round < 2 && FOutlier > 0 && FWorst > bound; ++round) {
+      LeaveOutOutliers(p, profile, bound);
+      if (!Converge(s, profile, p, out)) return false;
     }
     // A fit that leaves its dot follows something else.
-    if (std::hypot(p[0] - s.X0, p[1] - s.Y0) > 1.0 || !(p[2] < 3 * s.R0 + 2)) return false;
+    // (A start pulled off by a speck that stayed on its blob may lie over a pixel away.)
+    if (std::hypot(p[0] - s.X0, p[1] - s.Y0) > std::max(1.0, 0.4 * s.R0) || !(p[2] < 3 * s.R0 + 2))
+      return false;
     out.X = p[0], out.Y = p[1], out.R = p[2], out.A = p[3];
     return true;
   }
 
  private:
+  // Gauss-Newton steps, damped (Levenberg-Marquardt) only when a step made the fit worse: a
+  // dot among merged ones shows little background, and its contrast and offset then trade
+  // against each other.
+  bool Converge(const TStart& s, const TEdgeProfile& profile, double* p, TResult& out) {
+    Split(p, profile.Reach());
+    std::array<double, Unknowns * Unknowns> a{}, accepted{};
+    std::array<double, Unknowns> g{}, gradient{};
+    double best[Unknowns], bestCost = 0, damping = 0;
+    int32_t pixels = 0;
+    bool wild = false;  // the last step left the dot: it counts as worse
+    for (int32_t it = 0; it < 3 * Iterations; ++it) {
+      double cost = 0;
+      if (!wild) {
+        if (Distance(p[0] - FSplit[0], p[1] - FSplit[1]) + std::fabs(p[2] - FSplit[2]) > Margin)
+          Split(p, profile.Reach());
+        const int32_t n = Normal(p, profile, a, g, cost);
+        if (n < 3 * Unknowns) return false;
+        if (it == 0 || cost <= bestCost) {
+          std::copy(p, p + Unknowns, best);
+          bestCost = cost, accepted = a, gradient = g, pixels = n;
+          damping /= 10;
+          if (it > 0 && std::hypot(FStep[0], FStep[1]) < Settled &&
+              std::fabs(FStep[2]) < 10 * Settled)
+            break;
+          if (it >= Iterations) break;
+        }
+      }
+      if (wild || cost > bestCost) {
+        damping = std::max(10 * damping, 1e-3);
+        if (damping > 1e6) break;
+      }
+      std::array<double, Unknowns* Unknowns> m = accepted;
+      std::array<double, Unknowns> step = gradient;
+      for (int32_t u = 0; u < Unknowns; ++u) m[u * Unknowns + u] *= 1 + damping;
+      if (!Solve(m, step)) return false;
+      // The radius moves by half of itself at most: a blurred dot's blob is far larger.
+      step[2] = std::clamp(step[2], -0.5 * best[2], 0.5 * best[2]);
+      for (int32_t u = 0; u < Unknowns; ++u) p[u] = best[u] + step[u], FStep[u] = step[u];
+      wild = std::hypot(p[0] - s.X0, p[1] - s.Y0) > std::max(2.0, 0.8 * s.R0) || !(p[2] > 0.2) ||
+             !(FSign * p[3] > 0);
+    }
+    std::copy(best, best + Unknowns, p);
+    out.Cost = bestCost, out.Pixels = pixels;
+    return true;
+  }
+
+  // Leaves out the pixels whose residual at p is beyond the outlier bound, with their eight
+  // neighbours.
+  void LeaveOutOutliers(const double* p, const TEdgeProfile& profile, double bound) {
+    if (FMask.size() != static_cast<size_t>(FW) * static_cast<size_t>(FH))
+      FMask.assign(static_cast<size_t>(FW) * static_cast<size_t>(FH), 1);
+    std::vector<uint8_t> bad(FMask.size(), 0);
+    const double cx = p[0] - FOriginX, cy = p[1] - FOriginY;
+    auto cell = [&](size_t k) {
+      const int32_t u = static_cast<int32_t>(std::lround(FPx[k] + FOriginX)) - FX0;
+      const int32_t v = static_cast<int32_t>(std::lround(FPy[k] + FOriginY)) - FY0;
+      return std::make_pair(u, v);
+    };
+    for (size_t k = 0; k < FValue.size(); ++k) {
+      const double fx = FPx[k] - cx, fy = FPy[k] - cy, d = Distance(fx, fy);
+      const double ax = std::fabs(fx), ay = std::fabs(fy), big = std::max(ax, ay);
+      float f = 0, df = 0;
+      profile.At(static_cast<float>(p[2] - d),
+                 big > 0 ? static_cast<float>(std::min(ax, ay) / big) : 0.0f, f, df);
+      // Only light the dot does not explain: a fit pulled by a speck undershoots its own pixels.
+      if (FSign * (FValue[k] - (p[4] + p[3] * f)) <= bound) continue;
+      const auto [u, v] = cell(k);
+      for (int32_t dv = -1; dv <= 1; ++dv)
+        for (int32_t du = -1; du <= 1; ++du)
+          if (u + du >= 0 && v + dv >= 0 && u + du < FW && v + dv < FH)
+            bad[static_cast<size_t>(v + dv) * static_cast<size_t>(FW) + (u + du)] = 1;
+    }
+    size_t kept = 0;
+    for (size_t k = 0; k < FValue.size(); ++k) {
+      const auto [u, v] = cell(k);
+      if (bad[static_cast<size_t>(v) * static_cast<size_t>(FW) + u]) continue;
+      FPx[kept] = FPx[k], FPy[kept] = FPy[k], FValue[kept] = FValue[k];
+      ++kept;
+    }
+    FPx.resize(kept), FPy.resize(kept), FValue.resize(kept);
+  }
+
   // The normal equations of the model at p over the usable pixels; returns their count. Only
   // the pixels on the edge need the profile: wholly inside or outside, a pixel tells of the
   // contrast and the offset alone, and those sums are taken in closed form.
@@ -94,7 +177,7 @@ class TFitter {
     // Inside: F = 1, outside: F = 0: count, sum and sum of squares of the values above the plane,
     // those of the pixels outside the band from Split.
     TSums inside = FCore, outside = FOuter;
-    float sums[Terms] = {};
+    float sums[Terms + 1] = {};  // and the largest residual
     BandSums(cx, cy, r, amp, offset, profile, in2, out2, inside, outside, sums);
     const float a00 = sums[0], a10 = sums[1], a11 = sums[2], a20 = sums[3], a21 = sums[4],
                 a22 = sums[5], a30 = sums[6], a31 = sums[7], a32 = sums[8], a33 = sums[9],
@@ -115,6 +198,7 @@ class TFitter {
     a[4 * Unknowns + 4] += inside.N + outside.N;
     g[3] += eIn, g[4] += eIn + eOut;
     cost = squares + inside.Squares(cIn) + outside.Squares(cOut);
+    FWorst = std::max({static_cast<double>(sums[Terms]), inside.Worst(cIn), outside.Worst(cOut)});
     for (int32_t u = 0; u < Unknowns; ++u) {
       for (int32_t m = 0; m < u; ++m) a[m * Unknowns + u] = a[u * Unknowns + m];
       a[u * Unknowns + u] *= 1 + 1e-9;
@@ -123,8 +207,11 @@ class TFitter {
   }
 
   struct TSums {
-    double N = 0, Sum = 0, Square = 0;
-    void Add(double w) { N += 1, Sum += w, Square += w * w; }
+    double N = 0, Sum = 0, Square = 0, Low = 1e300, High = -1e300;
+    void Add(double w) {
+      N += 1, Sum += w, Square += w * w, Low = std::min(Low, w), High = std::max(High, w);
+    }
+    double Worst(double c) const { return N > 0 ? std::max(High - c, c - Low) : 0; }
     double Squares(double c) const { return Square - 2 * c * Sum + N * c * c; }  // of w - c
   };
 
@@ -149,12 +236,14 @@ class TFitter {
                               j3 * j1, j3 * j2, j3 * j3, j0,      j1,      j2,      j3,
                               1,       j0 * e,  j1 * e,  j2 * e,  j3 * e,  e,       e * e};
       for (int32_t i = 0; i < Terms; ++i) to[i] += t[i];
+      to[Terms] = std::max(to[Terms], std::fabs(e));
     };
 #if defined(__SSE2__)
     // Four band pixels at a time, on the edge or not: the table gives 1 and 0 beyond its reach,
     // so a pixel wholly inside or outside adds to the contrast and offset terms as it should.
     __m128 acc[Terms];
     for (__m128& a : acc) a = _mm_setzero_ps();
+    __m128 worst = _mm_setzero_ps();
     const __m128 vcx = _mm_set1_ps(cx), vcy = _mm_set1_ps(cy), vr = _mm_set1_ps(r);
     const __m128 vamp = _mm_set1_ps(amp), voff = _mm_set1_ps(offset);
     const __m128 sign = _mm_set1_ps(-0.0f), tiny = _mm_set1_ps(1e-6f), one4 = _mm_set1_ps(1.0f);
@@ -195,12 +284,16 @@ class TFitter {
                                e,
                                _mm_mul_ps(e, e)};
       for (int32_t i = 0; i < Terms; ++i) acc[i] = _mm_add_ps(acc[i], t[i]);
+      worst = _mm_max_ps(worst, _mm_andnot_ps(sign, e));
     }
     for (int32_t i = 0; i < Terms; ++i) {
       alignas(16) float lanes[4];
       _mm_store_ps(lanes, acc[i]);
       sums[i] += (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
     }
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, worst);
+    sums[Terms] = std::max({sums[Terms], lanes[0], lanes[1], lanes[2], lanes[3]});
 #endif
     for (; k < count; ++k) one(FBandX[k] - cx, FBandY[k] - cy, FBandValue[k], sums);
   }
@@ -338,6 +431,9 @@ class TFitter {
   const std::vector<uint32_t>& FJunk;
   int32_t FX0 = 0, FY0 = 0, FW = 0, FH = 0;
   std::vector<uint8_t> FMask;
+  double FOutlier = 0;
+  double FStep[Unknowns] = {};  // the last step tried
+  mutable double FWorst = 0;    // the largest residual of the last Normal
   double FOriginX = 0, FOriginY = 0;
   std::vector<float> FPx, FPy, FValue;  // the usable pixels (Window)
   // How far the model may move before the pixels are sorted again, and where they were.

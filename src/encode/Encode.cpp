@@ -252,13 +252,19 @@ void TEncode::CountBlobs() {
       std::memset(image + y * w + r->X0, FBackground, static_cast<size_t>(r->X1 - r->X0 + 1));
 }
 
-void TEncode::PrepareImage(TSurface* canvas) {
+void TEncode::PrepareImage(TSurface* canvas, bool clearBorder) {
   FCanvas = canvas;
   EnsureScan();
   // Clearing the border and counting the rest paint every blob pixel in the background gray.
   PaintBlobs();
-  ClearBorderBlobs();
-  CountLiveBlobs();
+  if (clearBorder) {
+    ClearBorderBlobs();
+    CountLiveBlobs();
+  } else {
+    FDotSum = 0, FTotalArea = 0;
+    for (const TBlobScan::TBlob& b : FScan.Blobs())
+      if (!b.Erased && !b.Border) ++FDotSum, FTotalArea += b.Area;
+  }
   // With no blob left the mean area is 0 rather than a division by zero.
   FAreaThreshold = FDotSum > 0 ? FTotalArea / FDotSum : 0;
 }

@@ -85,7 +85,7 @@ struct TWalkState {
 
 int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncodeRunHooks& hooks) {
   CheckCancelled(hooks);
-  job.PrepareImage(hooks.Canvas);
+  job.PrepareImage(hooks.Canvas, !options.Lattice);
   CheckCancelled(hooks);
   // The prepared picture already holds the mean blob area: Auto needs no second decoding.
   int32_t leastArea = 0;
@@ -98,14 +98,22 @@ int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncod
   else
     leastArea = options.LeastArea.Pixels;
   job.FAreaThreshold = leastArea;
-  job.RemoveNoise(hooks.Canvas);
-  CheckCancelled(hooks);
-  job.BuildDotInfo(hooks.Canvas);
+  TFitHints hints;
+  if (options.Lattice) {
+    // A least area typed or given is the user's; the estimates only say where dots begin.
+    const bool given = hooks.AskLeastArea || options.LeastArea.Mode == TLeastArea::TMode::Given;
+    hints = SortDots(job, leastArea, given, hooks.Canvas);
+    leastArea = job.FSorting.Ran ? job.FSorting.LeastArea : leastArea;
+  } else {
+    job.RemoveNoise(hooks.Canvas);
+    CheckCancelled(hooks);
+    job.BuildDotInfo(hooks.Canvas);
+  }
   CheckCancelled(hooks);
   if (options.Refined) {
     const TGrayImage& picture = options.RefinePicture ? *options.RefinePicture : *job.FImage;
     if (options.Lattice)
-      FitCentroids(job, picture);
+      FitCentroids(job, picture, hints);
     else
       RefineCentroids(job, picture);
   }

@@ -7,6 +7,8 @@
 //   latticor-accuracy [SEEDS [CASE-FILTER]]      the table of every case
 //   latticor-accuracy plain [SEEDS]              plain centroids of the lattice rules against
 //                                                the blobs' on the clean cases
+//   latticor-accuracy pictures CASE DIR [SEED]   writes the case's pictures, as rendered and
+//                                                segmented, to look at or to feed the CLI
 #include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
@@ -17,6 +19,7 @@
 
 #include "Cramerrao.h"
 #include "Peers.h"
+#include "image/Grayimage.h"
 #include "reference/Truthgrid.h"
 
 namespace {
@@ -156,10 +159,33 @@ void PlainTable(int seeds) {
   }
 }
 
+void Pictures(const std::string& name, const std::string& dir, uint32_t seed) {
+  for (const TCase& c : Sweep()) {
+    if (c.Name.find(name) == std::string::npos) continue;
+    TTruthOptions o = c.Options;
+    o.Seed = seed;
+    const TTruthGrid grid(o);
+    for (bool deformed : {false, true}) {
+      TGrayImage picture, segmented;
+      grid.Render(deformed, picture);
+      SegmentLikeTheCli(picture, segmented);
+      const std::string stem = dir + "/" + (deformed ? "deformed" : "initial");
+      picture.SaveToFile(stem + ".bmp");
+      segmented.SaveToFile(stem + "-segmented.bmp");
+    }
+    std::printf("%s: %zu dots, %d columns\n", c.Name.c_str(), grid.Dots().size(), grid.Columns());
+    return;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  if (argc > 3 && std::strcmp(argv[1], "pictures") == 0) {
+    Pictures(argv[2], argv[3], argc > 4 ? static_cast<uint32_t>(std::atoi(argv[4])) : 1);
+    return 0;
+  }
   if (argc > 1 && std::strcmp(argv[1], "plain") == 0) {
     PlainTable(argc > 2 ? std::max(1, std::atoi(argv[2])) : 4);
     return 0;
