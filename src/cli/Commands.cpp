@@ -92,6 +92,9 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
   try {
     summary = RunEncoding(job, run, hooks);
   } catch (const TError& e) {
+    // What the extraction kept and removed tells why no grid was found in it.
+    if (job.FSorting.Ran)
+      std::fprintf(stderr, "encode: lattice rules: %s\n", SortingText(job.FSorting).c_str());
     // The walk left the grid table: say which options make it larger.
     const std::string message = e.Message();
     if (!walking || !message.ends_with("not in the range")) throw;
@@ -113,14 +116,16 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
                     : run.Origin == TOriginSource::Pitch   ? "from the pitch"
                     : run.Origin == TOriginSource::Picked  ? "picked"
                                                            : "automatic";
-  std::fprintf(stderr,
-               "encode: %d dots found, %d indexed, %d unindexed; least area %d px; table "
-               "+-%d x +-%d; origin dot %d at (%.2f, %.2f) with (%d, %d), %s; %s centroids; "
-               "read as %s%s\n",
-               summary.Dots, summary.Coded, summary.Dots - summary.Coded, summary.LeastArea,
-               job.FCoordinate.MaxNx(), job.FCoordinate.MaxNy(), summary.Origin, o.x, o.y, o.Nx,
-               o.Ny, how, run.Refined ? "refined" : "plain", summary.Decoding.c_str(),
-               picture ? ("; --picture read as " + picture->Decoding()).c_str() : "");
+  std::fprintf(
+      stderr,
+      "encode: %d dots found, %d indexed, %d unindexed; least area %d px; %stable "
+      "+-%d x +-%d; origin dot %d at (%.2f, %.2f) with (%d, %d), %s; %s centroids; "
+      "read as %s%s\n",
+      summary.Dots, summary.Coded, summary.Dots - summary.Coded, summary.LeastArea,
+      summary.Sorting.Ran ? ("lattice rules: " + SortingText(summary.Sorting) + "; ").c_str() : "",
+      job.FCoordinate.MaxNx(), job.FCoordinate.MaxNy(), summary.Origin, o.x, o.y, o.Nx, o.Ny, how,
+      run.Refined ? "refined" : "plain", summary.Decoding.c_str(),
+      picture ? ("; --picture read as " + picture->Decoding()).c_str() : "");
   return summary;
 }
 
@@ -133,16 +138,8 @@ int32_t RunMatch(const TMatchArgs& args) {
              args.Force);
   // Do Matching, then Save Result with the chosen layout and Y axis option.
   TMatch match(args.Initial, args.Deformed);
-  match.Match();
-  const TMatchAlignment alignment = MeasureAlignment(match);
-  if (alignment.Suspicious()) {
-    if (args.Align) {
-      AlignDeformed(match, alignment.OffsetNx, alignment.OffsetNy);
-      std::fprintf(stderr, "%s\n", AlignmentNote(alignment).c_str());
-    } else {
-      std::fprintf(stderr, "%s\n", AlignmentWarning(alignment).c_str());
-    }
-  }
+  const std::string note = MatchAndCheck(match, args.Align);
+  if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
   match.FChangeYAxis = !args.KeepY;
   TSaveGroup outputs;  // the displacement file and the CSV together or neither
   if (!args.Output.empty()) match.WriteResult(args.Layout, args.Output);

@@ -3,10 +3,12 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "encode/Dotinfo.h"
+#include "encode/Latticeextract.h"
 
 class TEncode;
 class TGrayImage;
@@ -66,6 +68,16 @@ struct TEncodeRunOptions {
   bool Lattice = false;
 };
 
+// The choices of a run without a person to correct it, the defaults of the command line and of
+// Python (and track's extraction): the robust least area (specks and merged blobs do not move
+// it), the lattice rules and a grid table sized from the dots found. The struct's own defaults
+// are the window's.
+TEncodeRunOptions BatchEncodeOptions();
+
+// A least area as users write it: a number of pixels (0 or more, or -1, the system's own word
+// for 10), "auto" or "robust"; nothing for any other text.
+std::optional<TLeastArea> LeastAreaFromText(const std::string& text);
+
 struct TEncodeRunHooks {
   // Where the extraction and the walk draw (the job must have been made with drawing on to
   // paint); null draws nothing.
@@ -97,6 +109,7 @@ struct TEncodeSummary {
   int32_t LeastArea = 0;
   int32_t Origin = -1;
   std::string Decoding;  // how the picture was read ("8-bit bitmap", "16-bit TIFF, ...")
+  TDotSorting Sorting;   // what the lattice rules did (Ran false without them)
 };
 
 // The whole run on a job fresh from its picture. Failures raise TError with the user's message

@@ -78,6 +78,18 @@ void SymmetricCentroid(const TBlobPart& part, const TBlobScan& scan, const uint8
 
 }  // namespace
 
+std::string SortingText(const TDotSorting& s) {
+  if (!s.Ran) return "";
+  std::string text = Format("%d blobs: %d dots kept", s.Blobs, s.Dots);
+  if (s.Merged || s.Cut)
+    text +=
+        Format(" (%d merged blobs split into %d dots, %d dots cut free)", s.Merged, s.Split, s.Cut);
+  text += Format("; removed %d on the border, %d too small, %d off the grid", s.Border, s.Small,
+                 s.OffGrid);
+  if (s.Pitch > 0) text += Format("; pitch %.2f px", s.Pitch);
+  return text;
+}
+
 TFitHints SortDots(TEncode& job, int32_t leastArea, bool areaGiven, TSurface* canvas) {
   job.FCanvas = canvas;
   const TBlobScan& scan = job.Labelling();
@@ -142,8 +154,9 @@ TFitHints SortDots(TEncode& job, int32_t leastArea, bool areaGiven, TSurface* ca
       if (q.Area > p.Area || (q.Area == p.Area && static_cast<size_t>(j) < i)) keep[i] = 2;
     });
   }
-  // A small piece on a node must still be a fair share of the dots around it: a speck near a
-  // node beyond the grid's edge is not a dot.
+  // A small piece on a node must still be a fair share of the smaller dots around it (their
+  // lower quartile: a pattern may mix large and small dots): a speck near a node beyond the
+  // grid's edge is not a dot.
   for (size_t i = 0; i < n; ++i) {
     const TBlobPart& p = parts.Parts[i];
     if (keep[i] != 1 || p.Area >= Fair * typical) continue;
@@ -155,9 +168,9 @@ TFitHints SortDots(TEncode& job, int32_t leastArea, bool areaGiven, TSurface* ca
         around.push_back(q.Area);
     });
     if (around.empty()) continue;
-    const auto middle = around.begin() + static_cast<std::ptrdiff_t>(around.size() / 2);
-    std::nth_element(around.begin(), middle, around.end());
-    if (p.Area < Fair * *middle) keep[i] = 3;
+    const auto quartile = around.begin() + static_cast<std::ptrdiff_t>(around.size() / 4);
+    std::nth_element(around.begin(), quartile, around.end());
+    if (p.Area < Fair * *quartile) keep[i] = 3;
   }
   double pieceArea = 0, dotArea = 0;
   for (size_t i = 0; i < n; ++i) {
@@ -167,7 +180,10 @@ TFitHints SortDots(TEncode& job, int32_t leastArea, bool areaGiven, TSurface* ca
     if (keep[i] == 3) ++sorting.Small;
     if (keep[i] != 1 && keep[i] != 3 && area >= least && !parts.Parts[i].Border) ++sorting.OffGrid;
   }
-  if (!(dotArea >= LatticeShare * pieceArea)) throw TError(noGrid);
+  if (!(dotArea >= LatticeShare * pieceArea)) {
+    job.FSorting = sorting;  // what was found and dropped, for the user to see
+    throw TError(noGrid);
+  }
 
   // The dots in the scan order of their first pixels; the rest erased.
   std::vector<size_t> dots;

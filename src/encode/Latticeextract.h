@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "encode/Discfit.h"
 
@@ -22,6 +23,10 @@ struct TDotSorting {
   int32_t LeastArea = 0;  // the least dot area the rules used
   double Pitch = 0;       // the lattice's shorter step, pixels (0: no lattice was needed)
 };
+
+// "B blobs: D dots kept (M merged blobs split into S dots, C dots cut free); removed E on the
+// border, F too small, G off the grid; pitch P px", or empty when the rules did not run.
+std::string SortingText(const TDotSorting& sorting);
 
 // The lattice rules in place of RemoveNoise and BuildDotInfo, after PrepareImage: the blobs are
 // opened and split where they do not look like one dot (Blobparts.h), the lattice found from the

@@ -11,13 +11,21 @@
 TMatch::TMatch(const std::string& initialFile, const std::string& deformedFile) {
   FCodeFileName[0] = initialFile;
   FCodeFileName[1] = deformedFile;
-  LoadCodeFile(0);
-  LoadCodeFile(1);
+  TakeCodeFile(0, ReadCodeFile(initialFile));
+  TakeCodeFile(1, ReadCodeFile(deformedFile));
   FChangeYAxis = true;
 }
 
-void TMatch::LoadCodeFile(int i) {
-  TCodeFileContent c = ReadCodeFile(FCodeFileName[i]);
+TMatch::TMatch(TCodeFileContent initial, TCodeFileContent deformed, const std::string& initialName,
+               const std::string& deformedName) {
+  FCodeFileName[0] = initialName;
+  FCodeFileName[1] = deformedName;
+  TakeCodeFile(0, std::move(initial));
+  TakeCodeFile(1, std::move(deformed));
+  FChangeYAxis = true;
+}
+
+void TMatch::TakeCodeFile(int i, TCodeFileContent c) {
   FDotSum[i] = c.DotSum;
   FImageWidth = c.Width;
   FImageHeight = c.Height;

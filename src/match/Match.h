@@ -7,6 +7,7 @@
 
 #include "encode/Coordinate.h"
 #include "encode/Dotinfo.h"
+#include "match/Codeload.h"
 
 // The matching job: the dots of two code files of the same grid, file 0 for the initial and
 // file 1 for the deformed state, paired by grid position, and the displacement of every pair
@@ -25,6 +26,9 @@ class TMatch {
   // Grid ranges whose table would exceed TCoordinate::MaxEntries (2^27) entries, or negative
   // ones, are refused with the coordinate table's allocation message.
   TMatch(const std::string& initialFile, const std::string& deformedFile);
+  // The same on two code files already read; the names stand for their paths in messages.
+  TMatch(TCodeFileContent initial, TCodeFileContent deformed, const std::string& initialName,
+         const std::string& deformedName);
   TMatch(const TMatch&) = delete;
   TMatch& operator=(const TMatch&) = delete;
 
@@ -62,6 +66,6 @@ class TMatch {
   int32_t FBackground[2] = {0, 0};
 
  private:
-  void LoadCodeFile(int i);
+  void TakeCodeFile(int i, TCodeFileContent c);
   void WriteLayout(int32_t layout, const std::string& path) const;
 };

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <thread>
 #include <unordered_map>
 
 #include "base/AtomicFile.h"
@@ -127,6 +128,14 @@ void SaveTrackPlots(const std::string& outDir, const std::vector<TTrackStep>& st
 
 }  // namespace
 
+TTrackOptions BatchTrackOptions() {
+  TTrackOptions options;
+  options.Jobs = static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 256u));
+  options.RefinedCentroids = true;
+  options.LatticeDots = true;
+  return options;
+}
+
 std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
                                       const std::string& outDir, const TTrackOptions& options,
                                       const TTrackHooks& hooks) {
@@ -158,6 +167,7 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
         saved = true;
         TStrainField field = MeasureStep(referenceCodes, TrackCodeFile(outDir, pictures[i]),
                                          TrackStepFile(outDir, i), referenceDots, options, step);
+        if (hooks.StepMeasured) hooks.StepMeasured(step, field);
         if (options.Plots && field.StrainCount() > 0)
           lastField = std::make_unique<TStrainField>(std::move(field));
       } catch (const TError& e) {
