@@ -147,6 +147,7 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
   if (FEncodeImageName.empty()) return;
   TEncodeRunOptions options;
   options.Method = FEncodeParameterForm->OriginMethod();
+  options.Lattice = FEncodeParameterForm->LatticeDots();
   // The reference is read before the job is rebuilt: a file that cannot be read leaves the job
   // as it was. The unsegmented picture is read on a thread of its own while the job reads its
   // segmented one.
@@ -184,6 +185,8 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
     ShowEncodeParameterForm();
   };
   RunEncoding(*FEncoder, options, hooks);
+  if (FEncoder->FSorting.Ran)
+    FRunReport += " Lattice rules: " + SortingText(FEncoder->FSorting) + ".";
 }
 
 void TMainForm::TakeReference(TEncodeRunOptions& options) {

@@ -180,7 +180,29 @@ TFitHints SortDots(TEncode& job, int32_t leastArea, bool areaGiven, TSurface* ca
     if (keep[i] == 3) ++sorting.Small;
     if (keep[i] != 1 && keep[i] != 3 && area >= least && !parts.Parts[i].Border) ++sorting.OffGrid;
   }
-  if (!(dotArea >= LatticeShare * pieceArea)) {
+  // A grid's dots have their neighbours one step away; specks strewn at random that a fine
+  // lattice happens to fit (its phase follows the few points of each block) mostly have none.
+  int32_t dotCount = 0, linked = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (keep[i] != 1) continue;
+    ++dotCount;
+    int32_t neighbours = 0;
+    for (int32_t k = 0; k < 4; ++k) {
+      const double sign = k < 2 ? 1 : -1;
+      const double x = parts.Parts[i].X + sign * lattice.Step(k % 2, 0);
+      const double y = parts.Parts[i].Y + sign * lattice.Step(k % 2, 1);
+      bool found = false;
+      buckets.Near(x, y, OnNode * lattice.Pitch(), [&](int32_t j) {
+        const TBlobPart& q = parts.Parts[static_cast<size_t>(j)];
+        found = found || (keep[static_cast<size_t>(j)] == 1 &&
+                          std::hypot(q.X - x, q.Y - y) <= OnNode * lattice.Pitch());
+      });
+      neighbours += found;
+    }
+    linked += neighbours >= 2;
+  }
+  if (!(dotArea >= LatticeShare * pieceArea) || !(linked >= LatticeShare * dotCount)) {
+    sorting.Dots = dotCount;
     job.FSorting = sorting;  // what was found and dropped, for the user to see
     throw TError(noGrid);
   }
