@@ -138,11 +138,11 @@ class TPyTrack {
 TTrackOptions TrackOptionsOf(std::optional<bool> black, int32_t median,
                              std::optional<int32_t> window, int32_t adjust,
                              std::optional<int32_t> threshold, const py::object& leastArea,
-                             const std::string& centroid, std::optional<int32_t> maxNx,
-                             std::optional<int32_t> maxNy, std::array<float, 2> scale,
-                             int32_t neighbourhood, const std::string& measure,
-                             std::optional<std::array<float, 2>> shift, std::optional<int32_t> jobs,
-                             bool plots) {
+                             const std::string& centroid, const std::string& dots,
+                             std::optional<int32_t> maxNx, std::optional<int32_t> maxNy,
+                             std::array<float, 2> scale, int32_t neighbourhood,
+                             const std::string& measure, std::optional<std::array<float, 2>> shift,
+                             std::optional<int32_t> jobs, bool plots) {
   TTrackOptions o = BatchTrackOptions();
   if (black) o.BlackDots = *black, o.FindPolarity = false;
   if (median != 0) o.Median = median;
@@ -168,6 +168,7 @@ TTrackOptions TrackOptionsOf(std::optional<bool> black, int32_t median,
   if (centroid != "plain" && centroid != "refined")
     throw py::value_error("centroid must be \"plain\" or \"refined\", not \"" + centroid + "\"");
   o.RefinedCentroids = centroid == "refined";
+  o.LatticeDots = LatticeOf(dots);
   if (!!maxNx != !!maxNy) throw py::value_error("max_nx and max_ny go together");
   for (const auto& size : {maxNx, maxNy})
     if (size && (*size < 1 || *size > 100000))
@@ -243,8 +244,8 @@ void AddTrack(py::module_& m) {
       [](const py::object& pictures, const py::object& out, bool force, std::optional<bool> black,
          int32_t median, std::optional<int32_t> window, int32_t adjust,
          std::optional<int32_t> threshold, const py::object& leastArea, const std::string& centroid,
-         std::optional<int32_t> maxNx, std::optional<int32_t> maxNy, std::array<float, 2> scale,
-         int32_t neighbourhood, const std::string& measure,
+         const std::string& dots, std::optional<int32_t> maxNx, std::optional<int32_t> maxNy,
+         std::array<float, 2> scale, int32_t neighbourhood, const std::string& measure,
          std::optional<std::array<float, 2>> shift, std::optional<int32_t> jobs, bool plots) {
         std::vector<std::string> given;
         if (IsPath(pictures)) {
@@ -253,8 +254,8 @@ void AddTrack(py::module_& m) {
           for (const py::handle& p : py::iter(pictures)) given.push_back(PathOf(p, "a picture"));
         }
         const TTrackOptions options =
-            TrackOptionsOf(black, median, window, adjust, threshold, leastArea, centroid, maxNx,
-                           maxNy, scale, neighbourhood, measure, shift, jobs, plots);
+            TrackOptionsOf(black, median, window, adjust, threshold, leastArea, centroid, dots,
+                           maxNx, maxNy, scale, neighbourhood, measure, shift, jobs, plots);
         py::object folder = py::none();
         std::string outDir;
         if (out.is_none()) {
@@ -275,12 +276,13 @@ void AddTrack(py::module_& m) {
       py::arg("pictures"), py::arg("out") = py::none(), py::kw_only(), py::arg("force") = false,
       py::arg("black") = py::none(), py::arg("median") = 0, py::arg("window") = py::none(),
       py::arg("adjust") = 0, py::arg("threshold") = py::none(), py::arg("least_area") = "robust",
-      py::arg("centroid") = "refined", py::arg("max_nx") = py::none(),
+      py::arg("centroid") = "refined", py::arg("dots") = "lattice", py::arg("max_nx") = py::none(),
       py::arg("max_ny") = py::none(), py::arg("scale") = std::array<float, 2>{1.0f, 1.0f},
       py::arg("neighbourhood") = 1, py::arg("measure") = "small", py::arg("shift") = py::none(),
       py::arg("jobs") = py::none(), py::arg("plots") = false,
       "track(pictures, out=None, *, force=False, black=None, median=0, window=None, adjust=0, "
-      "threshold=None, least_area=\"robust\", centroid=\"refined\", max_nx=None, max_ny=None, "
+      "threshold=None, least_area=\"robust\", centroid=\"refined\", dots=\"lattice\", max_nx=None, "
+      "max_ny=None, "
       "scale=(1, 1), neighbourhood=1, measure=\"small\", shift=None, jobs=None, plots=False) "
       "-> Track\n\n"
       "Tracks a sequence of pictures of one grid as latticor-cli track: every picture indexed "

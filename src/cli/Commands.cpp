@@ -131,6 +131,9 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
       summary = RunEncoding(job, run, hooks);
     }
   } catch (const TError& e) {
+    // What the extraction kept and removed tells why no grid was found in it.
+    if (job.FSorting.Ran)
+      std::fprintf(stderr, "encode: lattice rules: %s\n", SortingText(job.FSorting).c_str());
     // The walk left the grid table: say which options make it larger.
     const std::string message = e.Message();
     if (!walking || !message.ends_with("not in the range")) throw;
@@ -154,13 +157,15 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
     origin = Format("origin dot %d at (%.2f, %.2f) with (%d, %d), %s", summary.Origin, o.x, o.y,
                     o.Nx, o.Ny, how);
   }
-  std::fprintf(stderr,
-               "encode: %d dots found, %d indexed, %d unindexed; least area %d px; table "
-               "+-%d x +-%d; %s; %s centroids; read as %s%s\n",
-               summary.Dots, summary.Coded, summary.Dots - summary.Coded, summary.LeastArea,
-               job.FCoordinate.MaxNx(), job.FCoordinate.MaxNy(), origin.c_str(),
-               run.Refined ? "refined" : "plain", summary.Decoding.c_str(),
-               picture ? ("; --picture read as " + picture->Decoding()).c_str() : "");
+  std::fprintf(
+      stderr,
+      "encode: %d dots found, %d indexed, %d unindexed; least area %d px; %stable "
+      "+-%d x +-%d; %s; %s centroids; read as %s%s\n",
+      summary.Dots, summary.Coded, summary.Dots - summary.Coded, summary.LeastArea,
+      job.FSorting.Ran ? ("lattice rules: " + SortingText(job.FSorting) + "; ").c_str() : "",
+      job.FCoordinate.MaxNx(), job.FCoordinate.MaxNy(), origin.c_str(),
+      run.Refined ? "refined" : "plain", summary.Decoding.c_str(),
+      picture ? ("; --picture read as " + picture->Decoding()).c_str() : "");
   return summary;
 }
 

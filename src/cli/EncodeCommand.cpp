@@ -138,6 +138,18 @@ void AddEncodeCommand(CLI::App& app) {
          "value above the local background over a disc a little wider than the blob, on the "
          "--picture (without it, on the segmented picture itself, which gains little)")
       ->default_str("plain");
+  sub->add_option_function<std::string>(
+         "--dots",
+         [&run](const std::string& text) {
+           if (text != "lattice" && text != "blobs")
+             throw CLI::ValidationError("--dots", "lattice or blobs");
+           run.Lattice = text == "lattice";
+         },
+         "lattice: a blob is a dot by its size, shape and place in the grid (specks dropped or "
+         "cut away, touching dots split, small and large dots alike), and refined centroids fit "
+         "each dot's edge; blobs: every blob of at least the least area is a dot, as the window "
+         "encodes")
+      ->default_str("lattice");
   sub->add_option("--picture", args->Picture,
                   "The unsegmented picture, for --centroid refined (same size as INPUT)")
       ->check(CheckFileName);

@@ -181,6 +181,12 @@ void AddTrackCommand(CLI::App& app) {
          "or plain")
       ->check(CLI::IsMember({"plain", "refined"}))
       ->default_str("refined");
+  sub->add_option_function<std::string>(
+         "--dots", [&o](const std::string& text) { o.LatticeDots = text == "lattice"; },
+         "lattice: a blob is a dot by its size, shape and place in the grid (as encode's "
+         "default); blobs: every blob of at least the least area is a dot")
+      ->check(CLI::IsMember({"lattice", "blobs"}))
+      ->default_str("lattice");
   CLI::Option* maxNx = sub->add_option("--max-nx", o.MaxNx,
                                        "Largest |Nx| of the grid table (default: from the dots)")
                            ->check(CLI::Range(1, 100000));

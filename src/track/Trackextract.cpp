@@ -44,6 +44,7 @@ std::unique_ptr<TEncode> ExtractPicture(const std::string& picture, const TTrack
   else if (!options.AutoLeastArea)
     run.LeastArea.Mode = TLeastArea::TMode::Robust;
   run.Refined = options.RefinedCentroids;
+  run.Lattice = options.LatticeDots;
   run.RefinePicture = original.get();
   ExtractDots(*job, run);
   return job;

@@ -21,6 +21,8 @@ struct TTrackOptions {
   std::optional<int32_t> LeastArea;
   bool AutoLeastArea = false;
   bool RefinedCentroids = false;
+  // The lattice rules of extraction (TEncodeRunOptions::Lattice).
+  bool LatticeDots = false;
   // Grid table size; unset: sized from the dots of each picture.
   std::optional<int32_t> MaxNx;
   std::optional<int32_t> MaxNy;

@@ -68,6 +68,7 @@ TTrackOptions BatchTrackOptions() {
   options.Jobs = static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 256u));
   options.RefinedCentroids = true;
   options.FindPolarity = true;
+  options.LatticeDots = true;
   return options;
 }
 

@@ -27,7 +27,8 @@ struct TTrackHooks {
 };
 
 // The choices of a sequence run by the command line and Python unless they say otherwise:
-// refined centroids, and as many pictures extracted at once as the machine has cores.
+// refined centroids, the lattice rules of extraction, and as many pictures extracted at once as
+// the machine has cores.
 TTrackOptions BatchTrackOptions();
 
 // Tracks a sequence of pictures of one grid. The first picture is the reference and is indexed
