@@ -51,7 +51,8 @@ void BM_MultiAreaSegmentCommand(benchmark::State& state) {
     form.ReLoadImageMenuItemClick();
     state.ResumeTiming();
     if (state.range(0) == 2)
-      form.LongCommand([&] { form.FSegmenter->MultiAreaSegment(true, &form.ViewSurface()); });
+      form.LongCommand(
+          [&] { form.Workflow().FSegmenter->MultiAreaSegment(true, &form.ViewSurface()); });
     else
       form.MultiAreaSegmentMenuItemClick();
   }

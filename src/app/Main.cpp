@@ -40,8 +40,8 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
     : QMainWindow(parent), FPlatform(platform) {
   InitIcons();
   FBusyFilter = new TBusyFilter(this);
-  FEditHistory = std::make_unique<TEditHistory>([this] { return FEncoder.get(); },
-                                                [this] { return FSegmenter.get(); });
+  FEditHistory = std::make_unique<TEditHistory>([this] { return FWorkflow.FEncoder.get(); },
+                                                [this] { return FWorkflow.FSegmenter.get(); });
   FRecentFiles = std::make_unique<TRecentFiles>();
   setWindowTitle("Latticor Method ");
   ReadWorkDir();
@@ -87,10 +87,6 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
 
 TMainForm::~TMainForm() {
   delete FStrainResultForm;  // while the view it draws on still exists
-  FSegmenter.reset();
-  FEncoder.reset();
-  FMatcher.reset();
-  FDisplayImage.reset();
 }
 
 TPaintBox* TMainForm::PaintBox() const {
@@ -106,14 +102,15 @@ void TMainForm::ReadWorkDir() {
   // Without a stored directory the home directory stands in: the filesystem root is not a place
   // where results can be written.
   if (last.empty()) last = QDir::homePath().toStdString();
-  FWorkDir = IncludeTrailingSlash(last);
-  QDir::setCurrent(QString::fromStdString(FWorkDir));  // a folder that has gone is ignored
+  FWorkflow.FWorkDir = IncludeTrailingSlash(last);
+  QDir::setCurrent(
+      QString::fromStdString(FWorkflow.FWorkDir));  // a folder that has gone is ignored
 }
 
 void TMainForm::FormCreate() {
   Settings::EnsureScale();
-  FScaleX = static_cast<float>(Settings::ReadScale("scalex"));
-  FScaleY = static_cast<float>(Settings::ReadScale("scaley"));
+  FWorkflow.FScaleX = static_cast<float>(Settings::ReadScale("scalex"));
+  FWorkflow.FScaleY = static_cast<float>(Settings::ReadScale("scaley"));
 }
 
 void TMainForm::WriteLastDirectory() {
@@ -193,48 +190,39 @@ void TMainForm::FitImageView(int32_t w, int32_t h) {
 
 void TMainForm::PaintBoxPaint() {
   TViewSurface& surface = ViewSurface();
-  const TGrayImage* image = nullptr;
-  if (FEncoder)
-    image = FEncoder->FImage.get();
-  else if (FSegmenter)
-    image = &FSegmenter->Image();
-  else if (FDisplayImage)
-    image = FDisplayImage.get();
+  const TGrayImage* image = FWorkflow.ShownImage();
   if (image == nullptr || image->Width() < surface.Width() || image->Height() < surface.Height())
     surface.Reset(surface.Width(), surface.Height(), PaintBox()->Background());
   if (image != nullptr) image->Repaint(&surface);
-  if (image == FDisplayImage.get()) DrawCodeViewDots();
+  if (image == FWorkflow.FDisplayImage.get()) DrawCodeViewDots();
   PaintBox()->update();
 }
 
 void TMainForm::DrawSegmentImage() {
-  if (!FSegmenter) return;
-  FSegmenter->Image().Repaint(&ViewSurface());
+  if (!FWorkflow.FSegmenter) return;
+  FWorkflow.FSegmenter->Image().Repaint(&ViewSurface());
   PaintBox()->update();
 }
 
 void TMainForm::ReleaseJobs(bool segmenter, bool encoder, bool displayImage) {
-  if (encoder) FEncoder.reset();
-  if (segmenter) FSegmenter.reset();
-  if (displayImage) {
-    FDisplayImage.reset();
-    FCodeViewDots.clear();
-  }
+  FWorkflow.ReleaseJobs(segmenter, encoder, displayImage);
+  if (displayImage) FCodeViewDots.clear();
 }
 
 std::string TMainForm::FollowChoice(const std::string& chosen) {
   const std::string name = ExtractFileName(chosen);
-  if (name.size() == chosen.size()) return FWorkDir + name;  // a bare name: the working directory
+  if (name.size() == chosen.size())
+    return FWorkflow.FWorkDir + name;  // a bare name: the working directory
   const std::string folder = IncludeTrailingSlash(chosen.substr(0, chosen.size() - name.size()));
-  if (folder != FWorkDir && QDir(QString::fromStdString(folder)).exists()) {
-    FWorkDir = folder;
-    QDir::setCurrent(QString::fromStdString(FWorkDir));
+  if (folder != FWorkflow.FWorkDir && QDir(QString::fromStdString(folder)).exists()) {
+    FWorkflow.FWorkDir = folder;
+    QDir::setCurrent(QString::fromStdString(FWorkflow.FWorkDir));
   }
   return folder + name;
 }
 
 void TMainForm::DisplayImageMenuItemClick() {
-  auto chosen = FPlatform.OpenFile("select image file to display", 1, FWorkDir, "");
+  auto chosen = FPlatform.OpenFile("select image file to display", 1, FWorkflow.FWorkDir, "");
   if (!chosen) return;
   // The path as the dialog gave it: viewing does not go through the working directory.
   DisplayImage(*chosen);
@@ -244,12 +232,12 @@ void TMainForm::DisplayImageMenuItemClick() {
 void TMainForm::DisplayImage(const std::string& fileName) {
   ReleaseJobs(true, true, true);
   try {
-    FDisplayImage = std::make_unique<TGrayImage>(fileName);
+    FWorkflow.FDisplayImage = std::make_unique<TGrayImage>(fileName);
   } catch (...) {
     PaintBoxPaint();  // the released pictures must not stay on the view
     throw;
   }
-  FitImageView(FDisplayImage->Width(), FDisplayImage->Height());
+  FitImageView(FWorkflow.FDisplayImage->Width(), FWorkflow.FDisplayImage->Height());
 }
 
 void TMainForm::SetScaleMenuItemClick() {
@@ -259,29 +247,30 @@ void TMainForm::SetScaleMenuItemClick() {
 
 void TMainForm::SetCoordinateMenuItemClick() {
   TReSetCoordinateForm dialog(this);
-  dialog.SetTableSize(MaxNx, MaxNy);
-  if (FEncoder && FEncoder->FDotSum > 1) {
-    const TTableSize needed = AutoTableSize(*FEncoder, 0, 0);
+  dialog.SetTableSize(FWorkflow.MaxNx, FWorkflow.MaxNy);
+  if (FWorkflow.FEncoder && FWorkflow.FEncoder->FDotSum > 1) {
+    const TTableSize needed = AutoTableSize(*FWorkflow.FEncoder, 0, 0);
     dialog.SetNeededSize(needed.MaxNx, needed.MaxNy);
   }
   if (!FPlatform.ExecDialog(dialog)) return;
   // One after the other: a bad second field leaves the new first one in place.
-  MaxNx = dialog.MaxNx();
-  MaxNy = dialog.MaxNy();
+  FWorkflow.MaxNx = dialog.MaxNx();
+  FWorkflow.MaxNy = dialog.MaxNy();
   Report(Format("Table max Nx %d, max Ny %d for New Encode and the next automatic Do Encoding.",
-                MaxNx, MaxNy));
+                FWorkflow.MaxNx, FWorkflow.MaxNy));
 }
 
 void TMainForm::SetWorkingDirectoryMenuItemClick() {
   auto folder = FPlatform.ChooseFolder("Select Working Directory");
   if (!folder) return;
   QDir::setCurrent(QString::fromStdString(*folder));
-  FWorkDir = IncludeTrailingSlash(*folder);
+  FWorkflow.FWorkDir = IncludeTrailingSlash(*folder);
 }
 
 void TMainForm::WhiteDotToolButtonClick() {
-  FWhiteDots = !FWhiteDots;
-  FWhiteDotAction->setIcon(QIcon(FWhiteDots ? ":/icons/whitedots.svg" : ":/icons/blackdots.svg"));
+  FWorkflow.FWhiteDots = !FWorkflow.FWhiteDots;
+  FWhiteDotAction->setIcon(
+      QIcon(FWorkflow.FWhiteDots ? ":/icons/whitedots.svg" : ":/icons/blackdots.svg"));
 }
 
 void TMainForm::ExitMenuItemClick() {
@@ -300,8 +289,7 @@ void TMainForm::EncodeParameterMenuItemClick() {
 
 void TMainForm::DelayMenuItemClick() {
   // The menu item toggles its own check mark.
-  FDelayEncoding = FDelayMenuItem->isChecked();
-  if (FEncoder) FEncoder->FDelay = FDelayEncoding ? 50 : 0;
+  FWorkflow.SetDelay(FDelayMenuItem->isChecked());
 }
 
 void TMainForm::AboutMenuItemClick() {
@@ -313,7 +301,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  Settings::WriteScale(FScaleX, FScaleY);
+  Settings::WriteScale(FWorkflow.FScaleX, FWorkflow.FScaleY);
   FToolWindows->RememberAll();
   event->accept();
 }

@@ -13,6 +13,7 @@
 
 #include "encode/Dotinfo.h"
 #include "image/Grayimage.h"
+#include "workflow/Workflow.h"
 
 class QAction;
 class QDockWidget;
@@ -42,8 +43,8 @@ class TStrainResultForm;
 class TToolWindows;
 class TViewSurface;
 
-// The main window and the owner of the workflow state. The tool dialogs read and write its
-// F... fields directly, so those are public. The commands are spread over Main.cpp (window,
+// The main window. It holds the workflow state (TWorkflow), which the tool dialogs read and
+// write through Workflow(). The commands are spread over Main.cpp (window,
 // System, View and Help), Mainbuild.cpp (menus and tool bars), Mainview.cpp (the image view),
 // Mainsegment.cpp, Mainencode.cpp and Mainmatch.cpp (the Segment, Encode and Match menus), and
 // Maincodeview.cpp (a code file opened for viewing).
@@ -56,16 +57,6 @@ class TMainForm : public QMainWindow {
   explicit TMainForm(TPlatform& platform, QWidget* parent = nullptr);
   ~TMainForm() override;
 
-  // The matching job's type is completed by the Match menu's command file: the deleter travels
-  // with the pointer, so this window can release the job without knowing it.
-  using TMatchOwner = std::unique_ptr<TMatch, void (*)(TMatch*)>;
-
-  std::string FWorkDir;  // always ends in "/"
-  std::string FSegmentImageName;
-  std::string FEncodeImageName;
-  std::string FCodeFileName;
-  int32_t MaxNx = 50;
-  int32_t MaxNy = 50;
   int32_t FCurrentX = 0;
   int32_t FCurrentY = 0;
   bool FDragging = false;
@@ -73,18 +64,6 @@ class TMainForm : public QMainWindow {
   int32_t FAnchorY = 0;
   int32_t FEndX = 0;
   int32_t FEndY = 0;
-  float FScaleX = 0;
-  float FScaleY = 0;
-  bool FWhiteDots = true;
-  std::unique_ptr<TSegment> FSegmenter;
-  std::unique_ptr<TEncode> FEncoder;
-  TMatchOwner FMatcher{nullptr, nullptr};
-  std::unique_ptr<TGrayImage> FDisplayImage;
-  int32_t FEncodeStage = 1;
-  int32_t FOriginDot = 0;
-  std::array<int32_t, 4> FNeighbourDots{0, 0, 0, 0};
-  bool FPickEnabled = false;
-  bool FDelayEncoding = false;
 
   // The long-lived tool dialogs, created hidden at start-up.
   TComputeScaleForm* FComputeScaleForm = nullptr;
@@ -95,6 +74,9 @@ class TMainForm : public QMainWindow {
   TStrainResultForm* FStrainResultForm = nullptr;
 
   TPlatform& Platform() { return FPlatform; }
+  // The jobs, picks, scale factors, working directory and encoding stage.
+  TWorkflow& Workflow() { return FWorkflow; }
+  const TWorkflow& Workflow() const { return FWorkflow; }
   TZoomView* ImageView() const { return FImageView; }
   TPaintBox* PaintBox() const;
   TViewSurface& ViewSurface();
@@ -188,11 +170,8 @@ class TMainForm : public QMainWindow {
   // The state panel of the status bar, brought up to date after every command (Mainstate.cpp).
   void UpdateStateDisplay();
   QLabel* StateLabel() const { return FStateLabel; }
-  std::string EncodeStageText() const;
   // What a command did and what comes next, in the status bar.
   void Report(const std::string& text);
-  std::string EncodeSummary() const;
-  std::string MatchSummary() const;
   // Asks before a code file without indexed dots is saved (true to save); refuses one with two
   // dots at the same grid indices, which matching would refuse.
   bool ConfirmCodesToSave();
@@ -211,20 +190,11 @@ class TMainForm : public QMainWindow {
   void RedoMenuItemClick();
   TEditHistory& EditHistory() { return *FEditHistory; }
 
-  // The units (Mainunits.cpp). The scale dialog's Apply reports what it did; the factors are
-  // marked as an earlier run's until one is applied in this run, and the matching result as
-  // stale once the factors differ from those in force when it was made.
+  // The units (Mainunits.cpp). The scale dialog's Apply reports what it did.
   void ScaleApplied(float formerX, float formerY, bool typed);
-  bool ScaleFromEarlierRun() const;
-  bool MatchStale() const;
-  std::string ScaleStateText() const;
-  // For the status bar after a code file is saved: the scale it carries, when not 1.
-  std::string CodeFileScaleNote() const;
   // After Save Result of the Match menu: where the file's y column mixes pixels and units,
   // says so and offers the pairs as CSV.
   void OfferPairsCsv(const std::string& resultPath);
-  bool FScaleSetThisRun = false;
-  float FMatchScaleX = 1, FMatchScaleY = 1;  // in force when the matching job was made
 
   // What a desktop expects (Maindesk.cpp): New Encode of a given picture, recent files, dropped
   // files, names proposed for saving, the manual (F1).
@@ -310,6 +280,7 @@ class TMainForm : public QMainWindow {
   std::string FRecoveryReport;  // what the stage did before its origin, for the status bar
 
   TPlatform& FPlatform;
+  TWorkflow FWorkflow;
   TZoomView* FImageView = nullptr;
   QToolButton* FRunStatusButton = nullptr;
   QLabel* FStateLabel = nullptr;

@@ -89,11 +89,11 @@ void TMainForm::BuildShortcuts() {
   addAction(save);
   connect(save, &QAction::triggered, this, [this] {
     RunCommand([this] {
-      if (FEncoder)
+      if (FWorkflow.FEncoder)
         SaveEncodeResultMenuItemClick();
-      else if (FSegmenter)
+      else if (FWorkflow.FSegmenter)
         SaveSegmentResultMenuItemClick();
-      else if (FMatcher)
+      else if (FWorkflow.FMatcher)
         SaveMatchResultMenuItemClick();
     });
   });

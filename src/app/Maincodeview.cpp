@@ -25,14 +25,15 @@ void TMainForm::OpenCodeFile(const std::string& fileName) {
                  ". Put the picture beside the code file to see the dots over it.");
   DisplayImage(picture);
   FCodeViewDots = std::move(content.Dots);
-  FCodeFileName = fileName;
+  FWorkflow.FCodeFileName = fileName;
   RememberRecent("code", fileName);
   PaintBoxPaint();
   std::string report =
       ExtractFileName(fileName) + ": " + IntToStr(content.DotSum) + " dots over " + name + ".";
-  if (content.Width != FDisplayImage->Width() || content.Height != FDisplayImage->Height())
-    report += " The picture is " + IntToStr(FDisplayImage->Width()) + " x " +
-              IntToStr(FDisplayImage->Height()) + ", the code file says " +
+  if (content.Width != FWorkflow.FDisplayImage->Width() ||
+      content.Height != FWorkflow.FDisplayImage->Height())
+    report += " The picture is " + IntToStr(FWorkflow.FDisplayImage->Width()) + " x " +
+              IntToStr(FWorkflow.FDisplayImage->Height()) + ", the code file says " +
               IntToStr(content.Width) + " x " + IntToStr(content.Height) + ".";
   Report(report);
 }

@@ -143,7 +143,7 @@ void TMainForm::OpenDropped(const std::string& path) {
     throw TError("The file " + path +
                  " is neither a picture (bitmap, PNG, TIFF, PGM, JPEG) nor a code file (.cod)");
   // A segmented picture has gone through the Segment menu already.
-  if (LookOfSegmentation(TGrayImage(path), FWhiteDots) == TSegmentedLook::Segmented)
+  if (LookOfSegmentation(TGrayImage(path), FWorkflow.FWhiteDots) == TSegmentedLook::Segmented)
     NewEncode(path);
   else
     NewSegment(path);

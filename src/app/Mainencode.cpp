@@ -33,7 +33,8 @@ bool OutOfTable(const std::string& message) {
 }  // namespace
 
 std::unique_ptr<TEncode> TMainForm::NewEncodeJob() {
-  auto job = std::make_unique<TEncode>(FEncodeImageName, FWhiteDots, true, MaxNx, MaxNy);
+  auto job = std::make_unique<TEncode>(FWorkflow.FEncodeImageName, FWorkflow.FWhiteDots, true,
+                                       FWorkflow.MaxNx, FWorkflow.MaxNy);
   // The job's own pause until a run sets the Delay menu's: 50 ms through the platform, so the
   // tests record it.
   job->FDelay = 50;
@@ -44,7 +45,7 @@ std::unique_ptr<TEncode> TMainForm::NewEncodeJob() {
 TEncodeRunHooks TMainForm::EncodeHooks() {
   TEncodeRunHooks hooks;
   hooks.Canvas = &ViewSurface();
-  hooks.Delay = FDelayEncoding ? 50 : 0;
+  hooks.Delay = FWorkflow.FDelayEncoding ? 50 : 0;
   // The pause is long enough to look at the event loop after every one.
   hooks.Pause = [this](int32_t ms) {
     FPlatform.Sleep(ms);
@@ -52,8 +53,8 @@ TEncodeRunHooks TMainForm::EncodeHooks() {
   };
   hooks.Cancelled = [this] { return CancelRequested(); };
   hooks.OriginFound = [this](int32_t origin) {
-    FOriginDot = origin;
-    FEncodeStage = 1;
+    FWorkflow.FOriginDot = origin;
+    FWorkflow.FEncodeStage = 1;
   };
   return hooks;
 }
@@ -66,78 +67,79 @@ void TMainForm::ShowEncodeParameterForm() {
 void TMainForm::NewEncodeMenuItemClick() {
   // The segmented picture saved last is offered while it is in the working directory.
   const std::string offered = ExtractFileName(FLastSegmentSave);
-  auto chosen =
-      FPlatform.OpenFile("select the segmented result image file", 1, FWorkDir,
-                         FileExists(FWorkDir + offered) && !offered.empty() ? offered : "");
+  auto chosen = FPlatform.OpenFile(
+      "select the segmented result image file", 1, FWorkflow.FWorkDir,
+      FileExists(FWorkflow.FWorkDir + offered) && !offered.empty() ? offered : "");
   if (!chosen) return;
   NewEncode(*chosen);
 }
 
 void TMainForm::NewEncode(const std::string& path) {
-  FEncodeImageName = FollowChoice(path);
+  FWorkflow.FEncodeImageName = FollowChoice(path);
   ReleaseJobs(true, true, true);
   try {
-    FEncoder = NewEncodeJob();
+    FWorkflow.FEncoder = NewEncodeJob();
   } catch (...) {
     PaintBoxPaint();  // the released pictures must not stay on the view
     throw;
   }
-  FitImageView(FEncoder->FImage->Width(), FEncoder->FImage->Height());
+  FitImageView(FWorkflow.FEncoder->FImage->Width(), FWorkflow.FEncoder->FImage->Height());
   FEncodeParameterForm->SetOriginMethod(2);
   ShowEncodeParameterForm();
   FSegmentParameterForm->hide();
   // A fresh picture starts at the automatic stage: a stage left over from the last job would
   // look for an origin among dots this job does not have yet.
-  FEncodeStage = 1;
-  RememberRecent("encode", FEncodeImageName);
+  FWorkflow.FEncodeStage = 1;
+  RememberRecent("encode", FWorkflow.FEncodeImageName);
   Report("Next: Do Encoding (F5).");
 }
 
 void TMainForm::DoEncodingMenuItemClick() {
-  DoEncodingFrom(FEncodeStage);
+  DoEncodingFrom(FWorkflow.FEncodeStage);
 }
 
 void TMainForm::DoEncodingFrom(int32_t stage) {
-  if (!FEncoder) return;
+  if (!FWorkflow.FEncoder) return;
   // What a cancelled run puts back: the window's encoding fields, the jobs it would release and
   // what the view showed. The job itself is put back by the core in stages 0 and -1; stage 1
   // builds a new one and keeps the former until the run has ended.
-  const int32_t formerStage = FEncodeStage;
-  const int32_t formerOrigin = FOriginDot;
-  const std::array<int32_t, 4> formerPicks = FNeighbourDots;
-  const bool formerPick = FPickEnabled;
+  const int32_t formerStage = FWorkflow.FEncodeStage;
+  const int32_t formerOrigin = FWorkflow.FOriginDot;
+  const std::array<int32_t, 4> formerPicks = FWorkflow.FNeighbourDots;
+  const bool formerPick = FWorkflow.FPickEnabled;
   const TViewSurface::TSnapshot formerView = ViewSurface().Snapshot();
   std::unique_ptr<TEncode> formerEncoder;
   std::unique_ptr<TSegment> formerSegmenter;
   std::unique_ptr<TGrayImage> formerDisplay;
-  FEncodeStage = stage;
+  FWorkflow.FEncodeStage = stage;
   FRecoveryReport.clear();
-  const std::string how = FEncodeStage == 1 ? "" : "Encoded with the " + EncodeStageText() + ": ";
-  if (!how.empty()) Report("Do Encoding: " + EncodeStageText() + " ...");
+  const std::string how =
+      FWorkflow.FEncodeStage == 1 ? "" : "Encoded with the " + FWorkflow.EncodeStageText() + ": ";
+  if (!how.empty()) Report("Do Encoding: " + FWorkflow.EncodeStageText() + " ...");
   try {
     LongCommand([&] {
-      formerSegmenter = std::move(FSegmenter);
-      formerDisplay = std::move(FDisplayImage);
-      FPickEnabled = true;
-      if (FEncodeStage == 1) {
+      formerSegmenter = std::move(FWorkflow.FSegmenter);
+      formerDisplay = std::move(FWorkflow.FDisplayImage);
+      FWorkflow.FPickEnabled = true;
+      if (FWorkflow.FEncodeStage == 1) {
         FindOriginAutomatically(formerEncoder);
       } else {
         // Dots extracted with another least area than the field's are extracted afresh.
         ExtractAgainIfChanged(formerEncoder);
-        if (FEncodeStage == 0)
+        if (FWorkflow.FEncodeStage == 0)
           FindOriginByPitch();
         else
           TakePickedOrigin();
       }
     });
   } catch (const TCancelled&) {
-    if (formerEncoder) FEncoder = std::move(formerEncoder);
-    FSegmenter = std::move(formerSegmenter);
-    FDisplayImage = std::move(formerDisplay);
-    FEncodeStage = formerStage;
-    FOriginDot = formerOrigin;
-    FNeighbourDots = formerPicks;
-    FPickEnabled = formerPick;
+    if (formerEncoder) FWorkflow.FEncoder = std::move(formerEncoder);
+    FWorkflow.FSegmenter = std::move(formerSegmenter);
+    FWorkflow.FDisplayImage = std::move(formerDisplay);
+    FWorkflow.FEncodeStage = formerStage;
+    FWorkflow.FOriginDot = formerOrigin;
+    FWorkflow.FNeighbourDots = formerPicks;
+    FWorkflow.FPickEnabled = formerPick;
     if (formerView.Picture.Width() != ViewSurface().Width() ||
         formerView.Picture.Height() != ViewSurface().Height())
       FitImageView(formerView.Picture.Width(), formerView.Picture.Height());
@@ -145,23 +147,24 @@ void TMainForm::DoEncodingFrom(int32_t stage) {
     PaintBox()->update();
     throw;
   } catch (const TError& e) {
-    if (!FEncoder || !OutOfTable(e.Message())) throw;
+    if (!FWorkflow.FEncoder || !OutOfTable(e.Message())) throw;
     // A table large enough on Yes; else the fixed message as it is shown, then what to do.
     if (OfferLargerTable(e.Message(), stage)) return;
     throw TError(DisplayText(e.Message()) +
                  Format("\nThe grid reaches beyond the coordinate table of max Nx %d and max Ny "
                         "%d: make it larger with Set Coordinate (System menu), then Do Encoding "
                         "again.",
-                        FEncoder->FCoordinate.MaxNx(), FEncoder->FCoordinate.MaxNy()));
+                        FWorkflow.FEncoder->FCoordinate.MaxNx(),
+                        FWorkflow.FEncoder->FCoordinate.MaxNy()));
   }
-  Report(how + EncodeSummary() + FRunReport + FRecoveryReport);
+  Report(how + FWorkflow.EncodeSummary() + FRunReport + FRecoveryReport);
 }
 
 void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
-  FOriginDot = -1;
-  FNeighbourDots = {-1, -1, -1, -1};
+  FWorkflow.FOriginDot = -1;
+  FWorkflow.FNeighbourDots = {-1, -1, -1, -1};
   FRunReport.clear();
-  if (FEncodeImageName.empty()) return;
+  if (FWorkflow.FEncodeImageName.empty()) return;
   TEncodeRunOptions options;
   options.Method = FEncodeParameterForm->OriginMethod();
   options.Lattice = FEncodeParameterForm->LatticeDots();
@@ -178,18 +181,18 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
     reading = std::async(std::launch::async, [path] { return std::make_unique<TGrayImage>(path); });
   }
   // Always a fresh job from the file, with the settings in force now.
-  former = std::move(FEncoder);
+  former = std::move(FWorkflow.FEncoder);
   try {
-    FEncoder = NewEncodeJob();
+    FWorkflow.FEncoder = NewEncodeJob();
   } catch (...) {
     PaintBoxPaint();
     throw;
   }
-  FEncoder->FDelay = FDelayEncoding ? 50 : 0;
+  FWorkflow.FEncoder->FDelay = FWorkflow.FDelayEncoding ? 50 : 0;
   // The file may have changed since New Encode.
-  if (FEncoder->FImage->Width() != ViewSurface().Width() ||
-      FEncoder->FImage->Height() != ViewSurface().Height())
-    FitImageView(FEncoder->FImage->Width(), FEncoder->FImage->Height());
+  if (FWorkflow.FEncoder->FImage->Width() != ViewSurface().Width() ||
+      FWorkflow.FEncoder->FImage->Height() != ViewSurface().Height())
+    FitImageView(FWorkflow.FEncoder->FImage->Width(), FWorkflow.FEncoder->FImage->Height());
   std::unique_ptr<TGrayImage> picture;
   if (reading.valid()) {
     picture = reading.get();
@@ -200,24 +203,24 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
   TEncodeRunHooks hooks = EncodeHooks();
   hooks.AskLeastArea = [this] { return LeastAreaForRun(); };
   hooks.OriginFailed = [this] {
-    FEncodeStage = 0;
+    FWorkflow.FEncodeStage = 0;
     ShowEncodeParameterForm();
   };
   if (FExtractOnly) {
-    ExtractDots(*FEncoder, options, hooks);
+    ExtractDots(*FWorkflow.FEncoder, options, hooks);
     return;
   }
   if (!referenced) {
-    RunEncoding(*FEncoder, options, hooks);
+    RunEncoding(*FWorkflow.FEncoder, options, hooks);
   } else {
     const TReferenceRun run =
-        EncodeFromReference(*FEncoder, options, hooks, reference, registration);
+        EncodeFromReference(*FWorkflow.FEncoder, options, hooks, reference, registration);
     FRunReport = " Indices from the reference " +
                  ExtractFileName(FEncodeParameterForm->ReferenceFile()) + ", " + run.Report.Text() +
                  "." + FRunReport;
   }
-  if (FEncoder->FSorting.Ran)
-    FRunReport += " Lattice rules: " + SortingText(FEncoder->FSorting) + ".";
+  if (FWorkflow.FEncoder->FSorting.Ran)
+    FRunReport += " Lattice rules: " + SortingText(FWorkflow.FEncoder->FSorting) + ".";
 }
 
 bool TMainForm::TakeReference(TRegisterReference& reference, TRegisterOptions& registration) {
@@ -244,7 +247,7 @@ bool TMainForm::TakeReference(TRegisterReference& reference, TRegisterOptions& r
 
 std::string TMainForm::RefinePictureName() const {
   std::string path = FEncodeParameterForm->RefinePictureFile();
-  if (path.empty()) path = FSegmentImageName;
+  if (path.empty()) path = FWorkflow.FSegmentImageName;
   if (path.empty())
     throw TError(
         "Refined centroids are measured on the unsegmented picture: choose it under "
@@ -256,22 +259,22 @@ std::string TMainForm::RefinePictureName() const {
 }
 
 void TMainForm::CheckRefinePicture(const TGrayImage& picture) const {
-  const TGrayImage& segmented = *FEncoder->FImage;
+  const TGrayImage& segmented = *FWorkflow.FEncoder->FImage;
   if (!FEncodeParameterForm->RefinePictureFile().empty()) return;  // the core says it
   if (picture.Width() == segmented.Width() && picture.Height() == segmented.Height()) return;
   throw TError(
       Format("The picture last segmented, %s, is %d x %d pixels and this segmented "
              "picture %d x %d: choose its unsegmented picture under Reference and "
              "Centroids (Encode Parameter)",
-             FSegmentImageName.c_str(), picture.Width(), picture.Height(), segmented.Width(),
-             segmented.Height()));
+             FWorkflow.FSegmentImageName.c_str(), picture.Width(), picture.Height(),
+             segmented.Width(), segmented.Height()));
 }
 
 int32_t TMainForm::LeastAreaForRun() {
   const int32_t given = FEncodeParameterForm->LeastArea();
   const int32_t effective = given < 0 ? 10 : given;
   // The job holds the prepared picture: how many of its dots the least area would keep.
-  const TLeastAreaCheck check = CheckLeastArea(*FEncoder, given);
+  const TLeastAreaCheck check = CheckLeastArea(*FWorkflow.FEncoder, given);
   const int32_t robust = check.Robust;
   std::string question;
   if (check.Largest > 0 && check.Largest < effective)
@@ -298,11 +301,11 @@ void TMainForm::FindOriginByPitch() {
   options.Method = FEncodeParameterForm->OriginMethod();
   TEncodeRunHooks hooks = EncodeHooks();
   hooks.OriginFailed = [this] {
-    FOriginDot = -1;
-    FEncodeStage = -1;
+    FWorkflow.FOriginDot = -1;
+    FWorkflow.FEncodeStage = -1;
     ShowEncodeParameterForm();
   };
-  ContinueEncoding(*FEncoder, options, hooks);
+  ContinueEncoding(*FWorkflow.FEncoder, options, hooks);
 }
 
 void TMainForm::TakePickedOrigin() {
@@ -311,30 +314,30 @@ void TMainForm::TakePickedOrigin() {
   const int32_t nx = FEncodeParameterForm->OriginNx();
   TEncodeRunOptions options;
   options.Origin = TOriginSource::Picked;
-  options.PickedDot = FOriginDot;
-  options.PickedNeighbours = FNeighbourDots;
+  options.PickedDot = FWorkflow.FOriginDot;
+  options.PickedNeighbours = FWorkflow.FNeighbourDots;
   options.PickedGrid = {nx, ny};
   TEncodeRunHooks hooks = EncodeHooks();
-  hooks.OriginFailed = [this] { FOriginDot = -1; };
-  ContinueEncoding(*FEncoder, options, hooks);
+  hooks.OriginFailed = [this] { FWorkflow.FOriginDot = -1; };
+  ContinueEncoding(*FWorkflow.FEncoder, options, hooks);
 }
 
 void TMainForm::ShowPositionMenuItemClick() {
-  if (!FEncoder) return;
-  FEncoder->ShowPosition();
+  if (!FWorkflow.FEncoder) return;
+  FWorkflow.FEncoder->ShowPosition();
   PaintBox()->update();
 }
 
 void TMainForm::SaveEncodeResultMenuItemClick() {
-  if (!FEncoder) return;
-  auto chosen = FPlatform.SaveFile("Save codes to", 2, FWorkDir,
-                                   ProposedSaveName(FEncodeImageName, ".cod"), "cod");
+  if (!FWorkflow.FEncoder) return;
+  auto chosen = FPlatform.SaveFile("Save codes to", 2, FWorkflow.FWorkDir,
+                                   ProposedSaveName(FWorkflow.FEncodeImageName, ".cod"), "cod");
   if (!chosen) return;
-  FCodeFileName = FollowChoice(*chosen);
+  FWorkflow.FCodeFileName = FollowChoice(*chosen);
   // The code file carries the scale factors in force when it is saved.
   if (!ConfirmCodesToSave()) return;
-  FEncoder->FScaleX = FScaleX;
-  FEncoder->FScaleY = FScaleY;
-  FEncoder->SaveCodes(FCodeFileName);
-  Report("Saved " + FCodeFileName + "." + CodeFileScaleNote());
+  FWorkflow.FEncoder->FScaleX = FWorkflow.FScaleX;
+  FWorkflow.FEncoder->FScaleY = FWorkflow.FScaleY;
+  FWorkflow.FEncoder->SaveCodes(FWorkflow.FCodeFileName);
+  Report("Saved " + FWorkflow.FCodeFileName + "." + FWorkflow.CodeFileScaleNote());
 }

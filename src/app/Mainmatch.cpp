@@ -15,10 +15,10 @@
 #include "register/Pairingcheck.h"
 
 void TMainForm::DoMatchingMenuItemClick() {
-  auto initial = FPlatform.OpenFile("selet the initial code file", 2, FWorkDir, "");
+  auto initial = FPlatform.OpenFile("selet the initial code file", 2, FWorkflow.FWorkDir, "");
   if (!initial) return;
   const std::string initialPath = FollowChoice(*initial);
-  auto deformed = FPlatform.OpenFile("select the deformed code file", 2, FWorkDir, "");
+  auto deformed = FPlatform.OpenFile("select the deformed code file", 2, FWorkflow.FWorkDir, "");
   if (!deformed) return;
   const std::string deformedPath = FollowChoice(*deformed);
   // The strain shown is the old job's; it goes with it.
@@ -27,27 +27,27 @@ void TMainForm::DoMatchingMenuItemClick() {
     // The new job replaces the former one when both files loaded and the pairing ended; a
     // failure leaves no job, Esc leaves the former one.
     try {
-      TMatchOwner job(new TMatch(initialPath, deformedPath), [](TMatch* m) { delete m; });
+      auto job = std::make_unique<TMatch>(initialPath, deformedPath);
       if (CancelRequested()) throw TCancelled();
       job->Match();
       if (CancelRequested()) throw TCancelled();
-      FMatcher = std::move(job);
-      FMatchScaleX = FScaleX;
-      FMatchScaleY = FScaleY;
+      FWorkflow.FMatcher = std::move(job);
+      FWorkflow.FMatchScaleX = FWorkflow.FScaleX;
+      FWorkflow.FMatchScaleY = FWorkflow.FScaleY;
     } catch (const TCancelled&) {
       throw;
     } catch (...) {
-      FMatcher.reset();
+      FWorkflow.FMatcher.reset();
       throw;
     }
   });
-  if (FMatcher) OfferAlignment();
-  Report(MatchSummary());
-  if (FMatcher && FMatcher->FMatchSum > 0) StrainResultMenuItemClick();
+  if (FWorkflow.FMatcher) OfferAlignment();
+  Report(FWorkflow.MatchSummary());
+  if (FWorkflow.FMatcher && FWorkflow.FMatcher->FMatchSum > 0) StrainResultMenuItemClick();
 }
 
 void TMainForm::StrainResultMenuItemClick() {
-  if (!FMatcher) throw TError("Do matching first");
+  if (!FWorkflow.FMatcher) throw TError("Do matching first");
   if (FStrainResultForm == nullptr) {
     FStrainResultForm = new TStrainResultForm(*this);
     addDockWidget(Qt::RightDockWidgetArea, FStrainResultForm);
@@ -61,7 +61,7 @@ void TMainForm::StrainResultMenuItemClick() {
 // shift is offered only where the dots' patterns show it; where nothing decides, the warning
 // alone.
 void TMainForm::OfferAlignment() {
-  const TPairingCheck check = CheckPairing(*FMatcher);
+  const TPairingCheck check = CheckPairing(*FWorkflow.FMatcher);
   if (check.Kind == TPairingCheck::TKind::Suspicious) {
     FPlatform.ShowNotice(check.Warning());
     return;
@@ -76,23 +76,24 @@ void TMainForm::OfferAlignment() {
       map.Tx, map.Ty, map.K == 0 ? "" : " and turned", map.K == 0 ? "Shift" : "Turn and shift",
       map.Tx, map.Ty);
   if (!FPlatform.Ask(question)) return;
-  AlignDeformed(*FMatcher, map.Tx, map.Ty, map.K);
+  AlignDeformed(*FWorkflow.FMatcher, map.Tx, map.Ty, map.K);
   FPlatform.ShowNotice(AlignmentNote(map.Tx, map.Ty, map.K));
 }
 
 void TMainForm::SaveMatchResultMenuItemClick() {
-  if (!FMatcher) throw TError("Do matching first");
+  if (!FWorkflow.FMatcher) throw TError("Do matching first");
   TMatchResultForm dialog(this);
-  auto chosen = FPlatform.SaveFile("Save matching results to", 3, FWorkDir, "Match0", "dat");
+  auto chosen =
+      FPlatform.SaveFile("Save matching results to", 3, FWorkflow.FWorkDir, "Match0", "dat");
   if (!chosen) return;
   const std::string path = FollowChoice(*chosen);
   if (!FPlatform.ExecDialog(dialog)) return;
   LongCommand([&] {
-    FMatcher->FChangeYAxis = dialog.ChangeYAxis();
+    FWorkflow.FMatcher->FChangeYAxis = dialog.ChangeYAxis();
     const int32_t layout = dialog.Layout();
-    if (layout >= 0 && layout < TMatch::LayoutCount) FMatcher->WriteResult(layout, path);
+    if (layout >= 0 && layout < TMatch::LayoutCount) FWorkflow.FMatcher->WriteResult(layout, path);
   });
-  if (MatchStale())
+  if (FWorkflow.MatchStale())
     Report("Saved " + path + ", from a matching made at another scale than the one in force.");
   OfferPairsCsv(path);
 }

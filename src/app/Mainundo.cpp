@@ -33,8 +33,8 @@ const char* SlotName(int32_t slot) {
 }  // namespace
 
 void TMainForm::CorrectDot(int32_t index, int32_t nx, int32_t ny, bool neted) {
-  if (!FEncoder) return;
-  const int32_t taken = CodedDotAt(*FEncoder, nx, ny, index);
+  if (!FWorkflow.FEncoder) return;
+  const int32_t taken = CodedDotAt(*FWorkflow.FEncoder, nx, ny, index);
   if (taken >= 0 &&
       !FPlatform.Ask(Format("Dot %d has the grid indices (%d,%d) already: matching would pair "
                             "only one of the two dots there.\nGive them to dot %d as well?",
@@ -43,25 +43,25 @@ void TMainForm::CorrectDot(int32_t index, int32_t nx, int32_t ny, bool neted) {
         Format("Dot %d keeps its grid indices: (%d,%d) belongs to dot %d.", index, nx, ny, taken));
     return;
   }
-  FEditHistory->ModifyDot(*FEncoder, index, nx, ny, neted);
+  FEditHistory->ModifyDot(*FWorkflow.FEncoder, index, nx, ny, neted);
   ShowCorrection(index);
   Report(Format("Dot %d now has the grid indices (%d,%d). Undo with Ctrl+Z.", index, nx, ny));
 }
 
 void TMainForm::MoveOrigin(int32_t index) {
-  if (!FEncoder) return;
-  FEditHistory->ModifyOrigin(*FEncoder, index);
+  if (!FWorkflow.FEncoder) return;
+  FEditHistory->ModifyOrigin(*FWorkflow.FEncoder, index);
   ShowCorrection(index);
 }
 
 void TMainForm::ShowCorrection(int32_t dot) {
-  FEncoder->ShowPosition();
+  FWorkflow.FEncoder->ShowPosition();
   // Where labels crowd, the view keeps the one written last: the corrected dot's.
-  if (dot >= 0 &&
-      dot < std::min(FEncoder->FDotSum, static_cast<int32_t>(FEncoder->FDotInfo.size()))) {
-    const TDotInfo& d = FEncoder->FDotInfo[static_cast<size_t>(dot)];
+  if (dot >= 0 && dot < std::min(FWorkflow.FEncoder->FDotSum,
+                                 static_cast<int32_t>(FWorkflow.FEncoder->FDotInfo.size()))) {
+    const TDotInfo& d = FWorkflow.FEncoder->FDotInfo[static_cast<size_t>(dot)];
     ViewSurface().TextOut(static_cast<int32_t>(d.x), static_cast<int32_t>(d.y),
-                          FEncoder->DotLabel(dot));
+                          FWorkflow.FEncoder->DotLabel(dot));
   }
   PaintBox()->update();
 }
@@ -71,8 +71,8 @@ void TMainForm::SetPick(int32_t slot, int32_t index, bool merge) {
 }
 
 void TMainForm::EraseRect(int32_t x, int32_t y, int32_t dx, int32_t dy) {
-  if (!FSegmenter) return;
-  FEditHistory->Erase(*FSegmenter, FWhiteDots, x, y, dx, dy);
+  if (!FWorkflow.FSegmenter) return;
+  FEditHistory->Erase(*FWorkflow.FSegmenter, FWorkflow.FWhiteDots, x, y, dx, dy);
   DrawSegmentImage();
 }
 
@@ -92,7 +92,7 @@ void TMainForm::TakeEditStep(bool undo) {
            " was made on a picture or encoding that has changed since, or is gone.");
     return;
   }
-  if (done->Kind == TEditHistory::TKind::Dots && FEncoder) ShowCorrection(done->Dot);
+  if (done->Kind == TEditHistory::TKind::Dots && FWorkflow.FEncoder) ShowCorrection(done->Dot);
   if (done->Kind == TEditHistory::TKind::Erase) DrawSegmentImage();
   if (done->Kind == TEditHistory::TKind::Pick)
     FEncodeParameterForm->SpeedButtonClick(FEncodeParameterForm->ActiveSlot());

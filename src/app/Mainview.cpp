@@ -51,7 +51,8 @@ void TMainForm::PaintBoxMouseMove(int32_t x, int32_t y) {
   }
   FCurrentX = std::clamp(x, 0, std::max(FViewWidth - 1, 0));
   FCurrentY = std::clamp(y, 0, std::max(FViewHeight - 1, 0));
-  if (FPickEnabled && FEncodeParameterForm->ViewMode() != 1 && FEncoder && !StrainShown())
+  if (FWorkflow.FPickEnabled && FEncodeParameterForm->ViewMode() != 1 && FWorkflow.FEncoder &&
+      !StrainShown())
     PickAt(FCurrentX, FCurrentY);
   if (FDragging) {
     ShowRubberBand(true, FCurrentX, FCurrentY);
@@ -82,16 +83,17 @@ void TMainForm::PaintBoxMouseUp(int32_t x, int32_t y) {
 }
 
 void TMainForm::PaintBoxClick() {
-  if (FPickEnabled && FEncodeParameterForm->ViewMode() == 1 && FEncoder && !StrainShown())
+  if (FWorkflow.FPickEnabled && FEncodeParameterForm->ViewMode() == 1 && FWorkflow.FEncoder &&
+      !StrainShown())
     PickAt(FCurrentX, FCurrentY);
 }
 
 void TMainForm::PickAt(int32_t x, int32_t y) {
-  FEncoder->PickDot(x, y, &ViewSurface());
+  FWorkflow.FEncoder->PickDot(x, y, &ViewSurface());
   PaintBox()->update();
   // Also when the pick hit the dot already selected: the dialog shows it again and the active
   // slot takes it.
-  const int32_t selected = FEncoder->Selected();
+  const int32_t selected = FWorkflow.FEncoder->Selected();
   if (selected < 0) return;
   FEncodeParameterForm->ShowDot(selected);
 }

@@ -197,6 +197,6 @@ void TFormTest::Hover(QPoint at) {
 }
 
 QPoint TFormTest::DotPoint(int32_t i) {
-  const TDotInfo& dot = Form().FEncoder->FDotInfo.at(static_cast<size_t>(i));
+  const TDotInfo& dot = Form().Workflow().FEncoder->FDotInfo.at(static_cast<size_t>(i));
   return QPoint(static_cast<int>(dot.x), static_cast<int>(dot.y));
 }

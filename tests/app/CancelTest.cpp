@@ -68,9 +68,9 @@ class TCancelTest : public TFormTest {
     Trigger(Form(), "DelayMenuItem");
     DoEncoding();
     Trigger(Form(), "ShowPositionMenuItem");  // labels on the view, to be kept as well
-    const TEncode* job = Form().FEncoder.get();
+    const TEncode* job = Form().Workflow().FEncoder.get();
     const auto dots = Records(*job);
-    const int32_t origin = Form().FOriginDot;
+    const int32_t origin = Form().Workflow().FOriginDot;
     const TViewSurface::TSnapshot view = Form().ViewSurface().Snapshot();
     const size_t fullRun = FPlatform->Sleeps.size();
     QVERIFY(fullRun > 100);
@@ -80,10 +80,10 @@ class TCancelTest : public TFormTest {
     };
     DoEncoding();
     QVERIFY(FPlatform->Sleeps.size() < fullRun + 10);  // stopped at once
-    QCOMPARE(Form().FEncoder.get(), job);
-    QVERIFY(Records(*Form().FEncoder) == dots);
-    QCOMPARE(Form().FEncodeStage, 1);
-    QCOMPARE(Form().FOriginDot, origin);
+    QCOMPARE(Form().Workflow().FEncoder.get(), job);
+    QVERIFY(Records(*Form().Workflow().FEncoder) == dots);
+    QCOMPARE(Form().Workflow().FEncodeStage, 1);
+    QCOMPARE(Form().Workflow().FOriginDot, origin);
     QVERIFY(SameSurfaces(Form().ViewSurface(), view.Picture));
     QCOMPARE(Form().ViewSurface().Labels().size(), view.Labels.size());
     QCOMPARE(Status(), std::string(CancelledText));
@@ -96,10 +96,10 @@ class TCancelTest : public TFormTest {
     NewEncode("tall.bmp");
     P().AreaThresholdEdit->setText("10");
     DoEncoding();
-    QCOMPARE(Form().FEncodeStage, 0);
+    QCOMPARE(Form().Workflow().FEncodeStage, 0);
     FPlatform->Errors.clear();
     Trigger(Form(), "DelayMenuItem");
-    const TEncode* job = Form().FEncoder.get();
+    const TEncode* job = Form().Workflow().FEncoder.get();
     const auto dots = Records(*job);
     const std::vector<uint8_t> picture = Pixels(*job->FImage);
     const TRgbSurface view = Form().ViewSurface();
@@ -109,18 +109,18 @@ class TCancelTest : public TFormTest {
       if (FPlatform->Sleeps.size() == 2) PostEsc(&Form());
     };
     Press(P().SetDxDyStartButton);
-    QCOMPARE(Form().FEncoder.get(), job);
+    QCOMPARE(Form().Workflow().FEncoder.get(), job);
     QVERIFY(Records(*job) == dots);
     QVERIFY(Pixels(*job->FImage) == picture);
-    QCOMPARE(Form().FEncodeStage, 0);
-    QCOMPARE(Form().FOriginDot, -1);
+    QCOMPARE(Form().Workflow().FEncodeStage, 0);
+    QCOMPARE(Form().Workflow().FOriginDot, -1);
     QVERIFY(SameSurfaces(Form().ViewSurface(), view));
     QCOMPARE(FPlatform->Errors, std::vector<std::string>());
     // The job put back walks as if nothing had happened.
     FPlatform->OnSleep = nullptr;
     Press(P().SetDxDyStartButton);
     QCOMPARE(FPlatform->Errors, std::vector<std::string>());
-    QCOMPARE(Form().FEncodeStage, 1);
+    QCOMPARE(Form().Workflow().FEncodeStage, 1);
     for (const TDotInfo& dot : job->FDotInfo) QVERIFY(dot.Coded);
   }
 
@@ -131,7 +131,7 @@ class TCancelTest : public TFormTest {
     // A finished run, then a cancelled one with other parameters: the first result stays.
     Parameters().SegmentWinSizeEdit->setText("60");
     Trigger(Form(), "MultiAreaSegmentMenuItem");
-    TSegment& job = *Form().FSegmenter;
+    TSegment& job = *Form().Workflow().FSegmenter;
     const std::vector<uint8_t> result = Pixels(job.Image());
     const int32_t t11 = job.GetThreshold(1, 1);
     const int32_t windows = job.WinNumX();
@@ -165,20 +165,20 @@ class TCancelTest : public TFormTest {
       Trigger(Form(), "DoMatchingMenuItem");
     };
     match("a.cod", "a.cod");
-    const TMatch* former = Form().FMatcher.get();
+    const TMatch* former = Form().Workflow().FMatcher.get();
     QVERIFY(former != nullptr);
     const int32_t pairs = former->FMatchSum;
     QVERIFY(pairs > 60);
     Form().BusyFilter().SetPollInterval(0);
     PostEsc(&Form());
     match("a.cod", "a.cod");
-    QCOMPARE(Form().FMatcher.get(), former);
-    QCOMPARE(Form().FMatcher->FMatchSum, pairs);
+    QCOMPARE(Form().Workflow().FMatcher.get(), former);
+    QCOMPARE(Form().Workflow().FMatcher->FMatchSum, pairs);
     QCOMPARE(Status(), std::string(CancelledText));
     QCOMPARE(FPlatform->Errors, std::vector<std::string>());
     // A failure still leaves no job.
     match("a.cod", "missing.cod");
-    QVERIFY(!Form().FMatcher);
+    QVERIFY(!Form().Workflow().FMatcher);
     QCOMPARE(FPlatform->Errors.size(), size_t{1});
   }
 
@@ -198,15 +198,15 @@ class TCancelTest : public TFormTest {
     DoEncoding();
     QCoreApplication::processEvents();
     QCOMPARE(FPlatform->DialogTitles, std::vector<std::string>());
-    QCOMPARE(Form().FEncoder->Selected(), -1);
-    QVERIFY(Form().FEncoder->FDotInfo[0].Coded);  // the run itself went to its end
+    QCOMPARE(Form().Workflow().FEncoder->Selected(), -1);
+    QVERIFY(Form().Workflow().FEncoder->FDotInfo[0].Coded);  // the run itself went to its end
     // The same clicks when idle do what they do.
     FPlatform->DialogScripts.push_back([](QDialog& d) { d.reject(); });
     PostClick(about, about->rect().center());
     PostClick(Form().PaintBox(), Form().PaintBox()->ToBox(20, 20) + QPoint(1, 1));
     QCoreApplication::processEvents();
     QCOMPARE(FPlatform->DialogTitles, std::vector<std::string>{"About"});
-    QVERIFY(Form().FEncoder->Selected() >= 0);
+    QVERIFY(Form().Workflow().FEncoder->Selected() >= 0);
     // A question asked while a command runs takes its answer from the mouse.
     Form().BusyFilter().Begin();
     QMessageBox box(QMessageBox::Warning, "", "?", QMessageBox::Yes | QMessageBox::No);

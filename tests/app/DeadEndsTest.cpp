@@ -22,7 +22,7 @@ class TDeadEndsTest : public TFormTest {
   }
   int32_t Coded() {
     int32_t n = 0;
-    for (const TDotInfo& d : Form().FEncoder->FDotInfo) n += d.Coded;
+    for (const TDotInfo& d : Form().Workflow().FEncoder->FDotInfo) n += d.Coded;
     return n;
   }
 
@@ -39,7 +39,7 @@ class TDeadEndsTest : public TFormTest {
                                                  "blobs that look like dots (their median area "
                                                  "is 81 pixels)"),
              FPlatform->Questions[0].c_str());
-    QCOMPARE(Form().FEncoder->FDotSum, 42);
+    QCOMPARE(Form().Workflow().FEncoder->FDotSum, 42);
     QCOMPARE(P().AreaThresholdEdit->text(), QString("27"));
     // A least area that keeps three quarters of them asks nothing.
     P().AreaThresholdEdit->setText("60");
@@ -54,7 +54,7 @@ class TDeadEndsTest : public TFormTest {
     NewEncode("specks.bmp");
     P().AreaThresholdEdit->setText("2");
     DoEncoding();
-    QCOMPARE(Form().FEncoder->FDotSum, 72);  // the specks count as dots
+    QCOMPARE(Form().Workflow().FEncoder->FDotSum, 72);  // the specks count as dots
     FPlatform->Errors.clear();
     // The pitch with a new least area: the dots are extracted afresh first.
     P().AreaThresholdEdit->setText("20");
@@ -63,25 +63,25 @@ class TDeadEndsTest : public TFormTest {
     Press(P().SetDxDyStartButton);
     QVERIFY2(FPlatform->Errors.empty(),
              FPlatform->Errors.empty() ? "" : FPlatform->Errors[0].c_str());
-    QCOMPARE(Form().FEncoder->FDotSum, 42);
+    QCOMPARE(Form().Workflow().FEncoder->FDotSum, 42);
     QCOMPARE(Coded(), 42);
     QVERIFY(Status().contains("Dots extracted afresh with the least area 20."));
     // The origin and its neighbours picked among the specks' job are found again.
     P().AreaThresholdEdit->setText("2");
     DoEncoding();
     FPlatform->Errors.clear();
-    TEncode& speckled = *Form().FEncoder;
-    Form().FOriginDot = DotNear(speckled, 92, 68);
+    TEncode& speckled = *Form().Workflow().FEncoder;
+    Form().Workflow().FOriginDot = DotNear(speckled, 92, 68);
     const std::array<QPointF, 4> around{QPointF(116, 68), QPointF(92, 92), QPointF(68, 68),
                                         QPointF(92, 44)};
     for (size_t d = 0; d < 4; ++d)
-      Form().FNeighbourDots[d] = DotNear(speckled, around[d].x(), around[d].y());
+      Form().Workflow().FNeighbourDots[d] = DotNear(speckled, around[d].x(), around[d].y());
     P().AreaThresholdEdit->setText("20");
     Press(P().SetOriginStartButton);
     QVERIFY2(FPlatform->Errors.empty(),
              FPlatform->Errors.empty() ? "" : FPlatform->Errors[0].c_str());
     QCOMPARE(Coded(), 42);
-    QCOMPARE(Form().FOriginDot, DotNear(*Form().FEncoder, 92, 68));
+    QCOMPARE(Form().Workflow().FOriginDot, DotNear(*Form().Workflow().FEncoder, 92, 68));
   }
 
   void CorrectionsAskAboutTakenPlacesStayInSightAndAreUndone() {
@@ -89,7 +89,7 @@ class TDeadEndsTest : public TFormTest {
     NewEncode("dots.bmp");
     P().AreaThresholdEdit->setText("20");
     DoEncoding();
-    std::vector<TDotInfo>& dots = Form().FEncoder->FDotInfo;
+    std::vector<TDotInfo>& dots = Form().Workflow().FEncoder->FDotInfo;
     const TDotInfo before = dots[8];
     Click(DotPoint(8));
     P().NxEdit->setText(QString::number(dots[9].Nx));
@@ -120,20 +120,20 @@ class TDeadEndsTest : public TFormTest {
     QCOMPARE(dots[8].Nx, dots[9].Nx);
     // Picks of the origin slot: a click and its undo.
     Click(DotPoint(20));
-    QCOMPARE(Form().FOriginDot, 20);
+    QCOMPARE(Form().Workflow().FOriginDot, 20);
     Click(DotPoint(21));
     Trigger(Form(), "UndoMenuItem");
-    QCOMPARE(Form().FOriginDot, 20);
+    QCOMPARE(Form().Workflow().FOriginDot, 20);
     QCOMPARE(P().DirectSetOriginEdit->text(), QString("20"));
     // A rebuilt job ends the history: nothing is undone on it, even where it looks the same.
     const TDotInfo corrected = dots[8];
     DoEncoding();
-    Form().FEncoder->FDotInfo[8] = corrected;
-    Form().FOriginDot = 20;
+    Form().Workflow().FEncoder->FDotInfo[8] = corrected;
+    Form().Workflow().FOriginDot = 20;
     Trigger(Form(), "UndoMenuItem");  // the pick of dot 20
     Trigger(Form(), "UndoMenuItem");
     QVERIFY(Status().startsWith("Nothing undone"));
-    QCOMPARE(Form().FEncoder->FDotInfo[8].Nx, corrected.Nx);
+    QCOMPARE(Form().Workflow().FEncoder->FDotInfo[8].Nx, corrected.Nx);
     QVERIFY(!Action(Form(), "UndoMenuItem")->isEnabled());
     // An erasure of the segment parameter dialog.
     WriteGridPicture(Work("grid.bmp"), 120, 90);
@@ -141,11 +141,11 @@ class TDeadEndsTest : public TFormTest {
     const TGrayImage original(Work("grid.bmp"));
     Parameters().SetRectangle(10, 20, 30, 15);
     Press(Parameters().ModifySegmentButton);
-    QCOMPARE(int(Form().FSegmenter->Image().GetPixel(40, 35)), 0);
+    QCOMPARE(int(Form().Workflow().FSegmenter->Image().GetPixel(40, 35)), 0);
     Trigger(Form(), "UndoMenuItem");
-    QVERIFY(SameImages(Form().FSegmenter->Image(), original));
+    QVERIFY(SameImages(Form().Workflow().FSegmenter->Image(), original));
     Trigger(Form(), "RedoMenuItem");
-    QCOMPARE(int(Form().FSegmenter->Image().GetPixel(10, 20)), 0);
+    QCOMPARE(int(Form().Workflow().FSegmenter->Image().GetPixel(10, 20)), 0);
     QVERIFY(FPlatform->Errors.empty());
   }
 

@@ -57,7 +57,7 @@ class TDeskTest : public TFormTest {
       menu->actions().at(k)->trigger();
     };
     open(1);
-    QVERIFY(Form().FSegmenter && !Form().FEncoder);
+    QVERIFY(Form().Workflow().FSegmenter && !Form().Workflow().FEncoder);
     std::filesystem::remove(Work("grid-seg.bmp"));
     open(1);  // the segmented picture, second now
     QCOMPARE(FPlatform->Errors.size(), size_t(1));
@@ -66,9 +66,9 @@ class TDeskTest : public TFormTest {
     FPlatform->Errors.clear();
     WriteDots(Work("dots.bmp"), 200, 140, Lattice(20, 20, 20, 20, 9, 6), 4);
     Drop(Work("dots.bmp"));
-    QVERIFY(Form().FEncoder);
+    QVERIFY(Form().Workflow().FEncoder);
     Drop(Work("grid.bmp"));
-    QVERIFY(Form().FSegmenter && !Form().FEncoder);
+    QVERIFY(Form().Workflow().FSegmenter && !Form().Workflow().FEncoder);
     CoreRun(Work("dots.bmp"), true, 10, 2)->SaveCodes(Work("dots.cod"));
     Drop(Work("dots.cod"));
     QVERIFY(!Form().CodeViewDots().empty());

@@ -91,7 +91,7 @@ class TDialogsTest : public TFormTest {
       FPlatform->DialogScripts.push_back([=, this](QDialog& dialog) {
         auto& d = static_cast<TReSetCoordinateForm&>(dialog);
         QCOMPARE(d.MaxNxEdit->text() + " " + d.MaxNyEdit->text(),
-                 QString("%1 %2").arg(Form().MaxNx).arg(Form().MaxNy));
+                 QString("%1 %2").arg(Form().Workflow().MaxNx).arg(Form().Workflow().MaxNy));
         d.MaxNxEdit->setText(nx);
         d.MaxNyEdit->setText(ny);
         Press(ok ? d.OKButton : d.CancelButton);
@@ -100,19 +100,20 @@ class TDialogsTest : public TFormTest {
     };
     answer("1", "1", false);
     answer("60", "40", true);
-    QCOMPARE(Form().FEncoder->FCoordinate.MaxNx(), 50);  // the current job keeps its table
+    QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNx(),
+             50);  // the current job keeps its table
     NewEncode("dots.bmp");
-    QCOMPARE(Form().FEncoder->FCoordinate.MaxNx(), 60);
-    QCOMPARE(Form().FEncoder->FCoordinate.MaxNy(), 40);
+    QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNx(), 60);
+    QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNy(), 40);
     answer("70", "y", true);  // a bad second field leaves the new first one
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"'y' is not a valid integer value."});
-    QVERIFY(Form().MaxNx == 70);
-    QVERIFY(Form().MaxNy == 40);
+    QVERIFY(Form().Workflow().MaxNx == 70);
+    QVERIFY(Form().Workflow().MaxNy == 40);
     answer("-1", "5", true);  // sizes no table can have: the next job refuses them
     NewEncode("dots.bmp");
     QCOMPARE(FPlatform->Errors.back(),
              std::string("No enough memory to allocate Coordinate System."));
-    QVERIFY(!Form().FEncoder);
+    QVERIFY(!Form().Workflow().FEncoder);
   }
 
   void AboutBoxClosesOnClickButNotOnItsMailLink() {

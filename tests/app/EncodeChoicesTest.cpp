@@ -74,10 +74,10 @@ class TEncodeChoicesTest : public TFormTest {
     WriteSegmented(Work("deformed.bmp"), o, true);
     Encode("initial.bmp");
     SaveCodes("initial.cod");
-    const std::unique_ptr<TEncode> initial = std::move(Form().FEncoder);
+    const std::unique_ptr<TEncode> initial = std::move(Form().Workflow().FEncoder);
 
     Encode("deformed.bmp");
-    const TAgreement alone = Compare(*initial, *Form().FEncoder, grid);
+    const TAgreement alone = Compare(*initial, *Form().Workflow().FEncoder, grid);
     QVERIFY(alone.Pairs > 100);
     QCOMPARE(alone.Different, alone.Pairs);
 
@@ -90,7 +90,7 @@ class TEncodeChoicesTest : public TFormTest {
       P().ShiftDxEdit->setText(shift);
       DoEncoding();
       QVERIFY2(FPlatform->Errors.empty(), LastError().c_str());
-      const TAgreement referenced = Compare(*initial, *Form().FEncoder, grid);
+      const TAgreement referenced = Compare(*initial, *Form().Workflow().FEncoder, grid);
       QVERIFY(referenced.Pairs > 100);
       QCOMPARE(referenced.Different, 0);
       QVERIFY2(Form().statusBar()->currentMessage().contains(
@@ -103,7 +103,7 @@ class TEncodeChoicesTest : public TFormTest {
     Press(P().ReferenceClearButton);
     QCOMPARE(P().ReferenceFile(), std::string());
     DoEncoding();
-    QCOMPARE(Compare(*initial, *Form().FEncoder, grid).Different, alone.Different);
+    QCOMPARE(Compare(*initial, *Form().Workflow().FEncoder, grid).Different, alone.Different);
   }
 
   // Plain and every blob stay the defaults; refined on the picture last segmented writes the
@@ -170,7 +170,7 @@ class TEncodeChoicesTest : public TFormTest {
     QCOMPARE(LastError(), "The reference code file " + Work("gone.cod") +
                               " is not there any more: choose it again under Reference and "
                               "Centroids, or clear it.");
-    QVERIFY(Form().FEncoder != nullptr);  // the job was left as it was
+    QVERIFY(Form().Workflow().FEncoder != nullptr);  // the job was left as it was
     // A damaged reference names itself and gets no hint about this job's table.
     WriteFileBytes(Work("bad.cod"), "VRKT-FS\r\n1 10 10 1 1 1.0 1.0 0\r\noops\r\n");
     ChooseReference("bad.cod");
@@ -201,8 +201,8 @@ class TEncodeChoicesTest : public TFormTest {
 
   // The fixed message stays as it is shown, its own line; the hint follows.
   void IndicesBeyondTheTableOfferALargerOne() {
-    Form().MaxNx = 3;
-    Form().MaxNy = 3;
+    Form().Workflow().MaxNx = 3;
+    Form().Workflow().MaxNy = 3;
     WriteDots(Work("wide.bmp"), 240, 100, Lattice(20, 20, 16, 16, 13, 4), 4);
     // No: the message and how to enlarge the table by hand.
     FPlatform->AskAnswers = {false};
@@ -223,17 +223,18 @@ class TEncodeChoicesTest : public TFormTest {
     DoEncoding();
     QCOMPARE(FPlatform->Errors.size(), size_t(1));
     int32_t coded = 0;
-    for (const TDotInfo& d : Form().FEncoder->FDotInfo) coded += d.Coded;
+    for (const TDotInfo& d : Form().Workflow().FEncoder->FDotInfo) coded += d.Coded;
     QCOMPARE(coded, 52);
-    QVERIFY(Form().MaxNx > 6 && Form().FEncoder->FCoordinate.MaxNx() == Form().MaxNx);
+    QVERIFY(Form().Workflow().MaxNx > 6 &&
+            Form().Workflow().FEncoder->FCoordinate.MaxNx() == Form().Workflow().MaxNx);
     // From the pitch the job in hand is made afresh for the larger table.
-    Form().MaxNx = Form().MaxNy = 3;
+    Form().Workflow().MaxNx = Form().Workflow().MaxNy = 3;
     FPlatform->AskAnswers = {true};
     NewEncode("wide.bmp");
     P().DxEdit->setText("16");
     P().DyEdit->setText("16");
     Press(P().SetDxDyStartButton);
-    QCOMPARE(Form().FEncoder->FCoordinate.MaxNx(), Form().MaxNx);
+    QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNx(), Form().Workflow().MaxNx);
     QCOMPARE(FPlatform->Errors.size(), size_t(1));
     QCOMPARE(FPlatform->Questions.size(), size_t(3));
   }

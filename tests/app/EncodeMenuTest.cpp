@@ -35,28 +35,28 @@ class TEncodeMenuTest : public TFormTest {
   void NewEncodeOpensTheJobAndTheDialog() {
     Parameters().show();
     P().ChooseOriginMethodComboBox->setCurrentIndex(0);
-    Form().FEncodeStage = 0;
-    Form().FOriginDot = 7;
+    Form().Workflow().FEncodeStage = 0;
+    Form().Workflow().FOriginDot = 7;
     Open("dots.bmp", 200, 150, Lattice(20, 20, 16, 16, 10, 7));
     const auto& request = FPlatform->FileRequests.at(0);
     QCOMPARE(request.Title, std::string("select the segmented result image file"));
     QVERIFY(request.FilterIndex == 1);
     QVERIFY(request.Dir == FWork->Path() + "/");
-    QCOMPARE(Form().FEncodeImageName, Work("dots.bmp"));
-    QCOMPARE(Form().FEncoder->FDelay, 50);  // the job's own pause until a run sets it
+    QCOMPARE(Form().Workflow().FEncodeImageName, Work("dots.bmp"));
+    QCOMPARE(Form().Workflow().FEncoder->FDelay, 50);  // the job's own pause until a run sets it
     QVERIFY(ViewShows(Form(), TGrayImage(Work("dots.bmp"))));
     QCOMPARE(P().ChooseOriginMethodComboBox->currentIndex(), 2);
     QVERIFY(P().isVisible());
     QVERIFY(!Parameters().isVisible());
     // A fresh job starts at the automatic stage; the picks and picking stay.
-    QVERIFY(Form().FEncodeStage == 1);
-    QVERIFY(Form().FOriginDot == 7);
-    QVERIFY(!Form().FPickEnabled);
+    QVERIFY(Form().Workflow().FEncodeStage == 1);
+    QVERIFY(Form().Workflow().FOriginDot == 7);
+    QVERIFY(!Form().Workflow().FPickEnabled);
     // A New Segment hides the dialog again and resets the stage.
     NewSegment("dots.bmp");
     QVERIFY(!P().isVisible());
-    QVERIFY(!Form().FEncoder);
-    QCOMPARE(Form().FEncodeStage, 1);
+    QVERIFY(!Form().Workflow().FEncoder);
+    QCOMPARE(Form().Workflow().FEncodeStage, 1);
   }
 
   void DoEncodingMatchesTheCoreAndTheDotsVanishOneByOne() {
@@ -71,7 +71,7 @@ class TEncodeMenuTest : public TFormTest {
     std::vector<int> erasedAtPause;
     FPlatform->OnSleep = [&](int) {
       int erased = 0;
-      for (const TDotInfo& dot : Form().FEncoder->FDotInfo)
+      for (const TDotInfo& dot : Form().Workflow().FEncoder->FDotInfo)
         erased += Form().ViewSurface().Pixel(int(dot.x), int(dot.y)) == GrayColor(0);
       erasedAtPause.push_back(erased);
     };
@@ -79,10 +79,10 @@ class TEncodeMenuTest : public TFormTest {
     QCOMPARE(FPlatform->Errors, std::vector<std::string>());
     QCOMPARE(FPlatform->Beeps, 1);
     QVERIFY(!Form().Busy());
-    QVERIFY(Form().FEncodeStage == 1);
-    QVERIFY(Form().FPickEnabled);
+    QVERIFY(Form().Workflow().FEncodeStage == 1);
+    QVERIFY(Form().Workflow().FPickEnabled);
     auto core = CoreRun(Work("dots.bmp"), true, 20, 2);
-    const TEncode& job = *Form().FEncoder;
+    const TEncode& job = *Form().Workflow().FEncoder;
     QCOMPARE(DotDifference(job, *core), std::string());
     int neted = 0;
     for (const TDotInfo& dot : job.FDotInfo) neted += dot.Neted;
@@ -102,7 +102,7 @@ class TEncodeMenuTest : public TFormTest {
     FPlatform->Sleeps.clear();
     DoEncoding();
     QVERIFY(FPlatform->Sleeps.empty());
-    QCOMPARE(DotDifference(*Form().FEncoder, *core), std::string());
+    QCOMPARE(DotDifference(*Form().Workflow().FEncoder, *core), std::string());
   }
 
   void StageMachineFromAutomaticFailureToPickedOrigin() {
@@ -115,24 +115,24 @@ class TEncodeMenuTest : public TFormTest {
     P().hide();
     DoEncoding();
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{AutoFailed});
-    QVERIFY(Form().FEncodeStage == 0);
+    QVERIFY(Form().Workflow().FEncodeStage == 0);
     QVERIFY(P().isVisible());
-    QVERIFY(Form().FOriginDot == -1);
-    QCOMPARE(Form().FNeighbourDots, (std::array<int32_t, 4>{-1, -1, -1, -1}));
-    const TEncode* job = Form().FEncoder.get();
+    QVERIFY(Form().Workflow().FOriginDot == -1);
+    QCOMPARE(Form().Workflow().FNeighbourDots, (std::array<int32_t, 4>{-1, -1, -1, -1}));
+    const TEncode* job = Form().Workflow().FEncoder.get();
     // Stage 0 on the same job: the ratio finds no vertical neighbours either.
     P().DxEdit->setText("16");
     P().DyEdit->setText("16");
     P().hide();
     Press(P().SetDxDyStartButton);
-    QCOMPARE(Form().FEncoder.get(), job);
+    QCOMPARE(Form().Workflow().FEncoder.get(), job);
     QCOMPARE(FPlatform->Errors.back(), RatioFailed);
-    QVERIFY(Form().FEncodeStage == -1);
+    QVERIFY(Form().Workflow().FEncodeStage == -1);
     QVERIFY(P().isVisible());
     // Stage -1 without picks.
     Press(P().SetOriginStartButton);
     QCOMPARE(FPlatform->Errors.back(), std::string(" You give the wrong ORIGIN(starting grid)"));
-    QCOMPARE(Form().FEncodeStage, -1);
+    QCOMPARE(Form().Workflow().FEncodeStage, -1);
     // Every failure beeped and showed idle before its message.
     QCOMPARE(stateAtError, (std::vector<std::pair<bool, int>>{{false, 1}, {false, 2}, {false, 3}}));
     // The user picks the origin and its two neighbours by clicking, with origin indices (5, -2).
@@ -143,13 +143,13 @@ class TEncodeMenuTest : public TFormTest {
     Click(DotPoint(right));
     Press(P().LeftSpeedButton);
     Click(DotPoint(left));
-    QCOMPARE(Form().FNeighbourDots, (std::array<int32_t, 4>{right, -1, left, -1}));
+    QCOMPARE(Form().Workflow().FNeighbourDots, (std::array<int32_t, 4>{right, -1, left, -1}));
     P().SetOriginNxEdit->setText("5");
     P().SetOriginNyEdit->setText("-2");
     Press(P().SetOriginStartButton);
     QCOMPARE(FPlatform->Errors.size(), size_t(3));
-    QVERIFY(Form().FEncodeStage == 1);
-    QVERIFY(Form().FEncoder.get() == job);
+    QVERIFY(Form().Workflow().FEncodeStage == 1);
+    QVERIFY(Form().Workflow().FEncoder.get() == job);
     for (const TDotInfo& dot : job->FDotInfo) {
       QVERIFY(dot.Coded);
       QCOMPARE(dot.Nx, 5 + int(std::lround((dot.x - 84) / 16)));
@@ -166,11 +166,11 @@ class TEncodeMenuTest : public TFormTest {
     P().DyEdit->setText("tall");
     Press(P().SetDxDyStartButton);
     QCOMPARE(FPlatform->Errors.back(), std::string("'wide' is not a valid floating point value."));
-    QCOMPARE(Form().FEncodeStage, 0);
+    QCOMPARE(Form().Workflow().FEncodeStage, 0);
     P().DxEdit->setText("16");
     P().DyEdit->setText("16");
     Press(P().SetDxDyStartButton);
-    QCOMPARE(Form().FEncodeStage, -1);
+    QCOMPARE(Form().Workflow().FEncodeStage, -1);
     // The picked-origin stage reads Ny before Nx.
     P().SetOriginNxEdit->setText("east");
     P().SetOriginNyEdit->setText("north");
@@ -179,13 +179,13 @@ class TEncodeMenuTest : public TFormTest {
     P().SetOriginNyEdit->setText("0");
     Press(P().SetOriginStartButton);
     QCOMPARE(FPlatform->Errors.back(), std::string("'east' is not a valid integer value."));
-    QCOMPARE(Form().FEncodeStage, -1);
+    QCOMPARE(Form().Workflow().FEncodeStage, -1);
   }
 
   void NewEncodeAfterAFailedRunStartsAgainAutomatically() {
     Open("row.bmp", 160, 60, Lattice(20, 30, 16, 16, 8, 1));
     DoEncoding();
-    QVERIFY(Form().FEncodeStage == 0);
+    QVERIFY(Form().Workflow().FEncodeStage == 0);
     NewEncode("row.bmp");
     P().DxEdit->setText("16");
     P().DyEdit->setText("16");
@@ -193,8 +193,8 @@ class TEncodeMenuTest : public TFormTest {
     // search among dots the job does not have.
     DoEncoding();
     QCOMPARE(FPlatform->Errors, (std::vector<std::string>{AutoFailed, AutoFailed}));
-    QVERIFY(Form().FEncodeStage == 0);
-    QCOMPARE(Form().FEncoder->FDotSum, 8);
+    QVERIFY(Form().Workflow().FEncodeStage == 0);
+    QCOMPARE(Form().Workflow().FEncoder->FDotSum, 8);
   }
 
   void PitchRatioFromADragRescuesAGridTooTallForTheAutomaticSearch() {
@@ -207,14 +207,14 @@ class TEncodeMenuTest : public TFormTest {
     QCOMPARE(P().DxEdit->text() + " " + P().DyEdit->text(), QString("10 40"));
     Press(P().SetDxDyStartButton);
     QVERIFY(FPlatform->Errors.size() == 1);
-    QVERIFY(Form().FEncodeStage == 1);
-    QCOMPARE(Form().FEncoder->FRatio, 4.0f);
-    for (const TDotInfo& dot : Form().FEncoder->FDotInfo) QVERIFY(dot.Coded);
+    QVERIFY(Form().Workflow().FEncodeStage == 1);
+    QCOMPARE(Form().Workflow().FEncoder->FRatio, 4.0f);
+    for (const TDotInfo& dot : Form().Workflow().FEncoder->FDotInfo) QVERIFY(dot.Coded);
     // A field that is not a number ends the run with the conversion error; stage 0 stays.
     P().DxEdit->setText("ten");
     Press(P().SetDxDyStartButton);
     QCOMPARE(FPlatform->Errors.back(), std::string("'ten' is not a valid floating point value."));
-    QVERIFY(Form().FEncodeStage == 0);
+    QVERIFY(Form().Workflow().FEncodeStage == 0);
     QVERIFY(!Form().Busy());
   }
 
@@ -225,8 +225,8 @@ class TEncodeMenuTest : public TFormTest {
     QVERIFY(FPlatform->Errors.size() == 1);
     QVERIFY(FPlatform->Beeps == 1);
     QVERIFY(!Form().Busy());
-    QVERIFY(!Form().FEncoder);
-    QVERIFY(Form().FEncodeStage == 1);
+    QVERIFY(!Form().Workflow().FEncoder);
+    QVERIFY(Form().Workflow().FEncodeStage == 1);
     // The view no longer shows the released picture.
     QVERIFY(Form().ViewSurface().Pixel(20, 20) == Form().PaintBox()->Background());
     // A least area that is not a number: the job is built and prepared, then the run ends.
@@ -234,8 +234,8 @@ class TEncodeMenuTest : public TFormTest {
     P().AreaThresholdEdit->setText("many");
     DoEncoding();
     QCOMPARE(FPlatform->Errors.back(), std::string("'many' is not a valid integer value."));
-    QVERIFY(Form().FEncoder);
-    QVERIFY(Form().FPickEnabled);
+    QVERIFY(Form().Workflow().FEncoder);
+    QVERIFY(Form().Workflow().FPickEnabled);
   }
 
   void ShowPositionDrawsWhatTheJobDraws() {
@@ -246,7 +246,7 @@ class TEncodeMenuTest : public TFormTest {
     copy.Surface().SetLabelsApart(true);
     copy.Surface().Reset(200, 160, clBlack);
     copy.Surface().DrawPicture(Form().ViewSurface());
-    TEncode& job = *Form().FEncoder;
+    TEncode& job = *Form().Workflow().FEncoder;
     job.FCanvas = &copy.Surface();
     job.ShowPosition();
     job.FCanvas = &Form().ViewSurface();
@@ -279,8 +279,8 @@ class TEncodeMenuTest : public TFormTest {
     QVERIFY(request.DefaultExt == "cod");
     QVERIFY(request.Dir == FWork->Path() + "/");
     QVERIFY(!std::filesystem::exists(Work("two.cod")));
-    QCOMPARE(Form().FCodeFileName, Work("elsewhere/two.cod"));
-    QCOMPARE(Form().FWorkDir, Work("elsewhere/"));
+    QCOMPARE(Form().Workflow().FCodeFileName, Work("elsewhere/two.cod"));
+    QCOMPARE(Form().Workflow().FWorkDir, Work("elsewhere/"));
     auto core = CoreRun(Work("dots.bmp"), true, 20, 2);
     core->FScaleX = 0.02f;
     core->FScaleY = 0.025f;
@@ -317,8 +317,8 @@ class TEncodeMenuTest : public TFormTest {
     for (QAbstractButton* button : {P().SetOriginStartButton, P().SetDxDyStartButton,
                                     P().ModifyCoordButton, P().ModifyOriginButton})
       Press(button);
-    QVERIFY(Form().FEncodeStage == 1);
-    QVERIFY(!Form().FPickEnabled);
+    QVERIFY(Form().Workflow().FEncodeStage == 1);
+    QVERIFY(!Form().Workflow().FPickEnabled);
     QVERIFY(FPlatform->Beeps == 0);
     QVERIFY(FPlatform->FileRequests.empty());
     QVERIFY(FPlatform->Errors.empty());
@@ -326,7 +326,7 @@ class TEncodeMenuTest : public TFormTest {
     Press(P().RightSpeedButton);
     P().DirectSetOriginEdit->setText("12");
     Press(P().SetButton);
-    QCOMPARE(Form().FNeighbourDots[0], 12);
+    QCOMPARE(Form().Workflow().FNeighbourDots[0], 12);
     P().DirectSetOriginEdit->setText("x");
     Press(P().SetButton);
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"'x' is not a valid integer value."});

@@ -42,7 +42,7 @@ class TMainWindowTest : public TFormTest {
     QCOMPARE(SettingsValue("Image Scale/scalex"), std::string("1"));
     QCOMPARE(SettingsValue("Path/last"), std::string("(none)"));
     const std::string home = QDir::homePath().toStdString();
-    QCOMPARE(form.FWorkDir, home + "/");
+    QCOMPARE(form.Workflow().FWorkDir, home + "/");
     QCOMPARE(QDir::currentPath().toStdString(), home);
     QCOMPARE(form.windowTitle(), QString("Latticor Method "));
     QCOMPARE(form.ViewSurface().Width(), 860);
@@ -50,14 +50,14 @@ class TMainWindowTest : public TFormTest {
     // Set Working Directory: Cancel changes nothing, a folder becomes the current directory.
     FPlatform->FolderAnswers = {std::nullopt, FWork->Path()};
     Trigger(form, "SetWorkingDirectoryToolButtonAction");
-    QCOMPARE(form.FWorkDir, home + "/");
+    QCOMPARE(form.Workflow().FWorkDir, home + "/");
     Trigger(form, "SetWorkingDirectoryMenuItem");
     QCOMPARE(FPlatform->FolderCaptions.at(0), std::string("Select Working Directory"));
-    QCOMPARE(form.FWorkDir, FWork->Path() + "/");
+    QCOMPARE(form.Workflow().FWorkDir, FWork->Path() + "/");
     QCOMPARE(QDir::currentPath().toStdString(), FWork->Path());
     // Exit answered No keeps the window and writes nothing; Yes writes both factors.
-    form.FScaleX = 0.25f;
-    form.FScaleY = 2.5f;
+    form.Workflow().FScaleX = 0.25f;
+    form.Workflow().FScaleY = 2.5f;
     FPlatform->AskAnswers = {false, true};
     Trigger(form, "ExitMenuItem");
     QVERIFY(form.isVisible());
@@ -68,10 +68,10 @@ class TMainWindowTest : public TFormTest {
     TMainForm::WriteLastDirectory();  // what the application does when its loop has ended
     QDir::setCurrent(QDir::tempPath());
     TMainForm& second = NewForm();
-    QCOMPARE(second.FWorkDir, FWork->Path() + "/");
+    QCOMPARE(second.Workflow().FWorkDir, FWork->Path() + "/");
     QCOMPARE(QDir::currentPath().toStdString(), FWork->Path());
-    QCOMPARE(second.FScaleX, 0.25f);
-    QCOMPARE(second.FScaleY, 2.5f);
+    QCOMPARE(second.Workflow().FScaleX, 0.25f);
+    QCOMPARE(second.Workflow().FScaleY, 2.5f);
     QVERIFY(FPlatform->Errors.empty());
   }
 
@@ -80,7 +80,7 @@ class TMainWindowTest : public TFormTest {
     for (const auto& [stored, expected] : std::vector<std::pair<std::string, std::string>>{
              {dir + "/", dir + "/"}, {"/", "/"}, {dir + "/gone", dir + "/gone/"}}) {
       SetSetting("Path/last", QString::fromStdString(stored));
-      QCOMPARE(NewForm().FWorkDir, expected);
+      QCOMPARE(NewForm().Workflow().FWorkDir, expected);
     }
     QCOMPARE(QDir::currentPath(), QString("/"));  // the gone folder did not become current
   }
@@ -90,7 +90,7 @@ class TMainWindowTest : public TFormTest {
     SetSetting("Image Scale/scaley", 3.0);  // the group exists, "scalex" does not
     TMainForm& form = NewForm();
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"Invalid data type for 'scalex'"});
-    QCOMPARE(form.FScaleY, 0.0f);  // not read: reading stopped at the first failure
+    QCOMPARE(form.Workflow().FScaleY, 0.0f);  // not read: reading stopped at the first failure
     QVERIFY(form.ImageView() != nullptr);
     SetSetting("Image Scale/scalex", "abc");
     NewForm();
@@ -104,13 +104,13 @@ class TMainWindowTest : public TFormTest {
     QAction* delay = Action(form, "DelayMenuItem");
     delay->trigger();
     QVERIFY(delay->isChecked());
-    QVERIFY(form.FDelayEncoding);
-    form.FEncoder = std::make_unique<TEncode>(Work("grid.bmp"), true, false, 50, 50);
+    QVERIFY(form.Workflow().FDelayEncoding);
+    form.Workflow().FEncoder = std::make_unique<TEncode>(Work("grid.bmp"), true, false, 50, 50);
     delay->trigger();
-    QVERIFY(!form.FDelayEncoding);
-    QCOMPARE(form.FEncoder->FDelay, 0);
+    QVERIFY(!form.Workflow().FDelayEncoding);
+    QCOMPARE(form.Workflow().FEncoder->FDelay, 0);
     delay->trigger();
-    QCOMPARE(form.FEncoder->FDelay, 50);
+    QCOMPARE(form.Workflow().FEncoder->FDelay, 50);
   }
 
   void DisplayImageReleasesTheJobs() {
@@ -120,10 +120,10 @@ class TMainWindowTest : public TFormTest {
     const std::string viewed = Work("other/view.bmp");
     WriteGridPicture(viewed, 120, 90, false);
     form.DisplayImage(viewed);
-    form.FSegmenter = std::make_unique<TSegment>(Work("grid.bmp"), false);
-    form.FEncoder = std::make_unique<TEncode>(Work("grid.bmp"), true, false, 50, 50);
+    form.Workflow().FSegmenter = std::make_unique<TSegment>(Work("grid.bmp"), false);
+    form.Workflow().FEncoder = std::make_unique<TEncode>(Work("grid.bmp"), true, false, 50, 50);
     form.PaintBoxPaint();  // the encoding job's picture comes first
-    QVERIFY(ViewShows(form, *form.FEncoder->FImage));
+    QVERIFY(ViewShows(form, *form.Workflow().FEncoder->FImage));
     // Display image takes the path as the dialog gives it, not through the working directory.
     FPlatform->FileAnswers.push_back(viewed);
     Trigger(form, "DisplayImageMenuItem");
@@ -131,8 +131,8 @@ class TMainWindowTest : public TFormTest {
     QCOMPARE(request.Title, std::string("select image file to display"));
     QCOMPARE(request.FilterIndex, 1);
     QCOMPARE(request.Dir, FWork->Path() + "/");
-    QVERIFY(!form.FSegmenter);
-    QVERIFY(!form.FEncoder);
+    QVERIFY(!form.Workflow().FSegmenter);
+    QVERIFY(!form.Workflow().FEncoder);
     QVERIFY(ViewShows(form, TGrayImage(viewed)));
     QCOMPARE(form.PaintBox()->size(), QSize(120, 90));
     QVERIFY(FPlatform->Errors.empty());
@@ -146,7 +146,7 @@ class TMainWindowTest : public TFormTest {
     // The core's message as it is: it ends in ")", so no "." is added.
     QCOMPARE(FPlatform->Errors,
              std::vector<std::string>{ErrorOf([&] { TGrayImage probe(Work("broken.bmp")); })});
-    QVERIFY(!Form().FDisplayImage);
+    QVERIFY(!Form().Workflow().FDisplayImage);
     TViewSurface& surface = Form().ViewSurface();
     for (int32_t y = 0; y < surface.Height(); y += 7)
       for (int32_t x = 0; x < surface.Width(); x += 7)
@@ -232,10 +232,10 @@ class TMainWindowTest : public TFormTest {
     QAction* toggle = Action(form, "WhiteDotToolButtonAction");
     const QImage white = toggle->icon().pixmap(24).toImage();
     toggle->trigger();
-    QVERIFY(!form.FWhiteDots);
+    QVERIFY(!form.Workflow().FWhiteDots);
     QVERIFY(toggle->icon().pixmap(24).toImage() != white);
     toggle->trigger();
-    QVERIFY(form.FWhiteDots);
+    QVERIFY(form.Workflow().FWhiteDots);
     QVERIFY(toggle->icon().pixmap(24).toImage() == white);
   }
 };

@@ -52,7 +52,7 @@ class TMatchMenuTest : public TFormTest {
   void CodeFileWithTwoDotsAtOnePositionIsRefused() {
     WriteCodeFiles();
     DoMatching("init.cod", "def.cod");
-    QVERIFY(Form().FMatcher);
+    QVERIFY(Form().Workflow().FMatcher);
     WriteFileBytes(Work("dup.cod"),
                    "VRKT-FS\r\n2 64 48\r\n5  5  1.000000  1.000000  0\r\n"
                    "  0  10.0  10.0  0  0  30\r\n  1  20.0  10.0  0  0  30\r\ng.bmp\r\n");
@@ -60,7 +60,7 @@ class TMatchMenuTest : public TFormTest {
     QCOMPARE(FPlatform->Errors.back(), Work("dup.cod") +
                                            ": the dots on lines 4 and 5 have the same grid "
                                            "position (0 , 0); each position holds one dot.");
-    QVERIFY(!Form().FMatcher);
+    QVERIFY(!Form().Workflow().FMatcher);
   }
 
   void WholePitchOffsetIsReportedAndAlignedOnYes() {
@@ -79,7 +79,7 @@ class TMatchMenuTest : public TFormTest {
       QVERIFY(q.find("The dots' patterns show that the two code files index the grid from origins "
                      "(1, 0) dots apart") != std::string::npos);
       QVERIFY(q.find("Shift the deformed indices by (1, 0)") != std::string::npos);
-      const TMatch& m = *Form().FMatcher;
+      const TMatch& m = *Form().Workflow().FMatcher;
       QCOMPARE(m.FMatchSum, yes ? 48 : 42);
       for (int32_t k = 0; k < m.FMatchSum; ++k)
         QVERIFY(std::fabs(m.FDisplacement[k].x - (yes ? 0.5f : 20.5f)) < 0.01f);
@@ -96,7 +96,7 @@ class TMatchMenuTest : public TFormTest {
     QCOMPARE(FPlatform->FileRequests.at(0).Title, std::string("selet the initial code file"));
     QCOMPARE(FPlatform->FileRequests.at(1).Title, std::string("select the deformed code file"));
     QCOMPARE(FPlatform->FileRequests.at(1).FilterIndex, 2);
-    QVERIFY(Form().FMatcher->FMatchSum == 48);
+    QVERIFY(Form().Workflow().FMatcher->FMatchSum == 48);
     QVERIFY(FPlatform->Beeps == 1);
     SaveMatch("first.dat", 1, true);
     const auto& request = FPlatform->FileRequests.back();
@@ -120,14 +120,14 @@ class TMatchMenuTest : public TFormTest {
     QVERIFY(FPlatform->FileRequests.empty());
     WriteCodeFiles();
     DoMatching("init.cod", "init.cod");
-    TMatch* job = Form().FMatcher.get();
+    TMatch* job = Form().Workflow().FMatcher.get();
     // Cancel in the second open dialog keeps the job; Cancel in the save dialog, then in the
     // result type dialog writes nothing and does not beep.
     FPlatform->FileAnswers = {Work("init.cod"), std::nullopt, std::nullopt, Work("Match0.dat")};
     FPlatform->DialogScripts.push_back(
         [this](QDialog& d) { Press(static_cast<TMatchResultForm&>(d).CancelButton); });
     Trigger(Form(), "DoMatchingMenuItem");
-    QCOMPARE(Form().FMatcher.get(), job);
+    QCOMPARE(Form().Workflow().FMatcher.get(), job);
     const int beeps = FPlatform->Beeps;
     Trigger(Form(), "SaveMatchResultMenuItem");
     Trigger(Form(), "SaveMatchResultMenuItem");
@@ -140,18 +140,18 @@ class TMatchMenuTest : public TFormTest {
                                            Work("missing/Match0.dat") +
                                            " (No such file or directory)");
     // A folder that does not exist is not taken as the working directory.
-    QCOMPARE(Form().FWorkDir, FWork->Path() + "/");
+    QCOMPARE(Form().Workflow().FWorkDir, FWork->Path() + "/");
     SaveMatch("Match0.dat", 0, true);
     QCOMPARE(ReadFileBytes(Work("Match0.dat")), Expected("init.cod", 0, true, Work("Match0.dat")));
     // A missing code file ends Do Matching with no job left.
     DoMatching("init.cod", "gone.cod");
-    QVERIFY(!Form().FMatcher);
+    QVERIFY(!Form().Workflow().FMatcher);
     QVERIFY(!Form().Busy());
     QVERIFY(FPlatform->Errors.back().find("gone.cod") != std::string::npos);
   }
 
   void ScaleDialogComputesOrTakesTheFactors() {
-    Form().FScaleX = 0.1f;
+    Form().Workflow().FScaleX = 0.1f;
     QVERIFY(!S().isVisible());
     QVERIFY(S().windowFlags() & Qt::Tool);
     Trigger(Form(), "SetScaleToolButtonAction");
@@ -163,15 +163,15 @@ class TMatchMenuTest : public TFormTest {
     QVERIFY(!S().SetScaleGroupBox->isEnabled());
     QVERIFY(S().ComputeScaleGroupBox->isEnabled());
     ComputeScale("250", "5", "200", "5");
-    QVERIFY(Form().FScaleX == 0.02f);
-    QVERIFY(Form().FScaleY == 0.025f);
+    QVERIFY(Form().Workflow().FScaleX == 0.02f);
+    QVERIFY(Form().Workflow().FScaleY == 0.025f);
     QCOMPARE(S().ScaleXEdit->text(), QString("0.02"));
     QCOMPARE(S().ScaleYEdit->text(), QString("0.025"));
     // An image length of 0 changes nothing.
     S().ImageScaleYEdit->setText("0");
     Press(S().ApplyScaleButton);
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"Floating point division by zero."});
-    QVERIFY(Form().FScaleY == 0.025f);
+    QVERIFY(Form().Workflow().FScaleY == 0.025f);
     QVERIFY(S().ScaleYEdit->text() == "0.025");
     // Set Scale switches the groups and takes the typed factors.
     S().SetScaleCheckBox->click();
@@ -180,13 +180,13 @@ class TMatchMenuTest : public TFormTest {
     S().ScaleXEdit->setText("0.5");
     S().ScaleYEdit->setText("0.5");
     Press(S().ApplyScaleButton);
-    QVERIFY(Form().FScaleX == 0.5f);
-    QVERIFY(Form().FScaleY == 0.5f);
+    QVERIFY(Form().Workflow().FScaleX == 0.5f);
+    QVERIFY(Form().Workflow().FScaleY == 0.5f);
     QVERIFY(S().ScaleXEdit->text() == "0.5");
     // Close hides it; shown again it keeps its texts and shows the window's factors.
     Press(S().CloseButton);
     QVERIFY(!S().isVisible());
-    Form().FScaleY = 2;
+    Form().Workflow().FScaleY = 2;
     Trigger(Form(), "SetScaleMenuItem");
     QVERIFY(S().SetScaleCheckBox->isChecked());
     QVERIFY(S().ImageScaleXEdit->text() == "250");

@@ -23,7 +23,7 @@ class TPickTest : public TFormTest {
         .join(' ');
   }
   QString Expected(int32_t i) {
-    const TDotInfo& d = Form().FEncoder->FDotInfo.at(size_t(i));
+    const TDotInfo& d = Form().Workflow().FEncoder->FDotInfo.at(size_t(i));
     return QString("%1 %2 %3 %4 %5 %6 %7 %8 %1")
         .arg(i)
         .arg(d.Area)
@@ -65,33 +65,33 @@ class TPickTest : public TFormTest {
     QVERIFY(ViewShows(Form(), TGrayImage(Work("dots.bmp"))));
     P().ClickViewRadioButton->setChecked(true);
     DoEncoding();
-    const int32_t a = DotNear(*Form().FEncoder, 90.4, 80.7);
-    const int32_t b = DotNear(*Form().FEncoder, 110.4, 80.7);
+    const int32_t a = DotNear(*Form().Workflow().FEncoder, 90.4, 80.7);
+    const int32_t b = DotNear(*Form().Workflow().FEncoder, 110.4, 80.7);
     const QString before = Fields();
     Hover(DotPoint(a));  // hovering picks nothing in Click View
     QCOMPARE(Fields(), before);
     Click(DotPoint(a) + QPoint(2, 1));  // anywhere on the blob
     QCOMPARE(Fields(), Expected(a));
-    QCOMPARE(Form().FOriginDot, a);
+    QCOMPARE(Form().Workflow().FOriginDot, a);
     QVERIFY(Red(DotPoint(a)));
     QVERIFY(OnlyDown(P().OriginSpeedButton));
     Press(P().RightSpeedButton);
     QCOMPARE(P().DirectSetOriginEdit->text(), QString("-1"));  // the run cleared the picks
     Click(DotPoint(b));
     QCOMPARE(Fields(), Expected(b));
-    QCOMPARE(Form().FNeighbourDots[0], b);
-    QCOMPARE(Form().FOriginDot, a);
+    QCOMPARE(Form().Workflow().FNeighbourDots[0], b);
+    QCOMPARE(Form().Workflow().FOriginDot, a);
     QVERIFY(Red(DotPoint(b)));
     QVERIFY(!Red(DotPoint(a)));
     QVERIFY(OnlyDown(P().RightSpeedButton));
     // The same dot again: the dialog shows it again and the active slot (now Up) takes it.
     Press(P().UpSpeedButton);
     Click(DotPoint(b));
-    QCOMPARE(Form().FNeighbourDots, (std::array<int32_t, 4>{b, -1, -1, b}));
+    QCOMPARE(Form().Workflow().FNeighbourDots, (std::array<int32_t, 4>{b, -1, -1, b}));
     // The background: the selection goes, the plain picture comes back, the fields stay.
     Click(DotPoint(b) + QPoint(10, 10));
     QCOMPARE(Fields(), Expected(b));
-    QCOMPARE(Form().FEncoder->Selected(), -1);
+    QCOMPARE(Form().Workflow().FEncoder->Selected(), -1);
     QVERIFY(ViewShows(Form(), TGrayImage(Work("dots.bmp"))));
     // Pressing a toggle button shows its slot's dot highlighted; the one already down stays
     // down; Set stores a typed index.
@@ -99,12 +99,12 @@ class TPickTest : public TFormTest {
     Press(P().OriginSpeedButton);
     QVERIFY(OnlyDown(P().OriginSpeedButton));
     QCOMPARE(P().DirectSetOriginEdit->text(), QString::number(a));
-    QCOMPARE(Form().FEncoder->Selected(), a);
+    QCOMPARE(Form().Workflow().FEncoder->Selected(), a);
     QVERIFY(Red(DotPoint(a)));
     P().DirectSetOriginEdit->setText(QString::number(b));
     Press(P().SetButton);
-    QCOMPARE(Form().FOriginDot, b);
-    QCOMPARE(Form().FEncoder->Selected(), b);
+    QCOMPARE(Form().Workflow().FOriginDot, b);
+    QCOMPARE(Form().Workflow().FEncoder->Selected(), b);
     QVERIFY(FPlatform->Errors.empty());
     // The toggle buttons stand as a cross around Origin.
     P().PageControl->setCurrentIndex(2);
@@ -128,12 +128,12 @@ class TPickTest : public TFormTest {
     for (int32_t i : {3, 9, 10, 22}) {
       Hover(DotPoint(i));
       QCOMPARE(Fields(), Expected(i));
-      QCOMPARE(Form().FNeighbourDots[1], i);
+      QCOMPARE(Form().Workflow().FNeighbourDots[1], i);
       QVERIFY(Red(DotPoint(i)));
     }
     Hover(DotPoint(22) + QPoint(10, 0));  // between dots
     QCOMPARE(Fields(), Expected(22));
-    QCOMPARE(Form().FEncoder->Selected(), -1);
+    QCOMPARE(Form().Workflow().FEncoder->Selected(), -1);
     // During a drag the picks go on, and the rubber band leaves no trace when a pick redraws
     // the picture under it: the view ends as a highlight of the last dot on a clean picture.
     TPaintBox* box = Form().PaintBox();
@@ -146,7 +146,7 @@ class TPickTest : public TFormTest {
     TPaintBox expected;
     expected.Surface().SetLabelsApart(true);
     expected.Surface().Reset(Form().ViewSurface().Width(), Form().ViewSurface().Height(), clBlack);
-    TEncode& job = *Form().FEncoder;
+    TEncode& job = *Form().Workflow().FEncoder;
     job.PickDot(0, 0, &expected.Surface());  // background: the selection is dropped
     QCOMPARE(job.Selected(), -1);
     job.PickDot(DotPoint(4).x(), DotPoint(4).y(), &expected.Surface());
@@ -158,7 +158,7 @@ class TPickTest : public TFormTest {
 
   void ModifyCoordAndModifyOriginReachTheCodeFile() {
     EncodedGrid();
-    TEncode& job = *Form().FEncoder;
+    TEncode& job = *Form().Workflow().FEncoder;
     const int32_t stray = DotNear(job, 250.2, 20.6);
     // Modify Origin on a dot that is not encoded is refused.
     Click(DotPoint(stray));

@@ -141,26 +141,28 @@ class TRobustnessTest : public TFormTest {
     TMainForm& form = Form();
     const QByteArray where = "step " + QByteArray::number(step);
     QVERIFY2(!form.Busy(), where);
-    const TGrayImage* shown = form.FEncoder        ? form.FEncoder->FImage.get()
-                              : form.FSegmenter    ? &form.FSegmenter->Image()
-                              : form.FDisplayImage ? form.FDisplayImage.get()
-                                                   : nullptr;
+    const TGrayImage* shown = form.Workflow().FEncoder     ? form.Workflow().FEncoder->FImage.get()
+                              : form.Workflow().FSegmenter ? &form.Workflow().FSegmenter->Image()
+                              : form.Workflow().FDisplayImage ? form.Workflow().FDisplayImage.get()
+                                                              : nullptr;
     if (shown != nullptr)
       QVERIFY2(form.ViewSurface().Width() == shown->Width() &&
                    form.ViewSurface().Height() == shown->Height(),
                where);
-    if (form.FEncoder)
-      QVERIFY2(size_t(form.FEncoder->FDotSum) <= form.FEncoder->FDotInfo.size() ||
-                   form.FEncoder->FDotInfo.empty(),
-               where);
+    if (form.Workflow().FEncoder)
+      QVERIFY2(
+          size_t(form.Workflow().FEncoder->FDotSum) <= form.Workflow().FEncoder->FDotInfo.size() ||
+              form.Workflow().FEncoder->FDotInfo.empty(),
+          where);
     // The box is the picture it shows at the view's zoom; a strain map only while its window is
     // open on a matching job.
     QVERIFY2(form.PaintBox()->width() ==
                  int(std::ceil(form.PaintBox()->PictureSize().width() * form.PaintBox()->Zoom())),
              where);
     if (form.PaintBox()->Overlay() != nullptr)
-      QVERIFY2(form.FMatcher && form.FStrainResultForm && !form.FStrainResultForm->isHidden(),
-               where);
+      QVERIFY2(
+          form.Workflow().FMatcher && form.FStrainResultForm && !form.FStrainResultForm->isHidden(),
+          where);
   }
 
  private slots:
@@ -210,12 +212,12 @@ class TRobustnessTest : public TFormTest {
 
     // A plain measurement still works from whatever state the sequence left.
     TMainForm& form = Form();
-    form.FWorkDir = FWork->Path() + "/";
+    form.Workflow().FWorkDir = FWork->Path() + "/";
     for (const char* name : {"seg.bmp", "raw.bmp", "a.cod", "b.cod"})
       std::filesystem::copy_file(Work(std::string("pristine/") + name), Work(name),
                                  std::filesystem::copy_options::overwrite_existing);
-    if (!form.FWhiteDots) Trigger(form, "WhiteDotToolButtonAction");
-    form.MaxNx = form.MaxNy = 50;
+    if (!form.Workflow().FWhiteDots) Trigger(form, "WhiteDotToolButtonAction");
+    form.Workflow().MaxNx = form.Workflow().MaxNy = 50;
     FPlatform->Errors.clear();
     NewSegment("raw.bmp");
     NewEncode("seg.bmp");
@@ -224,11 +226,12 @@ class TRobustnessTest : public TFormTest {
     EncodeParameters().SetReferenceFile("");
     EncodeParameters().PlainCentroidRadioButton->click();
     DoEncoding();
-    QCOMPARE(DotDifference(*form.FEncoder, *CoreRun(Work("seg.bmp"), true, 20, 2)), std::string());
+    QCOMPARE(DotDifference(*form.Workflow().FEncoder, *CoreRun(Work("seg.bmp"), true, 20, 2)),
+             std::string());
     FPlatform->FileAnswers = {Work("a.cod"), Work("b.cod")};
     Trigger(form, "DoMatchingMenuItem");
-    QVERIFY(form.FMatcher);
-    QVERIFY(form.FMatcher->FMatchSum > 0);
+    QVERIFY(form.Workflow().FMatcher);
+    QVERIFY(form.Workflow().FMatcher->FMatchSum > 0);
     QCOMPARE(FPlatform->Errors, std::vector<std::string>());
   }
 };

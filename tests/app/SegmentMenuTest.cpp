@@ -66,39 +66,39 @@ class TSegmentMenuTest : public TFormTest {
     QCOMPARE(request.Title, std::string("select image file to segment"));
     QVERIFY(request.FilterIndex == 1);
     QVERIFY(request.Dir == FWork->Path() + "/");
-    QCOMPARE(Form().FSegmentImageName, Work("grid.bmp"));
+    QCOMPARE(Form().Workflow().FSegmentImageName, Work("grid.bmp"));
     QVERIFY(ViewShows(Form(), TGrayImage(Work("grid.bmp"))));
     // Width div 4 is above half the height, the largest window the segmentation takes.
     QCOMPARE(Parameters().SegmentWinSizeEdit->text(), QString("150"));
     QCOMPARE(Parameters().WinSizeLessThanLabel->text(), QString("No Larger Than 150"));
     QVERIFY(Parameters().isVisible());
-    TSegment* job = Form().FSegmenter.get();
+    TSegment* job = Form().Workflow().FSegmenter.get();
     // A choice elsewhere is the file used, and the working directory follows it.
     NewSegment("elsewhere/only-there.bmp");
     QVERIFY(FPlatform->Errors.empty());
-    QCOMPARE(Form().FSegmentImageName, Work("elsewhere/only-there.bmp"));
-    QCOMPARE(Form().FWorkDir, Work("elsewhere/"));
+    QCOMPARE(Form().Workflow().FSegmentImageName, Work("elsewhere/only-there.bmp"));
+    QCOMPARE(Form().Workflow().FWorkDir, Work("elsewhere/"));
     QVERIFY(ViewShows(Form(), TGrayImage(Work("elsewhere/only-there.bmp"))));
     NewSegment("grid.bmp");
-    job = Form().FSegmenter.get();
+    job = Form().Workflow().FSegmenter.get();
     // None there: the old job stays, the name is already replaced.
     NewSegment("gone.bmp");
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"file does not exist."});
-    QCOMPARE(Form().FSegmenter.get(), job);
-    QCOMPARE(Form().FSegmentImageName, Work("gone.bmp"));
+    QCOMPARE(Form().Workflow().FSegmenter.get(), job);
+    QCOMPARE(Form().Workflow().FSegmentImageName, Work("gone.bmp"));
     // Re-Load now reads the missing file: an error, and the picture stays.
     Trigger(Form(), "ReLoadImageMenuItem");
     QCOMPARE(FPlatform->Errors.size(), size_t(2));
-    QVERIFY(SameImages(Form().FSegmenter->Image(), TGrayImage(Work("grid.bmp"))));
+    QVERIFY(SameImages(Form().Workflow().FSegmenter->Image(), TGrayImage(Work("grid.bmp"))));
     FPlatform->FileAnswers.push_back(std::nullopt);
     Trigger(Form(), "NewSegmentMenuItem");  // Cancel changes nothing at all
-    QCOMPARE(Form().FSegmenter.get(), job);
+    QCOMPARE(Form().Workflow().FSegmenter.get(), job);
     // A file that cannot be read releases the job. Without one the other commands do nothing,
     // and Multi-Area says why.
     WriteFileBytes(Work("broken.bmp"), std::string(100, 'x'));
     NewSegment("broken.bmp");
     QVERIFY(FPlatform->Errors.size() == 3);
-    QVERIFY(!Form().FSegmenter);
+    QVERIFY(!Form().Workflow().FSegmenter);
     for (const char* name : {"SimpleSegmentMenuItem", "ReLoadImageMenuItem", "FilterMenuItem",
                              "SaveSegmentResultMenuItem", "MultiAreaSegmentMenuItem"})
       Trigger(Form(), name);
@@ -135,7 +135,7 @@ class TSegmentMenuTest : public TFormTest {
     auto core = CoreJob(Work("grid.bmp"), 64, -6, true);
     core->Image().MedianFilter(4, 4);
     core->MultiAreaSegment(false, nullptr);
-    QVERIFY(SameImages(Form().FSegmenter->Image(), core->Image()));
+    QVERIFY(SameImages(Form().Workflow().FSegmenter->Image(), core->Image()));
     QVERIFY(ViewShows(Form(), core->Image()));
     // Modify erases the rectangle with the background of the current dot colour.
     Parameters().XEdit->setText("10");
@@ -144,7 +144,7 @@ class TSegmentMenuTest : public TFormTest {
     Parameters().DyEdit->setText("15");
     Press(Parameters().ModifySegmentButton);
     core->Image().FillRect(0, 10, 20, 40, 35);
-    QVERIFY(SameImages(Form().FSegmenter->Image(), core->Image()));
+    QVERIFY(SameImages(Form().Workflow().FSegmenter->Image(), core->Image()));
     QVERIFY(ViewShows(Form(), core->Image()));
     // Saved where the dialog said, and the working directory follows.
     std::filesystem::create_directory(Work("elsewhere"));
@@ -155,7 +155,7 @@ class TSegmentMenuTest : public TFormTest {
     QVERIFY(request.DefaultExt == "bmp");
     QVERIFY(request.FilterIndex == 1);
     QVERIFY(!std::filesystem::exists(Work("result.bmp")));
-    QCOMPARE(Form().FWorkDir, Work("elsewhere/"));
+    QCOMPARE(Form().Workflow().FWorkDir, Work("elsewhere/"));
     core->SaveResult(Work("expected.bmp"));
     QCOMPARE(ReadFileBytes(Work("elsewhere/result.bmp")), ReadFileBytes(Work("expected.bmp")));
   }
@@ -186,7 +186,7 @@ class TSegmentMenuTest : public TFormTest {
     FPlatform->DialogScripts.push_back(
         [](QDialog& dialog) { Press(static_cast<TFilterForm&>(dialog).BitBtn2); });
     for (int i = 0; i < 3; ++i) Trigger(Form(), "FilterMenuItem");
-    QVERIFY(SameImages(Form().FSegmenter->Image(), original));
+    QVERIFY(SameImages(Form().Workflow().FSegmenter->Image(), original));
     QCOMPARE(FPlatform->Beeps, 2);  // the cancelled one ran nothing
     QCOMPARE(FPlatform->DialogTitles, std::vector<std::string>(3, "Remove Noise"));
   }
@@ -201,17 +201,17 @@ class TSegmentMenuTest : public TFormTest {
     auto core = CoreJob(Work("grid.bmp"), 40, 4, false);
     core->MultiAreaSegment(false, nullptr);
     core->MultiAreaSegment(false, nullptr);
-    QVERIFY(SameImages(Form().FSegmenter->Image(), core->Image()));
+    QVERIFY(SameImages(Form().Workflow().FSegmenter->Image(), core->Image()));
     Trigger(Form(), "ReLoadImageMenuItem");
     QVERIFY(ViewShows(Form(), TGrayImage(Work("grid.bmp"))));
     Press(Parameters().ModifySegmentButton);  // with black dots it fills with white
-    QCOMPARE(Form().FSegmenter->Image().GetPixel(0, 0), uint8_t(255));
+    QCOMPARE(Form().Workflow().FSegmenter->Image().GetPixel(0, 0), uint8_t(255));
     // A field that is not a number ends the run with the conversion error, idle again.
     SetWindow("50", "abc");
     const std::vector<uint8_t> shown = Picture(Form().ViewSurface());
     Trigger(Form(), "MultiAreaSegmentMenuItem");
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"'abc' is not a valid integer value."});
-    QCOMPARE(Form().FSegmenter->FWinSizeX, 50);  // converted before the failing field
+    QCOMPARE(Form().Workflow().FSegmenter->FWinSizeX, 50);  // converted before the failing field
     QVERIFY(Picture(Form().ViewSurface()) == shown);
     QVERIFY(!Form().Busy());
     QVERIFY(FPlatform->Beeps == 3);
@@ -229,7 +229,7 @@ class TSegmentMenuTest : public TFormTest {
     FPlatform->DialogScripts.push_back(
         [](QDialog& dialog) { Press(static_cast<TSimpleSegmentParameterForm&>(dialog).BitBtn1); });
     Trigger(Form(), "SimpleSegmentMenuItem");
-    QVERIFY(SameImages(Form().FSegmenter->Image(), original));
+    QVERIFY(SameImages(Form().Workflow().FSegmenter->Image(), original));
     QVERIFY(ViewShows(Form(), original));
     // The dialog draws the reloaded picture's histogram; a click there picks the threshold.
     Trigger(Form(), "MultiAreaSegmentMenuItem");
@@ -256,7 +256,7 @@ class TSegmentMenuTest : public TFormTest {
     Trigger(Form(), "SimpleSegmentToolButtonAction");
     TSegment core(Work("grid.bmp"), false);
     core.SimpleSegment(nullptr, 41);
-    QVERIFY(SameImages(Form().FSegmenter->Image(), core.Image()));
+    QVERIFY(SameImages(Form().Workflow().FSegmenter->Image(), core.Image()));
     QVERIFY(ViewShows(Form(), core.Image()));
     SaveResult("simple.raw");
     core.SaveResult(Work("expected.raw"));
@@ -289,7 +289,7 @@ class TSegmentMenuTest : public TFormTest {
     QCOMPARE(Fields(), QString("20 40 30 20 30 20"));
     Press(Parameters().ModifySegmentButton);
     picture.FillRect(0, 20, 40, 50, 60);  // 31 x 21 pixels, both corners included
-    QVERIFY(SameImages(Form().FSegmenter->Image(), picture));
+    QVERIFY(SameImages(Form().Workflow().FSegmenter->Image(), picture));
     // Past the edge the end is clamped; the band leaves no trace there either.
     Drag(QPoint(150, 100), QPoint(260, -30));
     QCOMPARE(Fields(), QString("150 0 49 100 49 100"));
@@ -304,7 +304,7 @@ class TSegmentMenuTest : public TFormTest {
     QCOMPARE(Fields(), QString("7 9 0 0 20 20"));
     Parameters().SegmentWinSizeEdit->setText("50");
     Trigger(Form(), "MultiAreaSegmentMenuItem");
-    QCOMPARE(Form().FSegmenter->FWinSizeY, 50);
+    QCOMPARE(Form().Workflow().FSegmenter->FWinSizeY, 50);
     Trigger(Form(), "SegmentParameterMenuItem");
     QVERIFY(Parameters().isVisible());
   }

@@ -23,7 +23,7 @@ class TStateTest : public TFormTest {
     QCOMPARE(Status(), QString("Picture 200 x 150. Next: Multi-Area Segment or Simple Segment."));
     Trigger(Form(), "WhiteDotToolButtonAction");
     QVERIFY(State().contains("Dots: black"));
-    Form().FEncodeStage = -1;
+    Form().Workflow().FEncodeStage = -1;
     Trigger(Form(), "ShowPositionMenuItem");  // any command brings the panel up to date
     QVERIFY(State().contains("Encoding: origin picked by hand"));
   }
@@ -31,9 +31,9 @@ class TStateTest : public TFormTest {
   void NewEncodeStartsAutomaticAndDoEncodingSaysWhatItDid() {
     WriteDots(Work("dots.bmp"), 200, 160, Lattice(20, 20, 24, 24, 7, 6), 5);
     // A stage left by a failed run of another picture.
-    Form().FEncodeStage = 0;
+    Form().Workflow().FEncodeStage = 0;
     NewEncode("dots.bmp");
-    QCOMPARE(Form().FEncodeStage, 1);
+    QCOMPARE(Form().Workflow().FEncodeStage, 1);
     QVERIFY(State().contains("Encoding: automatic"));
     QCOMPARE(Status(), QString("Next: Do Encoding (F5)."));
     EncodeParameters().AreaThresholdEdit->setText("20");
@@ -44,7 +44,7 @@ class TStateTest : public TFormTest {
     // Start Encode Again with the pitch: the status names the stage that ran.
     EncodeParameters().DxEdit->setText("24");
     EncodeParameters().DyEdit->setText("24");
-    Form().FEncodeStage = 0;
+    Form().Workflow().FEncodeStage = 0;
     DoEncoding();
     QVERIFY(Status().startsWith("Encoded with the origin from the grid interval dx, dy: 42 dots"));
   }
@@ -67,7 +67,7 @@ class TStateTest : public TFormTest {
     QCOMPARE(FPlatform->Questions.size(), asked);
     QVERIFY(std::filesystem::exists(Work("clean.cod")));
     // Two dots with the same indices: named, and no file that matching would refuse.
-    std::vector<TDotInfo>& dots = Form().FEncoder->FDotInfo;
+    std::vector<TDotInfo>& dots = Form().Workflow().FEncoder->FDotInfo;
     dots[7].Nx = dots[3].Nx;
     dots[7].Ny = dots[3].Ny;
     SaveCodes("clash.cod");

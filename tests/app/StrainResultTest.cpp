@@ -207,7 +207,7 @@ class TStrainResultTest : public TFormTest {
 
     FPlatform->FolderAnswers.push_back(Work("plots"));
     Press(R().SavePlotsButton);
-    QCOMPARE(FPlatform->FolderDirs.back(), Form().FWorkDir);  // not the home folder
+    QCOMPARE(FPlatform->FolderDirs.back(), Form().Workflow().FWorkDir);  // not the home folder
     for (const char* name : {"exx", "eyy", "exy", "e1", "displacement"})
       QVERIFY(!QImage(QString::fromStdString(Work("plots/") + name + ".png")).isNull());
     // A folder below a plain file cannot be made.
@@ -257,9 +257,9 @@ class TStrainResultTest : public TFormTest {
     QVERIFY(R().isVisible());
     QCOMPARE(Form().PaintBox()->Overlay(), &R().Overlay());
     // Over the map nothing is picked; a command that draws on the view closes the window.
-    const int32_t selected = Form().FEncoder->Selected();
+    const int32_t selected = Form().Workflow().FEncoder->Selected();
     Click(BoxPoint(DotPoint(5)));
-    QCOMPARE(Form().FEncoder->Selected(), selected);
+    QCOMPARE(Form().Workflow().FEncoder->Selected(), selected);
     Trigger(Form(), "ShowPositionMenuItem");
     QVERIFY(!R().isVisible());
     QCOMPARE(Form().PaintBox()->Overlay(), nullptr);

@@ -12,8 +12,8 @@ class TWarningsTest : public TFormTest {
 
   TEncodeParameterForm& P() { return EncodeParameters(); }
   bool Segmented() {
-    const TGrayImage& image = Form().FSegmenter->Image();
-    const uint8_t background = Form().FWhiteDots ? 0 : 255;
+    const TGrayImage& image = Form().Workflow().FSegmenter->Image();
+    const uint8_t background = Form().Workflow().FWhiteDots ? 0 : 255;
     return std::count(image.Data(), image.Data() + image.Size(), background) > image.Size() / 4;
   }
 
@@ -25,7 +25,7 @@ class TWarningsTest : public TFormTest {
     QCOMPARE(Parameters().WinSizeLessThanLabel->text(), QString("No Larger Than 150"));
     Trigger(Form(), "MultiAreaSegmentMenuItem");
     QVERIFY(FPlatform->Errors.empty());
-    QCOMPARE(Form().FSegmenter->FWinSizeX, 150);
+    QCOMPARE(Form().Workflow().FSegmenter->FWinSizeX, 150);
     QVERIFY(Segmented());
     // A tall picture keeps width div 4, which is below its bound.
     WriteGridPicture(Work("tall.bmp"), 200, 500);
@@ -38,14 +38,14 @@ class TWarningsTest : public TFormTest {
     for (bool whiteDots : {true, false}) {
       const std::string name = whiteDots ? "white.bmp" : "black.bmp";
       WriteGridPicture(Work(name), 240, 160, whiteDots);
-      if (Form().FWhiteDots == whiteDots) Trigger(Form(), "WhiteDotToolButtonAction");
+      if (Form().Workflow().FWhiteDots == whiteDots) Trigger(Form(), "WhiteDotToolButtonAction");
       NewSegment(name);
       const TGrayImage original(Work(name));
       // No: nothing is segmented, and Simple Segment opens no dialog.
       FPlatform->AskAnswers = {false, false};
       Trigger(Form(), "MultiAreaSegmentMenuItem");
       Trigger(Form(), "SimpleSegmentMenuItem");
-      QVERIFY(SameImages(Form().FSegmenter->Image(), original));
+      QVERIFY(SameImages(Form().Workflow().FSegmenter->Image(), original));
       QVERIFY(FPlatform->DialogTitles.empty());
       QCOMPARE(FPlatform->Questions.size(), size_t(2));
       const std::string look = whiteDots ? "look white, but black dots" : "look black, but white";
@@ -54,7 +54,7 @@ class TWarningsTest : public TFormTest {
       // Yes segments as asked: the dots become background.
       FPlatform->AskAnswers = {true};
       Trigger(Form(), "MultiAreaSegmentMenuItem");
-      QVERIFY(!SameImages(Form().FSegmenter->Image(), original));
+      QVERIFY(!SameImages(Form().Workflow().FSegmenter->Image(), original));
       // The right colour asks nothing.
       FPlatform->Questions.clear();
       Trigger(Form(), "WhiteDotToolButtonAction");
@@ -77,9 +77,9 @@ class TWarningsTest : public TFormTest {
     QVERIFY2(FPlatform->Questions[0].find("smaller than the least area 500") != std::string::npos,
              FPlatform->Questions[0].c_str());
     QVERIFY(FPlatform->Errors.empty());
-    QCOMPARE(Form().FEncoder->FDotSum, int32_t(centres.size()));
+    QCOMPARE(Form().Workflow().FEncoder->FDotSum, int32_t(centres.size()));
     // All dots alike: the estimate is a third of one dot's area, and the field shows it.
-    const int32_t area = Form().FEncoder->FDotInfo[0].Area;
+    const int32_t area = Form().Workflow().FEncoder->FDotInfo[0].Area;
     QCOMPARE(P().AreaThresholdEdit->text().toStdString(), IntToStr(area / 3));
     // No keeps the field's value and its message.
     P().AreaThresholdEdit->setText("500");
@@ -94,7 +94,7 @@ class TWarningsTest : public TFormTest {
     FPlatform->Questions.clear();
     DoEncoding();
     QVERIFY(FPlatform->Questions.empty());
-    QCOMPARE(Form().FEncoder->FDotSum, int32_t(centres.size()));
+    QCOMPARE(Form().Workflow().FEncoder->FDotSum, int32_t(centres.size()));
   }
 
   void AutoExplainsPicturesItCannotEstimate() {

@@ -60,7 +60,7 @@ class TWorkflowTest : public TFormTest {
     QCOMPARE(FPlatform->FileRequests.back().ProposedName, std::string("Match0.csv"));
     int present = 0;
     for (const TSynthDot& d : grid.Dots()) present += d.Present;
-    QVERIFY(Form().FMatcher->FMatchSum > present * 9 / 10);
+    QVERIFY(Form().Workflow().FMatcher->FMatchSum > present * 9 / 10);
 
     // The command-line tool with the same choices, in a folder of its own: the code files name
     // the picture they came from, so the names are the same there.

@@ -51,9 +51,9 @@ class TZoomViewTest : public TFormTest {
     QCOMPARE(Status(), QString("Current(%1, %2)").arg(picture.x()).arg(picture.y()));
     // The dot at (70.4, 60.7) covers the pixel: a click there picks it.
     Click(box);
-    const int32_t dot = DotNear(*Form().FEncoder, 70.4, 60.7);
+    const int32_t dot = DotNear(*Form().Workflow().FEncoder, 70.4, 60.7);
     QVERIFY(dot >= 0);
-    QCOMPARE(Form().FEncoder->Selected(), dot);
+    QCOMPARE(Form().Workflow().FEncoder->Selected(), dot);
     QCOMPARE(P().IndexEdit->text(), QString::number(dot));
     QCOMPARE(Form().ViewSurface().Pixel(70, 60), clRed);
     // A drag over 5 x 3 screen steps of one picture pitch each way gives differences in
@@ -148,7 +148,7 @@ class TZoomViewTest : public TFormTest {
     auto* probe = Form().findChild<QLabel*>("ProbeLabel");
     QVERIFY(probe != nullptr);
     Form().ImageView()->ZoomAt(1.0, QPoint(0, 0));
-    const TGrayImage& picture = *Form().FEncoder->FImage;
+    const TGrayImage& picture = *Form().Workflow().FEncoder->FImage;
     Click(QPoint(70, 60));  // picks the dot there: it is drawn red
     Hover(QPoint(70, 60));
     QCOMPARE(probe->text(), QString("(70, 60)  gray %1  zoom 100%").arg(picture.GetPixel(70, 60)));
@@ -188,7 +188,7 @@ class TZoomViewTest : public TFormTest {
     // The picture stays as it was; every dot has its label, kept for the screen.
     QVERIFY(SameSurfaces(plain, Form().ViewSurface()));
     const auto& labels = Form().ViewSurface().Labels();
-    QCOMPARE(int(labels.size()), Form().FEncoder->FDotSum);
+    QCOMPARE(int(labels.size()), Form().Workflow().FEncoder->FDotSum);
     TPaintBox* box = Form().PaintBox();
     for (double zoom : {0.5, 1.0, 8.0}) {
       Form().ImageView()->ZoomAt(zoom, QPoint(0, 0));

@@ -172,8 +172,8 @@ void StrainShots(TMainForm& form, TShotPlatform& platform, const std::string& in
 // area losing most dots and a displacement file mixing units, the manual, the recent files, a
 // tool window beside the strain dock, and a 6000 x 4000 grid of pitch 40 beyond the table.
 void DeskShots(TMainForm& form, TShotPlatform& platform, TTempDir& home) {
-  form.FScaleX = form.FScaleY = 0.05f;  // as read from an earlier run
-  form.FScaleSetThisRun = false;
+  form.Workflow().FScaleX = form.Workflow().FScaleY = 0.05f;  // as read from an earlier run
+  form.Workflow().FScaleSetThisRun = false;
   platform.Picture = home.File("segmented.bmp");
   form.NewEncodeMenuItemClick();
   TEncodeParameterForm& parameters = *form.FEncodeParameterForm;
@@ -181,12 +181,12 @@ void DeskShots(TMainForm& form, TShotPlatform& platform, TTempDir& home) {
   platform.NextBox = "warning-least-area-share";
   form.RunCommand([&] { form.DoEncodingMenuItemClick(); });
   form.RunCommand([&] {
-    const TDotInfo& dot = form.FEncoder->FDotInfo[41];
+    const TDotInfo& dot = form.Workflow().FEncoder->FDotInfo[41];
     QTest::mouseClick(form.PaintBox(), Qt::LeftButton, {},
                       form.PaintBox()->ToBox(int32_t(dot.x), int32_t(dot.y)));
     parameters.PageControl->setCurrentIndex(1);
-    parameters.NxEdit->setText(QString::number(form.FEncoder->FDotInfo[40].Nx));
-    parameters.NyEdit->setText(QString::number(form.FEncoder->FDotInfo[40].Ny));
+    parameters.NxEdit->setText(QString::number(form.Workflow().FEncoder->FDotInfo[40].Nx));
+    parameters.NyEdit->setText(QString::number(form.Workflow().FEncoder->FDotInfo[40].Ny));
     platform.NextBox = "question-taken-position";
     parameters.ModifyCoordButton->click();
   });
@@ -236,7 +236,7 @@ void DeskShots(TMainForm& form, TShotPlatform& platform, TTempDir& home) {
   clock.start();
   form.RunCommand([&] { form.DoEncodingMenuItemClick(); });
   std::printf("Do Encoding 6000 x 4000, with the larger table: %lld ms, %d dots\n",
-              static_cast<long long>(clock.elapsed()), form.FEncoder->FDotSum);
+              static_cast<long long>(clock.elapsed()), form.Workflow().FEncoder->FDotSum);
   Shot("desk-larger-table-encoded", &form);
 }
 
@@ -344,7 +344,7 @@ int main(int argc, char** argv) {
   platform.SetParent(&form);
   form.showMaximized();
   if (!QTest::qWaitForWindowExposed(&form)) std::fprintf(stderr, "window not shown\n");
-  form.FWorkDir = home.Path() + "/";
+  form.Workflow().FWorkDir = home.Path() + "/";
   if (argc > 3 && std::string(argv[2]) == "--sequence") {
     SequenceShots(form, platform, argv[3], argc > 4 ? argv[4] : home.Path() + "/track");
     return 0;
@@ -397,17 +397,18 @@ int main(int argc, char** argv) {
   form.findChild<QAction*>("DelayMenuItem")->trigger();
   platform.ShotAtPause = 300;
   form.DoEncodingMenuItemClick();
-  if (form.FEncoder) {
+  if (form.Workflow().FEncoder) {
     int neted = 0;
-    for (const TDotInfo& dot : form.FEncoder->FDotInfo) neted += dot.Neted ? 1 : 0;
-    std::printf("stage %d origin %d dots %d expanded %d pauses %d\n", form.FEncodeStage,
-                form.FOriginDot, form.FEncoder->FDotSum, neted, platform.Pauses);
+    for (const TDotInfo& dot : form.Workflow().FEncoder->FDotInfo) neted += dot.Neted ? 1 : 0;
+    std::printf("stage %d origin %d dots %d expanded %d pauses %d\n", form.Workflow().FEncodeStage,
+                form.Workflow().FOriginDot, form.Workflow().FEncoder->FDotSum, neted,
+                platform.Pauses);
   }
   Shot("encoding-unexpanded", &form);
   form.ShowPositionMenuItemClick();
   Shot("encoding-positions", &form);
-  if (form.FEncoder && form.FEncoder->FDotSum > 40) {
-    const TDotInfo& dot = form.FEncoder->FDotInfo[40];
+  if (form.Workflow().FEncoder && form.Workflow().FEncoder->FDotSum > 40) {
+    const TDotInfo& dot = form.Workflow().FEncoder->FDotInfo[40];
     QTest::mouseClick(form.PaintBox(), Qt::LeftButton, {},
                       QPoint(static_cast<int>(dot.x), static_cast<int>(dot.y)));
   }

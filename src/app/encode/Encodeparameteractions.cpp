@@ -30,8 +30,8 @@ int32_t TEncodeParameterForm::ActiveSlot() const {
 }
 
 int32_t& TEncodeParameterForm::SlotValue(int32_t slot) {
-  if (slot >= 0 && slot < 4) return FMainForm.FNeighbourDots[static_cast<size_t>(slot)];
-  return FMainForm.FOriginDot;
+  if (slot >= 0 && slot < 4) return FMainForm.Workflow().FNeighbourDots[static_cast<size_t>(slot)];
+  return FMainForm.Workflow().FOriginDot;
 }
 
 int TEncodeParameterForm::ViewMode() const {
@@ -71,7 +71,7 @@ int32_t TEncodeParameterForm::OriginNy() const {
 }
 
 void TEncodeParameterForm::ShowDot(int32_t index) {
-  const TEncode* job = FMainForm.FEncoder.get();
+  const TEncode* job = FMainForm.Workflow().FEncoder.get();
   if (job == nullptr || index < 0 || index >= static_cast<int32_t>(job->FDotInfo.size())) return;
   const TDotInfo& dot = job->FDotInfo[static_cast<size_t>(index)];
   IndexEdit->setText(Text(index));
@@ -93,18 +93,19 @@ void TEncodeParameterForm::SetDxDy(int32_t dx, int32_t dy) {
 }
 
 void TEncodeParameterForm::SelectOnView(int32_t index) {
-  if (!FMainForm.FEncoder || index < 0) return;
-  FMainForm.FEncoder->SelectDot(index, &FMainForm.ViewSurface());
+  if (!FMainForm.Workflow().FEncoder || index < 0) return;
+  FMainForm.Workflow().FEncoder->SelectDot(index, &FMainForm.ViewSurface());
   FMainForm.PaintBox()->update();
 }
 
 void TEncodeParameterForm::AutoButtonClick() {
   // The estimate comes from the file as it is on disk, with the current dot colour.
-  if (!FileExists(FMainForm.FEncodeImageName)) return;
+  if (!FileExists(FMainForm.Workflow().FEncodeImageName)) return;
   // The mean blob of a picture that was never segmented, or that is segmented for the other
   // dot colour, is the whole picture or nothing: no least area to propose.
-  const bool white = FMainForm.FWhiteDots;
-  const TSegmentedLook look = LookOfSegmentation(TGrayImage(FMainForm.FEncodeImageName), white);
+  const bool white = FMainForm.Workflow().FWhiteDots;
+  const TSegmentedLook look =
+      LookOfSegmentation(TGrayImage(FMainForm.Workflow().FEncodeImageName), white);
   if (look == TSegmentedLook::Unsegmented) {
     FMainForm.Platform().ShowNotice(
         "This picture looks unsegmented: few of its pixels have the background value " +
@@ -120,8 +121,8 @@ void TEncodeParameterForm::AutoButtonClick() {
         " dots are chosen.\nSet the White or Black grid button first, then press Auto again.");
     return;
   }
-  AreaThresholdEdit->setText(
-      Text(TEncode::AutoLeastArea(FMainForm.FEncodeImageName, FMainForm.FWhiteDots)));
+  AreaThresholdEdit->setText(Text(TEncode::AutoLeastArea(FMainForm.Workflow().FEncodeImageName,
+                                                         FMainForm.Workflow().FWhiteDots)));
 }
 
 void TEncodeParameterForm::SpeedButtonClick(int32_t slot) {
@@ -138,12 +139,12 @@ void TEncodeParameterForm::SetButtonClick() {
 }
 
 void TEncodeParameterForm::StartEncodeAgainClick(int32_t stage) {
-  if (!FMainForm.FEncoder) return;
+  if (!FMainForm.Workflow().FEncoder) return;
   FMainForm.DoEncodingFrom(stage);
 }
 
 void TEncodeParameterForm::ModifyCoordButtonClick() {
-  TEncode* job = FMainForm.FEncoder.get();
+  TEncode* job = FMainForm.Workflow().FEncoder.get();
   if (job == nullptr || job->Selected() < 0) return;
   const int32_t nx = IntOf(NxEdit);
   const int32_t ny = IntOf(NyEdit);
@@ -151,7 +152,7 @@ void TEncodeParameterForm::ModifyCoordButtonClick() {
 }
 
 void TEncodeParameterForm::ModifyOriginButtonClick() {
-  TEncode* job = FMainForm.FEncoder.get();
+  TEncode* job = FMainForm.Workflow().FEncoder.get();
   if (job == nullptr) return;
   FMainForm.MoveOrigin(IntOf(IndexEdit));
 }

@@ -181,13 +181,13 @@ void TEncodeParameterForm::SetRefinePictureFile(const std::string& path) {
 }
 
 void TEncodeParameterForm::ReferenceButtonClick() {
-  auto chosen =
-      FMainForm.Platform().OpenFile("select the reference code file", 2, FMainForm.FWorkDir, "");
+  auto chosen = FMainForm.Platform().OpenFile("select the reference code file", 2,
+                                              FMainForm.Workflow().FWorkDir, "");
   if (chosen) SetReferenceFile(*chosen);
 }
 
 void TEncodeParameterForm::RefinePictureButtonClick() {
-  auto chosen =
-      FMainForm.Platform().OpenFile("select the unsegmented picture", 1, FMainForm.FWorkDir, "");
+  auto chosen = FMainForm.Platform().OpenFile("select the unsegmented picture", 1,
+                                              FMainForm.Workflow().FWorkDir, "");
   if (chosen) SetRefinePictureFile(*chosen);
 }

@@ -105,8 +105,8 @@ TComputeScaleForm::TComputeScaleForm(TMainForm& mainForm)
 }
 
 void TComputeScaleForm::showEvent(QShowEvent* event) {
-  FScaleX = FMainForm.FScaleX;
-  FScaleY = FMainForm.FScaleY;
+  FScaleX = FMainForm.Workflow().FScaleX;
+  FScaleY = FMainForm.Workflow().FScaleY;
   ShowFactors();
   QWidget::showEvent(event);
 }
@@ -143,8 +143,8 @@ void TComputeScaleForm::ApplyScaleButtonClick() {
   FScaleX = factors.X;
   FScaleY = factors.Y;
   if (!SetScaleCheckBox->isChecked()) ShowFactors();
-  const float formerX = FMainForm.FScaleX, formerY = FMainForm.FScaleY;
-  FMainForm.FScaleX = FScaleX;
-  FMainForm.FScaleY = FScaleY;
+  const float formerX = FMainForm.Workflow().FScaleX, formerY = FMainForm.Workflow().FScaleY;
+  FMainForm.Workflow().FScaleX = FScaleX;
+  FMainForm.Workflow().FScaleY = FScaleY;
   FMainForm.ScaleApplied(formerX, formerY, SetScaleCheckBox->isChecked());
 }

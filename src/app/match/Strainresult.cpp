@@ -161,9 +161,10 @@ bool TStrainResultForm::VectorsShown() const {
 }
 
 void TStrainResultForm::ShowResult() {
-  if (!FMainForm.FMatcher) throw TError("Do matching first");
+  if (!FMainForm.Workflow().FMatcher) throw TError("Do matching first");
   // Computed before anything changes: a job without pairs leaves the window as it was.
-  auto field = std::make_shared<const TStrainField>(StrainOfMatch(*FMainForm.FMatcher, Options()));
+  auto field = std::make_shared<const TStrainField>(
+      StrainOfMatch(*FMainForm.Workflow().FMatcher, Options()));
   std::string note;
   FPicture = ReadInitialPicture(note);
   FPictureNote = note;
@@ -184,8 +185,9 @@ void TStrainResultForm::ShowResult() {
 void TStrainResultForm::Compute() {
   if (FField->Options().Neighbourhood != Options().Neighbourhood ||
       FField->Options().Measure != Options().Measure) {
-    if (!FMainForm.FMatcher) throw TError("Do matching first");
-    FField = std::make_shared<const TStrainField>(StrainOfMatch(*FMainForm.FMatcher, Options()));
+    if (!FMainForm.Workflow().FMatcher) throw TError("Do matching first");
+    FField = std::make_shared<const TStrainField>(
+        StrainOfMatch(*FMainForm.Workflow().FMatcher, Options()));
   }
   FOverlay->SetField(FField);
   FOverlay->SetVectors(VectorsShown());
@@ -220,7 +222,7 @@ void TStrainResultForm::ShowQuantity() {
 }
 
 std::unique_ptr<TGrayImage> TStrainResultForm::ReadInitialPicture(std::string& note) const {
-  const TMatch& match = *FMainForm.FMatcher;
+  const TMatch& match = *FMainForm.Workflow().FMatcher;
   const std::string& name = match.FImageName[0];
   const std::string blank = ": the map is drawn on a blank area";
   if (name.empty()) {
@@ -277,8 +279,8 @@ void TStrainResultForm::SaveCsvButtonClick() {
   if (!FField) throw TError("Do matching first");
   RequireStrain(*FField);
   TPlatform& platform = FMainForm.Platform();
-  auto chosen =
-      platform.SaveFile("Save strain results to", 4, FMainForm.FWorkDir, "Strain0", "csv");
+  auto chosen = platform.SaveFile("Save strain results to", 4, FMainForm.Workflow().FWorkDir,
+                                  "Strain0", "csv");
   if (!chosen) return;
   const std::string path = FMainForm.FollowChoice(*chosen);
   WriteStrainCsv(path, *FField);
@@ -289,8 +291,8 @@ void TStrainResultForm::SaveCsvButtonClick() {
 void TStrainResultForm::SavePlotsButtonClick() {
   if (!FField) throw TError("Do matching first");
   RequireStrain(*FField);
-  auto folder =
-      FMainForm.Platform().ChooseFolder("Select a folder for the strain plots", FMainForm.FWorkDir);
+  auto folder = FMainForm.Platform().ChooseFolder("Select a folder for the strain plots",
+                                                  FMainForm.Workflow().FWorkDir);
   if (!folder) return;
   CheckPlotFolder(*folder);
   FMainForm.LongCommand([&] {

@@ -122,7 +122,7 @@ int32_t TSegmentParameterForm::Adjust() const {
 }
 
 void TSegmentParameterForm::ModifySegmentButtonClick() {
-  if (!FMainForm.FSegmenter) return;
+  if (!FMainForm.Workflow().FSegmenter) return;
   const int32_t x = IntOf(XEdit);
   const int32_t y = IntOf(YEdit);
   const int32_t dx = IntOf(DxEdit);

@@ -23,7 +23,8 @@ void TrackSequenceMenuItemClick(TMainForm& form) {
     throw TError("A sequence is being tracked: Cancel it first");
   }
   TSequenceSetupForm setup(form.Platform(), &form);
-  setup.SetDefaults(form.FWhiteDots, form.FScaleX, form.FScaleY, form.FWorkDir);
+  setup.SetDefaults(form.Workflow().FWhiteDots, form.Workflow().FScaleX, form.Workflow().FScaleY,
+                    form.Workflow().FWorkDir);
   if (!form.Platform().ExecDialog(setup)) return;
   const std::vector<std::string> pictures = SequencePictures(setup.PictureArguments());
   const TTrackOptions options = setup.Options();

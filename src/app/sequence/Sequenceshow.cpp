@@ -207,8 +207,9 @@ void TSequenceForm::ShowDotCharts() {
 
 void TSequenceForm::ExportCsvButtonClick() {
   if (!FField || FStepShown < 0) throw TError("No step is shown");
-  const auto chosen = FMainForm.Platform().SaveFile(
-      "Save the step's strain to", 4, FMainForm.FWorkDir, Format("step-%04d", FStepShown), "csv");
+  const auto chosen =
+      FMainForm.Platform().SaveFile("Save the step's strain to", 4, FMainForm.Workflow().FWorkDir,
+                                    Format("step-%04d", FStepShown), "csv");
   if (!chosen) return;
   const std::string path = FMainForm.FollowChoice(*chosen);
   WriteStrainCsv(path, *FField);

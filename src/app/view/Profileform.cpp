@@ -52,8 +52,8 @@ void TProfileForm::SetProfile(const TCurveChart& chart, std::vector<TProfilePoin
 }
 
 void TProfileForm::SavePlotButtonClick() {
-  const auto chosen =
-      FForm.Platform().SaveFile("Save the profile plot to", 4, FForm.FWorkDir, "Profile0", "png");
+  const auto chosen = FForm.Platform().SaveFile("Save the profile plot to", 4,
+                                                FForm.Workflow().FWorkDir, "Profile0", "png");
   if (!chosen) return;
   const std::string path = FForm.FollowChoice(*chosen);
   SavePng(RenderCurveChart(ProfileChart->Chart(), 900, 520), path);
@@ -61,8 +61,8 @@ void TProfileForm::SavePlotButtonClick() {
 }
 
 void TProfileForm::SaveCsvButtonClick() {
-  const auto chosen =
-      FForm.Platform().SaveFile("Save the profile to", 4, FForm.FWorkDir, "Profile0", "csv");
+  const auto chosen = FForm.Platform().SaveFile("Save the profile to", 4, FForm.Workflow().FWorkDir,
+                                                "Profile0", "csv");
   if (!chosen) return;
   const std::string path = FForm.FollowChoice(*chosen);
   std::string text = "distance," + FValueName.toStdString() + "\n";
