@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Shell.h"
 #include "encode/Dotinfo.h"
 #include "image/Grayimage.h"
 #include "workflow/Workflow.h"
@@ -51,7 +52,7 @@ class TViewSurface;
 struct TRegisterReference;
 struct TRegisterOptions;
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public TShell {
   Q_OBJECT
  public:
   explicit TMainForm(TPlatform& platform, QWidget* parent = nullptr);
@@ -73,13 +74,14 @@ class TMainForm : public QMainWindow {
   // The strain of the matching job, docked beside the view; made at the first Do Matching.
   TStrainResultForm* FStrainResultForm = nullptr;
 
-  TPlatform& Platform() { return FPlatform; }
+  QMainWindow& Window() override { return *this; }
+  TPlatform& Platform() override { return FPlatform; }
   // The jobs, picks, scale factors, working directory and encoding stage.
-  TWorkflow& Workflow() { return FWorkflow; }
-  const TWorkflow& Workflow() const { return FWorkflow; }
-  TZoomView* ImageView() const { return FImageView; }
-  TPaintBox* PaintBox() const;
-  TViewSurface& ViewSurface();
+  TWorkflow& Workflow() override { return FWorkflow; }
+  const TWorkflow& Workflow() const override { return FWorkflow; }
+  TZoomView* ImageView() const override { return FImageView; }
+  TPaintBox* PaintBox() const override;
+  TViewSurface& ViewSurface() override;
   QToolButton* RunStatusButton() const { return FRunStatusButton; }
   bool Busy() const { return FBusy; }
   // Drops input while a long command runs and tells the command when Esc was pressed.
@@ -94,7 +96,7 @@ class TMainForm : public QMainWindow {
   // Runs one command; an error ends it and goes to the top-level handler, so no exception
   // reaches the event loop. A command that drew on the view closes the strain result window. A
   // command cancelled with Esc has put everything back; the status bar says so.
-  void RunCommand(const std::function<void()>& command);
+  void RunCommand(const std::function<void()>& command) override;
   // The top-level handler: the message in a stop box, with "." appended where it belongs.
   void ShowException(const std::string& message);
 
@@ -108,8 +110,8 @@ class TMainForm : public QMainWindow {
   // The frame of a long command: busy indicator and an immediate repaint, the work, then the
   // beep and the idle indicator, also when the work fails or is cancelled. While the work runs,
   // input is dropped and Esc asks it to stop (CancelRequested at its checkpoints).
-  void LongCommand(const std::function<void()>& work);
-  bool CancelRequested();
+  void LongCommand(const std::function<void()>& work) override;
+  bool CancelRequested() override;
 
   // Commands of the System, View and Help menus.
   void DisplayImageMenuItemClick();
@@ -136,7 +138,7 @@ class TMainForm : public QMainWindow {
   void NewSegment(const std::string& path);
   // The file a dialog returned, used as chosen; the working directory follows it, so that the
   // next dialog opens beside it and nothing is silently looked for elsewhere.
-  std::string FollowChoice(const std::string& chosen);
+  std::string FollowChoice(const std::string& chosen) override;
   void MultiAreaSegmentMenuItemClick();
   void SimpleSegmentMenuItemClick();
   void ReLoadImageMenuItemClick();
@@ -147,7 +149,7 @@ class TMainForm : public QMainWindow {
   void DoEncodingMenuItemClick();
   // Do Encoding from the given origin stage (the encode parameter dialog's "Start Encode Again"
   // buttons); cancelled, it leaves the stage as it was before.
-  void DoEncodingFrom(int32_t stage);
+  void DoEncodingFrom(int32_t stage) override;
   void ShowPositionMenuItemClick();
   void SaveEncodeResultMenuItemClick();
   // Match menu (Mainmatch.cpp).
@@ -156,7 +158,7 @@ class TMainForm : public QMainWindow {
   // Shows the strain result window for the matching job (again, after it was closed).
   void StrainResultMenuItemClick();
   // Closes the strain result window, if open, and with it the map over the view.
-  void EndStrainView();
+  void EndStrainView() override;
   // Image view events (Mainview.cpp).
   void PaintBoxMouseDown(int32_t x, int32_t y);
   void PaintBoxMouseMove(int32_t x, int32_t y);
@@ -171,7 +173,7 @@ class TMainForm : public QMainWindow {
   void UpdateStateDisplay();
   QLabel* StateLabel() const { return FStateLabel; }
   // What a command did and what comes next, in the status bar.
-  void Report(const std::string& text);
+  void Report(const std::string& text) override;
   // Asks before a code file without indexed dots is saved (true to save); refuses one with two
   // dots at the same grid indices, which matching would refuse.
   bool ConfirmCodesToSave();
@@ -182,16 +184,16 @@ class TMainForm : public QMainWindow {
   // Hand corrections, each one a step of the edit history that Ctrl+Z and Ctrl+Y undo and redo
   // (Mainundo.cpp): Modify Coord. (asking first when another dot has the indices), Modify
   // Origin, a pick into slot (TEncodeParameterForm::OriginSlot or a direction) and an erasure.
-  void CorrectDot(int32_t index, int32_t nx, int32_t ny, bool neted);
-  void MoveOrigin(int32_t index);
-  void SetPick(int32_t slot, int32_t index, bool merge);
-  void EraseRect(int32_t x, int32_t y, int32_t dx, int32_t dy);
+  void CorrectDot(int32_t index, int32_t nx, int32_t ny, bool neted) override;
+  void MoveOrigin(int32_t index) override;
+  void SetPick(int32_t slot, int32_t index, bool merge) override;
+  void EraseRect(int32_t x, int32_t y, int32_t dx, int32_t dy) override;
   void UndoMenuItemClick();
   void RedoMenuItemClick();
   TEditHistory& EditHistory() { return *FEditHistory; }
 
   // The units (Mainunits.cpp). The scale dialog's Apply reports what it did.
-  void ScaleApplied(float formerX, float formerY, bool typed);
+  void ScaleApplied(float formerX, float formerY, bool typed) override;
   // After Save Result of the Match menu: where the file's y column mixes pixels and units,
   // says so and offers the pairs as CSV.
   void OfferPairsCsv(const std::string& resultPath);

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -20,7 +21,7 @@
 #include <algorithm>
 
 #include "app/Formparts.h"
-#include "app/Main.h"
+#include "app/Shell.h"
 
 namespace {
 
@@ -80,8 +81,8 @@ QPixmap IntervalPicture() {
 
 }  // namespace
 
-TEncodeParameterForm::TEncodeParameterForm(TMainForm& mainForm)
-    : QWidget(&mainForm, ToolWindowFlags), FMainForm(mainForm) {
+TEncodeParameterForm::TEncodeParameterForm(TShell& mainForm)
+    : QWidget(&mainForm.Window(), ToolWindowFlags), FMainForm(mainForm) {
   setObjectName("EncodeParameterForm");
   setWindowTitle("Encode Parameter");
   PageControl = new QTabWidget(this);
@@ -95,7 +96,7 @@ TEncodeParameterForm::TEncodeParameterForm(TMainForm& mainForm)
   layout->setSizeConstraint(QLayout::SetFixedSize);
   // At the right of the screen, where it covers the least of a picture centred in the view.
   adjustSize();
-  const QRect area = mainForm.screen()->availableGeometry();
+  const QRect area = mainForm.Window().screen()->availableGeometry();
   move(std::max(area.left(), area.right() - frameGeometry().width() - 24), area.top() + 118);
 }
 

@@ -16,7 +16,7 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QToolButton;
-class TMainForm;
+class TShell;
 
 // The modeless tool window of the Encode menu: every input of an encoding run (least dot area,
 // origin method, a picked origin with its neighbours, the grid intervals) and the view and hand
@@ -25,7 +25,7 @@ class TMainForm;
 class TEncodeParameterForm : public QWidget {
   Q_OBJECT
  public:
-  explicit TEncodeParameterForm(TMainForm& mainForm);
+  explicit TEncodeParameterForm(TShell& mainForm);
 
   // The pick slots of the five toggle buttons: the origin, or a neighbour direction 0..3
   // (right, down, left, up).
@@ -152,6 +152,6 @@ class TEncodeParameterForm : public QWidget {
   // Highlights a dot of the current job on the image view (nothing without a job or for -1).
   void SelectOnView(int32_t index);
 
-  TMainForm& FMainForm;
+  TShell& FMainForm;
   QButtonGroup* FSpeedButtons;  // id = slot + 1
 };

@@ -7,8 +7,8 @@
 
 #include "app/Formparts.h"
 #include "app/Imageview.h"
-#include "app/Main.h"
 #include "app/Platform.h"
+#include "app/Shell.h"
 #include "app/encode/Encodeparameter.h"
 #include "base/Convert.h"
 #include "base/Path.h"

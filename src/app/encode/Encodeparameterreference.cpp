@@ -10,8 +10,8 @@
 #include <QRadioButton>
 
 #include "app/Formparts.h"
-#include "app/Main.h"
 #include "app/Platform.h"
+#include "app/Shell.h"
 #include "app/encode/Encodeparameter.h"
 #include "base/Convert.h"
 

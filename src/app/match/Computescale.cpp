@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -14,7 +15,7 @@
 #include <cstdlib>
 
 #include "app/Formparts.h"
-#include "app/Main.h"
+#include "app/Shell.h"
 #include "base/Convert.h"
 #include "match/Scale.h"
 
@@ -32,8 +33,8 @@ QString Text(const std::string& text) {
 
 }  // namespace
 
-TComputeScaleForm::TComputeScaleForm(TMainForm& mainForm)
-    : QWidget(&mainForm, ToolWindowFlags), FMainForm(mainForm) {
+TComputeScaleForm::TComputeScaleForm(TShell& mainForm)
+    : QWidget(&mainForm.Window(), ToolWindowFlags), FMainForm(mainForm) {
   setObjectName("ComputeScaleForm");
   setWindowTitle("Compute Scale");
 
@@ -100,7 +101,7 @@ TComputeScaleForm::TComputeScaleForm(TMainForm& mainForm)
           [this] { FMainForm.RunCommand([this] { ApplyScaleButtonClick(); }); });
   connect(CloseButton, &QPushButton::clicked, this, &QWidget::hide);
   // At the left of the screen, where it covers the least of a picture centred in the view.
-  const QRect area = mainForm.screen()->availableGeometry();
+  const QRect area = mainForm.Window().screen()->availableGeometry();
   move(area.left() + 16, area.top() + 118);
 }
 

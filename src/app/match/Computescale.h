@@ -10,7 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class TMainForm;
+class TShell;
 
 // "Compute Scale": the two scale factors (physical units per pixel) of the main window, computed
 // from a length measured in the image and the same length in the physical unit, or typed in.
@@ -18,7 +18,7 @@ class TMainForm;
 class TComputeScaleForm : public QWidget {
   Q_OBJECT
  public:
-  explicit TComputeScaleForm(TMainForm& mainForm);
+  explicit TComputeScaleForm(TShell& mainForm);
 
   // A line dragged on the image view from (x1, y1) to (x2, y2), the end already clamped.
   void SetImageLength(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
@@ -50,5 +50,5 @@ class TComputeScaleForm : public QWidget {
  private:
   void ShowFactors();
 
-  TMainForm& FMainForm;
+  TShell& FMainForm;
 };

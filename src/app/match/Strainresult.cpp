@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -14,8 +15,8 @@
 
 #include "app/Formparts.h"
 #include "app/Imageview.h"
-#include "app/Main.h"
 #include "app/Platform.h"
+#include "app/Shell.h"
 #include "app/Zoomview.h"
 #include "app/match/Strainbar.h"
 #include "app/match/Strainoverlay.h"
@@ -48,8 +49,8 @@ QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
 
 }  // namespace
 
-TStrainResultForm::TStrainResultForm(TMainForm& mainForm)
-    : QDockWidget("Strain Result", &mainForm),
+TStrainResultForm::TStrainResultForm(TShell& mainForm)
+    : QDockWidget("Strain Result", &mainForm.Window()),
       FMainForm(mainForm),
       FOverlay(std::make_unique<TStrainOverlay>()),
       FBar(new TStrainBar(mainForm.ImageView())) {

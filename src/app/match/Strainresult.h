@@ -15,7 +15,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class TGrayImage;
-class TMainForm;
+class TShell;
 class TStrainBar;
 class TColourRangeBox;
 class TStrainOverlay;
@@ -28,7 +28,7 @@ class TStrainOverlay;
 class TStrainResultForm : public QDockWidget {
   Q_OBJECT
  public:
-  explicit TStrainResultForm(TMainForm& mainForm);
+  explicit TStrainResultForm(TShell& mainForm);
   ~TStrainResultForm() override;
 
   // Computes the strain of the matching job with the window's choices, reads the initial
@@ -81,7 +81,7 @@ class TStrainResultForm : public QDockWidget {
   void Attach();
   void Detach();
 
-  TMainForm& FMainForm;
+  TShell& FMainForm;
   std::shared_ptr<const TStrainField> FField;
   std::unique_ptr<TGrayImage> FPicture;
   std::unique_ptr<TStrainOverlay> FOverlay;

@@ -5,13 +5,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
 
 #include "app/Formparts.h"
-#include "app/Main.h"
+#include "app/Shell.h"
 #include "base/Convert.h"
 #include "segment/Segment.h"
 
@@ -25,8 +26,8 @@ void MakeRed(QLabel* label) {
 
 }  // namespace
 
-TSegmentParameterForm::TSegmentParameterForm(TMainForm& mainForm)
-    : QWidget(&mainForm, ToolWindowFlags), FMainForm(mainForm) {
+TSegmentParameterForm::TSegmentParameterForm(TShell& mainForm)
+    : QWidget(&mainForm.Window(), ToolWindowFlags), FMainForm(mainForm) {
   setObjectName("SegmentParameterForm");
   setWindowTitle("Segment  Parameter");
 

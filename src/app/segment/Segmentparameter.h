@@ -7,7 +7,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TMainForm;
+class TShell;
 
 // The modeless tool window of the Segment menu: the window size and adjustment of multi-area
 // segmentation, and a rectangle that Modify fills with the background value to erase specks.
@@ -15,7 +15,7 @@ class TMainForm;
 class TSegmentParameterForm : public QWidget {
   Q_OBJECT
  public:
-  explicit TSegmentParameterForm(TMainForm& mainForm);
+  explicit TSegmentParameterForm(TShell& mainForm);
 
   // New Segment: the default window size and the largest one the job accepts, half the
   // smaller side; the default is width div 4 unless that exceeds the bound.
@@ -47,5 +47,5 @@ class TSegmentParameterForm : public QWidget {
   QPushButton* CloseButton;
 
  private:
-  TMainForm& FMainForm;
+  TShell& FMainForm;
 };

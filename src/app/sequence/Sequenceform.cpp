@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,8 +18,8 @@
 
 #include "app/Formparts.h"
 #include "app/Imageview.h"
-#include "app/Main.h"
 #include "app/Platform.h"
+#include "app/Shell.h"
 #include "app/Zoomview.h"
 #include "app/match/Strainbar.h"
 #include "app/match/Strainoverlay.h"
@@ -48,8 +49,8 @@ TChartView* NewChart(const char* name, QWidget* parent) {
 
 }  // namespace
 
-TSequenceForm::TSequenceForm(TMainForm& mainForm)
-    : QDockWidget("Sequence", &mainForm),
+TSequenceForm::TSequenceForm(TShell& mainForm)
+    : QDockWidget("Sequence", &mainForm.Window()),
       FMainForm(mainForm),
       FView(mainForm.ImageView()),
       FOverlay(std::make_unique<TStrainOverlay>()),
@@ -124,16 +125,16 @@ TSequenceForm::TSequenceForm(TMainForm& mainForm)
   ProgressBar->hide();
   CancelButton->hide();
 
-  PreviousStepAction = new QAction("Previous Step", &mainForm);
+  PreviousStepAction = new QAction("Previous Step", &mainForm.Window());
   PreviousStepAction->setObjectName("PreviousStepAction");
   PreviousStepAction->setShortcut(QKeySequence(Qt::Key_PageUp));
-  NextStepAction = new QAction("Next Step", &mainForm);
+  NextStepAction = new QAction("Next Step", &mainForm.Window());
   NextStepAction->setObjectName("NextStepAction");
   NextStepAction->setShortcut(QKeySequence(Qt::Key_PageDown));
   for (QAction* action : {PreviousStepAction, NextStepAction}) {
     action->setShortcutContext(Qt::WindowShortcut);
     action->setEnabled(false);
-    mainForm.addAction(action);
+    mainForm.Window().addAction(action);
   }
   connect(PreviousStepAction, &QAction::triggered, this,
           [this] { StepSlider->setValue(StepSlider->value() - 1); });

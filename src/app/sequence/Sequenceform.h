@@ -22,7 +22,7 @@ class QSlider;
 class TChartView;
 class TColourRangeBox;
 class TGrayImage;
-class TMainForm;
+class TShell;
 class TSequenceRun;
 class TStrainBar;
 class TStrainOverlay;
@@ -39,7 +39,7 @@ class TZoomView;
 class TSequenceForm : public QDockWidget {
   Q_OBJECT
  public:
-  explicit TSequenceForm(TMainForm& mainForm);
+  explicit TSequenceForm(TShell& mainForm);
   ~TSequenceForm() override;
 
   // Starts tracking into outDir; raises TError while a run is going on.
@@ -115,7 +115,7 @@ class TSequenceForm : public QDockWidget {
   std::string CheckAgainstSummary(size_t k, const TStrainField& field) const;
   bool Attached() const;
 
-  TMainForm& FMainForm;
+  TShell& FMainForm;
   QPointer<TZoomView> FView;
   std::unique_ptr<TSequenceSteps> FSteps;
   TSequenceRun* FRun = nullptr;

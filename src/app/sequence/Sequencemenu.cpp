@@ -1,12 +1,13 @@
 #include "app/sequence/Sequencemenu.h"
 
 #include <QAction>
+#include <QMainWindow>
 #include <QMenu>
 #include <filesystem>
 #include <system_error>
 
-#include "app/Main.h"
 #include "app/Platform.h"
+#include "app/Shell.h"
 #include "app/sequence/Sequenceform.h"
 #include "app/sequence/Sequencesetup.h"
 #include "base/Commandfiles.h"
@@ -16,13 +17,13 @@
 
 namespace {
 
-void TrackSequenceMenuItemClick(TMainForm& form) {
+void TrackSequenceMenuItemClick(TShell& form) {
   TSequenceForm* window = SequenceForm(form, true);
   if (window->Running()) {
     window->show();
     throw TError("A sequence is being tracked: Cancel it first");
   }
-  TSequenceSetupForm setup(form.Platform(), &form);
+  TSequenceSetupForm setup(form.Platform(), &form.Window());
   setup.SetDefaults(form.Workflow().FWhiteDots, form.Workflow().FScaleX, form.Workflow().FScaleY,
                     form.Workflow().FWorkDir);
   if (!form.Platform().ExecDialog(setup)) return;
@@ -48,14 +49,14 @@ void TrackSequenceMenuItemClick(TMainForm& form) {
   window->StartRun(pictures, out, options);
 }
 
-void OpenTrackResultsMenuItemClick(TMainForm& form) {
+void OpenTrackResultsMenuItemClick(TShell& form) {
   const auto folder =
       form.Platform().ChooseFolder("Select the results folder of a tracked sequence");
   if (!folder) return;
   SequenceForm(form, true)->OpenResults(*folder);
 }
 
-void SequenceResultMenuItemClick(TMainForm& form) {
+void SequenceResultMenuItemClick(TShell& form) {
   TSequenceForm* window = SequenceForm(form, false);
   if (window == nullptr || window->Steps() == nullptr)
     throw TError("Track a sequence or open its results first");
@@ -66,27 +67,27 @@ void SequenceResultMenuItemClick(TMainForm& form) {
 
 }  // namespace
 
-TSequenceForm* SequenceForm(TMainForm& form, bool make) {
-  auto* window = form.findChild<TSequenceForm*>("SequenceForm");
+TSequenceForm* SequenceForm(TShell& form, bool make) {
+  auto* window = form.Window().findChild<TSequenceForm*>("SequenceForm");
   if (window == nullptr && make) {
     window = new TSequenceForm(form);
-    form.addDockWidget(Qt::RightDockWidgetArea, window);
+    form.Window().addDockWidget(Qt::RightDockWidgetArea, window);
     window->hide();  // until there is something to show
   }
   return window;
 }
 
-void EndSequenceView(TMainForm& form) {
+void EndSequenceView(TShell& form) {
   if (TSequenceForm* window = SequenceForm(form, false)) window->EndView();
 }
 
-void AddSequenceItems(TMainForm& form, QMenu* menu) {
+void AddSequenceItems(TShell& form, QMenu* menu) {
   menu->addSeparator();
   struct TItem {
     const char* Name;
     const char* Text;
     const char* Tip;
-    void (*Handler)(TMainForm&);
+    void (*Handler)(TShell&);
   };
   const TItem items[] = {
       {"TrackSequenceMenuItem", "Track Se&quence...",
@@ -100,7 +101,7 @@ void AddSequenceItems(TMainForm& form, QMenu* menu) {
     QAction* action = menu->addAction(item.Text);
     action->setObjectName(item.Name);
     action->setStatusTip(item.Tip);
-    QObject::connect(action, &QAction::triggered, &form, [&form, handler = item.Handler] {
+    QObject::connect(action, &QAction::triggered, &form.Window(), [&form, handler = item.Handler] {
       form.RunCommand([&form, handler] { handler(form); });
     });
   }

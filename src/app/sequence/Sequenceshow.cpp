@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "app/Imageview.h"
-#include "app/Main.h"
 #include "app/Platform.h"
+#include "app/Shell.h"
 #include "app/Zoomview.h"
 #include "app/match/Strainbar.h"
 #include "app/match/Strainoverlay.h"

@@ -1,18 +1,20 @@
 #include "app/view/Profileform.h"
 
 #include <QHBoxLayout>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Main.h"
 #include "app/Platform.h"
+#include "app/Shell.h"
 #include "app/view/Chartview.h"
 #include "base/AtomicFile.h"
 #include "base/Error.h"
 #include "strain/Straincsv.h"
 #include "strain/Strainplot.h"
 
-TProfileForm::TProfileForm(TMainForm& form) : QDockWidget("Line Profile", &form), FForm(form) {
+TProfileForm::TProfileForm(TShell& form)
+    : QDockWidget("Line Profile", &form.Window()), FForm(form) {
   setObjectName("ProfileForm");
   setAllowedAreas(Qt::BottomDockWidgetArea | Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
   auto* body = new QWidget(this);

@@ -9,7 +9,7 @@
 class QPushButton;
 class TChartView;
 class TPlatform;
-class TMainForm;
+class TShell;
 
 // "Line Profile": the chart of the values along the line drawn on the view, saved as a picture
 // or as a CSV file (distance, value). Docked under the view, so that it covers neither the
@@ -17,7 +17,7 @@ class TMainForm;
 class TProfileForm : public QDockWidget {
   Q_OBJECT
  public:
-  explicit TProfileForm(TMainForm& form);
+  explicit TProfileForm(TShell& form);
 
   void SetProfile(const TCurveChart& chart, std::vector<TProfilePoint> points, QString valueName);
   const std::vector<TProfilePoint>& Points() const { return FPoints; }
@@ -31,7 +31,7 @@ class TProfileForm : public QDockWidget {
   QPushButton* CloseButton;
 
  private:
-  TMainForm& FForm;
+  TShell& FForm;
   std::vector<TProfilePoint> FPoints;
   QString FValueName;
 };

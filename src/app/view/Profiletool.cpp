@@ -2,12 +2,13 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
 
 #include "app/Imageview.h"
-#include "app/Main.h"
+#include "app/Shell.h"
 #include "app/match/Strainoverlay.h"
 #include "app/view/Profileform.h"
 #include "app/view/Viewprobe.h"
@@ -48,8 +49,11 @@ class TProfileLine : public QWidget {
   QPointF FFrom, FTo;
 };
 
-TProfileTool::TProfileTool(TMainForm& form, QAction* toggle)
-    : QObject(&form), FForm(form), FToggle(toggle), FLine(new TProfileLine(form.PaintBox())) {
+TProfileTool::TProfileTool(TShell& form, QAction* toggle)
+    : QObject(&form.Window()),
+      FForm(form),
+      FToggle(toggle),
+      FLine(new TProfileLine(form.PaintBox())) {
   form.PaintBox()->installEventFilter(this);
   connect(toggle, &QAction::toggled, this, [this](bool on) {
     if (!on) FLine->hide();
@@ -122,9 +126,9 @@ void TProfileTool::ShowProfile(QPointF from, QPointF to) {
   if (FWindow == nullptr) {
     FWindow = new TProfileForm(FForm);
     // Under the view only: the docks beside it keep their height.
-    FForm.setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
-    FForm.setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
-    FForm.addDockWidget(Qt::BottomDockWidgetArea, FWindow);
+    FForm.Window().setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
+    FForm.Window().setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+    FForm.Window().addDockWidget(Qt::BottomDockWidgetArea, FWindow);
   }
   FWindow->SetProfile(chart, std::move(points), name);
   FWindow->show();

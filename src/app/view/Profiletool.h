@@ -10,7 +10,7 @@
 #include "strain/Lineprofile.h"
 
 class QAction;
-class TMainForm;
+class TShell;
 class TProfileForm;
 class TProfileLine;
 
@@ -21,7 +21,7 @@ class TProfileLine;
 class TProfileTool : public QObject {
   Q_OBJECT
  public:
-  TProfileTool(TMainForm& form, QAction* toggle);
+  TProfileTool(TShell& form, QAction* toggle);
 
   bool Active() const;
   // The profile of the line from one picture pixel to another, into the profile window; raises
@@ -33,7 +33,7 @@ class TProfileTool : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  TMainForm& FForm;
+  TShell& FForm;
   QAction* FToggle;
   TProfileLine* FLine;
   std::optional<QPointF> FFrom;  // picture pixel where the drag began

@@ -1,28 +1,29 @@
 #include "app/view/Viewprobe.h"
 
 #include <QEvent>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <cmath>
 
 #include "app/Boxoverlay.h"
 #include "app/Imageview.h"
-#include "app/Main.h"
+#include "app/Shell.h"
 #include "app/Zoomview.h"
 #include "encode/Encode.h"
 #include "image/Grayimage.h"
 #include "segment/Segment.h"
 
-const TGrayImage* PictureShown(const TMainForm& form) {
+const TGrayImage* PictureShown(const TShell& form) {
   if (const TBoxOverlay* overlay = form.PaintBox()->Overlay()) return overlay->GrayPicture();
   return form.Workflow().ShownImage();
 }
 
-TViewProbe::TViewProbe(TMainForm& form) : QLabel(&form), FForm(form) {
+TViewProbe::TViewProbe(TShell& form) : QLabel(&form.Window()), FForm(form) {
   setObjectName("ProbeLabel");
   setTextFormat(Qt::PlainText);
   setMinimumWidth(fontMetrics().horizontalAdvance("(00000, 00000)  gray 000  zoom 3200%") + 8);
-  form.statusBar()->addPermanentWidget(this);
+  form.Window().statusBar()->addPermanentWidget(this);
   form.PaintBox()->installEventFilter(this);
   setText(QString::fromStdString(ZoomText()));
   connect(form.ImageView(), &TZoomView::ZoomChanged, this,

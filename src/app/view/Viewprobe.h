@@ -5,11 +5,11 @@
 #include <string>
 
 class TGrayImage;
-class TMainForm;
+class TShell;
 
 // The gray picture the view shows (the encoding job's, else the segmentation job's, else the
 // viewed picture, or the one under a map); null when there is none.
-const TGrayImage* PictureShown(const TMainForm& form);
+const TGrayImage* PictureShown(const TShell& form);
 
 // The probe at the right of the status bar: the picture pixel under the mouse, its gray value
 // (in the picture as read, not as marked) and the zoom. (What a map shows there follows the
@@ -17,7 +17,7 @@ const TGrayImage* PictureShown(const TMainForm& form);
 class TViewProbe : public QLabel {
   Q_OBJECT
  public:
-  explicit TViewProbe(TMainForm& form);
+  explicit TViewProbe(TShell& form);
 
   // The text for the mouse over picture pixel (x, y); only the zoom when outside the picture.
   std::string TextAt(int32_t x, int32_t y) const;
@@ -28,5 +28,5 @@ class TViewProbe : public QLabel {
  private:
   std::string ZoomText() const;
 
-  TMainForm& FForm;
+  TShell& FForm;
 };

@@ -3,11 +3,11 @@
 #include <QAction>
 #include <QMenu>
 
-#include "app/Main.h"
+#include "app/Shell.h"
 #include "app/view/Profiletool.h"
 #include "app/view/Viewprobe.h"
 
-void AddViewTools(TMainForm& form, QMenu* view) {
+void AddViewTools(TShell& form, QMenu* view) {
   new TViewProbe(form);
   view->addSeparator();
   QAction* profile = view->addAction("Line &Profile");
