@@ -120,7 +120,7 @@ class TMainWindowTest : public TFormTest {
     const std::string viewed = Work("other/view.bmp");
     WriteGridPicture(viewed, 120, 90, false);
     form.DisplayImage(viewed);
-    form.Workflow().FSegmenter = std::make_unique<TSegment>(Work("grid.bmp"), false);
+    form.Workflow().FSegmenter = std::make_unique<TSegment>(viewed, false);
     form.Workflow().FEncoder = std::make_unique<TEncode>(Work("grid.bmp"), true, false, 50, 50);
     form.PaintBoxPaint();  // the encoding job's picture comes first
     QVERIFY(ViewShows(form, *form.Workflow().FEncoder->FImage));
