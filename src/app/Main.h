@@ -58,21 +58,15 @@ class TMainForm : public QMainWindow, public TShell {
   explicit TMainForm(TPlatform& platform, QWidget* parent = nullptr);
   ~TMainForm() override;
 
-  int32_t FCurrentX = 0;
-  int32_t FCurrentY = 0;
-  bool FDragging = false;
-  int32_t FAnchorX = 0;
-  int32_t FAnchorY = 0;
-  int32_t FEndX = 0;
-  int32_t FEndY = 0;
-
   // The long-lived tool dialogs, created hidden at start-up.
-  TComputeScaleForm* FComputeScaleForm = nullptr;
-  TEncodeParameterForm* FEncodeParameterForm = nullptr;
-  TAboutBox* FAboutBox = nullptr;
-  TSegmentParameterForm* FSegmentParameterForm = nullptr;
-  // The strain of the matching job, docked beside the view; made at the first Do Matching.
-  TStrainResultForm* FStrainResultForm = nullptr;
+  TComputeScaleForm* ComputeScaleForm() const { return FComputeScaleForm; }
+  TEncodeParameterForm* EncodeParameterForm() const { return FEncodeParameterForm; }
+  TSegmentParameterForm* SegmentParameterForm() const { return FSegmentParameterForm; }
+  // The strain of the matching job, docked beside the view; null before the first Do Matching.
+  TStrainResultForm* StrainResultForm() const { return FStrainResultForm; }
+  TManualForm* ManualForm() const { return FManualForm; }
+  // A rubber-band drag over the view is in progress.
+  bool Dragging() const { return FDragging; }
 
   QMainWindow& Window() override { return *this; }
   TPlatform& Platform() override { return FPlatform; }
@@ -207,9 +201,7 @@ class TMainForm : public QMainWindow, public TShell {
   // shows its dots.
   void OpenDropped(const std::string& path);
   std::string ProposedSaveName(const std::string& picture, const char* extension) const;
-  std::string FLastSegmentSave;  // the segmented picture Save Result wrote last
   void ManualMenuItemClick();
-  TManualForm* FManualForm = nullptr;
   // The menus, tool bars, docks, status bar and the view's own controls, in global
   // coordinates: no tool window is put over them.
   QList<QRect> ControlsAndDocksOnScreen() const;
@@ -282,6 +274,23 @@ class TMainForm : public QMainWindow, public TShell {
   std::string FRecoveryReport;  // what the stage did before its origin, for the status bar
 
   TPlatform& FPlatform;
+  int32_t FCurrentX = 0;
+  int32_t FCurrentY = 0;
+  bool FDragging = false;
+  int32_t FAnchorX = 0;
+  int32_t FAnchorY = 0;
+  int32_t FEndX = 0;
+  int32_t FEndY = 0;
+
+  // The long-lived tool dialogs, created hidden at start-up.
+  TComputeScaleForm* FComputeScaleForm = nullptr;
+  TEncodeParameterForm* FEncodeParameterForm = nullptr;
+  TAboutBox* FAboutBox = nullptr;
+  TSegmentParameterForm* FSegmentParameterForm = nullptr;
+  // The strain of the matching job, docked beside the view; made at the first Do Matching.
+  TStrainResultForm* FStrainResultForm = nullptr;
+  TManualForm* FManualForm = nullptr;
+  std::string FLastSegmentSave;  // the segmented picture Save Result wrote last
   TWorkflow FWorkflow;
   TZoomView* FImageView = nullptr;
   QToolButton* FRunStatusButton = nullptr;

@@ -162,17 +162,17 @@ TMainForm& TFormTest::NewForm() {
 }
 
 TSegmentParameterForm& TFormTest::Parameters() {
-  return *FForm->FSegmentParameterForm;
+  return *FForm->SegmentParameterForm();
 }
 
 TEncodeParameterForm& TFormTest::EncodeParameters() {
-  return *FForm->FEncodeParameterForm;
+  return *FForm->EncodeParameterForm();
 }
 
 void TFormTest::ComputeScale(const char* imageX, const char* actualX, const char* imageY,
                              const char* actualY) {
   Trigger(Form(), "SetScaleMenuItem");
-  TComputeScaleForm& scale = *Form().FComputeScaleForm;
+  TComputeScaleForm& scale = *Form().ComputeScaleForm();
   scale.ImageScaleXEdit->setText(imageX);
   scale.ActualScaleXEdit->setText(actualX);
   scale.ImageScaleYEdit->setText(imageY);

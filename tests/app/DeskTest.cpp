@@ -95,10 +95,10 @@ class TDeskTest : public TFormTest {
   void F1ShowsTheManualDockedAndToolWindowsKeepOffDocks() {
     QAction* manual = Action(Form(), "ManualMenuItem");
     QCOMPARE(manual->shortcut(), QKeySequence(QKeySequence::HelpContents));
-    QWidget& scale = *Form().FComputeScaleForm;
+    QWidget& scale = *Form().ComputeScaleForm();
     scale.show();  // placed before the dock opens
     manual->trigger();
-    TManualForm* form = Form().FManualForm;
+    TManualForm* form = Form().ManualForm();
     QVERIFY(form != nullptr && form->isVisible());
     QTRY_VERIFY(
         !scale.frameGeometry().intersects(QRect(form->mapToGlobal(QPoint(0, 0)), form->size())));

@@ -9,7 +9,7 @@ using namespace AppTest;
 class TMatchMenuTest : public TFormTest {
   Q_OBJECT
 
-  TComputeScaleForm& S() { return *Form().FComputeScaleForm; }
+  TComputeScaleForm& S() { return *Form().ComputeScaleForm(); }
 
   // Two encoded pictures of one lattice, the second moved by (1.5, -2) pixels, as code files.
   void WriteCodeFiles() {

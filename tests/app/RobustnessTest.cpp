@@ -160,9 +160,9 @@ class TRobustnessTest : public TFormTest {
                  int(std::ceil(form.PaintBox()->PictureSize().width() * form.PaintBox()->Zoom())),
              where);
     if (form.PaintBox()->Overlay() != nullptr)
-      QVERIFY2(
-          form.Workflow().FMatcher && form.FStrainResultForm && !form.FStrainResultForm->isHidden(),
-          where);
+      QVERIFY2(form.Workflow().FMatcher && form.StrainResultForm() &&
+                   !form.StrainResultForm()->isHidden(),
+               where);
   }
 
  private slots:
@@ -195,7 +195,7 @@ class TRobustnessTest : public TFormTest {
     for (QAction* action : Form().findChildren<QAction*>())
       if (!action->objectName().isEmpty()) FCommands << action;
     for (QWidget* dialog : std::initializer_list<QWidget*>{
-             &EncodeParameters(), Form().FComputeScaleForm, &Parameters()}) {
+             &EncodeParameters(), Form().ComputeScaleForm(), &Parameters()}) {
       FButtons << dialog->findChildren<QAbstractButton*>();
       FEdits << dialog->findChildren<QLineEdit*>();
     }

@@ -41,7 +41,7 @@ double SummaryMean(const QString& summary, const std::string& name) {
 class TStrainResultTest : public TFormTest {
   Q_OBJECT
 
-  TStrainResultForm& R() { return *Form().FStrainResultForm; }
+  TStrainResultForm& R() { return *Form().StrainResultForm(); }
   QImage ViewPixels() { return Form().PaintBox()->grab().toImage(); }
   // The point of the view that shows a picture position, at the view's zoom.
   QPoint BoxPoint(QPointF picture) {
@@ -90,7 +90,7 @@ class TStrainResultTest : public TFormTest {
   void AppearsBesideTheViewWithTheSummaryOfTheStrain() {
     WriteCodeFiles();
     DoMatching();
-    QVERIFY(Form().FStrainResultForm != nullptr);
+    QVERIFY(Form().StrainResultForm() != nullptr);
     QVERIFY(R().isVisible());
     QCOMPARE(Form().dockWidgetArea(&R()), Qt::RightDockWidgetArea);
     QVERIFY(!R().geometry().intersects(Form().ImageView()->geometry()));
@@ -221,7 +221,7 @@ class TStrainResultTest : public TFormTest {
   void WithoutStrainShowsDisplacementsAndRefusesToSave() {
     WriteOneRow();
     DoMatching();
-    QVERIFY(Form().FStrainResultForm != nullptr && R().isVisible());
+    QVERIFY(Form().StrainResultForm() != nullptr && R().isVisible());
     QCOMPARE(R().Field()->StrainCount(), 0);
     QCOMPARE(R().Quantity(), TPlotQuantity::Dx);
     // No picture named, and no strain: both said in the window.

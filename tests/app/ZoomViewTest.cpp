@@ -107,7 +107,7 @@ class TZoomViewTest : public TFormTest {
     QTest::mouseRelease(box, Qt::MiddleButton, {}, start + QPoint(-40, -30));
     QCOMPARE(view->horizontalScrollBar()->value(), h + 40);
     QCOMPARE(view->verticalScrollBar()->value(), v + 30);
-    QVERIFY(!Form().FDragging);
+    QVERIFY(!Form().Dragging());
   }
 
   // From Fit the zoomed picture is still lower than the window: it must not be centred again
@@ -160,7 +160,7 @@ class TZoomViewTest : public TFormTest {
     Trigger(Form(), "LineProfileMenuItem");
     Drag(QPoint(20, 61), QPoint(150, 61));
     QCOMPARE(P().DxEdit->text(), QString("7"));
-    QVERIFY(!Form().FDragging);
+    QVERIFY(!Form().Dragging());
     auto* window = Form().findChild<TProfileForm*>("ProfileForm");
     QVERIFY(window != nullptr && window->isVisible());
     const std::vector<TProfilePoint>& points = window->Points();

@@ -137,7 +137,7 @@ void StrainShots(TMainForm& form, TShotPlatform& platform, const std::string& in
   QElapsedTimer clock;
   clock.start();
   form.DoMatchingMenuItemClick();
-  TStrainResultForm* result = form.FStrainResultForm;
+  TStrainResultForm* result = form.StrainResultForm();
   if (result == nullptr) {
     std::fprintf(stderr, "no strain result window\n");
     return;
@@ -176,7 +176,7 @@ void DeskShots(TMainForm& form, TShotPlatform& platform, TTempDir& home) {
   form.Workflow().FScaleSetThisRun = false;
   platform.Picture = home.File("segmented.bmp");
   form.NewEncodeMenuItemClick();
-  TEncodeParameterForm& parameters = *form.FEncodeParameterForm;
+  TEncodeParameterForm& parameters = *form.EncodeParameterForm();
   parameters.AreaThresholdEdit->setText("400");
   platform.NextBox = "warning-least-area-share";
   form.RunCommand([&] { form.DoEncodingMenuItemClick(); });
@@ -197,19 +197,19 @@ void DeskShots(TMainForm& form, TShotPlatform& platform, TTempDir& home) {
   platform.Files = {home.File("scaled.cod"), home.File("scaled.cod")};
   form.RunCommand([&] { form.DoMatchingMenuItemClick(); });
   form.SetScaleMenuItemClick();
-  form.FComputeScaleForm->ImageScaleXEdit->setText("10");
-  form.FComputeScaleForm->ApplyScaleButton->click();
+  form.ComputeScaleForm()->ImageScaleXEdit->setText("10");
+  form.ComputeScaleForm()->ApplyScaleButton->click();
   Shot("desk-scale-beside-strain-dock", &form);
-  form.FComputeScaleForm->hide();
+  form.ComputeScaleForm()->hide();
   platform.SaveName = home.File("scaled.dat");
   platform.NextBox = "question-y-column";
   platform.NextAnswer = false;
   form.RunCommand([&] { form.SaveMatchResultMenuItemClick(); });
   platform.NextAnswer = true;
-  if (form.FStrainResultForm) form.FStrainResultForm->close();
+  if (form.StrainResultForm()) form.StrainResultForm()->close();
   form.RunCommand([&] { form.ManualMenuItemClick(); });
   Shot("desk-manual", &form);
-  form.FManualForm->close();
+  form.ManualForm()->close();
   auto* recent = form.findChild<QMenu*>("RecentMenu");
   recent->popup(form.mapToGlobal(QPoint(120, 60)));
   Shot("desk-recent", recent);
@@ -356,7 +356,7 @@ int main(int argc, char** argv) {
   }
   form.NewSegmentMenuItemClick();
   Shot("main-grid", &form);
-  Shot("segment-parameter", form.FSegmentParameterForm);
+  Shot("segment-parameter", form.SegmentParameterForm());
   form.MultiAreaSegmentMenuItemClick();
   // A drag in progress: the rubber band and its size in the status bar.
   QTest::mousePress(form.PaintBox(), Qt::LeftButton, {}, QPoint(120, 300));
@@ -364,11 +364,11 @@ int main(int argc, char** argv) {
   QTest::mouseMove(form.PaintBox(), QPoint(260, 420));
   Shot("main-segmented-drag", &form);
   QTest::mouseRelease(form.PaintBox(), Qt::LeftButton, {}, QPoint(260, 420));
-  Shot("segment-parameter-after-drag", form.FSegmentParameterForm);
+  Shot("segment-parameter-after-drag", form.SegmentParameterForm());
   form.FilterMenuItemClick();
   form.SimpleSegmentMenuItemClick();
   form.AboutMenuItemClick();
-  form.FSegmentParameterForm->hide();
+  form.SegmentParameterForm()->hide();
   form.DisplayImage(home.File("grid.bmp"));
   Shot("main-display", &form);
 
@@ -392,7 +392,7 @@ int main(int argc, char** argv) {
   }
   platform.Picture = home.File("segmented.bmp");
   form.NewEncodeMenuItemClick();
-  TEncodeParameterForm& parameters = *form.FEncodeParameterForm;
+  TEncodeParameterForm& parameters = *form.EncodeParameterForm();
   parameters.AreaThresholdEdit->setText("40");
   form.findChild<QAction*>("DelayMenuItem")->trigger();
   platform.ShotAtPause = 300;
@@ -441,8 +441,8 @@ int main(int argc, char** argv) {
   QTest::mouseMove(form.PaintBox(), QPoint(300, 205));
   QTest::mouseMove(form.PaintBox(), QPoint(500, 210));
   QTest::mouseRelease(form.PaintBox(), Qt::LeftButton, {}, QPoint(500, 210));
-  Shot("scale", form.FComputeScaleForm);
-  form.FComputeScaleForm->hide();
+  Shot("scale", form.ComputeScaleForm());
+  form.ComputeScaleForm()->hide();
 
   // The warnings: dots of the other colour than the one chosen, a least area above every dot,
   // Auto on a picture that was never segmented; and the code file over its picture.
@@ -453,7 +453,7 @@ int main(int argc, char** argv) {
   platform.NextAnswer = false;
   form.MultiAreaSegmentMenuItemClick();
   form.WhiteDotToolButtonClick();
-  form.FSegmentParameterForm->hide();
+  form.SegmentParameterForm()->hide();
   platform.Picture = home.File("segmented.bmp");
   form.NewEncodeMenuItemClick();
   parameters.PageControl->setCurrentIndex(0);
