@@ -11,10 +11,10 @@
 #include <memory>
 
 #include "BenchSupport.h"
-#include "app/Busyfilter.h"
-#include "app/Imageview.h"
 #include "app/Main.h"
-#include "app/Platform.h"
+#include "app/platform/Busyfilter.h"
+#include "app/platform/Platform.h"
+#include "app/view/Paintbox.h"
 #include "image/Grayimage.h"
 #include "segment/Segment.h"
 

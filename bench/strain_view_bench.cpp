@@ -13,9 +13,9 @@
 #include <memory>
 
 #include "BenchSupport.h"
-#include "app/Imageview.h"
 #include "app/match/Strainoverlay.h"
 #include "app/sequence/Sequencesteps.h"
+#include "app/view/Paintbox.h"
 #include "image/Grayimage.h"
 #include "support/TempDir.h"
 #include "synth/Synthsequence.h"

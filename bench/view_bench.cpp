@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "BenchSupport.h"
-#include "app/Imageview.h"
+#include "app/view/Paintbox.h"
 #include "image/Grayimage.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "app/Platform.h"
+#include "app/platform/Platform.h"
 
 namespace {
 

@@ -9,20 +9,19 @@
 #include <QToolButton>
 
 #include "app/About.h"
-#include "app/Busyfilter.h"
-#include "app/Edithistory.h"
-#include "app/Imageview.h"
-#include "app/Platform.h"
-#include "app/Recentfiles.h"
-#include "app/Settings.h"
-#include "app/Toolwindows.h"
-#include "app/Zoomview.h"
 #include "app/encode/Encodeparameter.h"
 #include "app/encode/Resetcoordinate.h"
 #include "app/match/Computescale.h"
 #include "app/match/Strainresult.h"
+#include "app/platform/Busyfilter.h"
+#include "app/platform/Platform.h"
+#include "app/platform/Recentfiles.h"
+#include "app/platform/Settings.h"
+#include "app/platform/Toolwindows.h"
 #include "app/segment/Segmentparameter.h"
 #include "app/sequence/Sequencemenu.h"
+#include "app/view/Paintbox.h"
+#include "app/view/Zoomview.h"
 #include "base/Cancel.h"
 #include "base/Convert.h"
 #include "base/Error.h"
@@ -30,6 +29,7 @@
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
 #include "segment/Segment.h"
+#include "workflow/Edithistory.h"
 
 static void InitIcons() {
   // The icons live in the GUI library; a static library's resources need registering.

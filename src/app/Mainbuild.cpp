@@ -9,9 +9,9 @@
 #include <QToolButton>
 
 #include "app/Main.h"
-#include "app/Zoomview.h"
 #include "app/sequence/Sequencemenu.h"
 #include "app/view/Viewtools.h"
+#include "app/view/Zoomview.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Imageview.h"
 #include "app/Main.h"
+#include "app/view/Paintbox.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"

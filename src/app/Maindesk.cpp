@@ -16,9 +16,9 @@
 
 #include "app/Main.h"
 #include "app/Manual.h"
-#include "app/Recentfiles.h"
-#include "app/Toolwindows.h"
-#include "app/Zoomview.h"
+#include "app/platform/Recentfiles.h"
+#include "app/platform/Toolwindows.h"
+#include "app/view/Zoomview.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encodedefaults.h"

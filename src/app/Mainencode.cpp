@@ -4,12 +4,12 @@
 
 #include <future>
 
-#include "app/Busyfilter.h"
-#include "app/Imageview.h"
 #include "app/Main.h"
-#include "app/Platform.h"
 #include "app/encode/Encodeparameter.h"
+#include "app/platform/Busyfilter.h"
+#include "app/platform/Platform.h"
 #include "app/segment/Segmentparameter.h"
+#include "app/view/Paintbox.h"
 #include "base/Cancel.h"
 #include "base/Convert.h"
 #include "base/Error.h"

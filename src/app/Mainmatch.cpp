@@ -3,9 +3,9 @@
 // the view. The working directory follows the files chosen.
 
 #include "app/Main.h"
-#include "app/Platform.h"
 #include "app/match/Matchresult.h"
 #include "app/match/Strainresult.h"
+#include "app/platform/Platform.h"
 #include "base/Cancel.h"
 #include "base/Convert.h"
 #include "base/Error.h"

@@ -2,8 +2,8 @@
 // afresh when the least area has changed since, so that a wrong least area can be mended without
 // New Encode; and a grid beyond the coordinate table is encoded again with a table large enough.
 #include "app/Main.h"
-#include "app/Platform.h"
 #include "app/encode/Encodeparameter.h"
+#include "app/platform/Platform.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "encode/Dotedit.h"

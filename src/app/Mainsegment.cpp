@@ -3,13 +3,13 @@
 // files chosen.
 #include <array>
 
-#include "app/Imageview.h"
 #include "app/Main.h"
-#include "app/Platform.h"
 #include "app/encode/Encodeparameter.h"
-#include "app/image/Filter.h"
+#include "app/platform/Platform.h"
+#include "app/segment/Filter.h"
 #include "app/segment/Segmentparameter.h"
 #include "app/segment/Simplesegmentparameter.h"
+#include "app/view/Paintbox.h"
 #include "base/Cancel.h"
 #include "base/Convert.h"
 #include "base/Error.h"

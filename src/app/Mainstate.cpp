@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "app/Main.h"
-#include "app/Platform.h"
+#include "app/platform/Platform.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"

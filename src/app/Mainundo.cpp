@@ -3,15 +3,15 @@
 // of the segment parameter dialog; Ctrl+Z and Ctrl+Y undo and redo them.
 #include <QAction>
 
-#include "app/Edithistory.h"
-#include "app/Imageview.h"
 #include "app/Main.h"
-#include "app/Platform.h"
 #include "app/encode/Encodeparameter.h"
+#include "app/platform/Platform.h"
+#include "app/view/Paintbox.h"
 #include "base/Convert.h"
 #include "encode/Dotedit.h"
 #include "encode/Encode.h"
 #include "segment/Segment.h"
+#include "workflow/Edithistory.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // matching result made before the factors changed, and the y column of a displacement file
 // that mixes pixels and units.
 #include "app/Main.h"
-#include "app/Platform.h"
+#include "app/platform/Platform.h"
 #include "base/Convert.h"
 #include "base/Path.h"
 #include "match/Match.h"

@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/Boxoverlay.h"
-#include "app/Imageview.h"
 #include "app/Main.h"
-#include "app/Zoomview.h"
 #include "app/encode/Encodeparameter.h"
 #include "app/match/Computescale.h"
 #include "app/segment/Segmentparameter.h"
+#include "app/view/Boxoverlay.h"
+#include "app/view/Paintbox.h"
+#include "app/view/Zoomview.h"
 #include "base/Convert.h"
 #include "encode/Encode.h"
 

@@ -15,9 +15,9 @@
 #include <QTimer>
 #include <cstdlib>
 
-#include "app/Imageview.h"
 #include "app/Main.h"
-#include "app/Platform.h"
+#include "app/platform/Platform.h"
+#include "app/view/Paintbox.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/Settings.h"
+#include "app/platform/Settings.h"
 #include "base/Convert.h"
 #include "encode/Encoderun.h"
 

@@ -8,7 +8,7 @@
 #include <tuple>
 
 #include "AppTest.h"
-#include "app/Busyfilter.h"
+#include "app/platform/Busyfilter.h"
 
 using namespace AppTest;
 

@@ -13,8 +13,8 @@
 
 #include "AppTest.h"
 #include "app/Manual.h"
-#include "app/Recentfiles.h"
-#include "app/Toolplacement.h"
+#include "app/platform/Recentfiles.h"
+#include "app/platform/Toolplacement.h"
 
 using namespace AppTest;
 

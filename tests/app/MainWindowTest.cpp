@@ -6,7 +6,7 @@
 #include <QToolBar>
 
 #include "AppTest.h"
-#include "app/Platform.h"
+#include "app/platform/Platform.h"
 #include "image/Grayimage.h"
 #include "support/Checks.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Platform.h"
+#include "app/platform/Platform.h"
 
 // Platform services with answers given in advance, recording everything asked of them. A
 // question without a prepared answer is recorded in Unexpected and answered with Cancel/No.

@@ -3,8 +3,8 @@
 #include <random>
 
 #include "AppTest.h"
-#include "app/Toolplacement.h"
-#include "app/Toolwindows.h"
+#include "app/platform/Toolplacement.h"
+#include "app/platform/Toolwindows.h"
 
 using namespace AppTest;
 

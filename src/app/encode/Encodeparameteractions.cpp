@@ -6,10 +6,10 @@
 #include <QLineEdit>
 
 #include "app/Formparts.h"
-#include "app/Imageview.h"
-#include "app/Platform.h"
 #include "app/Shell.h"
 #include "app/encode/Encodeparameter.h"
+#include "app/platform/Platform.h"
+#include "app/view/Paintbox.h"
 #include "base/Convert.h"
 #include "base/Path.h"
 #include "encode/Encode.h"

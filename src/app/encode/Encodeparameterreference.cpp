@@ -10,9 +10,9 @@
 #include <QRadioButton>
 
 #include "app/Formparts.h"
-#include "app/Platform.h"
 #include "app/Shell.h"
 #include "app/encode/Encodeparameter.h"
+#include "app/platform/Platform.h"
 #include "base/Convert.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/Boxoverlay.h"
+#include "app/view/Boxoverlay.h"
 #include "base/RgbSurface.h"
 #include "strain/Plotgeometry.h"
 #include "strain/Plotquantity.h"

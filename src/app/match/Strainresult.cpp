@@ -14,13 +14,13 @@
 #include <QVBoxLayout>
 
 #include "app/Formparts.h"
-#include "app/Imageview.h"
-#include "app/Platform.h"
 #include "app/Shell.h"
-#include "app/Zoomview.h"
 #include "app/match/Strainbar.h"
 #include "app/match/Strainoverlay.h"
+#include "app/platform/Platform.h"
 #include "app/view/Colourrange.h"
+#include "app/view/Paintbox.h"
+#include "app/view/Zoomview.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "base/SaveGroup.h"

@@ -7,7 +7,8 @@
 #include <QVBoxLayout>
 
 #include "app/Formparts.h"
-#include "app/Imageview.h"
+#include "app/view/Imageview.h"
+#include "app/view/Paintbox.h"
 
 TSimpleSegmentParameterForm::TSimpleSegmentParameterForm(QWidget* parent) : QDialog(parent) {
   setObjectName("SimpleSegmentParameterForm");

@@ -17,15 +17,15 @@
 #include <filesystem>
 
 #include "app/Formparts.h"
-#include "app/Imageview.h"
-#include "app/Platform.h"
 #include "app/Shell.h"
-#include "app/Zoomview.h"
 #include "app/match/Strainbar.h"
 #include "app/match/Strainoverlay.h"
+#include "app/platform/Platform.h"
 #include "app/sequence/Sequencerun.h"
 #include "app/view/Chartview.h"
 #include "app/view/Colourrange.h"
+#include "app/view/Paintbox.h"
+#include "app/view/Zoomview.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "image/Grayimage.h"

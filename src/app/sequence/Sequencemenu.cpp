@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/Platform.h"
 #include "app/Shell.h"
+#include "app/platform/Platform.h"
 #include "app/sequence/Sequenceform.h"
 #include "app/sequence/Sequencesetup.h"
 #include "base/Commandfiles.h"

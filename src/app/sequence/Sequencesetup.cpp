@@ -14,7 +14,7 @@
 #include <filesystem>
 
 #include "app/Formparts.h"
-#include "app/Platform.h"
+#include "app/platform/Platform.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "strain/Strainoptions.h"

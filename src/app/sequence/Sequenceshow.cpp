@@ -6,15 +6,15 @@
 #include <cmath>
 #include <filesystem>
 
-#include "app/Imageview.h"
-#include "app/Platform.h"
 #include "app/Shell.h"
-#include "app/Zoomview.h"
 #include "app/match/Strainbar.h"
 #include "app/match/Strainoverlay.h"
+#include "app/platform/Platform.h"
 #include "app/sequence/Sequenceform.h"
 #include "app/view/Chartview.h"
 #include "app/view/Colourrange.h"
+#include "app/view/Paintbox.h"
+#include "app/view/Zoomview.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"

@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Platform.h"
 #include "app/Shell.h"
+#include "app/platform/Platform.h"
 #include "app/view/Chartview.h"
 #include "base/AtomicFile.h"
 #include "base/Error.h"

@@ -7,9 +7,9 @@
 #include <QPainter>
 #include <cmath>
 
-#include "app/Imageview.h"
 #include "app/Shell.h"
 #include "app/match/Strainoverlay.h"
+#include "app/view/Paintbox.h"
 #include "app/view/Profileform.h"
 #include "app/view/Viewprobe.h"
 #include "base/Error.h"

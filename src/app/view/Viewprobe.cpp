@@ -6,10 +6,10 @@
 #include <QStatusBar>
 #include <cmath>
 
-#include "app/Boxoverlay.h"
-#include "app/Imageview.h"
 #include "app/Shell.h"
-#include "app/Zoomview.h"
+#include "app/view/Boxoverlay.h"
+#include "app/view/Paintbox.h"
+#include "app/view/Zoomview.h"
 #include "encode/Encode.h"
 #include "image/Grayimage.h"
 #include "segment/Segment.h"

@@ -1,4 +1,4 @@
-#include "app/image/Filter.h"
+#include "app/segment/Filter.h"
 
 #include <QComboBox>
 #include <QGridLayout>

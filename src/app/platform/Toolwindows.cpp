@@ -1,4 +1,4 @@
-#include "app/Toolwindows.h"
+#include "app/platform/Toolwindows.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -8,8 +8,8 @@
 #include <limits>
 #include <utility>
 
-#include "app/Settings.h"
-#include "app/Toolplacement.h"
+#include "app/platform/Settings.h"
+#include "app/platform/Toolplacement.h"
 
 namespace {
 

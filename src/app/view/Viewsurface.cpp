@@ -1,5 +1,7 @@
 // The picture behind the image view: what the system draws, with labels kept apart.
-#include "app/Imageview.h"
+#include "app/view/Viewsurface.h"
+
+#include "app/view/Paintbox.h"
 
 #include <string>
 #include <utility>

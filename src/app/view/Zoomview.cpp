@@ -1,4 +1,4 @@
-#include "app/Zoomview.h"
+#include "app/view/Zoomview.h"
 
 #include <QMouseEvent>
 #include <QResizeEvent>
@@ -8,7 +8,7 @@
 #include <array>
 #include <cmath>
 
-#include "app/Imageview.h"
+#include "app/view/Paintbox.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/Toolplacement.h"
+#include "app/platform/Toolplacement.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "app/Edithistory.h"
+#include "workflow/Edithistory.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "app/Platform.h"
+#include "app/platform/Platform.h"
 
 #include <QApplication>
 #include <QDesktopServices>

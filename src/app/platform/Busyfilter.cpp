@@ -1,4 +1,4 @@
-#include "app/Busyfilter.h"
+#include "app/platform/Busyfilter.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,10 +1,10 @@
-#include "app/Recentfiles.h"
+#include "app/platform/Recentfiles.h"
 
 #include <QSettings>
 #include <QStringList>
 #include <algorithm>
 
-#include "app/Settings.h"
+#include "app/platform/Settings.h"
 
 namespace {
 const char* Key = "Recent/files";

@@ -1,6 +1,6 @@
-#include "app/Imageview.h"
+#include "app/view/Paintbox.h"
 
-#include "app/Boxoverlay.h"
+#include "app/view/Boxoverlay.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -319,15 +319,4 @@ void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) FLeftDown = false;
   if (OnMouseUp) OnMouseUp(p.x(), p.y(), event->button());
   if (click && OnClick) OnClick();
-}
-
-TImageView::TImageView(QWidget* parent) : QFrame(parent), FPaintBox(new TPaintBox(this)) {
-  setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  setLineWidth(2);
-  FPaintBox->move(Border, Border);
-}
-
-void TImageView::SetImageSize(int32_t width, int32_t height) {
-  FPaintBox->ResizeSurface(width, height);
-  setFixedSize(width + 2 * Border, height + 2 * Border);
 }

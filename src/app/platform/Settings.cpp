@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "app/platform/Settings.h"
 
 #include <QSettings>
 #include <QString>
