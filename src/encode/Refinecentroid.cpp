@@ -14,6 +14,7 @@
 #include "base/Error.h"
 #include "encode/Dotgrid.h"
 #include "encode/Encode.h"
+#include "image/Gray16image.h"
 #include "image/Grayimage.h"
 
 namespace {
@@ -31,7 +32,8 @@ constexpr int32_t MaxThreads = 8;
 // Mean background per block, interpolated bilinearly between block centres.
 class TBackground {
  public:
-  TBackground(const TGrayImage& picture, const std::vector<uint8_t>& nearDot, int32_t block)
+  template <typename TPicture>
+  TBackground(const TPicture& picture, const std::vector<uint8_t>& nearDot, int32_t block)
       : FBlock(block),
         FCols((picture.Width() + block - 1) / block),
         FRows((picture.Height() + block - 1) / block),
@@ -45,7 +47,7 @@ class TBackground {
     std::vector<size_t> column(mw);  // the block column of each sampled column
     for (size_t i = 0; i < mw; ++i) column[i] = i * Step / static_cast<size_t>(block);
     for (int32_t y = 0; y < h; y += Step) {
-      const uint8_t* row = picture.Data() + static_cast<size_t>(y) * static_cast<size_t>(w);
+      const auto* row = picture.Data() + static_cast<size_t>(y) * static_cast<size_t>(w);
       const uint8_t* mask = nearDot.data() + static_cast<size_t>(y / Step) * mw;
       const size_t base = static_cast<size_t>(y / block) * static_cast<size_t>(FCols);
       for (size_t i = 0; i < mw; ++i) {
@@ -166,6 +168,18 @@ inline void RowSums(const uint8_t* row, int32_t from, int32_t to, int64_t& sum, 
   weighted = sx;
 }
 
+// The same for a picture of more than 8 bits.
+inline void RowSums(const uint16_t* row, int32_t from, int32_t to, int64_t& sum,
+                    int64_t& weighted) {
+  int64_t s = 0, sx = 0;
+  for (int32_t x = from; x <= to; ++x) {
+    s += row[x];
+    sx += int64_t{row[x]} * x;
+  }
+  sum = s;
+  weighted = sx;
+}
+
 // Sum of k^2 for k = 0 .. n. Below ExactSquares the three factors and their product are
 // integers that a double holds exactly, so integer arithmetic gives the same value without the
 // division's latency.
@@ -182,7 +196,8 @@ double SquareSum(int64_t n) {
 // not jump as the disc moves and no square root is taken per pixel. Inside the disc the sums
 // are taken per row span in integers and the plane's share in closed form; only the edge
 // pixels are weighed one by one.
-bool DiscCentroid(const TGrayImage& picture, const TPlane& p, double cx, double cy, double r,
+template <typename TPicture>
+bool DiscCentroid(const TPicture& picture, const TPlane& p, double cx, double cy, double r,
                   double& nx, double& ny) {
   const int32_t w = picture.Width(), h = picture.Height();
   const double reach = std::sqrt(r * r + r);
@@ -192,7 +207,7 @@ bool DiscCentroid(const TGrayImage& picture, const TPlane& p, double cx, double 
   const double slope = 1 / (2 * r);
   double sw = 0, sx = 0, sy = 0;
   for (int32_t y = y0; y <= y1; ++y) {
-    const uint8_t* row = picture.Data() + static_cast<size_t>(y) * static_cast<size_t>(w);
+    const auto* row = picture.Data() + static_cast<size_t>(y) * static_cast<size_t>(w);
     const double dy = y - cy;
     const double ho2 = outer2 - dy * dy;
     if (ho2 <= 0) continue;
@@ -289,7 +304,10 @@ void SpanSums(const uint8_t* row, int32_t from, int32_t to, int64_t& sum, int64_
   RowSums(row, from, to, sum, weighted);
 }
 
-void RefineCentroids(TEncode& job, const TGrayImage& picture, int32_t threads) {
+// The refinement on the picture's own pixels, 8 or 16 bits: the weights are the values above the
+// background whatever their scale.
+template <typename TPicture>
+void RefineOn(TEncode& job, const TPicture& picture, int32_t threads) {
   const TGrayImage& segmented = *job.FImage;
   if (picture.Width() != segmented.Width() || picture.Height() != segmented.Height())
     throw TError(
@@ -373,4 +391,11 @@ void RefineCentroids(TEncode& job, const TGrayImage& picture, int32_t threads) {
     }
   });
   job.DotsMoved();
+}
+
+void RefineCentroids(TEncode& job, const TGrayImage& picture, int32_t threads) {
+  if (picture.Deep())
+    RefineOn(job, *picture.Deep(), threads);
+  else
+    RefineOn(job, picture, threads);
 }

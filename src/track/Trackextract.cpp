@@ -22,9 +22,10 @@ std::unique_ptr<TGrayImage> CopyOf(const TGrayImage& image) {
 
 std::unique_ptr<TEncode> ExtractPicture(const std::string& picture, const TTrackOptions& options) {
   TSegment segment(picture, false);
-  // Refined centroids weigh the picture as it was taken, before the background is wiped.
+  // Refined centroids weigh the picture as it was taken, before the background is wiped: a
+  // picture of more than 8 bits keeps it (Deep), an 8-bit one is copied first.
   std::unique_ptr<TGrayImage> original;
-  if (options.RefinedCentroids) original = CopyOf(segment.Image());
+  if (options.RefinedCentroids && !segment.Image().Deep()) original = CopyOf(segment.Image());
   TSegmentRunOptions segmentation;
   segmentation.WhiteDots = !options.BlackDots;
   segmentation.Median = options.Median;

@@ -60,22 +60,6 @@ std::vector<uint16_t> Ramp(int32_t w, int32_t h, uint32_t seed) {
   return v;
 }
 
-// The value of a tag in the first directory of a classic little-endian TIFF, set in place.
-void PatchTag(std::string& tiff, uint16_t tag, uint16_t value) {
-  auto get = [&](size_t at, int n) {
-    uint32_t v = 0;
-    for (int i = 0; i < n; ++i) v |= uint32_t{static_cast<uint8_t>(tiff[at + i])} << (8 * i);
-    return v;
-  };
-  const uint32_t dir = get(4, 4);
-  for (uint32_t e = 0; e < get(dir, 2); ++e) {
-    const size_t at = dir + 2 + 12 * e;
-    if (get(at, 2) != tag) continue;
-    tiff[at + 2] = 3, tiff[at + 3] = 0;  // SHORT
-    tiff[at + 8] = static_cast<char>(value & 255), tiff[at + 9] = static_cast<char>(value >> 8);
-  }
-}
-
 // A PNG whose header states another size (checksum mended).
 std::string PatchedPng(std::string png, uint32_t w, uint32_t h) {
   for (int i = 0; i < 4; ++i) {
@@ -318,7 +302,7 @@ TEST(PictureDecoding, OversizedAndImpossibleHeadersAreRefusedAtOnce) {
   TTiffPage deflate = GrayPage(64, 64, 8, std::vector<uint16_t>(64 * 64, 7));
   deflate.Compression = 8;
   std::string tiff = TiffBytes({deflate});
-  PatchTag(tiff, 256, 40000), PatchTag(tiff, 257, 40000);
+  SetTiffTag(tiff, 256, 40000), SetTiffTag(tiff, 257, 40000);
   const std::string limit =
       " is too large: 40000 x 40000 pixels (at most 268435456 pixels are read; the environment "
       "variable LATTICOR_MAX_PIXELS=N reads larger ones)";

@@ -93,3 +93,18 @@ std::string TiffBytes(const std::vector<TTiffPage>& pages, bool bigTiff) {
   unlink(path);
   return bytes;
 }
+
+void SetTiffTag(std::string& tiff, uint16_t tag, uint16_t value) {
+  auto get = [&](size_t at, int n) {
+    uint32_t v = 0;
+    for (int i = 0; i < n; ++i) v |= uint32_t{static_cast<uint8_t>(tiff[at + i])} << (8 * i);
+    return v;
+  };
+  const uint32_t dir = get(4, 4);
+  for (uint32_t e = 0; e < get(dir, 2); ++e) {
+    const size_t at = dir + 2 + 12 * e;
+    if (get(at, 2) != tag) continue;
+    tiff[at + 2] = 3, tiff[at + 3] = 0;  // SHORT
+    tiff[at + 8] = static_cast<char>(value & 255), tiff[at + 9] = static_cast<char>(value >> 8);
+  }
+}

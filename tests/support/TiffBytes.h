@@ -20,3 +20,5 @@ struct TTiffPage {
 std::string TiffBytes(const std::vector<TTiffPage>& pages, bool bigTiff = false);
 // One gray page of the given depth and values.
 TTiffPage GrayPage(int32_t width, int32_t height, int bits, const std::vector<uint16_t>& values);
+// Sets a tag of the first directory of a classic little-endian TIFF to a SHORT value in place.
+void SetTiffTag(std::string& tiff, uint16_t tag, uint16_t value);
