@@ -145,5 +145,6 @@ void AddEncodeCommand(CLI::App& app) {
   sub->add_option("--picture", args->Picture,
                   "The unsegmented picture, for --centroid refined (same size as INPUT)");
   AddBits16Option(*sub, args->Bits16);
+  AddPageOption(*sub, args->Page, "INPUT and --picture");
   sub->callback([args] { RunEncode(*args); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "image/Picturedecode.h"
@@ -23,6 +24,8 @@ void AddSynthSequenceCommand(CLI::App& app);
 
 // "--bits16 percentile|shift", for every subcommand that reads pictures.
 void AddBits16Option(CLI::App& sub, TBits16& rule);
+// "--page N" for the subcommands that read one picture of a stack.
+void AddPageOption(CLI::App& sub, int32_t& page, const char* which);
 
 // Checks shared by the subcommands' options. An empty text means the value is good.
 // Positive and finite: CLI::PositiveNumber lets "nan" through (no comparison holds for it), and
