@@ -19,13 +19,15 @@
 #include "cli/Trackprogress.h"
 #include "track/Trackinput.h"
 #include "track/Tracksequence.h"
+#include "track/Tracksplit.h"
 
 namespace {
 
 struct TTrackArgs {
   std::vector<std::string> Pictures;
   std::string Out;
-  bool Force = false;  // write over an earlier run's results
+  bool Force = false;   // write over an earlier run's results
+  std::string Extract;  // stage 1 of a split run: the steps to extract ("K/N", "A-B")
   TTrackOptions Options;
 };
 
@@ -73,7 +75,7 @@ void CheckTrackFiles(const std::vector<std::string>& pictures, const TTrackArgs&
   outputs.push_back({"summary.csv", (out / "summary.csv").string(), ""});
   if (args.Options.Plots) outputs.push_back({"summary.png", (out / "summary.png").string(), ""});
   for (size_t i = 0; i < pictures.size(); ++i) {
-    inputs.push_back({"PICTURE " + pictures[i], pictures[i], ""});
+    inputs.push_back({"PICTURE " + pictures[i], SplitPicturePage(pictures[i]).File, ""});
     outputs.push_back(
         {"the code file of " + pictures[i], TrackCodeFile(args.Out, pictures[i]), ""});
     outputs.push_back(
@@ -82,8 +84,35 @@ void CheckTrackFiles(const std::vector<std::string>& pictures, const TTrackArgs&
   CheckFiles(inputs, outputs, args.Force);
 }
 
+// Stage 1 of a split run: the dots files of some steps, nothing else.
+void RunExtraction(const std::vector<std::string>& pictures, const TTrackArgs& args) {
+  TStepRange range;
+  try {
+    range = ParseStepRange(args.Extract, pictures.size());
+  } catch (const TError& e) {
+    throw TUsageError(e.Message());
+  }
+  std::vector<TCommandFile> inputs, outputs;
+  for (size_t i = range.First; i < range.End; ++i) {
+    inputs.push_back({"PICTURE " + pictures[i], SplitPicturePage(pictures[i]).File, ""});
+    outputs.push_back(
+        {"the dots file of " + pictures[i], TrackDotsFile(args.Out, pictures[i]), ""});
+  }
+  std::error_code failure;
+  std::filesystem::create_directories(std::filesystem::path(args.Out) / "dots", failure);
+  if (failure) throw TError("Cannot create the folder " + args.Out + ": " + failure.message());
+  CheckFiles(inputs, outputs, true);
+  const std::vector<std::string> failed =
+      ExtractToDotsFiles(pictures, range, args.Out, args.Options);
+  for (const std::string& line : failed) std::fprintf(stderr, "track: %s\n", line.c_str());
+  std::printf("%zu pictures extracted (steps %zu to %zu of %zu), %zu failed; dots in %s\n",
+              range.End - range.First, range.First, range.End - 1, pictures.size(), failed.size(),
+              (std::filesystem::path(args.Out) / "dots").string().c_str());
+}
+
 void RunTrack(const TTrackArgs& args) {
   const std::vector<std::string> pictures = SequencePictures(args.Pictures);
+  if (!args.Extract.empty()) return RunExtraction(pictures, args);
   CheckTrackFiles(pictures, args);
   TStopOnInterrupt interrupt;
   TTrackProgress progress(stderr, isatty(STDERR_FILENO) != 0);
@@ -193,6 +222,17 @@ void AddTrackCommand(CLI::App& app) {
   sub->add_option("--jobs", o.Jobs, "Pictures segmented at once (the results do not depend on it)")
       ->check(CLI::Range(1, 256))
       ->capture_default_str();
+  AddBits16Option(*sub, o.Bits16);
+  CLI::Option* extract =
+      sub->add_option("--extract", args->Extract,
+                      "Stage 1 of a split run: only extract the dots of steps K/N (part K of N) "
+                      "or FIRST-LAST into --out/dots/, one process per part (GNU parallel, a "
+                      "Slurm array); then run track with --extracted");
+  sub->add_flag("--extracted", o.Extracted,
+                "Stage 2 of a split run: index, match and write every step from the dots "
+                "files in --out/dots/ (the same options as stage 1); the files are those of one "
+                "track run")
+      ->excludes(extract);
   sub->add_flag("--plots", o.Plots,
                 "Also write summary.png (mean strains against the step) and the last step's maps "
                 "in plots/");

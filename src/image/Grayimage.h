@@ -32,6 +32,8 @@ class TGrayImage {
   TGrayImage& operator=(const TGrayImage&) = delete;
 
   const std::string& FileName() const { return FFileName; }
+  // For an image made in memory that stands for a file (its name goes into code files).
+  void SetFileName(const std::string& name) { FFileName = name; }
   int32_t HeaderSize() const { return FHeaderSize; }
   int32_t Width() const { return FWidth; }
   int32_t Height() const { return FHeight; }

@@ -4,9 +4,12 @@
 #include <optional>
 #include <string>
 
+#include "image/Picturedecode.h"
+
 // How every picture of a sequence is segmented and its dots extracted and indexed, and how each
 // step's strain is computed. The same choices as the segment, encode and strain commands.
 struct TTrackOptions {
+  TBits16 Bits16 = TBits16::Percentile;  // how 16-bit pictures become 8-bit for segmentation
   bool BlackDots = false;
   std::optional<int32_t> Median;     // median filter size before segmentation
   std::optional<int32_t> Window;     // multi-area window; default a quarter of the width
@@ -23,6 +26,9 @@ struct TTrackOptions {
   float ScaleY = 1.0f;
   int32_t Neighbourhood = 1;
   int32_t Jobs = 1;  // pictures segmented and extracted at once
+  // The dots of every picture come from the dots files of a split run's extraction
+  // (outDir/dots/), not from the pictures.
+  bool Extracted = false;
   // DIR/summary.png and the last good step's maps in DIR/plots/.
   bool Plots = false;
 };

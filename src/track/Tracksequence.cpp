@@ -20,8 +20,10 @@
 #include "strain/Strainpairs.h"
 #include "strain/Strainplot.h"
 #include "track/Serialworker.h"
+#include "track/Trackinput.h"
 #include "track/Trackpipeline.h"
 #include "track/Trackplot.h"
+#include "track/Tracksplit.h"
 
 namespace {
 
@@ -118,11 +120,12 @@ TStrainField MeasureStep(const std::string& referenceCodes, const std::string& c
 
 // The summary plot and the maps of the last step that has strain, over the reference picture.
 void SaveTrackPlots(const std::string& outDir, const std::vector<TTrackStep>& steps,
-                    const TStrainField* last, const std::string& referencePicture) {
+                    const TStrainField* last, const std::string& referencePicture,
+                    const TTrackOptions& options) {
   SavePng(RenderTrackSummary(steps), (std::filesystem::path(outDir) / "summary.png").string());
   if (!last) return;
-  const TGrayImage picture(referencePicture);
-  SavePlots((std::filesystem::path(outDir) / "plots").string(), *last, &picture);
+  const std::unique_ptr<TGrayImage> picture = LoadSequencePicture(referencePicture, options.Bits16);
+  SavePlots((std::filesystem::path(outDir) / "plots").string(), *last, picture.get());
 }
 
 }  // namespace
@@ -139,7 +142,16 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   // Two stages: this thread indexes each picture from the one before (the only work that must
   // wait for the previous picture), the writer saves its code file, matches it against the
   // reference and writes the step's files, in order, while the next picture is indexed.
-  TTrackPipeline pipeline(pictures, options);
+  if (options.Extracted)  // every picture's dots are there before any work
+    for (const std::string& picture : pictures)
+      if (!FileExists(TrackDotsFile(outDir, picture)))
+        throw TError("The dots of " + picture + " are missing (" + TrackDotsFile(outDir, picture) +
+                     "): extract them first with --extract");
+  TTrackPipeline pipeline(pictures.size(), options, [&](size_t i) {
+    return options.Extracted
+               ? ReadDotsFile(TrackDotsFile(outDir, pictures[i]), pictures[i], options)
+               : ExtractPicture(pictures[i], options);
+  });
   std::vector<TTrackStep> steps;  // the writer's until it has finished
   const int32_t total = static_cast<int32_t>(pictures.size());
   const std::string summary = (std::filesystem::path(outDir) / "summary.csv").string();
@@ -185,9 +197,10 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
     step.Picture = ExtractFileName(pictures[i]);
     std::unique_ptr<TEncode> job;
     try {
+      TPictureDots extracted;
       std::string error;
-      job = pipeline.Take(i, error);
-      if (!job) throw TError(error);
+      if (!pipeline.Take(i, extracted, error)) throw TError(error);
+      job = JobFromDots(extracted, options);
       const float gap = static_cast<float>(i - lastGood);
       IndexPicture(*job, i == 0 ? nullptr : &reference, motionX * gap, motionY * gap, options);
       step.Dots = job->FDotSum;
@@ -207,7 +220,7 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
     writer.Post([&finishStep, step, shared] { finishStep(step, *shared); });
   }
   writer.Finish();
-  if (options.Plots) SaveTrackPlots(outDir, steps, lastField.get(), pictures[0]);
+  if (options.Plots) SaveTrackPlots(outDir, steps, lastField.get(), pictures[0], options);
   return steps;
 }
 
@@ -218,9 +231,10 @@ std::string TrackStepFile(const std::string& outDir, size_t step) {
 }
 
 std::string TrackCodeFile(const std::string& outDir, const std::string& picture) {
-  return (std::filesystem::path(outDir) / "codes" /
-          std::filesystem::path(picture).filename().replace_extension(".cod"))
-      .string();
+  const TSequencePicture which = SplitPicturePage(picture);
+  std::filesystem::path name = std::filesystem::path(which.File).filename().replace_extension("");
+  if (which.Paged) name += '#' + std::to_string(which.Page);
+  return (std::filesystem::path(outDir) / "codes" / name).string() + ".cod";
 }
 
 void WriteTrackSummary(const std::string& path, const std::vector<TTrackStep>& steps) {

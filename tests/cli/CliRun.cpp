@@ -135,3 +135,7 @@ TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit,
   result.Err = ReadFileBytes(errPath);
   return result;
 }
+
+std::string CliPath() {
+  return LATTICOR_CLI_PATH;
+}
