@@ -12,8 +12,7 @@ void TGray16Image::SetSize(int32_t width, int32_t height) {
   if (height < 0) height = 0;
   CheckImageSize(width, height, "An image");
   try {
-    FData = std::make_unique_for_overwrite<uint16_t[]>(static_cast<size_t>(width) *
-                                                       static_cast<size_t>(height));
+    FData = AllocatePixels<uint16_t>(static_cast<size_t>(width) * static_cast<size_t>(height));
   } catch (const std::bad_alloc&) {
     throw TError("Not enough memory for an image of " + IntToStr(width) + " x " + IntToStr(height) +
                  " pixels");

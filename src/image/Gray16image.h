@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "image/Pixelbuffer.h"
+
 // A picture as the camera gave it, for pictures of more than 8 bits: FWidth x FHeight 16-bit
 // values, row-major, row 0 at the top, exactly as stored (a 12-bit camera's values stay
 // 0..4095). Refined centroids measure on it; segmentation and the specified files use the 8-bit
@@ -28,7 +30,7 @@ class TGray16Image {
   int32_t FWidth = 0;
   int32_t FHeight = 0;
   uint32_t FFullScale = 65535;
-  std::unique_ptr<uint16_t[]> FData;
+  TPixelBuffer<uint16_t> FData;
 };
 
 // The depth of a picture's data, from its largest value: the number of bits that value needs,

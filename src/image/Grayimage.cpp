@@ -56,10 +56,9 @@ TGrayImage::TGrayImage(const std::string& fileName, TBits16 bits16, int32_t page
 void TGrayImage::Allocate(int32_t width, int32_t height) {
   FEdits.Bump();
   CheckImageSize(width, height, "An image");
-  std::unique_ptr<uint8_t[]> data;
+  TPixelBuffer<uint8_t> data;
   try {
-    data = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(width) *
-                                                     static_cast<size_t>(height));
+    data = AllocatePixels<uint8_t>(static_cast<size_t>(width) * static_cast<size_t>(height));
   } catch (const std::bad_alloc&) {
     throw TError("Not enough memory for an image of " + IntToStr(width) + " x " + IntToStr(height) +
                  " pixels");

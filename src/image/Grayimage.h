@@ -8,6 +8,7 @@
 
 #include "base/Changestamp.h"
 #include "image/Picturedecode.h"
+#include "image/Pixelbuffer.h"
 
 class TGray16Image;
 class TSurface;
@@ -120,7 +121,7 @@ class TGrayImage {
   int32_t FWidth = 0;
   int32_t FHeight = 0;
   int32_t FSize = 0;
-  std::unique_ptr<uint8_t[]> FData;
+  TPixelBuffer<uint8_t> FData;
   TChangeStamp FEdits;
   TBits16 FBits16 = TBits16::Percentile;
   std::string FDecoding;

@@ -150,8 +150,7 @@ class TTiffReader {
     if (!FTiff) Fail("unreadable header");
     const uint64_t directory = pages[static_cast<size_t>(FPage - 1)];
     if (!TiffDirectoryComplete(FIn, directory)) Fail("truncated directory");
-    if (!TIFFSetSubDirectory(FTiff.get(), directory))
-      Fail("unreadable directory");
+    if (!TIFFSetSubDirectory(FTiff.get(), directory)) Fail("unreadable directory");
     return DecodePage(gray);
   }
 

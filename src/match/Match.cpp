@@ -16,8 +16,26 @@ TMatch::TMatch(const std::string& initialFile, const std::string& deformedFile) 
   FChangeYAxis = true;
 }
 
+TMatch::TMatch(const TCodeFileContent& initial, const std::string& initialFile,
+               const std::string& deformedFile) {
+  FCodeFileName[0] = initialFile;
+  FCodeFileName[1] = deformedFile;
+  TCodeFileContent copy;
+  copy.DotSum = initial.DotSum, copy.Width = initial.Width, copy.Height = initial.Height;
+  copy.Background = initial.Background, copy.ScaleX = initial.ScaleX, copy.ScaleY = initial.ScaleY;
+  copy.Dots = initial.Dots;
+  copy.Table = std::make_unique<TCoordinate>(*initial.Table);
+  copy.ImageName = initial.ImageName;
+  TakeCodeFile(0, std::move(copy));
+  LoadCodeFile(1);
+  FChangeYAxis = true;
+}
+
 void TMatch::LoadCodeFile(int i) {
-  TCodeFileContent c = ReadCodeFile(FCodeFileName[i]);
+  TakeCodeFile(i, ReadCodeFile(FCodeFileName[i]));
+}
+
+void TMatch::TakeCodeFile(int i, TCodeFileContent c) {
   FDotSum[i] = c.DotSum;
   FImageWidth = c.Width;
   FImageHeight = c.Height;

@@ -7,6 +7,7 @@
 
 #include "encode/Coordinate.h"
 #include "encode/Dotinfo.h"
+#include "match/Codeload.h"
 
 // The matching job: the dots of two code files of the same grid, file 0 for the initial and
 // file 1 for the deformed state, paired by grid position, and the displacement of every pair
@@ -25,6 +26,10 @@ class TMatch {
   // Grid ranges whose table would exceed TCoordinate::MaxEntries (2^27) entries, or negative
   // ones, are refused with the coordinate table's allocation message.
   TMatch(const std::string& initialFile, const std::string& deformedFile);
+  // The same with the initial file already read (a sequence matches every step against one
+  // reference); initialFile names it in messages.
+  TMatch(const TCodeFileContent& initial, const std::string& initialFile,
+         const std::string& deformedFile);
   TMatch(const TMatch&) = delete;
   TMatch& operator=(const TMatch&) = delete;
 
@@ -63,5 +68,6 @@ class TMatch {
 
  private:
   void LoadCodeFile(int i);
+  void TakeCodeFile(int i, TCodeFileContent c);
   void WriteLayout(int32_t layout, const std::string& path) const;
 };

@@ -54,3 +54,12 @@ TStrainField StrainFromCodeFiles(const std::string& initialFile, const std::stri
   RequireStrain(field);
   return field;
 }
+
+TStrainField StrainFromCodeFiles(const TCodeFileContent& initial, const std::string& initialFile,
+                                 const std::string& deformedFile, const TStrainOptions& options) {
+  TMatch match(initial, initialFile, deformedFile);
+  match.Match();
+  TStrainField field = StrainOfMatch(match, options);
+  RequireStrain(field);
+  return field;
+}

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <system_error>
 #include <unordered_map>
@@ -16,6 +17,7 @@
 #include "encode/Encodereference.h"
 #include "encode/Encoderun.h"
 #include "image/Grayimage.h"
+#include "match/Codeload.h"
 #include "strain/Straincsv.h"
 #include "strain/Strainpairs.h"
 #include "strain/Strainplot.h"
@@ -88,12 +90,12 @@ void IndexPicture(TEncode& job, std::vector<TDotInfo>* reference, float shiftX, 
 }
 
 // Matches a step's code file against the reference's and writes its strain CSV.
-TStrainField MeasureStep(const std::string& referenceCodes, const std::string& codes,
-                         const std::string& csv, int32_t referenceDots,
+TStrainField MeasureStep(const TCodeFileContent& reference, const std::string& referenceCodes,
+                         const std::string& codes, const std::string& csv, int32_t referenceDots,
                          const TTrackOptions& options, TTrackStep& step) {
   TStrainOptions strainOptions;
   strainOptions.Neighbourhood = options.Neighbourhood;
-  TStrainField field = StrainFromCodeFiles(referenceCodes, codes, strainOptions);
+  TStrainField field = StrainFromCodeFiles(reference, referenceCodes, codes, strainOptions);
   WriteStrainCsv(csv, field);
   step.Pairs = static_cast<int32_t>(field.Points().size());
   step.Lost = referenceDots - step.Pairs;
@@ -139,9 +141,10 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   if (failure) throw TError("Cannot create the folder " + outDir + ": " + failure.message());
   if (options.Plots) CheckPlotFolder((std::filesystem::path(outDir) / "plots").string());
 
-  // Two stages: this thread indexes each picture from the one before (the only work that must
-  // wait for the previous picture), the writer saves its code file, matches it against the
-  // reference and writes the step's files, in order, while the next picture is indexed.
+  // Three stages: this thread indexes each picture from the one before (the only work that
+  // must wait for the previous picture); a thread per step saves its code file, matches it
+  // against the reference and writes its strain file, steps side by side; the writer then
+  // lists the steps in summary.csv, in order, while the next pictures are indexed.
   if (options.Extracted)  // every picture's dots are there before any work
     for (const std::string& picture : pictures)
       if (!FileExists(TrackDotsFile(outDir, picture)))
@@ -159,28 +162,63 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   int32_t referenceDots = 0;
   std::unique_ptr<TStrainField> lastField;  // for the maps
   auto stopped = [&hooks] { return hooks.Stop && hooks.Stop->load(); };
-  // Measures and writes a step; job is null for a step whose picture could not be indexed.
-  auto finishStep = [&](TTrackStep step, const std::unique_ptr<TEncode>& job) {
-    if (step.Step > 0 && stopped()) return;
-    if (job) {
-      const size_t i = static_cast<size_t>(step.Step);
-      bool saved = false;
+  // The reference's code file as read back, once its step has saved it: every step is matched
+  // against it.
+  std::promise<std::shared_ptr<const TCodeFileContent>> referenceSaved;
+  std::shared_future<std::shared_ptr<const TCodeFileContent>> referenceCodeFile =
+      referenceSaved.get_future().share();
+  struct TMeasured {
+    TTrackStep Step;
+    std::unique_ptr<TStrainField> Field;  // kept for the maps
+    bool Skipped = false;                 // stopped before it was written
+  };
+  // Saves and measures a step; job is null for a step whose picture could not be indexed.
+  auto measureStep = [&](TTrackStep step, const std::unique_ptr<TEncode>& job) {
+    TMeasured done{step, nullptr, step.Step > 0 && stopped()};
+    if (!job || done.Skipped) return done;
+    const size_t i = static_cast<size_t>(step.Step);
+    bool saved = false, told = false;
+    try {
+      job->SaveCodes(TrackCodeFile(outDir, pictures[i]));
+      saved = true;
+      if (i == 0) {
+        referenceSaved.set_value(
+            std::make_shared<const TCodeFileContent>(ReadCodeFile(referenceCodes)));
+        told = true;
+      }
+      TStrainField field =
+          MeasureStep(*referenceCodeFile.get(), referenceCodes, TrackCodeFile(outDir, pictures[i]),
+                      TrackStepFile(outDir, i), referenceDots, options, done.Step);
+      if (options.Plots && field.StrainCount() > 0)
+        done.Field = std::make_unique<TStrainField>(std::move(field));
+    } catch (...) {
+      // The steps waiting for the reference learn why it is not there.
+      if (i == 0 && !told) referenceSaved.set_exception(std::current_exception());
+      // Without the reference's code file nothing can follow.
+      if (i == 0 && !saved) throw;
       try {
-        job->SaveCodes(TrackCodeFile(outDir, pictures[i]));
-        saved = true;
-        TStrainField field = MeasureStep(referenceCodes, TrackCodeFile(outDir, pictures[i]),
-                                         TrackStepFile(outDir, i), referenceDots, options, step);
-        if (options.Plots && field.StrainCount() > 0)
-          lastField = std::make_unique<TStrainField>(std::move(field));
+        throw;
       } catch (const TError& e) {
-        // Without the reference's code file nothing can follow.
-        if (i == 0 && !saved) throw;
-        step.Reason = e.Message();
+        done.Step.Reason = e.Message();
       }
     }
-    steps.push_back(step);
+    return done;
+  };
+  auto finishStep = [&](TMeasured done) {
+    if (done.Step.Step > 0 && stopped()) {
+      // Measured beside the steps before it, but the run stopped first: it leaves nothing.
+      std::error_code ignored;
+      const size_t i = static_cast<size_t>(done.Step.Step);
+      if (!done.Skipped) {
+        std::filesystem::remove(TrackCodeFile(outDir, pictures[i]), ignored);
+        std::filesystem::remove(TrackStepFile(outDir, i), ignored);
+      }
+      return;
+    }
+    if (done.Field) lastField = std::move(done.Field);
+    steps.push_back(done.Step);
     WriteTrackSummary(summary, steps);
-    if (hooks.StepDone) hooks.StepDone(step, static_cast<int32_t>(steps.size()), total);
+    if (hooks.StepDone) hooks.StepDone(done.Step, static_cast<int32_t>(steps.size()), total);
   };
   TSerialWorker writer(2);
 
@@ -216,8 +254,10 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
       step.Reason = e.Message();
       job.reset();
     }
-    auto shared = std::make_shared<std::unique_ptr<TEncode>>(std::move(job));
-    writer.Post([&finishStep, step, shared] { finishStep(step, *shared); });
+    auto measured = std::make_shared<std::future<TMeasured>>(
+        std::async(std::launch::async,
+                   [&measureStep, step, job = std::move(job)] { return measureStep(step, job); }));
+    writer.Post([&finishStep, measured] { finishStep(measured->get()); });
   }
   writer.Finish();
   if (options.Plots) SaveTrackPlots(outDir, steps, lastField.get(), pictures[0], options);
