@@ -9,12 +9,19 @@
 #include "image/Grayimage.h"
 #include "image/Picturedecode.h"
 
-std::string MapGray16(const TGray16Image& deep, TBits16 rule, TGrayImage& image) {
+void CountRow(const uint16_t* row, int32_t width, uint32_t* counts) {
+  for (int32_t x = 0; x < width; ++x) ++counts[row[x]];
+}
+
+std::string MapGray16(const TGray16Image& deep, TBits16 rule, TGrayImage& image,
+                      const uint32_t* given) {
   const int32_t width = deep.Width(), height = deep.Height();
-  std::vector<uint32_t> counts(65536, 0);  // a picture has fewer than 2^32 pixels
-  for (int32_t y = 0; y < height; ++y) {
-    const uint16_t* row = deep.Row(y);
-    for (int32_t x = 0; x < width; ++x) ++counts[row[x]];
+  std::vector<uint32_t> own;  // a picture has fewer than 2^32 pixels
+  const uint32_t* counts = given;
+  if (!counts) {
+    own.assign(65536, 0);
+    for (int32_t y = 0; y < height; ++y) CountRow(deep.Row(y), width, own.data());
+    counts = own.data();
   }
   // The values of ranks floor(0.001 (n - 1)) and ceil(0.999 (n - 1)) of the sorted pixels.
   const int64_t n = int64_t{width} * height;

@@ -153,7 +153,10 @@ std::string DecodeInput(const TPictureInput& in, int32_t page, TBits16 rule, TGr
         DecodeWithQt(bytes, static_cast<size_t>(in.Size), in.Name, format == TFormat::Jpeg, image);
   }
   if (!decoded.Deep) return decoded.What;
-  const std::string how = decoded.What + ", " + MapGray16(*decoded.Deep, rule, image);
+  const std::string how =
+      decoded.What + ", " +
+      MapGray16(*decoded.Deep, rule, image,
+                decoded.Counts.size() == 65536 ? decoded.Counts.data() : nullptr);
   image.SetDeep(std::move(decoded.Deep));
   return how;
 }

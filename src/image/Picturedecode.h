@@ -28,8 +28,12 @@ std::string DecodePicture(const uint8_t* bytes, size_t size, const std::string& 
                           TGrayImage& image, int32_t page = 1);
 
 // The 8-bit gray image of a 16-bit picture by the rule; returns the rule in words ("12-bit data,
-// shifted right by 4 bits").
-std::string MapGray16(const TGray16Image& deep, TBits16 rule, TGrayImage& image);
+// shifted right by 4 bits"). counts, when given, is the picture's histogram (65536 counters),
+// gathered by a decoder while the rows were at hand.
+std::string MapGray16(const TGray16Image& deep, TBits16 rule, TGrayImage& image,
+                      const uint32_t* counts = nullptr);
+// Adds a row of 16-bit values to a histogram of 65536 counters.
+void CountRow(const uint16_t* row, int32_t width, uint32_t* counts);
 
 // The number of pages of a picture file: its directories for a TIFF, 1 for anything else
 // (also for a file that cannot be read: reading it says why).

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "image/Bmpdecode.h"
 #include "image/Picturedecode.h"
@@ -40,6 +41,7 @@ std::string DecodeInput(const TPictureInput& in, int32_t page, TBits16 rule, TGr
 struct TDecoded {
   std::shared_ptr<TGray16Image> Deep;  // set for pictures of more than 8 bits
   std::string What;                    // "8-bit TIFF", "16-bit PNG", ...
+  std::vector<uint32_t> Counts;        // the histogram of Deep, when the decoder made it
 };
 
 TDecoded DecodeTiff(const TPictureInput& in, int32_t page, TGrayImage& gray);

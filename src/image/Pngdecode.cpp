@@ -132,9 +132,13 @@ bool ReadPng(TPngState& s, TGrayImage& gray, TDecoded& result) {
   auto destination = [&](int32_t y) -> png_bytep {
     return deep ? reinterpret_cast<png_bytep>(result.Deep->Row(y)) : gray.Row(y);
   };
-  if (channels == 1) {  // every pass straight into the picture
+  if (deep) result.Counts.assign(65536, 0);  // gathered row by row while each is at hand
+  if (channels == 1) {                       // every pass straight into the picture
     for (int pass = 0; pass < passes; ++pass)
-      for (int32_t y = 0; y < h; ++y) png_read_row(png, destination(y), nullptr);
+      for (int32_t y = 0; y < h; ++y) {
+        png_read_row(png, destination(y), nullptr);
+        if (deep && pass == passes - 1) CountRow(result.Deep->Row(y), w, result.Counts.data());
+      }
   } else {
     // Interlaced colour keeps every row until the last pass; otherwise one row at a time.
     const size_t kept = passes > 1 ? static_cast<size_t>(h) : 1;
@@ -143,9 +147,10 @@ bool ReadPng(TPngState& s, TGrayImage& gray, TDecoded& result) {
       for (int32_t y = 0; y < h; ++y) {
         uint8_t* row = s.Rows.data() + (passes > 1 ? rowBytes * static_cast<size_t>(y) : 0);
         png_read_row(png, row, nullptr);
-        if (pass == passes - 1)
-          ConvertRow(row, width, channels, deep, deep ? nullptr : gray.Row(y),
-                     deep ? result.Deep->Row(y) : nullptr);
+        if (pass < passes - 1) continue;
+        ConvertRow(row, width, channels, deep, deep ? nullptr : gray.Row(y),
+                   deep ? result.Deep->Row(y) : nullptr);
+        if (deep) CountRow(result.Deep->Row(y), w, result.Counts.data());
       }
   }
   png_read_end(png, nullptr);  // the checksums after the pixels, up to the end chunk

@@ -170,7 +170,9 @@ class TTiffReader {
   }
   TDecoded DecodePage(TGrayImage& gray);
   void CheckStriles(TIFF* tif, const TTiffLayout& layout);
-  void ReadBlocks(TIFF* tif, const TTiffLayout& layout, TGrayImage* gray, TGray16Image* deep);
+  // Into gray, or deep while counting its values into counts.
+  void ReadBlocks(TIFF* tif, const TTiffLayout& layout, TGrayImage* gray, TGray16Image* deep,
+                  uint32_t* counts);
   void ReadRgba(TIFF* tif, const TTiffLayout& layout, TGrayImage& gray);
 
   const TPictureInput& FIn;
@@ -238,10 +240,11 @@ TDecoded TTiffReader::DecodePage(TGrayImage& gray) {
     result.Deep = std::make_shared<TGray16Image>();
     result.Deep->SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height));
     result.Deep->SetFullScale((uint32_t{1} << layout.Bits) - 1);
-    ReadBlocks(tif, layout, nullptr, result.Deep.get());
+    result.Counts.assign(65536, 0);
+    ReadBlocks(tif, layout, nullptr, result.Deep.get(), result.Counts.data());
   } else {
     gray.SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height));
-    ReadBlocks(tif, layout, &gray, nullptr);
+    ReadBlocks(tif, layout, &gray, nullptr, nullptr);
   }
   if (!FClient.Failure.empty()) throw TError(FClient.Failure);
   return result;
@@ -273,7 +276,7 @@ void TTiffReader::CheckStriles(TIFF* tif, const TTiffLayout& layout) {
 }
 
 void TTiffReader::ReadBlocks(TIFF* tif, const TTiffLayout& layout, TGrayImage* gray,
-                             TGray16Image* deep) {
+                             TGray16Image* deep, uint32_t* counts) {
   const TTiffKind kind = KindOf(layout);
   const uint32_t w = layout.Width, h = layout.Height;
   const uint32_t bw = layout.BlockWidth, bh = layout.BlockHeight;
@@ -304,6 +307,7 @@ void TTiffReader::ReadBlocks(TIFF* tif, const TTiffLayout& layout, TGrayImage* g
                                             : static_cast<const uint8_t*>(dst8))
                                     : block.data() + static_cast<size_t>(layout.RowBytes) * r;
         ConvertRow(layout, kind, src, cols, dst8, dst16);
+        if (counts) CountRow(dst16, static_cast<int32_t>(cols), counts);
       }
     }
   }
