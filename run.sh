@@ -7,8 +7,8 @@
 #   ./run.sh test             build and run the whole test suite through CTest
 #   ./run.sh demo [DIR]       build and run the synthetic end-to-end demo (default demo-output/)
 #   ./run.sh gui              build and start the desktop application
-#   ./run.sh install [PREFIX] build and install the programs, desktop entry, icon and code-file
-#                             MIME type under PREFIX (default /usr/local)
+#   ./run.sh install [PREFIX] build and install the programs, desktop entry, icon, code-file
+#                             MIME type and Python module under PREFIX (default /usr/local)
 #   ./run.sh deb              build the Debian package build-deb/latticor_<version>_<arch>.deb
 #   ./run.sh bench [FILTER]   build and run the benchmarks (installs OpenCV for comparisons)
 #   ./run.sh fuzz [SECONDS]   build the fuzz targets with clang and libFuzzer and run each
@@ -20,7 +20,8 @@ ROOT=$(pwd)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 BASE_PACKAGES="cmake make g++ pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libtiff-dev libpng-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev xvfb xauth openbox parallel help2man"
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev xvfb xauth openbox parallel help2man
+  python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest python3-matplotlib"
 BENCH_PACKAGES="libopencv-dev"
 FUZZ_PACKAGES="clang libclang-rt-14-dev"
 FORMAT_PACKAGES="clang-format git"
@@ -107,7 +108,8 @@ case "$cmd" in
   deb)
     # shellcheck disable=SC2086
     need_packages $BASE_PACKAGES $DEB_PACKAGES
-    # A build of its own without tests and benchmarks: the package holds the two programs only.
+    # A build of its own without tests and benchmarks: the package holds the two programs and
+    # the Python module.
     configure_and_build build-deb -DLATTICOR_TESTS=OFF -DLATTICOR_BENCH=OFF
     (cd build-deb && cpack -G DEB)
     ;;

@@ -141,16 +141,8 @@ int32_t RunMatch(const TMatchArgs& args) {
              args.Force);
   // Do Matching, then Save Result with the chosen layout and Y axis option.
   TMatch match(args.Initial, args.Deformed);
-  match.Match();
-  const TMatchAlignment alignment = MeasureAlignment(match);
-  if (alignment.Suspicious()) {
-    if (args.Align) {
-      AlignDeformed(match, alignment.OffsetNx, alignment.OffsetNy);
-      std::fprintf(stderr, "%s\n", AlignmentNote(alignment).c_str());
-    } else {
-      std::fprintf(stderr, "%s\n", AlignmentWarning(alignment).c_str());
-    }
-  }
+  const std::string note = MatchAndCheck(match, args.Align);
+  if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
   match.FChangeYAxis = !args.KeepY;
   TSaveGroup outputs;  // the displacement file and the CSV together or neither
   if (!args.Output.empty()) match.WriteResult(args.Layout, args.Output);

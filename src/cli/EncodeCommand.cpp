@@ -1,4 +1,5 @@
 #include <memory>
+#include <optional>
 
 #include "cli/Cli11.h"
 
@@ -10,19 +11,9 @@ namespace {
 constexpr const char* LeastAreaHelp =
     "--least-area must be a number of pixels (0 or more), -1 (the default of 10), auto or robust";
 
-// "--least-area N|auto", read once: a non-negative number of pixels, or the Auto estimate. A
-// negative area is the system's own rule for "10", so -1 is accepted as well and means just
-// that.
+// "--least-area N|auto|robust", read once.
 TLeastArea ParseLeastArea(const std::string& text) {
-  if (text == "auto") return {};
-  if (text == "robust") return {TLeastArea::TMode::Robust, 0};
-  try {
-    size_t used = 0;
-    const long value = std::stol(text, &used);
-    if (used == text.size() && value >= -1 && value <= 2147483647)
-      return TLeastArea::Given(static_cast<int32_t>(value));
-  } catch (...) {
-  }
+  if (const std::optional<TLeastArea> area = LeastAreaFromText(text)) return *area;
   throw CLI::ValidationError("--least-area", LeastAreaHelp);
 }
 
@@ -31,11 +22,9 @@ TLeastArea ParseLeastArea(const std::string& text) {
 void AddEncodeCommand(CLI::App& app) {
   auto args = std::make_shared<TEncodeArgs>();
   TEncodeRunOptions& run = args->Run;
-  // The command line's own defaults: a least area that specks and merged blobs do not move, and
-  // a grid table as large as the dots found. The arguments' struct keeps the window's defaults
-  // for callers that fill it in code.
-  run.LeastArea = {TLeastArea::TMode::Robust, 0};
-  run.AutoTable = true;
+  // The command line's own defaults; the arguments' struct keeps the window's defaults for
+  // callers that fill it in code.
+  run = BatchEncodeOptions();
   auto tableGiven = std::make_shared<bool>(false);
   CLI::App* sub = app.add_subcommand(
       "encode",

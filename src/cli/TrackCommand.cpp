@@ -8,8 +8,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 #include "cli/Cli11.h"
 
@@ -17,6 +15,7 @@
 #include "cli/Filecheck.h"
 #include "cli/Subcommands.h"
 #include "cli/Trackprogress.h"
+#include "track/Trackfiles.h"
 #include "track/Trackinput.h"
 #include "track/Tracksequence.h"
 #include "track/Tracksplit.h"
@@ -55,33 +54,11 @@ class TStopOnInterrupt {
   TStopOnInterrupt& operator=(const TStopOnInterrupt&) = delete;
 };
 
-// Everything the names decide, before the first picture is read: an --out that is a file, an
-// earlier run's results (kept unless --force), two pictures whose code files would have one
-// name, an output over an input, a folder that cannot be written.
-void CheckTrackFiles(const std::vector<std::string>& pictures, const TTrackArgs& args) {
-  namespace fs = std::filesystem;
+void CheckTrackArgs(const std::vector<std::string>& pictures, const TTrackArgs& args) {
   if (args.Out.empty()) throw TUsageError("--out needs the name of a folder");
-  const fs::path out(args.Out);
-  std::error_code failure;
-  if (fs::exists(out, failure) && !fs::is_directory(out, failure))
-    throw TError("--out " + args.Out + " is a file: the results need a folder");
-  if (!args.Force && fs::exists(out / "summary.csv", failure))
-    throw TError("The folder " + args.Out +
-                 " holds the results of an earlier run (summary.csv): give another --out, or "
-                 "--force to write over them");
-  fs::create_directories(out / "codes", failure);
-  if (failure) throw TError("Cannot create the folder " + args.Out + ": " + failure.message());
-  std::vector<TCommandFile> inputs, outputs;
-  outputs.push_back({"summary.csv", (out / "summary.csv").string(), ""});
-  if (args.Options.Plots) outputs.push_back({"summary.png", (out / "summary.png").string(), ""});
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    inputs.push_back({"PICTURE " + pictures[i], SplitPicturePage(pictures[i]).File, ""});
-    outputs.push_back(
-        {"the code file of " + pictures[i], TrackCodeFile(args.Out, pictures[i]), ""});
-    outputs.push_back(
-        {"the strain file of step " + std::to_string(i), TrackStepFile(args.Out, i), ""});
-  }
-  CheckFiles(inputs, outputs, args.Force);
+  const TFileCheck check = CheckTrackFiles(pictures, args.Out, args.Options.Plots, args.Force);
+  if (check.Status == 2) throw TUsageError(check.Message);
+  if (check.Status != 0) throw TError(check.Message);
 }
 
 // Stage 1 of a split run: the dots files of some steps, nothing else.
@@ -113,7 +90,7 @@ void RunExtraction(const std::vector<std::string>& pictures, const TTrackArgs& a
 void RunTrack(const TTrackArgs& args) {
   const std::vector<std::string> pictures = SequencePictures(args.Pictures);
   if (!args.Extract.empty()) return RunExtraction(pictures, args);
-  CheckTrackFiles(pictures, args);
+  CheckTrackArgs(pictures, args);
   TStopOnInterrupt interrupt;
   TTrackProgress progress(stderr, isatty(STDERR_FILENO) != 0);
   TTrackHooks hooks;
@@ -157,8 +134,7 @@ void ParseLeastArea(const std::string& text, TTrackOptions& o) {
 void AddTrackCommand(CLI::App& app) {
   auto args = std::make_shared<TTrackArgs>();
   TTrackOptions& o = args->Options;
-  o.Jobs = static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 256u));
-  o.RefinedCentroids = true;
+  o = BatchTrackOptions();
   CLI::App* sub = app.add_subcommand(
       "track",
       "Track a sequence of pictures of one grid: every picture indexed from the one before, "

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <string>
 
 #include "base/Cancel.h"
 #include "base/Error.h"
@@ -81,6 +82,26 @@ struct TWalkState {
 };
 
 }  // namespace
+
+TEncodeRunOptions BatchEncodeOptions() {
+  TEncodeRunOptions options;
+  options.LeastArea = {TLeastArea::TMode::Robust, 0};
+  options.AutoTable = true;
+  return options;
+}
+
+std::optional<TLeastArea> LeastAreaFromText(const std::string& text) {
+  if (text == "auto") return TLeastArea{};
+  if (text == "robust") return TLeastArea{TLeastArea::TMode::Robust, 0};
+  try {
+    size_t used = 0;
+    const long value = std::stol(text, &used);
+    if (used == text.size() && value >= -1 && value <= 2147483647)
+      return TLeastArea::Given(static_cast<int32_t>(value));
+  } catch (...) {
+  }
+  return std::nullopt;
+}
 
 int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncodeRunHooks& hooks) {
   CheckCancelled(hooks);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,15 @@ struct TEncodeRunOptions {
   // The grid table sized from the dots found instead of the job's own size.
   bool AutoTable = false;
 };
+
+// The choices of a run without a person to correct it, the defaults of the command line and of
+// Python: the robust least area (specks and merged blobs do not move it) and a grid table sized
+// from the dots found. The struct's own defaults are the window's.
+TEncodeRunOptions BatchEncodeOptions();
+
+// A least area as users write it: a number of pixels (0 or more, or -1, the system's own word
+// for 10), "auto" or "robust"; nothing for any other text.
+std::optional<TLeastArea> LeastAreaFromText(const std::string& text);
 
 struct TEncodeRunHooks {
   // Where the extraction and the walk draw (the job must have been made with drawing on to

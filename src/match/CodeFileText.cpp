@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <new>
+#include <utility>
 
 #include "base/AtomicFile.h"
 #include "base/Error.h"
@@ -19,6 +20,9 @@ TCodeFileText::TCodeFileText(const std::string& path) : FPath(path) {
     throw TError(" Can not open the  code file: \n" + path);
   }
 }
+
+TCodeFileText::TCodeFileText(TInMemory, std::string text, const std::string& name)
+    : FPath(name), FText(std::move(text)), FEnded(true) {}
 
 TCodeFileText::~TCodeFileText() {
   if (FHandle >= 0) ::close(FHandle);

@@ -10,6 +10,10 @@ class TCodeFileText {
  public:
   // " Can not open the  code file: \n" + path when it cannot be opened (or is a directory).
   explicit TCodeFileText(const std::string& path);
+  // A text already in memory, read as if it were the whole file; name stands for the path in
+  // messages.
+  struct TInMemory {};
+  TCodeFileText(TInMemory, std::string text, const std::string& name);
   ~TCodeFileText();
   TCodeFileText(const TCodeFileText&) = delete;
   TCodeFileText& operator=(const TCodeFileText&) = delete;

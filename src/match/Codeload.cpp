@@ -3,6 +3,7 @@
 #include <cmath>
 #include <new>
 #include <string_view>
+#include <utility>
 
 #include "base/Error.h"
 #include "match/CodeFileText.h"
@@ -20,11 +21,9 @@ constexpr int64_t NameBytes = 1 << 13;
 // Some editors begin a UTF-8 text with a byte-order mark.
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
-}  // namespace
-
-TCodeFileContent ReadCodeFile(const std::string& path) {
+// The reading rules on a file or a text, path naming it in messages.
+TCodeFileContent ParseCodeFile(TCodeFileText& file, const std::string& path) {
   // The magic word is checked on the file's first bytes, before anything else is read.
-  TCodeFileText file(path);
   file.ReadUpTo(HeadBytes);
   const size_t start = file.Text().starts_with(ByteOrderMark) ? ByteOrderMark.size() : 0;
   TCodeReader head(file.Text(), start);
@@ -77,4 +76,16 @@ TCodeFileContent ReadCodeFile(const std::string& path) {
   // The image name is the next word, kept whole; a file ending before it leaves it empty.
   c.ImageName = std::string(reader.Word());
   return c;
+}
+
+}  // namespace
+
+TCodeFileContent ReadCodeFile(const std::string& path) {
+  TCodeFileText file(path);
+  return ParseCodeFile(file, path);
+}
+
+TCodeFileContent ReadCodeFileText(std::string text, const std::string& name) {
+  TCodeFileText file(TCodeFileText::TInMemory{}, std::move(text), name);
+  return ParseCodeFile(file, name);
 }

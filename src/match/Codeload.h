@@ -28,3 +28,5 @@ struct TCodeFileContent {
 // header's ranges. The matching job loads its two files with it; an encoding run that takes its
 // origin from an earlier picture reads that picture's file with it.
 TCodeFileContent ReadCodeFile(const std::string& path);
+// The same rules on a code file's text held in memory; name stands for the path in messages.
+TCodeFileContent ReadCodeFileText(std::string text, const std::string& name);

@@ -11,28 +11,18 @@
 TMatch::TMatch(const std::string& initialFile, const std::string& deformedFile) {
   FCodeFileName[0] = initialFile;
   FCodeFileName[1] = deformedFile;
-  LoadCodeFile(0);
-  LoadCodeFile(1);
+  TakeCodeFile(0, ReadCodeFile(initialFile));
+  TakeCodeFile(1, ReadCodeFile(deformedFile));
   FChangeYAxis = true;
 }
 
-TMatch::TMatch(const TCodeFileContent& initial, const std::string& initialFile,
-               const std::string& deformedFile) {
-  FCodeFileName[0] = initialFile;
-  FCodeFileName[1] = deformedFile;
-  TCodeFileContent copy;
-  copy.DotSum = initial.DotSum, copy.Width = initial.Width, copy.Height = initial.Height;
-  copy.Background = initial.Background, copy.ScaleX = initial.ScaleX, copy.ScaleY = initial.ScaleY;
-  copy.Dots = initial.Dots;
-  copy.Table = std::make_unique<TCoordinate>(*initial.Table);
-  copy.ImageName = initial.ImageName;
-  TakeCodeFile(0, std::move(copy));
-  LoadCodeFile(1);
+TMatch::TMatch(TCodeFileContent initial, TCodeFileContent deformed, const std::string& initialName,
+               const std::string& deformedName) {
+  FCodeFileName[0] = initialName;
+  FCodeFileName[1] = deformedName;
+  TakeCodeFile(0, std::move(initial));
+  TakeCodeFile(1, std::move(deformed));
   FChangeYAxis = true;
-}
-
-void TMatch::LoadCodeFile(int i) {
-  TakeCodeFile(i, ReadCodeFile(FCodeFileName[i]));
 }
 
 void TMatch::TakeCodeFile(int i, TCodeFileContent c) {

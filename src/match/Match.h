@@ -26,10 +26,9 @@ class TMatch {
   // Grid ranges whose table would exceed TCoordinate::MaxEntries (2^27) entries, or negative
   // ones, are refused with the coordinate table's allocation message.
   TMatch(const std::string& initialFile, const std::string& deformedFile);
-  // The same with the initial file already read (a sequence matches every step against one
-  // reference); initialFile names it in messages.
-  TMatch(const TCodeFileContent& initial, const std::string& initialFile,
-         const std::string& deformedFile);
+  // The same on two code files already read; the names stand for their paths in messages.
+  TMatch(TCodeFileContent initial, TCodeFileContent deformed, const std::string& initialName,
+         const std::string& deformedName);
   TMatch(const TMatch&) = delete;
   TMatch& operator=(const TMatch&) = delete;
 
@@ -67,7 +66,6 @@ class TMatch {
   int32_t FBackground[2] = {0, 0};
 
  private:
-  void LoadCodeFile(int i);
   void TakeCodeFile(int i, TCodeFileContent c);
   void WriteLayout(int32_t layout, const std::string& path) const;
 };

@@ -121,3 +121,12 @@ std::string AlignmentNote(const TMatchAlignment& a) {
   return Format("Aligned: the deformed indices were shifted by (%d, %d) grid steps", a.OffsetNx,
                 a.OffsetNy);
 }
+
+std::string MatchAndCheck(TMatch& match, bool align) {
+  match.Match();
+  const TMatchAlignment alignment = MeasureAlignment(match);
+  if (!alignment.Suspicious()) return {};
+  if (!align) return AlignmentWarning(alignment);
+  AlignDeformed(match, alignment.OffsetNx, alignment.OffsetNy);
+  return AlignmentNote(alignment);
+}

@@ -33,3 +33,7 @@ void AlignDeformed(TMatch& match, int32_t offsetNx, int32_t offsetNy);
 std::string AlignmentWarning(const TMatchAlignment& alignment);
 // What AlignDeformed did.
 std::string AlignmentNote(const TMatchAlignment& alignment);
+
+// Match, then the check: with align a suspicious matching is shifted by its offset. Returns what
+// to tell the user, AlignmentNote or AlignmentWarning, or nothing when the pairs look right.
+std::string MatchAndCheck(TMatch& match, bool align);

@@ -18,6 +18,11 @@ struct TSegmentRunOptions {
   std::optional<int32_t> Threshold;  // simple segmentation with this threshold instead
 };
 
-// Segments the job's picture in place; with show, every new pixel value is drawn on surface.
+// Raises TError when the options contradict each other or leave their ranges: a threshold with
+// a window, an adjustment or a median filter; a median filter outside 0..10; a window below 1.
+void CheckSegmentRunOptions(const TSegmentRunOptions& options);
+
+// Segments the job's picture in place (after CheckSegmentRunOptions); with show, every new pixel
+// value is drawn on surface.
 void RunSegmentation(TSegment& job, const TSegmentRunOptions& options, TSurface* surface = nullptr,
                      bool show = false);

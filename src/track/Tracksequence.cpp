@@ -7,6 +7,7 @@
 #include <future>
 #include <memory>
 #include <system_error>
+#include <thread>
 #include <unordered_map>
 
 #include "base/AtomicFile.h"
@@ -132,6 +133,13 @@ void SaveTrackPlots(const std::string& outDir, const std::vector<TTrackStep>& st
 
 }  // namespace
 
+TTrackOptions BatchTrackOptions() {
+  TTrackOptions options;
+  options.Jobs = static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 256u));
+  options.RefinedCentroids = true;
+  return options;
+}
+
 std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
                                       const std::string& outDir, const TTrackOptions& options,
                                       const TTrackHooks& hooks) {
@@ -169,7 +177,7 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
       referenceSaved.get_future().share();
   struct TMeasured {
     TTrackStep Step;
-    std::unique_ptr<TStrainField> Field;  // kept for the maps
+    std::unique_ptr<TStrainField> Field;  // kept for the hook and the maps
     bool Skipped = false;                 // stopped before it was written
   };
   // Saves and measures a step; job is null for a step whose picture could not be indexed.
@@ -189,7 +197,7 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
       TStrainField field =
           MeasureStep(*referenceCodeFile.get(), referenceCodes, TrackCodeFile(outDir, pictures[i]),
                       TrackStepFile(outDir, i), referenceDots, options, done.Step);
-      if (options.Plots && field.StrainCount() > 0)
+      if (hooks.StepMeasured || (options.Plots && field.StrainCount() > 0))
         done.Field = std::make_unique<TStrainField>(std::move(field));
     } catch (...) {
       // The steps waiting for the reference learn why it is not there.
@@ -215,7 +223,9 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
       }
       return;
     }
-    if (done.Field) lastField = std::move(done.Field);
+    if (done.Field && hooks.StepMeasured) hooks.StepMeasured(done.Step, *done.Field);
+    if (done.Field && options.Plots && done.Field->StrainCount() > 0)
+      lastField = std::move(done.Field);
     steps.push_back(done.Step);
     WriteTrackSummary(summary, steps);
     if (hooks.StepDone) hooks.StepDone(done.Step, static_cast<int32_t>(steps.size()), total);

@@ -8,14 +8,23 @@
 
 #include "track/Trackoptions.h"
 
+class TStrainField;
+
 // What a shell learns while a sequence runs, and how it stops one.
 struct TTrackHooks {
   // After every step (good or failed) is written, with the number of steps done and the total;
   // called on the thread that writes the steps, one call at a time.
   std::function<void(const TTrackStep& step, int32_t done, int32_t total)> StepDone;
+  // Just before StepDone of a step that was matched against the reference, with its strain
+  // field (the rows of its step file); on the same thread.
+  std::function<void(const TTrackStep& step, const TStrainField& field)> StepMeasured;
   // Set (say by a signal handler) to stop after the step in hand; steps written stay complete.
   const std::atomic<bool>* Stop = nullptr;
 };
+
+// The choices of a sequence run by the command line and Python unless they say otherwise:
+// refined centroids, and as many pictures extracted at once as the machine has cores.
+TTrackOptions BatchTrackOptions();
 
 // Tracks a sequence of pictures of one grid. The first picture is the reference and is indexed
 // from its own origin; every later picture is indexed with the last good picture's dots as

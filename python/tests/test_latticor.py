@@ -1,0 +1,124 @@
+"""The binding: results equal to latticor-cli's files, arrays in every layout, errors raised as
+Python exceptions. The core's own behaviour is tested in tests/."""
+import csv
+
+import numpy as np
+import pytest
+
+import latticor
+from conftest import cli
+
+
+def csv_columns(path):
+    with open(path, newline="") as f:
+        rows = list(csv.DictReader(f))
+    return {k: np.array([float(r[k]) if r[k] else np.nan for r in rows]) for k in rows[0]}
+
+
+def test_results_equal_the_command_lines_files(pair):
+    d = pair
+    measured = {}
+    for name in "ab":
+        cli("segment", d / f"{name}.bmp", d / f"{name}-seg.bmp")
+        cli("encode", d / f"{name}-seg.bmp", d / f"{name}.cod", "--centroid", "refined",
+            "--picture", d / f"{name}.bmp")
+        picture = latticor.read_picture(d / f"{name}.bmp")
+        segmented = latticor.segment(picture)
+        assert np.array_equal(segmented, latticor.read_picture(d / f"{name}-seg.bmp"))
+        m = latticor.measure(picture, name=f"{name}-seg.bmp")
+        m.to_code_file(d / f"{name}-py.cod")
+        assert (d / f"{name}-py.cod").read_bytes() == (d / f"{name}.cod").read_bytes()
+        assert m.indexed == len(m.x) == len(m) > 100 and m.dots >= m.indexed
+        read = latticor.read_code_file(d / f"{name}.cod")
+        assert np.array_equal(read.nx, m.nx) and np.allclose(read.x, m.x, atol=5e-4)
+        measured[name] = m
+
+    cli("match", d / "a.cod", d / "b.cod", d / "m.dat", "--layout", 6, "--csv", d / "m.csv")
+    cli("strain", d / "a.cod", d / "b.cod", d / "s.csv")
+    pairs = latticor.match(measured["a"], d / "b.cod")
+    pairs.write_result(d / "m-py.dat", layout=6)
+    pairs.to_csv(d / "m-py.csv")
+    assert (d / "m-py.csv").read_bytes() == (d / "m.csv").read_bytes()
+    # The displacement file names the path it was written to on its third line.
+    dat = [(d / n).read_text().splitlines() for n in ("m.dat", "m-py.dat")]
+    assert dat[0][:2] + dat[0][3:] == dat[1][:2] + dat[1][3:]
+    expected = csv_columns(d / "m.csv")
+    for column in ("nx", "ny", "x", "y", "dx", "dy"):
+        assert np.allclose(getattr(pairs, column), expected[column], atol=5e-4, rtol=0)
+
+    field = latticor.strain(measured["a"], measured["b"])
+    field.to_csv(d / "s-py.csv")
+    assert (d / "s-py.csv").read_bytes() == (d / "s.csv").read_bytes()
+    expected = csv_columns(d / "s.csv")
+    assert np.array_equal(field.has_strain, ~np.isnan(expected["exx"]))
+    for column, decimals in (("x", 3), ("dx", 3), ("exx", 6), ("e1", 6), ("angle", 3)):
+        assert np.allclose(getattr(field, column), expected[column], rtol=0,
+                           atol=0.51 * 10**-decimals, equal_nan=True), column
+
+
+def test_arrays_of_any_layout_give_the_same_measurement(pair):
+    picture = latticor.read_picture(pair / "a.bmp")
+    before = picture.copy()
+    plain = latticor.measure(picture, centroid="plain")
+    assert np.array_equal(picture, before)  # the caller's array is not touched
+    wide = np.zeros((picture.shape[0], 2 * picture.shape[1]), np.uint8)
+    wide[:, ::2] = picture
+    fortran = np.asfortranarray(picture)
+    words = picture.astype(np.uint16) * 257
+    for other in (wide[:, ::2], fortran, words):
+        m = latticor.measure(other, centroid="plain")
+        assert np.array_equal(m.x, plain.x) and np.array_equal(m.ny, plain.ny)
+    segmented = latticor.segment(picture)
+    given = latticor.measure(picture, segmented, centroid="plain")
+    assert np.array_equal(given.x, plain.x)
+    assert not plain.x.flags.writeable
+
+
+@pytest.mark.parametrize("call, error, text", [
+    (lambda p: latticor.read_picture("/no/such.bmp"), latticor.Error, "not exists"),
+    (lambda p: latticor.read_code_file(p / "a.bmp"), latticor.Error, "is not a code file!"),
+    (lambda p: latticor.measure(np.zeros((50, 60), np.uint8)), latticor.Error, ""),
+    (lambda p: latticor.segment(np.zeros((5, 5), np.float32)), TypeError, "uint8 or uint16"),
+    (lambda p: latticor.segment(np.zeros((5, 5, 3), np.uint8)), ValueError, "2-D"),
+    (lambda p: latticor.segment([[1, 2]]), TypeError, "numpy array"),
+    (lambda p: latticor.segment(np.zeros((9, 9), np.uint8), threshold=9, window=3), latticor.Error,
+     "threshold"),
+    (lambda p: latticor.segment(np.zeros((9, 9), np.uint8), median=11), latticor.Error, "median"),
+    (lambda p: latticor.measure(np.zeros((9, 9), np.uint8), least_area="big"), ValueError,
+     "least_area"),
+    (lambda p: latticor.measure(np.zeros((9, 9), np.uint8), scale=(float("nan"), 1)),
+     ValueError, "scale"),
+    (lambda p: latticor.measure(np.zeros((9, 9), np.uint8), pitch=(20, 20), origin=3),
+     ValueError, "at most one"),
+    (lambda p: latticor.measure(np.zeros((9, 9), np.uint8), np.zeros((9, 8), np.uint8)),
+     ValueError, "shape"),
+    (lambda p: latticor.match(p / "a.bmp", 3), latticor.Error, "not a code file"),
+    (lambda p: latticor.strain(p / "a.bmp", p / "a.bmp", measure="big"), ValueError, "measure"),
+    (lambda p: list(latticor.track([])), latticor.Error, "No picture"),
+])
+def test_bad_arguments_raise_clear_exceptions(pair, call, error, text):
+    with pytest.raises(error, match=text):
+        call(pair)
+
+
+def test_track_yields_the_rows_of_the_command_lines_summary(tmp_path):
+    cli("synth-sequence", tmp_path / "seq", "--steps", 3, "--size", 200, 160, "--translate",
+        12, 0, "--strain", 0.01, 0, 0)
+    cli("track", tmp_path / "seq", "--out", tmp_path / "cli")
+    with open(tmp_path / "cli" / "summary.csv", newline="") as f:
+        rows = list(csv.DictReader(f))
+    steps = list(latticor.track(tmp_path / "seq", jobs=1))
+    assert [s.step for s in steps] == [0, 1, 2, 3] and all(s.good for s in steps)
+    for row, step in zip(rows, steps):
+        assert (row["picture"], int(row["pairs"]), int(row["lost"])) == \
+            (step.picture, step.pairs, step.lost)
+        assert float(row["exx"]) == pytest.approx(step.exx, rel=1e-6, abs=1e-12)
+        assert len(step.strain) == step.pairs
+    expected = csv_columns(tmp_path / "cli" / "step-0003.csv")
+    assert np.allclose(steps[3].strain.dx, expected["dx"], atol=5e-6)
+    # An earlier run's results stay unless force; stopping early leaves complete steps.
+    with pytest.raises(latticor.Error, match="earlier run"):
+        latticor.track(tmp_path / "seq", tmp_path / "cli")
+    with latticor.track(tmp_path / "seq", tmp_path / "cli", force=True) as run:
+        first = next(run)
+    assert first.step == 0 and first.strain is not None
