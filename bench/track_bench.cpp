@@ -27,7 +27,6 @@
 #include "BenchSupport.h"
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
-#include "encode/Encodereference.h"
 #include "encode/Encoderun.h"
 #include "encode/Refinecentroid.h"
 #include "image/Grayimage.h"
@@ -37,6 +36,7 @@
 #include "strain/Strainpairs.h"
 #include "synth/Synth.h"
 #include "track/Trackextract.h"
+#include "track/Trackindexer.h"
 #include "track/Tracksequence.h"
 
 namespace {
@@ -200,32 +200,29 @@ void BM_ExtractPicture(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(ExtractPicture(path, Options()).Dots.data());
 }
 
-// B indexed from A's dots, its code file, its strain file against A's.
+// B indexed from A's dots as a pair's step is, its code file, its strain file against A's.
 void BM_StepInOrder(benchmark::State& state) {
   const int64_t size = state.range(0);
   const TPictureDots a = ExtractPicture(PairFile(size, "A.bmp"), Options());
   const TPictureDots b = ExtractPicture(PairFile(size, "B.bmp"), Options());
-  auto reference = JobFromDots(a, Options());
-  TEncodeRunOptions first;
-  first.AutoTable = false;
-  ResizeTable(*reference, AutoTableSize(*reference, 0, 0));
-  ContinueEncoding(*reference, first);
   const std::string codesA = Dir() + "/A.cod", codesB = Dir() + "/B.cod";
-  reference->SaveCodes(codesA);
-  const std::vector<TDotInfo> coded = CodedDots(*reference);
-  int32_t reachX = 0, reachY = 0;
-  for (const TDotInfo& d : coded)
-    reachX = std::max(reachX, std::abs(d.Nx)), reachY = std::max(reachY, std::abs(d.Ny));
+  {
+    TTrackIndexer indexer(Options(), false);
+    auto reference = JobFromDots(a, Options());
+    indexer.Index(*reference, 0);
+    reference->SaveCodes(codesA);
+  }
   const int what = static_cast<int>(state.range(1));  // 0 index, 1 code file, 2 strain file
   std::unique_ptr<TEncode> job;
   for (auto _ : state) {
     if (what == 0 || !job) {
+      // The indexer learns from every step: each round starts from the reference alone.
+      state.PauseTiming();
+      TTrackIndexer indexer(Options(), false);
+      indexer.Index(*JobFromDots(a, Options()), 0);
       job = JobFromDots(b, Options());
-      TEncodeRunOptions run;
-      run.Origin = TOriginSource::Reference;
-      run.Reference = coded;
-      ResizeTable(*job, AutoTableSize(*job, reachX, reachY));
-      ContinueEncoding(*job, run);
+      state.ResumeTiming();
+      indexer.Index(*job, 1);
     }
     if (what == 1) job->SaveCodes(codesB);
     if (what == 2) {

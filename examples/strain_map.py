@@ -17,11 +17,15 @@ import latticor
 
 
 def grid_picture(width, height, pitch, radius, exx):
-    """Bright dots on a dark background, stretched by exx in x about the picture's centre."""
+    """Bright dots on a dark background, stretched by exx in x about the picture's centre. The
+    grid ends three pitches inside the frame: its outline tells the motion from the reference,
+    as a specimen's edges do in a photograph."""
     y, x = np.mgrid[:height, :width].astype(float)
     before = width / 2 + (x - width / 2) / (1 + exx)  # where each pixel was before the stretch
     distance = np.hypot(before % pitch - pitch / 2, y % pitch - pitch / 2)
-    return (30 + 190 * np.clip(radius + 0.5 - distance, 0, 1)).astype(np.uint8)
+    margin = 3 * pitch
+    inside = (before >= margin) & (before < width - margin) & (y >= margin) & (y < height - margin)
+    return (30 + 190 * inside * np.clip(radius + 0.5 - distance, 0, 1)).astype(np.uint8)
 
 
 def main(figure):

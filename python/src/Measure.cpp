@@ -8,6 +8,7 @@
 #include "encode/Encode.h"
 #include "encode/Encoderun.h"
 #include "image/Grayimage.h"
+#include "register/Registerrun.h"
 #include "segment/Segment.h"
 #include "segment/Segmentrun.h"
 
@@ -88,7 +89,7 @@ TPyMeasurement Measure(const py::object& picture, const py::object& segmented, b
                        std::optional<int32_t> origin,
                        std::optional<std::array<int32_t, 4>> neighbours,
                        std::array<int32_t, 2> originGrid, const py::object& reference,
-                       std::array<float, 2> shift, const std::string& centroid,
+                       std::optional<std::array<float, 2>> shift, const std::string& centroid,
                        const std::string& name, const std::string& bits16) {
   const TBits16 rule = Bits16Of(bits16);
   TSegmentRunOptions segmentation;
@@ -128,13 +129,19 @@ TPyMeasurement Measure(const py::object& picture, const py::object& segmented, b
     run.PickedNeighbours = *neighbours;
     run.PickedGrid = originGrid;
   }
-  for (float s : shift) CheckFinite(s, "shift", false);
+  if (shift && reference.is_none()) throw py::value_error("shift goes with reference");
+  TRegisterReference registerReference;
+  TRegisterOptions registerOptions;
+  registerOptions.ShiftInput = "with shift=(dx, dy)";
+  registerOptions.SizeTable = run.AutoTable;
+  if (shift) {
+    for (float s : *shift) CheckFinite(s, "shift", false);
+    registerOptions.Prior = TPriorKind::Override;
+    registerOptions.ShiftX = (*shift)[0], registerOptions.ShiftY = (*shift)[1];
+  }
   if (!reference.is_none()) {
     std::string referenceName;
-    run.Origin = TOriginSource::Reference;
-    run.Reference = ContentOf(reference, "reference", referenceName).Dots;
-    run.Shift = shift;
-    run.ShiftInput = "with shift=(dx, dy)";
+    registerReference = ReferenceFromCodeFile(ContentOf(reference, "reference", referenceName));
   }
 
   // The picture as taken weighs the refined centroids; the one to segment is a copy of it.
@@ -155,7 +162,15 @@ TPyMeasurement Measure(const py::object& picture, const py::object& segmented, b
     }
     TEncode job(std::move(work), !black, false, tableNx, tableNy);
     if (run.Refined) run.RefinePicture = taken.get();
-    const TEncodeSummary summary = RunEncoding(job, run);
+    TEncodeSummary summary;
+    if (reference.is_none()) {
+      summary = RunEncoding(job, run);
+    } else {
+      const TReferenceRun indexed =
+          EncodeFromReference(job, run, {}, registerReference, registerOptions);
+      summary = indexed.Summary;
+      result.Registration = indexed.Report.Text();
+    }
     job.FScaleX = scale[0];
     job.FScaleY = scale[1];
     result.Header = CodeHeaderOf(job);
@@ -188,6 +203,7 @@ TPyMeasurement ReadCodes(const py::object& path) {
     result.Header.ScaleY = c.ScaleY;
     result.Header.Background = c.Background;
     result.Header.ImageName = c.ImageName;
+    result.Header.Mark = c.Mark;
     result.Dots = std::move(c.Dots);
     result.Found = result.Expanded = static_cast<int32_t>(result.Dots.size());
   }
@@ -220,6 +236,9 @@ void AddMeasure(py::module_& m) {
       .def_readonly("least_area", &TPyMeasurement::LeastArea, "The least dot area used, pixels")
       .def_readonly("origin", &TPyMeasurement::Origin, "Index of the origin dot, -1 if unknown")
       .def_readonly("decoding", &TPyMeasurement::Decoding, "How the picture was read")
+      .def_readonly("registration", &TPyMeasurement::Registration,
+                    "How the dots were placed on the reference's: the motion found and what "
+                    "decided it; empty without a reference")
       .def_property_readonly("width", [](const TPyMeasurement& r) { return r.Header.Width; })
       .def_property_readonly("height", [](const TPyMeasurement& r) { return r.Header.Height; })
       .def_property_readonly("max_nx", [](const TPyMeasurement& r) { return r.Header.MaxNx; })
@@ -258,12 +277,12 @@ void AddMeasure(py::module_& m) {
         py::arg("scale") = std::array<float, 2>{1.0f, 1.0f}, py::arg("pitch") = py::none(),
         py::arg("origin") = py::none(), py::arg("neighbours") = py::none(),
         py::arg("origin_grid") = std::array<int32_t, 2>{0, 0}, py::arg("reference") = py::none(),
-        py::arg("shift") = std::array<float, 2>{0.0f, 0.0f}, py::arg("centroid") = "refined",
-        py::arg("name") = "", py::arg("bits16") = "percentile",
+        py::arg("shift") = py::none(), py::arg("centroid") = "refined", py::arg("name") = "",
+        py::arg("bits16") = "percentile",
         "measure(picture, segmented=None, *, black=False, median=0, window=None, adjust=0, "
         "threshold=None, least_area=\"robust\", method=2, max_nx=None, max_ny=None, "
         "scale=(1, 1), pitch=None, origin=None, neighbours=None, origin_grid=(0, 0), "
-        "reference=None, shift=(0, 0), centroid=\"refined\", name=\"\", bits16=\"percentile\") "
+        "reference=None, shift=None, centroid=\"refined\", name=\"\", bits16=\"percentile\") "
         "-> Measurement\n\n"
         "Finds and measures the dots of a grid picture (2-D uint8 or uint16 array) and gives "
         "them grid indices: latticor-cli segment, then encode with --centroid refined --picture "
@@ -276,8 +295,11 @@ void AddMeasure(py::module_& m) {
         "(one given fixes it, the other 50). scale: the factors written into the code file.\n"
         "The origin, at most one way: pitch=(dx, dy) in pixels; origin=dot index with "
         "neighbours=(right, down, left, up) and origin_grid=(nx, ny); or reference=an earlier "
-        "Measurement or code file of the same grid, whose indices the dots take, with "
-        "shift=(dx, dy) the grid's motion since (needed beyond about 0.4 pitch).\n"
+        "Measurement or code file of the same grid, whose indices the dots take: the grid's "
+        "motion since is found from what is not periodic (its outline, missing dots), as "
+        "latticor-cli encode --reference finds it; shift=(dx, dy) in pixels gives it instead "
+        "where nothing in the pictures decides (a grid without missing dots filling both "
+        "pictures, refused with its candidate motions). registration says how it was found.\n"
         "centroid: \"refined\" (weighted above the local background on the picture) or "
         "\"plain\" (on the segmented blob). name: the image name the code file carries.\n"
         "Raises latticor.Error with the system's message when no dot or no origin is found.");

@@ -20,6 +20,7 @@ struct TPyMeasurement {
   int32_t LeastArea = 0;
   int32_t Origin = -1;
   std::string Decoding;
+  std::string Registration;  // with a reference: the motion found and what decided it
   py::object Index, X, Y, Nx, Ny, Area;
 
   // Fills the arrays from the dots.

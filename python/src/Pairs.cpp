@@ -6,7 +6,7 @@
 #include "Measurement.h"
 #include "Strainresult.h"
 #include "match/Match.h"
-#include "match/Matchalign.h"
+#include "register/Pairingcheck.h"
 #include "strain/Straincsv.h"
 #include "strain/Strainpairs.h"
 #include "strain/Strainsummary.h"

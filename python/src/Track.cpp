@@ -126,14 +126,17 @@ class TPyTrack {
   std::thread FThread;
 };
 
-TTrackOptions TrackOptionsOf(bool black, int32_t median, std::optional<int32_t> window,
-                             int32_t adjust, std::optional<int32_t> threshold,
-                             const py::object& leastArea, const std::string& centroid,
-                             std::optional<int32_t> maxNx, std::optional<int32_t> maxNy,
-                             std::array<float, 2> scale, int32_t neighbourhood,
-                             std::optional<int32_t> jobs, bool plots) {
+TTrackOptions TrackOptionsOf(std::optional<bool> black, int32_t median,
+                             std::optional<int32_t> window, int32_t adjust,
+                             std::optional<int32_t> threshold, const py::object& leastArea,
+                             const std::string& centroid, std::optional<int32_t> maxNx,
+                             std::optional<int32_t> maxNy, std::array<float, 2> scale,
+                             int32_t neighbourhood, const std::string& measure,
+                             std::optional<std::array<float, 2>> shift, std::optional<int32_t> jobs,
+                             bool plots, const std::string& bits16) {
   TTrackOptions o = BatchTrackOptions();
-  o.BlackDots = black;
+  o.Bits16 = Bits16Of(bits16);
+  if (black) o.BlackDots = *black, o.FindPolarity = false;
   if (median != 0) o.Median = median;
   o.Window = window;
   o.Adjust = adjust;
@@ -168,6 +171,14 @@ TTrackOptions TrackOptionsOf(bool black, int32_t median, std::optional<int32_t> 
     throw py::value_error("neighbourhood must be from 1 to 50, not " +
                           std::to_string(neighbourhood));
   o.Neighbourhood = neighbourhood;
+  if (measure == "green")
+    o.Measure = TStrainMeasure::Green;
+  else if (measure != "small")
+    throw py::value_error("measure must be \"small\" or \"green\", not \"" + measure + "\"");
+  if (shift) {
+    for (float f : *shift) CheckFinite(f, "shift", false);
+    o.Shift = shift;
+  }
   if (jobs && (*jobs < 1 || *jobs > 256))
     throw py::value_error("jobs must be from 1 to 256, not " + std::to_string(*jobs));
   if (jobs) o.Jobs = *jobs;
@@ -181,7 +192,8 @@ void AddTrack(py::module_& m) {
   py::class_<TPyStep> step(
       m, "TrackStep",
       "One step of a sequence: the fields of a row of summary.csv (step, picture, dots, pairs, "
-      "lost, mean_dx, mean_dy, exx, eyy, exy, reason; good is reason == \"\") and strain, the "
+      "lost, mean_dx, mean_dy, exx, eyy, exy, rotation, reason, registration; good is reason == "
+      "\"\"; note says how a step was registered when not simply as predicted) and strain, the "
       "step's Strain against the first picture (None for a failed step).");
   step.def_property_readonly("step", [](const TPyStep& s) { return s.Step.Step; })
       .def_property_readonly("picture", [](const TPyStep& s) { return s.Step.Picture; })
@@ -193,7 +205,10 @@ void AddTrack(py::module_& m) {
       .def_property_readonly("exx", [](const TPyStep& s) { return s.Step.Exx; })
       .def_property_readonly("eyy", [](const TPyStep& s) { return s.Step.Eyy; })
       .def_property_readonly("exy", [](const TPyStep& s) { return s.Step.Exy; })
+      .def_property_readonly("rotation", [](const TPyStep& s) { return s.Step.Rotation; })
       .def_property_readonly("reason", [](const TPyStep& s) { return s.Step.Reason; })
+      .def_property_readonly("registration", [](const TPyStep& s) { return s.Step.Registration; })
+      .def_property_readonly("note", [](const TPyStep& s) { return s.Step.Note; })
       .def_property_readonly("good", [](const TPyStep& s) { return s.Step.Good(); })
       .def_property_readonly("strain",
                              [](const TPyStep& s) -> py::object {
@@ -217,11 +232,13 @@ void AddTrack(py::module_& m) {
 
   m.def(
       "track",
-      [](const py::object& pictures, const py::object& out, bool force, bool black, int32_t median,
-         std::optional<int32_t> window, int32_t adjust, std::optional<int32_t> threshold,
-         const py::object& leastArea, const std::string& centroid, std::optional<int32_t> maxNx,
-         std::optional<int32_t> maxNy, std::array<float, 2> scale, int32_t neighbourhood,
-         std::optional<int32_t> jobs, bool plots) {
+      [](const py::object& pictures, const py::object& out, bool force, std::optional<bool> black,
+         int32_t median, std::optional<int32_t> window, int32_t adjust,
+         std::optional<int32_t> threshold, const py::object& leastArea, const std::string& centroid,
+         std::optional<int32_t> maxNx, std::optional<int32_t> maxNy, std::array<float, 2> scale,
+         int32_t neighbourhood, const std::string& measure,
+         std::optional<std::array<float, 2>> shift, std::optional<int32_t> jobs, bool plots,
+         const std::string& bits16) {
         std::vector<std::string> given;
         if (IsPath(pictures)) {
           given.push_back(PathOf(pictures, "pictures"));
@@ -230,7 +247,7 @@ void AddTrack(py::module_& m) {
         }
         const TTrackOptions options =
             TrackOptionsOf(black, median, window, adjust, threshold, leastArea, centroid, maxNx,
-                           maxNy, scale, neighbourhood, jobs, plots);
+                           maxNy, scale, neighbourhood, measure, shift, jobs, plots, bits16);
         std::vector<std::string> sequence = SequencePictures(given);
         py::object folder = py::none();
         std::string outDir;
@@ -247,21 +264,30 @@ void AddTrack(py::module_& m) {
         return std::make_unique<TPyTrack>(std::move(sequence), outDir, options, folder);
       },
       py::arg("pictures"), py::arg("out") = py::none(), py::kw_only(), py::arg("force") = false,
-      py::arg("black") = false, py::arg("median") = 0, py::arg("window") = py::none(),
+      py::arg("black") = py::none(), py::arg("median") = 0, py::arg("window") = py::none(),
       py::arg("adjust") = 0, py::arg("threshold") = py::none(), py::arg("least_area") = "robust",
       py::arg("centroid") = "refined", py::arg("max_nx") = py::none(),
       py::arg("max_ny") = py::none(), py::arg("scale") = std::array<float, 2>{1.0f, 1.0f},
-      py::arg("neighbourhood") = 1, py::arg("jobs") = py::none(), py::arg("plots") = false,
-      "track(pictures, out=None, *, force=False, black=False, median=0, window=None, adjust=0, "
+      py::arg("neighbourhood") = 1, py::arg("measure") = "small", py::arg("shift") = py::none(),
+      py::arg("jobs") = py::none(), py::arg("plots") = false, py::arg("bits16") = "percentile",
+      "track(pictures, out=None, *, force=False, black=None, median=0, window=None, adjust=0, "
       "threshold=None, least_area=\"robust\", centroid=\"refined\", max_nx=None, max_ny=None, "
-      "scale=(1, 1), neighbourhood=1, jobs=None, plots=False) -> Track\n\n"
+      "scale=(1, 1), neighbourhood=1, measure=\"small\", shift=None, jobs=None, plots=False, "
+      "bits16=\"percentile\") -> Track\n\n"
       "Tracks a sequence of pictures of one grid as latticor-cli track: every picture indexed "
-      "from the one before, matched against the first, strain per step. pictures: paths in "
-      "order (the first is the reference) or one folder (its pictures in natural order). "
+      "from the one before (each dot where its own motion predicts it, the motion found again "
+      "from the pictures where a step departs from that), matched against the first, strain "
+      "per step. pictures: paths in "
+      "order (the first is the reference), one folder (its pictures in natural order) or a "
+      "multi-page TIFF (its pages in order; \"stack.tif#N\" names page N, from 1). "
       "Returns an iterator of TrackStep, each as soon as it is written. The files (summary.csv, "
       "step-NNNN.csv, codes/) go to out, which an earlier run's results keep unless force; "
       "without out to a temporary folder removed at the end. jobs: pictures segmented at once "
-      "(default: the machine's cores). The other options as in segment() and measure(); "
+      "(default: the machine's cores). black: None finds the dots' colour from the first picture. "
+      "measure: \"small\" or \"green\" (Green-Lagrange, free of rigid rotation). shift=(dx, dy): "
+      "the grid's motion from the first picture to the second, pixels, where nothing in the "
+      "pictures decides it. The other options as in segment() and measure(); "
       "least_area \"robust\", \"auto\" or pixels; max_nx with max_ny. Raises latticor.Error "
-      "when the first picture fails; later failures are steps with a reason.");
+      "when the first picture fails; later failures are steps with a reason; a pair whose "
+      "motion nothing decides is a step with registration \"ambiguous\".");
 }

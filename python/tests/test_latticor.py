@@ -1,6 +1,7 @@
 """The binding: results equal to latticor-cli's files, arrays in every layout, errors raised as
 Python exceptions. The core's own behaviour is tested in tests/."""
 import csv
+import warnings
 
 import numpy as np
 import pytest
@@ -95,6 +96,7 @@ def test_arrays_of_any_layout_give_the_same_measurement(pair):
     (lambda p: latticor.match(p / "a.bmp", 3), latticor.Error, "not a code file"),
     (lambda p: latticor.strain(p / "a.bmp", p / "a.bmp", measure="big"), ValueError, "measure"),
     (lambda p: list(latticor.track([])), latticor.Error, "No picture"),
+    (lambda p: list(latticor.track([p / "a.bmp"], bits16="deep")), ValueError, "bits16"),
 ])
 def test_bad_arguments_raise_clear_exceptions(pair, call, error, text):
     with pytest.raises(error, match=text):
@@ -113,6 +115,8 @@ def test_track_yields_the_rows_of_the_command_lines_summary(tmp_path):
         assert (row["picture"], int(row["pairs"]), int(row["lost"])) == \
             (step.picture, step.pairs, step.lost)
         assert float(row["exx"]) == pytest.approx(step.exx, rel=1e-6, abs=1e-12)
+        assert float(row["rotation"]) == pytest.approx(step.rotation, rel=1e-6, abs=1e-12)
+        assert row["registration"] == step.registration
         assert len(step.strain) == step.pairs
     expected = csv_columns(tmp_path / "cli" / "step-0003.csv")
     assert np.allclose(steps[3].strain.dx, expected["dx"], atol=5e-6)
@@ -122,3 +126,28 @@ def test_track_yields_the_rows_of_the_command_lines_summary(tmp_path):
     with latticor.track(tmp_path / "seq", tmp_path / "cli", force=True) as run:
         first = next(run)
     assert first.step == 0 and first.strain is not None
+
+
+def test_a_reference_gives_its_indices_whatever_the_motion(tmp_path):
+    # The grid moved 3.3 pitches: its outline inside the frame tells the motion.
+    cli("synth", tmp_path / "a.bmp", tmp_path / "b.bmp", tmp_path / "t.csv", "--size", 360, 240,
+        "--grid", 9, 7, "--each-picture", "--translate", 66, 4)
+    a = latticor.measure(latticor.read_picture(tmp_path / "a.bmp"))
+    b = latticor.measure(latticor.read_picture(tmp_path / "b.bmp"), reference=a)
+    assert "(66.0" in b.registration and len(b) == len(a) == 63
+    with warnings.catch_warnings():  # indexed from one reference: nothing to warn of
+        warnings.simplefilter("error")
+        pairs = latticor.match(a, b)
+    assert np.allclose(pairs.dx, 66, atol=0.3) and np.allclose(pairs.dy, -4, atol=0.3)
+    b.to_code_file(tmp_path / "b.cod")
+    latticor.read_code_file(tmp_path / "b.cod").to_code_file(tmp_path / "again.cod")
+    assert (tmp_path / "again.cod").read_bytes() == (tmp_path / "b.cod").read_bytes()
+    assert (tmp_path / "b.cod").read_bytes().startswith(b"VRKT-FS+ref:")
+    # Nothing decides the motion of a grid that fills both pictures: refused, naming shift.
+    cli("synth", tmp_path / "c.bmp", tmp_path / "d.bmp", tmp_path / "u.csv", "--size", 200, 160,
+        "--translate", 12, 0)
+    c = latticor.measure(latticor.read_picture(tmp_path / "c.bmp"))
+    with pytest.raises(latticor.Error, match="shift="):
+        latticor.measure(latticor.read_picture(tmp_path / "d.bmp"), reference=c)
+    given = latticor.measure(latticor.read_picture(tmp_path / "d.bmp"), reference=c, shift=(12, 0))
+    assert np.allclose(latticor.match(c, given).dx, 12, atol=0.3)

@@ -40,6 +40,9 @@ class TViewSurface;
 // System, View and Help), Mainbuild.cpp (menus and tool bars), Mainview.cpp (the image view),
 // Mainsegment.cpp, Mainencode.cpp and Mainmatch.cpp (the Segment, Encode and Match menus), and
 // Maincodeview.cpp (a code file opened for viewing).
+struct TRegisterReference;
+struct TRegisterOptions;
+
 class TMainForm : public QMainWindow {
   Q_OBJECT
  public:
@@ -224,7 +227,8 @@ class TMainForm : public QMainWindow {
   // For the automatic stage: the reference code file of the encode parameter dialog into the
   // options; the file of the unsegmented picture (the chosen one, else the picture last
   // segmented), and a picture last segmented of another size than the job's refused.
-  void TakeReference(TEncodeRunOptions& options);
+  // The reference chosen under Reference and Centroids, if any, and how to register on it.
+  bool TakeReference(TRegisterReference& reference, TRegisterOptions& registration);
   std::string RefinePictureName() const;
   void CheckRefinePicture(const TGrayImage& picture) const;
   // Before a segmentation: when the picture's dots look the other colour than the one chosen,

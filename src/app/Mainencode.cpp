@@ -18,6 +18,7 @@
 #include "encode/Encodedefaults.h"
 #include "encode/Encoderun.h"
 #include "match/Codeload.h"
+#include "register/Registerrun.h"
 #include "segment/Segment.h"
 
 namespace {
@@ -150,7 +151,9 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
   // The reference is read before the job is rebuilt: a file that cannot be read leaves the job
   // as it was. The unsegmented picture is read on a thread of its own while the job reads its
   // segmented one.
-  TakeReference(options);
+  TRegisterReference reference;
+  TRegisterOptions registration;
+  const bool referenced = TakeReference(reference, registration);
   std::future<std::unique_ptr<TGrayImage>> reading;
   if (FEncodeParameterForm->RefinedCentroids()) {
     options.Refined = true;
@@ -183,25 +186,36 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
     FEncodeStage = 0;
     ShowEncodeParameterForm();
   };
-  RunEncoding(*FEncoder, options, hooks);
+  if (!referenced) {
+    RunEncoding(*FEncoder, options, hooks);
+    return;
+  }
+  const TReferenceRun run = EncodeFromReference(*FEncoder, options, hooks, reference, registration);
+  FRunReport = " Indices from the reference " +
+               ExtractFileName(FEncodeParameterForm->ReferenceFile()) + ", " + run.Report.Text() +
+               "." + FRunReport;
 }
 
-void TMainForm::TakeReference(TEncodeRunOptions& options) {
+bool TMainForm::TakeReference(TRegisterReference& reference, TRegisterOptions& registration) {
   const std::string path = FEncodeParameterForm->ReferenceFile();
-  if (path.empty()) return;
+  if (path.empty()) return false;
   if (!FileExists(path))
     throw TError("The reference code file " + path +
                  " is not there any more: choose it again under Reference and Centroids, or "
                  "clear it");
-  options.Origin = TOriginSource::Reference;
-  options.Shift = FEncodeParameterForm->Shift();
-  options.ShiftInput = "in Shift dx and dy under Reference and Centroids (Encode Parameter)";
+  // Empty shift fields: the motion is found from the pictures.
+  if (const auto shift = FEncodeParameterForm->Shift()) {
+    registration.Prior = TPriorKind::Override;
+    registration.ShiftX = (*shift)[0], registration.ShiftY = (*shift)[1];
+  }
+  registration.ShiftInput = "in Shift dx and dy under Reference and Centroids (Encode Parameter)";
+  registration.SizeTable = false;  // the window's table, as Set Coordinate made it
   try {
-    options.Reference = ReadCodeFile(path).Dots;
+    reference = ReferenceFromCodeFile(ReadCodeFile(path));
   } catch (const TError& e) {  // said of the reference, never taken for this job's table
     throw TError(e.Message() + "\n(in the reference code file " + path + ")");
   }
-  FRunReport = " Indices from the reference " + ExtractFileName(path) + ".";
+  return true;
 }
 
 std::string TMainForm::RefinePictureName() const {

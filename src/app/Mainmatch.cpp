@@ -12,6 +12,7 @@
 #include "base/Path.h"
 #include "match/Match.h"
 #include "match/Matchalign.h"
+#include "register/Pairingcheck.h"
 
 void TMainForm::DoMatchingMenuItemClick() {
   auto initial = FPlatform.OpenFile("selet the initial code file", 2, FWorkDir, "");
@@ -53,20 +54,27 @@ void TMainForm::StrainResultMenuItemClick() {
   FStrainResultForm->ShowResult();
 }
 
-// Two code files whose origins were picked some dots apart pair every dot with another one; the
-// median displacement then shows a whole number of pitches.
+// Two code files whose origins were picked some dots apart pair every dot with another one. A
+// shift is offered only where the dots' patterns show it; where nothing decides, the warning
+// alone.
 void TMainForm::OfferAlignment() {
-  const TMatchAlignment a = MeasureAlignment(*FMatcher);
-  if (!a.Suspicious()) return;
+  const TPairingCheck check = CheckPairing(*FMatcher);
+  if (check.Kind == TPairingCheck::TKind::Suspicious) {
+    FPlatform.ShowNotice(check.Warning());
+    return;
+  }
+  if (check.Kind != TPairingCheck::TKind::Off) return;
+  const TIndexMap& map = check.Map;
   const std::string question = Format(
-      "The median displacement (%.2f, %.2f) is more than half a grid pitch (%.2f): the two code "
-      "files probably index the grid from origins (%d, %d) dots apart, and every pair joins a "
-      "dot with another one.\n\nShift the deformed indices by (%d, %d) and match again?\n\n(Or "
-      "encode the deformed picture with the initial code file as reference.)",
-      a.MedianDx, a.MedianDy, a.Pitch, a.OffsetNx, a.OffsetNy, a.OffsetNx, a.OffsetNy);
+      "The dots' patterns show that the two code files index the grid from origins (%d, %d) "
+      "dots apart%s: every pair joins a dot with another one.\n\n%s the deformed indices by "
+      "(%d, %d) and match again?\n\n(Or encode the deformed picture with the initial code file "
+      "as reference.)",
+      map.Tx, map.Ty, map.K == 0 ? "" : " and turned", map.K == 0 ? "Shift" : "Turn and shift",
+      map.Tx, map.Ty);
   if (!FPlatform.Ask(question)) return;
-  AlignDeformed(*FMatcher, a.OffsetNx, a.OffsetNy);
-  FPlatform.ShowNotice(AlignmentNote(a));
+  AlignDeformed(*FMatcher, map.Tx, map.Ty, map.K);
+  FPlatform.ShowNotice(AlignmentNote(map.Tx, map.Ty, map.K));
 }
 
 void TMainForm::SaveMatchResultMenuItemClick() {

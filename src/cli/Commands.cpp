@@ -17,6 +17,8 @@
 #include "match/Codeload.h"
 #include "match/Match.h"
 #include "match/Matchalign.h"
+#include "register/Pairingcheck.h"
+#include "register/Registerrun.h"
 #include "segment/Segment.h"
 #include "strain/Straincsv.h"
 #include "strain/Strainpairs.h"
@@ -46,6 +48,19 @@ void SaveOverlay(TEncode& job, int32_t overlayScale, const std::string& fileName
 // files a command reads (encode's segmented INPUT and its --picture).
 int32_t PageOf(const std::string& path, int32_t page) {
   return page != 1 && PictureFilePages(path) == 1 ? 1 : page;
+}
+
+// How a picture was indexed from its reference, for the summary line.
+std::string RegistrationLine(const TRegisterReport& report) {
+  std::string line = "indexed from the reference, " + report.Text();
+  if (report.Unplaced > 0)
+    line += Format(" (%d dots in regions whose motion nothing decides left unindexed)",
+                   report.Unplaced);
+  if (report.Main.Decision == TDecision::Override && !report.Main.Rivals.empty())
+    line += "; WARNING: the dots' pattern shows the motion " +
+            Format("(%.1f, %.1f) px", report.Main.Rivals[0].Dx, report.Main.Rivals[0].Dy) +
+            " instead of the --shift given";
+  return line;
 }
 
 }  // namespace
@@ -83,10 +98,13 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
     CheckPictureOutput(args.Overlay, int64_t{job.FImage->Width()} * scale,
                        int64_t{job.FImage->Height()} * scale);
   TEncodeRunOptions run = args.Run;
+  TRegisterReference reference;
   if (!args.Reference.empty()) {
-    run.Origin = TOriginSource::Reference;
-    TCodeFileContent reference = ReadCodeFile(args.Reference);
-    run.Reference = std::move(reference.Dots);
+    try {
+      reference = ReferenceFromCodeFile(ReadCodeFile(args.Reference));
+    } catch (const TError& e) {  // said of the reference, never of this picture
+      throw TError(e.Message() + "\n(in the reference code file " + args.Reference + ")");
+    }
   }
   std::unique_ptr<TGrayImage> picture;
   if (reading.valid()) {
@@ -97,8 +115,21 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
   TEncodeRunHooks hooks;
   hooks.OriginFound = [&walking](int32_t) { walking = true; };
   TEncodeSummary summary;
+  std::string registration;
   try {
-    summary = RunEncoding(job, run, hooks);
+    if (!args.Reference.empty()) {
+      TRegisterOptions options;
+      if (args.Shift) {
+        options.Prior = TPriorKind::Override;
+        options.ShiftX = (*args.Shift)[0], options.ShiftY = (*args.Shift)[1];
+      }
+      options.SizeTable = run.AutoTable;
+      const TReferenceRun result = EncodeFromReference(job, run, hooks, reference, options);
+      summary = result.Summary;
+      registration = RegistrationLine(result.Report);
+    } else {
+      summary = RunEncoding(job, run, hooks);
+    }
   } catch (const TError& e) {
     // The walk left the grid table: say which options make it larger.
     const std::string message = e.Message();
@@ -116,18 +147,21 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
   if (!args.Overlay.empty()) SaveOverlay(job, args.OverlayScale, args.Overlay);
   outputs.Commit();
   // One line a person or a script can check: a picture of noise that "encodes" 4 dots shows.
-  const TDotInfo& o = job.FDotInfo[static_cast<size_t>(summary.Origin)];
-  const char* how = run.Origin == TOriginSource::Reference ? "from the reference"
-                    : run.Origin == TOriginSource::Pitch   ? "from the pitch"
-                    : run.Origin == TOriginSource::Picked  ? "picked"
-                                                           : "automatic";
+  std::string origin = registration;
+  if (summary.Origin >= 0) {
+    const TDotInfo& o = job.FDotInfo[static_cast<size_t>(summary.Origin)];
+    const char* how = run.Origin == TOriginSource::Pitch    ? "from the pitch"
+                      : run.Origin == TOriginSource::Picked ? "picked"
+                                                            : "automatic";
+    origin = Format("origin dot %d at (%.2f, %.2f) with (%d, %d), %s", summary.Origin, o.x, o.y,
+                    o.Nx, o.Ny, how);
+  }
   std::fprintf(stderr,
                "encode: %d dots found, %d indexed, %d unindexed; least area %d px; table "
-               "+-%d x +-%d; origin dot %d at (%.2f, %.2f) with (%d, %d), %s; %s centroids; "
-               "read as %s%s\n",
+               "+-%d x +-%d; %s; %s centroids; read as %s%s\n",
                summary.Dots, summary.Coded, summary.Dots - summary.Coded, summary.LeastArea,
-               job.FCoordinate.MaxNx(), job.FCoordinate.MaxNy(), summary.Origin, o.x, o.y, o.Nx,
-               o.Ny, how, run.Refined ? "refined" : "plain", summary.Decoding.c_str(),
+               job.FCoordinate.MaxNx(), job.FCoordinate.MaxNy(), origin.c_str(),
+               run.Refined ? "refined" : "plain", summary.Decoding.c_str(),
                picture ? ("; --picture read as " + picture->Decoding()).c_str() : "");
   return summary;
 }

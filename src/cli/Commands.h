@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "encode/Encoderun.h"
@@ -34,8 +35,10 @@ struct TEncodeArgs {
   std::string Overlay;       // picture of the result: unexpanded dots red, every dot labelled
   int32_t OverlayScale = 1;  // the overlay enlarged N times, so that dense labels stay apart
   bool Force = false;        // an output may overwrite the input
-  std::string Reference;     // code file whose indices the origin takes
-  std::string Picture;       // unsegmented picture for refined centroids
+  std::string Reference;     // code file whose indices the picture's dots take
+  // The user's motion of the grid since the reference, pixels; none: found.
+  std::optional<std::array<float, 2>> Shift;
+  std::string Picture;                   // unsegmented picture for refined centroids
   TBits16 Bits16 = TBits16::Percentile;  // how 16-bit pictures (INPUT, Picture) become 8-bit
   int32_t Page = 1;                      // of a multi-page TIFF (INPUT or Picture), from 1
 };

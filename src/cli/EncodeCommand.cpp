@@ -113,11 +113,14 @@ void AddEncodeCommand(CLI::App& app) {
   origin->needs(neighbours);
   CLI::Option* reference =
       sub->add_option("--reference", args->Reference,
-                      "Code file of an earlier picture of the same grid: its dot nearest the "
-                      "grid centre gives the origin, so both files index the same dots");
-  sub->add_option("--shift", args->Run.Shift,
-                  "Motion DX DY of the grid since the reference picture, pixels (default 0 0; "
-                  "needed beyond about 0.4 pitch)")
+                      "Code file of an earlier picture of the same grid: every dot takes the "
+                      "indices of the reference dot it is found to be (the motion is found from "
+                      "the grid's outline and its missing dots), so both files index the same "
+                      "dots");
+  sub->add_option_function<std::array<float, 2>>(
+         "--shift", [args](const std::array<float, 2>& v) { args->Shift = v; },
+         "Motion DX DY of the grid since the reference picture, pixels: overrides "
+         "the motion found (needed where nothing in the pictures decides it)")
       ->needs(reference);
   reference->excludes(pitch)->excludes(origin);
   sub->add_option_function<std::string>(

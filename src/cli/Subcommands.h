@@ -22,6 +22,11 @@ void AddDemoCommand(CLI::App& app);
 void AddTrackCommand(CLI::App& app);
 void AddSynthSequenceCommand(CLI::App& app);
 
+// The grid's shape and the crack of synth and synth-sequence: --grid C R, --each-picture, --crack
+// W (--crack sets the crack field).
+struct TSynthOptions;
+void AddGridShapeOptions(CLI::App& sub, TSynthOptions& options);
+
 // "--bits16 percentile|shift", for every subcommand that reads pictures.
 void AddBits16Option(CLI::App& sub, TBits16& rule);
 // "--page N" for the subcommands that read one picture of a stack.

@@ -108,5 +108,26 @@ void AddSynthCommand(CLI::App& app) {
                   "counterclockwise")
       ->check(CLI::Range(-45.0, 45.0))
       ->capture_default_str();
+  AddGridShapeOptions(*sub, so);
   sub->callback([args] { RunSynth(*args); });
+}
+
+void AddGridShapeOptions(CLI::App& sub, TSynthOptions& so) {
+  sub.add_option_function<std::array<int32_t, 2>>(
+         "--grid", [&so](const std::array<int32_t, 2>& v) { so.Columns = v[0], so.Rows = v[1]; },
+         "A grid of C x R dots about the centre dot, its outline inside the pictures (default: "
+         "as far as the pictures reach)")
+      ->check(CLI::Range(1, 1 << 20));
+  sub.add_flag("--each-picture", so.ClipEach,
+               "Each picture shows every dot that fits in it, as a camera does (default: only "
+               "the dots that fit in both)");
+  sub.add_option_function<double>(
+         "--crack",
+         [&so](double w) {
+           so.Field = TSynthField::Crack;
+           so.CrackOpening = w;
+         },
+         "A crack along the middle row opening by W pixels (in the last picture of a sequence)")
+      ->check(CheckFinite)
+      ->check(CLI::Range(-1e4, 1e4));
 }

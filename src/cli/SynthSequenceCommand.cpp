@@ -90,5 +90,11 @@ void AddSynthSequenceCommand(CLI::App& app) {
       ->check(CLI::Range(-0.5, 0.5));
   sub->add_option("--seed", so.Seed, "Seed of the noise and the grid's phase")
       ->capture_default_str();
+  sub->add_option("--turn", so.TurnDeg,
+                  "Rigid rotation of the last picture about the picture centre, degrees "
+                  "counterclockwise")
+      ->check(CheckFinite)
+      ->check(CLI::Range(-180.0, 180.0));
+  AddGridShapeOptions(*sub, so);
   sub->callback([args] { RunSynthSequence(*args); });
 }

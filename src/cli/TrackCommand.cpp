@@ -6,11 +6,13 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 #include "cli/Cli11.h"
 
+#include "base/Convert.h"
 #include "base/Error.h"
 #include "cli/Filecheck.h"
 #include "cli/Subcommands.h"
@@ -102,13 +104,20 @@ void RunTrack(const TTrackArgs& args) {
   progress.End();
   const auto failed = std::count_if(steps.begin(), steps.end(),
                                     [](const TTrackStep& step) { return !step.Good(); });
+  const auto flagged = std::count_if(steps.begin(), steps.end(),
+                                     [](const TTrackStep& step) { return step.Flagged(); });
+  const std::string summary = (std::filesystem::path(args.Out) / "summary.csv").string();
   std::printf("%zu of %zu pictures tracked, %td failed; summary in %s\n", steps.size(),
-              pictures.size(), failed,
-              (std::filesystem::path(args.Out) / "summary.csv").string().c_str());
+              pictures.size(), failed, summary.c_str());
   if (steps.size() < pictures.size())
     throw TError("Stopped by Ctrl-C after " + std::to_string(steps.size()) + " of " +
                  std::to_string(pictures.size()) +
                  " pictures: the steps written are complete and summary.csv lists them");
+  if (failed + flagged > 0)
+    throw TError(
+        Format("%td of %zu steps failed and %td had an ambiguous motion: see the reason "
+               "and registration columns of %s",
+               failed, steps.size(), flagged, summary.c_str()));
 }
 
 // "--least-area N|robust|auto".
@@ -150,7 +159,13 @@ void AddTrackCommand(CLI::App& app) {
   sub->add_flag("--force", args->Force,
                 "Write over the results of an earlier run in --out (files of steps beyond this "
                 "run's stay)");
-  sub->add_flag("--black", o.BlackDots, "The dots are darker than the background");
+  CLI::Option* black = sub->add_flag_callback(
+      "--black", [&o] { o.BlackDots = true, o.FindPolarity = false; },
+      "The dots are darker than the background (default: found from the first picture)");
+  sub->add_flag_callback(
+         "--white", [&o] { o.BlackDots = false, o.FindPolarity = false; },
+         "The dots are brighter than the background")
+      ->excludes(black);
   CLI::Option* median =
       sub->add_option("--median", o.Median,
                       "Median filter first, window P x P (P 0..10; even P means P + 1)")
@@ -195,6 +210,18 @@ void AddTrackCommand(CLI::App& app) {
                   "Half-width K of the (2K+1) x (2K+1) grid neighbourhood fitted at each dot")
       ->check(CLI::Range(1, 50))
       ->capture_default_str();
+  const std::map<std::string, TStrainMeasure> measures = {{"small", TStrainMeasure::Small},
+                                                          {"green", TStrainMeasure::Green}};
+  sub->add_option("--measure", o.Measure,
+                  "small: engineering strain of the gradient; green: Green-Lagrange strain, "
+                  "free of rigid rotation (large turns and stretches)")
+      ->transform(CLI::CheckedTransformer(measures, CLI::ignore_case))
+      ->default_str("small");
+  sub->add_option_function<std::array<float, 2>>(
+         "--shift", [&o](const std::array<float, 2>& v) { o.Shift = v; },
+         "The grid's motion DX DY from the first picture to the second, pixels, where nothing "
+         "in the pictures decides it (default: found)")
+      ->check(CheckFinite);
   sub->add_option("--jobs", o.Jobs, "Pictures segmented at once (the results do not depend on it)")
       ->check(CLI::Range(1, 256))
       ->capture_default_str();

@@ -10,15 +10,21 @@ void TTrackProgress::Step(const TTrackStep& step, int32_t done, int32_t total) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - FStart).count();
   // On a terminal the line of a failed step goes above the bar, which is drawn again below it.
   const char* clear = FBar ? "\r\033[K" : "";
+  // How a step was registered, when not simply as predicted, and a warning of an ambiguous one.
+  const std::string note =
+      step.Note.empty() ? "" : (step.Flagged() ? "; WARNING: " : "; ") + step.Note;
   if (!step.Good()) {
     std::fprintf(FOut, "%sstep %d %s: failed: %s\n", clear, step.Step, step.Picture.c_str(),
                  step.Reason.c_str());
   } else if (!FBar) {
     std::fprintf(FOut,
                  "step %d %s: %d dots, %d pairs, %d lost, mean dx %.3f dy %.3f, exx %.6f eyy "
-                 "%.6f exy %.6f\n",
+                 "%.6f exy %.6f%s\n",
                  step.Step, step.Picture.c_str(), step.Dots, step.Pairs, step.Lost, step.MeanDx,
-                 step.MeanDy, step.Exx, step.Eyy, step.Exy);
+                 step.MeanDy, step.Exx, step.Eyy, step.Exy, note.c_str());
+  } else if (!note.empty()) {
+    std::fprintf(FOut, "%sstep %d %s: %s\n", clear, step.Step, step.Picture.c_str(),
+                 note.c_str() + 2);
   }
   if (FBar) DrawBar(done, total, seconds);
   std::fflush(FOut);

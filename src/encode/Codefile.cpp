@@ -20,6 +20,7 @@ TCodeHeader CodeHeaderOf(const TEncode& job) {
   header.ScaleY = job.FScaleY;
   header.Background = job.FBackground;
   header.ImageName = job.FImage->FileName();
+  header.Mark = job.FCodeMark;
   return header;
 }
 
@@ -29,7 +30,7 @@ std::string CodeFileText(const TCodeHeader& header, const std::vector<TDotInfo>&
   int32_t coded = 0;
   for (int32_t i = 0; i < count; ++i)
     if (dots[static_cast<size_t>(i)].Coded) ++coded;
-  std::string text = "VRKT-FS\r\n";
+  std::string text = "VRKT-FS" + header.Mark + "\r\n";
   text += Format("%d %d %d\r\n", coded, header.Width, header.Height);
   text += Format("%d  %d  %s  %s  %d\r\n", header.MaxNx, header.MaxNy,
                  CodeScaleText(header.ScaleX).c_str(), CodeScaleText(header.ScaleY).c_str(),

@@ -18,6 +18,7 @@ struct TCodeHeader {
   float ScaleY = 1.0f;
   int32_t Background = 0;
   std::string ImageName;  // only the part after the last "/", "\" or ":" is written
+  std::string Mark;       // written right after the magic word: a reference's lineage, or nothing
 };
 
 // The header of the code file an encoding job writes: its picture's size and name, its table,

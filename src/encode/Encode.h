@@ -177,6 +177,9 @@ class TEncode {
   int32_t FCodedSum = 0;
   int32_t FTotalArea = 0;
   float FScaleX = 1.0f, FScaleY = 1.0f;
+  // Written right after the magic word: the lineage of the reference the dots were indexed
+  // from (match/Codelineage.h); empty for a picture indexed from its own origin.
+  std::string FCodeMark;
   bool FHighlight = true;
   static constexpr int32_t FDirX[4] = {1, 0, -1, 0};
   static constexpr int32_t FDirY[4] = {0, -1, 0, 1};

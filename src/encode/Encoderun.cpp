@@ -9,7 +9,6 @@
 #include "base/Error.h"
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
-#include "encode/Encodereference.h"
 #include "encode/Refinecentroid.h"
 
 namespace {
@@ -32,10 +31,6 @@ int32_t FindRunOrigin(TEncode& job, const TEncodeRunOptions& options,
       origin = job.SetOrigin(options.PickedDot, options.PickedNeighbours.data(),
                              options.PickedGrid[0], options.PickedGrid[1]);
       failed = TEncode::WrongOriginMessage;
-      break;
-    case TOriginSource::Reference:  // raises its own message, naming the shift
-      origin = FindOriginByReference(job, options.Reference, options.Shift[0], options.Shift[1],
-                                     options.ShiftInput);
       break;
   }
   if (origin < 0) {
@@ -124,12 +119,7 @@ int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncod
   CheckCancelled(hooks);
   if (options.Refined)
     RefineCentroids(job, options.RefinePicture ? *options.RefinePicture : *job.FImage);
-  if (options.AutoTable) {
-    int32_t nx = 0, ny = 0;
-    for (const TDotInfo& d : options.Reference)
-      nx = std::max(nx, std::abs(d.Nx)), ny = std::max(ny, std::abs(d.Ny));
-    ResizeTable(job, AutoTableSize(job, nx, ny));
-  }
+  if (options.AutoTable) ResizeTable(job, AutoTableSize(job, 0, 0));
   return leastArea;
 }
 

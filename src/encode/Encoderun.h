@@ -37,7 +37,6 @@ enum class TOriginSource {
   Automatic,  // FindOrigin(Method)
   Pitch,      // FindOriginByRatio(Method, dy / dx)
   Picked,     // SetOrigin with the dot and the neighbours picked by hand
-  Reference,  // FindOriginByReference: the indices of an earlier encoding of the same grid
 };
 
 struct TEncodeRunOptions {
@@ -49,11 +48,6 @@ struct TEncodeRunOptions {
   int32_t PickedDot = -1;
   std::array<int32_t, 4> PickedNeighbours = {-1, -1, -1, -1};  // right, down, left, up
   std::array<int32_t, 2> PickedGrid = {0, 0};                  // (Nx, Ny) of the picked dot
-  // The Coded dots of the earlier encoding, and the motion of the grid since (pixels).
-  std::vector<TDotInfo> Reference;
-  std::array<float, 2> Shift = {0, 0};
-  // How the shift is given, for the message when no dot lies where the reference says.
-  std::string ShiftInput = "with --shift DX DY";
   // Refined centroids, measured on RefinePicture (the unsegmented picture; null: the segmented
   // one the job holds).
   bool Refined = false;

@@ -28,10 +28,12 @@ TCodeFileContent ParseCodeFile(TCodeFileText& file, const std::string& path) {
   const size_t start = file.Text().starts_with(ByteOrderMark) ? ByteOrderMark.size() : 0;
   TCodeReader head(file.Text(), start);
   // Only the first seven characters count, so a longer word that begins with them is accepted.
-  if (head.Word().substr(0, 7) != "VRKT-FS") throw TError(path + " is not a code file!");
+  const std::string_view magic = head.Word();
+  if (magic.substr(0, 7) != "VRKT-FS") throw TError(path + " is not a code file!");
 
   const std::string readError = " Read data error from code file: \n" + path;
   TCodeFileContent c;
+  c.Mark = std::string(magic.substr(7));
   int32_t maxNx = 0, maxNy = 0;
   if (!head.Int(c.DotSum) || !head.Int(c.Width) || !head.Int(c.Height) || !head.Int(maxNx) ||
       !head.Int(maxNy) || !head.Float(c.ScaleX) || !head.Float(c.ScaleY) || !head.Int(c.Background))

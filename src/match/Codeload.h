@@ -20,6 +20,8 @@ struct TCodeFileContent {
   std::vector<TDotInfo> Dots;  // Nx, Ny, Area set, Coded and Neted true
   std::unique_ptr<TCoordinate> Table;
   std::string ImageName;
+  // What follows the magic word's seven characters in the first word (Codelineage.h).
+  std::string Mark;
 };
 
 // Reads a code file by the format's reading rules, with the loader's messages: the file cannot be

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/Error.h"
+#include "match/Codelineage.h"
 #include "match/Codeload.h"
 
 TMatch::TMatch(const std::string& initialFile, const std::string& deformedFile) {
@@ -29,9 +30,12 @@ void TMatch::TakeCodeFile(int i, TCodeFileContent c) {
   FDotSum[i] = c.DotSum;
   FImageWidth = c.Width;
   FImageHeight = c.Height;
+  FPictureWidth[i] = c.Width;
+  FPictureHeight[i] = c.Height;
   FScaleX[i] = c.ScaleX;
   FScaleY[i] = c.ScaleY;
   FBackground[i] = c.Background;
+  FLineage[i] = CodeLineage(c);
   FDotInfo[i] = std::move(c.Dots);
   for (TDotInfo& dot : FDotInfo[i]) {
     dot.x *= c.ScaleX;

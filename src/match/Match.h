@@ -59,11 +59,15 @@ class TMatch {
   int32_t FDotSum[2] = {0, 0};
   int32_t FImageWidth = 0;  // both files write these; the deformed file's values remain
   int32_t FImageHeight = 0;
+  int32_t FPictureWidth[2] = {0, 0};  // each file's own picture size
+  int32_t FPictureHeight[2] = {0, 0};
   float FScaleX[2] = {1, 1};
   float FScaleY[2] = {1, 1};
   int32_t FMaxNx = 0;  // grid range common to both files, set by Match
   int32_t FMaxNy = 0;
   int32_t FBackground[2] = {0, 0};
+  // Which indexing each file's grid positions belong to (Codelineage.h).
+  std::string FLineage[2];
 
  private:
   void TakeCodeFile(int i, TCodeFileContent c);

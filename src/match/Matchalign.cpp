@@ -22,12 +22,12 @@ double Median(std::vector<double> v) {
   return (upper + *std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(h))) / 2;
 }
 
-// The median step from a dot to its grid neighbour (nx + sx, ny + sy) in the initial file.
+// The median step from a dot to its grid neighbour (nx + sx, ny + sy) in file i.
 bool MedianStep(const TMatch& m, int32_t sx, int32_t sy, double& ex, double& ey,
-                std::vector<double>& lengths) {
-  const TCoordinate& table = *m.FCoordinate[0];
+                std::vector<double>& lengths, int32_t i = 0) {
+  const TCoordinate& table = *m.FCoordinate[i];
   std::vector<double> xs, ys;
-  const std::vector<TDotInfo>& dots = m.FDotInfo[0];
+  const std::vector<TDotInfo>& dots = m.FDotInfo[i];
   for (size_t k = 0; k < dots.size(); ++k) {
     const TDotInfo& d = dots[k];
     // A row replaced in the table by a later one at the same place takes no part.
@@ -82,14 +82,22 @@ TMatchAlignment MeasureAlignment(const TMatch& m) {
   a.StepsNy = (ux * a.MedianDy - uy * a.MedianDx) / det;
   a.OffsetNx = Whole(a.StepsNx);
   a.OffsetNy = Whole(a.StepsNy);
+  // The deformed file's Nx axis against the initial one's (y down in both).
+  std::vector<double> unused;
+  double wx = 0, wy = 0;
+  if (hasNx && m.FCoordinate[1] && MedianStep(m, 1, 0, wx, wy, unused, 1))
+    a.TurnDeg = -std::atan2(ux * wy - uy * wx, ux * wx + uy * wy) * 180 / 3.14159265358979;
   return a;
 }
 
-void AlignDeformed(TMatch& m, int32_t offsetNx, int32_t offsetNy) {
-  if (offsetNx == 0 && offsetNy == 0) return;
+void AlignDeformed(TMatch& m, int32_t offsetNx, int32_t offsetNy, int32_t quarterTurns) {
+  const int32_t k = ((quarterTurns % 4) + 4) % 4;
+  if (offsetNx == 0 && offsetNy == 0 && k == 0) return;
   const TCoordinate& old = *m.FCoordinate[1];
-  const int64_t maxNx = int64_t{old.MaxNx()} + std::abs(int64_t{offsetNx});
-  const int64_t maxNy = int64_t{old.MaxNy()} + std::abs(int64_t{offsetNy});
+  // A turn swaps the ranges; both take the larger.
+  const int64_t range = std::max(old.MaxNx(), old.MaxNy());
+  const int64_t maxNx = range + std::abs(int64_t{offsetNx});
+  const int64_t maxNy = range + std::abs(int64_t{offsetNy});
   if (maxNx > std::numeric_limits<int32_t>::max() / 2 ||
       maxNy > std::numeric_limits<int32_t>::max() / 2)
     throw TError("No enough memory to allocate Coordinate System");
@@ -97,10 +105,13 @@ void AlignDeformed(TMatch& m, int32_t offsetNx, int32_t offsetNy) {
       std::make_unique<TCoordinate>(static_cast<int32_t>(maxNx), static_cast<int32_t>(maxNy));
   std::vector<TDotInfo>& dots = m.FDotInfo[1];
   // Rows in file order, so that a later row at the same place still wins.
-  for (size_t k = 0; k < dots.size(); ++k) {
-    dots[k].Nx += offsetNx;
-    dots[k].Ny += offsetNy;
-    table->SetIndex(dots[k].Nx, dots[k].Ny, static_cast<int32_t>(k));
+  for (size_t i = 0; i < dots.size(); ++i) {
+    const int32_t x = dots[i].Nx, y = dots[i].Ny;
+    const int32_t tx = k == 0 ? x : k == 1 ? -y : k == 2 ? -x : y;
+    const int32_t ty = k == 0 ? y : k == 1 ? x : k == 2 ? -y : -x;
+    dots[i].Nx = tx + offsetNx;
+    dots[i].Ny = ty + offsetNy;
+    table->SetIndex(dots[i].Nx, dots[i].Ny, static_cast<int32_t>(i));
   }
   m.FCoordinate[1] = std::move(table);
   for (auto& file : m.FDotInfo)
@@ -109,24 +120,40 @@ void AlignDeformed(TMatch& m, int32_t offsetNx, int32_t offsetNy) {
 }
 
 std::string AlignmentWarning(const TMatchAlignment& a) {
+  const std::string sure =
+      ". To be sure, index the deformed picture from the initial one: encode DEFORMED "
+      "--reference INITIAL.cod, or measure the pair with track INITIAL DEFORMED";
+  if (a.AxesDiffer())
+    return Format(
+               "Warning: the two code files index the grid along axes turned by %.1f degrees "
+               "against each other: either the grid turned that far, or the files chose "
+               "different axes and every pair joins two different dots",
+               a.TurnDeg) +
+           sure;
+  const double pitches = a.Pitch > 0 ? std::hypot(a.MedianDx, a.MedianDy) / a.Pitch : 0;
   return Format(
-      "Warning: the median displacement (%.2f, %.2f) is more than half a grid pitch (%.2f): "
-      "the two code files probably index the grid from origins (%d, %d) dots apart, and every "
-      "pair joins a dot with another one. Run match with --align to shift the deformed "
-      "indices, or encode the deformed picture with encode --reference INITIAL.cod",
-      a.MedianDx, a.MedianDy, a.Pitch, a.OffsetNx, a.OffsetNy);
+             "Warning: the median displacement (%.2f, %.2f) is %.2f grid pitches (pitch %.2f): "
+             "either the grid moved that far, or the two code files index it from origins "
+             "(%d, %d) dots apart and every pair joins two different dots",
+             a.MedianDx, a.MedianDy, pitches, a.Pitch, a.OffsetNx, a.OffsetNy) +
+         sure;
 }
 
-std::string AlignmentNote(const TMatchAlignment& a) {
-  return Format("Aligned: the deformed indices were shifted by (%d, %d) grid steps", a.OffsetNx,
-                a.OffsetNy);
+std::string PatternWarning(int32_t offsetNx, int32_t offsetNy, int32_t quarterTurns) {
+  const int32_t k = ((quarterTurns % 4) + 4) % 4;
+  return Format(
+      "Warning: the dots' patterns show the two code files index the grid from origins (%d, %d) "
+      "dots apart%s: every pair joins two different dots. Run match with --align to pair the "
+      "same dots, or index the deformed picture from the initial one: encode DEFORMED "
+      "--reference INITIAL.cod, or track INITIAL DEFORMED",
+      offsetNx, offsetNy, k == 0 ? "" : Format(" and axes %d quarter turns apart", k).c_str());
 }
 
-std::string MatchAndCheck(TMatch& match, bool align) {
-  match.Match();
-  const TMatchAlignment alignment = MeasureAlignment(match);
-  if (!alignment.Suspicious()) return {};
-  if (!align) return AlignmentWarning(alignment);
-  AlignDeformed(match, alignment.OffsetNx, alignment.OffsetNy);
-  return AlignmentNote(alignment);
+std::string AlignmentNote(int32_t offsetNx, int32_t offsetNy, int32_t quarterTurns) {
+  if (offsetNx == 0 && offsetNy == 0 && quarterTurns % 4 == 0)
+    return "Aligned: the dots' pattern shows the two files index the grid alike; nothing changed";
+  return Format(
+      "Aligned: the dots' pattern shows the deformed indices %d quarter turns and (%d, %d) grid "
+      "steps off; they were turned and shifted",
+      ((quarterTurns % 4) + 4) % 4, offsetNx, offsetNy);
 }

@@ -98,6 +98,7 @@ TSynthGrid::TSynthGrid(const TSynthOptions& options) : FOptions(options) {
       o.NoiseSigma < 0 || !std::isfinite(o.Blur) || o.Blur < 0 || o.Blur > 50 || o.Specks < 0 ||
       !std::isfinite(o.FieldStrain) || !std::isfinite(o.HoleRadius) || o.HoleRadius < 0 ||
       !std::isfinite(o.HoleX) || !std::isfinite(o.HoleY) || !std::isfinite(o.TurnDeg) ||
+      !std::isfinite(o.CrackY) || !std::isfinite(o.CrackOpening) || o.Columns < 0 || o.Rows < 0 ||
       !(o.Poisson > -1 && o.Poisson < 0.5))
     throw TError("Synthetic picture options must be finite numbers");
 
@@ -134,7 +135,12 @@ TSynthGrid::TSynthGrid(const TSynthOptions& options) : FOptions(options) {
       dot.X0 = cx + c * lx - s * ly;
       dot.Y0 = cy + s * lx + c * ly;
       motion.Deformed(dot.X0, dot.Y0, dot.X1, dot.Y1);
-      if (!inside(dot.X0, dot.Y0) || !inside(dot.X1, dot.Y1)) continue;
+      // C dots across: C / 2 left of the centre dot, the rest from it to the right.
+      if (o.Columns > 0 && (i < -(o.Columns / 2) || i >= o.Columns - o.Columns / 2)) continue;
+      if (o.Rows > 0 && (j < -(o.Rows / 2) || j >= o.Rows - o.Rows / 2)) continue;
+      dot.Shown0 = inside(dot.X0, dot.Y0);
+      dot.Shown1 = inside(dot.X1, dot.Y1);
+      if (o.ClipEach ? !dot.Shown0 && !dot.Shown1 : !dot.Shown0 || !dot.Shown1) continue;
       if (motion.InHole(dot.X0, dot.Y0, margin)) continue;
       if (i == 0 && j == 0) FCentre = FDots.size();
       FDots.push_back(dot);
@@ -167,7 +173,7 @@ void TSynthGrid::Render(bool deformed, TGrayImage& image) const {
   std::vector<float> cover(static_cast<size_t>(o.Width) * o.Height, 0.0f);
   const double r = o.Radius;
   for (const TSynthDot& d : FDots) {
-    if (!d.Present) continue;
+    if (!d.Present || !(deformed ? d.Shown1 : d.Shown0)) continue;
     const double x0 = deformed ? d.X1 : d.X0, y0 = deformed ? d.Y1 : d.Y0;
     const int32_t left = static_cast<int32_t>(std::floor(x0 - r - 1));
     const int32_t right = static_cast<int32_t>(std::ceil(x0 + r + 1));

@@ -18,7 +18,7 @@ class TGrayImage;
 // disc lies at least two pixels inside the picture in both states are drawn, so none touches the
 // border. Pixel (x, y) covers [x - 0.5, x + 0.5] x [y - 0.5, y + 0.5]: centres are in the same
 // frame as the measured centroids.
-enum class TSynthField { Uniform, Linear, Hole };
+enum class TSynthField { Uniform, Linear, Hole, Crack };
 
 struct TSynthOptions {
   int32_t Width = 800;
@@ -46,7 +46,18 @@ struct TSynthOptions {
   double HoleX = -1;       // hole centre, pixels; -1: three quarters of
   double HoleY = -1;       // the width, half the height
   double Poisson = 0.3;    // plane stress
-  double TurnDeg = 0;      // rigid rotation, counterclockwise (y up)
+  // Crack: a straight crack along x at image row CrackY (-1: the middle) opens by CrackOpening
+  // pixels, each side moving half of it away from the other.
+  double CrackY = -1;
+  double CrackOpening = 0;
+  double TurnDeg = 0;  // rigid rotation, counterclockwise (y up)
+  // The grid's extent in dots about the centre dot (0: as far as the picture reaches), so that
+  // its outline lies inside the pictures.
+  int32_t Columns = 0;
+  int32_t Rows = 0;
+  // Each picture shows every dot that fits in it (as a camera does), not only those that fit
+  // in both.
+  bool ClipEach = false;
   uint32_t Seed = 1;
   // Gray levels of the dots and of the background (before gradient and noise); by default
   // bright dots on a dark background for white dots and the reverse for black dots.
@@ -62,6 +73,8 @@ struct TSynthDot {
   double X1 = 0;  // true centre in the deformed picture
   double Y1 = 0;
   bool Present = true;  // false for the dots left out
+  bool Shown0 = true;   // in the initial picture (false only with ClipEach)
+  bool Shown1 = true;   // in the deformed picture
 };
 
 class TSynthGrid {
@@ -74,15 +87,16 @@ class TSynthGrid {
   explicit TSynthGrid(const TSynthOptions& options);
 
   const TSynthOptions& Options() const { return FOptions; }
-  // Every lattice dot that fits in both pictures, present or left out, in row-major lattice
-  // order.
+  // Every lattice dot that fits in both pictures (with ClipEach: in either), present or left
+  // out, in row-major lattice order.
   const std::vector<TSynthDot>& Dots() const { return FDots; }
   // The dot at lattice (0, 0), nearest the picture centre.
   const TSynthDot& CentreDot() const;
 
   // Draws the initial (deformed = false) or deformed picture into image, sizing it.
   void Render(bool deformed, TGrayImage& image) const;
-  // The truth as CSV: "i,j,x0,y0,x1,y1" and one line per present dot.
+  // The truth as CSV: "i,j,x0,y0,x1,y1" and one line per present dot (shown in both pictures,
+  // or with ClipEach in either).
   void SaveTruthCsv(const std::string& fileName) const;
 
  private:

@@ -18,6 +18,7 @@ TSynthMotion::TSynthMotion(const TSynthOptions& options) : FOptions(options) {
   const double hy = options.HoleY >= 0 ? options.HoleY : 0.5 * options.Height;
   FHoleX = hx - FCentreX;
   FHoleY = FCentreY - hy;
+  FCrackY = FCentreY - (options.CrackY >= 0 ? options.CrackY : FCentreY);
   const double turn = options.TurnDeg * Pi / 180;
   FCos = std::cos(turn);
   FSin = std::sin(turn);
@@ -40,6 +41,8 @@ void TSynthMotion::Field(double X, double Y, double& u, double& v) const {
     const double ut = c * ((1 - k) * a2r - r - a4r3) * s2;
     u = ur * std::cos(t) - ut * std::sin(t);
     v = ur * std::sin(t) + ut * std::cos(t);
+  } else if (o.Field == TSynthField::Crack) {
+    v = (Y > FCrackY ? 0.5 : -0.5) * o.CrackOpening;
   }
 }
 

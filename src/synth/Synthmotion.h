@@ -12,6 +12,7 @@
 //   u_r = s (1 + nu) / 2 [r ((k - 1) / 2 + cos 2t) + a^2 / r (1 + (1 + k) cos 2t) - a^4 / r^3 cos
 //   2t] u_t = s (1 + nu) / 2 [(1 - k) a^2 / r - r - a^4 / r^3] sin 2t,  k = (3 - nu) / (1 + nu)
 // The linear field is u = s x^2 / (2 L), v = 0, with L half the picture width: exx = s x / L.
+// The crack moves the part above its row up and the part below it down by half the opening.
 class TSynthMotion {
  public:
   explicit TSynthMotion(const TSynthOptions& options);
@@ -31,5 +32,6 @@ class TSynthMotion {
   TSynthOptions FOptions;
   double FCentreX = 0, FCentreY = 0;
   double FHoleX = 0, FHoleY = 0;  // relative to the centre, y up
+  double FCrackY = 0;             // likewise
   double FCos = 1, FSin = 0;
 };

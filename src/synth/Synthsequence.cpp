@@ -14,6 +14,8 @@ TSynthOptions SequenceStep(const TSynthOptions& final, int32_t steps, int32_t k)
   options.Exx = final.Exx * t;
   options.Eyy = final.Eyy * t;
   options.Exy = final.Exy * t;
+  options.TurnDeg = final.TurnDeg * t;
+  options.CrackOpening = final.CrackOpening * t;
   return options;
 }
 

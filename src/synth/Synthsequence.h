@@ -6,10 +6,11 @@
 
 #include "synth/Synth.h"
 
-// A synthetic test: steps + 1 pictures of one grid whose translation and uniform strain grow
-// linearly from nothing (picture 0, the reference) to the values of final (picture steps).
+// A synthetic test: steps + 1 pictures of one grid whose translation, uniform strain, rigid turn
+// and crack opening grow linearly from nothing (picture 0, the reference) to the values of final
+// (picture steps).
 
-// The options of picture k: final's translation and strain times k / steps.
+// The options of picture k: final's translation, strain, turn and opening times k / steps.
 TSynthOptions SequenceStep(const TSynthOptions& final, int32_t steps, int32_t k);
 
 // Writes DIR/frame-NNNN.bmp and the truth DIR/truth-NNNN.csv ("i,j,x0,y0,x1,y1": the reference

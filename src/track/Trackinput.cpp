@@ -9,6 +9,7 @@
 #include "base/Path.h"
 #include "image/Grayimage.h"
 #include "image/Picturedecode.h"
+#include "segment/Dotpolarity.h"
 
 namespace {
 
@@ -86,6 +87,18 @@ TSequencePicture SplitPicturePage(const std::string& picture) {
 std::unique_ptr<TGrayImage> LoadSequencePicture(const std::string& picture, TBits16 bits16) {
   const TSequencePicture which = SplitPicturePage(picture);
   return std::make_unique<TGrayImage>(which.File, bits16, which.Page);
+}
+
+TTrackOptions WithDotColour(const std::string& firstPicture, const TTrackOptions& options) {
+  TTrackOptions run = options;
+  if (!run.FindPolarity) return run;
+  const TPolarityGuess guess = GuessDotPolarity(*LoadSequencePicture(firstPicture, run.Bits16));
+  if (guess.Polarity == TDotPolarity::Unsure)
+    throw TError("The dots' colour cannot be told from " + firstPicture +
+                 ": give --white or --black");
+  run.BlackDots = guess.Polarity == TDotPolarity::Black;
+  run.FindPolarity = false;
+  return run;
 }
 
 std::vector<std::string> SequencePictures(const std::vector<std::string>& arguments) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "track/Trackoptions.h"
+
 // Natural order of names: runs of digits compare by their value, so "img-9" comes before
 // "img-10"; other characters compare as they are (case included). Equal values with different
 // leading zeros fall back to the plain order, so the order is total.
@@ -30,3 +32,8 @@ class TGrayImage;
 enum class TBits16;
 // The picture itself, for the page it names.
 std::unique_ptr<TGrayImage> LoadSequencePicture(const std::string& picture, TBits16 bits16);
+
+// The options with the dots' colour found from the first picture of the sequence when they ask
+// for it (FindPolarity), so that every picture, and every part of a split run, is segmented
+// alike. Raises TError when the colour cannot be told.
+TTrackOptions WithDotColour(const std::string& firstPicture, const TTrackOptions& options);

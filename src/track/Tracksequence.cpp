@@ -8,7 +8,7 @@
 #include <memory>
 #include <system_error>
 #include <thread>
-#include <unordered_map>
+#include <unordered_set>
 
 #include "base/AtomicFile.h"
 #include "base/Error.h"
@@ -23,6 +23,7 @@
 #include "strain/Strainpairs.h"
 #include "strain/Strainplot.h"
 #include "track/Serialworker.h"
+#include "track/Trackindexer.h"
 #include "track/Trackinput.h"
 #include "track/Trackpipeline.h"
 #include "track/Trackplot.h"
@@ -30,79 +31,37 @@
 
 namespace {
 
-// The larger of |Nx| and |Ny| over the reference: where this picture's origin can lie.
-int32_t Reach(const std::vector<TDotInfo>& reference, bool nx) {
-  int32_t reach = 0;
-  for (const TDotInfo& dot : reference) reach = std::max(reach, std::abs(nx ? dot.Nx : dot.Ny));
-  return reach;
-}
-
-// The median motion per step of the dots two indexed pictures share (by Nx, Ny), steps apart;
-// false when they share none.
-bool MotionPerStep(const std::vector<TDotInfo>& from, const std::vector<TDotInfo>& to,
-                   int32_t steps, float& dx, float& dy) {
-  std::unordered_map<int64_t, const TDotInfo*> earlier;
-  auto key = [](const TDotInfo& dot) {
-    return int64_t{dot.Nx} * 4294967296LL + static_cast<uint32_t>(dot.Ny);
-  };
-  for (const TDotInfo& dot : from) earlier.emplace(key(dot), &dot);
-  std::vector<float> mx, my;
-  for (const TDotInfo& dot : to) {
-    const auto found = earlier.find(key(dot));
-    if (found == earlier.end()) continue;
-    mx.push_back(dot.x - found->second->x);
-    my.push_back(dot.y - found->second->y);
-  }
-  if (mx.empty()) return false;
-  auto median = [](std::vector<float>& values) {
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-  };
-  dx = median(mx) / static_cast<float>(steps);
-  dy = median(my) / static_cast<float>(steps);
-  return true;
-}
-
-// Indexes an extracted picture: from its own origin for the reference, else from the dots of the
-// last good picture (lent for the call), looked for where they have moved to by (shiftX, shiftY).
-void IndexPicture(TEncode& job, std::vector<TDotInfo>* reference, float shiftX, float shiftY,
-                  const TTrackOptions& options) {
-  if (!options.MaxNx || !options.MaxNy) {
-    const int32_t nx = reference ? Reach(*reference, true) : 0;
-    const int32_t ny = reference ? Reach(*reference, false) : 0;
-    ResizeTable(job, AutoTableSize(job, nx, ny));
-  }
-  TEncodeRunOptions run;
-  if (reference) {
-    run.Origin = TOriginSource::Reference;
-    run.Reference = std::move(*reference);
-    run.Shift = {shiftX, shiftY};
-  }
-  try {
-    ContinueEncoding(job, run);
-  } catch (...) {
-    if (reference) *reference = std::move(run.Reference);
-    throw;
-  }
-  if (reference) *reference = std::move(run.Reference);
-  job.FScaleX = options.ScaleX;
-  job.FScaleY = options.ScaleY;
-}
-
 // Matches a step's code file against the reference's and writes its strain CSV.
 TStrainField MeasureStep(const TCodeFileContent& reference, const std::string& referenceCodes,
                          const std::string& codes, const std::string& csv, int32_t referenceDots,
                          const TTrackOptions& options, TTrackStep& step) {
   TStrainOptions strainOptions;
   strainOptions.Neighbourhood = options.Neighbourhood;
+  strainOptions.Measure = options.Measure;
   TStrainField field = StrainFromCodeFiles(reference, referenceCodes, codes, strainOptions);
   WriteStrainCsv(csv, field);
   step.Pairs = static_cast<int32_t>(field.Points().size());
   step.Lost = referenceDots - step.Pairs;
-  double dx = 0, dy = 0, exx = 0, eyy = 0, exy = 0;
-  int32_t strained = 0;
+  // The means leave out the dots whose neighbourhood is not complete (borders, crack lips,
+  // holes), whose strain rests on fewer neighbours.
+  std::unordered_set<int64_t> at;
+  for (const TStrainPoint& point : field.Points())
+    at.insert(int64_t{point.Pair.Nx} * 4294967296LL + static_cast<uint32_t>(point.Pair.Ny));
+  const int32_t k = options.Neighbourhood;
+  auto complete = [&](const TStrainPoint& point) {
+    for (int32_t y = -k; y <= k; ++y)
+      for (int32_t x = -k; x <= k; ++x)
+        if (!at.count(int64_t{point.Pair.Nx + x} * 4294967296LL +
+                      static_cast<uint32_t>(point.Pair.Ny + y)))
+          return false;
+    return true;
+  };
+  const bool anyComplete = std::any_of(field.Points().begin(), field.Points().end(), complete);
+  double dx = 0, dy = 0, exx = 0, eyy = 0, exy = 0, rotation = 0;
+  int32_t moved = 0, strained = 0;
   for (const TStrainPoint& point : field.Points()) {
+    if (anyComplete && !complete(point)) continue;
+    ++moved;
     dx += point.Pair.Dx;
     dy += point.Pair.Dy;
     if (!point.HasStrain) continue;
@@ -110,13 +69,15 @@ TStrainField MeasureStep(const TCodeFileContent& reference, const std::string& r
     exx += point.Exx;
     eyy += point.Eyy;
     exy += point.Exy;
+    rotation += point.Rotation;
   }
-  step.MeanDx = dx / step.Pairs;
-  step.MeanDy = dy / step.Pairs;
+  step.MeanDx = dx / moved;
+  step.MeanDy = dy / moved;
   if (strained > 0) {
     step.Exx = exx / strained;
     step.Eyy = eyy / strained;
     step.Exy = exy / strained;
+    step.Rotation = rotation / strained;
   }
   return field;
 }
@@ -137,6 +98,7 @@ TTrackOptions BatchTrackOptions() {
   TTrackOptions options;
   options.Jobs = static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 256u));
   options.RefinedCentroids = true;
+  options.FindPolarity = true;
   return options;
 }
 
@@ -158,10 +120,10 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
       if (!FileExists(TrackDotsFile(outDir, picture)))
         throw TError("The dots of " + picture + " are missing (" + TrackDotsFile(outDir, picture) +
                      "): extract them first with --extract");
-  TTrackPipeline pipeline(pictures.size(), options, [&](size_t i) {
-    return options.Extracted
-               ? ReadDotsFile(TrackDotsFile(outDir, pictures[i]), pictures[i], options)
-               : ExtractPicture(pictures[i], options);
+  const TTrackOptions run = WithDotColour(pictures[0], options);
+  TTrackPipeline pipeline(pictures.size(), run, [&](size_t i) {
+    return run.Extracted ? ReadDotsFile(TrackDotsFile(outDir, pictures[i]), pictures[i], run)
+                         : ExtractPicture(pictures[i], run);
   });
   std::vector<TTrackStep> steps;  // the writer's until it has finished
   const int32_t total = static_cast<int32_t>(pictures.size());
@@ -232,12 +194,7 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   };
   TSerialWorker writer(2);
 
-  std::vector<TDotInfo> reference;  // the last good picture's indexed dots
-  size_t lastGood = 0;
-  // The grid's motion per step over the last good steps: a test loads smoothly, so the next
-  // picture is looked for where this motion takes the grid, and a step may move more than the
-  // 0.4 pitch the search allows as long as it moves about as much as the step before.
-  float motionX = 0, motionY = 0;
+  TTrackIndexer indexer(run, pictures.size() > 2);
   for (size_t i = 0; i < pictures.size(); ++i) {
     if ((i > 0 && stopped()) || writer.Failed()) break;
     TTrackStep step;
@@ -248,16 +205,12 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
       TPictureDots extracted;
       std::string error;
       if (!pipeline.Take(i, extracted, error)) throw TError(error);
-      job = JobFromDots(extracted, options);
-      const float gap = static_cast<float>(i - lastGood);
-      IndexPicture(*job, i == 0 ? nullptr : &reference, motionX * gap, motionY * gap, options);
+      job = JobFromDots(extracted, run);
+      const TStepIndexing indexing = indexer.Index(*job, static_cast<int32_t>(i));
       step.Dots = job->FDotSum;
-      std::vector<TDotInfo> dots = CodedDots(*job);
-      if (i > 0)
-        MotionPerStep(reference, dots, static_cast<int32_t>(i - lastGood), motionX, motionY);
-      if (i == 0) referenceDots = static_cast<int32_t>(dots.size());
-      reference = std::move(dots);
-      lastGood = i;
+      step.Registration = RegistrationName(indexing.How);
+      step.Note = indexing.Note;
+      if (i == 0) referenceDots = static_cast<int32_t>(CodedDots(*job).size());
     } catch (const TError& e) {
       // Without a reference nothing can follow.
       if (i == 0) throw;
@@ -288,7 +241,8 @@ std::string TrackCodeFile(const std::string& outDir, const std::string& picture)
 }
 
 void WriteTrackSummary(const std::string& path, const std::vector<TTrackStep>& steps) {
-  std::string text = "step,picture,dots,pairs,lost,mean_dx,mean_dy,exx,eyy,exy,reason\n";
+  std::string text =
+      "step,picture,dots,pairs,lost,mean_dx,mean_dy,exx,eyy,exy,rotation,reason,registration\n";
   for (const TTrackStep& step : steps) {
     text += std::to_string(step.Step) + ',' + step.Picture + ',';
     if (step.Good()) {
@@ -298,18 +252,18 @@ void WriteTrackSummary(const std::string& path, const std::vector<TTrackStep>& s
         AppendCsvFixed(text, value, 6);
         text += ',';
       }
-      for (double value : {step.Exx, step.Eyy, step.Exy}) {
+      for (double value : {step.Exx, step.Eyy, step.Exy, step.Rotation}) {
         AppendGeneral(text, value, 8);
         text += ',';
       }
     } else {
-      text += ",,,,,,,,";
+      text += ",,,,,,,,,";
       // One cell: messages may hold line breaks and commas.
       std::string reason;
       for (char c : step.Reason) reason += c == '\n' || c == '\r' ? ' ' : c == '"' ? '\'' : c;
       text += '"' + reason + '"';
     }
-    text += '\n';
+    text += ',' + step.Registration + '\n';
   }
   TAtomicFile file(path);
   file.OpenOrRaise();

@@ -224,14 +224,17 @@ std::vector<std::string> ExtractToDotsFiles(const std::vector<std::string>& pict
   if (failure) throw TError("Cannot create the folder " + outDir + ": " + failure.message());
   std::vector<std::string> failed;
   const size_t count = range.End > range.First ? range.End - range.First : 0;
-  TTrackPipeline pipeline(
-      count, options, [&](size_t i) { return ExtractPicture(pictures[range.First + i], options); });
+  if (count == 0) return failed;
+  // Every part finds the dots' colour from the sequence's first picture, as one run does.
+  const TTrackOptions run = WithDotColour(pictures[0], options);
+  TTrackPipeline pipeline(count, run,
+                          [&](size_t i) { return ExtractPicture(pictures[range.First + i], run); });
   for (size_t i = 0; i < count; ++i) {
     const std::string& picture = pictures[range.First + i];
     TPictureDots dots;
     std::string error;
     const bool good = pipeline.Take(i, dots, error);
-    WriteDotsFile(TrackDotsFile(outDir, picture), picture, good ? &dots : nullptr, error, options);
+    WriteDotsFile(TrackDotsFile(outDir, picture), picture, good ? &dots : nullptr, error, run);
     if (!good) failed.push_back(picture + ": " + error);
   }
   return failed;

@@ -50,7 +50,7 @@ class TDialogsTest : public TFormTest {
              "0|Modify Coord.|Modify  Origin|Index|area|Position|(|,|)|Status:|Coordinate|(|,|)|"
              "View Mode|Pass View|Click  View|Encode Infomation|Automatic Choose Origin Method|"
              "Max Area|Center Index Dot|Center Grid Dot|Center Image Dot|The Least Grid Area|100|"
-             "Auto|Reference and Centroids|...|Clear|0|0|Plain|Refined|...|Clear|"
+             "Auto|Reference and Centroids|...|Clear|Plain|Refined|...|Clear|"
              "Reference code file|Shift  dx|dy|Centroids|Unsegmented picture");
     QCOMPARE(Captions(&c),
              "Re-Set the Coordinate System|If you change it, it will effect the next NEW encode, "

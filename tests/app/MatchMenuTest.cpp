@@ -2,6 +2,7 @@
 // with the result type dialog in several layouts, and the scale computed, typed and measured
 // with a drag.
 #include "AppTest.h"
+#include "match/Matchalign.h"
 
 using namespace AppTest;
 
@@ -61,15 +62,15 @@ class TMatchMenuTest : public TFormTest {
       DoMatching("init.cod", "shifted.cod");
       QCOMPARE(FPlatform->Questions.size(), size_t{yes ? 2u : 1u});
       const std::string& q = FPlatform->Questions.back();
-      QVERIFY(q.find("more than half a grid pitch (20.00)") != std::string::npos);
+      QVERIFY(q.find("The dots' patterns show that the two code files index the grid from origins "
+                     "(1, 0) dots apart") != std::string::npos);
       QVERIFY(q.find("Shift the deformed indices by (1, 0)") != std::string::npos);
       const TMatch& m = *Form().FMatcher;
       QCOMPARE(m.FMatchSum, yes ? 48 : 42);
       for (int32_t k = 0; k < m.FMatchSum; ++k)
         QVERIFY(std::fabs(m.FDisplacement[k].x - (yes ? 0.5f : 20.5f)) < 0.01f);
     }
-    QCOMPARE(FPlatform->Notices.back(),
-             std::string("Aligned: the deformed indices were shifted by (1, 0) grid steps"));
+    QCOMPARE(FPlatform->Notices.back(), AlignmentNote(1, 0, 0));
     // A pair without offset asks nothing.
     DoMatching("init.cod", "init.cod");
     QCOMPARE(FPlatform->Questions.size(), size_t{2});

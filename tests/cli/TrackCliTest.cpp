@@ -28,12 +28,28 @@ std::string Numbered(const std::string& dir, const char* kind, int k, const char
   return (std::filesystem::path(dir) / name).string();
 }
 
-// A sequence of steps + 1 pictures moving by a quarter of a pitch per step.
+// A sequence of steps + 1 pictures of a grid inside them moving by a quarter of a pitch per step.
 void WriteSequence(const std::string& dir, int steps, const char* width, const char* height) {
-  const TCliResult r =
-      RunCli({"synth-sequence", dir, "--steps", std::to_string(steps), "--size", width, height,
-              "--noise", "2", "--translate", std::to_string(5 * steps), std::to_string(-2 * steps),
-              "--strain", "0.01", "-0.003", "0"});
+  const TCliResult r = RunCli({"synth-sequence",
+                               dir,
+                               "--steps",
+                               std::to_string(steps),
+                               "--size",
+                               width,
+                               height,
+                               "--noise",
+                               "2",
+                               "--translate",
+                               std::to_string(5 * steps),
+                               std::to_string(-2 * steps),
+                               "--strain",
+                               "0.01",
+                               "-0.003",
+                               "0",
+                               "--grid",
+                               std::to_string(std::stoi(width) / 25),
+                               std::to_string(std::stoi(height) / 25),
+                               "--each-picture"});
   ASSERT_EQ(r.Status, 0) << r.Err;
 }
 
@@ -62,7 +78,9 @@ TEST(TrackCli, TracksAFolderAndWritesEveryStepWithOneLogLinePerStep) {
   ASSERT_EQ(log.size(), 5u) << r.Err;
   const auto summary = Lines(ReadFileBytes(out + "/summary.csv"));
   ASSERT_EQ(summary.size(), 6u);
-  EXPECT_EQ(summary[0], "step,picture,dots,pairs,lost,mean_dx,mean_dy,exx,eyy,exy,reason");
+  EXPECT_EQ(
+      summary[0],
+      "step,picture,dots,pairs,lost,mean_dx,mean_dy,exx,eyy,exy,rotation,reason,registration");
   for (int k = 0; k <= 4; ++k) {
     SCOPED_TRACE(k);
     const std::string picture = Numbered("", "frame", k, "bmp");
@@ -176,4 +194,21 @@ TEST(TrackCli, ProgressBarRedrawsInPlaceAndEndsItsLine) {
   EXPECT_NE(lines[0].find(" s left\r\033[Kstep 1 b.bmp: failed: no grid"), std::string::npos);
   EXPECT_EQ(lines[1].rfind("\r\033[K[###############...............] 2/4 pictures  ", 0), 0u);
   EXPECT_NE(lines[1].find(" pictures/s  "), std::string::npos);
+}
+
+// A step that fails makes the exit status 1, the last line says how many; the run goes on.
+TEST(TrackCli, AFailedStepSetsTheExitStatusAndTheLastLineCountsIt) {
+  TTempDir dir;
+  WriteSequence(dir.File("seq"), 2, "300", "240");
+  WriteFileBytes(Numbered(dir.File("seq"), "frame", 1, "bmp"), "not a picture");
+  const std::string out = dir.File("out");
+  const TCliResult r = RunCli({"track", dir.File("seq"), "--out", out, "--measure", "green"});
+  EXPECT_EQ(r.Status, 1);
+  const auto log = Lines(r.Err);
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(),
+            "1 of 3 steps failed and 0 had an ambiguous motion: see the reason and "
+            "registration columns of " +
+                out + "/summary.csv");
+  EXPECT_TRUE(std::filesystem::exists(Numbered(out, "step", 2, "csv")));
 }

@@ -61,12 +61,19 @@ TEST(Align, WholePitchOffsetsAreFoundAndRemovedAndTrueMotionsAreLeftAlone) {
   }
 }
 
-TEST(Align, WarningNamesBothRemediesAndNothingIsMeasuredWithoutPairs) {
+TEST(Align, WarningSaysPitchesOrTurnAndNothingIsMeasuredWithoutPairs) {
   TMatchAlignment a;
   a.OffsetNx = 1;
+  a.MedianDx = 30, a.Pitch = 20;
   const std::string warning = AlignmentWarning(a);
-  EXPECT_NE(warning.find("--align"), std::string::npos);
-  EXPECT_NE(warning.find("encode --reference"), std::string::npos);
+  EXPECT_NE(warning.find("is 1.50 grid pitches (pitch 20.00): either the grid moved that far, or "
+                         "the two code files index it from origins (1, 0) dots apart"),
+            std::string::npos)
+      << warning;
+  EXPECT_NE(warning.find("--reference INITIAL.cod"), std::string::npos);
+  a.TurnDeg = 90;
+  EXPECT_TRUE(a.AxesDiffer());
+  EXPECT_NE(AlignmentWarning(a).find("axes turned by 90.0 degrees"), std::string::npos);
 
   TTempDir dir;
   TTestCodeFile empty;

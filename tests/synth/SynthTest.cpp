@@ -3,6 +3,7 @@
 #include <cmath>
 #include <functional>
 #include <sstream>
+#include <vector>
 
 #include "base/Error.h"
 #include "image/Grayimage.h"
@@ -201,4 +202,28 @@ TEST(Synth, BlurSoftensEdgesAroundTheSameCentresAndSpecksLieOutsideTheDots) {
     EXPECT_LE(specks[k], 40 * 4) << k;
   }
   EXPECT_LT(same, specks[0] / 2);
+}
+
+// A grid of C x R dots (C / 2 left of the centre dot), each picture showing what fits in it,
+// and a crack moving the rows above its line up and those below down.
+TEST(Synth, GridOutlineEachPicturesDotsAndACrack) {
+  TSynthOptions o;
+  o.Width = 400, o.Height = 300, o.Columns = 6, o.Rows = 5, o.ClipEach = true;
+  o.TranslateX = 170;  // part of the grid leaves the deformed picture
+  int32_t shown0 = 0, shown1 = 0, minI = 99, maxI = -99, minJ = 99, maxJ = -99;
+  const TSynthGrid moved(o);
+  for (const TSynthDot& d : moved.Dots()) {
+    shown0 += d.Shown0, shown1 += d.Shown1;
+    minI = std::min(minI, d.I), maxI = std::max(maxI, d.I);
+    minJ = std::min(minJ, d.J), maxJ = std::max(maxJ, d.J);
+  }
+  EXPECT_EQ(shown0, 30);
+  EXPECT_LT(shown1, 30);
+  EXPECT_GT(shown1, 0);
+  EXPECT_EQ(std::vector<int32_t>({minI, maxI, minJ, maxJ}), std::vector<int32_t>({-3, 2, -2, 2}));
+
+  o.TranslateX = 0, o.Field = TSynthField::Crack, o.CrackOpening = 8, o.CrackY = 155;
+  const TSynthGrid cracked(o);
+  for (const TSynthDot& d : cracked.Dots())
+    EXPECT_NEAR(d.Y1 - d.Y0, d.Y0 < 155 ? -4 : 4, 1e-9) << d.J;
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QButtonGroup;
@@ -55,7 +56,8 @@ class TEncodeParameterForm : public QWidget {
   // (dx, dy in pixels, parsed when asked for), refined instead of plain centroids, and the
   // unsegmented picture to refine them on (empty: the picture last segmented).
   std::string ReferenceFile() const;
-  std::array<float, 2> Shift() const;
+  // Empty fields: the motion is found from the pictures.
+  std::optional<std::array<float, 2>> Shift() const;
   bool RefinedCentroids() const;
   std::string RefinePictureFile() const;
   void SetReferenceFile(const std::string& path);

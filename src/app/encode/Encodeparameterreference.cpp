@@ -55,9 +55,10 @@ QGroupBox* TEncodeParameterForm::BuildReferenceGroup(QWidget* page) {
                                 "this picture's dots get the same indices",
                                 box);
   ReferenceClearButton = SmallButton("ReferenceClearButton", "Clear", "No reference", box);
-  ShiftDxEdit = NewEdit("ShiftDxEdit", "0", box, 60);
-  ShiftDyEdit = NewEdit("ShiftDyEdit", "0", box, 60);
-  ShiftDxEdit->setToolTip("Motion of the grid since the reference picture, pixels");
+  ShiftDxEdit = NewEdit("ShiftDxEdit", "", box, 60);
+  ShiftDyEdit = NewEdit("ShiftDyEdit", "", box, 60);
+  ShiftDxEdit->setToolTip(
+      "Motion of the grid since the reference picture, pixels (empty: found from the pictures)");
   ShiftDyEdit->setToolTip(ShiftDxEdit->toolTip());
 
   PlainCentroidRadioButton = new QRadioButton("Plain", box);
@@ -128,10 +129,13 @@ std::string TEncodeParameterForm::ReferenceFile() const {
   return ReferenceEdit->text().toStdString();
 }
 
-std::array<float, 2> TEncodeParameterForm::Shift() const {
-  const float dx = static_cast<float>(StrToFloat(ShiftDxEdit->text().toStdString()));
-  const float dy = static_cast<float>(StrToFloat(ShiftDyEdit->text().toStdString()));
-  return {dx, dy};
+std::optional<std::array<float, 2>> TEncodeParameterForm::Shift() const {
+  const std::string dx = ShiftDxEdit->text().trimmed().toStdString();
+  const std::string dy = ShiftDyEdit->text().trimmed().toStdString();
+  if (dx.empty() && dy.empty()) return std::nullopt;
+  // One field given: the other is 0.
+  return std::array<float, 2>{dx.empty() ? 0.0f : static_cast<float>(StrToFloat(dx)),
+                              dy.empty() ? 0.0f : static_cast<float>(StrToFloat(dy))};
 }
 
 bool TEncodeParameterForm::RefinedCentroids() const {
