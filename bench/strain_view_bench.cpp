@@ -1,7 +1,9 @@
 // What the strain map in the image view costs on a 6000 x 4000 picture with 60,000 dots (a
 // 300 x 200 grid at pitch 20) in a 1600 x 1000 window: a change of the field shown (new colour
 // scale, the map layer painted anew, the frame), and a repaint with the layer kept, at Fit; and
-// the frames at 1:1 and 4x, where only the part shown is painted.
+// the frames at 1:1 and 4x, where only the part shown is painted. And a step of the sequence
+// window's slider on a tracked sequence of such pictures (2000 x 1500 and 6000 x 4000): the
+// step's strain from its code files, its picture read, the map over it and the frame at Fit.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -13,7 +15,11 @@
 #include "BenchSupport.h"
 #include "app/Imageview.h"
 #include "app/match/Strainoverlay.h"
+#include "app/sequence/Sequencesteps.h"
 #include "image/Grayimage.h"
+#include "support/TempDir.h"
+#include "synth/Synthsequence.h"
+#include "track/Tracksequence.h"
 
 namespace {
 
@@ -102,6 +108,72 @@ void BM_StrainRepaint(benchmark::State& state) {
 }
 BENCHMARK(BM_StrainRepaint)
     ->ArgsProduct({{0, 1, 2}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// A reference and one step of a grid moving by 6 px and stretching by 1 %, tracked.
+struct TTracked {
+  TTempDir Dir;
+  std::vector<std::string> Pictures;
+  std::vector<TTrackStep> Steps;
+};
+
+const TTracked& Tracked(int64_t size) {
+  static std::unique_ptr<TTracked> tracked[2];
+  auto& t = tracked[size];
+  if (!t) {
+    t = std::make_unique<TTracked>();
+    TSynthOptions final;
+    final.Width = size == 0 ? 2000 : 6000;
+    final.Height = size == 0 ? 1500 : 4000;
+    final.NoiseSigma = 4;
+    final.TranslateX = 6;
+    final.Exx = 0.01;
+    t->Pictures = WriteSynthSequence(final, 1, t->Dir.Path());
+    TTrackOptions options;
+    options.Jobs = 2;
+    t->Steps = TrackSequence(t->Pictures, t->Dir.File("out"), options);
+  }
+  return *t;
+}
+
+// args: size (0: 2000 x 1500, 1: 6000 x 4000), part (0 the whole step, 1 the strain from the
+// code files, 2 the picture read, 3 the map over it and the frame).
+void BM_SequenceStep(benchmark::State& state) {
+  TScene& scene = Scene();
+  const TTracked& tracked = Tracked(state.range(0));
+  const int64_t part = state.range(1);
+  TStrainOverlay overlay;
+  overlay.SetDeformed(true);
+  TPaintBox box;
+  QImage screen(WindowWidth, WindowHeight, QImage::Format_RGB32);
+  auto field = [&tracked] {
+    // A window that has not seen the step yet.
+    TSequenceSteps steps(tracked.Dir.File("out"), tracked.Pictures, {});
+    steps.SetSteps(tracked.Steps);
+    return steps.Field(1);
+  };
+  const auto kept = field();
+  const TGrayImage keptPicture(tracked.Pictures[1]);
+  for (auto _ : state) {
+    const auto shown = part == 0 || part == 1 ? field() : kept;
+    std::unique_ptr<TGrayImage> read;
+    if (part == 0 || part == 2) read = std::make_unique<TGrayImage>(tracked.Pictures[1]);
+    if (part == 0 || part == 3) {
+      overlay.SetPicture(read ? read.get() : &keptPicture, *shown);
+      overlay.SetField(shown);
+      box.SetOverlay(&overlay);
+      box.SetZoom(std::min(static_cast<double>(WindowWidth) / overlay.Picture().Width(),
+                           static_cast<double>(WindowHeight) / overlay.Picture().Height()));
+      box.render(&screen, QPoint(), QRegion(box.rect()));
+    }
+    benchmark::DoNotOptimize(screen.constBits());
+  }
+  box.SetOverlay(nullptr);
+  (void)scene;
+}
+BENCHMARK(BM_SequenceStep)
+    ->ArgsProduct({{0, 1}, {0, 1, 2, 3}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QRect>
+#include <cstdint>
+#include <string>
 
 class QPainter;
+class TGrayImage;
 class TRgbSurface;
 
 // What a paint box shows instead of its own picture and labels while the overlay is set: a
@@ -16,4 +19,8 @@ class TBoxOverlay {
   // Paints over area (box pixels, the picture already drawn) at zoom screen pixels per picture
   // pixel.
   virtual void PaintOver(QPainter& painter, const QRect& area, double zoom) = 0;
+  // What the marks show at a picture pixel, for the status bar ("" where nothing), and the gray
+  // picture under them (null when there is none), for the probes.
+  virtual std::string ValueAt(int32_t x, int32_t y) const = 0;
+  virtual const TGrayImage* GrayPicture() const = 0;
 };

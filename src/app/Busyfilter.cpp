@@ -1,8 +1,23 @@
 #include "app/Busyfilter.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
+
+namespace {
+
+// A question the command asks while it runs (a modal box opened on top) takes its answer.
+bool InModalDialog(QObject* watched) {
+  const QWidget* modal = QApplication::activeModalWidget();
+  if (modal == nullptr) return false;
+  if (auto* window = qobject_cast<QWindow*>(watched)) return window == modal->windowHandle();
+  auto* widget = qobject_cast<QWidget*>(watched);
+  return widget != nullptr && (widget == modal || modal->isAncestorOf(widget));
+}
+
+}  // namespace
 
 TBusyFilter::TBusyFilter(QObject* parent) : QObject(parent) {}
 
@@ -41,6 +56,7 @@ bool TBusyFilter::PollNow() {
 }
 
 bool TBusyFilter::eventFilter(QObject* watched, QEvent* event) {
+  if (InModalDialog(watched)) return QObject::eventFilter(watched, event);
   switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::ShortcutOverride:

@@ -10,8 +10,10 @@
 
 #include "app/About.h"
 #include "app/Busyfilter.h"
+#include "app/Edithistory.h"
 #include "app/Imageview.h"
 #include "app/Platform.h"
+#include "app/Recentfiles.h"
 #include "app/Settings.h"
 #include "app/Toolwindows.h"
 #include "app/Zoomview.h"
@@ -20,10 +22,13 @@
 #include "app/match/Computescale.h"
 #include "app/match/Strainresult.h"
 #include "app/segment/Segmentparameter.h"
+#include "app/sequence/Sequencemenu.h"
 #include "base/Cancel.h"
+#include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Encode.h"
+#include "encode/Encodedefaults.h"
 #include "segment/Segment.h"
 
 static void InitIcons() {
@@ -35,6 +40,9 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
     : QMainWindow(parent), FPlatform(platform) {
   InitIcons();
   FBusyFilter = new TBusyFilter(this);
+  FEditHistory = std::make_unique<TEditHistory>([this] { return FEncoder.get(); },
+                                                [this] { return FSegmenter.get(); });
+  FRecentFiles = std::make_unique<TRecentFiles>();
   setWindowTitle("Latticor Method ");
   ReadWorkDir();
 
@@ -54,6 +62,7 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
   };
   box->OnClick = [this] { RunCommand([this] { PaintBoxClick(); }); };
   BuildMenus();
+  BuildDeskMenus();
   BuildToolBars();
   BuildShortcuts();
   statusBar()->setObjectName("StatusBar");
@@ -70,7 +79,7 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
   FAboutBox = new TAboutBox(FPlatform, this);
   FSegmentParameterForm = new TSegmentParameterForm(*this);
   FToolWindows = new TToolWindows([this] { return PictureOnScreen(); },
-                                  [this] { return ControlsOnScreen(); }, this);
+                                  [this] { return ControlsAndDocksOnScreen(); }, this);
   for (QWidget* window : std::initializer_list<QWidget*>{FComputeScaleForm, FEncodeParameterForm,
                                                          FSegmentParameterForm})
     FToolWindows->Track(window);
@@ -131,7 +140,10 @@ void TMainForm::RunCommand(const std::function<void()>& command) {
   }
   UpdateStateDisplay();
   // A command that drew on the view ends the strain display, so that what it drew is seen.
-  if (!(ViewSurface().Stamp() == drawn)) EndStrainView();
+  if (!(ViewSurface().Stamp() == drawn)) {
+    EndStrainView();
+    EndSequenceView(*this);
+  }
 }
 
 void TMainForm::EndStrainView() {
@@ -226,6 +238,7 @@ void TMainForm::DisplayImageMenuItemClick() {
   if (!chosen) return;
   // The path as the dialog gave it: viewing does not go through the working directory.
   DisplayImage(*chosen);
+  RememberRecent("display", *chosen);
 }
 
 void TMainForm::DisplayImage(const std::string& fileName) {
@@ -247,10 +260,16 @@ void TMainForm::SetScaleMenuItemClick() {
 void TMainForm::SetCoordinateMenuItemClick() {
   TReSetCoordinateForm dialog(this);
   dialog.SetTableSize(MaxNx, MaxNy);
+  if (FEncoder && FEncoder->FDotSum > 1) {
+    const TTableSize needed = AutoTableSize(*FEncoder, 0, 0);
+    dialog.SetNeededSize(needed.MaxNx, needed.MaxNy);
+  }
   if (!FPlatform.ExecDialog(dialog)) return;
   // One after the other: a bad second field leaves the new first one in place.
   MaxNx = dialog.MaxNx();
   MaxNy = dialog.MaxNy();
+  Report(Format("Table max Nx %d, max Ny %d for New Encode and the next automatic Do Encoding.",
+                MaxNx, MaxNy));
 }
 
 void TMainForm::SetWorkingDirectoryMenuItemClick() {

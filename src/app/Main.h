@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QKeySequence>
+#include <QList>
 #include <QMainWindow>
 #include <QRect>
 #include <array>
@@ -14,6 +15,9 @@
 #include "image/Grayimage.h"
 
 class QAction;
+class QDockWidget;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -22,7 +26,10 @@ class TAboutBox;
 class TBusyFilter;
 class TComputeScaleForm;
 class TEncode;
+class TEditHistory;
 class TEncodeParameterForm;
+class TManualForm;
+class TRecentFiles;
 struct TEncodeRunHooks;
 struct TEncodeRunOptions;
 class TZoomView;
@@ -193,8 +200,52 @@ class TMainForm : public QMainWindow {
   // The settings kept between runs.
   static void WriteLastDirectory();
 
+  // Hand corrections, each one a step of the edit history that Ctrl+Z and Ctrl+Y undo and redo
+  // (Mainundo.cpp): Modify Coord. (asking first when another dot has the indices), Modify
+  // Origin, a pick into slot (TEncodeParameterForm::OriginSlot or a direction) and an erasure.
+  void CorrectDot(int32_t index, int32_t nx, int32_t ny, bool neted);
+  void MoveOrigin(int32_t index);
+  void SetPick(int32_t slot, int32_t index, bool merge);
+  void EraseRect(int32_t x, int32_t y, int32_t dx, int32_t dy);
+  void UndoMenuItemClick();
+  void RedoMenuItemClick();
+  TEditHistory& EditHistory() { return *FEditHistory; }
+
+  // The units (Mainunits.cpp). The scale dialog's Apply reports what it did; the factors are
+  // marked as an earlier run's until one is applied in this run, and the matching result as
+  // stale once the factors differ from those in force when it was made.
+  void ScaleApplied(float formerX, float formerY, bool typed);
+  bool ScaleFromEarlierRun() const;
+  bool MatchStale() const;
+  std::string ScaleStateText() const;
+  // For the status bar after a code file is saved: the scale it carries, when not 1.
+  std::string CodeFileScaleNote() const;
+  // After Save Result of the Match menu: where the file's y column mixes pixels and units,
+  // says so and offers the pairs as CSV.
+  void OfferPairsCsv(const std::string& resultPath);
+  bool FScaleSetThisRun = false;
+  float FMatchScaleX = 1, FMatchScaleY = 1;  // in force when the matching job was made
+
+  // What a desktop expects (Maindesk.cpp): New Encode of a given picture, recent files, dropped
+  // files, names proposed for saving, the manual (F1).
+  void NewEncode(const std::string& path);
+  void RememberRecent(const char* kind, const std::string& path);
+  TRecentFiles& RecentFiles() const { return *FRecentFiles; }
+  // A picture opens as New Encode when it looks segmented, else as New Segment; a code file
+  // shows its dots.
+  void OpenDropped(const std::string& path);
+  std::string ProposedSaveName(const std::string& picture, const char* extension) const;
+  std::string FLastSegmentSave;  // the segmented picture Save Result wrote last
+  void ManualMenuItemClick();
+  TManualForm* FManualForm = nullptr;
+  // The menus, tool bars, docks, status bar and the view's own controls, in global
+  // coordinates: no tool window is put over them.
+  QList<QRect> ControlsAndDocksOnScreen() const;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildMenus();
@@ -241,6 +292,22 @@ class TMainForm : public QMainWindow {
   void TakePickedOrigin();
   // After Do Matching: warns of a whole-pitch offset between the two files and aligns on Yes.
   void OfferAlignment();
+  // The menu items of this wave's additions (Maindesk.cpp).
+  void BuildDeskMenus();
+  // A dock shown, moved or resized sends the tool windows this run placed off it.
+  void WatchDock(QDockWidget* dock);
+  void UpdateEditActions();
+  void TakeEditStep(bool undo);
+  // Redraws after an undo or redo: the labels with dot's last, so the view keeps it.
+  void ShowCorrection(int32_t dot);
+  // Stages 0 and -1: the dots are extracted afresh when the least area has changed since (or
+  // they never were, or forced), the picks moved to the same dots (Mainrecover.cpp).
+  void ExtractAgainIfChanged(std::unique_ptr<TEncode>& former);
+  // A grid beyond the coordinate table: offers a table large enough and true to encode again.
+  bool OfferLargerTable(const std::string& message, int32_t stage);
+  bool FExtractOnly = false;    // the automatic stage stops after the extraction
+  bool FExtractAgain = false;   // the next stage 0 or -1 extracts afresh
+  std::string FRecoveryReport;  // what the stage did before its origin, for the status bar
 
   TPlatform& FPlatform;
   TZoomView* FImageView = nullptr;
@@ -256,4 +323,8 @@ class TMainForm : public QMainWindow {
   bool FBandShown = false;  // a rubber band of this drag is on the view
   std::string FRunReport;   // the reference and the refined picture of the last automatic run
   std::vector<TDotInfo> FCodeViewDots;
+  std::unique_ptr<TEditHistory> FEditHistory;
+  std::unique_ptr<TRecentFiles> FRecentFiles;
+  QAction* FUndoAction = nullptr;
+  QAction* FRedoAction = nullptr;
 };

@@ -10,6 +10,8 @@
 
 #include "app/Main.h"
 #include "app/Zoomview.h"
+#include "app/sequence/Sequencemenu.h"
+#include "app/view/Viewtools.h"
 
 namespace {
 
@@ -152,6 +154,7 @@ void TMainForm::BuildMenus() {
   AddMenuItem(match, "StrainResultMenuItem", "S&train Result",
               &TMainForm::StrainResultMenuItemClick,
               "Strain Result|the strain of the matched dots, mapped over the initial picture");
+  AddSequenceItems(*this, match);
 
   QMenu* view = menuBar()->addMenu("&View");
   view->setObjectName("ViewMenu");
@@ -173,6 +176,7 @@ void TMainForm::BuildMenus() {
   in->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
   AddViewItem(view, "ZoomOutMenuItem", "Zoom &Out", QKeySequence::ZoomOut,
               [this] { FImageView->ZoomOut(); });
+  AddViewTools(*this, view);
 
   QMenu* help = menuBar()->addMenu("&Help");
   help->setObjectName("HelpMenu");

@@ -25,6 +25,8 @@ void TMainForm::OpenCodeFile(const std::string& fileName) {
                  ". Put the picture beside the code file to see the dots over it.");
   DisplayImage(picture);
   FCodeViewDots = std::move(content.Dots);
+  FCodeFileName = fileName;
+  RememberRecent("code", fileName);
   PaintBoxPaint();
   std::string report =
       ExtractFileName(fileName) + ": " + IntToStr(content.DotSum) + " dots over " + name + ".";

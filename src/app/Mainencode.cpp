@@ -17,6 +17,7 @@
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
 #include "encode/Encoderun.h"
+#include "encode/Leastareacheck.h"
 #include "match/Codeload.h"
 #include "register/Registerrun.h"
 #include "segment/Segment.h"
@@ -63,9 +64,17 @@ void TMainForm::ShowEncodeParameterForm() {
 }
 
 void TMainForm::NewEncodeMenuItemClick() {
-  auto chosen = FPlatform.OpenFile("select the segmented result image file", 1, FWorkDir, "");
+  // The segmented picture saved last is offered while it is in the working directory.
+  const std::string offered = ExtractFileName(FLastSegmentSave);
+  auto chosen =
+      FPlatform.OpenFile("select the segmented result image file", 1, FWorkDir,
+                         FileExists(FWorkDir + offered) && !offered.empty() ? offered : "");
   if (!chosen) return;
-  FEncodeImageName = FollowChoice(*chosen);
+  NewEncode(*chosen);
+}
+
+void TMainForm::NewEncode(const std::string& path) {
+  FEncodeImageName = FollowChoice(path);
   ReleaseJobs(true, true, true);
   try {
     FEncoder = NewEncodeJob();
@@ -80,6 +89,7 @@ void TMainForm::NewEncodeMenuItemClick() {
   // A fresh picture starts at the automatic stage: a stage left over from the last job would
   // look for an origin among dots this job does not have yet.
   FEncodeStage = 1;
+  RememberRecent("encode", FEncodeImageName);
   Report("Next: Do Encoding (F5).");
 }
 
@@ -101,6 +111,7 @@ void TMainForm::DoEncodingFrom(int32_t stage) {
   std::unique_ptr<TSegment> formerSegmenter;
   std::unique_ptr<TGrayImage> formerDisplay;
   FEncodeStage = stage;
+  FRecoveryReport.clear();
   const std::string how = FEncodeStage == 1 ? "" : "Encoded with the " + EncodeStageText() + ": ";
   if (!how.empty()) Report("Do Encoding: " + EncodeStageText() + " ...");
   try {
@@ -108,12 +119,16 @@ void TMainForm::DoEncodingFrom(int32_t stage) {
       formerSegmenter = std::move(FSegmenter);
       formerDisplay = std::move(FDisplayImage);
       FPickEnabled = true;
-      if (FEncodeStage == 1)
+      if (FEncodeStage == 1) {
         FindOriginAutomatically(formerEncoder);
-      else if (FEncodeStage == 0)
-        FindOriginByPitch();
-      else
-        TakePickedOrigin();
+      } else {
+        // Dots extracted with another least area than the field's are extracted afresh.
+        ExtractAgainIfChanged(formerEncoder);
+        if (FEncodeStage == 0)
+          FindOriginByPitch();
+        else
+          TakePickedOrigin();
+      }
     });
   } catch (const TCancelled&) {
     if (formerEncoder) FEncoder = std::move(formerEncoder);
@@ -131,14 +146,15 @@ void TMainForm::DoEncodingFrom(int32_t stage) {
     throw;
   } catch (const TError& e) {
     if (!FEncoder || !OutOfTable(e.Message())) throw;
-    // The fixed message as it is shown, then what to do about it.
+    // A table large enough on Yes; else the fixed message as it is shown, then what to do.
+    if (OfferLargerTable(e.Message(), stage)) return;
     throw TError(DisplayText(e.Message()) +
                  Format("\nThe grid reaches beyond the coordinate table of max Nx %d and max Ny "
                         "%d: make it larger with Set Coordinate (System menu), then Do Encoding "
                         "again.",
                         FEncoder->FCoordinate.MaxNx(), FEncoder->FCoordinate.MaxNy()));
   }
-  Report(how + EncodeSummary() + FRunReport);
+  Report(how + EncodeSummary() + FRunReport + FRecoveryReport);
 }
 
 void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
@@ -186,6 +202,10 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
     FEncodeStage = 0;
     ShowEncodeParameterForm();
   };
+  if (FExtractOnly) {
+    ExtractDots(*FEncoder, options, hooks);
+    return;
+  }
   if (!referenced) {
     RunEncoding(*FEncoder, options, hooks);
     return;
@@ -245,16 +265,22 @@ void TMainForm::CheckRefinePicture(const TGrayImage& picture) const {
 
 int32_t TMainForm::LeastAreaForRun() {
   const int32_t given = FEncodeParameterForm->LeastArea();
-  // The job holds the prepared picture and its mean blob area: a least area up to the mean
-  // keeps at least the blobs of mean size.
   const int32_t effective = given < 0 ? 10 : given;
-  if (effective <= FEncoder->FAreaThreshold) return given;
-  const int32_t largest = LargestBlobArea(*FEncoder);
-  if (largest == 0 || largest >= effective) return given;
-  const int32_t robust = RobustLeastArea(*FEncoder);
-  if (!FPlatform.Ask("Every dot of this picture is smaller than the least area " +
-                     IntToStr(effective) + " (the largest has " + IntToStr(largest) +
-                     " pixels), so no dot would be left.\nUse the least area " + IntToStr(robust) +
+  // The job holds the prepared picture: how many of its dots the least area would keep.
+  const TLeastAreaCheck check = CheckLeastArea(*FEncoder, given);
+  const int32_t robust = check.Robust;
+  std::string question;
+  if (check.Largest > 0 && check.Largest < effective)
+    question = "Every dot of this picture is smaller than the least area " + IntToStr(effective) +
+               " (the largest has " + IntToStr(check.Largest) +
+               " pixels), so no dot would be left.";
+  else if (check.RemovesTooMany() && robust < effective)
+    question = Format(
+        "The least area %d would remove %d of the %d blobs that look like dots (their median "
+        "area is %d pixels): more than a quarter of them.",
+        effective, check.Removed, check.DotLike, check.MedianArea);
+  if (question.empty()) return given;
+  if (!FPlatform.Ask(question + "\nUse the least area " + IntToStr(robust) +
                      " estimated from the dots instead?"))
     return given;
   FEncodeParameterForm->SetLeastArea(robust);
@@ -297,7 +323,8 @@ void TMainForm::ShowPositionMenuItemClick() {
 
 void TMainForm::SaveEncodeResultMenuItemClick() {
   if (!FEncoder) return;
-  auto chosen = FPlatform.SaveFile("Save codes to", 2, FWorkDir, "", "cod");
+  auto chosen = FPlatform.SaveFile("Save codes to", 2, FWorkDir,
+                                   ProposedSaveName(FEncodeImageName, ".cod"), "cod");
   if (!chosen) return;
   FCodeFileName = FollowChoice(*chosen);
   // The code file carries the scale factors in force when it is saved.
@@ -305,5 +332,5 @@ void TMainForm::SaveEncodeResultMenuItemClick() {
   FEncoder->FScaleX = FScaleX;
   FEncoder->FScaleY = FScaleY;
   FEncoder->SaveCodes(FCodeFileName);
-  Report("Saved " + FCodeFileName + ".");
+  Report("Saved " + FCodeFileName + "." + CodeFileScaleNote());
 }

@@ -32,6 +32,8 @@ void TMainForm::DoMatchingMenuItemClick() {
       job->Match();
       if (CancelRequested()) throw TCancelled();
       FMatcher = std::move(job);
+      FMatchScaleX = FScaleX;
+      FMatchScaleY = FScaleY;
     } catch (const TCancelled&) {
       throw;
     } catch (...) {
@@ -49,6 +51,7 @@ void TMainForm::StrainResultMenuItemClick() {
   if (FStrainResultForm == nullptr) {
     FStrainResultForm = new TStrainResultForm(*this);
     addDockWidget(Qt::RightDockWidgetArea, FStrainResultForm);
+    WatchDock(FStrainResultForm);
     FStrainResultForm->hide();  // until there is something to show
   }
   FStrainResultForm->ShowResult();
@@ -89,4 +92,7 @@ void TMainForm::SaveMatchResultMenuItemClick() {
     const int32_t layout = dialog.Layout();
     if (layout >= 0 && layout < TMatch::LayoutCount) FMatcher->WriteResult(layout, path);
   });
+  if (MatchStale())
+    Report("Saved " + path + ", from a matching made at another scale than the one in force.");
+  OfferPairsCsv(path);
 }

@@ -41,6 +41,7 @@ void TMainForm::NewSegment(const std::string& path) {
   FSegmentParameterForm->show();
   FSegmentParameterForm->raise();
   FEncodeParameterForm->hide();
+  RememberRecent("segment", FSegmentImageName);
   Report("Picture " + IntToStr(width) + " x " + IntToStr(FSegmenter->Image().Height()) +
          ". Next: Multi-Area Segment or Simple Segment.");
 }
@@ -138,9 +139,11 @@ void TMainForm::FilterMenuItemClick() {
 
 void TMainForm::SaveSegmentResultMenuItemClick() {
   if (!FSegmenter) return;
-  auto chosen = FPlatform.SaveFile("Save segment result to", 1, FWorkDir, "", "bmp");
+  auto chosen = FPlatform.SaveFile("Save segment result to", 1, FWorkDir,
+                                   ProposedSaveName(FSegmentImageName, "-seg.bmp"), "bmp");
   if (!chosen) return;
   const std::string path = FollowChoice(*chosen);
   FSegmenter->SaveResult(path);
+  FLastSegmentSave = path;
   Report("Saved " + path + ". Next: New Encode on it.");
 }

@@ -35,8 +35,10 @@ void TMainForm::UpdateStateDisplay() {
   const std::string text =
       "Folder: " + FWorkDir + "   Picture: " + picture +
       "   Code file: " + (FCodeFileName.empty() ? "none" : ExtractFileName(FCodeFileName)) +
-      "   Dots: " + (FWhiteDots ? "white" : "black") + "   Encoding: " + StageText(FEncodeStage);
+      "   Dots: " + (FWhiteDots ? "white" : "black") + "   Encoding: " + StageText(FEncodeStage) +
+      ScaleStateText();
   FStateLabel->setText(QString::fromStdString(text));
+  UpdateEditActions();
 }
 
 std::string TMainForm::EncodeStageText() const {

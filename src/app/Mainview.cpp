@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/Boxoverlay.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
 #include "app/Zoomview.h"
 #include "app/encode/Encodeparameter.h"
 #include "app/match/Computescale.h"
-#include "app/match/Strainresult.h"
 #include "app/segment/Segmentparameter.h"
 #include "base/Convert.h"
 #include "encode/Encode.h"
@@ -58,7 +58,7 @@ void TMainForm::PaintBoxMouseMove(int32_t x, int32_t y) {
     FBandShown = true;
   }
   // Over the strain map, what it shows at the nearest dot.
-  if (StrainShown()) text += FStrainResultForm->ValueAt(x, y);
+  if (StrainShown()) text += PaintBox()->Overlay()->ValueAt(x, y);
   statusBar()->showMessage(QString::fromStdString(text));
 }
 

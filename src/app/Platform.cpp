@@ -21,8 +21,9 @@ std::optional<std::string> RunFileDialog(QFileDialog& dialog, int filterIndex,
   const bool opening = dialog.acceptMode() == QFileDialog::AcceptOpen;
   const QStringList filters = FileFilters(opening);
   dialog.setNameFilters(filters);
-  // Indices count in the list without the camera pictures, which follow the first entry.
-  const int at = opening && filterIndex >= 2 ? filterIndex : filterIndex - 1;
+  // Indices count in the list without the camera pictures, which come first for opening: a
+  // picture to open shows every picture the program reads.
+  const int at = opening ? (filterIndex == 1 ? 0 : filterIndex) : filterIndex - 1;
   if (filterIndex >= 1 && at < filters.size()) dialog.selectNameFilter(filters[at]);
   dialog.setDirectory(Q(dir));
   if (!proposedName.empty()) dialog.selectFile(Q(proposedName));
@@ -37,7 +38,7 @@ QStringList FileFilters(bool opening) {
                          "Displacement files (*.dat *.data)", "All files (*)"};
   // Pictures are read by content; these are the names cameras give them.
   if (opening)
-    filters.insert(1, "Camera pictures (*.bmp *.png *.tif *.tiff *.pgm *.ppm *.jpg *.jpeg)");
+    filters.insert(0, "Camera pictures (*.bmp *.png *.tif *.tiff *.pgm *.ppm *.jpg *.jpeg)");
   return filters;
 }
 
@@ -48,6 +49,22 @@ std::optional<std::string> TQtPlatform::OpenFile(const std::string& title, int f
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   return RunFileDialog(dialog, filterIndex, dir, proposedName);
+}
+
+std::optional<std::vector<std::string>> TQtPlatform::OpenFiles(const std::string& title,
+                                                               const std::string& dir) {
+  QFileDialog dialog(FParent, Q(title));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  // The camera pictures first: a sequence is rarely of bitmaps.
+  const QStringList filters = FileFilters(true);
+  dialog.setNameFilters(filters);
+  dialog.selectNameFilter(filters[1]);
+  dialog.setDirectory(Q(dir));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  std::vector<std::string> files;
+  for (const QString& file : dialog.selectedFiles()) files.push_back(file.toStdString());
+  return files;
 }
 
 std::optional<std::string> TQtPlatform::SaveFile(const std::string& title, int filterIndex,
@@ -61,8 +78,10 @@ std::optional<std::string> TQtPlatform::SaveFile(const std::string& title, int f
   return RunFileDialog(dialog, filterIndex, dir, proposedName);
 }
 
-std::optional<std::string> TQtPlatform::ChooseFolder(const std::string& caption) {
-  QString folder = QFileDialog::getExistingDirectory(FParent, Q(caption), QDir::homePath());
+std::optional<std::string> TQtPlatform::ChooseFolder(const std::string& caption,
+                                                     const std::string& dir) {
+  QString folder = QFileDialog::getExistingDirectory(FParent, Q(caption),
+                                                     dir.empty() ? QDir::homePath() : Q(dir));
   if (folder.isEmpty()) return std::nullopt;
   return folder.toStdString();
 }

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QStringList>
 
@@ -9,7 +10,7 @@ class QDialog;
 class QWidget;
 
 // The filter list of the file dialogs: gray images, code files, displacement files, all files;
-// dialogs that open a file list the camera pictures second.
+// dialogs that open a file list the camera pictures first.
 QStringList FileFilters(bool opening);
 
 // The application title: caption of every message box.
@@ -31,7 +32,17 @@ class TPlatform {
                                               const std::string& dir,
                                               const std::string& proposedName,
                                               const std::string& defaultExt) = 0;
-  virtual std::optional<std::string> ChooseFolder(const std::string& caption) = 0;
+  // Opens in dir; without one, in the home folder.
+  virtual std::optional<std::string> ChooseFolder(const std::string& caption,
+                                                  const std::string& dir = "") = 0;
+  // Several files at once, all of the filter list shown; nothing on Cancel. Without a dialog
+  // of its own, a platform offers one file.
+  virtual std::optional<std::vector<std::string>> OpenFiles(const std::string& title,
+                                                            const std::string& dir) {
+    auto file = OpenFile(title, 1, dir, "");
+    if (!file) return std::nullopt;
+    return std::vector<std::string>{*file};
+  }
   // A warning with Yes and No; true for Yes.
   virtual bool Ask(const std::string& text) = 0;
   // Stop icon and OK; the text is shown as given.
@@ -58,7 +69,10 @@ class TQtPlatform : public TPlatform {
   std::optional<std::string> SaveFile(const std::string& title, int filterIndex,
                                       const std::string& dir, const std::string& proposedName,
                                       const std::string& defaultExt) override;
-  std::optional<std::string> ChooseFolder(const std::string& caption) override;
+  std::optional<std::string> ChooseFolder(const std::string& caption,
+                                          const std::string& dir = "") override;
+  std::optional<std::vector<std::string>> OpenFiles(const std::string& title,
+                                                    const std::string& dir) override;
   bool Ask(const std::string& text) override;
   void ShowError(const std::string& text) override;
   void ShowNotice(const std::string& text) override;

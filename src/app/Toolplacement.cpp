@@ -38,7 +38,7 @@ QPoint Inside(QPoint p, QSize frame, const QRect& screen) {
 }  // namespace
 
 QPoint TToolPlacement::Place(QSize frame, const QRect& picture, const QList<QRect>& screens,
-                             const QList<QRect>& taken) {
+                             const QList<QRect>& taken, const QList<QRect>& kept) {
   if (screens.isEmpty()) return picture.topRight() + QPoint(Gap, 0);
   const QRect screen = ScreenOf(picture, screens);
   // Beside the picture: right, left, below, above; along each side from the picture's corner,
@@ -59,17 +59,19 @@ QPoint TToolPlacement::Place(QSize frame, const QRect& picture, const QList<QRec
   for (int x : xs) beside.emplace_back(x, picture.top() - Gap - frame.height());
   for (const QPoint& p : beside) {
     const QRect r(p, frame);
-    if (screen.contains(r) && !r.intersects(picture) && Free(r, taken)) return p;
+    if (screen.contains(r) && !r.intersects(picture) && Free(r, taken) && Free(r, kept)) return p;
   }
-  // No room beside it: over the picture's edge, never over its centre. The corners of the
-  // screen, and the places below the tool windows along its right and left edges.
+  // No room beside it: over the picture's edge, never over its centre nor the controls and
+  // docks. The corners of the screen and of the picture (which ends where the controls and docks
+  // begin), along its edges and below the tool windows.
   const int left = screen.left(), right = screen.right() + 1 - frame.width();
   const int top = screen.top(), bottom = screen.bottom() + 1 - frame.height();
-  std::vector<QPoint> over{{right, top}, {right, bottom}, {left, top}, {left, bottom}};
-  for (int y : ys) {
-    over.emplace_back(right, y);
-    over.emplace_back(left, y);
-  }
+  std::vector<QPoint> over;
+  std::vector<int> edgeXs{left, right, picture.left(), picture.right() + 1 - frame.width()};
+  std::vector<int> edgeYs = ys;
+  edgeYs.insert(edgeYs.end(), {top, bottom, picture.bottom() + 1 - frame.height()});
+  for (int y : edgeYs)
+    for (int x : edgeXs) over.emplace_back(x, y);
   QPoint best = Inside(over.front(), frame, screen);
   int64_t bestCost = std::numeric_limits<int64_t>::max();
   for (const QPoint& candidate : over) {
@@ -77,6 +79,7 @@ QPoint TToolPlacement::Place(QSize frame, const QRect& picture, const QList<QRec
     const QRect r(p, frame);
     int64_t cost = Area(r, picture);
     for (const QRect& t : taken) cost += 4 * Area(r, t);
+    if (!Free(r, kept)) cost += int64_t{1} << 45;
     if (r.contains(picture.center())) cost += int64_t{1} << 50;
     if (cost < bestCost) best = p, bestCost = cost;
   }

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -30,7 +31,7 @@ void MoveFrame(QWidget* window, QPoint p) {
 
 }  // namespace
 
-TToolWindows::TToolWindows(std::function<QRect()> picture, std::function<QRect()> controls,
+TToolWindows::TToolWindows(std::function<QRect()> picture, std::function<QList<QRect>()> controls,
                            QObject* parent)
     : QObject(parent), FPicture(std::move(picture)), FControls(std::move(controls)) {}
 
@@ -68,10 +69,16 @@ void TToolWindows::Place(QWidget* window) {
         QPoint(std::numeric_limits<int>::min(), 0);  // the user's place: kept as it is moved
     return;
   }
-  QList<QRect> taken{FControls()};
+  PlaceFree(window);
+}
+
+void TToolWindows::PlaceFree(QWidget* window) {
+  const QList<QRect> screens = Screens();
+  const QSize frame = FrameSize(window);
+  QList<QRect> taken;
   for (const QPointer<QWidget>& other : FWindows)
     if (other && other != window && other->isVisible()) taken.push_back(other->frameGeometry());
-  const QPoint p = TToolPlacement::Place(frame, FPicture(), screens, taken);
+  const QPoint p = TToolPlacement::Place(frame, FPicture(), screens, taken, FControls());
   MoveFrame(window, p);
   FPlaced[window] = p;
 }
@@ -81,6 +88,18 @@ void TToolWindows::Remember(QWidget* window) {
   if (!FPlaced.contains(window) || FPlaced[window] == window->pos()) return;
   QSettings settings(Settings::Organisation, Settings::Application);
   settings.setValue(Key(window), window->pos());
+}
+
+void TToolWindows::KeepClear() {
+  const QList<QRect> kept = FControls();
+  for (const QPointer<QWidget>& window : FWindows) {
+    if (!window || !window->isVisible() || !FPlaced.contains(window) ||
+        FPlaced[window] != window->pos())
+      continue;
+    const QRect frame = window->frameGeometry();
+    if (std::any_of(kept.begin(), kept.end(), [&](const QRect& k) { return k.intersects(frame); }))
+      PlaceFree(window);
+  }
 }
 
 void TToolWindows::RememberAll() {

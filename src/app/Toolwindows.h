@@ -16,15 +16,19 @@
 class TToolWindows : public QObject {
   Q_OBJECT
  public:
-  // picture: the picture's part of the screen, in global coordinates; controls: the menus and
-  // tool bars above it, which a window is not put over either when there is another place.
-  TToolWindows(std::function<QRect()> picture, std::function<QRect()> controls,
+  // picture: the picture's part of the screen, in global coordinates; controls: the menus, tool
+  // bars, docks and the view's controls, which a window is never put over when there is another
+  // place.
+  TToolWindows(std::function<QRect()> picture, std::function<QList<QRect>()> controls,
                QObject* parent = nullptr);
 
   // Watches a window with an object name of its own.
   void Track(QWidget* window);
   // Stores the positions of the windows shown now (the application ends).
   void RememberAll();
+  // Moves the windows this run placed that a control or dock covers now (a dock opened since)
+  // to a free place; a window the user has moved stays where it is.
+  void KeepClear();
 
   static QString Key(const QWidget* window) { return "Windows/" + window->objectName(); }
   // The available geometry of every screen.
@@ -35,10 +39,11 @@ class TToolWindows : public QObject {
 
  private:
   void Place(QWidget* window);
+  void PlaceFree(QWidget* window);
   void Remember(QWidget* window);
 
   std::function<QRect()> FPicture;
-  std::function<QRect()> FControls;
+  std::function<QList<QRect>()> FControls;
   QList<QPointer<QWidget>> FWindows;
   // Where this run put each window that has been shown; a window found elsewhere was moved.
   QMap<QWidget*, QPoint> FPlaced;

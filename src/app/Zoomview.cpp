@@ -21,12 +21,14 @@ constexpr std::array<double, 23> Steps{1.0 / 64, 1.0 / 48, 1.0 / 32, 1.0 / 24, 1
 
 }  // namespace
 
-TZoomView::TZoomView(QWidget* parent) : QScrollArea(parent), FPaintBox(new TPaintBox) {
+TZoomView::TZoomView(QWidget* parent)
+    : QScrollArea(parent), FCanvas(new QWidget), FPaintBox(new TPaintBox(FCanvas)) {
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
   setLineWidth(2);
-  setAlignment(Qt::AlignCenter);
+  setAlignment(Qt::AlignLeft | Qt::AlignTop);
   setWidgetResizable(false);
-  setWidget(FPaintBox);
+  FCanvas->setObjectName("ImageCanvas");
+  setWidget(FCanvas);
   FPaintBox->installEventFilter(this);
   FPaintBox->Surface().SetLabelsApart(true);
 }
@@ -41,8 +43,11 @@ void TZoomView::ShowPicture(int32_t width, int32_t height) {
   if (width > room.width() || height > room.height()) {
     FitToWindow();
   } else {
-    ZoomAt(1.0, QPoint(0, 0));
+    const double old = Zoom();
+    FPaintBox->SetZoom(1.0);
     FFitting = false;
+    PlaceBox(Centred());
+    if (old != 1.0) emit ZoomChanged(1.0);
   }
 }
 
@@ -57,8 +62,41 @@ double TZoomView::FitZoom() const {
 }
 
 void TZoomView::FitToWindow() {
-  ZoomAt(FitZoom(), viewport()->rect().center());
+  const double old = Zoom(), zoom = FitZoom();
+  FPaintBox->SetZoom(zoom);
+  PlaceBox(Centred());
   FFitting = true;
+  if (zoom != old) emit ZoomChanged(zoom);
+}
+
+QPoint TZoomView::BoxTopLeft() const {
+  return FPaintBox->mapTo(viewport(), QPoint(0, 0));
+}
+
+QPoint TZoomView::Centred() const {
+  const QSize room = viewport()->size(), box = FPaintBox->size();
+  return QPoint((room.width() - box.width()) / 2, (room.height() - box.height()) / 2);
+}
+
+void TZoomView::PlaceBox(QPoint topLeft) {
+  const QSize room = viewport()->size(), box = FPaintBox->size();
+  // Per direction: a box narrower than the viewport moves on the canvas, a wider one scrolls.
+  auto place = [](int at, int boxSize, int roomSize, int& offset, int& scroll) {
+    offset = scroll = 0;
+    if (boxSize <= roomSize)
+      offset = std::clamp(at, 0, roomSize - boxSize);
+    else
+      scroll = std::clamp(-at, 0, boxSize - roomSize);
+  };
+  int x = 0, y = 0, sx = 0, sy = 0;
+  place(topLeft.x(), box.width(), room.width(), x, sx);
+  place(topLeft.y(), box.height(), room.height(), y, sy);
+  FCanvas->resize(std::max(box.width(), room.width()), std::max(box.height(), room.height()));
+  FPaintBox->move(x, y);
+  horizontalScrollBar()->setRange(0, std::max(FCanvas->width() - room.width(), 0));
+  verticalScrollBar()->setRange(0, std::max(FCanvas->height() - room.height(), 0));
+  horizontalScrollBar()->setValue(sx);
+  verticalScrollBar()->setValue(sy);
 }
 
 void TZoomView::ActualSize() {
@@ -66,8 +104,13 @@ void TZoomView::ActualSize() {
 }
 
 void TZoomView::resizeEvent(QResizeEvent* event) {
+  // The box stays where it is on the screen, as far as the new room allows.
+  const QPoint at = BoxTopLeft();
   QScrollArea::resizeEvent(event);
-  if (FFitting) FitToWindow();
+  if (FFitting)
+    FitToWindow();
+  else
+    PlaceBox(at);
   PlaceLegend();
 }
 
@@ -127,12 +170,9 @@ void TZoomView::ZoomAt(double zoom, QPoint viewportPoint) {
   const QPoint boxPoint = FPaintBox->mapFrom(viewport(), viewportPoint);
   const double px = boxPoint.x() / old, py = boxPoint.y() / old;
   FPaintBox->SetZoom(zoom);
-  // The scroll bars learn the new size from the box's resize; then the point goes back under
-  // the viewport point.
-  horizontalScrollBar()->setRange(0, std::max(FPaintBox->width() - viewport()->width(), 0));
-  verticalScrollBar()->setRange(0, std::max(FPaintBox->height() - viewport()->height(), 0));
-  horizontalScrollBar()->setValue(static_cast<int>(std::lround(px * zoom - viewportPoint.x())));
-  verticalScrollBar()->setValue(static_cast<int>(std::lround(py * zoom - viewportPoint.y())));
+  // The point goes back under the viewport point.
+  PlaceBox(QPoint(static_cast<int>(std::lround(viewportPoint.x() - px * zoom)),
+                  static_cast<int>(std::lround(viewportPoint.y() - py * zoom))));
   if (zoom != old) emit ZoomChanged(zoom);
 }
 
@@ -140,7 +180,8 @@ void TZoomView::wheelEvent(QWheelEvent* event) {
   if (event->modifiers() & Qt::ControlModifier) {
     const int delta = event->angleDelta().y();
     if (delta != 0) {
-      const QPoint at = viewport()->mapFrom(this, event->position().toPoint());
+      // The event comes from the viewport (or the box), in the viewport's coordinates.
+      const QPoint at = viewport()->mapFromGlobal(event->globalPosition().toPoint());
       ZoomAt(NextStep(delta > 0), at);
     }
     event->accept();
@@ -150,6 +191,8 @@ void TZoomView::wheelEvent(QWheelEvent* event) {
 }
 
 bool TZoomView::eventFilter(QObject* watched, QEvent* event) {
+  // A box that changed size by itself (a new picture or overlay) keeps its place.
+  if (watched == FPaintBox && event->type() == QEvent::Resize) PlaceBox(BoxTopLeft());
   if (watched == FPaintBox) {
     // The middle button pans; the box never sees it, so it starts no rubber band.
     auto* mouse = dynamic_cast<QMouseEvent*>(event);

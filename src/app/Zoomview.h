@@ -10,7 +10,9 @@ class TPaintBox;
 
 // The image view of the main window: the paint box in a scroll area, zoomed to fit the window
 // or by steps, panned with the scroll bars, the wheel and a middle-button drag. Everything the
-// box reports is in picture pixels, whatever the zoom.
+// box reports is in picture pixels, whatever the zoom. The box lies on a canvas at least as large
+// as the viewport, so that a zoom about a point keeps that point where it is even where the
+// picture is narrower than the window; Fit and a new picture centre it.
 class TZoomView : public QScrollArea {
   Q_OBJECT
  public:
@@ -54,7 +56,13 @@ class TZoomView : public QScrollArea {
  private:
   double NextStep(bool in) const;
   void PlaceLegend();
+  // Puts the box's top-left corner at a point of the viewport, as near as the picture allows
+  // without leaving an empty strip where it could show more of itself; the scroll bars follow.
+  void PlaceBox(QPoint topLeft);
+  QPoint BoxTopLeft() const;
+  QPoint Centred() const;
 
+  QWidget* FCanvas;
   TPaintBox* FPaintBox;
   bool FFitting = false;  // the picture is kept fitted to the window when the window changes
   bool FPanning = false;

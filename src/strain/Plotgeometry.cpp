@@ -19,7 +19,7 @@ uint64_t Key(int64_t nx, int64_t ny) {
 
 }  // namespace
 
-TPlotGeometry::TPlotGeometry(const TStrainField& field) {
+TPlotGeometry::TPlotGeometry(const TStrainField& field, bool deformed) : FDeformed(deformed) {
   FScaleX = field.FScaleX > 0 ? field.FScaleX : 1;
   FScaleY = field.FScaleY > 0 ? field.FScaleY : 1;
   FTop = field.FPictureHeight * FScaleY;
@@ -71,7 +71,9 @@ TPlotGeometry::TPlotGeometry(const TStrainField& field) {
 }
 
 QPointF TPlotGeometry::Pixel(const TStrainPair& pair) const {
-  return QPointF(pair.X / FScaleX + FShiftX, (FTop - pair.Y) / FScaleY + FShiftY);
+  const double x = FDeformed ? pair.X + pair.Dx : pair.X;
+  const double y = FDeformed ? pair.Y + pair.Dy : pair.Y;
+  return QPointF(x / FScaleX + FShiftX, (FTop - y) / FScaleY + FShiftY);
 }
 
 double TPlotGeometry::Pitch() const {

@@ -10,10 +10,12 @@
 class TPlotGeometry {
  public:
   // Uses the field's picture size and scale factors; without a picture size, a picture that
-  // holds every dot with a margin of one pitch.
-  explicit TPlotGeometry(const TStrainField& field);
+  // holds every dot with a margin of one pitch. Deformed: the dots where they have moved to (the
+  // initial position plus the displacement), to draw over the deformed picture.
+  explicit TPlotGeometry(const TStrainField& field, bool deformed = false);
 
   QPointF Pixel(const TStrainPair& pair) const;
+  bool Deformed() const { return FDeformed; }
   // Picture pixels per unit of displacement along x and y (down).
   double UnitX() const { return 1 / FScaleX; }
   double UnitY() const { return 1 / FScaleY; }
@@ -28,6 +30,7 @@ class TPlotGeometry {
   int32_t NearestPoint(const TStrainField& field, QPointF pixel) const;
 
  private:
+  bool FDeformed = false;
   double FScaleX = 1, FScaleY = 1;
   double FTop = 0;  // the picture height in field units
   double FShiftX = 0, FShiftY = 0;

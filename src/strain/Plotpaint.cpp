@@ -20,8 +20,8 @@ QString Superscript(int value) {
   return text;
 }
 
-const TColorMap& MapOf(TPlotQuantity quantity) {
-  return InfoOf(quantity).Signed ? TColorMap::Diverging() : TColorMap::Viridis();
+const TColorMap& MapOf(const TPlotScale& scale) {
+  return scale.Diverging() ? TColorMap::Diverging() : TColorMap::Viridis();
 }
 
 // The area whose dots are painted: within grown by margin, or everything when within is empty.
@@ -32,7 +32,7 @@ QRectF PaintedArea(const QRectF& within, double margin) {
 
 }  // namespace
 
-TPlotScale ScaleOf(const TStrainField& field, TPlotQuantity quantity) {
+TPlotScale ScaleOf(const TStrainField& field, TPlotQuantity quantity, const TColourRange& range) {
   std::vector<double> values;
   values.reserve(field.Points().size());
   for (const TStrainPoint& p : field.Points())
@@ -40,18 +40,21 @@ TPlotScale ScaleOf(const TStrainField& field, TPlotQuantity quantity) {
   if (values.empty())
     throw TError(std::string("Nothing to plot for ") + InfoOf(quantity).Name +
                  ": no dot has strain");
-  return TPlotScale(values, InfoOf(quantity).Signed);
+  return ScaleForRange(std::move(values), InfoOf(quantity).Signed, range);
 }
 
 QString UnitText(const TStrainField& field, TPlotQuantity quantity, const TPlotScale& scale) {
-  QString unit = InfoOf(quantity).Displacement ? QString::fromStdString(field.FUnit) : "strain";
+  const TPlotQuantityInfo& info = InfoOf(quantity);
+  QString unit = info.Displacement ? QString::fromStdString(field.FUnit)
+                 : info.Degrees    ? "degrees"
+                                   : "strain";
   if (scale.Exponent() != 0) unit += QString(" \u00d710") + Superscript(scale.Exponent());
   return unit;
 }
 
 void PaintCells(QPainter& painter, const TStrainField& field, const TPlotGeometry& geometry,
                 TPlotQuantity quantity, const TPlotScale& scale, const QRectF& within) {
-  const TColorMap& map = MapOf(quantity);
+  const TColorMap& map = MapOf(scale);
   const QRectF area = PaintedArea(within, 2 * geometry.Pitch());
   // A hair over half a step: neighbouring cells overlap slightly instead of leaving seams.
   const QPointF a = geometry.StepX() * 0.51, b = geometry.StepY() * 0.51;
@@ -70,9 +73,9 @@ void PaintCells(QPainter& painter, const TStrainField& field, const TPlotGeometr
   painter.restore();
 }
 
-double PaintColourBar(QPainter& painter, const QRectF& bar, TPlotQuantity quantity,
-                      const TPlotScale& scale, const QString& unit) {
-  const TColorMap& map = MapOf(quantity);
+double PaintColourBar(QPainter& painter, const QRectF& bar, const TPlotScale& scale,
+                      const QString& unit) {
+  const TColorMap& map = MapOf(scale);
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   const int rows = std::max(1, static_cast<int>(bar.height()));

@@ -13,7 +13,8 @@
 // application uses them in picture pixels, the plot files in a scaled figure.
 
 // The colour scale of a quantity over the dots that have it; raises TError when none has.
-TPlotScale ScaleOf(const TStrainField& field, TPlotQuantity quantity);
+TPlotScale ScaleOf(const TStrainField& field, TPlotQuantity quantity,
+                   const TColourRange& range = {});
 // The unit text of a colour bar: "strain x10^-3", "px" and the like, with superscript digits.
 QString UnitText(const TStrainField& field, TPlotQuantity quantity, const TPlotScale& scale);
 // Fills every dot's lattice cell with the colour of its value, in picture pixels. With a
@@ -23,8 +24,8 @@ void PaintCells(QPainter& painter, const TStrainField& field, const TPlotGeometr
                 TPlotQuantity quantity, const TPlotScale& scale, const QRectF& within = QRectF());
 // A vertical colour bar in bar, with ticks and labels to its right and unit above it. Returns
 // the width the labels need right of the bar.
-double PaintColourBar(QPainter& painter, const QRectF& bar, TPlotQuantity quantity,
-                      const TPlotScale& scale, const QString& unit);
+double PaintColourBar(QPainter& painter, const QRectF& bar, const TPlotScale& scale,
+                      const QString& unit);
 // Displacement arrows from every step-th dot (in both grid directions), magnified by factor;
 // penWidth in device pixels. within as for PaintCells, with room for the longest arrow.
 void PaintArrows(QPainter& painter, const TStrainField& field, const TPlotGeometry& geometry,

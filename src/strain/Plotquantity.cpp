@@ -7,13 +7,15 @@
 namespace {
 
 const TPlotQuantityInfo Infos[] = {
-    {"dx", "Displacement dx", true, true},
-    {"dy", "Displacement dy", true, true},
-    {"d", "Displacement |d|", false, true},
-    {"exx", "Strain exx", true, false},
-    {"eyy", "Strain eyy", true, false},
-    {"exy", "Shear strain exy", true, false},
-    {"e1", "Major principal strain e1", true, false},
+    {"dx", "Displacement dx", true, true, false},
+    {"dy", "Displacement dy", true, true, false},
+    {"d", "Displacement |d|", false, true, false},
+    {"exx", "Strain exx", true, false, false},
+    {"eyy", "Strain eyy", true, false, false},
+    {"exy", "Shear strain exy", true, false, false},
+    {"e1", "Major principal strain e1", true, false, false},
+    {"e2", "Minor principal strain e2", true, false, false},
+    {"rotation", "Rotation (counterclockwise)", true, false, true},
 };
 
 }  // namespace
@@ -38,6 +40,10 @@ double ValueOf(TPlotQuantity quantity, const TStrainPoint& p) {
       return p.Exy;
     case TPlotQuantity::E1:
       return p.E1;
+    case TPlotQuantity::E2:
+      return p.E2;
+    case TPlotQuantity::Rotation:
+      return p.Rotation;
   }
   return 0;
 }
@@ -47,7 +53,7 @@ bool HasValue(TPlotQuantity quantity, const TStrainPoint& point) {
 }
 
 TPlotQuantity QuantityNamed(const std::string& name) {
-  for (int q = 0; q <= static_cast<int>(TPlotQuantity::E1); ++q)
+  for (int q = 0; q <= static_cast<int>(TPlotQuantity::Rotation); ++q)
     if (name == Infos[q].Name) return static_cast<TPlotQuantity>(q);
-  throw TError("Unknown field " + name + ": dx, dy, d, exx, eyy, exy or e1");
+  throw TError("Unknown field " + name + ": dx, dy, d, exx, eyy, exy, e1, e2 or rotation");
 }

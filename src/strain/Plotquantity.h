@@ -5,13 +5,14 @@
 #include "strain/Strainpoint.h"
 
 // The quantities a map can show.
-enum class TPlotQuantity { Dx, Dy, D, Exx, Eyy, Exy, E1 };
+enum class TPlotQuantity { Dx, Dy, D, Exx, Eyy, Exy, E1, E2, Rotation };
 
 struct TPlotQuantityInfo {
   const char* Name;   // "exx", also the plot's file name without ".png"
   const char* Title;  // for the plot's title
   bool Signed;        // diverging map centred on 0, else viridis from 0
   bool Displacement;  // in the field's unit, else a strain
+  bool Degrees;       // an angle in degrees (the rotation), not a strain
 };
 
 const TPlotQuantityInfo& InfoOf(TPlotQuantity quantity);
@@ -19,5 +20,6 @@ const TPlotQuantityInfo& InfoOf(TPlotQuantity quantity);
 double ValueOf(TPlotQuantity quantity, const TStrainPoint& point);
 // True when the point has a value of this quantity (displacements always, strains with strain).
 bool HasValue(TPlotQuantity quantity, const TStrainPoint& point);
-// The quantity of that name ("dx", "dy", "d", "exx", "eyy", "exy", "e1"); raises TError else.
+// The quantity of that name ("dx", "dy", "d", "exx", "eyy", "exy", "e1", "e2", "rotation");
+// raises TError else.
 TPlotQuantity QuantityNamed(const std::string& name);

@@ -141,8 +141,8 @@ QImage RenderFieldMap(const TStrainField& field, TPlotQuantity quantity,
   painter.setFont(font);
   const double barTop = figure.Map.top() + 30;
   const double barHeight = std::max(figure.Map.height(), MinMapHeight) - 38;
-  PaintColourBar(painter, QRectF(figure.Map.right() + 20, barTop, BarWidth, barHeight), quantity,
-                 scale, UnitText(field, quantity, scale));
+  PaintColourBar(painter, QRectF(figure.Map.right() + 20, barTop, BarWidth, barHeight), scale,
+                 UnitText(field, quantity, scale));
   return figure.Image;
 }
 

@@ -6,6 +6,20 @@
 #include "track/Trackinput.h"
 #include "track/Tracksequence.h"
 
+void TrackCommandFiles(const std::vector<std::string>& pictures, const std::string& outDir,
+                       bool plots, std::vector<TCommandFile>& inputs,
+                       std::vector<TCommandFile>& outputs) {
+  const std::filesystem::path out(outDir);
+  outputs.push_back({"summary.csv", (out / "summary.csv").string(), ""});
+  if (plots) outputs.push_back({"summary.png", (out / "summary.png").string(), ""});
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    inputs.push_back({"PICTURE " + pictures[i], SplitPicturePage(pictures[i]).File, ""});
+    outputs.push_back({"the code file of " + pictures[i], TrackCodeFile(outDir, pictures[i]), ""});
+    outputs.push_back(
+        {"the strain file of step " + std::to_string(i), TrackStepFile(outDir, i), ""});
+  }
+}
+
 TFileCheck CheckTrackFiles(const std::vector<std::string>& pictures, const std::string& outDir,
                            bool plots, bool force) {
   namespace fs = std::filesystem;
@@ -20,13 +34,6 @@ TFileCheck CheckTrackFiles(const std::vector<std::string>& pictures, const std::
   fs::create_directories(out / "codes", failure);
   if (failure) return {1, "Cannot create the folder " + outDir + ": " + failure.message()};
   std::vector<TCommandFile> inputs, outputs;
-  outputs.push_back({"summary.csv", (out / "summary.csv").string(), ""});
-  if (plots) outputs.push_back({"summary.png", (out / "summary.png").string(), ""});
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    inputs.push_back({"PICTURE " + pictures[i], SplitPicturePage(pictures[i]).File, ""});
-    outputs.push_back({"the code file of " + pictures[i], TrackCodeFile(outDir, pictures[i]), ""});
-    outputs.push_back(
-        {"the strain file of step " + std::to_string(i), TrackStepFile(outDir, i), ""});
-  }
+  TrackCommandFiles(pictures, outDir, plots, inputs, outputs);
   return CheckCommandFiles(inputs, outputs, force);
 }

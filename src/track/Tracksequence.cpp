@@ -42,43 +42,7 @@ TStrainField MeasureStep(const TCodeFileContent& reference, const std::string& r
   WriteStrainCsv(csv, field);
   step.Pairs = static_cast<int32_t>(field.Points().size());
   step.Lost = referenceDots - step.Pairs;
-  // The means leave out the dots whose neighbourhood is not complete (borders, crack lips,
-  // holes), whose strain rests on fewer neighbours.
-  std::unordered_set<int64_t> at;
-  for (const TStrainPoint& point : field.Points())
-    at.insert(int64_t{point.Pair.Nx} * 4294967296LL + static_cast<uint32_t>(point.Pair.Ny));
-  const int32_t k = options.Neighbourhood;
-  auto complete = [&](const TStrainPoint& point) {
-    for (int32_t y = -k; y <= k; ++y)
-      for (int32_t x = -k; x <= k; ++x)
-        if (!at.count(int64_t{point.Pair.Nx + x} * 4294967296LL +
-                      static_cast<uint32_t>(point.Pair.Ny + y)))
-          return false;
-    return true;
-  };
-  const bool anyComplete = std::any_of(field.Points().begin(), field.Points().end(), complete);
-  double dx = 0, dy = 0, exx = 0, eyy = 0, exy = 0, rotation = 0;
-  int32_t moved = 0, strained = 0;
-  for (const TStrainPoint& point : field.Points()) {
-    if (anyComplete && !complete(point)) continue;
-    ++moved;
-    dx += point.Pair.Dx;
-    dy += point.Pair.Dy;
-    if (!point.HasStrain) continue;
-    ++strained;
-    exx += point.Exx;
-    eyy += point.Eyy;
-    exy += point.Exy;
-    rotation += point.Rotation;
-  }
-  step.MeanDx = dx / moved;
-  step.MeanDy = dy / moved;
-  if (strained > 0) {
-    step.Exx = exx / strained;
-    step.Eyy = eyy / strained;
-    step.Exy = exy / strained;
-    step.Rotation = rotation / strained;
-  }
+  SetStepMeans(step, field, options.Neighbourhood);
   return field;
 }
 
@@ -225,6 +189,44 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   writer.Finish();
   if (options.Plots) SaveTrackPlots(outDir, steps, lastField.get(), pictures[0], options);
   return steps;
+}
+
+void SetStepMeans(TTrackStep& step, const TStrainField& field, int32_t neighbourhood) {
+  std::unordered_set<int64_t> at;
+  for (const TStrainPoint& point : field.Points())
+    at.insert(int64_t{point.Pair.Nx} * 4294967296LL + static_cast<uint32_t>(point.Pair.Ny));
+  const int32_t k = neighbourhood;
+  auto complete = [&](const TStrainPoint& point) {
+    for (int32_t y = -k; y <= k; ++y)
+      for (int32_t x = -k; x <= k; ++x)
+        if (!at.count(int64_t{point.Pair.Nx + x} * 4294967296LL +
+                      static_cast<uint32_t>(point.Pair.Ny + y)))
+          return false;
+    return true;
+  };
+  const bool anyComplete = std::any_of(field.Points().begin(), field.Points().end(), complete);
+  double dx = 0, dy = 0, exx = 0, eyy = 0, exy = 0, rotation = 0;
+  int32_t moved = 0, strained = 0;
+  for (const TStrainPoint& point : field.Points()) {
+    if (anyComplete && !complete(point)) continue;
+    ++moved;
+    dx += point.Pair.Dx;
+    dy += point.Pair.Dy;
+    if (!point.HasStrain) continue;
+    ++strained;
+    exx += point.Exx;
+    eyy += point.Eyy;
+    exy += point.Exy;
+    rotation += point.Rotation;
+  }
+  step.MeanDx = dx / moved;
+  step.MeanDy = dy / moved;
+  if (strained > 0) {
+    step.Exx = exx / strained;
+    step.Eyy = eyy / strained;
+    step.Exy = exy / strained;
+    step.Rotation = rotation / strained;
+  }
 }
 
 std::string TrackStepFile(const std::string& outDir, size_t step) {

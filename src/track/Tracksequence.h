@@ -44,6 +44,11 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
                                       const std::string& outDir, const TTrackOptions& options,
                                       const TTrackHooks& hooks = {});
 
+// The step's means from its strain field, leaving out the dots whose neighbourhood is not
+// complete (borders, crack lips, holes), whose strain rests on fewer neighbours; over all paired
+// dots where none is complete.
+void SetStepMeans(TTrackStep& step, const TStrainField& field, int32_t neighbourhood);
+
 // Where a sequence's files go: outDir/step-NNNN.csv for step k, and outDir/codes/NAME.cod for a
 // picture (NAME its file name without the extension).
 std::string TrackStepFile(const std::string& outDir, size_t step);

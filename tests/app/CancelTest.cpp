@@ -2,7 +2,9 @@
 // and leave the jobs, the window's fields and the view as they were; input that arrives while a
 // command runs is dropped, not replayed afterwards.
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QTimer>
 #include <tuple>
 
 #include "AppTest.h"
@@ -205,6 +207,24 @@ class TCancelTest : public TFormTest {
     QCoreApplication::processEvents();
     QCOMPARE(FPlatform->DialogTitles, std::vector<std::string>{"About"});
     QVERIFY(Form().FEncoder->Selected() >= 0);
+    // A question asked while a command runs takes its answer from the mouse.
+    Form().BusyFilter().Begin();
+    QMessageBox box(QMessageBox::Warning, "", "?", QMessageBox::Yes | QMessageBox::No);
+    QAbstractButton* yes = box.button(QMessageBox::Yes);
+    QTimer::singleShot(0, &box, [&] {
+      PostClick(yes, yes->rect().center());
+      // Queued behind the click: ends the box only where the click was lost.
+      QMetaObject::invokeMethod(
+          &box,
+          [&] {
+            if (!box.isVisible()) return;
+            Form().BusyFilter().End();
+            box.button(QMessageBox::No)->click();
+          },
+          Qt::QueuedConnection);
+    });
+    QCOMPARE(box.exec(), int(QMessageBox::Yes));
+    Form().BusyFilter().End();
   }
 };
 

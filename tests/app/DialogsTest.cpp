@@ -54,7 +54,9 @@ class TDialogsTest : public TFormTest {
              "Reference code file|Shift  dx|dy|Centroids|Unsegmented picture");
     QCOMPARE(Captions(&c),
              "Re-Set the Coordinate System|If you change it, it will effect the next NEW encode, "
-             "not effect currently encode|Maxium  X|Maxuim Y|OK|Cancel");
+             "not effect currently encode|The size is used by New Encode and by every Do Encoding "
+             "of the automatic stage, which makes the job afresh; Start Encode Again keeps the "
+             "table of the job in hand.|Maxium  X|Maxuim Y|OK|Cancel");
     QCOMPARE(Captions(&m),
              "Select Result Type|Select Result Type|x y  Theta  R|x y  dx     dy|x y  dx|x y  dy|"
              "index x y dx   dy|index x y Theta R|nx ny x y dx   dy|nx ny x y Theta R|"

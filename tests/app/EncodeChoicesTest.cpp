@@ -1,6 +1,6 @@
 // The "Reference and Centroids" choices of the encode parameter dialog as Do Encoding uses
 // them: the indices of an earlier code file taken over, refined centroids as the command-line
-// tool measures them, the messages of bad choices, and the hint of a grid beyond the table.
+// tool measures them, the messages of bad choices, and a grid beyond the table.
 #include <QRegularExpression>
 
 #include "AppTest.h"
@@ -187,11 +187,15 @@ class TEncodeChoicesTest : public TFormTest {
   }
 
   // The fixed message stays as it is shown, its own line; the hint follows.
-  void IndicesBeyondTheTableSayHowToEnlargeIt() {
+  void IndicesBeyondTheTableOfferALargerOne() {
     Form().MaxNx = 3;
     Form().MaxNy = 3;
     WriteDots(Work("wide.bmp"), 240, 100, Lattice(20, 20, 16, 16, 13, 4), 4);
+    // No: the message and how to enlarge the table by hand.
+    FPlatform->AskAnswers = {false};
     Encode("wide.bmp");
+    QVERIFY2(FPlatform->Questions.at(0).find("\nMake the table max Nx ") != std::string::npos,
+             FPlatform->Questions[0].c_str());
     const QStringList lines = QString::fromStdString(LastError()).split('\n');
     QCOMPARE(lines.size(), 2);
     QVERIFY2(QRegularExpression("^\\(-?\\d+ , -?\\d+\\) not in the range\\.$")
@@ -201,6 +205,24 @@ class TEncodeChoicesTest : public TFormTest {
     QCOMPARE(lines[1],
              QString("The grid reaches beyond the coordinate table of max Nx 3 and max Ny 3: "
                      "make it larger with Set Coordinate (System menu), then Do Encoding again."));
+    // Yes: encoded again with a table large enough, which the next jobs get too.
+    FPlatform->AskAnswers = {true};
+    DoEncoding();
+    QCOMPARE(FPlatform->Errors.size(), size_t(1));
+    int32_t coded = 0;
+    for (const TDotInfo& d : Form().FEncoder->FDotInfo) coded += d.Coded;
+    QCOMPARE(coded, 52);
+    QVERIFY(Form().MaxNx > 6 && Form().FEncoder->FCoordinate.MaxNx() == Form().MaxNx);
+    // From the pitch the job in hand is made afresh for the larger table.
+    Form().MaxNx = Form().MaxNy = 3;
+    FPlatform->AskAnswers = {true};
+    NewEncode("wide.bmp");
+    P().DxEdit->setText("16");
+    P().DyEdit->setText("16");
+    Press(P().SetDxDyStartButton);
+    QCOMPARE(Form().FEncoder->FCoordinate.MaxNx(), Form().MaxNx);
+    QCOMPARE(FPlatform->Errors.size(), size_t(1));
+    QCOMPARE(FPlatform->Questions.size(), size_t(3));
   }
 };
 

@@ -16,15 +16,15 @@ class TMainWindowTest : public TFormTest {
   Q_OBJECT
 
  private slots:
-  void OpenDialogsListCameraPicturesSecondAndSaveDialogsOnlyTheFileKinds() {
+  void OpenDialogsListCameraPicturesFirstAndSaveDialogsOnlyTheFileKinds() {
     const QStringList save = FileFilters(false);
     QCOMPARE(save, QStringList({"Gray Image  files (*.bmp)", "Encoded grid files (*.cod)",
                                 "Displacement files (*.dat *.data)", "All files (*)"}));
     QStringList open = FileFilters(true);
     QCOMPARE(open.size(), 5);
-    QVERIFY(open[1].startsWith("Camera pictures ("));
+    QVERIFY(open[0].startsWith("Camera pictures ("));
     // Every name pattern of the entry is one the gray image reads.
-    const QString camera = open.takeAt(1);
+    const QString camera = open.takeAt(0);
     QCOMPARE(open, save);
     const QStringList patterns = camera.mid(17, camera.size() - 18).split(' ');
     QVERIFY(patterns.size() >= 7);
@@ -179,16 +179,19 @@ class TMainWindowTest : public TFormTest {
         items << (a->isSeparator() ? "-" : QString(a->text()).remove('&'));
       menus << QString(m->text()).remove('&') + ": " + items.join('|');
     }
-    QCOMPARE(menus,
-             QStringList(
-                 {"System: Display image|-|Set Scale|Set Coordinate|Set Working Directory|-|Exit",
-                  "Segment: New Segment|-|Multi-Area Segment|Simple Segment|-|Re-Load Image|-|"
-                  "Filter|-|Save Result",
-                  "Encode: New Encode|-|Do Encoding|-|Show Position|-|Save Result",
-                  "Match: Do Matching|-|Save Result|-|Strain Result",
-                  "View: Segment Parameter|Encode Parameter|-|Delay|-|Fit Picture|"
-                  "Actual Size (1:1)|Zoom In|Zoom Out",
-                  "Help: About"}));
+    QCOMPARE(
+        menus,
+        QStringList({"System: Display image|Open Recent|-|Set Scale|Set Coordinate|Set Working "
+                     "Directory|-|Exit",
+                     "Edit: Undo|Redo",
+                     "Segment: New Segment|-|Multi-Area Segment|Simple Segment|-|Re-Load Image|-|"
+                     "Filter|-|Save Result",
+                     "Encode: New Encode|-|Do Encoding|-|Show Position|-|Save Result",
+                     "Match: Do Matching|-|Save Result|-|Strain Result|-|Track Sequence...|"
+                     "Open Track Results...|Sequence Result",
+                     "View: Segment Parameter|Encode Parameter|-|Delay|-|Fit Picture|"
+                     "Actual Size (1:1)|Zoom In|Zoom Out|-|Line Profile",
+                     "Help: Manual|About"}));
     QStringList bars;  // each tool bar as "Name: button button"
     int left = -1;
     for (QToolBar* bar : form.findChildren<QToolBar*>()) {

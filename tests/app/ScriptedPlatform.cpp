@@ -35,8 +35,10 @@ std::optional<std::string> TScriptedPlatform::SaveFile(const std::string& title,
   return Next(FileAnswers, Unexpected, "file dialog: " + title, {});
 }
 
-std::optional<std::string> TScriptedPlatform::ChooseFolder(const std::string& caption) {
+std::optional<std::string> TScriptedPlatform::ChooseFolder(const std::string& caption,
+                                                           const std::string& dir) {
   FolderCaptions.push_back(caption);
+  FolderDirs.push_back(dir);
   return Next(FolderAnswers, Unexpected, "folder chooser: " + caption, {});
 }
 

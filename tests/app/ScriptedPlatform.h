@@ -26,6 +26,7 @@ class TScriptedPlatform : public TPlatform {
   std::vector<TFileRequest> FileRequests;
   std::deque<std::optional<std::string>> FolderAnswers;
   std::vector<std::string> FolderCaptions;
+  std::vector<std::string> FolderDirs;
   std::deque<bool> AskAnswers;
   std::vector<std::string> Questions;
   // A script works the shown dialog as a person would and ends it with its OK or Cancel
@@ -50,7 +51,8 @@ class TScriptedPlatform : public TPlatform {
   std::optional<std::string> SaveFile(const std::string& title, int filterIndex,
                                       const std::string& dir, const std::string& proposedName,
                                       const std::string& defaultExt) override;
-  std::optional<std::string> ChooseFolder(const std::string& caption) override;
+  std::optional<std::string> ChooseFolder(const std::string& caption,
+                                          const std::string& dir = "") override;
   bool Ask(const std::string& text) override;
   // Called with every error before it is recorded, to look at the window as the box opens.
   std::function<void(const std::string&)> OnError;

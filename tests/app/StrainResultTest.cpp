@@ -2,6 +2,7 @@
 // draws over the initial picture in the view, its files, its errors, and the view it gives back
 // when it closes.
 #include <QDockWidget>
+#include <QDoubleSpinBox>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <sstream>
@@ -10,6 +11,8 @@
 #include "app/match/Strainbar.h"
 #include "app/match/Strainoverlay.h"
 #include "app/match/Strainresult.h"
+#include "app/view/Colourrange.h"
+#include "app/view/Profileform.h"
 #include "base/Convert.h"
 #include "strain/Straincsv.h"
 #include "strain/Strainpairs.h"
@@ -140,6 +143,58 @@ class TStrainResultTest : public TFormTest {
     QVERIFY(R().SummaryMemo->toPlainText().contains("green strain, neighbourhood 5 x 5"));
   }
 
+  // Typed limits set the bar, bad ones are refused; e2 and the rotation have maps; over a map
+  // the arrows are black on white, which no colour of the map is; a line profile over the map
+  // gives the mapped value at the dots along it.
+  void ColourRangeMoreQuantitiesArrowsAndProfileOfTheMap() {
+    WriteCodeFiles();
+    DoMatching();
+    TColourRangeBox& range = *R().RangeBox;
+    range.RangeComboBox->setCurrentIndex(static_cast<int>(TRangeMode::Limits));
+    QCOMPARE(range.HighEdit->text(), QString::number(R().Overlay().Scale().High()));
+    range.LowEdit->setText("-0.001");
+    range.HighEdit->setText("0.002");
+    range.LowEdit->setModified(true);
+    emit range.LowEdit->editingFinished();
+    QCOMPARE(R().Overlay().Scale().Low(), -0.001);
+    QCOMPARE(R().Overlay().Scale().High(), 0.002);
+    range.HighEdit->setText("-0.002");
+    range.HighEdit->setModified(true);
+    emit range.HighEdit->editingFinished();
+    QCOMPARE(FPlatform->Errors.size(), size_t{1});
+    QCOMPARE(R().Overlay().Scale().High(), 0.002);  // the map as it was
+    FPlatform->Errors.clear();
+    range.RangeComboBox->setCurrentIndex(static_cast<int>(TRangeMode::Symmetric));
+    for (TPlotQuantity q : {TPlotQuantity::E2, TPlotQuantity::Rotation}) {
+      R().FieldComboBox->setCurrentIndex(static_cast<int>(q));
+      QCOMPARE(R().Overlay().Quantity(), q);
+      QVERIFY(R().Overlay().HasMap());
+    }
+    R().FieldComboBox->setCurrentIndex(static_cast<int>(TPlotQuantity::Exx));
+    auto darkPixels = [this] {
+      const QImage view = ViewPixels();
+      int dark = 0;
+      for (int y = 0; y < view.height(); ++y)
+        for (int x = 0; x < view.width(); ++x)
+          dark += qRed(view.pixel(x, y)) + qGreen(view.pixel(x, y)) + qBlue(view.pixel(x, y)) < 60;
+      return dark;
+    };
+    const int mapAlone = darkPixels();
+    R().VectorsCheckBox->setChecked(true);
+    QVERIFY2(darkPixels() > mapAlone + 100, qPrintable(QString::number(mapAlone)));
+
+    Trigger(Form(), "LineProfileMenuItem");
+    const TStrainPoint& middle = R().Field()->Points()[R().Field()->Points().size() / 2];
+    const QPointF at = R().Overlay().Geometry()->Pixel(middle.Pair);
+    Drag(BoxPoint(at - QPointF(100, 0)), BoxPoint(at + QPointF(100, 0)));
+    auto* window = Form().findChild<TProfileForm*>("ProfileForm");
+    QVERIFY(window != nullptr);
+    const std::vector<TProfilePoint>& points = window->Points();
+    QVERIFY(points.size() >= 7);
+    QVERIFY(std::any_of(points.begin(), points.end(),
+                        [&middle](const TProfilePoint& p) { return p.Value == middle.Exx; }));
+  }
+
   void SavesTheCoreCsvAndAllPlotsOrReportsWhy() {
     WriteCodeFiles();
     DoMatching();
@@ -152,6 +207,7 @@ class TStrainResultTest : public TFormTest {
 
     FPlatform->FolderAnswers.push_back(Work("plots"));
     Press(R().SavePlotsButton);
+    QCOMPARE(FPlatform->FolderDirs.back(), Form().FWorkDir);  // not the home folder
     for (const char* name : {"exx", "eyy", "exy", "e1", "displacement"})
       QVERIFY(!QImage(QString::fromStdString(Work("plots/") + name + ".png")).isNull());
     // A folder below a plain file cannot be made.

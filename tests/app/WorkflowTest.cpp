@@ -52,8 +52,12 @@ class TWorkflowTest : public TFormTest {
       d.MatchResultTypeComboBox->setCurrentIndex(6);
       Press(d.OKButton);
     });
+    // The y column mixes pixels and units: the pairs are offered as CSV too.
+    FPlatform->AskAnswers.push_back(true);
+    FPlatform->FileAnswers.push_back(Work("pairs.csv"));
     Trigger(Form(), "SaveMatchResultMenuItem");
     QCOMPARE(FPlatform->Errors, std::vector<std::string>());
+    QCOMPARE(FPlatform->FileRequests.back().ProposedName, std::string("Match0.csv"));
     int present = 0;
     for (const TSynthDot& d : grid.Dots()) present += d.Present;
     QVERIFY(Form().FMatcher->FMatchSum > present * 9 / 10);
@@ -87,8 +91,10 @@ class TWorkflowTest : public TFormTest {
     match.Deformed = cli + "deformed.cod";
     match.Output = gui + "Match0.dat";
     match.Layout = 6;
+    match.Csv = cli + "pairs.csv";
     RunMatch(match);
     QCOMPARE(measured, ReadFileBytes(gui + "Match0.dat"));
+    QCOMPARE(ReadFileBytes(gui + "pairs.csv"), ReadFileBytes(cli + "pairs.csv"));
     QVERIFY(measured.find("In this " + gui + "Match0.dat, ") != std::string::npos);
   }
 };

@@ -4,6 +4,7 @@
 #include <QWheelEvent>
 
 #include "AppTest.h"
+#include "app/view/Profileform.h"
 
 using namespace AppTest;
 
@@ -107,6 +108,73 @@ class TZoomViewTest : public TFormTest {
     QCOMPARE(view->horizontalScrollBar()->value(), h + 40);
     QCOMPARE(view->verticalScrollBar()->value(), v + 30);
     QVERIFY(!Form().FDragging);
+  }
+
+  // From Fit the zoomed picture is still lower than the window: it must not be centred again
+  // under the mouse, nor be pushed off the window's edge when zoomed out at a corner.
+  void WheelFromFitKeepsThePointUnderTheMouse() {
+    WriteGridPicture(Work("wide.bmp"), 3000, 1000);
+    NewSegment("wide.bmp");
+    TZoomView* view = Form().ImageView();
+    for (QPoint at : {QPoint(150, 250), QPoint(900, 450)}) {
+      view->FitToWindow();
+      const QPointF before = PictureUnder(at);
+      for (int delta : {120, -120}) {
+        QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &wheel);
+        const QPointF after = PictureUnder(at);
+        QVERIFY2(std::abs(after.x() - before.x()) <= 2 && std::abs(after.y() - before.y()) <= 2,
+                 qPrintable(QString("zoom %1: %2,%3 -> %4,%5")
+                                .arg(view->Zoom())
+                                .arg(before.x())
+                                .arg(before.y())
+                                .arg(after.x())
+                                .arg(after.y())));
+      }
+    }
+    // Zoomed out about a corner, the picture stays whole in the window.
+    view->ZoomAt(0.25, QPoint(2, 2));
+    const QRect shown(Form().PaintBox()->mapTo(view->viewport(), QPoint(0, 0)),
+                      Form().PaintBox()->size());
+    QVERIFY(view->viewport()->rect().contains(shown));
+  }
+
+  // The probe: the pixel, its gray value in the picture as read (not the red mark drawn over
+  // it) and the zoom. With the line profile on, a left drag draws a line and charts the gray
+  // values along it instead of feeding the dialogs; off again, a drag is a rubber band.
+  void ProbeAndLineProfileOfThePicture() {
+    EncodedGrid();
+    auto* probe = Form().findChild<QLabel*>("ProbeLabel");
+    QVERIFY(probe != nullptr);
+    Form().ImageView()->ZoomAt(1.0, QPoint(0, 0));
+    const TGrayImage& picture = *Form().FEncoder->FImage;
+    Click(QPoint(70, 60));  // picks the dot there: it is drawn red
+    Hover(QPoint(70, 60));
+    QCOMPARE(probe->text(), QString("(70, 60)  gray %1  zoom 100%").arg(picture.GetPixel(70, 60)));
+    Form().ImageView()->ZoomAt(1.5, QPoint(0, 0));
+    QCOMPARE(probe->text(), QString("zoom 150%"));
+    Form().ImageView()->ZoomAt(1.0, QPoint(0, 0));
+
+    P().SetDxDy(7, 7);
+    Trigger(Form(), "LineProfileMenuItem");
+    Drag(QPoint(20, 61), QPoint(150, 61));
+    QCOMPARE(P().DxEdit->text(), QString("7"));
+    QVERIFY(!Form().FDragging);
+    auto* window = Form().findChild<TProfileForm*>("ProfileForm");
+    QVERIFY(window != nullptr && window->isVisible());
+    const std::vector<TProfilePoint>& points = window->Points();
+    QCOMPARE(points.size(), size_t{131});
+    for (size_t k = 0; k < points.size(); ++k)
+      QCOMPARE(points[k].Value, double(picture.GetPixel(20 + int32_t(k), 61)));
+    FPlatform->FileAnswers.push_back(Work("profile.csv"));
+    Press(window->SaveCsvButton);
+    const std::string csv = ReadFileBytes(Work("profile.csv"));
+    QVERIFY(csv.rfind("distance,gray\n0.000,", 0) == 0);
+    QCOMPARE(std::count(csv.begin(), csv.end(), '\n'), 132);
+    Trigger(Form(), "LineProfileMenuItem");
+    Drag(QPoint(20, 61), QPoint(150, 81));
+    QCOMPARE(P().DxEdit->text() + " " + P().DyEdit->text(), QString("130 20"));
   }
 
   void LabelsApartFromThePictureAndNeverOverlapping() {

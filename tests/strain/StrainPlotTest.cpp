@@ -7,7 +7,10 @@
 #include <filesystem>
 
 #include "StrainTestSupport.h"
+#include "base/Error.h"
+#include "image/Grayimage.h"
 #include "strain/Colormap.h"
+#include "strain/Lineprofile.h"
 #include "strain/Plotgeometry.h"
 #include "strain/Plotpaint.h"
 #include "strain/Plotscale.h"
@@ -63,6 +66,39 @@ TEST(PlotScale, RangesAreNiceCoverTheDataAndLabelsShareOnePowerOfTen) {
   EXPECT_DOUBLE_EQ(NiceCeil(0.00151), 0.002);
 }
 
+TEST(PlotScale, PercentilesSymmetricAndTypedLimitsSetTheRangeAndTheMap) {
+  // -0.002 to 0.008 evenly, and one wild value that the percentiles leave out.
+  std::vector<double> values;
+  for (int i = 0; i < 1000; ++i) values.push_back(-0.002 + 1e-5 * i);
+  values.push_back(0.5);
+  auto scale = [&values](TRangeMode mode, double low = 0, double high = 0) {
+    return ScaleForRange(values, true, {mode, 2, low, high});
+  };
+  const TPlotScale percentiles = scale(TRangeMode::Percentiles);
+  EXPECT_LE(percentiles.Low(), -0.0018);
+  EXPECT_GE(percentiles.Low(), -0.0025);
+  EXPECT_GE(percentiles.High(), 0.0078);
+  EXPECT_LE(percentiles.High(), 0.0085);
+  EXPECT_FALSE(percentiles.Diverging());
+  EXPECT_DOUBLE_EQ(percentiles.Fraction(0.5), 1);
+  const TPlotScale symmetric = scale(TRangeMode::Symmetric);
+  EXPECT_DOUBLE_EQ(symmetric.Low(), -symmetric.High());
+  EXPECT_GE(symmetric.High(), 0.0078);
+  EXPECT_LE(symmetric.High(), 0.0085);
+  EXPECT_TRUE(symmetric.Diverging());
+  EXPECT_DOUBLE_EQ(symmetric.Fraction(0), 0.5);
+  const TPlotScale limits = scale(TRangeMode::Limits, -0.001, 0.003);
+  EXPECT_DOUBLE_EQ(limits.Low(), -0.001);
+  EXPECT_DOUBLE_EQ(limits.High(), 0.003);
+  EXPECT_FALSE(limits.Diverging());
+  EXPECT_EQ(limits.Label(limits.Ticks().front()), "-1");
+  EXPECT_EQ(limits.Label(limits.Ticks().back()), "3");
+  EXPECT_TRUE(scale(TRangeMode::Limits, -0.004, 0.004).Diverging());
+  EXPECT_DOUBLE_EQ(scale(TRangeMode::Whole).High(), TPlotScale(values, true).High());
+  EXPECT_THROW(scale(TRangeMode::Limits, 0.003, 0.003), TError);
+  EXPECT_THROW(ScaleForRange(values, true, {TRangeMode::Percentiles, 50, 0, 0}), TError);
+}
+
 TEST(PlotPaint, EveryDotsCellHasTheColourOfItsValueAtItsPicturePosition) {
   const TStrainField field = SheetField();
   const TPlotGeometry geometry(field);
@@ -74,7 +110,7 @@ TEST(PlotPaint, EveryDotsCellHasTheColourOfItsValueAtItsPicturePosition) {
     QPainter painter(&image);
     PaintCells(painter, field, geometry, q, scale);
     painter.end();
-    const TColorMap& map = InfoOf(q).Signed ? TColorMap::Diverging() : TColorMap::Viridis();
+    const TColorMap& map = scale.Diverging() ? TColorMap::Diverging() : TColorMap::Viridis();
     for (const TStrainPoint& p : field.Points()) {
       // The y axis of the field points up: row = height - y.
       const int x = static_cast<int>(p.Pair.X), y = static_cast<int>(300 - p.Pair.Y);
@@ -109,6 +145,37 @@ TEST(PlotPaint, AViewPaintsOnlyTheCellsNearItsAreaAndFindsTheDotUnderAPixel) {
     EXPECT_EQ(geometry.NearestPoint(field, c + QPointF(3, -4)), static_cast<int32_t>(k));
     EXPECT_EQ(geometry.NearestPoint(field, c + QPointF(10, 10)), -1);
   }
+}
+
+TEST(PlotPaint, DotsWhereTheyMovedAndProfilesAlongALine) {
+  const TStrainField field = SheetField();
+  const TPlotGeometry deformed(field, true);
+  const TStrainPoint& p = field.Points()[40];
+  EXPECT_EQ(deformed.Pixel(p.Pair), QPointF(p.Pair.X + p.Pair.Dx, 300 - p.Pair.Y - p.Pair.Dy));
+  EXPECT_DOUBLE_EQ(ValueOf(TPlotQuantity::E2, p), p.E2);
+  EXPECT_DOUBLE_EQ(ValueOf(TPlotQuantity::Rotation, p), p.Rotation);
+  // The row at y = 150 (17 dots, x = 40 to 360): exx grows along it; the rows 20 px away are
+  // more than half a pitch off the line.
+  const TPlotGeometry geometry(field);
+  const std::vector<TProfilePoint> row =
+      FieldProfile(field, geometry, TPlotQuantity::Exx, QPointF(0, 150), QPointF(400, 150));
+  ASSERT_EQ(row.size(), 17u);
+  for (size_t k = 1; k < row.size(); ++k) {
+    EXPECT_NEAR(row[k].Distance - row[k - 1].Distance, 20, 1e-9);
+    EXPECT_GT(row[k].Value, row[k - 1].Value);
+  }
+  EXPECT_NEAR(row[0].Distance, 40, 1e-9);
+  // Gray values between pixels are interpolated; points off the picture are left out.
+  TGrayImage ramp;
+  ramp.SetSize(10, 4);
+  for (int32_t y = 0; y < 4; ++y)
+    for (int32_t x = 0; x < 10; ++x) ramp.SetPixel(x, y, static_cast<uint8_t>(10 * x + y));
+  const std::vector<TProfilePoint> gray =
+      GrayProfile(ramp, QPointF(-1.75, 1.5), QPointF(12.25, 1.5));
+  ASSERT_EQ(gray.size(), 9u);  // x = 0.25 to 8.25
+  EXPECT_DOUBLE_EQ(gray[0].Distance, 2);
+  for (const TProfilePoint& point : gray)
+    EXPECT_NEAR(point.Value, 10 * (point.Distance - 1.75) + 1.5, 1e-9) << point.Distance;
 }
 
 TEST(PlotPaint, ArrowsAreMagnifiedToAboutOnePitchAndPointAlongTheDisplacement) {

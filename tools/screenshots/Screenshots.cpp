@@ -11,27 +11,38 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
 #include <deque>
+#include <functional>
 
 #include "app/About.h"
 #include "app/Imageview.h"
 #include "app/Main.h"
+#include "app/Manual.h"
 #include "app/Platform.h"
 #include "app/Zoomview.h"
 #include "app/encode/Encodeparameter.h"
 #include "app/match/Computescale.h"
+#include "app/match/Strainoverlay.h"
 #include "app/match/Strainresult.h"
 #include "app/segment/Segmentparameter.h"
 #include "app/segment/Simplesegmentparameter.h"
+#include "app/sequence/Sequenceform.h"
+#include "app/sequence/Sequencesetup.h"
+#include "app/view/Colourrange.h"
 #include "encode/Encode.h"
 #include "image/Grayimage.h"
 #include "support/TempDir.h"
@@ -41,8 +52,8 @@ namespace {
 
 QString OutDir;
 
-void Shot(const QString& name, QWidget* window) {
-  QTest::qWait(600);
+void Shot(const QString& name, QWidget* window, int wait = 600) {
+  QTest::qWait(wait);
   const QString screen = OutDir + "/" + name + "-screen.png";
   // Without ImageMagick, the X server's root window through Qt.
   if (QProcess::execute("import", {"-window", "root", screen}) != 0)
@@ -99,8 +110,11 @@ class TShotPlatform : public TQtPlatform {
   void Sleep(int) override {
     if (++Pauses == ShotAtPause) Shot("encoding-in-progress", Window);
   }
+  // Fills a dialog as a person would before it is photographed.
+  std::function<void(QDialog&)> Fill;
   bool ExecDialog(QDialog& dialog) override {
     dialog.show();
+    if (Fill) Fill(dialog);
     if (!QTest::qWaitForWindowExposed(&dialog)) std::fprintf(stderr, "dialog not shown\n");
     if (auto* simple = qobject_cast<TSimpleSegmentParameterForm*>(&dialog)) {
       QWidget* box = simple->HistogramImage->PaintBox();
@@ -154,6 +168,151 @@ void StrainShots(TMainForm& form, TShotPlatform& platform, const std::string& in
   Shot("strain-closed", &form);
 }
 
+// This wave's additions: the scale in the state panel, the questions of Modify Coord., a least
+// area losing most dots and a displacement file mixing units, the manual, the recent files, a
+// tool window beside the strain dock, and a 6000 x 4000 grid of pitch 40 beyond the table.
+void DeskShots(TMainForm& form, TShotPlatform& platform, TTempDir& home) {
+  form.FScaleX = form.FScaleY = 0.05f;  // as read from an earlier run
+  form.FScaleSetThisRun = false;
+  platform.Picture = home.File("segmented.bmp");
+  form.NewEncodeMenuItemClick();
+  TEncodeParameterForm& parameters = *form.FEncodeParameterForm;
+  parameters.AreaThresholdEdit->setText("400");
+  platform.NextBox = "warning-least-area-share";
+  form.RunCommand([&] { form.DoEncodingMenuItemClick(); });
+  form.RunCommand([&] {
+    const TDotInfo& dot = form.FEncoder->FDotInfo[41];
+    QTest::mouseClick(form.PaintBox(), Qt::LeftButton, {},
+                      form.PaintBox()->ToBox(int32_t(dot.x), int32_t(dot.y)));
+    parameters.PageControl->setCurrentIndex(1);
+    parameters.NxEdit->setText(QString::number(form.FEncoder->FDotInfo[40].Nx));
+    parameters.NyEdit->setText(QString::number(form.FEncoder->FDotInfo[40].Ny));
+    platform.NextBox = "question-taken-position";
+    parameters.ModifyCoordButton->click();
+  });
+  Shot("desk-corrected-label", &form);
+  platform.SaveName = home.File("scaled.cod");
+  form.RunCommand([&] { form.SaveEncodeResultMenuItemClick(); });
+  Shot("desk-state-scale", &form);
+  platform.Files = {home.File("scaled.cod"), home.File("scaled.cod")};
+  form.RunCommand([&] { form.DoMatchingMenuItemClick(); });
+  form.SetScaleMenuItemClick();
+  form.FComputeScaleForm->ImageScaleXEdit->setText("10");
+  form.FComputeScaleForm->ApplyScaleButton->click();
+  Shot("desk-scale-beside-strain-dock", &form);
+  form.FComputeScaleForm->hide();
+  platform.SaveName = home.File("scaled.dat");
+  platform.NextBox = "question-y-column";
+  platform.NextAnswer = false;
+  form.RunCommand([&] { form.SaveMatchResultMenuItemClick(); });
+  platform.NextAnswer = true;
+  if (form.FStrainResultForm) form.FStrainResultForm->close();
+  form.RunCommand([&] { form.ManualMenuItemClick(); });
+  Shot("desk-manual", &form);
+  form.FManualForm->close();
+  auto* recent = form.findChild<QMenu*>("RecentMenu");
+  recent->popup(form.mapToGlobal(QPoint(120, 60)));
+  Shot("desk-recent", recent);
+  recent->close();
+
+  // A 6000 x 4000 segmented grid of pitch 40: beyond the table of 50 x 50.
+  TSynthOptions o;
+  o.Width = 6000;
+  o.Height = 4000;
+  o.PitchX = o.PitchY = 40;
+  o.Radius = 10;
+  o.DotLevel = 255;
+  o.BackgroundLevel = 0;
+  TGrayImage big;
+  TSynthGrid(o).Render(false, big);
+  big.SaveToFile(home.File("big.bmp"));
+  platform.Picture = home.File("big.bmp");
+  QElapsedTimer clock;
+  clock.start();
+  form.RunCommand([&] { form.NewEncodeMenuItemClick(); });
+  std::printf("New Encode 6000 x 4000: %lld ms\n", static_cast<long long>(clock.elapsed()));
+  parameters.AreaThresholdEdit->setText("100");
+  platform.NextBox = "question-larger-table";
+  clock.start();
+  form.RunCommand([&] { form.DoEncodingMenuItemClick(); });
+  std::printf("Do Encoding 6000 x 4000, with the larger table: %lld ms, %d dots\n",
+              static_cast<long long>(clock.elapsed()), form.FEncoder->FDotSum);
+  Shot("desk-larger-table-encoded", &form);
+}
+
+void MoveMouse(QWidget* widget, QPoint pos) {
+  QMouseEvent event(QEvent::MouseMove, pos, widget->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(widget, &event);
+}
+
+// A whole test in the sequence window: the setup, the run with its progress bar, the steps with
+// their maps, a dot's history, another field with vectors, percentiles, and the line profiles.
+void SequenceShots(TMainForm& form, TShotPlatform& platform, const std::string& pictures,
+                   const std::string& out) {
+  platform.Fill = [&](QDialog& dialog) {
+    if (auto* setup = qobject_cast<TSequenceSetupForm*>(&dialog)) {
+      setup->PicturesMemo->setPlainText(QString::fromStdString(pictures));
+      setup->OutEdit->setText(QString::fromStdString(out));
+    }
+  };
+  form.findChild<QAction*>("TrackSequenceMenuItem")->trigger();
+  auto* sequence = form.findChild<TSequenceForm*>("SequenceForm");
+  if (sequence == nullptr) return;
+  QElapsedTimer clock;
+  clock.start();
+  while (sequence->ProgressBar->value() < 3 && sequence->Running()) QTest::qWait(20);
+  Shot("sequence-running", &form, 0);
+  while (sequence->Running()) QTest::qWait(50);
+  std::printf("tracked in %lld ms\n", static_cast<long long>(clock.elapsed()));
+  Shot("sequence-last-step", &form);
+  // What a person waits for when moving the slider: the step's files read, its map painted.
+  const int last = sequence->StepSlider->maximum();
+  for (int k : {last / 2, last / 2 + 1, 1, last}) {
+    clock.restart();
+    sequence->StepSlider->setValue(k);
+    form.PaintBox()->repaint();
+    std::printf("step %d shown in %lld ms\n", k, static_cast<long long>(clock.elapsed()));
+  }
+  const TStrainField* field = sequence->Overlay().Field();
+  if (field != nullptr && !field->Points().empty()) {
+    const TStrainPoint& point = field->Points()[field->Points().size() / 3];
+    const QPointF at = sequence->Overlay().Geometry()->Pixel(point.Pair) * form.PaintBox()->Zoom();
+    QTest::mouseClick(form.PaintBox(), Qt::LeftButton, {}, at.toPoint());
+    MoveMouse(form.PaintBox(), at.toPoint());
+  }
+  Shot("sequence-dot-history", &form);
+  sequence->FieldComboBox->setCurrentIndex(static_cast<int>(TPlotQuantity::E1));
+  sequence->VectorsCheckBox->setChecked(true);
+  Shot("sequence-e1-vectors", &form);
+  form.ImageView()->ZoomAt(4, form.ImageView()->viewport()->rect().center());
+  Shot("sequence-zoomed", &form);
+  form.ImageView()->FitToWindow();
+  sequence->VectorsCheckBox->setChecked(false);
+  sequence->FieldComboBox->setCurrentIndex(static_cast<int>(TPlotQuantity::Exx));
+  sequence->RangeBox->RangeComboBox->setCurrentIndex(static_cast<int>(TRangeMode::Percentiles));
+  Shot("sequence-percentiles", &form);
+  // A line profile across the map, then across the picture alone.
+  form.findChild<QAction*>("LineProfileMenuItem")->trigger();
+  const QSize box = form.PaintBox()->size();
+  auto drag = [&form](QPoint from, QPoint to) {
+    QTest::mousePress(form.PaintBox(), Qt::LeftButton, {}, from);
+    for (int i = 1; i <= 10; ++i) QTest::mouseMove(form.PaintBox(), from + (to - from) * i / 10);
+    QTest::mouseRelease(form.PaintBox(), Qt::LeftButton, {}, to);
+  };
+  drag(QPoint(box.width() / 8, box.height() / 2), QPoint(box.width() * 7 / 8, box.height() / 3));
+  Shot("profile-map", &form);
+  sequence->close();
+  platform.Picture = pictures + "/" + sequence->Steps()->Steps().back().Picture;
+  form.DisplayImageMenuItemClick();
+  form.ImageView()->ZoomAt(2, form.ImageView()->viewport()->rect().center());
+  const QPoint centre = form.PaintBox()->mapFrom(form.ImageView()->viewport(),
+                                                 form.ImageView()->viewport()->rect().center());
+  drag(centre - QPoint(120, 0), centre + QPoint(120, 0));
+  MoveMouse(form.PaintBox(), centre);
+  Shot("profile-gray", &form);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -186,6 +345,10 @@ int main(int argc, char** argv) {
   form.showMaximized();
   if (!QTest::qWaitForWindowExposed(&form)) std::fprintf(stderr, "window not shown\n");
   form.FWorkDir = home.Path() + "/";
+  if (argc > 3 && std::string(argv[2]) == "--sequence") {
+    SequenceShots(form, platform, argv[3], argc > 4 ? argv[4] : home.Path() + "/track");
+    return 0;
+  }
   if (argc > 3) {
     // Only the strain result of the two code files given.
     StrainShots(form, platform, argv[2], argv[3]);
@@ -259,6 +422,8 @@ int main(int argc, char** argv) {
   parameters.RefinedCentroidRadioButton->click();
   parameters.PageControl->setCurrentIndex(0);
   Shot("encode-parameter-reference", &parameters);
+  parameters.SetReferenceFile("");  // the file is not there: the runs below go without it
+  parameters.PlainCentroidRadioButton->click();
   form.SetCoordinateMenuItemClick();
 
   // The Match menu on one code file twice, the result type dialog, and the scale dialog after a
@@ -303,5 +468,6 @@ int main(int argc, char** argv) {
   parameters.hide();
   form.OpenCodeFile(home.File("grid.cod"));
   Shot("code-file-view", &form);
+  DeskShots(form, platform, home);
   return 0;
 }

@@ -83,7 +83,8 @@ void TEncodeParameterForm::ShowDot(int32_t index) {
   CodedCheckBox->setChecked(dot.Coded);
   NetedCheckBox->setChecked(dot.Neted);
   DirectSetOriginEdit->setText(Text(index));
-  SlotValue(ActiveSlot()) = index;
+  // In Pass View one pick follows the mouse: the whole way is one step to undo.
+  FMainForm.SetPick(ActiveSlot(), index, ViewMode() == 0);
 }
 
 void TEncodeParameterForm::SetDxDy(int32_t dx, int32_t dy) {
@@ -132,7 +133,7 @@ void TEncodeParameterForm::SpeedButtonClick(int32_t slot) {
 
 void TEncodeParameterForm::SetButtonClick() {
   const int32_t index = IntOf(DirectSetOriginEdit);
-  SlotValue(ActiveSlot()) = index;
+  FMainForm.SetPick(ActiveSlot(), index, false);
   SelectOnView(index);
 }
 
@@ -146,15 +147,11 @@ void TEncodeParameterForm::ModifyCoordButtonClick() {
   if (job == nullptr || job->Selected() < 0) return;
   const int32_t nx = IntOf(NxEdit);
   const int32_t ny = IntOf(NyEdit);
-  job->ModifyDot(job->Selected(), nx, ny, NetedCheckBox->isChecked());
-  job->ShowPosition();
-  FMainForm.PaintBox()->update();
+  FMainForm.CorrectDot(job->Selected(), nx, ny, NetedCheckBox->isChecked());
 }
 
 void TEncodeParameterForm::ModifyOriginButtonClick() {
   TEncode* job = FMainForm.FEncoder.get();
   if (job == nullptr) return;
-  job->ModifyOrigin(IntOf(IndexEdit));
-  job->ShowPosition();
-  FMainForm.PaintBox()->update();
+  FMainForm.MoveOrigin(IntOf(IndexEdit));
 }

@@ -26,6 +26,15 @@ TReSetCoordinateForm::TReSetCoordinateForm(QWidget* parent) : QDialog(parent) {
   red.setColor(QPalette::WindowText, Qt::red);
   NoteLabel->setPalette(red);
 
+  // The note above is the dialog's own text; this one says exactly when the size is used.
+  SizeNoteLabel = new QLabel(
+      "The size is used by New Encode and by every Do Encoding of the automatic stage, which "
+      "makes the job afresh; Start Encode Again keeps the table of the job in hand.",
+      this);
+  SizeNoteLabel->setObjectName("SizeNoteLabel");
+  SizeNoteLabel->setTextFormat(Qt::PlainText);
+  SizeNoteLabel->setWordWrap(true);
+
   Label1 = new QLabel("Maxium  X", this);
   Label1->setObjectName("Label1");
   MaxNxEdit = new QLineEdit(this);
@@ -46,6 +55,7 @@ TReSetCoordinateForm::TReSetCoordinateForm(QWidget* parent) : QDialog(parent) {
   fields->addWidget(MaxNyEdit, 1, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(NoteLabel);
+  layout->addWidget(SizeNoteLabel);
   layout->addLayout(fields);
   layout->addLayout(buttons.Row);
   setFixedWidth(300);
@@ -54,6 +64,14 @@ TReSetCoordinateForm::TReSetCoordinateForm(QWidget* parent) : QDialog(parent) {
 void TReSetCoordinateForm::SetTableSize(int32_t maxNx, int32_t maxNy) {
   MaxNxEdit->setText(QString::number(maxNx));
   MaxNyEdit->setText(QString::number(maxNy));
+}
+
+void TReSetCoordinateForm::SetNeededSize(int32_t maxNx, int32_t maxNy) {
+  SizeNoteLabel->setText(SizeNoteLabel->text() +
+                         QString(" A table of %1 by %2 holds every dot of the picture in hand "
+                                 "whatever its origin.")
+                             .arg(maxNx)
+                             .arg(maxNy));
 }
 
 int32_t TReSetCoordinateForm::MaxNx() const {

@@ -15,11 +15,14 @@ class TReSetCoordinateForm : public QDialog {
   explicit TReSetCoordinateForm(QWidget* parent = nullptr);
 
   void SetTableSize(int32_t maxNx, int32_t maxNy);
+  // A size large enough for the dots of the job in hand, after what the size does.
+  void SetNeededSize(int32_t maxNx, int32_t maxNy);
   // Each parsed from its field when asked for.
   int32_t MaxNx() const;
   int32_t MaxNy() const;
 
   QLabel* NoteLabel;
+  QLabel* SizeNoteLabel;  // what happens with the size
   QLabel* Label1;
   QLineEdit* MaxNxEdit;
   QLabel* Label2;

@@ -143,6 +143,8 @@ void TComputeScaleForm::ApplyScaleButtonClick() {
   FScaleX = factors.X;
   FScaleY = factors.Y;
   if (!SetScaleCheckBox->isChecked()) ShowFactors();
+  const float formerX = FMainForm.FScaleX, formerY = FMainForm.FScaleY;
   FMainForm.FScaleX = FScaleX;
   FMainForm.FScaleY = FScaleY;
+  FMainForm.ScaleApplied(formerX, formerY, SetScaleCheckBox->isChecked());
 }

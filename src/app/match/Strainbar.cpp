@@ -79,11 +79,10 @@ void TStrainBar::paintEvent(QPaintEvent*) {
   const int top = Padding + 2 * metrics.height() + 8;
   int bottom = height() - Padding - metrics.height() / 2;
   if (FArrows > 0) {
-    painter.setPen(QColor(200, 20, 20));
+    // In the arrows' colour over a map.
     painter.drawText(QPoint(Padding, height() - Padding - metrics.descent()), ArrowText());
-    painter.setPen(Qt::black);
     bottom -= metrics.height() + 4;
   }
   if (bottom - top < 20) return;
-  PaintColourBar(painter, QRectF(Padding, top, BarWidth, bottom - top), FQuantity, *FScale, FUnit);
+  PaintColourBar(painter, QRectF(Padding, top, BarWidth, bottom - top), *FScale, FUnit);
 }

@@ -6,13 +6,19 @@
 #include "base/Error.h"
 #include "image/Grayimage.h"
 #include "strain/Plotpaint.h"
+#include "strain/Straincsv.h"
 
 namespace {
 
-// The map lets the dots show through faintly; arrows are drawn opaque over it.
+// The map lets the dots show through faintly; arrows are drawn opaque over it: red over the
+// gray picture, and over a map, whose colours include red and dark violet, black on a white
+// edge, which stands out on every colour of both maps.
 constexpr int MapAlpha = 204;
 const QColor ArrowColour(200, 20, 20);
+const QColor MapArrowColour(0, 0, 0);
+const QColor MapArrowEdge(255, 255, 255);
 constexpr double ArrowPen = 1.5;
+constexpr double ArrowEdge = 1.5;  // device pixels of the edge on each side
 // Closer arrows than this many screen pixels would merge into a smear.
 constexpr double ArrowSpacing = 12;
 
@@ -21,9 +27,12 @@ constexpr double ArrowSpacing = 12;
 void TStrainOverlay::SetPicture(const TGrayImage* picture, const TStrainField& field) {
   const TPlotGeometry geometry(field);
   const int32_t width = geometry.Width(), height = geometry.Height();
+  FGray = nullptr;
   if (picture != nullptr && picture->Width() == width && picture->Height() == height) {
-    FPicture = TRgbSurface(width, height);
+    if (FPicture.Width() != width || FPicture.Height() != height)
+      FPicture = TRgbSurface(width, height);
     picture->Repaint(&FPicture);
+    FGray = picture;
   } else {
     FPicture = TRgbSurface(width, height, TColor{236, 236, 236});
   }
@@ -32,7 +41,7 @@ void TStrainOverlay::SetPicture(const TGrayImage* picture, const TStrainField& f
 
 void TStrainOverlay::SetField(std::shared_ptr<const TStrainField> field) {
   FField = std::move(field);
-  FGeometry.emplace(*FField);
+  FGeometry.emplace(*FField, FDeformed);
   FArrowFactor = ::ArrowFactor(*FField, *FGeometry);
   try {
     SetQuantity(FQuantity);
@@ -45,7 +54,27 @@ void TStrainOverlay::SetQuantity(TPlotQuantity quantity) {
   FQuantity = quantity;
   FScale.reset();
   FLayer = QImage();
-  if (FField) FScale.emplace(ScaleOf(*FField, quantity));
+  if (FField) FScale.emplace(ScaleOf(*FField, quantity, FRange));
+}
+
+void TStrainOverlay::SetRange(const TColourRange& range) {
+  if (range.Mode == TRangeMode::Limits) ScaleForRange({}, true, range);  // raises for no range
+  FRange = range;
+}
+
+std::string TStrainOverlay::ValueAt(int32_t x, int32_t y) const {
+  if (!FField || !FGeometry) return "";
+  const int32_t k = FGeometry->NearestPoint(*FField, QPointF(x, y));
+  if (k < 0) return "";
+  const TStrainPoint& point = FField->Points()[static_cast<size_t>(k)];
+  const TPlotQuantityInfo& info = InfoOf(FQuantity);
+  std::string text = "  dot (" + std::to_string(point.Pair.Nx) + ", " +
+                     std::to_string(point.Pair.Ny) + ") " + info.Name + " ";
+  if (!HasValue(FQuantity, point)) return text + "none";
+  AppendGeneral(text, ValueOf(FQuantity, point), 4);
+  if (info.Displacement) text += " " + FField->FUnit;
+  if (info.Degrees) text += " deg";
+  return text;
 }
 
 void TStrainOverlay::SetVectors(bool shown) {
@@ -81,9 +110,15 @@ QImage TStrainOverlay::Render(const QRect& area, double zoom) const {
     painter.fillRect(layer.rect(), QColor(0, 0, 0, MapAlpha));
     painter.restore();
   }
-  if (FVectors)
+  if (FVectors && FScale) {
+    PaintArrows(painter, *FField, *FGeometry, FArrowFactor, ArrowStep(zoom), MapArrowEdge,
+                ArrowPen + 2 * ArrowEdge, within);
+    PaintArrows(painter, *FField, *FGeometry, FArrowFactor, ArrowStep(zoom), MapArrowColour,
+                ArrowPen, within);
+  } else if (FVectors) {
     PaintArrows(painter, *FField, *FGeometry, FArrowFactor, ArrowStep(zoom), ArrowColour, ArrowPen,
                 within);
+  }
   return layer;
 }
 

@@ -25,8 +25,14 @@ class TStrainOverlay : public TBoxOverlay {
   static constexpr int64_t MaxLayerPixels = 8'000'000;
 
   // The picture under the map: the initial picture, or a blank area when it is null or not of
-  // the size the field's dots were measured in.
+  // the size the field's dots were measured in. A picture used stays the caller's and must live
+  // while it is shown.
   void SetPicture(const TGrayImage* picture, const TStrainField& field);
+  // Draws the dots where they have moved to, over the deformed picture (from the next field on).
+  void SetDeformed(bool deformed) { FDeformed = deformed; }
+  // How the colour range is chosen (from the next field or quantity on). Raises TError for
+  // limits that are no range.
+  void SetRange(const TColourRange& range);
   // The field to draw. The quantity stays; its colour scale is made anew, and when no dot has
   // a value of it there is no map (HasMap false) until another is chosen.
   void SetField(std::shared_ptr<const TStrainField> field);
@@ -49,6 +55,10 @@ class TStrainOverlay : public TBoxOverlay {
 
   TRgbSurface& Picture() override { return FPicture; }
   void PaintOver(QPainter& painter, const QRect& area, double zoom) override;
+  // The nearest dot's grid position and value: "  dot (3, -2) exx 0.0012".
+  std::string ValueAt(int32_t x, int32_t y) const override;
+  const TGrayImage* GrayPicture() const override { return FGray; }
+  const TStrainField* Field() const { return FField.get(); }
 
  private:
   // The cells and arrows of area (box pixels) at a zoom, on a transparent image of its size.
@@ -58,6 +68,9 @@ class TStrainOverlay : public TBoxOverlay {
   std::optional<TPlotGeometry> FGeometry;
   TPlotQuantity FQuantity = TPlotQuantity::Exx;
   std::optional<TPlotScale> FScale;
+  TColourRange FRange;
+  bool FDeformed = false;
+  const TGrayImage* FGray = nullptr;
   bool FVectors = false;
   double FArrowFactor = 1;
   TRgbSurface FPicture;

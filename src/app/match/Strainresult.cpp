@@ -19,6 +19,7 @@
 #include "app/Zoomview.h"
 #include "app/match/Strainbar.h"
 #include "app/match/Strainoverlay.h"
+#include "app/view/Colourrange.h"
 #include "base/Error.h"
 #include "base/Path.h"
 #include "base/SaveGroup.h"
@@ -34,7 +35,8 @@
 namespace {
 
 // The field choices in the order of TPlotQuantity.
-constexpr const char* FieldNames[] = {"dx", "dy", "|d|", "exx", "eyy", "exy", "e1"};
+constexpr const char* FieldNames[] = {"dx",  "dy", "|d|", "exx",     "eyy",
+                                      "exy", "e1", "e2",  "rotation"};
 constexpr int FirstStrainField = 3;
 
 QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
@@ -82,6 +84,7 @@ TStrainResultForm::TStrainResultForm(TMainForm& mainForm)
   MeasureComboBox->addItem("green");
   MeasureComboBox->setToolTip(
       "small: engineering strain of the gradient; green: Green-Lagrange strain");
+  RangeBox = new TColourRangeBox(body);
   VectorsCheckBox = new QCheckBox("Vectors", body);
   VectorsCheckBox->setObjectName("VectorsCheckBox");
   NoteLabel = NewLabel("NoteLabel", "", body);
@@ -100,6 +103,8 @@ TStrainResultForm::TStrainResultForm(TMainForm& mainForm)
   choices->addWidget(NeighbourhoodSpinBox, 1, 1);
   choices->addWidget(NewLabel("MeasureLabel", "Measure", body), 2, 0);
   choices->addWidget(MeasureComboBox, 2, 1);
+  choices->addWidget(NewLabel("RangeLabel", "Colours", body), 3, 0);
+  choices->addWidget(RangeBox, 3, 1, 1, 3);
   choices->setColumnStretch(3, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(SaveCsvButton);
@@ -124,6 +129,7 @@ TStrainResultForm::TStrainResultForm(TMainForm& mainForm)
           run(&TStrainResultForm::OptionsChange));
   connect(MeasureComboBox, &QComboBox::currentIndexChanged, this,
           run(&TStrainResultForm::OptionsChange));
+  connect(RangeBox, &TColourRangeBox::Changed, this, run(&TStrainResultForm::RangeChange));
   connect(VectorsCheckBox, &QCheckBox::toggled, this,
           run(&TStrainResultForm::VectorsCheckBoxClick));
   connect(SaveCsvButton, &QPushButton::clicked, this, run(&TStrainResultForm::SaveCsvButtonClick));
@@ -201,6 +207,7 @@ void TStrainResultForm::ShowQuantity() {
   try {
     FOverlay->SetQuantity(quantity);
     FBar->SetScale(quantity, FOverlay->Scale(), UnitText(*FField, quantity, FOverlay->Scale()));
+    RangeBox->ShowLimits(FOverlay->Scale().Low(), FOverlay->Scale().High());
     mapped = true;
   } catch (const TError& e) {
     if (FField->StrainCount() > 0) addNote(e.Message());  // else said just above
@@ -241,22 +248,12 @@ std::unique_ptr<TGrayImage> TStrainResultForm::ReadInitialPicture(std::string& n
   return picture;
 }
 
-std::string TStrainResultForm::ValueAt(int32_t x, int32_t y) const {
-  const TPlotGeometry* geometry = FOverlay->Geometry();
-  if (!FField || geometry == nullptr) return "";
-  const int32_t k = geometry->NearestPoint(*FField, QPointF(x, y));
-  if (k < 0) return "";
-  const TStrainPoint& point = FField->Points()[static_cast<size_t>(k)];
-  const TPlotQuantity quantity = Quantity();
-  std::string text = "  dot (" + std::to_string(point.Pair.Nx) + ", " +
-                     std::to_string(point.Pair.Ny) + ") " + InfoOf(quantity).Name + " ";
-  if (!HasValue(quantity, point)) return text + "none";
-  AppendGeneral(text, ValueOf(quantity, point), 4);
-  if (InfoOf(quantity).Displacement) text += " " + FField->FUnit;
-  return text;
+void TStrainResultForm::FieldComboBoxChange() {
+  if (FField) ShowQuantity();
 }
 
-void TStrainResultForm::FieldComboBoxChange() {
+void TStrainResultForm::RangeChange() {
+  FOverlay->SetRange(RangeBox->Range());
   if (FField) ShowQuantity();
 }
 
@@ -292,7 +289,8 @@ void TStrainResultForm::SaveCsvButtonClick() {
 void TStrainResultForm::SavePlotsButtonClick() {
   if (!FField) throw TError("Do matching first");
   RequireStrain(*FField);
-  auto folder = FMainForm.Platform().ChooseFolder("Select a folder for the strain plots");
+  auto folder =
+      FMainForm.Platform().ChooseFolder("Select a folder for the strain plots", FMainForm.FWorkDir);
   if (!folder) return;
   CheckPlotFolder(*folder);
   FMainForm.LongCommand([&] {

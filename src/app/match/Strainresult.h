@@ -17,6 +17,7 @@ class QSpinBox;
 class TGrayImage;
 class TMainForm;
 class TStrainBar;
+class TColourRangeBox;
 class TStrainOverlay;
 
 // "Strain Result": the strain of the main window's matching job. A window docked beside the
@@ -40,25 +41,24 @@ class TStrainResultForm : public QDockWidget {
   TStrainOptions Options() const;
   bool VectorsShown() const;
 
-  // What the map shows at a picture pixel, for the status bar: the nearest dot's grid position
-  // and value, or "" away from the dots.
-  std::string ValueAt(int32_t x, int32_t y) const;
-
   // The field shown; null before the first ShowResult.
   const TStrainField* Field() const { return FField.get(); }
   TStrainOverlay& Overlay() { return *FOverlay; }
   TStrainBar* Bar() const { return FBar; }
 
   void FieldComboBoxChange();
+  // A new colour range: the map and its bar again.
+  void RangeChange();
   void OptionsChange();
   void VectorsCheckBoxClick();
   void SaveCsvButtonClick();
   void SavePlotsButtonClick();
 
   QPlainTextEdit* SummaryMemo;
-  QComboBox* FieldComboBox;  // dx, dy, |d|, exx, eyy, exy, e1: the order of TPlotQuantity
+  QComboBox* FieldComboBox;  // dx, dy, |d|, exx, eyy, exy, e1, e2, rotation: TPlotQuantity's order
   QSpinBox* NeighbourhoodSpinBox;
   QComboBox* MeasureComboBox;  // small, green
+  TColourRangeBox* RangeBox;
   QCheckBox* VectorsCheckBox;
   QLabel* NoteLabel;  // why a map or the picture is missing
   QPushButton* SaveCsvButton;

@@ -127,6 +127,5 @@ void TSegmentParameterForm::ModifySegmentButtonClick() {
   const int32_t y = IntOf(YEdit);
   const int32_t dx = IntOf(DxEdit);
   const int32_t dy = IntOf(DyEdit);
-  FMainForm.FSegmenter->ModifyRect(FMainForm.FWhiteDots, x, y, dx, dy);
-  FMainForm.DrawSegmentImage();
+  FMainForm.EraseRect(x, y, dx, dy);
 }
