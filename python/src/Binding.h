@@ -49,3 +49,6 @@ py::array ArrayOf(std::vector<T>&& values) {
 
 // Raises ValueError with text unless value is finite (and positive, when asked).
 void CheckFinite(double value, const char* what, bool positive);
+
+// dots="lattice" (true) or "blobs" (false); ValueError for any other text.
+bool LatticeOf(const std::string& dots);

@@ -90,7 +90,8 @@ TPyMeasurement Measure(const py::object& picture, const py::object& segmented, b
                        std::optional<std::array<int32_t, 4>> neighbours,
                        std::array<int32_t, 2> originGrid, const py::object& reference,
                        std::optional<std::array<float, 2>> shift, const std::string& centroid,
-                       const std::string& name, const std::string& bits16) {
+                       const std::string& dots, const std::string& name,
+                       const std::string& bits16) {
   const TBits16 rule = Bits16Of(bits16);
   TSegmentRunOptions segmentation;
   segmentation.WhiteDots = !black;
@@ -111,6 +112,7 @@ TPyMeasurement Measure(const py::object& picture, const py::object& segmented, b
   if (centroid != "plain" && centroid != "refined")
     throw py::value_error("centroid must be \"plain\" or \"refined\", not \"" + centroid + "\"");
   run.Refined = centroid == "refined";
+  run.Lattice = LatticeOf(dots);
   if (maxNx || maxNy) run.AutoTable = false;
   const int32_t tableNx = TableSizeOf(maxNx, "max_nx"), tableNy = TableSizeOf(maxNy, "max_ny");
   for (float s : scale) CheckFinite(s, "scale", true);
@@ -277,12 +279,13 @@ void AddMeasure(py::module_& m) {
         py::arg("scale") = std::array<float, 2>{1.0f, 1.0f}, py::arg("pitch") = py::none(),
         py::arg("origin") = py::none(), py::arg("neighbours") = py::none(),
         py::arg("origin_grid") = std::array<int32_t, 2>{0, 0}, py::arg("reference") = py::none(),
-        py::arg("shift") = py::none(), py::arg("centroid") = "refined", py::arg("name") = "",
-        py::arg("bits16") = "percentile",
+        py::arg("shift") = py::none(), py::arg("centroid") = "refined", py::arg("dots") = "lattice",
+        py::arg("name") = "", py::arg("bits16") = "percentile",
         "measure(picture, segmented=None, *, black=False, median=0, window=None, adjust=0, "
         "threshold=None, least_area=\"robust\", method=2, max_nx=None, max_ny=None, "
         "scale=(1, 1), pitch=None, origin=None, neighbours=None, origin_grid=(0, 0), "
-        "reference=None, shift=None, centroid=\"refined\", name=\"\", bits16=\"percentile\") "
+        "reference=None, shift=None, centroid=\"refined\", dots=\"lattice\", name=\"\", "
+        "bits16=\"percentile\") "
         "-> Measurement\n\n"
         "Finds and measures the dots of a grid picture (2-D uint8 or uint16 array) and gives "
         "them grid indices: latticor-cli segment, then encode with --centroid refined --picture "
@@ -301,7 +304,10 @@ void AddMeasure(py::module_& m) {
         "where nothing in the pictures decides (a grid without missing dots filling both "
         "pictures, refused with its candidate motions). registration says how it was found.\n"
         "centroid: \"refined\" (weighted above the local background on the picture) or "
-        "\"plain\" (on the segmented blob). name: the image name the code file carries.\n"
+        "\"plain\" (on the segmented blob). dots: \"lattice\" (a blob is a dot by its size, shape "
+        "and place in the grid: specks dropped or cut away, touching dots split) or \"blobs\" "
+        "(every blob of the least area, as the window). name: the image name the code file "
+        "carries.\n"
         "Raises latticor.Error with the system's message when no dot or no origin is found.");
   m.def("read_code_file", &ReadCodes, py::arg("path"),
         "read_code_file(path) -> Measurement\n\n"

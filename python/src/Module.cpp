@@ -30,6 +30,12 @@ void CheckFinite(double value, const char* what, bool positive) {
                           " number, not " + std::string(py::str(py::float_(value))));
 }
 
+bool LatticeOf(const std::string& dots) {
+  if (dots != "lattice" && dots != "blobs")
+    throw py::value_error("dots must be \"lattice\" or \"blobs\", not \"" + dots + "\"");
+  return dots == "lattice";
+}
+
 PYBIND11_MODULE(latticor, m) {
   m.doc() =
       "Latticor: displacement and strain fields by the grid method.\n\n"

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -14,10 +15,10 @@
 
 #include "Strainresult.h"
 #include "base/Error.h"
+#include "base/Folderlock.h"
 #include "segment/Segmentrun.h"
 #include "strain/Strainfield.h"
 #include "track/Trackfiles.h"
-#include "track/Trackinput.h"
 #include "track/Tracksequence.h"
 
 using namespace pybind11::literals;
@@ -34,11 +35,12 @@ struct TPyStep {
 class TPyTrack {
  public:
   TPyTrack(std::vector<std::string> pictures, std::string out, TTrackOptions options,
-           py::object folder)
+           py::object folder, std::unique_ptr<TFolderLock> lock)
       : FPictures(std::move(pictures)),
         FOut(std::move(out)),
         FOptions(options),
-        FFolder(std::move(folder)) {
+        FFolder(std::move(folder)),
+        FLock(std::move(lock)) {
     FThread = std::thread([this] { Run(); });
   }
   ~TPyTrack() { Close(); }
@@ -73,13 +75,15 @@ class TPyTrack {
     throw py::stop_iteration();
   }
 
-  // Stops after the step in hand, waits for the thread and removes a temporary folder.
+  // Stops after the step in hand, waits for the thread, gives the folder free for another run
+  // and removes a temporary folder.
   void Close() {
     FStop = true;
     if (FThread.joinable()) {
       py::gil_scoped_release release;
       FThread.join();
     }
+    FLock.reset();
     if (!FFolder.is_none()) std::exchange(FFolder, py::none()).attr("cleanup")();
   }
 
@@ -87,6 +91,7 @@ class TPyTrack {
   void Run() {
     TTrackHooks hooks;
     hooks.Stop = &FStop;
+    hooks.Lock = FLock.get();
     std::shared_ptr<const TStrainField> measured;
     hooks.StepMeasured = [&measured](const TTrackStep&, const TStrainField& field) {
       measured = std::make_shared<TStrainField>(field);
@@ -99,7 +104,10 @@ class TPyTrack {
       FChanged.notify_all();
     };
     try {
-      TrackSequence(FPictures, FOut, FOptions, hooks);
+      // Steps that could not be written fail the run as they fail latticor-cli track.
+      const std::string unwritten =
+          UnwrittenStepsMessage(TrackSequence(FPictures, FOut, FOptions, hooks), FOut);
+      if (!unwritten.empty()) throw TError(unwritten);
     } catch (...) {
       std::lock_guard<std::mutex> lock(FMutex);
       FFailure = std::current_exception();
@@ -112,7 +120,8 @@ class TPyTrack {
   std::vector<std::string> FPictures;
   std::string FOut;
   TTrackOptions FOptions;
-  py::object FFolder;  // a tempfile.TemporaryDirectory when no folder was given
+  py::object FFolder;                  // a tempfile.TemporaryDirectory when no folder was given
+  std::unique_ptr<TFolderLock> FLock;  // held from the check to the end of the run
   std::atomic<bool> FStop{false};
   std::mutex FMutex;
   std::condition_variable FChanged;
@@ -129,11 +138,11 @@ class TPyTrack {
 TTrackOptions TrackOptionsOf(std::optional<bool> black, int32_t median,
                              std::optional<int32_t> window, int32_t adjust,
                              std::optional<int32_t> threshold, const py::object& leastArea,
-                             const std::string& centroid, std::optional<int32_t> maxNx,
-                             std::optional<int32_t> maxNy, std::array<float, 2> scale,
-                             int32_t neighbourhood, const std::string& measure,
-                             std::optional<std::array<float, 2>> shift, std::optional<int32_t> jobs,
-                             bool plots, const std::string& bits16) {
+                             const std::string& centroid, const std::string& dots,
+                             std::optional<int32_t> maxNx, std::optional<int32_t> maxNy,
+                             std::array<float, 2> scale, int32_t neighbourhood,
+                             const std::string& measure, std::optional<std::array<float, 2>> shift,
+                             std::optional<int32_t> jobs, bool plots, const std::string& bits16) {
   TTrackOptions o = BatchTrackOptions();
   o.Bits16 = Bits16Of(bits16);
   if (black) o.BlackDots = *black, o.FindPolarity = false;
@@ -160,6 +169,7 @@ TTrackOptions TrackOptionsOf(std::optional<bool> black, int32_t median,
   if (centroid != "plain" && centroid != "refined")
     throw py::value_error("centroid must be \"plain\" or \"refined\", not \"" + centroid + "\"");
   o.RefinedCentroids = centroid == "refined";
+  o.LatticeDots = LatticeOf(dots);
   if (!!maxNx != !!maxNy) throw py::value_error("max_nx and max_ny go together");
   for (const auto& size : {maxNx, maxNy})
     if (size && (*size < 1 || *size > 100000))
@@ -235,8 +245,8 @@ void AddTrack(py::module_& m) {
       [](const py::object& pictures, const py::object& out, bool force, std::optional<bool> black,
          int32_t median, std::optional<int32_t> window, int32_t adjust,
          std::optional<int32_t> threshold, const py::object& leastArea, const std::string& centroid,
-         std::optional<int32_t> maxNx, std::optional<int32_t> maxNy, std::array<float, 2> scale,
-         int32_t neighbourhood, const std::string& measure,
+         const std::string& dots, std::optional<int32_t> maxNx, std::optional<int32_t> maxNy,
+         std::array<float, 2> scale, int32_t neighbourhood, const std::string& measure,
          std::optional<std::array<float, 2>> shift, std::optional<int32_t> jobs, bool plots,
          const std::string& bits16) {
         std::vector<std::string> given;
@@ -246,9 +256,8 @@ void AddTrack(py::module_& m) {
           for (const py::handle& p : py::iter(pictures)) given.push_back(PathOf(p, "a picture"));
         }
         const TTrackOptions options =
-            TrackOptionsOf(black, median, window, adjust, threshold, leastArea, centroid, maxNx,
-                           maxNy, scale, neighbourhood, measure, shift, jobs, plots, bits16);
-        std::vector<std::string> sequence = SequencePictures(given);
+            TrackOptionsOf(black, median, window, adjust, threshold, leastArea, centroid, dots,
+                           maxNx, maxNy, scale, neighbourhood, measure, shift, jobs, plots, bits16);
         py::object folder = py::none();
         std::string outDir;
         if (out.is_none()) {
@@ -258,20 +267,24 @@ void AddTrack(py::module_& m) {
         } else {
           outDir = PathOf(out, "out");
         }
-        const TFileCheck check = CheckTrackFiles(sequence, outDir, plots, force);
+        std::vector<std::string> sequence = TrackPictures(given, outDir);
+        std::unique_ptr<TFolderLock> lock;
+        const TFileCheck check = LockTrackFiles(sequence, outDir, plots, force, lock);
         if (check.Status == 2) throw py::value_error(check.Message);
         if (check.Status != 0) throw TError(check.Message);
-        return std::make_unique<TPyTrack>(std::move(sequence), outDir, options, folder);
+        return std::make_unique<TPyTrack>(std::move(sequence), outDir, options, folder,
+                                          std::move(lock));
       },
       py::arg("pictures"), py::arg("out") = py::none(), py::kw_only(), py::arg("force") = false,
       py::arg("black") = py::none(), py::arg("median") = 0, py::arg("window") = py::none(),
       py::arg("adjust") = 0, py::arg("threshold") = py::none(), py::arg("least_area") = "robust",
-      py::arg("centroid") = "refined", py::arg("max_nx") = py::none(),
+      py::arg("centroid") = "refined", py::arg("dots") = "lattice", py::arg("max_nx") = py::none(),
       py::arg("max_ny") = py::none(), py::arg("scale") = std::array<float, 2>{1.0f, 1.0f},
       py::arg("neighbourhood") = 1, py::arg("measure") = "small", py::arg("shift") = py::none(),
       py::arg("jobs") = py::none(), py::arg("plots") = false, py::arg("bits16") = "percentile",
       "track(pictures, out=None, *, force=False, black=None, median=0, window=None, adjust=0, "
-      "threshold=None, least_area=\"robust\", centroid=\"refined\", max_nx=None, max_ny=None, "
+      "threshold=None, least_area=\"robust\", centroid=\"refined\", dots=\"lattice\", max_nx=None, "
+      "max_ny=None, "
       "scale=(1, 1), neighbourhood=1, measure=\"small\", shift=None, jobs=None, plots=False, "
       "bits16=\"percentile\") -> Track\n\n"
       "Tracks a sequence of pictures of one grid as latticor-cli track: every picture indexed "
@@ -281,13 +294,16 @@ void AddTrack(py::module_& m) {
       "order (the first is the reference), one folder (its pictures in natural order) or a "
       "multi-page TIFF (its pages in order; \"stack.tif#N\" names page N, from 1). "
       "Returns an iterator of TrackStep, each as soon as it is written. The files (summary.csv, "
-      "step-NNNN.csv, codes/) go to out, which an earlier run's results keep unless force; "
-      "without out to a temporary folder removed at the end. jobs: pictures segmented at once "
+      "step-NNNN.csv, codes/) go to out, which an earlier run's results keep unless force and "
+      "one run at a time writes into (until the iterator ends or is closed); without out to a "
+      "temporary folder removed at the end. jobs: pictures segmented at once "
       "(default: the machine's cores). black: None finds the dots' colour from the first picture. "
       "measure: \"small\" or \"green\" (Green-Lagrange, free of rigid rotation). shift=(dx, dy): "
       "the grid's motion from the first picture to the second, pixels, where nothing in the "
       "pictures decides it. The other options as in segment() and measure(); "
       "least_area \"robust\", \"auto\" or pixels; max_nx with max_ny. Raises latticor.Error "
-      "when the first picture fails; later failures are steps with a reason; a pair whose "
-      "motion nothing decides is a step with registration \"ambiguous\".");
+      "when the first picture fails or another run writes into out; later failures are steps "
+      "with a reason; a pair whose motion nothing decides is a step with registration "
+      "\"ambiguous\"; steps whose files could not be written raise latticor.Error after the "
+      "last step.");
 }

@@ -1,6 +1,9 @@
 """The binding: results equal to latticor-cli's files, arrays in every layout, errors raised as
 Python exceptions. The core's own behaviour is tested in tests/."""
 import csv
+import resource
+import subprocess
+import sys
 import warnings
 
 import numpy as np
@@ -126,6 +129,31 @@ def test_track_yields_the_rows_of_the_command_lines_summary(tmp_path):
     with latticor.track(tmp_path / "seq", tmp_path / "cli", force=True) as run:
         first = next(run)
     assert first.step == 0 and first.strain is not None
+
+
+def test_track_guards_its_folder_as_the_command_line_does(tmp_path):
+    seq = tmp_path / "seq"
+    cli("synth-sequence", seq, "--steps", 2, "--size", 200, 160, "--translate", 3, 0)
+    # One run at a time into a folder, free again when the run is closed.
+    with latticor.track(seq, tmp_path / "out", jobs=1) as run:
+        with pytest.raises(latticor.Error, match="being written by another run"):
+            latticor.track(seq, tmp_path / "out", force=True)
+    assert not (tmp_path / "out" / ".latticor.lock").exists()
+    # Its own plots beside the pictures are not taken for pictures of the sequence.
+    assert len(list(latticor.track(seq, seq, plots=True))) == 3
+    assert len(list(latticor.track(seq, seq, plots=True, force=True))) == 3
+    # Steps whose files cannot be written fail the run after its last step (a file size limit
+    # stands for a full disk; Python ignores SIGXFSZ).
+    script = ("import latticor, sys\nsteps = list(latticor.track(sys.argv[1], sys.argv[2], "
+              "jobs=1))")
+    cli("synth-sequence", tmp_path / "long", "--steps", 30, "--size", 90, 90, "--translate", 2, -1)
+    run = subprocess.run(
+        [sys.executable, "-c", script, tmp_path / "long", tmp_path / "full"], capture_output=True,
+        text=True, preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (2048, 2048)))
+    written = len((tmp_path / "full" / "summary.csv").read_text().splitlines()) - 1
+    assert 1 < written < 31
+    assert run.returncode == 1, run.stderr
+    assert f"{31 - written} of 31 steps could not be written" in run.stderr, run.stderr
 
 
 def test_a_reference_gives_its_indices_whatever_the_motion(tmp_path):

@@ -193,8 +193,8 @@ class TMainForm : public QMainWindow {
   void Report(const std::string& text);
   std::string EncodeSummary() const;
   std::string MatchSummary() const;
-  // Asks before a code file without indexed dots, or with two dots at the same grid indices,
-  // is saved; true to save.
+  // Asks before a code file without indexed dots is saved (true to save); refuses one with two
+  // dots at the same grid indices, which matching would refuse.
   bool ConfirmCodesToSave();
 
   // The settings kept between runs.

@@ -164,6 +164,7 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
   if (FEncodeImageName.empty()) return;
   TEncodeRunOptions options;
   options.Method = FEncodeParameterForm->OriginMethod();
+  options.Lattice = FEncodeParameterForm->LatticeDots();
   // The reference is read before the job is rebuilt: a file that cannot be read leaves the job
   // as it was. The unsegmented picture is read on a thread of its own while the job reads its
   // segmented one.
@@ -208,12 +209,15 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
   }
   if (!referenced) {
     RunEncoding(*FEncoder, options, hooks);
-    return;
+  } else {
+    const TReferenceRun run =
+        EncodeFromReference(*FEncoder, options, hooks, reference, registration);
+    FRunReport = " Indices from the reference " +
+                 ExtractFileName(FEncodeParameterForm->ReferenceFile()) + ", " + run.Report.Text() +
+                 "." + FRunReport;
   }
-  const TReferenceRun run = EncodeFromReference(*FEncoder, options, hooks, reference, registration);
-  FRunReport = " Indices from the reference " +
-               ExtractFileName(FEncodeParameterForm->ReferenceFile()) + ", " + run.Report.Text() +
-               "." + FRunReport;
+  if (FEncoder->FSorting.Ran)
+    FRunReport += " Lattice rules: " + SortingText(FEncoder->FSorting) + ".";
 }
 
 bool TMainForm::TakeReference(TRegisterReference& reference, TRegisterOptions& registration) {

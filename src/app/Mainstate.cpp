@@ -8,6 +8,7 @@
 #include "app/Main.h"
 #include "app/Platform.h"
 #include "base/Convert.h"
+#include "base/Error.h"
 #include "base/Path.h"
 #include "encode/Codecheck.h"
 #include "encode/Encode.h"
@@ -84,12 +85,12 @@ bool TMainForm::ConfirmCodesToSave() {
     return FPlatform.Ask(
         "No dot has grid indices: the code file would hold no dots.\n"
         "Save it anyway?");
+  // Matching refuses a file with two dots at one position, so none is written.
   if (check.First >= 0)
-    return FPlatform.Ask("Dots " + IntToStr(check.First) + " and " + IntToStr(check.Second) +
-                         " both have the grid indices (" + IntToStr(check.Nx) + "," +
-                         IntToStr(check.Ny) +
-                         "): matching would pair only one of them.\n"
-                         "Start Encode Again on an encoded job gives such pairs; Do Encoding "
-                         "encodes afresh.\nSave it anyway?");
+    throw TError("Dots " + IntToStr(check.First) + " and " + IntToStr(check.Second) +
+                 " both have the grid indices (" + IntToStr(check.Nx) + "," + IntToStr(check.Ny) +
+                 "): a code file holds one dot per position, so it is not saved.\n"
+                 "Start Encode Again on an encoded job gives such pairs; Do Encoding encodes "
+                 "afresh, and Modify Coord. gives a dot other indices.");
   return true;
 }

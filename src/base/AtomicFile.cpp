@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/Backupcopy.h"
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/SaveGroup.h"
@@ -93,10 +94,28 @@ int SaveProblem(const std::string& path) {
   }
   const std::string folder = Folder(target);
   const char* where = folder.empty() ? "." : folder.c_str();
+  const bool replaced = S_ISREG(info.st_mode);  // info is the target's when it exists
   if (::stat(where, &info) != 0) return errno;
   if (!S_ISDIR(info.st_mode)) return ENOTDIR;
-  return ::access(where, W_OK | X_OK) == 0 ? 0 : errno;
+  if (::access(where, W_OK | X_OK) == 0) return 0;
+  // A writable file in a folder that takes no new files is updated in place.
+  return replaced ? 0 : errno;
 }
+
+namespace {
+
+// Whether a temporary file beside target can be made and then renamed over it: the folder takes
+// new files, and a sticky folder (/tmp) lets only the owner of the file or the folder replace it.
+bool TemporaryBeside(const std::string& target, const struct stat& file) {
+  const std::string folder = Folder(target);
+  const char* where = folder.empty() ? "." : folder.c_str();
+  struct stat info {};
+  if (::access(where, W_OK | X_OK) != 0 || ::stat(where, &info) != 0) return false;
+  const uid_t user = ::geteuid();
+  return (info.st_mode & S_ISVTX) == 0 || user == 0 || file.st_uid == user || info.st_uid == user;
+}
+
+}  // namespace
 
 TAtomicFile::TAtomicFile(std::string path) : FPath(std::move(path)) {}
 
@@ -127,7 +146,36 @@ bool TAtomicFile::Open() {
     Fail(errno);
     return false;
   }
+  if (exists && !TemporaryBeside(FTarget, info)) return OpenInPlace();
   return OpenTemporary(exists ? &info : nullptr);
+}
+
+bool TAtomicFile::OpenInPlace() {
+  FHandle = ::open(FTarget.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+  if (FHandle < 0) {
+    Fail(errno);
+    return false;
+  }
+  const size_t slash = FTarget.find_last_of('/');
+  const int error = MakeBackupCopy(
+      FHandle, slash == std::string::npos ? FTarget : FTarget.substr(slash + 1), FBackup);
+  if (error != 0) {
+    ::close(FHandle);
+    FHandle = -1;
+    Fail(error);
+    return false;
+  }
+  FInPlace = true;
+  FBuffer.resize(BufferSize);
+  FUsed = 0;
+  FWritten = 0;
+  return true;
+}
+
+int TAtomicFile::Restore() {
+  const int error = RestoreBackupCopy(FHandle, FBackup);
+  if (error == 0) FBackup.clear();
+  return error;
 }
 
 bool TAtomicFile::OpenDirect() {
@@ -148,13 +196,12 @@ bool TAtomicFile::OpenTemporary(const struct stat* previous) {
   RemoveStaleTempFiles(folder);
   // A new file gets the usual bits less the umask; a replaced one gets its predecessor's, set
   // once the owner is, since a change of owner clears the set-id bits.
-  FHandle = CreateTempFile(folder, previous ? 0600 : 0666, FTempPath);
+  FHandle = CreateTempFile(folder, previous ? 0600 : 0666, FTempPath, &FGuard);
   if (FHandle < 0) {
     Fail(errno);
     FTempPath.clear();
     return false;
   }
-  FGuard = GuardTempFile(FTempPath);
   if (previous) {
     if (previous->st_uid != ::geteuid() || previous->st_gid != ::getegid())
       (void)::fchown(FHandle, previous->st_uid, previous->st_gid);  // where allowed
@@ -192,6 +239,7 @@ void TAtomicFile::FlushBuffer() {
       done += static_cast<size_t>(n);
     }
   }
+  FWritten += static_cast<int64_t>(done);
   FUsed = 0;
 }
 
@@ -219,13 +267,23 @@ void TAtomicFile::Printf(const char* format, ...) {
 
 void TAtomicFile::Commit() {
   if (FHandle < 0 && FError == 0) Fail(EBADF);
+  std::string kept;  // where the previous bytes are when they could not be put back
   if (FHandle >= 0) {
     FlushBuffer();
+    if (FInPlace && FError == 0 && ::ftruncate(FHandle, FWritten) != 0) Fail(errno);
     if (!FDirect && FError == 0 && ::fsync(FHandle) != 0 && errno != EINVAL) Fail(errno);
+    if (FInPlace && FError != 0 && Restore() != 0) kept = FBackup;
     if (::close(FHandle) != 0 && FError == 0) Fail(errno);
     FHandle = -1;
   }
-  if (FError == 0 && !FDirect) {
+  if (FError == 0 && FInPlace) {
+    if (TSaveGroup* group = TSaveGroup::Active())
+      group->HoldInPlace(FTarget, FBackup, FPath);
+    else
+      ::unlink(FBackup.c_str());
+    FBackup.clear();
+    FInPlace = false;
+  } else if (FError == 0 && !FDirect) {
     if (TSaveGroup* group = TSaveGroup::Active()) {
       group->Hold(FTempPath, FTarget, FPath, FGuard);
       FTempPath.clear();
@@ -236,8 +294,10 @@ void TAtomicFile::Commit() {
   }
   if (FError != 0) {
     int error = FError;
+    FBackup.clear();  // put back, or kept for the message
     Discard();
-    throw TError(CannotWriteText(FPath, error));
+    throw TError(CannotWriteText(FPath, error) +
+                 (kept.empty() ? "" : " (its previous content is kept in " + kept + ")"));
   }
   ReleaseTempFile(FGuard);
   FGuard = -1;
@@ -247,6 +307,10 @@ void TAtomicFile::Commit() {
 }
 
 void TAtomicFile::Discard() {
+  // An update in place given up: the previous bytes go back.
+  if (FInPlace && FHandle >= 0 && !FBackup.empty()) Restore();
+  FInPlace = false;
+  FBackup.clear();
   if (FHandle >= 0) {
     ::close(FHandle);
     FHandle = -1;

@@ -15,6 +15,10 @@
 // target replaced (the link stays a link), and the new file keeps the old one's permission bits
 // and, where the system allows, its owner and group. A target that exists and is not a regular
 // file (a device, a named pipe, a terminal) is written directly, without a temporary file.
+// A writable file whose folder takes no temporary file (a folder the user may not write, a
+// sticky folder where the file is someone else's) is updated in place: its previous bytes are
+// copied to the user's temporary folder first and put back when the update fails or is given
+// up, so a failed save leaves it as it was.
 // While a TSaveGroup is active on the thread, Commit holds the finished file back and the group
 // renames all of its files at once.
 class TAtomicFile {
@@ -43,6 +47,8 @@ class TAtomicFile {
 
  private:
   bool OpenDirect();
+  bool OpenInPlace();
+  int Restore();  // the backup's bytes over the target's; 0 or errno
   bool OpenTemporary(const struct stat* previous);
   void FlushBuffer();
   void Fail(int error);
@@ -53,6 +59,9 @@ class TAtomicFile {
   std::string FTempPath;  // empty when there is none
   int FGuard = -1;        // removal of the temporary file on a signal
   bool FDirect = false;
+  bool FInPlace = false;
+  std::string FBackup;  // the previous bytes of a file updated in place
+  int64_t FWritten = 0;
   int FHandle = -1;
   int FError = 0;
   std::string FErrorText;
@@ -61,7 +70,8 @@ class TAtomicFile {
 };
 
 // Why path cannot be saved to (an errno value), 0 when a save can at least begin: its folder
-// exists and takes new files, and an existing target is no folder and may be replaced. Commands
+// exists and takes new files, or it is a writable file that can be updated in place, and an
+// existing target is no folder and may be replaced. Commands
 // with several outputs check them all with it before they start their work.
 int SaveProblem(const std::string& path);
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -43,7 +44,19 @@ struct TGuardSlot {
 };
 std::array<TGuardSlot, 32> Slots;
 
+// Temporary files being created right now, and whether a signal is ending the process: a
+// handler waits (briefly) for creations on other threads to finish, so that their files, named
+// in their slots before they exist, are removed as well.
+std::atomic<int> Creating{0};
+std::atomic<bool> Ending{false};
+
 extern "C" void RemoveGuardedOnSignal(int signal) {
+  Ending.store(true);
+  // The interrupted thread may be the creating one: the wait is bounded.
+  for (int waited = 0; Creating.load() > 0 && waited < 50; ++waited) {
+    const struct timespec millisecond = {0, 1000000};
+    ::nanosleep(&millisecond, nullptr);
+  }
   for (TGuardSlot& slot : Slots)
     if (slot.State.load() == 2) ::unlink(slot.Path);
   // The handler was installed with SA_RESETHAND: the signal now ends the process as it would
@@ -79,14 +92,38 @@ bool AllDigits(const std::string& text) {
 
 }  // namespace
 
-int CreateTempFile(const std::string& directory, unsigned mode, std::string& path) {
+void (*TempFileCreatedHook)() = nullptr;
+
+int CreateTempFile(const std::string& directory, unsigned mode, std::string& path, int* guard) {
   const std::string stem = Prefix + HostTag() + "-" + std::to_string(::getpid()) + "-";
+  if (guard) *guard = -1;
+  ++Creating;
+  if (Ending.load()) {
+    --Creating;
+    errno = EINTR;
+    return -1;
+  }
+  int handle = -1;
   for (int attempt = 0; attempt < 100; ++attempt) {
     path = InDirectory(directory, stem + std::to_string(Counter++) + Suffix);
-    const int handle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (handle >= 0 || errno != EEXIST) return handle;
+    // Guarded before it exists: a signal between the two would leave it behind. Removing a
+    // name not yet created does no harm.
+    const int slot = guard ? GuardTempFile(path) : -1;
+    handle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    const int error = errno;
+    if (handle >= 0 && TempFileCreatedHook) TempFileCreatedHook();
+    if (handle >= 0) {
+      if (guard) *guard = slot;
+      break;
+    }
+    ReleaseTempFile(slot);
+    errno = error;
+    if (error != EEXIST) break;
   }
-  return -1;
+  const int error = errno;
+  --Creating;
+  errno = error;
+  return handle;
 }
 
 bool ParseTempName(const std::string& name, long& pid, bool& thisMachine) {

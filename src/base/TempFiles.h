@@ -10,8 +10,14 @@
 // remove the temporary files of the running saves before the process ends.
 
 // Creates a new temporary file in directory ("" for the current one) with the given permission
-// bits; returns its descriptor (-1 with errno set) and its path.
-int CreateTempFile(const std::string& directory, unsigned mode, std::string& path);
+// bits; returns its descriptor (-1 with errno set) and its path. With guard, the file is kept
+// for removal on the signals from before it exists (*guard is the handle, -1 when it could not
+// be kept).
+int CreateTempFile(const std::string& directory, unsigned mode, std::string& path,
+                   int* guard = nullptr);
+// Called, when set, right after a temporary file was created: lets a test end the process
+// at the worst moment.
+extern void (*TempFileCreatedHook)();
 
 // Removes the stale temporary files of our dead runs from directory; returns how many.
 int RemoveStaleTempFiles(const std::string& directory);

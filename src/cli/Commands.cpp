@@ -65,6 +65,12 @@ std::string RegistrationLine(const TRegisterReport& report) {
 
 }  // namespace
 
+std::string TableRangeNote(int32_t maxNx, int32_t maxNy) {
+  return Format(
+      "\n(the grid reaches beyond the table of --max-nx %d and --max-ny %d: give larger values)",
+      maxNx, maxNy);
+}
+
 void RunSegment(const TSegmentArgs& args) {
   CheckFiles({{"INPUT", args.Input, ""}}, {{"OUTPUT", args.Output, ""}}, args.Force);
   // New Segment, then Filter, then Multi-Area Segment or Simple Segment, then Save Result.
@@ -79,7 +85,9 @@ void RunSegment(const TSegmentArgs& args) {
 }
 
 TEncodeSummary RunEncode(const TEncodeArgs& args) {
-  CheckFiles({{"INPUT", args.Input, ""}},
+  CheckFiles({{"INPUT", args.Input, ""},
+              {"--reference", args.Reference, ""},
+              {"--picture", args.Picture, ""}},
              {{"OUTPUT", args.Output, "file open error:Can create file "},
               {"--overlay", args.Overlay, ""}},
              args.Force);
@@ -131,12 +139,13 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
       summary = RunEncoding(job, run, hooks);
     }
   } catch (const TError& e) {
+    // What the extraction kept and removed tells why no grid was found in it.
+    if (job.FSorting.Ran)
+      std::fprintf(stderr, "encode: lattice rules: %s\n", SortingText(job.FSorting).c_str());
     // The walk left the grid table: say which options make it larger.
     const std::string message = e.Message();
     if (!walking || !message.ends_with("not in the range")) throw;
-    throw TError(message + Format("\n(the grid reaches beyond the table of --max-nx %d and "
-                                  "--max-ny %d: give larger values)",
-                                  args.MaxNx, args.MaxNy));
+    throw TError(message + TableRangeNote(args.MaxNx, args.MaxNy));
   }
   // Save Result: the scale factors in force go into the code file. With an overlay both files
   // are committed together or neither.
@@ -156,13 +165,15 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
     origin = Format("origin dot %d at (%.2f, %.2f) with (%d, %d), %s", summary.Origin, o.x, o.y,
                     o.Nx, o.Ny, how);
   }
-  std::fprintf(stderr,
-               "encode: %d dots found, %d indexed, %d unindexed; least area %d px; table "
-               "+-%d x +-%d; %s; %s centroids; read as %s%s\n",
-               summary.Dots, summary.Coded, summary.Dots - summary.Coded, summary.LeastArea,
-               job.FCoordinate.MaxNx(), job.FCoordinate.MaxNy(), origin.c_str(),
-               run.Refined ? "refined" : "plain", summary.Decoding.c_str(),
-               picture ? ("; --picture read as " + picture->Decoding()).c_str() : "");
+  std::fprintf(
+      stderr,
+      "encode: %d dots found, %d indexed, %d unindexed; least area %d px; %stable "
+      "+-%d x +-%d; %s; %s centroids; read as %s%s\n",
+      summary.Dots, summary.Coded, summary.Dots - summary.Coded, summary.LeastArea,
+      job.FSorting.Ran ? ("lattice rules: " + SortingText(job.FSorting) + "; ").c_str() : "",
+      job.FCoordinate.MaxNx(), job.FCoordinate.MaxNy(), origin.c_str(),
+      run.Refined ? "refined" : "plain", summary.Decoding.c_str(),
+      picture ? ("; --picture read as " + picture->Decoding()).c_str() : "");
   return summary;
 }
 

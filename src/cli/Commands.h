@@ -61,6 +61,10 @@ struct TSynthArgs {
   TSynthOptions Options;
 };
 
+// What follows the table's "(%d , %d) not in the range" when the walk left a table of the
+// given size: which options make it larger.
+std::string TableRangeNote(int32_t maxNx, int32_t maxNy);
+
 void RunSegment(const TSegmentArgs& args);
 TEncodeSummary RunEncode(const TEncodeArgs& args);
 // Returns the number of matched pairs.

@@ -101,12 +101,14 @@ void AddEncodeCommand(CLI::App& app) {
       sub->add_option("--origin-grid", run.PickedGrid, "Grid indices NX NY of the picked origin")
           ->capture_default_str();
   sub->add_option("--overlay", args->Overlay,
-                  "Also write a picture of the result (.bmp): unexpanded dots red, labels");
+                  "Also write a picture of the result (.bmp): unexpanded dots red, labels")
+      ->check(CheckFileName);
   sub->add_option("--overlay-scale", args->OverlayScale,
                   "Enlarge the overlay N times so that the labels of a dense grid stay apart")
       ->check(CLI::Range(1, 8))
       ->capture_default_str();
-  sub->add_flag("--force", args->Force, "Let an output overwrite INPUT");
+  sub->add_flag("--force", args->Force,
+                "Let an output overwrite an input (INPUT, --reference, --picture)");
   pitch->excludes(origin);
   neighbours->needs(origin);
   originGrid->needs(origin);
@@ -116,11 +118,13 @@ void AddEncodeCommand(CLI::App& app) {
                       "Code file of an earlier picture of the same grid: every dot takes the "
                       "indices of the reference dot it is found to be (the motion is found from "
                       "the grid's outline and its missing dots), so both files index the same "
-                      "dots");
+                      "dots")
+          ->check(CheckFileName);
   sub->add_option_function<std::array<float, 2>>(
          "--shift", [args](const std::array<float, 2>& v) { args->Shift = v; },
          "Motion DX DY of the grid since the reference picture, pixels: overrides "
          "the motion found (needed where nothing in the pictures decides it)")
+      ->check(CheckFinite)
       ->needs(reference);
   reference->excludes(pitch)->excludes(origin);
   sub->add_option_function<std::string>(
@@ -134,8 +138,21 @@ void AddEncodeCommand(CLI::App& app) {
          "value above the local background over a disc a little wider than the blob, on the "
          "--picture (without it, on the segmented picture itself, which gains little)")
       ->default_str("plain");
+  sub->add_option_function<std::string>(
+         "--dots",
+         [&run](const std::string& text) {
+           if (text != "lattice" && text != "blobs")
+             throw CLI::ValidationError("--dots", "lattice or blobs");
+           run.Lattice = text == "lattice";
+         },
+         "lattice: a blob is a dot by its size, shape and place in the grid (specks dropped or "
+         "cut away, touching dots split, small and large dots alike), and refined centroids fit "
+         "each dot's edge; blobs: every blob of at least the least area is a dot, as the window "
+         "encodes")
+      ->default_str("lattice");
   sub->add_option("--picture", args->Picture,
-                  "The unsegmented picture, for --centroid refined (same size as INPUT)");
+                  "The unsegmented picture, for --centroid refined (same size as INPUT)")
+      ->check(CheckFileName);
   AddBits16Option(*sub, args->Bits16);
   AddPageOption(*sub, args->Page, "INPUT and --picture");
   sub->callback([args] { RunEncode(*args); });

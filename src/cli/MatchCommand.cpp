@@ -24,7 +24,8 @@ void AddMatchCommand(CLI::App& app) {
                 "pitch), shift the deformed indices by that offset before writing");
   sub->add_option("--csv", args->Csv,
                   "Also write the pairs as CSV for spreadsheets and scripts: nx,ny,x,y,dx,dy, "
-                  "y up, in the code files' units");
+                  "y up, in the code files' units")
+      ->check(CheckFileName);
   sub->callback([args] {
     if (args->Output.empty() && args->Csv.empty())
       throw CLI::ValidationError("OUTPUT", "a displacement file or --csv is needed");

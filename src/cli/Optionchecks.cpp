@@ -27,6 +27,18 @@ void AddPageOption(CLI::App& sub, int32_t& page, const char* which) {
       ->capture_default_str();
 }
 
+void AddSeedOption(CLI::App& sub, uint32_t& seed, const std::string& help) {
+  // Checked as a wider integer first: the conversion to 32 bits alone would say only that the
+  // text could not be converted.
+  sub.add_option("--seed", seed, help)
+      ->check(CLI::Range(int64_t{0}, int64_t{4294967295}))
+      ->capture_default_str();
+}
+
+std::string CheckFileName(const std::string& text) {
+  return text.empty() ? "a file name is needed" : "";
+}
+
 std::string CheckFinitePositive(const std::string& text) {
   try {
     size_t used = 0;

@@ -28,12 +28,17 @@ void AddStrainCommand(CLI::App& app) {
                   "free of rigid rotation")
       ->transform(CLI::CheckedTransformer(measures, CLI::ignore_case))
       ->default_str("small");
-  CLI::Option* plots = sub->add_option(
-      "--plots", args->Plots, "Folder for exx.png, eyy.png, exy.png, e1.png and displacement.png");
+  CLI::Option* plots =
+      sub->add_option("--plots", args->Plots,
+                      "Folder for exx.png, eyy.png, exy.png, e1.png and displacement.png")
+          ->check(CheckFileName);
   sub->add_option("--picture", args->Picture,
                   "The initial picture under the plots (default: a blank area of its size)")
+      ->check(CheckFileName)
       ->needs(plots);
-  sub->add_option("--summary", args->Summary, "Also write the summary as CSV");
+  sub->add_option("--summary", args->Summary, "Also write the summary as CSV")
+      ->check(CheckFileName);
+  sub->add_flag("--force", args->Force, "Let an output overwrite an input");
   sub->callback([args] {
     const TStrainSummary summary = RunStrain(*args);
     std::fputs(summary.Text().c_str(), stdout);

@@ -14,6 +14,7 @@ struct TStrainArgs {
   std::string Plots;    // folder for exx.png, eyy.png, exy.png, e1.png, displacement.png
   std::string Picture;  // the initial picture under the plots; none: a blank area of its size
   std::string Summary;  // the summary as CSV
+  bool Force = false;   // an output may overwrite an input
 };
 
 // Checks the plot folder and reads the picture before any work, then computes, writes and

@@ -31,12 +31,16 @@ void AddGridShapeOptions(CLI::App& sub, TSynthOptions& options);
 void AddBits16Option(CLI::App& sub, TBits16& rule);
 // "--page N" for the subcommands that read one picture of a stack.
 void AddPageOption(CLI::App& sub, int32_t& page, const char* which);
+// "--seed S", 0 to 4294967295, for the subcommands that draw pictures.
+void AddSeedOption(CLI::App& sub, uint32_t& seed, const std::string& help);
 
 // Checks shared by the subcommands' options. An empty text means the value is good.
 // Positive and finite: CLI::PositiveNumber lets "nan" through (no comparison holds for it), and
 // a scale factor of nan would go into a code file that no reader accepts. Within the range of
 // 32-bit floats: a value beyond it would become infinite or 0 (1e39, 1e-300).
 std::string CheckFinitePositive(const std::string& text);
+// Options that name a file: an empty name would quietly mean "no such option".
+std::string CheckFileName(const std::string& text);
 // Options that are plain numbers: the range validators let "nan" through, and "inf" reaches
 // the work only to fail there.
 std::string CheckFinite(const std::string& text);

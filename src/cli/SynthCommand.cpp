@@ -47,6 +47,7 @@ void AddSynthCommand(CLI::App& app) {
       ->check(CLI::Range(0.0, 255.0))
       ->capture_default_str();
   sub->add_option("--blur", so.Blur, "Gaussian blur of the dots' edges, sigma in pixels")
+      ->check(CheckFinite)
       ->check(CLI::Range(0.0, 50.0))
       ->capture_default_str();
   sub->add_option("--specks", so.Specks, "Specks of 1 to 4 pixels at random in each picture")
@@ -77,8 +78,7 @@ void AddSynthCommand(CLI::App& app) {
          "Uniform strain EXX EYY EXY about the picture centre, x right and y up")
       ->check(CheckFinite)
       ->check(CLI::Range(-0.5, 0.5));
-  sub->add_option("--seed", so.Seed, "Seed of the noise, phase and missing dots")
-      ->capture_default_str();
+  AddSeedOption(*sub, so.Seed, "Seed of the noise, phase and missing dots");
   const std::map<std::string, TSynthField> fields = {{"uniform", TSynthField::Uniform},
                                                      {"linear", TSynthField::Linear},
                                                      {"hole", TSynthField::Hole}};
@@ -90,22 +90,27 @@ void AddSynthCommand(CLI::App& app) {
       ->transform(CLI::CheckedTransformer(fields, CLI::ignore_case))
       ->default_str("uniform");
   sub->add_option("--field-strain", so.FieldStrain, "S of --field")
+      ->check(CheckFinite)
       ->check(CLI::Range(-0.1, 0.1))
       ->capture_default_str();
   sub->add_option("--hole-radius", so.HoleRadius, "Radius of the hole in pixels")
+      ->check(CheckFinite)
       ->check(CLI::Range(0.0, 1e5))
       ->capture_default_str();
   sub->add_option_function<std::array<double, 2>>(
          "--hole-centre",
          [&so](const std::array<double, 2>& v) { so.HoleX = v[0], so.HoleY = v[1]; },
          "Centre of the hole in pixels (default: three quarters of the width, half the height)")
+      ->check(CheckFinite)
       ->check(CLI::Range(0.0, 1e7));
   sub->add_option("--poisson", so.Poisson, "Poisson's ratio of the plate with a hole")
+      ->check(CheckFinite)
       ->check(CLI::Range(-0.99, 0.49))
       ->capture_default_str();
   sub->add_option("--turn", so.TurnDeg,
                   "Rigid rotation of the deformed state about the picture centre, degrees "
                   "counterclockwise")
+      ->check(CheckFinite)
       ->check(CLI::Range(-45.0, 45.0))
       ->capture_default_str();
   AddGridShapeOptions(*sub, so);

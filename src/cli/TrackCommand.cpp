@@ -14,11 +14,12 @@
 
 #include "base/Convert.h"
 #include "base/Error.h"
+#include "base/Folderlock.h"
+#include "cli/Commands.h"
 #include "cli/Filecheck.h"
 #include "cli/Subcommands.h"
 #include "cli/Trackprogress.h"
 #include "track/Trackfiles.h"
-#include "track/Trackinput.h"
 #include "track/Tracksequence.h"
 #include "track/Tracksplit.h"
 
@@ -56,11 +57,10 @@ class TStopOnInterrupt {
   TStopOnInterrupt& operator=(const TStopOnInterrupt&) = delete;
 };
 
-void CheckTrackArgs(const std::vector<std::string>& pictures, const TTrackArgs& args) {
-  if (args.Out.empty()) throw TUsageError("--out needs the name of a folder");
-  const TFileCheck check = CheckTrackFiles(pictures, args.Out, args.Options.Plots, args.Force);
-  if (check.Status == 2) throw TUsageError(check.Message);
-  if (check.Status != 0) throw TError(check.Message);
+// The table's range error with the options that make the table larger, when they were given.
+std::string WithTableNote(const std::string& message, const TTrackOptions& options) {
+  if (!options.MaxNx || !options.MaxNy || !message.ends_with("not in the range")) return message;
+  return message + TableRangeNote(*options.MaxNx, *options.MaxNy);
 }
 
 // Stage 1 of a split run: the dots files of some steps, nothing else.
@@ -90,25 +90,43 @@ void RunExtraction(const std::vector<std::string>& pictures, const TTrackArgs& a
 }
 
 void RunTrack(const TTrackArgs& args) {
-  const std::vector<std::string> pictures = SequencePictures(args.Pictures);
+  if (args.Out.empty()) throw TUsageError("--out needs the name of a folder");
+  const std::vector<std::string> pictures = TrackPictures(args.Pictures, args.Out);
+  // Extractions of several parts run at once into one folder, each writing its own files.
   if (!args.Extract.empty()) return RunExtraction(pictures, args);
-  CheckTrackArgs(pictures, args);
+  std::unique_ptr<TFolderLock> lock;
+  const TFileCheck check = LockTrackFiles(pictures, args.Out, args.Options.Plots, args.Force, lock);
+  if (check.Status == 2) throw TUsageError(check.Message);
+  if (check.Status != 0) throw TError(check.Message);
   TStopOnInterrupt interrupt;
   TTrackProgress progress(stderr, isatty(STDERR_FILENO) != 0);
   TTrackHooks hooks;
   hooks.Stop = &StopRequested;
-  hooks.StepDone = [&progress](const TTrackStep& step, int32_t done, int32_t total) {
+  hooks.Lock = lock.get();
+  hooks.StepDone = [&](TTrackStep step, int32_t done, int32_t total) {
+    step.Reason = WithTableNote(step.Reason, args.Options);
     progress.Step(step, done, total);
   };
-  const std::vector<TTrackStep> steps = TrackSequence(pictures, args.Out, args.Options, hooks);
+  std::vector<TTrackStep> steps;
+  try {
+    steps = TrackSequence(pictures, args.Out, args.Options, hooks);
+  } catch (const TError& e) {
+    throw TError(WithTableNote(e.Message(), args.Options));
+  }
   progress.End();
   const auto failed = std::count_if(steps.begin(), steps.end(),
                                     [](const TTrackStep& step) { return !step.Good(); });
+  const auto unwritten = std::count_if(
+      steps.begin(), steps.end(), [](const TTrackStep& step) { return !step.WriteError.empty(); });
   const auto flagged = std::count_if(steps.begin(), steps.end(),
                                      [](const TTrackStep& step) { return step.Flagged(); });
   const std::string summary = (std::filesystem::path(args.Out) / "summary.csv").string();
-  std::printf("%zu of %zu pictures tracked, %td failed; summary in %s\n", steps.size(),
-              pictures.size(), failed, summary.c_str());
+  std::printf("%zu of %zu pictures tracked, %td failed%s; summary in %s\n", steps.size(),
+              pictures.size(), failed,
+              unwritten > 0 ? (", " + std::to_string(unwritten) + " not written").c_str() : "",
+              summary.c_str());
+  // A run that could not write all it measured has failed, whatever it measured.
+  if (unwritten > 0) throw TError(UnwrittenStepsMessage(steps, args.Out));
   if (steps.size() < pictures.size())
     throw TError("Stopped by Ctrl-C after " + std::to_string(steps.size()) + " of " +
                  std::to_string(pictures.size()) +
@@ -193,6 +211,12 @@ void AddTrackCommand(CLI::App& app) {
          "or plain")
       ->check(CLI::IsMember({"plain", "refined"}))
       ->default_str("refined");
+  sub->add_option_function<std::string>(
+         "--dots", [&o](const std::string& text) { o.LatticeDots = text == "lattice"; },
+         "lattice: a blob is a dot by its size, shape and place in the grid (as encode's "
+         "default); blobs: every blob of at least the least area is a dot")
+      ->check(CLI::IsMember({"lattice", "blobs"}))
+      ->default_str("lattice");
   CLI::Option* maxNx = sub->add_option("--max-nx", o.MaxNx,
                                        "Largest |Nx| of the grid table (default: from the dots)")
                            ->check(CLI::Range(1, 100000));

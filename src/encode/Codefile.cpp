@@ -8,6 +8,7 @@
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
+#include "encode/Codecheck.h"
 #include "encode/Encode.h"
 
 TCodeHeader CodeHeaderOf(const TEncode& job) {
@@ -67,6 +68,14 @@ void SaveCodeFile(const std::string& fileName, const TCodeHeader& header,
                    "\": the scale factors must be finite and positive, not " +
                    FloatToStr(static_cast<double>(header.ScaleX)) + " and " +
                    FloatToStr(static_cast<double>(header.ScaleY)));
+  // Two dots with one grid position (a second walk over an encoded job, a hand correction)
+  // would pair one of them wrongly, so no reader accepts such a file: it is not written.
+  const TCodeCheck check = CheckCodes(dots, count);
+  if (check.First >= 0)
+    throw TError(
+        Format("Cannot save \"%s\": dots %d and %d have the same grid position (%d , "
+               "%d); give one of them other indices",
+               fileName.c_str(), check.First, check.Second, check.Nx, check.Ny));
   TAtomicFile file(fileName);
   if (!file.Open())
     throw TError("file open error:Can create file " + fileName + " (" + file.ErrorText() + ")");

@@ -31,6 +31,7 @@ std::string CodeFileText(const TCodeHeader& header, const std::vector<TDotInfo>&
                          int32_t count);
 
 // Writes that text to fileName, replacing the file only when it was written completely. Scale
-// factors that are not finite and positive are refused before the file is touched.
+// factors that are not finite and positive, and two Coded dots with one grid position, are
+// refused before the file is touched.
 void SaveCodeFile(const std::string& fileName, const TCodeHeader& header,
                   const std::vector<TDotInfo>& dots, int32_t count);

@@ -169,8 +169,10 @@ std::vector<int32_t> TEncode::LiveBlobAreas() {
   EnsureScan();
   std::vector<int32_t> areas;
   areas.reserve(FScan.Blobs().size());
+  // A blob cut by the picture's edge says nothing of the dots' size (a picture kept with its
+  // border blobs may hold a large one, such as noise segmented beside the grid).
   for (const TBlobScan::TBlob& b : FScan.Blobs())
-    if (!b.Erased) areas.push_back(b.Area);
+    if (!b.Erased && !b.Border) areas.push_back(b.Area);
   return areas;
 }
 
@@ -252,13 +254,19 @@ void TEncode::CountBlobs() {
       std::memset(image + y * w + r->X0, FBackground, static_cast<size_t>(r->X1 - r->X0 + 1));
 }
 
-void TEncode::PrepareImage(TSurface* canvas) {
+void TEncode::PrepareImage(TSurface* canvas, bool clearBorder) {
   FCanvas = canvas;
   EnsureScan();
   // Clearing the border and counting the rest paint every blob pixel in the background gray.
   PaintBlobs();
-  ClearBorderBlobs();
-  CountLiveBlobs();
+  if (clearBorder) {
+    ClearBorderBlobs();
+    CountLiveBlobs();
+  } else {
+    FDotSum = 0, FTotalArea = 0;
+    for (const TBlobScan::TBlob& b : FScan.Blobs())
+      if (!b.Erased && !b.Border) ++FDotSum, FTotalArea += b.Area;
+  }
   // With no blob left the mean area is 0 rather than a division by zero.
   FAreaThreshold = FDotSum > 0 ? FTotalArea / FDotSum : 0;
 }

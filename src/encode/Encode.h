@@ -12,6 +12,7 @@
 #include "encode/Coordinate.h"
 #include "encode/Dotgrid.h"
 #include "encode/Dotinfo.h"
+#include "encode/Latticeextract.h"
 #include "image/Grayimage.h"
 
 class TSurface;
@@ -48,9 +49,15 @@ class TEncode {
   static int32_t AutoLeastArea(const std::string& fileName, bool whiteDots);
   // The Auto estimate from the mean blob area that PrepareImage leaves in FAreaThreshold.
   static int32_t LeastAreaOfMean(int32_t meanArea);
-  // The areas of the blobs still in the picture, from the labelling the extraction steps share
-  // (made afresh when the picture has changed since).
+  // The areas of the blobs still in the picture and clear of its edge, from the labelling the
+  // extraction steps share (made afresh when the picture has changed since).
   std::vector<int32_t> LiveBlobAreas();
+  // That labelling itself (made afresh when the picture has changed since); blobs the
+  // extraction removed are marked Erased.
+  const TBlobScan& Labelling() {
+    EnsureScan();
+    return FScan;
+  }
 
   // --- Backup and fills -----------------------------------------------------------------------
   // A copy of the pixels for callers that erase blobs one by one; made by the first save.
@@ -71,8 +78,10 @@ class TEncode {
   void ClearBorder();
   // FDotSum and FTotalArea of the blobs in FImage; erases them all (callers keep a backup).
   void CountBlobs();
-  // ClearBorder, then FAreaThreshold = mean blob area (0 when no blob is left).
-  void PrepareImage(TSurface* canvas);
+  // ClearBorder, then FAreaThreshold = mean blob area (0 when no blob is left). With clearBorder
+  // false the blobs on the border stay (the lattice rules take merged dots apart first and drop
+  // only the dots on the border) and the mean is that of the others.
+  void PrepareImage(TSurface* canvas, bool clearBorder = true);
   // Erases the blobs smaller than FAreaThreshold (a negative value counts as 10); FDotSum becomes
   // the number of dots left. "No dots in this image..." when none is left.
   void RemoveNoise(TSurface* canvas);
@@ -187,6 +196,8 @@ class TEncode {
   int32_t FMaxNx = 0, FMaxNy = 0;
   float FTolX = 0, FTolY = 0;
   float FRatio = 1.0f;
+  // What the lattice rules did (Latticeextract.h); Ran false when they did not run.
+  TDotSorting FSorting;
 
  private:
   int32_t FSelected = -1;

@@ -7,6 +7,7 @@
 
 #include "base/Cancel.h"
 #include "base/Error.h"
+#include "encode/Discfit.h"
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
 #include "encode/Refinecentroid.h"
@@ -82,6 +83,7 @@ TEncodeRunOptions BatchEncodeOptions() {
   TEncodeRunOptions options;
   options.LeastArea = {TLeastArea::TMode::Robust, 0};
   options.AutoTable = true;
+  options.Lattice = true;
   return options;
 }
 
@@ -100,7 +102,7 @@ std::optional<TLeastArea> LeastAreaFromText(const std::string& text) {
 
 int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncodeRunHooks& hooks) {
   CheckCancelled(hooks);
-  job.PrepareImage(hooks.Canvas);
+  job.PrepareImage(hooks.Canvas, !options.Lattice);
   CheckCancelled(hooks);
   // The prepared picture already holds the mean blob area: Auto needs no second decoding.
   int32_t leastArea = 0;
@@ -113,12 +115,25 @@ int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncod
   else
     leastArea = options.LeastArea.Pixels;
   job.FAreaThreshold = leastArea;
-  job.RemoveNoise(hooks.Canvas);
+  TFitHints hints;
+  if (options.Lattice) {
+    // A least area typed or given is the user's; the estimates only say where dots begin.
+    const bool given = hooks.AskLeastArea || options.LeastArea.Mode == TLeastArea::TMode::Given;
+    hints = SortDots(job, leastArea, given, hooks.Canvas);
+    leastArea = job.FSorting.Ran ? job.FSorting.LeastArea : leastArea;
+  } else {
+    job.RemoveNoise(hooks.Canvas);
+    CheckCancelled(hooks);
+    job.BuildDotInfo(hooks.Canvas);
+  }
   CheckCancelled(hooks);
-  job.BuildDotInfo(hooks.Canvas);
-  CheckCancelled(hooks);
-  if (options.Refined)
-    RefineCentroids(job, options.RefinePicture ? *options.RefinePicture : *job.FImage);
+  if (options.Refined) {
+    const TGrayImage& picture = options.RefinePicture ? *options.RefinePicture : *job.FImage;
+    if (options.Lattice)
+      FitCentroids(job, picture, hints);
+    else
+      RefineCentroids(job, picture);
+  }
   if (options.AutoTable) ResizeTable(job, AutoTableSize(job, 0, 0));
   return leastArea;
 }
@@ -159,6 +174,7 @@ TEncodeSummary SummarizeEncoding(const TEncode& job) {
   summary.Dots = job.FDotSum;
   summary.LeastArea = job.FAreaThreshold;
   summary.Decoding = job.FImage->Decoding();
+  summary.Sorting = job.FSorting;
   for (int32_t i = 0; i < job.FDotSum; ++i) {
     summary.Coded += job.FDotInfo[i].Coded;
     summary.Neted += job.FDotInfo[i].Neted;

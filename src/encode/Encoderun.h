@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "encode/Dotinfo.h"
+#include "encode/Latticeextract.h"
 
 class TEncode;
 class TGrayImage;
@@ -54,11 +55,17 @@ struct TEncodeRunOptions {
   const TGrayImage* RefinePicture = nullptr;
   // The grid table sized from the dots found instead of the job's own size.
   bool AutoTable = false;
+  // The lattice rules (Latticeextract.h): a blob is a dot by its size, shape and place in the
+  // grid, so specks are dropped or cut away and merged dots split, and refined centroids fit each
+  // dot's edge, leaving out what is not the dot. Off: every blob of at least the least area is a
+  // dot, as the window's own encoding has it.
+  bool Lattice = false;
 };
 
 // The choices of a run without a person to correct it, the defaults of the command line and of
-// Python: the robust least area (specks and merged blobs do not move it) and a grid table sized
-// from the dots found. The struct's own defaults are the window's.
+// Python (and track's extraction): the robust least area (specks and merged blobs do not move
+// it), the lattice rules and a grid table sized from the dots found. The struct's own defaults
+// are the window's.
 TEncodeRunOptions BatchEncodeOptions();
 
 // A least area as users write it: a number of pixels (0 or more, or -1, the system's own word
@@ -96,6 +103,7 @@ struct TEncodeSummary {
   int32_t LeastArea = 0;
   int32_t Origin = -1;
   std::string Decoding;  // how the picture was read ("8-bit bitmap", "16-bit TIFF, ...")
+  TDotSorting Sorting;   // what the lattice rules did (Ran false without them)
 };
 
 // The whole run on a job fresh from its picture. Failures raise TError with the user's message

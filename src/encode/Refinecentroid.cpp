@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <system_error>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -14,6 +14,7 @@
 #include "base/Error.h"
 #include "encode/Dotgrid.h"
 #include "encode/Encode.h"
+#include "encode/Parallelranges.h"
 #include "image/Gray16image.h"
 #include "image/Grayimage.h"
 
@@ -280,56 +281,42 @@ void MarkDisc(std::vector<uint8_t>& mask, int32_t mw, int32_t mh, double x, doub
   }
 }
 
-// Runs work(begin, end) over 0 .. count in as many contiguous ranges as threads, the first on
-// this thread. Where the system refuses another thread, this one does the rest.
-template <typename TWork>
-void ForRanges(int32_t count, int32_t threads, const TWork& work) {
-  const int32_t chunk = (count + std::max(threads, 1) - 1) / std::max(threads, 1);
-  std::vector<std::thread> workers;
-  int32_t begin = chunk;
-  try {
-    for (; begin < count; begin += chunk)
-      workers.emplace_back(
-          [&work, begin, end = std::min(count, begin + chunk)] { work(begin, end); });
-  } catch (const std::system_error&) {
-    work(begin, count);
-  }
-  work(0, std::min(count, chunk));
-  for (std::thread& worker : workers) worker.join();
-}
-
 }  // namespace
 
 void SpanSums(const uint8_t* row, int32_t from, int32_t to, int64_t& sum, int64_t& weighted) {
   RowSums(row, from, to, sum, weighted);
 }
 
-// The refinement on the picture's own pixels, 8 or 16 bits: the weights are the values above the
-// background whatever their scale.
-template <typename TPicture>
-void RefineOn(TEncode& job, const TPicture& picture, int32_t threads) {
-  const TGrayImage& segmented = *job.FImage;
-  if (picture.Width() != segmented.Width() || picture.Height() != segmented.Height())
-    throw TError(
-        Format("The picture for refined centroids is %d x %d pixels, the segmented "
-               "picture %d x %d: they must be the same picture",
-               picture.Width(), picture.Height(), segmented.Width(), segmented.Height()));
-  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
-  if (count <= 0) return;
-  const int32_t w = picture.Width(), h = picture.Height();
-  std::vector<TDotInfo>& dots = job.FDotInfo;
+namespace {
 
+// What every refined dot needs from all of them: how far its disc may reach, and the background
+// surface of the picture.
+struct TPrepared {
+  std::vector<double> Reach;
+  std::unique_ptr<TBackground> Background;
+  int32_t Threads = 1;
+};
+
+template <typename TPicture>
+TPrepared Prepare(const TEncode& job, const TPicture& picture, int32_t count, int32_t threads,
+                  double gap) {
+  const int32_t w = picture.Width(), h = picture.Height();
+  const std::vector<TDotInfo>& dots = job.FDotInfo;
+  TPrepared prepared;
   if (threads <= 0)
     threads =
         count < ThreadedDots
             ? 1
             : std::clamp(static_cast<int32_t>(std::thread::hardware_concurrency()), 1, MaxThreads);
+  prepared.Threads = threads;
 
   TDotGrid grid;
   grid.Build(dots.data(), count);
   // Each dot's reach and the distance to its nearest neighbour (negative: none), dot by dot on
   // the threads; then the background mask, which they would share, on this one.
-  std::vector<double> reach(static_cast<size_t>(count)), gaps(static_cast<size_t>(count));
+  std::vector<double>& reach = prepared.Reach;
+  reach.resize(static_cast<size_t>(count));
+  std::vector<double> gaps(static_cast<size_t>(count));
   ForRanges(count, threads, [&](int32_t begin, int32_t end) {
     for (int32_t i = begin; i < end; ++i) {
       const TDotInfo& d = dots[i];
@@ -351,7 +338,7 @@ void RefineOn(TEncode& job, const TPicture& picture, int32_t threads) {
   for (int32_t i = 0; i < count; ++i) {
     if (gaps[i] >= 0) spacing.push_back(gaps[i]);
     MarkDisc(nearDot, mw, mh, dots[i].x, dots[i].y,
-             std::sqrt(std::max(dots[i].Area, 1) / Pi) + BackgroundGap);
+             std::sqrt(std::max(dots[i].Area, 1) / Pi) + gap);
   }
   // Blocks of about two pitches hold enough background for a mean that hardly moves with noise.
   double pitch = 32;
@@ -360,21 +347,68 @@ void RefineOn(TEncode& job, const TPicture& picture, int32_t threads) {
     pitch = spacing[spacing.size() / 2];
   }
   const int32_t block = std::clamp(static_cast<int32_t>(2 * pitch), 32, 256);
-  const TBackground background(picture, nearDot, block);
+  prepared.Background = std::make_unique<TBackground>(picture, nearDot, block);
+  return prepared;
+}
+
+void CheckSize(const TEncode& job, const TGrayImage& picture) {
+  const TGrayImage& segmented = *job.FImage;
+  if (picture.Width() != segmented.Width() || picture.Height() != segmented.Height())
+    throw TError(
+        Format("The picture for refined centroids is %d x %d pixels, the segmented "
+               "picture %d x %d: they must be the same picture",
+               picture.Width(), picture.Height(), segmented.Width(), segmented.Height()));
+}
+
+// The background as a plane through the dot: a slope left in the weights would pull the
+// centroid uphill.
+TBackgroundPlane PlaneAt(const TBackground& background, double x, double y) {
+  TBackgroundPlane p;
+  p.Level = background.At(x, y);
+  p.X = (background.At(x + 1, y) - background.At(x - 1, y)) / 2;
+  p.Y = (background.At(x, y + 1) - background.At(x, y - 1)) / 2;
+  return p;
+}
+
+}  // namespace
+
+std::vector<TBackgroundPlane> BackgroundPlanes(const TEncode& job, const TGrayImage& picture,
+                                               double gap) {
+  CheckSize(job, picture);
+  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
+  std::vector<TBackgroundPlane> planes(static_cast<size_t>(std::max(count, 0)));
+  if (count <= 0) return planes;
+  // On the picture's own values, 16 bits where the file had them, as the fit measures.
+  const double at = std::max(gap, BackgroundGap);
+  const TPrepared prepared = picture.Deep() ? Prepare(job, *picture.Deep(), count, 0, at)
+                                            : Prepare(job, picture, count, 0, at);
+  for (int32_t i = 0; i < count; ++i)
+    planes[static_cast<size_t>(i)] =
+        PlaneAt(*prepared.Background, job.FDotInfo[i].x, job.FDotInfo[i].y);
+  return planes;
+}
+
+namespace {
+
+// The refinement on the picture's own pixels, 8 or 16 bits: the weights are the values above the
+// background whatever their scale.
+template <typename TPicture>
+void RefineOn(TEncode& job, const TPicture& picture, int32_t threads) {
+  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
+  if (count <= 0) return;
+  std::vector<TDotInfo>& dots = job.FDotInfo;
+  const TPrepared prepared = Prepare(job, picture, count, threads, BackgroundGap);
+  const TBackground& background = *prepared.Background;
   const int32_t sign = job.FBackground == 0 ? 1 : -1;  // dark dots weigh by how much darker
 
   // Every dot is refined on its own from the picture and the background: the threads share
   // nothing but what they only read.
-  ForRanges(count, threads, [&](int32_t begin, int32_t end) {
+  ForRanges(count, prepared.Threads, [&](int32_t begin, int32_t end) {
     for (int32_t i = begin; i < end; ++i) {
       TDotInfo& d = dots[i];
-      const double R = reach[i];
-      // The background as a plane through the dot: a slope left in the weights would pull the
-      // centroid uphill.
-      const double b = background.At(d.x, d.y);
-      const double gx = (background.At(d.x + 1, d.y) - background.At(d.x - 1, d.y)) / 2;
-      const double gy = (background.At(d.x, d.y + 1) - background.At(d.x, d.y - 1)) / 2;
-      const TPlane plane{b - gx * d.x - gy * d.y, gx, gy, sign};
+      const double R = prepared.Reach[i];
+      const TBackgroundPlane b = PlaneAt(background, d.x, d.y);
+      const TPlane plane{b.Level - b.X * d.x - b.Y * d.y, b.X, b.Y, sign};
       double cx = d.x, cy = d.y;
       for (int32_t it = 0; it < Iterations; ++it) {
         double nx = 0, ny = 0;
@@ -393,7 +427,10 @@ void RefineOn(TEncode& job, const TPicture& picture, int32_t threads) {
   job.DotsMoved();
 }
 
+}  // namespace
+
 void RefineCentroids(TEncode& job, const TGrayImage& picture, int32_t threads) {
+  CheckSize(job, picture);
   if (picture.Deep())
     RefineOn(job, *picture.Deep(), threads);
   else

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class TEncode;
 class TGrayImage;
@@ -29,6 +30,17 @@ class TGrayImage;
 // the bit whatever their number: threads 0 takes one for fewer than 4096 dots and otherwise one
 // per processor (at most 8).
 void RefineCentroids(TEncode& job, const TGrayImage& picture, int32_t threads = 0);
+
+// The local background of each dot as the refined centroid takes it: the level at the dot and
+// the slopes along x and y (gray levels per pixel) of the smooth surface through the picture's
+// pixels well away from every dot (at least gap beyond their blobs; a blurred picture needs
+// more). Without such pixels the planes are 0. A picture of another size than the job's is
+// refused.
+struct TBackgroundPlane {
+  double Level = 0, X = 0, Y = 0;
+};
+std::vector<TBackgroundPlane> BackgroundPlanes(const TEncode& job, const TGrayImage& picture,
+                                               double gap = 0);
 
 // The sum of row[from .. to] and the sum of row[x] * x over it, exactly (SSE2 where the build has
 // it); nothing for to < from.

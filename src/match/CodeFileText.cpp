@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -13,11 +14,17 @@
 #include "base/Error.h"
 
 TCodeFileText::TCodeFileText(const std::string& path) : FPath(path) {
-  FHandle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  FHandle = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int error = errno;
   struct stat info {};
   if (FHandle < 0 || ::fstat(FHandle, &info) != 0 || S_ISDIR(info.st_mode)) {
+    const bool folder = FHandle >= 0 && S_ISDIR(info.st_mode);
     if (FHandle >= 0) ::close(FHandle);
-    throw TError(" Can not open the  code file: \n" + path);
+    // The system's text first, then why.
+    throw TError(" Can not open the  code file: \n" + path +
+                 (path.empty() ? "(no file name was given)"
+                  : folder     ? " (that is a folder, not a code file)"
+                               : " (" + std::string(std::strerror(error)) + ")"));
   }
 }
 

@@ -8,7 +8,8 @@
 // such as /dev/zero never ends).
 class TCodeFileText {
  public:
-  // " Can not open the  code file: \n" + path when it cannot be opened (or is a directory).
+  // " Can not open the  code file: \n" + path and the reason in brackets when it cannot be
+  // opened (or is a folder).
   explicit TCodeFileText(const std::string& path);
   // A text already in memory, read as if it were the whole file; name stands for the path in
   // messages.

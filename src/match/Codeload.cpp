@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "base/Convert.h"
 #include "base/Error.h"
 #include "match/CodeFileText.h"
 #include "match/CodeReader.h"
@@ -20,6 +21,25 @@ constexpr int64_t RowBytes = 256;
 constexpr int64_t NameBytes = 1 << 13;
 // Some editors begin a UTF-8 text with a byte-order mark.
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+// The line of the file on which the next value after position begins, counted from 1.
+int64_t LineAt(std::string_view text, size_t position) {
+  TCodeReader reader(text, position);
+  reader.Word();
+  const size_t end = reader.Position();
+  int64_t line = 1;
+  for (size_t i = 0; i < end && i < text.size(); ++i) line += text[i] == '\n';
+  // The word itself holds no line break: the count up to its end is its line.
+  return line;
+}
+
+// Where dot row k begins, the rows before it being sound (they were read once already).
+size_t RowStart(std::string_view text, size_t body, int32_t k) {
+  TCodeReader reader(text, body);
+  for (int32_t row = 0; row < k; ++row)
+    for (int value = 0; value < 6; ++value) reader.Word();
+  return reader.Position();
+}
 
 // The reading rules on a file or a text, path naming it in messages.
 TCodeFileContent ParseCodeFile(TCodeFileText& file, const std::string& path) {
@@ -58,11 +78,22 @@ TCodeFileContent ParseCodeFile(TCodeFileText& file, const std::string& path) {
     // The row's own number is read and dropped: a dot is known by its row position.
     int32_t number = 0, nx = 0, ny = 0, area = 0;
     float x = 0, y = 0;
+    const size_t rowStart = reader.Position();
     // A failed row ends loading: no later row could be read past the value that failed.
     if (!reader.Int(number) || !reader.Float(x) || !reader.Float(y) || !reader.Int(nx) ||
         !reader.Int(ny) || !reader.Int(area))
       throw TError(readError);
-    c.Table->SetIndex(nx, ny, k);  // a later row at the same position replaces the entry
+    // Two dots at one position would pair one of them with a dot it is not: the file cannot
+    // be trusted, and which row is right only its author can tell.
+    if (const int32_t earlier = c.Table->Contains(nx, ny) ? c.Table->GetIndex(nx, ny) : -1;
+        earlier >= 0)
+      throw TError(
+          Format("%s: the dots on lines %lld and %lld have the same grid position (%d , "
+                 "%d); each position holds one dot",
+                 path.c_str(),
+                 static_cast<long long>(LineAt(file.Text(), RowStart(file.Text(), body, earlier))),
+                 static_cast<long long>(LineAt(file.Text(), rowStart)), nx, ny));
+    c.Table->SetIndex(nx, ny, k);
     TDotInfo& dot = c.Dots[static_cast<size_t>(k)];
     dot.Nx = nx;
     dot.Ny = ny;

@@ -13,6 +13,9 @@ void EnsureGuiApplication() {
   // of a command-line user.
   const QtMessageHandler previous =
       qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-  static QGuiApplication application(argc, argv);
+  // Never destroyed: the thread that made it may have ended by the exit (Python tracks on a
+  // thread of its own), and its teardown on another thread crashes; the exit frees it anyway.
+  static const QGuiApplication* application = new QGuiApplication(argc, argv);
+  (void)application;
   qInstallMessageHandler(previous);
 }

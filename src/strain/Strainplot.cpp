@@ -208,13 +208,25 @@ void SavePng(const QImage& image, const std::string& path) {
   file.Commit();
 }
 
-void SavePlots(const std::string& folder, const TStrainField& field, const TGrayImage* picture) {
-  const TPlotQuantity maps[] = {TPlotQuantity::Exx, TPlotQuantity::Eyy, TPlotQuantity::Exy,
-                                TPlotQuantity::E1};
-  std::vector<std::pair<std::string, QImage>> figures;
-  for (TPlotQuantity q : maps)
-    figures.emplace_back(InfoOf(q).Name, RenderFieldMap(field, q, picture));
-  figures.emplace_back("displacement", RenderVectorPlot(field, picture));
+namespace {
+
+constexpr TPlotQuantity Maps[] = {TPlotQuantity::Exx, TPlotQuantity::Eyy, TPlotQuantity::Exy,
+                                  TPlotQuantity::E1};
+
+}  // namespace
+
+std::vector<std::string> PlotFiles(const std::string& folder) {
   const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-  for (const auto& [name, image] : figures) SavePng(image, prefix + name + ".png");
+  std::vector<std::string> files;
+  for (TPlotQuantity q : Maps) files.push_back(prefix + InfoOf(q).Name + ".png");
+  files.push_back(prefix + "displacement.png");
+  return files;
+}
+
+void SavePlots(const std::string& folder, const TStrainField& field, const TGrayImage* picture) {
+  std::vector<QImage> figures;
+  for (TPlotQuantity q : Maps) figures.push_back(RenderFieldMap(field, q, picture));
+  figures.push_back(RenderVectorPlot(field, picture));
+  const std::vector<std::string> files = PlotFiles(folder);
+  for (size_t k = 0; k < figures.size(); ++k) SavePng(figures[k], files[k]);
 }

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <string>
+#include <vector>
 
 #include "strain/Plotquantity.h"
 #include "strain/Strainfield.h"
@@ -20,6 +21,8 @@ QImage RenderVectorPlot(const TStrainField& field, const TGrayImage* picture);
 // Makes the folder when it is missing and checks that a file can be created in it; raises
 // TError naming the folder and the reason otherwise. Cheap: call it before any other work.
 void CheckPlotFolder(const std::string& folder);
+// The files SavePlots writes into folder, in its order.
+std::vector<std::string> PlotFiles(const std::string& folder);
 // Writes folder/exx.png, eyy.png, exy.png, e1.png and displacement.png; each file is replaced
 // only when it was written completely. Every figure is rendered before the first is written,
 // so a field without strain writes none.

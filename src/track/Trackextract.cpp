@@ -42,6 +42,7 @@ TPictureDots ExtractPicture(const std::string& picture, const TTrackOptions& opt
   else if (!options.AutoLeastArea)
     run.LeastArea.Mode = TLeastArea::TMode::Robust;
   run.Refined = options.RefinedCentroids;
+  run.Lattice = options.LatticeDots;
   run.RefinePicture = original.get();
   TPictureDots dots;
   dots.LeastArea = ExtractDots(job, run);

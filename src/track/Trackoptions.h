@@ -23,6 +23,8 @@ struct TTrackOptions {
   std::optional<int32_t> LeastArea;
   bool AutoLeastArea = false;
   bool RefinedCentroids = false;
+  // The lattice rules of extraction (TEncodeRunOptions::Lattice).
+  bool LatticeDots = false;
   // Grid table size; unset: sized from the dots of each picture.
   std::optional<int32_t> MaxNx;
   std::optional<int32_t> MaxNy;
@@ -62,6 +64,9 @@ struct TTrackStep {
   std::string Reason;
   std::string Registration;
   std::string Note;  // how the step was registered, when not simply as predicted
+  // Why the step's files (code file, strain CSV, its summary row) could not be written; they
+  // are then all missing. Empty when they were written.
+  std::string WriteError;
   bool Good() const { return Reason.empty(); }
   bool Flagged() const { return Registration == "ambiguous"; }
 };

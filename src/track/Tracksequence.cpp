@@ -6,13 +6,16 @@
 #include <filesystem>
 #include <future>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <unordered_set>
 
 #include "base/AtomicFile.h"
 #include "base/Error.h"
+#include "base/Folderlock.h"
 #include "base/Path.h"
+#include "base/SaveGroup.h"
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
 #include "encode/Encodereference.h"
@@ -31,15 +34,14 @@
 
 namespace {
 
-// Matches a step's code file against the reference's and writes its strain CSV.
+// Matches a step's code file against the reference's.
 TStrainField MeasureStep(const TCodeFileContent& reference, const std::string& referenceCodes,
-                         const std::string& codes, const std::string& csv, int32_t referenceDots,
+                         const std::string& codes, int32_t referenceDots,
                          const TTrackOptions& options, TTrackStep& step) {
   TStrainOptions strainOptions;
   strainOptions.Neighbourhood = options.Neighbourhood;
   strainOptions.Measure = options.Measure;
   TStrainField field = StrainFromCodeFiles(reference, referenceCodes, codes, strainOptions);
-  WriteStrainCsv(csv, field);
   step.Pairs = static_cast<int32_t>(field.Points().size());
   step.Lost = referenceDots - step.Pairs;
   SetStepMeans(step, field, options.Neighbourhood);
@@ -63,6 +65,7 @@ TTrackOptions BatchTrackOptions() {
   options.Jobs = static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 256u));
   options.RefinedCentroids = true;
   options.FindPolarity = true;
+  options.LatticeDots = true;
   return options;
 }
 
@@ -73,6 +76,9 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   std::error_code failure;
   std::filesystem::create_directories(std::filesystem::path(outDir) / "codes", failure);
   if (failure) throw TError("Cannot create the folder " + outDir + ": " + failure.message());
+  // One run at a time writes into a folder: two would mix their steps and summaries.
+  std::optional<TFolderLock> lock;
+  if (!hooks.Lock) lock.emplace(outDir);
   if (options.Plots) CheckPlotFolder((std::filesystem::path(outDir) / "plots").string());
 
   // Three stages: this thread indexes each picture from the one before (the only work that
@@ -104,56 +110,80 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   struct TMeasured {
     TTrackStep Step;
     std::unique_ptr<TStrainField> Field;  // kept for the hook and the maps
-    bool Skipped = false;                 // stopped before it was written
+    // The step's code file and strain CSV, held back until the summary that lists the step is
+    // written: a step's files are complete together or missing together.
+    std::unique_ptr<TSaveGroup> Files;
   };
-  // Saves and measures a step; job is null for a step whose picture could not be indexed.
+  // Saves and measures a step on a thread of its own; job is null for a step whose picture could
+  // not be indexed.
   auto measureStep = [&](TTrackStep step, const std::unique_ptr<TEncode>& job) {
-    TMeasured done{step, nullptr, step.Step > 0 && stopped()};
-    if (!job || done.Skipped) return done;
+    TMeasured done{step, nullptr, nullptr};
+    if (!job || (step.Step > 0 && stopped())) return done;
     const size_t i = static_cast<size_t>(step.Step);
-    bool saved = false, told = false;
+    bool told = false;
+    done.Files = std::make_unique<TSaveGroup>();
     try {
-      job->SaveCodes(TrackCodeFile(outDir, pictures[i]));
-      saved = true;
+      const std::string codes = TrackCodeFile(outDir, pictures[i]);
+      job->SaveCodes(codes);
+      // The code file is read back as written, from where it waits for the commit.
+      const std::string written = done.Files->Where(codes);
       if (i == 0) {
-        referenceSaved.set_value(
-            std::make_shared<const TCodeFileContent>(ReadCodeFile(referenceCodes)));
+        referenceSaved.set_value(std::make_shared<const TCodeFileContent>(ReadCodeFile(written)));
         told = true;
       }
-      TStrainField field =
-          MeasureStep(*referenceCodeFile.get(), referenceCodes, TrackCodeFile(outDir, pictures[i]),
-                      TrackStepFile(outDir, i), referenceDots, options, done.Step);
-      if (hooks.StepMeasured || (options.Plots && field.StrainCount() > 0))
-        done.Field = std::make_unique<TStrainField>(std::move(field));
+      try {
+        TStrainField field = MeasureStep(*referenceCodeFile.get(), referenceCodes, written,
+                                         referenceDots, options, done.Step);
+        WriteStrainCsv(TrackStepFile(outDir, i), field);
+        if (hooks.StepMeasured || (options.Plots && field.StrainCount() > 0))
+          done.Field = std::make_unique<TStrainField>(std::move(field));
+      } catch (const TError& e) {
+        if (!told) throw;  // the reference itself is not there
+        done.Step.Reason = e.Message();
+      }
     } catch (...) {
       // The steps waiting for the reference learn why it is not there.
       if (i == 0 && !told) referenceSaved.set_exception(std::current_exception());
+      done.Files.reset();
       // Without the reference's code file nothing can follow.
-      if (i == 0 && !saved) throw;
+      if (i == 0) throw;
       try {
         throw;
       } catch (const TError& e) {
-        done.Step.Reason = e.Message();
+        done.Step.Reason = done.Step.WriteError = e.Message();
+        done.Field.reset();
       }
     }
+    if (done.Files) done.Files->Suspend();
     return done;
   };
+  // Lists a step in the summary, in order, and commits its files with it.
   auto finishStep = [&](TMeasured done) {
-    if (done.Step.Step > 0 && stopped()) {
-      // Measured beside the steps before it, but the run stopped first: it leaves nothing.
-      std::error_code ignored;
-      const size_t i = static_cast<size_t>(done.Step.Step);
-      if (!done.Skipped) {
-        std::filesystem::remove(TrackCodeFile(outDir, pictures[i]), ignored);
-        std::filesystem::remove(TrackStepFile(outDir, i), ignored);
+    if (done.Step.Step > 0 && stopped()) return;  // measured, but the run stopped: nothing stays
+    const size_t i = static_cast<size_t>(done.Step.Step);
+    std::unique_ptr<TSaveGroup> group =
+        done.Files ? std::move(done.Files) : std::make_unique<TSaveGroup>();
+    group->Resume();
+    steps.push_back(done.Step);
+    try {
+      WriteTrackSummary(summary, steps);
+      group->Commit();
+    } catch (const TError& e) {
+      // Without the reference's code file nothing can follow.
+      if (i == 0) throw;
+      group.reset();
+      done.Step.Reason = done.Step.WriteError = e.Message();
+      done.Field.reset();
+      steps.back() = done.Step;
+      try {  // the summary says why the step is missing, if the disk takes that much
+        WriteTrackSummary(summary, steps);
+      } catch (const TError&) {
       }
-      return;
     }
+    group.reset();
     if (done.Field && hooks.StepMeasured) hooks.StepMeasured(done.Step, *done.Field);
     if (done.Field && options.Plots && done.Field->StrainCount() > 0)
       lastField = std::move(done.Field);
-    steps.push_back(done.Step);
-    WriteTrackSummary(summary, steps);
     if (hooks.StepDone) hooks.StepDone(done.Step, static_cast<int32_t>(steps.size()), total);
   };
   TSerialWorker writer(2);

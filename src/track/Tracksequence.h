@@ -8,6 +8,7 @@
 
 #include "track/Trackoptions.h"
 
+class TFolderLock;
 class TStrainField;
 
 // What a shell learns while a sequence runs, and how it stops one.
@@ -20,10 +21,14 @@ struct TTrackHooks {
   std::function<void(const TTrackStep& step, const TStrainField& field)> StepMeasured;
   // Set (say by a signal handler) to stop after the step in hand; steps written stay complete.
   const std::atomic<bool>* Stop = nullptr;
+  // The lock the shell took on outDir before its checks (LockTrackFiles); without one the run
+  // takes it itself.
+  const TFolderLock* Lock = nullptr;
 };
 
 // The choices of a sequence run by the command line and Python unless they say otherwise:
-// refined centroids, and as many pictures extracted at once as the machine has cores.
+// refined centroids, the lattice rules of extraction, and as many pictures extracted at once as
+// the machine has cores.
 TTrackOptions BatchTrackOptions();
 
 // Tracks a sequence of pictures of one grid. The first picture is the reference and is indexed
@@ -36,10 +41,12 @@ TTrackOptions BatchTrackOptions();
 // every step. With options.Plots, outDir/summary.png (mean strains against the step) and the maps
 // of the last step in outDir/plots/ follow the last step. A step that fails is reported with its
 // reason and the next one follows the last good one. A step's files are written on a thread of
-// their own while the next picture is indexed, so a step whose files cannot be written is reported
-// failed but its indices still lead the next picture. Pictures are segmented and extracted
+// their own while the next picture is indexed; a step's code file, strain CSV and summary row are
+// committed together, so a step whose files cannot be written has none of them, is reported
+// failed with its WriteError, and its indices still lead the next picture. The run holds
+// TFolderLock on outDir (or the shell's, hooks.Lock). Pictures are segmented and extracted
 // options.Jobs at a time; the results do not depend on it. Raises TError when there is no picture,
-// the reference fails or outDir cannot be made; returns the steps done.
+// the reference fails, outDir cannot be made or another run holds it; returns the steps done.
 std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
                                       const std::string& outDir, const TTrackOptions& options,
                                       const TTrackHooks& hooks = {});

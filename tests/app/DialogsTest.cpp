@@ -50,8 +50,8 @@ class TDialogsTest : public TFormTest {
              "0|Modify Coord.|Modify  Origin|Index|area|Position|(|,|)|Status:|Coordinate|(|,|)|"
              "View Mode|Pass View|Click  View|Encode Infomation|Automatic Choose Origin Method|"
              "Max Area|Center Index Dot|Center Grid Dot|Center Image Dot|The Least Grid Area|100|"
-             "Auto|Reference and Centroids|...|Clear|Plain|Refined|...|Clear|"
-             "Reference code file|Shift  dx|dy|Centroids|Unsegmented picture");
+             "Auto|Reference and Centroids|...|Clear|Plain|Refined|Every blob|Lattice rules|...|"
+             "Clear|Reference code file|Shift  dx|dy|Centroids|Dots|Unsegmented picture");
     QCOMPARE(Captions(&c),
              "Re-Set the Coordinate System|If you change it, it will effect the next NEW encode, "
              "not effect currently encode|The size is used by New Encode and by every Do Encoding "

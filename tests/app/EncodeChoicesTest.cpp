@@ -106,8 +106,9 @@ class TEncodeChoicesTest : public TFormTest {
     QCOMPARE(Compare(*initial, *Form().FEncoder, grid).Different, alone.Different);
   }
 
-  // Plain stays the default; refined on the picture last segmented writes the code file that
-  // `encode --centroid refined --picture` writes, and differs from the plain one.
+  // Plain and every blob stay the defaults; refined on the picture last segmented writes the
+  // code file that `encode --centroid refined --picture --dots blobs` writes, and differs from
+  // the plain one; the lattice rules give that of `--dots lattice` and say what they kept.
   void RefinedCentroidsGiveTheCodeFileOfTheCommandLine() {
     WriteGridPicture(Work("grid.bmp"), 240, 200);
     TSegmentArgs segment;
@@ -116,6 +117,7 @@ class TEncodeChoicesTest : public TFormTest {
     RunSegment(segment);
     NewSegment("grid.bmp");
     QVERIFY(P().PlainCentroidRadioButton->isChecked());
+    QVERIFY(P().BlobDotsRadioButton->isChecked());
     QVERIFY(!P().RefinePictureButton->isEnabled());
     Encode("seg.bmp");
     SaveCodes("plain.cod");
@@ -135,6 +137,17 @@ class TEncodeChoicesTest : public TFormTest {
     RunEncode(encode);
     QVERIFY(ReadFileBytes(Work("gui.cod")) == ReadFileBytes(Work("cli.cod")));
     QVERIFY(ReadFileBytes(Work("gui.cod")) != ReadFileBytes(Work("plain.cod")));
+
+    P().LatticeDotsRadioButton->click();
+    DoEncoding();
+    QVERIFY2(Form().statusBar()->currentMessage().contains(" Lattice rules: "),
+             qPrintable(Form().statusBar()->currentMessage()));
+    SaveCodes("gui-lattice.cod");
+    encode.Output = Work("cli-lattice.cod");
+    encode.Run.Lattice = true;
+    RunEncode(encode);
+    QVERIFY(ReadFileBytes(Work("gui-lattice.cod")) == ReadFileBytes(Work("cli-lattice.cod")));
+    QVERIFY(ReadFileBytes(Work("gui-lattice.cod")) != ReadFileBytes(Work("gui.cod")));
   }
 
   void BadChoicesGiveClearMessages() {

@@ -49,6 +49,20 @@ class TMatchMenuTest : public TFormTest {
   }
 
  private slots:
+  void CodeFileWithTwoDotsAtOnePositionIsRefused() {
+    WriteCodeFiles();
+    DoMatching("init.cod", "def.cod");
+    QVERIFY(Form().FMatcher);
+    WriteFileBytes(Work("dup.cod"),
+                   "VRKT-FS\r\n2 64 48\r\n5  5  1.000000  1.000000  0\r\n"
+                   "  0  10.0  10.0  0  0  30\r\n  1  20.0  10.0  0  0  30\r\ng.bmp\r\n");
+    DoMatching("init.cod", "dup.cod");
+    QCOMPARE(FPlatform->Errors.back(), Work("dup.cod") +
+                                           ": the dots on lines 4 and 5 have the same grid "
+                                           "position (0 , 0); each position holds one dot.");
+    QVERIFY(!Form().FMatcher);
+  }
+
   void WholePitchOffsetIsReportedAndAlignedOnYes() {
     WriteDots(Work("init.bmp"), 200, 160, Lattice(30, 30, 20, 20, 8, 6), 4.5);
     WriteDots(Work("def.bmp"), 200, 160, Lattice(30.5, 29, 20, 20, 8, 6), 4.5);

@@ -49,7 +49,7 @@ class TStateTest : public TFormTest {
     QVERIFY(Status().startsWith("Encoded with the origin from the grid interval dx, dy: 42 dots"));
   }
 
-  void SaveResultAsksBeforeAnEmptyOrClashingCodeFile() {
+  void SaveResultAsksBeforeAnEmptyAndRefusesAClashingCodeFile() {
     WriteDots(Work("dots.bmp"), 200, 160, Lattice(20, 20, 24, 24, 7, 6), 5);
     NewEncode("dots.bmp");
     // No dots indexed yet: asked, and No writes nothing.
@@ -66,18 +66,16 @@ class TStateTest : public TFormTest {
     SaveCodes("clean.cod");
     QCOMPARE(FPlatform->Questions.size(), asked);
     QVERIFY(std::filesystem::exists(Work("clean.cod")));
-    // Two dots with the same indices: named, and Yes saves all the same.
+    // Two dots with the same indices: named, and no file that matching would refuse.
     std::vector<TDotInfo>& dots = Form().FEncoder->FDotInfo;
     dots[7].Nx = dots[3].Nx;
     dots[7].Ny = dots[3].Ny;
-    FPlatform->AskAnswers = {false, true};
     SaveCodes("clash.cod");
-    QVERIFY(FPlatform->Questions.back().starts_with(
+    QCOMPARE(FPlatform->Questions.size(), asked);
+    QVERIFY(FPlatform->Errors.back().starts_with(
         "Dots 3 and 7 both have the grid indices (" + std::to_string(dots[3].Nx) + "," +
-        std::to_string(dots[3].Ny) + "): matching would pair only one of them."));
+        std::to_string(dots[3].Ny) + "): a code file holds one dot per position"));
     QVERIFY(!std::filesystem::exists(Work("clash.cod")));
-    SaveCodes("clash.cod");
-    QVERIFY(std::filesystem::exists(Work("clash.cod")));
   }
 };
 

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <thread>
 
 #include "base/AtomicFile.h"
@@ -148,20 +149,28 @@ TEST(SafeSave, StaleTemporaryFilesOfDeadRunsAreRemovedOthersKept) {
   EXPECT_EQ(ListDirectory(dir.Path()), expected);
 }
 
+namespace {
+int Interrupting = 0;
+}  // namespace
+
+// While the file is written, and the moment it exists, before Open has returned.
 TEST(SafeSave, InterruptingSignalsRemoveTheTemporaryFile) {
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, -SIGTERM}) {
     TTempDir dir;
     const std::string target = dir.File("out.dat");
     WriteFileBytes(target, "previous");
     const pid_t child = ::fork();
     if (child == 0) {
-      ::signal(sig, SIG_DFL);
+      Interrupting = std::abs(sig);
+      ::signal(Interrupting, SIG_DFL);
+      if (sig < 0) TempFileCreatedHook = [] { ::raise(Interrupting); };
       TAtomicFile file(target);
       if (!file.Open()) ::_exit(3);
       file.Write(std::string(3 << 20, 'x'));  // beyond the buffer: the temporary file grows
       ::raise(sig);
       ::_exit(4);  // not reached: the signal ends the process
     }
+    sig = std::abs(sig);
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig;
@@ -202,4 +211,59 @@ TEST(SafeSave, SaveProblemNamesWhyATargetCannotBeWritten) {
   EXPECT_EQ(SaveProblem(dir.File("file/x.dat")), ENOTDIR);
   EXPECT_EQ(SaveProblem(dir.Path()), EISDIR);
   EXPECT_EQ(SaveProblem(""), ENOENT);
+}
+
+// A writable file in a folder that takes no new file (one the user may not write; a sticky one
+// where the file is someone else's) is updated in place, and an update that fails half-way puts
+// the previous bytes back and leaves no copy behind.
+TEST(SafeSave, WritableFileInAClosedFolderIsUpdatedInPlaceAndAFailureKeepsIt) {
+  TTempDir dir;
+  const bool root = ::geteuid() == 0;  // root writes every folder: the saves run as nobody
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+  std::vector<std::string> folders = {"closed"};
+  if (root) folders.push_back("sticky");  // only root can put someone else's file there
+  for (const auto& [name, mode] : {std::pair{"closed", 0755}, {"sticky", 01777}, {"tmp", 0777}}) {
+    ASSERT_EQ(::mkdir(dir.File(name).c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(dir.File(name).c_str(), static_cast<mode_t>(mode)), 0);
+  }
+  std::vector<ino_t> inodes;
+  for (const std::string& folder : folders) {
+    WriteFileBytes(dir.File(folder + "/data.cod"), "previous");
+    ASSERT_EQ(::chmod(dir.File(folder + "/data.cod").c_str(), 0666), 0);
+    inodes.push_back(Stat(dir.File(folder + "/data.cod")).st_ino);
+  }
+  if (!root) {
+    ASSERT_EQ(::chmod(dir.File("closed").c_str(), 0555), 0);
+  }
+  const int status = RunWithFileSizeLimit(4096, [&] {
+    if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 99;
+    ::setenv("TMPDIR", dir.File("tmp").c_str(), 1);
+    for (size_t k = 0; k < folders.size(); ++k) {
+      const std::string path = dir.File(folders[k] + "/data.cod");
+      const int step = 10 * static_cast<int>(k);
+      if (SaveProblem(path) != 0) return step + 1;
+      if (ErrorOf([&] { Save(path, "new"); }) != "(no error)") return step + 2;
+      if (ReadFileBytes(path) != "new") return step + 3;
+      // Beyond the file size limit: the disk is full.
+      if (ErrorOf([&] { Save(path, std::string(10000, 'x')); }).find("File too large") ==
+          std::string::npos)
+        return step + 4;
+      if (ReadFileBytes(path) != "new") return step + 5;
+      // In a group whose other file fails: put back too.
+      ErrorOf([&] {
+        TSaveGroup group;
+        Save(path, "grouped");
+        Save(dir.File("tmp/big"), std::string(10000, 'x'));
+        group.Commit();
+      });
+      if (ReadFileBytes(path) != "new") return step + 6;
+    }
+    return 0;
+  });
+  EXPECT_EQ(status, 0);
+  for (size_t k = 0; k < folders.size(); ++k)
+    EXPECT_EQ(Stat(dir.File(folders[k] + "/data.cod")).st_ino, inodes[k]) << folders[k];
+  EXPECT_EQ(ListDirectory(dir.File("tmp")), std::vector<std::string>{});
+  EXPECT_EQ(ListDirectory(dir.File("closed")), std::vector<std::string>{"data.cod"});
+  ::chmod(dir.File("closed").c_str(), 0755);
 }

@@ -35,7 +35,7 @@ constexpr bool AddressLimitWorks = true;
 
 // The child of fork: only async-signal-safe calls until exec.
 [[noreturn]] void ExecLimited(char** argv, const char* outPath, const char* errPath, int64_t limit,
-                              int64_t memory) {
+                              int64_t memory, int64_t cpu) {
   const int out = ::open(outPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int err = ::open(errPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
@@ -45,6 +45,8 @@ constexpr bool AddressLimitWorks = true;
   if (limit >= 0 && ::setrlimit(RLIMIT_FSIZE, &rl) != 0) ::_exit(126);
   rl.rlim_cur = rl.rlim_max = static_cast<rlim_t>(memory);
   if (AddressLimitWorks && memory >= 0 && ::setrlimit(RLIMIT_AS, &rl) != 0) ::_exit(126);
+  rl.rlim_cur = rl.rlim_max = static_cast<rlim_t>(cpu);
+  if (cpu >= 0 && ::setrlimit(RLIMIT_CPU, &rl) != 0) ::_exit(126);
   ::execve(argv[0], argv, environ);
   ::_exit(127);
 }
@@ -100,8 +102,8 @@ TCliResult RunCliInterrupted(const std::vector<std::string>& args, const std::st
   return result;
 }
 
-TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit,
-                  int64_t memoryLimit) {
+TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit, int64_t memoryLimit,
+                  int64_t cpuSeconds) {
   TTempDir capture;
   const std::string outPath = capture.File("out"), errPath = capture.File("err");
   std::vector<std::string> all = {LATTICOR_CLI_PATH};
@@ -111,11 +113,12 @@ TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit,
   argv.push_back(nullptr);
 
   pid_t pid = 0;
-  if (fileSizeLimit >= 0 || memoryLimit >= 0) {
+  if (fileSizeLimit >= 0 || memoryLimit >= 0 || cpuSeconds >= 0) {
     pid = ::fork();
     if (pid < 0) throw std::runtime_error("cannot start latticor-cli");
     if (pid == 0)
-      ExecLimited(argv.data(), outPath.c_str(), errPath.c_str(), fileSizeLimit, memoryLimit);
+      ExecLimited(argv.data(), outPath.c_str(), errPath.c_str(), fileSizeLimit, memoryLimit,
+                  cpuSeconds);
   } else {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -67,21 +67,9 @@ TEST(CliUsage, EverySubcommandHasHelp) {
 }
 
 // Code files that are not ones: tests/reliability/BadCodeFileTest.cpp.
+// (Missing pictures and formats are cases of the rule table in tests/reliability.)
 TEST(CliFailures, WorkThatFailsReportsTheSystemsMessageAndExitsOne) {
   TTempDir dir;
-  TCliResult missing = RunCli({"segment", dir.File("none.bmp"), dir.File("out.bmp")});
-  EXPECT_EQ(missing.Status, 1);
-  EXPECT_EQ(missing.Err, dir.File("none.bmp") + ": not exists\n");
-
-  ASSERT_EQ(RunCli({"synth", dir.File("a.bmp"), dir.File("b.bmp"), dir.File("t.csv"), "--size",
-                    "200", "160"})
-                .Status,
-            0);
-  TCliResult badExtension = RunCli({"segment", dir.File("a.bmp"), dir.File("out.png")});
-  EXPECT_EQ(badExtension.Status, 1);
-  EXPECT_EQ(badExtension.Err, "only support raw and bmp files\n");
-  EXPECT_FALSE(std::filesystem::exists(dir.File("out.png")));
-
   // One row of dots: the origin's perpendicular neighbour cannot be found.
   TGrayImage row;
   row.SetWidth(200);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "CliRun.h"
+#include "base/Folderlock.h"
 #include "cli/Trackprogress.h"
 #include "support/TempDir.h"
 
@@ -194,6 +196,106 @@ TEST(TrackCli, ProgressBarRedrawsInPlaceAndEndsItsLine) {
   EXPECT_NE(lines[0].find(" s left\r\033[Kstep 1 b.bmp: failed: no grid"), std::string::npos);
   EXPECT_EQ(lines[1].rfind("\r\033[K[###############...............] 2/4 pictures  ", 0), 0u);
   EXPECT_NE(lines[1].find(" pictures/s  "), std::string::npos);
+}
+
+// One run at a time writes into a folder: a held lock is refused naming its holder, a lock file
+// that a crash left behind is taken over, and the run removes its own when it ends.
+TEST(TrackCli, OneRunAtATimeWritesIntoAFolder) {
+  TTempDir dir;
+  WriteSequence(dir.File("seq"), 1, "200", "160");
+  const std::string out = dir.File("out");
+  std::filesystem::create_directories(out);
+  {
+    const TFolderLock held(out);
+    const TCliResult r = RunCli({"track", dir.File("seq"), "--out", out});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "The folder " + out + " is being written by another run (process " +
+                         std::to_string(::getpid()) +
+                         "): wait until it has ended, or give another folder\n");
+    EXPECT_EQ(ListDirectory(out), (std::vector<std::string>{".latticor.lock", "codes"}));
+    EXPECT_TRUE(ListDirectory(out + "/codes").empty());
+  }
+  WriteFileBytes(out + "/.latticor.lock", "4242\n");  // unlocked: its run has crashed
+  EXPECT_EQ(RunCli({"track", dir.File("seq"), "--out", out}).Status, 0);
+  EXPECT_FALSE(std::filesystem::exists(out + "/.latticor.lock"));
+}
+
+// A disk that fills while a sequence runs (here a limit on file sizes that the growing summary
+// reaches): a step is written whole or not at all, and the run says that it failed.
+TEST(TrackCli, StepsThatCannotBeWrittenAreMissingWholeAndFailTheRun) {
+  TTempDir dir;
+  ASSERT_EQ(RunCli({"synth-sequence", dir.File("seq"), "--steps", "40", "--size", "90", "90",
+                    "--translate", "2", "-1"})
+                .Status,
+            0);
+  const std::string out = dir.File("out");
+  const TCliResult r = RunCli({"track", dir.File("seq"), "--out", out}, 2048);
+  EXPECT_EQ(r.Status, 1);
+  // (The log on stderr, a file under the same limit, is cut short before the last message.)
+  // The summary grows until the limit: the steps it lists are there whole, the others not at all.
+  const auto summary = Lines(ReadFileBytes(out + "/summary.csv"));
+  const int written = static_cast<int>(summary.size()) - 1;
+  ASSERT_GT(written, 1);
+  ASSERT_LT(written, 41);
+  const std::string failed = std::to_string(41 - written);
+  EXPECT_NE(
+      r.Out.find("41 of 41 pictures tracked, " + failed + " failed, " + failed + " not written;"),
+      std::string::npos)
+      << r.Out;
+  for (int k = 0; k <= 40; ++k) {
+    EXPECT_EQ(std::filesystem::exists(Numbered(out, "step", k, "csv")), k < written) << k;
+    EXPECT_EQ(std::filesystem::exists(out + "/codes/" + Numbered("", "frame", k, "cod")),
+              k < written)
+        << k;
+  }
+  EXPECT_FALSE(HoldsTemporaryFiles(out));
+}
+
+// Results written beside the pictures: a run again over that folder takes none of its own
+// pictures for one of the sequence.
+TEST(TrackCli, OwnPlotsBesideThePicturesAreNotTakenForPictures) {
+  TTempDir dir;
+  WriteSequence(dir.File("seq"), 2, "200", "160");
+  ASSERT_EQ(RunCli({"track", dir.File("seq"), "--out", dir.File("seq"), "--plots"}).Status, 0);
+  ASSERT_TRUE(std::filesystem::exists(dir.File("seq/summary.png")));
+  const TCliResult r =
+      RunCli({"track", dir.File("seq"), "--out", dir.File("seq"), "--plots", "--force"});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Lines(ReadFileBytes(dir.File("seq/summary.csv"))).size(), 4u);
+}
+
+// A sequence never joins frames of another in one folder: refused, or with --force the older
+// frames and truths (and nothing else) go first. One larger than the disk's room is refused
+// before the first frame (here 1.2 TB; a file size limit keeps a run that ignored it short).
+TEST(TrackCli, SequenceWriterLeavesNoOlderFramesAndChecksTheRoomFirst) {
+  TTempDir dir;
+  const std::string seq = dir.File("seq");
+  WriteSequence(seq, 3, "200", "160");
+  WriteFileBytes(seq + "/notes.txt", "mine");
+  const std::vector<std::string> before = ListDirectory(seq);
+  const std::vector<std::string> again = {"synth-sequence", seq,   "--steps", "1",
+                                          "--size",         "200", "160"};
+  TCliResult r = RunCli(again);
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("holds a sequence already (frame-0000.bmp and 7 more frame and truth "
+                       "files): give another folder, or --force"),
+            std::string::npos)
+      << r.Err;
+  EXPECT_EQ(ListDirectory(seq), before);
+  std::vector<std::string> forced = again;
+  forced.push_back("--force");
+  ASSERT_EQ(RunCli(forced).Status, 0);
+  EXPECT_EQ(ListDirectory(seq),
+            (std::vector<std::string>{"frame-0000.bmp", "frame-0001.bmp", "notes.txt",
+                                      "truth-0000.csv", "truth-0001.csv"}));
+
+  r = RunCli({"synth-sequence", dir.File("big"), "--steps", "100000", "--size", "2000", "2000"},
+             1 << 20);
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("The sequence would take about 1262.7 GB in " + dir.File("big")),
+            std::string::npos)
+      << r.Err;
+  EXPECT_FALSE(std::filesystem::exists(dir.File("big")));
 }
 
 // A step that fails makes the exit status 1, the last line says how many; the run goes on.

@@ -161,9 +161,10 @@ TEST_F(CodeFileLoad, UnreadableValuesAreReadErrors) {
 TEST_F(CodeFileLoad, CountsAndTableSizesBeyondTheirCapsAreRefusedBeforeAllocating) {
   // The shortest possible rows, each a separator and one character per value: 12 bytes.
   std::string rows;
-  for (int k = 0; k < 1000; ++k) rows += "\n0 0 0 0 0 1";
-  EXPECT_EQ(LoadError("VRKT-FS\n1000 1 1\n0 0 1 1 0" + rows), "(no error)");
-  EXPECT_EQ(LoadError("VRKT-FS\n1001 1 1\n0 0 1 1 0" + rows), ReadError());
+  for (int k = 0; k < 100; ++k)
+    rows += "\n0 0 0 " + std::to_string(k % 10) + " " + std::to_string(k / 10) + " 1";
+  EXPECT_EQ(LoadError("VRKT-FS\n100 1 1\n9 9 1 1 0" + rows), "(no error)");
+  EXPECT_EQ(LoadError("VRKT-FS\n101 1 1\n9 9 1 1 0" + rows), ReadError());
 
   const std::string noMemory = "No enough memory to allocate Coordinate System";
   auto withSize = [&](const std::string& maxima) {

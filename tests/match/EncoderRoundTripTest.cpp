@@ -14,7 +14,7 @@ TEST(EncoderRoundTrip, CodedDotsComeBackInOrderWithScaledPositions) {
   auto image = std::make_unique<TGrayImage>();
   image->SetWidth(700);
   image->SetHeight(500);
-  TEncode job(std::move(image), false, false, 12, 9);
+  TEncode job(std::move(image), false, false, 25, 12);
   const int32_t count = 1200;  // indices and areas of four digits widen their fields
   job.FDotInfo.resize(count);
   job.FDotSum = count;
@@ -22,8 +22,8 @@ TEST(EncoderRoundTrip, CodedDotsComeBackInOrderWithScaledPositions) {
     TDotInfo& dot = job.FDotInfo[i];
     dot.x = 5.0f + 0.5713f * static_cast<float>(i);
     dot.y = 1234.5678f - 0.917f * static_cast<float>(i);
-    dot.Nx = i % 25 - 12;
-    dot.Ny = (i / 25) % 19 - 9;
+    dot.Nx = i % 50 - 25;  // each grid position once
+    dot.Ny = i / 50 - 12;
     dot.Area = 40 + i;
     dot.Coded = i % 7 != 3;
   }
@@ -38,8 +38,8 @@ TEST(EncoderRoundTrip, CodedDotsComeBackInOrderWithScaledPositions) {
   EXPECT_EQ(match.FImageName[0], "MemoryPointer");
   EXPECT_EQ(match.FScaleX[0], 0.02f);
   EXPECT_EQ(match.FScaleY[0], 0.025f);
-  EXPECT_EQ(match.FCoordinate[0]->MaxNx(), 12);
-  EXPECT_EQ(match.FCoordinate[0]->MaxNy(), 9);
+  EXPECT_EQ(match.FCoordinate[0]->MaxNx(), 25);
+  EXPECT_EQ(match.FCoordinate[0]->MaxNy(), 12);
   EXPECT_EQ(match.FDotSum[0], job.FCodedSum);
   int32_t k = 0;
   for (int32_t i = 0; i < count; ++i) {

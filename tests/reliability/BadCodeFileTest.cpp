@@ -38,7 +38,8 @@ std::vector<TBadCode> BadCodeFiles() {
       {"HugeCount", Header("2147483647 64 48", ranges) + Row + Name, TWhy::ReadError, ""},
       {"CountBeyondTheInteger", Header("99999999999 64 48", ranges) + Row + Name, TWhy::ReadError,
        ""},
-      {"MissingRows", Header("3 64 48", ranges) + Row + Row, TWhy::ReadError, ""},
+      {"MissingRows", Header("3 64 48", ranges) + Row + "  1  20.0  10.0  1  0  30\r\n",
+       TWhy::ReadError, ""},
       {"HugeMaxNx", Header("1 64 48", "2147483647  5  1.0  1.0  0") + Row + Name, TWhy::TableSize,
        ""},
       {"GridTableBeyondItsCap", Header("1 64 48", "100000  100000  1.0  1.0  0") + Row + Name,
@@ -79,7 +80,9 @@ std::string Expected(const TBadCode& c, const std::string& path) {
     case TWhy::TableSize:
       return "No enough memory to allocate Coordinate System";
     default:
-      return " Can not open the  code file: \n" + path;
+      return " Can not open the  code file: \n" + path +
+             (c.Text == "missing" ? " (No such file or directory)"
+                                  : " (that is a folder, not a code file)");
   }
 }
 

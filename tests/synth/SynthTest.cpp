@@ -3,6 +3,7 @@
 #include <cmath>
 #include <functional>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 #include "base/Error.h"
@@ -202,6 +203,39 @@ TEST(Synth, BlurSoftensEdgesAroundTheSameCentresAndSpecksLieOutsideTheDots) {
     EXPECT_LE(specks[k], 40 * 4) << k;
   }
   EXPECT_LT(same, specks[0] / 2);
+}
+
+// Every lattice place whose dot fits the picture, row by row, as a walk over the whole square
+// around the diagonal finds them; thin and turned pictures included.
+TEST(Synth, EveryLatticePlaceInsideThePictureIsKeptInOrder) {
+  for (const auto& [width, height, degrees] :
+       {std::tuple{300, 200, 0.0}, {300, 200, 17.0}, {2000, 30, 45.0}, {40, 900, -33.0}}) {
+    TSynthOptions o;
+    o.Width = width;
+    o.Height = height;
+    o.PitchX = 9;
+    o.PitchY = 13;
+    o.Radius = 3;
+    o.RotationDeg = degrees;
+    const TSynthGrid grid(o);
+    const TSynthDot& centre = grid.CentreDot();
+    ASSERT_EQ(centre.I, 0);
+    const double a = degrees * M_PI / 180, c = std::cos(a), s = std::sin(a);
+    const double cx = width / 2.0, cy = height / 2.0, margin = o.Radius + 2;
+    // The phase, from the centre dot.
+    const double px = c * (centre.X0 - cx) + s * (centre.Y0 - cy);
+    const double py = -s * (centre.X0 - cx) + c * (centre.Y0 - cy);
+    std::vector<std::pair<int, int>> expected, found;
+    for (int j = -200; j <= 200; ++j)
+      for (int i = -200; i <= 200; ++i) {
+        const double lx = i * o.PitchX + px, ly = j * o.PitchY + py;
+        const double x = cx + c * lx - s * ly, y = cy + s * lx + c * ly;
+        if (x >= margin && y >= margin && x + margin <= width - 1 && y + margin <= height - 1)
+          expected.emplace_back(i, j);
+      }
+    for (const TSynthDot& d : grid.Dots()) found.emplace_back(d.I, d.J);
+    EXPECT_EQ(found, expected) << width << " x " << height << " at " << degrees;
+  }
 }
 
 // A grid of C x R dots (C / 2 left of the centre dot), each picture showing what fits in it,

@@ -59,6 +59,8 @@ class TEncodeParameterForm : public QWidget {
   // Empty fields: the motion is found from the pictures.
   std::optional<std::array<float, 2>> Shift() const;
   bool RefinedCentroids() const;
+  // The lattice rules of extraction instead of every blob of the least area (TEncodeRunOptions).
+  bool LatticeDots() const;
   std::string RefinePictureFile() const;
   void SetReferenceFile(const std::string& path);
   void SetRefinePictureFile(const std::string& path);
@@ -97,6 +99,9 @@ class TEncodeParameterForm : public QWidget {
   QButtonGroup* CentroidRadioGroup;  // ids 0 plain, 1 refined
   QRadioButton* PlainCentroidRadioButton;
   QRadioButton* RefinedCentroidRadioButton;
+  QButtonGroup* DotsRadioGroup;  // ids 0 every blob, 1 the lattice rules
+  QRadioButton* BlobDotsRadioButton;
+  QRadioButton* LatticeDotsRadioButton;
   QLineEdit* RefinePictureEdit;
   QPushButton* RefinePictureButton;
   QPushButton* RefinePictureClearButton;

@@ -74,6 +74,20 @@ QGroupBox* TEncodeParameterForm::BuildReferenceGroup(QWidget* page) {
   CentroidRadioGroup->addButton(RefinedCentroidRadioButton, 1);
   PlainCentroidRadioButton->setChecked(true);
 
+  BlobDotsRadioButton = new QRadioButton("Every blob", box);
+  BlobDotsRadioButton->setObjectName("BlobDotsRadioButton");
+  BlobDotsRadioButton->setToolTip("Every blob of at least the least area is a dot");
+  LatticeDotsRadioButton = new QRadioButton("Lattice rules", box);
+  LatticeDotsRadioButton->setObjectName("LatticeDotsRadioButton");
+  LatticeDotsRadioButton->setToolTip(
+      "A blob is a dot by its size, shape and place in the grid: specks dropped or cut away, "
+      "touching dots split, small and large dots alike; refined centroids fit each dot's edge");
+  DotsRadioGroup = new QButtonGroup(this);
+  DotsRadioGroup->setObjectName("DotsRadioGroup");
+  DotsRadioGroup->addButton(BlobDotsRadioButton, 0);
+  DotsRadioGroup->addButton(LatticeDotsRadioButton, 1);
+  BlobDotsRadioButton->setChecked(true);
+
   RefinePictureEdit = PathEdit("RefinePictureEdit", "the picture last segmented", box, pathWidth);
   RefinePictureButton = SmallButton("RefinePictureButton", "...",
                                     "Choose the unsegmented picture (the same size)", box);
@@ -105,10 +119,16 @@ QGroupBox* TEncodeParameterForm::BuildReferenceGroup(QWidget* page) {
   centroids->addWidget(RefinedCentroidRadioButton);
   centroids->addStretch(1);
   grid->addLayout(centroids, 3, 0, 1, 3);
-  grid->addWidget(NewLabel("RefinePictureLabel", "Unsegmented picture", box), 4, 0, 1, 3);
-  grid->addWidget(RefinePictureEdit, 5, 0);
-  grid->addWidget(RefinePictureButton, 5, 1);
-  grid->addWidget(RefinePictureClearButton, 5, 2);
+  auto* dots = new QHBoxLayout;
+  dots->addWidget(NewLabel("DotsLabel", "Dots", box));
+  dots->addWidget(BlobDotsRadioButton);
+  dots->addWidget(LatticeDotsRadioButton);
+  dots->addStretch(1);
+  grid->addLayout(dots, 4, 0, 1, 3);
+  grid->addWidget(NewLabel("RefinePictureLabel", "Unsegmented picture", box), 5, 0, 1, 3);
+  grid->addWidget(RefinePictureEdit, 6, 0);
+  grid->addWidget(RefinePictureButton, 6, 1);
+  grid->addWidget(RefinePictureClearButton, 6, 2);
   grid->setColumnStretch(0, 1);
   UpdateReferenceGroup();
   return ReferenceGroupBox;
@@ -140,6 +160,10 @@ std::optional<std::array<float, 2>> TEncodeParameterForm::Shift() const {
 
 bool TEncodeParameterForm::RefinedCentroids() const {
   return CentroidRadioGroup->checkedId() == 1;
+}
+
+bool TEncodeParameterForm::LatticeDots() const {
+  return DotsRadioGroup->checkedId() == 1;
 }
 
 std::string TEncodeParameterForm::RefinePictureFile() const {
