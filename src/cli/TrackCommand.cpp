@@ -20,6 +20,7 @@
 #include "cli/Subcommands.h"
 #include "cli/Trackprogress.h"
 #include "track/Trackfiles.h"
+#include "track/Trackinput.h"
 #include "track/Tracksequence.h"
 #include "track/Tracksplit.h"
 
