@@ -19,8 +19,8 @@ cd "$(dirname "$0")"
 ROOT=$(pwd)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
-BASE_PACKAGES="cmake make g++ pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev xvfb xauth openbox
+BASE_PACKAGES="cmake make g++ pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libtiff-dev libpng-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev xvfb xauth openbox parallel help2man
   python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest python3-matplotlib"
 BENCH_PACKAGES="libopencv-dev"
 FUZZ_PACKAGES="clang libclang-rt-14-dev"
