@@ -30,7 +30,6 @@
 #include "app/segment/Segmentparameter.h"
 #include "app/segment/Simplesegmentparameter.h"
 #include "app/view/Imageview.h"
-#include "app/view/Paintbox.h"
 #include "app/view/Zoomview.h"
 #include "base/RgbSurface.h"
 #include "encode/Encode.h"

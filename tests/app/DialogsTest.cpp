@@ -100,8 +100,8 @@ class TDialogsTest : public TFormTest {
     };
     answer("1", "1", false);
     answer("60", "40", true);
-    QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNx(),
-             50);  // the current job keeps its table
+    // The current job keeps its table.
+    QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNx(), 50);
     NewEncode("dots.bmp");
     QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNx(), 60);
     QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNy(), 40);

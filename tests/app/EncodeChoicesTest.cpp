@@ -225,8 +225,8 @@ class TEncodeChoicesTest : public TFormTest {
     int32_t coded = 0;
     for (const TDotInfo& d : Form().Workflow().FEncoder->FDotInfo) coded += d.Coded;
     QCOMPARE(coded, 52);
-    QVERIFY(Form().Workflow().MaxNx > 6 &&
-            Form().Workflow().FEncoder->FCoordinate.MaxNx() == Form().Workflow().MaxNx);
+    const TWorkflow& flow = Form().Workflow();
+    QVERIFY(flow.MaxNx > 6 && flow.FEncoder->FCoordinate.MaxNx() == flow.MaxNx);
     // From the pitch the job in hand is made afresh for the larger table.
     Form().Workflow().MaxNx = Form().Workflow().MaxNy = 3;
     FPlatform->AskAnswers = {true};

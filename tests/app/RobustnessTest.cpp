@@ -141,10 +141,7 @@ class TRobustnessTest : public TFormTest {
     TMainForm& form = Form();
     const QByteArray where = "step " + QByteArray::number(step);
     QVERIFY2(!form.Busy(), where);
-    const TGrayImage* shown = form.Workflow().FEncoder     ? form.Workflow().FEncoder->FImage.get()
-                              : form.Workflow().FSegmenter ? &form.Workflow().FSegmenter->Image()
-                              : form.Workflow().FDisplayImage ? form.Workflow().FDisplayImage.get()
-                                                              : nullptr;
+    const TGrayImage* shown = form.Workflow().ShownImage();
     if (shown != nullptr)
       QVERIFY2(form.ViewSurface().Width() == shown->Width() &&
                    form.ViewSurface().Height() == shown->Height(),

@@ -3,7 +3,7 @@
 #include <QFrame>
 #include <cstdint>
 
-class TPaintBox;
+#include "app/view/Paintbox.h"
 
 // A sunken frame with a paint box 4 pixels inside it: the image view of the main window and the
 // histogram area of the simple segment dialog.
