@@ -40,8 +40,6 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
     : QMainWindow(parent), FPlatform(platform) {
   InitIcons();
   FBusyFilter = new TBusyFilter(this);
-  FEditHistory = std::make_unique<TEditHistory>([this] { return FWorkflow.FEncoder.get(); },
-                                                [this] { return FWorkflow.FSegmenter.get(); });
   FRecentFiles = std::make_unique<TRecentFiles>();
   setWindowTitle("Latticor Method ");
   ReadWorkDir();

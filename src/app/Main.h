@@ -184,7 +184,6 @@ class TMainForm : public QMainWindow, public TShell {
   void EraseRect(int32_t x, int32_t y, int32_t dx, int32_t dy) override;
   void UndoMenuItemClick();
   void RedoMenuItemClick();
-  TEditHistory& EditHistory() { return *FEditHistory; }
 
   // The units (Mainunits.cpp). The scale dialog's Apply reports what it did.
   void ScaleApplied(float formerX, float formerY, bool typed) override;
@@ -305,7 +304,6 @@ class TMainForm : public QMainWindow, public TShell {
   bool FBandShown = false;  // a rubber band of this drag is on the view
   std::string FRunReport;   // the reference and the refined picture of the last automatic run
   std::vector<TDotInfo> FCodeViewDots;
-  std::unique_ptr<TEditHistory> FEditHistory;
   std::unique_ptr<TRecentFiles> FRecentFiles;
   QAction* FUndoAction = nullptr;
   QAction* FRedoAction = nullptr;

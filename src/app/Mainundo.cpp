@@ -43,14 +43,14 @@ void TMainForm::CorrectDot(int32_t index, int32_t nx, int32_t ny, bool neted) {
         Format("Dot %d keeps its grid indices: (%d,%d) belongs to dot %d.", index, nx, ny, taken));
     return;
   }
-  FEditHistory->ModifyDot(*FWorkflow.FEncoder, index, nx, ny, neted);
+  FWorkflow.FEditHistory.ModifyDot(*FWorkflow.FEncoder, index, nx, ny, neted);
   ShowCorrection(index);
   Report(Format("Dot %d now has the grid indices (%d,%d). Undo with Ctrl+Z.", index, nx, ny));
 }
 
 void TMainForm::MoveOrigin(int32_t index) {
   if (!FWorkflow.FEncoder) return;
-  FEditHistory->ModifyOrigin(*FWorkflow.FEncoder, index);
+  FWorkflow.FEditHistory.ModifyOrigin(*FWorkflow.FEncoder, index);
   ShowCorrection(index);
 }
 
@@ -67,12 +67,12 @@ void TMainForm::ShowCorrection(int32_t dot) {
 }
 
 void TMainForm::SetPick(int32_t slot, int32_t index, bool merge) {
-  FEditHistory->Pick(FEncodeParameterForm->SlotValue(slot), index, SlotName(slot), merge);
+  FWorkflow.FEditHistory.Pick(FEncodeParameterForm->SlotValue(slot), index, SlotName(slot), merge);
 }
 
 void TMainForm::EraseRect(int32_t x, int32_t y, int32_t dx, int32_t dy) {
   if (!FWorkflow.FSegmenter) return;
-  FEditHistory->Erase(*FWorkflow.FSegmenter, FWorkflow.FWhiteDots, x, y, dx, dy);
+  FWorkflow.FEditHistory.Erase(*FWorkflow.FSegmenter, FWorkflow.FWhiteDots, x, y, dx, dy);
   DrawSegmentImage();
 }
 
@@ -85,7 +85,7 @@ void TMainForm::RedoMenuItemClick() {
 }
 
 void TMainForm::TakeEditStep(bool undo) {
-  const auto done = undo ? FEditHistory->Undo() : FEditHistory->Redo();
+  const auto done = undo ? FWorkflow.FEditHistory.Undo() : FWorkflow.FEditHistory.Redo();
   if (!done) return;
   if (!done->Applied) {
     Report(std::string(undo ? "Nothing undone: " : "Nothing redone: ") + done->Name +
@@ -101,7 +101,8 @@ void TMainForm::TakeEditStep(bool undo) {
 
 void TMainForm::UpdateEditActions() {
   if (FUndoAction == nullptr) return;
-  const std::string undo = FEditHistory->UndoName(), redo = FEditHistory->RedoName();
+  const std::string undo = FWorkflow.FEditHistory.UndoName(),
+                    redo = FWorkflow.FEditHistory.RedoName();
   FUndoAction->setEnabled(!undo.empty());
   FRedoAction->setEnabled(!redo.empty());
   FUndoAction->setStatusTip(

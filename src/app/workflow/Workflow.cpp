@@ -27,7 +27,8 @@ const char* StageText(int32_t stage) {
 
 }  // namespace
 
-TWorkflow::TWorkflow() = default;
+TWorkflow::TWorkflow()
+    : FEditHistory([this] { return FEncoder.get(); }, [this] { return FSegmenter.get(); }) {}
 
 TWorkflow::~TWorkflow() {
   FSegmenter.reset();

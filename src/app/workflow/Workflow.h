@@ -6,16 +6,17 @@
 #include <string>
 
 #include "image/Grayimage.h"
+#include "workflow/Edithistory.h"
 
 class TEncode;
 class TMatch;
 class TSegment;
 
 // The state of a measurement in the desktop application, apart from any window: the jobs, the
-// picks of the origin and its neighbours, the scale factors, the working directory and the
-// encoding stage. The main window holds one and the dialogs read and set its fields; the
-// operations below are what follows from the fields alone, so a test drives them without a
-// window.
+// picks of the origin and its neighbours, the scale factors, the working directory, the
+// encoding stage and the history of the hand corrections. The main window holds one and the dialogs
+// read and set its fields; the operations below are what follows from the fields alone, so a test
+// drives them without a window.
 class TWorkflow {
  public:
   TWorkflow();
@@ -43,6 +44,8 @@ class TWorkflow {
   std::array<int32_t, 4> FNeighbourDots{0, 0, 0, 0};
   bool FPickEnabled = false;
   bool FDelayEncoding = false;
+  // The hand corrections of the jobs above, undone and redone in order.
+  TEditHistory FEditHistory;
 
   // Releases the jobs asked for, the encoding job before the segmentation job.
   void ReleaseJobs(bool segmenter, bool encoder, bool displayImage);
