@@ -100,8 +100,7 @@ class TDialogsTest : public TFormTest {
     };
     answer("1", "1", false);
     answer("60", "40", true);
-    // The current job keeps its table.
-    QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNx(), 50);
+    QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNx(), 50);  // the job in hand keeps it
     NewEncode("dots.bmp");
     QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNx(), 60);
     QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNy(), 40);

@@ -201,8 +201,8 @@ class TEncodeChoicesTest : public TFormTest {
 
   // The fixed message stays as it is shown, its own line; the hint follows.
   void IndicesBeyondTheTableOfferALargerOne() {
-    Form().Workflow().MaxNx = 3;
-    Form().Workflow().MaxNy = 3;
+    TWorkflow& flow = Form().Workflow();
+    flow.MaxNx = flow.MaxNy = 3;
     WriteDots(Work("wide.bmp"), 240, 100, Lattice(20, 20, 16, 16, 13, 4), 4);
     // No: the message and how to enlarge the table by hand.
     FPlatform->AskAnswers = {false};
@@ -223,18 +223,17 @@ class TEncodeChoicesTest : public TFormTest {
     DoEncoding();
     QCOMPARE(FPlatform->Errors.size(), size_t(1));
     int32_t coded = 0;
-    for (const TDotInfo& d : Form().Workflow().FEncoder->FDotInfo) coded += d.Coded;
+    for (const TDotInfo& d : flow.FEncoder->FDotInfo) coded += d.Coded;
     QCOMPARE(coded, 52);
-    const TWorkflow& flow = Form().Workflow();
     QVERIFY(flow.MaxNx > 6 && flow.FEncoder->FCoordinate.MaxNx() == flow.MaxNx);
     // From the pitch the job in hand is made afresh for the larger table.
-    Form().Workflow().MaxNx = Form().Workflow().MaxNy = 3;
+    flow.MaxNx = flow.MaxNy = 3;
     FPlatform->AskAnswers = {true};
     NewEncode("wide.bmp");
     P().DxEdit->setText("16");
     P().DyEdit->setText("16");
     Press(P().SetDxDyStartButton);
-    QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNx(), Form().Workflow().MaxNx);
+    QCOMPARE(flow.FEncoder->FCoordinate.MaxNx(), flow.MaxNx);
     QCOMPARE(FPlatform->Errors.size(), size_t(1));
     QCOMPARE(FPlatform->Questions.size(), size_t(3));
   }
