@@ -14,6 +14,7 @@
 #include "app/Main.h"
 #include "app/platform/Busyfilter.h"
 #include "app/platform/Platform.h"
+#include "app/platform/Qtplatform.h"
 #include "app/view/Paintbox.h"
 #include "image/Grayimage.h"
 #include "segment/Segment.h"

@@ -55,21 +55,6 @@ QLabel* NewLabel(const char* name, const QString& text, QWidget* parent, const Q
 
 }  // namespace
 
-void TMailLabel::mouseMoveEvent(QMouseEvent* event) {
-  emit Moved();
-  event->accept();
-}
-
-void TMailLabel::mousePressEvent(QMouseEvent* event) {
-  event->accept();
-}
-
-void TMailLabel::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-    emit Clicked();
-  event->accept();
-}
-
 TAboutBox::TAboutBox(TPlatform& platform, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), FPlatform(platform) {
   setObjectName("AboutBox");

@@ -3,22 +3,9 @@
 #include <QDialog>
 #include <QLabel>
 
+#include "app/Maillabel.h"
+
 class TPlatform;
-
-// The mail link of the About box: it reports movements over it and clicks on it.
-class TMailLabel : public QLabel {
-  Q_OBJECT
- public:
-  using QLabel::QLabel;
- signals:
-  void Moved();
-  void Clicked();
-
- protected:
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-};
 
 // The About window: no title bar or border, the product name and version over a background
 // picture, and a link that opens a new mail to the support address. A click anywhere else

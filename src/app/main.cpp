@@ -19,6 +19,7 @@
 
 #include "app/Main.h"
 #include "app/platform/Platform.h"
+#include "app/platform/Qtplatform.h"
 #include "app/view/Paintbox.h"
 
 namespace {

@@ -13,6 +13,7 @@
 
 #include "AppTest.h"
 #include "app/Manual.h"
+#include "app/platform/Qtplatform.h"
 #include "app/platform/Recentfiles.h"
 #include "app/platform/Toolplacement.h"
 

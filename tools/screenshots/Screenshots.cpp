@@ -36,6 +36,7 @@
 #include "app/match/Strainoverlay.h"
 #include "app/match/Strainresult.h"
 #include "app/platform/Platform.h"
+#include "app/platform/Qtplatform.h"
 #include "app/segment/Segmentparameter.h"
 #include "app/segment/Simplesegmentparameter.h"
 #include "app/sequence/Sequenceform.h"

@@ -1,5 +1,7 @@
 #include "app/platform/Platform.h"
 
+#include "app/platform/Qtplatform.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
