@@ -146,11 +146,8 @@ class TRobustnessTest : public TFormTest {
       QVERIFY2(form.ViewSurface().Width() == shown->Width() &&
                    form.ViewSurface().Height() == shown->Height(),
                where);
-    if (form.Workflow().FEncoder)
-      QVERIFY2(
-          size_t(form.Workflow().FEncoder->FDotSum) <= form.Workflow().FEncoder->FDotInfo.size() ||
-              form.Workflow().FEncoder->FDotInfo.empty(),
-          where);
+    if (const TEncode* job = form.Workflow().FEncoder.get())
+      QVERIFY2(size_t(job->FDotSum) <= job->FDotInfo.size() || job->FDotInfo.empty(), where);
     // The box is the picture it shows at the view's zoom; a strain map only while its window is
     // open on a matching job.
     QVERIFY2(form.PaintBox()->width() ==
