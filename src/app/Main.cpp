@@ -195,7 +195,7 @@ void TMainForm::PaintBoxPaint() {
   TViewSurface& surface = ViewSurface();
   const TGrayImage* image = nullptr;
   if (FEncoder)
-    image = FEncoder->FImage.get();
+    image = &FEncoder->Image();
   else if (FSegmenter)
     image = &FSegmenter->Image();
   else if (FDisplayImage)
@@ -260,7 +260,7 @@ void TMainForm::SetScaleMenuItemClick() {
 void TMainForm::SetCoordinateMenuItemClick() {
   TReSetCoordinateForm dialog(this);
   dialog.SetTableSize(MaxNx, MaxNy);
-  if (FEncoder && FEncoder->FDotSum > 1) {
+  if (FEncoder && FEncoder->DotSum() > 1) {
     const TTableSize needed = AutoTableSize(*FEncoder, 0, 0);
     dialog.SetNeededSize(needed.MaxNx, needed.MaxNy);
   }
@@ -301,7 +301,7 @@ void TMainForm::EncodeParameterMenuItemClick() {
 void TMainForm::DelayMenuItemClick() {
   // The menu item toggles its own check mark.
   FDelayEncoding = FDelayMenuItem->isChecked();
-  if (FEncoder) FEncoder->FDelay = FDelayEncoding ? 50 : 0;
+  if (FEncoder) FEncoder->SetDelay(FDelayEncoding ? 50 : 0);
 }
 
 void TMainForm::AboutMenuItemClick() {

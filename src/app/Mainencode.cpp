@@ -36,8 +36,8 @@ std::unique_ptr<TEncode> TMainForm::NewEncodeJob() {
   auto job = std::make_unique<TEncode>(FEncodeImageName, FWhiteDots, true, MaxNx, MaxNy);
   // The job's own pause until a run sets the Delay menu's: 50 ms through the platform, so the
   // tests record it.
-  job->FDelay = 50;
-  job->FPause = [this](int32_t ms) { FPlatform.Sleep(ms); };
+  job->SetDelay(50);
+  job->SetPause([this](int32_t ms) { FPlatform.Sleep(ms); });
   return job;
 }
 
@@ -82,7 +82,7 @@ void TMainForm::NewEncode(const std::string& path) {
     PaintBoxPaint();  // the released pictures must not stay on the view
     throw;
   }
-  FitImageView(FEncoder->FImage->Width(), FEncoder->FImage->Height());
+  FitImageView(FEncoder->Image().Width(), FEncoder->Image().Height());
   FEncodeParameterForm->SetOriginMethod(2);
   ShowEncodeParameterForm();
   FSegmentParameterForm->hide();
@@ -152,7 +152,7 @@ void TMainForm::DoEncodingFrom(int32_t stage) {
                  Format("\nThe grid reaches beyond the coordinate table of max Nx %d and max Ny "
                         "%d: make it larger with Set Coordinate (System menu), then Do Encoding "
                         "again.",
-                        FEncoder->FCoordinate.MaxNx(), FEncoder->FCoordinate.MaxNy()));
+                        FEncoder->Coordinate().MaxNx(), FEncoder->Coordinate().MaxNy()));
   }
   Report(how + EncodeSummary() + FRunReport + FRecoveryReport);
 }
@@ -185,11 +185,11 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
     PaintBoxPaint();
     throw;
   }
-  FEncoder->FDelay = FDelayEncoding ? 50 : 0;
+  FEncoder->SetDelay(FDelayEncoding ? 50 : 0);
   // The file may have changed since New Encode.
-  if (FEncoder->FImage->Width() != ViewSurface().Width() ||
-      FEncoder->FImage->Height() != ViewSurface().Height())
-    FitImageView(FEncoder->FImage->Width(), FEncoder->FImage->Height());
+  if (FEncoder->Image().Width() != ViewSurface().Width() ||
+      FEncoder->Image().Height() != ViewSurface().Height())
+    FitImageView(FEncoder->Image().Width(), FEncoder->Image().Height());
   std::unique_ptr<TGrayImage> picture;
   if (reading.valid()) {
     picture = reading.get();
@@ -216,8 +216,8 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
                  ExtractFileName(FEncodeParameterForm->ReferenceFile()) + ", " + run.Report.Text() +
                  "." + FRunReport;
   }
-  if (FEncoder->FSorting.Ran)
-    FRunReport += " Lattice rules: " + SortingText(FEncoder->FSorting) + ".";
+  if (FEncoder->Sorting().Ran)
+    FRunReport += " Lattice rules: " + SortingText(FEncoder->Sorting()) + ".";
 }
 
 bool TMainForm::TakeReference(TRegisterReference& reference, TRegisterOptions& registration) {
@@ -256,7 +256,7 @@ std::string TMainForm::RefinePictureName() const {
 }
 
 void TMainForm::CheckRefinePicture(const TGrayImage& picture) const {
-  const TGrayImage& segmented = *FEncoder->FImage;
+  const TGrayImage& segmented = FEncoder->Image();
   if (!FEncodeParameterForm->RefinePictureFile().empty()) return;  // the core says it
   if (picture.Width() == segmented.Width() && picture.Height() == segmented.Height()) return;
   throw TError(
@@ -333,8 +333,7 @@ void TMainForm::SaveEncodeResultMenuItemClick() {
   FCodeFileName = FollowChoice(*chosen);
   // The code file carries the scale factors in force when it is saved.
   if (!ConfirmCodesToSave()) return;
-  FEncoder->FScaleX = FScaleX;
-  FEncoder->FScaleY = FScaleY;
+  FEncoder->SetScale(FScaleX, FScaleY);
   FEncoder->SaveCodes(FCodeFileName);
   Report("Saved " + FCodeFileName + "." + CodeFileScaleNote());
 }

@@ -17,15 +17,16 @@ void TMainForm::ExtractAgainIfChanged(std::unique_ptr<TEncode>& former) {
     leastArea = FEncodeParameterForm->LeastArea();
   } catch (const TError&) {
   }
-  const bool extracted = FEncoder->FDotSum > 0;
-  if (!FExtractAgain && extracted && (!leastArea || *leastArea == FEncoder->FAreaThreshold)) return;
+  const bool extracted = FEncoder->DotSum() > 0;
+  if (!FExtractAgain && extracted && (!leastArea || *leastArea == FEncoder->AreaThreshold()))
+    return;
   FExtractAgain = false;
   // The picks name dots of the job in hand: they are looked for again where those dots were.
   std::array<std::optional<TDotInfo>, 5> picked;
   const auto dotOf = [this](int32_t index) -> std::optional<TDotInfo> {
-    if (index < 0 || index >= std::min(FEncoder->FDotSum, int32_t(FEncoder->FDotInfo.size())))
+    if (index < 0 || index >= std::min(FEncoder->DotSum(), int32_t(FEncoder->DotInfo().size())))
       return std::nullopt;
-    return FEncoder->FDotInfo[static_cast<size_t>(index)];
+    return FEncoder->DotInfo()[static_cast<size_t>(index)];
   };
   picked[0] = dotOf(FOriginDot);
   for (size_t d = 0; d < 4; ++d) picked[d + 1] = dotOf(FNeighbourDots[d]);
@@ -47,18 +48,18 @@ void TMainForm::ExtractAgainIfChanged(std::unique_ptr<TEncode>& former) {
   FOriginDot = same(picked[0]);
   for (size_t d = 0; d < 4; ++d) FNeighbourDots[d] = same(picked[d + 1]);
   FRecoveryReport =
-      " Dots extracted afresh with the least area " + IntToStr(FEncoder->FAreaThreshold) + ".";
+      " Dots extracted afresh with the least area " + IntToStr(FEncoder->AreaThreshold()) + ".";
 }
 
 bool TMainForm::OfferLargerTable(const std::string& message, int32_t stage) {
   const TTableSize size = AutoTableSize(*FEncoder, 0, 0);
-  if (size.MaxNx <= FEncoder->FCoordinate.MaxNx() && size.MaxNy <= FEncoder->FCoordinate.MaxNy())
+  if (size.MaxNx <= FEncoder->Coordinate().MaxNx() && size.MaxNy <= FEncoder->Coordinate().MaxNy())
     return false;
   if (!FPlatform.Ask(DisplayText(message) +
                      Format("\nThe grid reaches beyond the coordinate table of max Nx %d and max "
                             "Ny %d.\nMake the table max Nx %d and max Ny %d, large enough for "
                             "every dot of this picture (Set Coordinate), and encode again?",
-                            FEncoder->FCoordinate.MaxNx(), FEncoder->FCoordinate.MaxNy(),
+                            FEncoder->Coordinate().MaxNx(), FEncoder->Coordinate().MaxNy(),
                             size.MaxNx, size.MaxNy)))
     return false;
   MaxNx = size.MaxNx;

@@ -52,10 +52,10 @@ void TMainForm::Report(const std::string& text) {
 
 std::string TMainForm::EncodeSummary() const {
   if (!FEncoder) return "";
-  const TCodeCheck check = CheckCodes(FEncoder->FDotInfo, FEncoder->FDotSum);
-  std::string text = IntToStr(FEncoder->FDotSum) + " dots found, " + IntToStr(check.Coded) +
-                     " indexed, " + IntToStr(FEncoder->FDotSum - check.Coded) + " not indexed.";
-  if (check.Coded < FEncoder->FDotSum)
+  const TCodeCheck check = CheckCodes(FEncoder->DotInfo(), FEncoder->DotSum());
+  std::string text = IntToStr(FEncoder->DotSum()) + " dots found, " + IntToStr(check.Coded) +
+                     " indexed, " + IntToStr(FEncoder->DotSum() - check.Coded) + " not indexed.";
+  if (check.Coded < FEncoder->DotSum())
     text +=
         " Next: check the dots marked red (Show Position), correct them in Encode Parameter, "
         "then Save Result (Ctrl+S).";
@@ -80,7 +80,7 @@ std::string TMainForm::MatchSummary() const {
 }
 
 bool TMainForm::ConfirmCodesToSave() {
-  const TCodeCheck check = CheckCodes(FEncoder->FDotInfo, FEncoder->FDotSum);
+  const TCodeCheck check = CheckCodes(FEncoder->DotInfo(), FEncoder->DotSum());
   if (check.Coded == 0)
     return FPlatform.Ask(
         "No dot has grid indices: the code file would hold no dots.\n"

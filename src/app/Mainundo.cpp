@@ -58,8 +58,8 @@ void TMainForm::ShowCorrection(int32_t dot) {
   FEncoder->ShowPosition();
   // Where labels crowd, the view keeps the one written last: the corrected dot's.
   if (dot >= 0 &&
-      dot < std::min(FEncoder->FDotSum, static_cast<int32_t>(FEncoder->FDotInfo.size()))) {
-    const TDotInfo& d = FEncoder->FDotInfo[static_cast<size_t>(dot)];
+      dot < std::min(FEncoder->DotSum(), static_cast<int32_t>(FEncoder->DotInfo().size()))) {
+    const TDotInfo& d = FEncoder->DotInfo()[static_cast<size_t>(dot)];
     ViewSurface().TextOut(static_cast<int32_t>(d.x), static_cast<int32_t>(d.y),
                           FEncoder->DotLabel(dot));
   }

@@ -13,15 +13,15 @@
 
 TCodeHeader CodeHeaderOf(const TEncode& job) {
   TCodeHeader header;
-  header.Width = job.FImage->Width();
-  header.Height = job.FImage->Height();
-  header.MaxNx = job.FMaxNx;
-  header.MaxNy = job.FMaxNy;
-  header.ScaleX = job.FScaleX;
-  header.ScaleY = job.FScaleY;
-  header.Background = job.FBackground;
-  header.ImageName = job.FImage->FileName();
-  header.Mark = job.FCodeMark;
+  header.Width = job.Image().Width();
+  header.Height = job.Image().Height();
+  header.MaxNx = job.MaxNx();
+  header.MaxNy = job.MaxNy();
+  header.ScaleX = job.ScaleX();
+  header.ScaleY = job.ScaleY();
+  header.Background = job.Background();
+  header.ImageName = job.Image().FileName();
+  header.Mark = job.CodeMark();
   return header;
 }
 

@@ -101,7 +101,7 @@ double EstimateSigma(TFitter<uint8_t>& fitter, const TDots& d) {
 TFitReport FitCentroids(TEncode& job, const TGrayImage& picture, const TFitHints& hints,
                         int32_t threads) {
   TFitReport report;
-  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
+  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(job.DotInfo().size()));
   const std::vector<TBackgroundPlane> planes = BackgroundPlanes(job, picture);  // checks the size
   if (count <= 0) return report;
   std::vector<TDotInfo>& dots = job.FDotInfo;
@@ -121,7 +121,7 @@ TFitReport FitCentroids(TEncode& job, const TGrayImage& picture, const TFitHints
     d.X[i] = dots[i].x, d.Y[i] = dots[i].y;
     d.Largest = std::max(d.Largest, static_cast<float>(r));
   }
-  const int32_t sign = job.FBackground == 0 ? 1 : -1;
+  const int32_t sign = job.Background() == 0 ? 1 : -1;
   auto fitter = [&] {
     return TFitter<uint8_t>(picture.Data(), picture.Width(), picture.Height(), sign, hints.Junk);
   };

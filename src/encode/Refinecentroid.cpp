@@ -285,7 +285,7 @@ struct TPrepared {
 TPrepared Prepare(const TEncode& job, const TGrayImage& picture, int32_t count, int32_t threads,
                   double gap) {
   const int32_t w = picture.Width(), h = picture.Height();
-  const std::vector<TDotInfo>& dots = job.FDotInfo;
+  const std::vector<TDotInfo>& dots = job.DotInfo();
   TPrepared prepared;
   if (threads <= 0)
     threads =
@@ -336,7 +336,7 @@ TPrepared Prepare(const TEncode& job, const TGrayImage& picture, int32_t count, 
 }
 
 void CheckSize(const TEncode& job, const TGrayImage& picture) {
-  const TGrayImage& segmented = *job.FImage;
+  const TGrayImage& segmented = job.Image();
   if (picture.Width() != segmented.Width() || picture.Height() != segmented.Height())
     throw TError(
         Format("The picture for refined centroids is %d x %d pixels, the segmented "
@@ -359,24 +359,24 @@ TBackgroundPlane PlaneAt(const TBackground& background, double x, double y) {
 std::vector<TBackgroundPlane> BackgroundPlanes(const TEncode& job, const TGrayImage& picture,
                                                double gap) {
   CheckSize(job, picture);
-  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
+  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(job.DotInfo().size()));
   std::vector<TBackgroundPlane> planes(static_cast<size_t>(std::max(count, 0)));
   if (count <= 0) return planes;
   const TPrepared prepared = Prepare(job, picture, count, 0, std::max(gap, BackgroundGap));
   for (int32_t i = 0; i < count; ++i)
     planes[static_cast<size_t>(i)] =
-        PlaneAt(*prepared.Background, job.FDotInfo[i].x, job.FDotInfo[i].y);
+        PlaneAt(*prepared.Background, job.DotInfo()[i].x, job.DotInfo()[i].y);
   return planes;
 }
 
 void RefineCentroids(TEncode& job, const TGrayImage& picture, int32_t threads) {
   CheckSize(job, picture);
-  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
+  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(job.DotInfo().size()));
   if (count <= 0) return;
   std::vector<TDotInfo>& dots = job.FDotInfo;
   const TPrepared prepared = Prepare(job, picture, count, threads, BackgroundGap);
   const TBackground& background = *prepared.Background;
-  const int32_t sign = job.FBackground == 0 ? 1 : -1;  // dark dots weigh by how much darker
+  const int32_t sign = job.Background() == 0 ? 1 : -1;  // dark dots weigh by how much darker
 
   // Every dot is refined on its own from the picture and the background: the threads share
   // nothing but what they only read.

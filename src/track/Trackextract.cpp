@@ -36,7 +36,7 @@ std::unique_ptr<TEncode> ExtractPicture(const std::string& picture, const TTrack
   const bool sized = options.MaxNx && options.MaxNy;
   auto job = std::make_unique<TEncode>(segment.ReleaseImage(), !options.BlackDots, false,
                                        sized ? *options.MaxNx : 1, sized ? *options.MaxNy : 1);
-  job->FDelay = 0;
+  job->SetDelay(0);
   // The table is sized when the picture is indexed, from the reference's reach.
   TEncodeRunOptions run;
   if (options.LeastArea)

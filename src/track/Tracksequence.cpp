@@ -152,7 +152,7 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
       job = pipeline.Take(i, error);
       if (!job) throw TError(error);
       const TStepIndexing indexing = indexer.Index(*job, static_cast<int32_t>(i));
-      step.Dots = job->FDotSum;
+      step.Dots = job->DotSum();
       step.Registration = RegistrationName(indexing.How);
       step.Note = indexing.Note;
       if (i == 0) referenceDots = static_cast<int32_t>(CodedDots(*job).size());

@@ -100,10 +100,10 @@ class TDialogsTest : public TFormTest {
     };
     answer("1", "1", false);
     answer("60", "40", true);
-    QCOMPARE(Form().FEncoder->FCoordinate.MaxNx(), 50);  // the current job keeps its table
+    QCOMPARE(Form().FEncoder->Coordinate().MaxNx(), 50);  // the current job keeps its table
     NewEncode("dots.bmp");
-    QCOMPARE(Form().FEncoder->FCoordinate.MaxNx(), 60);
-    QCOMPARE(Form().FEncoder->FCoordinate.MaxNy(), 40);
+    QCOMPARE(Form().FEncoder->Coordinate().MaxNx(), 60);
+    QCOMPARE(Form().FEncoder->Coordinate().MaxNy(), 40);
     answer("70", "y", true);  // a bad second field leaves the new first one
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"'y' is not a valid integer value."});
     QVERIFY(Form().MaxNx == 70);

@@ -141,7 +141,7 @@ class TRobustnessTest : public TFormTest {
     TMainForm& form = Form();
     const QByteArray where = "step " + QByteArray::number(step);
     QVERIFY2(!form.Busy(), where);
-    const TGrayImage* shown = form.FEncoder        ? form.FEncoder->FImage.get()
+    const TGrayImage* shown = form.FEncoder        ? &form.FEncoder->Image()
                               : form.FSegmenter    ? &form.FSegmenter->Image()
                               : form.FDisplayImage ? form.FDisplayImage.get()
                                                    : nullptr;
@@ -150,8 +150,8 @@ class TRobustnessTest : public TFormTest {
                    form.ViewSurface().Height() == shown->Height(),
                where);
     if (form.FEncoder)
-      QVERIFY2(size_t(form.FEncoder->FDotSum) <= form.FEncoder->FDotInfo.size() ||
-                   form.FEncoder->FDotInfo.empty(),
+      QVERIFY2(size_t(form.FEncoder->DotSum()) <= form.FEncoder->DotInfo().size() ||
+                   form.FEncoder->DotInfo().empty(),
                where);
     // The box is the picture it shows at the view's zoom; a strain map only while its window is
     // open on a matching job.

@@ -91,12 +91,13 @@ std::unique_ptr<TEncode> Job(const TDotCase& c, std::vector<TTruthDot>& truth) {
   picture->SetHeight(c.Height);
   auto job = std::make_unique<TEncode>(std::move(picture), true, false, 1, 1);
   truth = Dots(c, true);
+  std::vector<TDotInfo> dots;
   for (const TTruthDot& t : truth) {
     TDotInfo d;
     d.x = static_cast<float>(t.X), d.y = static_cast<float>(t.Y), d.Area = 78;
-    job->FDotInfo.push_back(d);
+    dots.push_back(d);
   }
-  job->FDotSum = static_cast<int32_t>(truth.size());
+  job->ReplaceDots(std::move(dots));
   return job;
 }
 
@@ -117,7 +118,7 @@ TOutcome Place(const TDotCase& c, const TRegisterOptions& options = {},
     if (out) *out = report;
   });
   for (size_t k = 0; k < truth.size(); ++k) {
-    const TDotInfo& d = job->FDotInfo[k];
+    const TDotInfo& d = job->DotInfo()[k];
     if (!d.Coded) continue;
     ++outcome.Indexed;
     outcome.Wrong += d.Nx != truth[k].I || d.Ny != -truth[k].J;
@@ -227,7 +228,7 @@ TEST(Register, AFileIndexedFromAReferenceCarriesItsLineage) {
   const TCodeFileContent saved = ReadCodeFile(dir.File("d.cod"));
   EXPECT_EQ(saved.Mark, "+ref:0123456789abcdef");
   EXPECT_EQ(CodeLineage(saved), "0123456789abcdef");
-  job->FCodeMark.clear();
+  job->SetCodeMark("");
   job->SaveCodes(dir.File("own.cod"));
   EXPECT_EQ(ReadFileBytes(dir.File("own.cod")).rfind("VRKT-FS\r\n", 0), 0u);
   EXPECT_EQ(CodeLineage(ReadCodeFile(dir.File("own.cod"))), LineageOfDots(CodedDots(*job), true));

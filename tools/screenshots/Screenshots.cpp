@@ -181,12 +181,12 @@ void DeskShots(TMainForm& form, TShotPlatform& platform, TTempDir& home) {
   platform.NextBox = "warning-least-area-share";
   form.RunCommand([&] { form.DoEncodingMenuItemClick(); });
   form.RunCommand([&] {
-    const TDotInfo& dot = form.FEncoder->FDotInfo[41];
+    const TDotInfo& dot = form.FEncoder->DotInfo()[41];
     QTest::mouseClick(form.PaintBox(), Qt::LeftButton, {},
                       form.PaintBox()->ToBox(int32_t(dot.x), int32_t(dot.y)));
     parameters.PageControl->setCurrentIndex(1);
-    parameters.NxEdit->setText(QString::number(form.FEncoder->FDotInfo[40].Nx));
-    parameters.NyEdit->setText(QString::number(form.FEncoder->FDotInfo[40].Ny));
+    parameters.NxEdit->setText(QString::number(form.FEncoder->DotInfo()[40].Nx));
+    parameters.NyEdit->setText(QString::number(form.FEncoder->DotInfo()[40].Ny));
     platform.NextBox = "question-taken-position";
     parameters.ModifyCoordButton->click();
   });
@@ -236,7 +236,7 @@ void DeskShots(TMainForm& form, TShotPlatform& platform, TTempDir& home) {
   clock.start();
   form.RunCommand([&] { form.DoEncodingMenuItemClick(); });
   std::printf("Do Encoding 6000 x 4000, with the larger table: %lld ms, %d dots\n",
-              static_cast<long long>(clock.elapsed()), form.FEncoder->FDotSum);
+              static_cast<long long>(clock.elapsed()), form.FEncoder->DotSum());
   Shot("desk-larger-table-encoded", &form);
 }
 
@@ -399,15 +399,15 @@ int main(int argc, char** argv) {
   form.DoEncodingMenuItemClick();
   if (form.FEncoder) {
     int neted = 0;
-    for (const TDotInfo& dot : form.FEncoder->FDotInfo) neted += dot.Neted ? 1 : 0;
+    for (const TDotInfo& dot : form.FEncoder->DotInfo()) neted += dot.Neted ? 1 : 0;
     std::printf("stage %d origin %d dots %d expanded %d pauses %d\n", form.FEncodeStage,
-                form.FOriginDot, form.FEncoder->FDotSum, neted, platform.Pauses);
+                form.FOriginDot, form.FEncoder->DotSum(), neted, platform.Pauses);
   }
   Shot("encoding-unexpanded", &form);
   form.ShowPositionMenuItemClick();
   Shot("encoding-positions", &form);
-  if (form.FEncoder && form.FEncoder->FDotSum > 40) {
-    const TDotInfo& dot = form.FEncoder->FDotInfo[40];
+  if (form.FEncoder && form.FEncoder->DotSum() > 40) {
+    const TDotInfo& dot = form.FEncoder->DotInfo()[40];
     QTest::mouseClick(form.PaintBox(), Qt::LeftButton, {},
                       QPoint(static_cast<int>(dot.x), static_cast<int>(dot.y)));
   }

@@ -15,7 +15,7 @@
 
 const TGrayImage* PictureShown(const TMainForm& form) {
   if (const TBoxOverlay* overlay = form.PaintBox()->Overlay()) return overlay->GrayPicture();
-  if (form.FEncoder) return form.FEncoder->FImage.get();
+  if (form.FEncoder) return &form.FEncoder->Image();
   if (form.FSegmenter) return &form.FSegmenter->Image();
   return form.FDisplayImage.get();
 }
