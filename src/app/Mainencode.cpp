@@ -14,11 +14,11 @@
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
+#include "encode/Codefile.h"
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
 #include "encode/Encoderun.h"
 #include "encode/Leastareacheck.h"
-#include "match/Codeload.h"
 #include "register/Registerrun.h"
 #include "segment/Segment.h"
 

@@ -96,6 +96,7 @@ class TEncode {
   void AddDot(int32_t x, int32_t y);
 
   // --- Nearest-dot searches (single-precision distances, lowest index among equals) ------------
+  // The dot grid's searches (Dotgrid.h) over the records, indexed anew when they change.
   int32_t MaxAreaDot() const;
   int32_t NearestDot(float x, float y);
   int32_t NearestOtherDot(int32_t i);

@@ -305,7 +305,7 @@ TPrepared Prepare(const TEncode& job, const TGrayImage& picture, int32_t count, 
     for (int32_t i = begin; i < end; ++i) {
       const TDotInfo& d = dots[i];
       const double r = std::sqrt(std::max(d.Area, 1) / Pi);
-      const int32_t j = grid.Nearest(d.x, d.y, 1.0e20f, i);
+      const int32_t j = grid.NearestOther(d.x, d.y, i);
       double limit = 1e9;
       gaps[i] = -1;
       if (j >= 0) {

@@ -8,11 +8,11 @@
 
 #include "base/Convert.h"
 #include "base/Error.h"
+#include "encode/Codefile.h"
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
 #include "encode/Encodereference.h"
 #include "match/Codelineage.h"
-#include "match/Codeload.h"
 #include "register/Gridside.h"
 #include "register/Lattice.h"
 #include "register/Pointgrid.h"

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "encode/Codefile.h"
 #include "encode/Encode.h"
 #include "encode/Encodereference.h"
 #include "image/Grayimage.h"
 #include "match/Codelineage.h"
-#include "match/Codeload.h"
 #include "register/Registerpicture.h"
 #include "support/Checks.h"
 #include "support/TempDir.h"
