@@ -29,10 +29,10 @@ std::string PathOf(const py::handle& path, const char* what);
 // True for a str or an os.PathLike.
 bool IsPath(const py::handle& object);
 
-// A copy of a 2-D array of uint8 (as it is) or uint16 (to 8 bits by rule, as a 16-bit picture
-// file is read) of any strides; TypeError for another dtype, ValueError
-// for another number of dimensions. The core works on its pictures in place, so the caller's
-// array is never handed to it.
+// A copy of a 2-D array of uint8 (as it is) or uint16 (kept as the picture's full depth, and to
+// 8 bits by rule, as a 16-bit picture file is read) of any strides; TypeError for another dtype,
+// ValueError for another number of dimensions. The core works on its pictures in place, so the
+// caller's array is never handed to it.
 std::unique_ptr<TGrayImage> ImageOfArray(const py::handle& array, const char* what, TBits16 rule);
 // The picture's pixels as a (height, width) uint8 array that owns them: no copy.
 py::array ArrayOfImage(std::unique_ptr<TGrayImage> image);

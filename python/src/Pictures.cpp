@@ -5,19 +5,36 @@
 #include <pybind11/stl.h>
 
 #include "Binding.h"
+#include "base/Path.h"
+#include "image/Gray16image.h"
 #include "image/Grayimage.h"
 #include "segment/Segment.h"
 #include "segment/Segmentrun.h"
 
 namespace {
 
-// The picture file's pixels as the core reads them. Multi-page files give their first page.
+// The picture file's pixels as the core reads them; page counts from 0 here, from 1 in the core.
 std::unique_ptr<TGrayImage> ReadPicture(const std::string& path, int32_t page, TBits16 rule) {
   if (page < 0) throw py::value_error("page must be 0 or more, not " + std::to_string(page));
-  if (page > 0)
-    throw py::value_error("page " + std::to_string(page) +
-                          ": only the first page of a picture file is read");
-  return std::make_unique<TGrayImage>(path, rule);
+  if (page > 0 && FileExists(path)) {
+    const int32_t pages = PictureFilePages(path);
+    if (page >= pages)
+      throw py::value_error("page " + std::to_string(page) + ": \"" + path + "\" has " +
+                            std::to_string(pages) + (pages == 1 ? " page" : " pages") +
+                            " (counted from 0)");
+  }
+  return std::make_unique<TGrayImage>(path, rule, page + 1);
+}
+
+// The picture as the camera gave it, 16-bit values as stored, in an array that owns them.
+py::array ArrayOfDeep(std::shared_ptr<const TGray16Image> deep) {
+  const py::ssize_t w = deep->Width(), h = deep->Height();
+  auto* held = new std::shared_ptr<const TGray16Image>(std::move(deep));
+  py::capsule owner(held,
+                    [](void* p) { delete static_cast<std::shared_ptr<const TGray16Image>*>(p); });
+  // The array is the picture's only holder now, so it may write to it.
+  auto* data = const_cast<uint16_t*>((*held)->Data());
+  return py::array_t<uint16_t>({h, w}, {2 * w, py::ssize_t{2}}, data, owner);
 }
 
 }  // namespace
@@ -53,13 +70,21 @@ std::unique_ptr<TGrayImage> ImageOfArray(const py::handle& object, const char* w
       }
     }
   } else {
-    MapGray16(
-        w, h,
-        [&](int32_t y, uint16_t* out) {
-          const char* row = base + y * rowStride;
-          for (int32_t x = 0; x < w; ++x) std::memcpy(&out[x], row + x * step, sizeof(uint16_t));
-        },
-        rule, *image);
+    // Kept as given beside its 8-bit picture, as a 16-bit picture file is read: refined
+    // centroids measure on it.
+    auto deep = std::make_shared<TGray16Image>();
+    deep->SetSize(w, h);
+    for (int32_t y = 0; y < h; ++y) {
+      const char* row = base + y * rowStride;
+      uint16_t* out = deep->Row(y);
+      if (step == 2) {
+        std::memcpy(out, row, sizeof(uint16_t) * static_cast<size_t>(w));
+      } else {
+        for (int32_t x = 0; x < w; ++x) std::memcpy(&out[x], row + x * step, sizeof(uint16_t));
+      }
+    }
+    MapGray16(*deep, rule, *image);
+    image->SetDeep(std::move(deep));
   }
   return image;
 }
@@ -75,7 +100,7 @@ py::array ArrayOfImage(std::unique_ptr<TGrayImage> image) {
 void AddPictures(py::module_& m) {
   m.def(
       "read_picture",
-      [](const py::object& path, int32_t page, const std::string& bits16) {
+      [](const py::object& path, int32_t page, const std::string& bits16, bool fullDepth) {
         const std::string file = PathOf(path, "path");
         const TBits16 rule = Bits16Of(bits16);
         std::unique_ptr<TGrayImage> image;
@@ -83,16 +108,22 @@ void AddPictures(py::module_& m) {
           py::gil_scoped_release release;
           image = ReadPicture(file, page, rule);
         }
+        if (fullDepth && image->Deep()) return ArrayOfDeep(image->SharedDeep());
         return ArrayOfImage(std::move(image));
       },
       py::arg("path"), py::arg("page") = 0, py::arg("bits16") = "percentile",
-      "read_picture(path, page=0, bits16=\"percentile\") -> numpy.ndarray\n\n"
-      "The picture file as a (height, width) uint8 array, read by its content as latticor-cli "
-      "reads it: a Windows bitmap, PNG, TIFF, PGM/PPM or JPEG, gray or colour (colour becomes "
-      "(B + G + R + 1) // 3). A 16-bit picture becomes 8-bit by bits16: \"percentile\" "
-      "stretches the 0.1 % and 99.9 % percentiles to 0 and 255, \"shift\" keeps the high byte. "
-      "page: the page of a multi-page file (only 0 is read so far).\n"
-      "Raises latticor.Error with the reader's message (a missing file, a damaged one).");
+      py::arg("full_depth") = true,
+      "read_picture(path, page=0, bits16=\"percentile\", full_depth=True) -> numpy.ndarray\n\n"
+      "The picture file as a (height, width) array, read by its content as latticor-cli reads "
+      "it: a Windows bitmap, PNG, TIFF, PGM/PPM or JPEG, gray or colour (colour becomes "
+      "(B + G + R + 1) // 3). A picture of more than 8 bits comes as the camera gave it, a "
+      "uint16 array of the values as stored (12-bit data stays 0..4095), which measure() and "
+      "segment() take as latticor-cli takes the file; anything else is uint8. full_depth=False "
+      "gives the 8-bit picture segmentation sees instead, made by bits16: \"percentile\" "
+      "stretches the 0.1 % and 99.9 % percentiles to 0 and 255, \"shift\" keeps the top 8 bits "
+      "of the data. page: the page of a multi-page TIFF, from 0.\n"
+      "Raises latticor.Error with the reader's message (a missing file, a damaged one), "
+      "ValueError for a page the file does not have.");
   m.def(
       "write_bitmap",
       [](const py::object& path, const py::object& picture, const std::string& bits16) {

@@ -142,8 +142,9 @@ TTrackOptions TrackOptionsOf(std::optional<bool> black, int32_t median,
                              std::optional<int32_t> maxNx, std::optional<int32_t> maxNy,
                              std::array<float, 2> scale, int32_t neighbourhood,
                              const std::string& measure, std::optional<std::array<float, 2>> shift,
-                             std::optional<int32_t> jobs, bool plots) {
+                             std::optional<int32_t> jobs, bool plots, const std::string& bits16) {
   TTrackOptions o = BatchTrackOptions();
+  o.Bits16 = Bits16Of(bits16);
   if (black) o.BlackDots = *black, o.FindPolarity = false;
   if (median != 0) o.Median = median;
   o.Window = window;
@@ -246,7 +247,8 @@ void AddTrack(py::module_& m) {
          std::optional<int32_t> threshold, const py::object& leastArea, const std::string& centroid,
          const std::string& dots, std::optional<int32_t> maxNx, std::optional<int32_t> maxNy,
          std::array<float, 2> scale, int32_t neighbourhood, const std::string& measure,
-         std::optional<std::array<float, 2>> shift, std::optional<int32_t> jobs, bool plots) {
+         std::optional<std::array<float, 2>> shift, std::optional<int32_t> jobs, bool plots,
+         const std::string& bits16) {
         std::vector<std::string> given;
         if (IsPath(pictures)) {
           given.push_back(PathOf(pictures, "pictures"));
@@ -255,7 +257,7 @@ void AddTrack(py::module_& m) {
         }
         const TTrackOptions options =
             TrackOptionsOf(black, median, window, adjust, threshold, leastArea, centroid, dots,
-                           maxNx, maxNy, scale, neighbourhood, measure, shift, jobs, plots);
+                           maxNx, maxNy, scale, neighbourhood, measure, shift, jobs, plots, bits16);
         py::object folder = py::none();
         std::string outDir;
         if (out.is_none()) {
@@ -279,17 +281,18 @@ void AddTrack(py::module_& m) {
       py::arg("centroid") = "refined", py::arg("dots") = "lattice", py::arg("max_nx") = py::none(),
       py::arg("max_ny") = py::none(), py::arg("scale") = std::array<float, 2>{1.0f, 1.0f},
       py::arg("neighbourhood") = 1, py::arg("measure") = "small", py::arg("shift") = py::none(),
-      py::arg("jobs") = py::none(), py::arg("plots") = false,
+      py::arg("jobs") = py::none(), py::arg("plots") = false, py::arg("bits16") = "percentile",
       "track(pictures, out=None, *, force=False, black=None, median=0, window=None, adjust=0, "
       "threshold=None, least_area=\"robust\", centroid=\"refined\", dots=\"lattice\", max_nx=None, "
       "max_ny=None, "
-      "scale=(1, 1), neighbourhood=1, measure=\"small\", shift=None, jobs=None, plots=False) "
-      "-> Track\n\n"
+      "scale=(1, 1), neighbourhood=1, measure=\"small\", shift=None, jobs=None, plots=False, "
+      "bits16=\"percentile\") -> Track\n\n"
       "Tracks a sequence of pictures of one grid as latticor-cli track: every picture indexed "
       "from the one before (each dot where its own motion predicts it, the motion found again "
       "from the pictures where a step departs from that), matched against the first, strain "
       "per step. pictures: paths in "
-      "order (the first is the reference) or one folder (its pictures in natural order). "
+      "order (the first is the reference), one folder (its pictures in natural order) or a "
+      "multi-page TIFF (its pages in order; \"stack.tif#N\" names page N, from 1). "
       "Returns an iterator of TrackStep, each as soon as it is written. The files (summary.csv, "
       "step-NNNN.csv, codes/) go to out, which an earlier run's results keep unless force and "
       "one run at a time writes into (until the iterator ends or is closed); without out to a "

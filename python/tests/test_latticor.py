@@ -99,6 +99,7 @@ def test_arrays_of_any_layout_give_the_same_measurement(pair):
     (lambda p: latticor.match(p / "a.bmp", 3), latticor.Error, "not a code file"),
     (lambda p: latticor.strain(p / "a.bmp", p / "a.bmp", measure="big"), ValueError, "measure"),
     (lambda p: list(latticor.track([])), latticor.Error, "No picture"),
+    (lambda p: list(latticor.track([p / "a.bmp"], bits16="deep")), ValueError, "bits16"),
 ])
 def test_bad_arguments_raise_clear_exceptions(pair, call, error, text):
     with pytest.raises(error, match=text):

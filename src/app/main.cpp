@@ -13,7 +13,9 @@
 #include <QKeySequence>
 #include <QMessageBox>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/Imageview.h"
 #include "app/Main.h"
@@ -51,6 +53,17 @@ void InstallTestHooks(TMainForm& form) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Answered before any window system is needed.
+  if (argc == 2 &&
+      (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "--help") == 0)) {
+    std::printf(std::strcmp(argv[1], "--version") == 0
+                    ? "latticor " LATTICOR_VERSION "\n"
+                    : "Usage: latticor [PICTURE | FILE.cod]\n"
+                      "Opens the picture as New Segment, or shows the code file's dots over its "
+                      "picture.\nLATTICOR_MAX_PIXELS=N reads pictures of more than 268435456 "
+                      "pixels.\n");
+    return 0;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(AppTitle);
   // The desktop entry's name: the desktop finds the icon through it.

@@ -24,6 +24,8 @@ class TReadFile {
   bool IsRegular() const { return S_ISREG(FInfo.st_mode); }
   int64_t Size() const { return static_cast<int64_t>(FInfo.st_size); }
   const std::string& Path() const { return FPath; }
+  // What the file was when it was opened (device, inode, size, times).
+  const struct stat& Status() const { return FInfo; }
 
   // Exactly size bytes of a regular file at offset; a file that turns out shorter has changed.
   void ReadAt(int64_t offset, size_t size, uint8_t* into) const;

@@ -22,7 +22,7 @@ TSaveGroup::TSaveGroup() : FOuter(Current) {
 }
 
 TSaveGroup::~TSaveGroup() {
-  Current = FOuter;
+  if (Current == this) Current = FOuter;
   for (const THeld& held : FHeld) Drop(held);
 }
 
@@ -61,8 +61,18 @@ void TSaveGroup::HoldInPlace(const std::string& target, const std::string& backu
   FHeld.push_back({backup, target, name, -1, true});
 }
 
+void TSaveGroup::Suspend() {
+  if (Current == this) Current = FOuter;
+}
+
+void TSaveGroup::Resume() {
+  if (Current == this) return;
+  FOuter = Current;
+  Current = this;
+}
+
 void TSaveGroup::Commit() {
-  Current = FOuter;  // later saves of the thread are ordinary ones again
+  Suspend();  // later saves of the thread are ordinary ones again
   std::vector<THeld> held;
   held.swap(FHeld);
   size_t k = 0;

@@ -23,6 +23,12 @@ class TSaveGroup {
   // naming the first target that cannot be replaced.
   void Commit();
 
+  // A group filled on one thread and committed on another (each step of a sequence measured on
+  // its own thread, listed in order by a writer): Suspend ends its collecting on this thread,
+  // keeping what it holds; Resume collects this thread's saves into it again.
+  void Suspend();
+  void Resume();
+
   // Where the bytes saved under name are until Commit: its held temporary file, or name itself
   // when it was written where it stands (a device, an update in place) or not saved here.
   std::string Where(const std::string& name) const;

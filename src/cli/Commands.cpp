@@ -44,6 +44,12 @@ void SaveOverlay(TEncode& job, int32_t overlayScale, const std::string& fileName
   picture.SaveBmp(fileName);
 }
 
+// --page for a file of one page is that page: the option names the page of the stack among the
+// files a command reads (encode's segmented INPUT and its --picture).
+int32_t PageOf(const std::string& path, int32_t page) {
+  return page != 1 && PictureFilePages(path) == 1 ? 1 : page;
+}
+
 // How a picture was indexed from its reference, for the summary line.
 std::string RegistrationLine(const TRegisterReport& report) {
   std::string line = "indexed from the reference, " + report.Text();
@@ -68,7 +74,8 @@ std::string TableRangeNote(int32_t maxNx, int32_t maxNy) {
 void RunSegment(const TSegmentArgs& args) {
   CheckFiles({{"INPUT", args.Input, ""}}, {{"OUTPUT", args.Output, ""}}, args.Force);
   // New Segment, then Filter, then Multi-Area Segment or Simple Segment, then Save Result.
-  TSegment job(std::make_unique<TGrayImage>(args.Input, args.Bits16), false);
+  TSegment job(std::make_unique<TGrayImage>(args.Input, args.Bits16, PageOf(args.Input, args.Page)),
+               false);
   // A camera picture says how it became 8-bit gray; a bitmap has nothing to tell.
   const std::string& decoding = job.Image().Decoding();
   if (!decoding.ends_with("bitmap"))
@@ -88,11 +95,12 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
   std::future<std::unique_ptr<TGrayImage>> reading;
   if (args.Run.Refined && !args.Picture.empty())
     reading = std::async(std::launch::async, [&args] {
-      return std::make_unique<TGrayImage>(args.Picture, args.Bits16);
+      return std::make_unique<TGrayImage>(args.Picture, args.Bits16,
+                                          PageOf(args.Picture, args.Page));
     });
   // New Encode and an automatic Do Encoding: a fresh job, extraction, origin, walk.
-  TEncode job(std::make_unique<TGrayImage>(args.Input, args.Bits16), !args.BlackDots, false,
-              args.MaxNx, args.MaxNy);
+  TEncode job(std::make_unique<TGrayImage>(args.Input, args.Bits16, PageOf(args.Input, args.Page)),
+              !args.BlackDots, false, args.MaxNx, args.MaxNy);
   const int32_t scale = std::max(args.OverlayScale, 1);
   if (!args.Overlay.empty())  // an overlay too large to save is known before the work
     CheckPictureOutput(args.Overlay, int64_t{job.Image().Width()} * scale,

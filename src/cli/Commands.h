@@ -21,6 +21,7 @@ struct TSegmentArgs {
   TSegmentRunOptions Run;
   bool Force = false;                    // the output may overwrite the input
   TBits16 Bits16 = TBits16::Percentile;  // how a 16-bit picture becomes 8-bit
+  int32_t Page = 1;                      // of a multi-page TIFF, from 1
 };
 
 struct TEncodeArgs {
@@ -39,6 +40,7 @@ struct TEncodeArgs {
   std::optional<std::array<float, 2>> Shift;
   std::string Picture;                   // unsegmented picture for refined centroids
   TBits16 Bits16 = TBits16::Percentile;  // how 16-bit pictures (INPUT, Picture) become 8-bit
+  int32_t Page = 1;                      // of a multi-page TIFF (INPUT or Picture), from 1
 };
 
 struct TMatchArgs {

@@ -154,5 +154,6 @@ void AddEncodeCommand(CLI::App& app) {
                   "The unsegmented picture, for --centroid refined (same size as INPUT)")
       ->check(CheckFileName);
   AddBits16Option(*sub, args->Bits16);
+  AddPageOption(*sub, args->Page, "INPUT and --picture");
   sub->callback([args] { RunEncode(*args); });
 }

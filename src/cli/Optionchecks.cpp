@@ -19,6 +19,14 @@ void AddBits16Option(CLI::App& sub, TBits16& rule) {
       ->default_str("percentile");
 }
 
+void AddPageOption(CLI::App& sub, int32_t& page, const char* which) {
+  sub.add_option("--page", page,
+                 std::string("The page of a multi-page TIFF to read, from 1 (") + which +
+                     "; a file of one page is read as it is)")
+      ->check(CLI::Range(1, 1 << 20))
+      ->capture_default_str();
+}
+
 void AddSeedOption(CLI::App& sub, uint32_t& seed, const std::string& help) {
   // Checked as a wider integer first: the conversion to 32 bits alone would say only that the
   // text could not be converted.

@@ -12,7 +12,7 @@ void AddSegmentCommand(CLI::App& app) {
       "Segment a gray grid picture: every background pixel becomes 0 (white dots) or 255 "
       "(black dots); the dots keep their gray values.");
   sub->add_option("INPUT", args->Input,
-                  "Gray picture (.bmp, or a camera picture: .png, .tif, .pgm, .jpg)")
+                  "Gray picture (.bmp, or a camera picture: .png, .tif, .pgm, .jpg; 1 to 16 bits)")
       ->required();
   sub->add_option("OUTPUT", args->Output, "Segmented picture (.bmp or .raw)")->required();
   sub->add_flag_callback(
@@ -36,5 +36,6 @@ void AddSegmentCommand(CLI::App& app) {
   threshold->excludes(window)->excludes(adjust)->excludes(median);
   sub->add_flag("--force", args->Force, "Let OUTPUT overwrite INPUT");
   AddBits16Option(*sub, args->Bits16);
+  AddPageOption(*sub, args->Page, "INPUT");
   sub->callback([args] { RunSegment(*args); });
 }

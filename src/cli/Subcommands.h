@@ -29,6 +29,8 @@ void AddGridShapeOptions(CLI::App& sub, TSynthOptions& options);
 
 // "--bits16 percentile|shift", for every subcommand that reads pictures.
 void AddBits16Option(CLI::App& sub, TBits16& rule);
+// "--page N" for the subcommands that read one picture of a stack.
+void AddPageOption(CLI::App& sub, int32_t& page, const char* which);
 // "--seed S", 0 to 4294967295, for the subcommands that draw pictures.
 void AddSeedOption(CLI::App& sub, uint32_t& seed, const std::string& help);
 

@@ -20,14 +20,17 @@
 #include "cli/Subcommands.h"
 #include "cli/Trackprogress.h"
 #include "track/Trackfiles.h"
+#include "track/Trackinput.h"
 #include "track/Tracksequence.h"
+#include "track/Tracksplit.h"
 
 namespace {
 
 struct TTrackArgs {
   std::vector<std::string> Pictures;
   std::string Out;
-  bool Force = false;  // write over an earlier run's results
+  bool Force = false;   // write over an earlier run's results
+  std::string Extract;  // stage 1 of a split run: the steps to extract ("K/N", "A-B")
   TTrackOptions Options;
 };
 
@@ -61,9 +64,37 @@ std::string WithTableNote(const std::string& message, const TTrackOptions& optio
   return message + TableRangeNote(*options.MaxNx, *options.MaxNy);
 }
 
+// Stage 1 of a split run: the dots files of some steps, nothing else.
+void RunExtraction(const std::vector<std::string>& pictures, const TTrackArgs& args) {
+  TStepRange range;
+  try {
+    range = ParseStepRange(args.Extract, pictures.size());
+  } catch (const TError& e) {
+    throw TUsageError(e.Message());
+  }
+  std::vector<TCommandFile> inputs, outputs;
+  for (size_t i = range.First; i < range.End; ++i) {
+    inputs.push_back({"PICTURE " + pictures[i], SplitPicturePage(pictures[i]).File, ""});
+    outputs.push_back(
+        {"the dots file of " + pictures[i], TrackDotsFile(args.Out, pictures[i]), ""});
+  }
+  std::error_code failure;
+  std::filesystem::create_directories(std::filesystem::path(args.Out) / "dots", failure);
+  if (failure) throw TError("Cannot create the folder " + args.Out + ": " + failure.message());
+  CheckFiles(inputs, outputs, true);
+  const std::vector<std::string> failed =
+      ExtractToDotsFiles(pictures, range, args.Out, args.Options);
+  for (const std::string& line : failed) std::fprintf(stderr, "track: %s\n", line.c_str());
+  std::printf("%zu pictures extracted (steps %zu to %zu of %zu), %zu failed; dots in %s\n",
+              range.End - range.First, range.First, range.End - 1, pictures.size(), failed.size(),
+              (std::filesystem::path(args.Out) / "dots").string().c_str());
+}
+
 void RunTrack(const TTrackArgs& args) {
   if (args.Out.empty()) throw TUsageError("--out needs the name of a folder");
   const std::vector<std::string> pictures = TrackPictures(args.Pictures, args.Out);
+  // Extractions of several parts run at once into one folder, each writing its own files.
+  if (!args.Extract.empty()) return RunExtraction(pictures, args);
   std::unique_ptr<TFolderLock> lock;
   const TFileCheck check = LockTrackFiles(pictures, args.Out, args.Options.Plots, args.Force, lock);
   if (check.Status == 2) throw TUsageError(check.Message);
@@ -219,6 +250,17 @@ void AddTrackCommand(CLI::App& app) {
   sub->add_option("--jobs", o.Jobs, "Pictures segmented at once (the results do not depend on it)")
       ->check(CLI::Range(1, 256))
       ->capture_default_str();
+  AddBits16Option(*sub, o.Bits16);
+  CLI::Option* extract =
+      sub->add_option("--extract", args->Extract,
+                      "Stage 1 of a split run: only extract the dots of steps K/N (part K of N) "
+                      "or FIRST-LAST into --out/dots/, one process per part (GNU parallel, a "
+                      "Slurm array); then run track with --extracted");
+  sub->add_flag("--extracted", o.Extracted,
+                "Stage 2 of a split run: index, match and write every step from the dots "
+                "files in --out/dots/ (the same options as stage 1); the files are those of one "
+                "track run")
+      ->excludes(extract);
   sub->add_flag("--plots", o.Plots,
                 "Also write summary.png (mean strains against the step) and the last step's maps "
                 "in plots/");

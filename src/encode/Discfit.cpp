@@ -9,6 +9,7 @@
 #include "encode/Encode.h"
 #include "encode/Parallelranges.h"
 #include "encode/Pointbuckets.h"
+#include "image/Gray16image.h"
 #include "image/Grayimage.h"
 
 using discfit::TFitter;
@@ -62,7 +63,8 @@ void Near(const TPointBuckets& buckets, const TDots& d, int32_t i, std::vector<T
 }
 
 // The picture's blur: the median over a sample of dots of each one's best sigma.
-double EstimateSigma(TFitter<uint8_t>& fitter, const TDots& d) {
+template <typename T>
+double EstimateSigma(TFitter<T>& fitter, const TDots& d) {
   const int32_t count = static_cast<int32_t>(d.Start.size());
   const TPointBuckets buckets(d.X, d.Y, 2 * d.Largest + 1);
   std::vector<TEdgeProfile> profiles;
@@ -96,15 +98,14 @@ double EstimateSigma(TFitter<uint8_t>& fitter, const TDots& d) {
   return std::exp(*middle);
 }
 
-}  // namespace
-
-TFitReport FitCentroids(TEncode& job, const TGrayImage& picture, const TFitHints& hints,
-                        int32_t threads) {
+// The fit on the picture's own values, T the type of its pixels (data: 8 or 16 bits).
+template <typename T>
+TFitReport FitOn(TEncode& job, std::vector<TDotInfo>& dots, const TGrayImage& picture,
+                 const T* data, const TFitHints& hints, int32_t threads) {
   TFitReport report;
-  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(job.DotInfo().size()));
+  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(dots.size()));
   const std::vector<TBackgroundPlane> planes = BackgroundPlanes(job, picture);  // checks the size
   if (count <= 0) return report;
-  std::vector<TDotInfo>& dots = job.FDotInfo;
   if (threads <= 0)
     threads =
         count < ThreadedDots
@@ -123,10 +124,10 @@ TFitReport FitCentroids(TEncode& job, const TGrayImage& picture, const TFitHints
   }
   const int32_t sign = job.Background() == 0 ? 1 : -1;
   auto fitter = [&] {
-    return TFitter<uint8_t>(picture.Data(), picture.Width(), picture.Height(), sign, hints.Junk);
+    return TFitter<T>(data, picture.Width(), picture.Height(), sign, hints.Junk);
   };
   {
-    TFitter<uint8_t> f = fitter();
+    TFitter<T> f = fitter();
     report.Sigma = EstimateSigma(f, d);
   }
   // The blur's light reaches beyond the gap the background was first taken at.
@@ -143,7 +144,7 @@ TFitReport FitCentroids(TEncode& job, const TGrayImage& picture, const TFitHints
   // A blob's radius is not the dot's: the threshold cut its edge somewhere. The sample's median
   // difference brings every start nearer, and the fits need fewer steps.
   {
-    TFitter<uint8_t> f = fitter();
+    TFitter<T> f = fitter();
     std::vector<TNeighbour> near;
     std::vector<double> shift, noise;
     for (int32_t i = 0; i < count; i += std::max(1, count / EstimateDots)) {
@@ -167,7 +168,7 @@ TFitReport FitCentroids(TEncode& job, const TGrayImage& picture, const TFitHints
   }
   std::vector<char> held(d.Start.size(), 0);
   ForRanges(count, threads, [&](int32_t begin, int32_t end) {
-    TFitter<uint8_t> f = fitter();
+    TFitter<T> f = fitter();
     f.SetOutlier(outlier);
     std::vector<TNeighbour> near;
     for (int32_t i = begin; i < end; ++i) {
@@ -183,4 +184,14 @@ TFitReport FitCentroids(TEncode& job, const TGrayImage& picture, const TFitHints
   report.Kept = count - report.Fitted;
   job.DotsMoved();
   return report;
+}
+
+}  // namespace
+
+TFitReport FitCentroids(TEncode& job, const TGrayImage& picture, const TFitHints& hints,
+                        int32_t threads) {
+  // A picture of more than 8 bits is fitted at its full depth, as the camera gave it.
+  if (const TGray16Image* deep = picture.Deep())
+    return FitOn(job, job.FDotInfo, picture, deep->Data(), hints, threads);
+  return FitOn(job, job.FDotInfo, picture, picture.Data(), hints, threads);
 }

@@ -20,6 +20,7 @@ constexpr double OnNode = 0.25;       // of the pitch: a dot lies this close to 
 constexpr double DotShare = 0.1;      // of the typical dot: the least area of a dot not given
 constexpr double LatticeShare = 0.5;  // of the pieces' area that the dots hold, at least
 constexpr double Fair = 0.35;         // of the dots around it, the least area of a dot
+constexpr double OffNodeDot = 0.5;    // of the typical dot: a piece this large is a dot
 
 // The centroid of a dot that lost pixels: the weighted centroid over the part's pixels whose
 // mirror image about the centroid is clear of what the blob lost (taken a pixel wider), moved
@@ -141,6 +142,10 @@ TFitHints SortDots(TEncode& job, int32_t leastArea, bool areaGiven, TSurface* ca
       ++sorting.Small;
     else if (lattice.Offset(p.X, p.Y, node) <= OnNode * lattice.Pitch())
       keep[i] = 1;
+    else if (p.Area >= OffNodeDot * typical)
+      keep[i] = 1;  // a piece of a dot's size where the lattice does not follow the grid
+                    // (perspective, large strain): dropping it would leave a hole that looks
+                    // like a missing dot
   }
   const TPointBuckets buckets(px, py, lattice.Pitch());
   for (size_t i = 0; i < n; ++i) {

@@ -15,6 +15,7 @@
 #include "encode/Dotgrid.h"
 #include "encode/Encode.h"
 #include "encode/Parallelranges.h"
+#include "image/Gray16image.h"
 #include "image/Grayimage.h"
 
 namespace {
@@ -32,7 +33,8 @@ constexpr int32_t MaxThreads = 8;
 // Mean background per block, interpolated bilinearly between block centres.
 class TBackground {
  public:
-  TBackground(const TGrayImage& picture, const std::vector<uint8_t>& nearDot, int32_t block)
+  template <typename TPicture>
+  TBackground(const TPicture& picture, const std::vector<uint8_t>& nearDot, int32_t block)
       : FBlock(block),
         FCols((picture.Width() + block - 1) / block),
         FRows((picture.Height() + block - 1) / block),
@@ -46,7 +48,7 @@ class TBackground {
     std::vector<size_t> column(mw);  // the block column of each sampled column
     for (size_t i = 0; i < mw; ++i) column[i] = i * Step / static_cast<size_t>(block);
     for (int32_t y = 0; y < h; y += Step) {
-      const uint8_t* row = picture.Data() + static_cast<size_t>(y) * static_cast<size_t>(w);
+      const auto* row = picture.Data() + static_cast<size_t>(y) * static_cast<size_t>(w);
       const uint8_t* mask = nearDot.data() + static_cast<size_t>(y / Step) * mw;
       const size_t base = static_cast<size_t>(y / block) * static_cast<size_t>(FCols);
       for (size_t i = 0; i < mw; ++i) {
@@ -167,6 +169,18 @@ inline void RowSums(const uint8_t* row, int32_t from, int32_t to, int64_t& sum, 
   weighted = sx;
 }
 
+// The same for a picture of more than 8 bits.
+inline void RowSums(const uint16_t* row, int32_t from, int32_t to, int64_t& sum,
+                    int64_t& weighted) {
+  int64_t s = 0, sx = 0;
+  for (int32_t x = from; x <= to; ++x) {
+    s += row[x];
+    sx += int64_t{row[x]} * x;
+  }
+  sum = s;
+  weighted = sx;
+}
+
 // Sum of k^2 for k = 0 .. n. Below ExactSquares the three factors and their product are
 // integers that a double holds exactly, so integer arithmetic gives the same value without the
 // division's latency.
@@ -183,7 +197,8 @@ double SquareSum(int64_t n) {
 // not jump as the disc moves and no square root is taken per pixel. Inside the disc the sums
 // are taken per row span in integers and the plane's share in closed form; only the edge
 // pixels are weighed one by one.
-bool DiscCentroid(const TGrayImage& picture, const TPlane& p, double cx, double cy, double r,
+template <typename TPicture>
+bool DiscCentroid(const TPicture& picture, const TPlane& p, double cx, double cy, double r,
                   double& nx, double& ny) {
   const int32_t w = picture.Width(), h = picture.Height();
   const double reach = std::sqrt(r * r + r);
@@ -193,7 +208,7 @@ bool DiscCentroid(const TGrayImage& picture, const TPlane& p, double cx, double 
   const double slope = 1 / (2 * r);
   double sw = 0, sx = 0, sy = 0;
   for (int32_t y = y0; y <= y1; ++y) {
-    const uint8_t* row = picture.Data() + static_cast<size_t>(y) * static_cast<size_t>(w);
+    const auto* row = picture.Data() + static_cast<size_t>(y) * static_cast<size_t>(w);
     const double dy = y - cy;
     const double ho2 = outer2 - dy * dy;
     if (ho2 <= 0) continue;
@@ -282,7 +297,8 @@ struct TPrepared {
   int32_t Threads = 1;
 };
 
-TPrepared Prepare(const TEncode& job, const TGrayImage& picture, int32_t count, int32_t threads,
+template <typename TPicture>
+TPrepared Prepare(const TEncode& job, const TPicture& picture, int32_t count, int32_t threads,
                   double gap) {
   const int32_t w = picture.Width(), h = picture.Height();
   const std::vector<TDotInfo>& dots = job.DotInfo();
@@ -362,18 +378,25 @@ std::vector<TBackgroundPlane> BackgroundPlanes(const TEncode& job, const TGrayIm
   const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(job.DotInfo().size()));
   std::vector<TBackgroundPlane> planes(static_cast<size_t>(std::max(count, 0)));
   if (count <= 0) return planes;
-  const TPrepared prepared = Prepare(job, picture, count, 0, std::max(gap, BackgroundGap));
+  // On the picture's own values, 16 bits where the file had them, as the fit measures.
+  const double at = std::max(gap, BackgroundGap);
+  const TPrepared prepared = picture.Deep() ? Prepare(job, *picture.Deep(), count, 0, at)
+                                            : Prepare(job, picture, count, 0, at);
   for (int32_t i = 0; i < count; ++i)
     planes[static_cast<size_t>(i)] =
         PlaneAt(*prepared.Background, job.DotInfo()[i].x, job.DotInfo()[i].y);
   return planes;
 }
 
-void RefineCentroids(TEncode& job, const TGrayImage& picture, int32_t threads) {
-  CheckSize(job, picture);
-  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(job.DotInfo().size()));
+namespace {
+
+// The refinement on the picture's own pixels, 8 or 16 bits: the weights are the values above the
+// background whatever their scale.
+template <typename TPicture>
+void RefineOn(const TEncode& job, std::vector<TDotInfo>& dots, const TPicture& picture,
+              int32_t threads) {
+  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(dots.size()));
   if (count <= 0) return;
-  std::vector<TDotInfo>& dots = job.FDotInfo;
   const TPrepared prepared = Prepare(job, picture, count, threads, BackgroundGap);
   const TBackground& background = *prepared.Background;
   const int32_t sign = job.Background() == 0 ? 1 : -1;  // dark dots weigh by how much darker
@@ -401,5 +424,15 @@ void RefineCentroids(TEncode& job, const TGrayImage& picture, int32_t threads) {
       d.y = static_cast<float>(cy);
     }
   });
+}
+
+}  // namespace
+
+void RefineCentroids(TEncode& job, const TGrayImage& picture, int32_t threads) {
+  CheckSize(job, picture);
+  if (picture.Deep())
+    RefineOn(job, job.FDotInfo, *picture.Deep(), threads);
+  else
+    RefineOn(job, job.FDotInfo, picture, threads);
   job.DotsMoved();
 }

@@ -20,7 +20,9 @@ class TGrayImage;
 // taken as a plane across each dot.
 //
 // picture is the unsegmented picture of the job (the segmented one serves as well: its
-// background is one gray value, and the result is then close to the plain centroid). Call after
+// background is one gray value, and the result is then close to the plain centroid); one read
+// from a file of more than 8 bits is measured at its full depth (picture.Deep(), the values as
+// the camera gave them, which segmentation leaves alone). Call after
 // BuildDotInfo and before the origin is found; the dot records get the refined x and y, nothing
 // else changes. A picture of another size than the job's is refused.
 //

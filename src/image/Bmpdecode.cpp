@@ -9,6 +9,7 @@
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "image/Grayimage.h"
+#include "image/Picturedecode.h"
 
 void Gray24Row(const uint8_t* src, uint8_t* dst, int32_t width);
 
@@ -117,6 +118,7 @@ TLayout ReadLayout(const uint8_t* h, size_t size, int64_t fileSize, const std::s
   } else if (b.DataPos >= fileSize) {
     NotABitmap(name, "truncated pixel data");
   }
+  CheckPictureSize(b.Width, b.Height < 0 ? -b.Height : b.Height, name);
   return b;
 }
 

@@ -17,8 +17,10 @@
 #include "base/Readfile.h"
 #include "base/Surface.h"
 #include "image/Bmpdecode.h"
+#include "image/Gray16image.h"
 #include "image/Median.h"
 #include "image/Picturedecode.h"
+#include "image/Picturereaders.h"
 
 void CheckImageSize(int64_t width, int64_t height, const std::string& what) {
   if (width < 0 || height < 0 || width * height > TGrayImage::MaxPixels)
@@ -34,7 +36,7 @@ bool IsCameraPictureExt(const std::string& ext) {
 
 TGrayImage::TGrayImage() : FFileName("MemoryPointer") {}
 
-TGrayImage::TGrayImage(const std::string& fileName, TBits16 bits16)
+TGrayImage::TGrayImage(const std::string& fileName, TBits16 bits16, int32_t page)
     : FFileName(fileName), FBits16(bits16) {
   struct stat info {};
   const bool found = ::stat(fileName.c_str(), &info) == 0;
@@ -48,21 +50,21 @@ TGrayImage::TGrayImage(const std::string& fileName, TBits16 bits16)
     throw TError(fileName +
                  ": pipes and devices are not supported for pictures; save the picture to a "
                  "file first");
-  LoadPicture(fileName);
+  LoadPicture(fileName, page);
 }
 
 void TGrayImage::Allocate(int32_t width, int32_t height) {
   FEdits.Bump();
   CheckImageSize(width, height, "An image");
-  std::unique_ptr<uint8_t[]> data;
+  TPixelBuffer<uint8_t> data;
   try {
-    data = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(width) *
-                                                     static_cast<size_t>(height));
+    data = AllocatePixels<uint8_t>(static_cast<size_t>(width) * static_cast<size_t>(height));
   } catch (const std::bad_alloc&) {
     throw TError("Not enough memory for an image of " + IntToStr(width) + " x " + IntToStr(height) +
                  " pixels");
   }
   FData = std::move(data);
+  FDeep.reset();
   FWidth = width;
   FHeight = height;
   FSize = width * height;
@@ -121,30 +123,18 @@ void TGrayImage::SaveToFile(const std::string& fileName) const {
 // Picture input: the file is read once into memory and decoded from there, so a file that
 // changes meanwhile is refused rather than loaded half old, half new.
 
-void TGrayImage::LoadPicture(const std::string& fileName) {
+void TGrayImage::LoadPicture(const std::string& fileName, int32_t page) {
   FEdits.Bump();
   FFileName = fileName;
   const TReadFile file(fileName);
   TGrayImage fresh;
-  fresh.FBits16 = FBits16;
-  std::string how = "8-bit bitmap";
-  bool done = false;
+  std::string how;
   if (file.IsRegular()) {
-    // A plain bitmap is decoded block by block as it is read: the file never sits in memory
-    // whole, and the time stamps checked at the end tell whether it changed meanwhile.
-    const size_t headSize = static_cast<size_t>(std::min<int64_t>(file.Size(), BmpHeadBytes));
-    std::vector<uint8_t> head(headSize);
-    file.ReadAt(0, headSize, head.data());
-    if (headSize >= 2 && head[0] == 'B' && head[1] == 'M')
-      done = DecodeBmpRows(
-          head.data(), headSize, file.Size(),
-          [&file](int64_t offset, size_t size, uint8_t* into) { file.ReadAt(offset, size, into); },
-          fileName, fresh);
-    if (done) file.CheckUnchanged();
-  }
-  if (!done) {
+    how = DecodeInput(FileInput(file), page, FBits16, fresh);
+    file.CheckUnchanged();
+  } else {  // a pipe or a device: read to its end first
     const TFileBytes bytes = file.ReadAll();
-    how = DecodePicture(bytes.begin(), bytes.Size, fileName, FBits16, fresh);
+    how = DecodePicture(bytes.begin(), bytes.Size, fileName, FBits16, fresh, page);
   }
   TakePixels(fresh);
   FDecoding = how;
@@ -157,6 +147,7 @@ void TGrayImage::TakePixels(TGrayImage& other) {
   FWidth = other.FWidth;
   FHeight = other.FHeight;
   FSize = other.FSize;
+  FDeep = std::move(other.FDeep);
   other.FWidth = other.FHeight = other.FSize = 0;
   other.FEdits.Bump();
 }

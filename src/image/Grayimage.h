@@ -8,7 +8,9 @@
 
 #include "base/Changestamp.h"
 #include "image/Picturedecode.h"
+#include "image/Pixelbuffer.h"
 
+class TGray16Image;
 class TSurface;
 
 // The one image type of the system: FWidth x FHeight 8-bit gray pixels, row-major, row 0 at the
@@ -23,13 +25,16 @@ class TGrayImage {
   // In memory: named "MemoryPointer", no pixels until both sizes are set.
   TGrayImage();
   // From a file, read as a picture by its content whatever its extension (a bitmap, or a
-  // camera picture; bits16 says how 16-bit pictures become 8-bit); "<name>: not exists" when
-  // there is no such file.
-  explicit TGrayImage(const std::string& fileName, TBits16 bits16 = TBits16::Percentile);
+  // camera picture; bits16 says how 16-bit pictures become 8-bit; page counts from 1, for
+  // multi-page TIFF files); "<name>: not exists" when there is no such file.
+  explicit TGrayImage(const std::string& fileName, TBits16 bits16 = TBits16::Percentile,
+                      int32_t page = 1);
   TGrayImage(const TGrayImage&) = delete;
   TGrayImage& operator=(const TGrayImage&) = delete;
 
   const std::string& FileName() const { return FFileName; }
+  // For an image made in memory that stands for a file (its name goes into code files).
+  void SetFileName(const std::string& name) { FFileName = name; }
   int32_t HeaderSize() const { return FHeaderSize; }
   int32_t Width() const { return FWidth; }
   int32_t Height() const { return FHeight; }
@@ -55,11 +60,17 @@ class TGrayImage {
   const std::string& Decoding() const { return FDecoding; }
   TBits16 Bits16() const { return FBits16; }
   void SetBits16(TBits16 rule) { FBits16 = rule; }
+  // The picture as the camera gave it when the file held more than 8 bits a pixel (null
+  // otherwise): what refined centroids measure on. It stays the picture as read while the gray
+  // pixels are segmented or filtered, and goes when the size changes.
+  const TGray16Image* Deep() const { return FDeep.get(); }
+  const std::shared_ptr<const TGray16Image>& SharedDeep() const { return FDeep; }
+  void SetDeep(std::shared_ptr<const TGray16Image> deep) { FDeep = std::move(deep); }
 
   // Both sides at once (negative gives 0), one fresh uninitialised buffer; on failure the old
   // pixels and size stay.
   void SetSize(int32_t w, int32_t h);
-  // Takes the pixels and the size of other, which is left empty.
+  // Takes the pixels, the size and the deep picture of other, which is left empty.
   void TakePixels(TGrayImage& other);
   // Set one side (negative gives 0) and allocate a fresh, uninitialised buffer.
   void SetWidth(int32_t w);
@@ -76,10 +87,10 @@ class TGrayImage {
   void LoadFromFile(const std::string& fileName);
   void SaveToFile(const std::string& fileName) const;
 
-  // Reads the whole file into memory once and decodes it by its content (see DecodePicture);
-  // gray = (B + G + R + 1) div 3. On failure the pixels and the size are unchanged (the name is
-  // already the new one).
-  void LoadPicture(const std::string& fileName);
+  // Decodes the file by its content (see DecodePicture), reading it once, piece by piece; gray =
+  // (B + G + R + 1) div 3. On failure the pixels and the size are unchanged (the name is already
+  // the new one).
+  void LoadPicture(const std::string& fileName, int32_t page = 1);
   // A bitmap file; read as LoadPicture does, so a picture of another format opens as well.
   void LoadBmp(const std::string& fileName);
   // The same decoding from bytes held in memory (name is used in messages and kept as FFileName).
@@ -110,10 +121,11 @@ class TGrayImage {
   int32_t FWidth = 0;
   int32_t FHeight = 0;
   int32_t FSize = 0;
-  std::unique_ptr<uint8_t[]> FData;
+  TPixelBuffer<uint8_t> FData;
   TChangeStamp FEdits;
   TBits16 FBits16 = TBits16::Percentile;
   std::string FDecoding;
+  std::shared_ptr<const TGray16Image> FDeep;
 };
 
 // The extensions, in lower case with the dot, of the camera pictures LoadFromFile reads.

@@ -1,22 +1,31 @@
+// Binary PGM (P5) and PPM (P6) pictures of every depth, read straight into the gray image
+// (largest value up to 255) or the 16-bit picture (up to 65535). Everything the header says is
+// checked against the file's size before anything is allocated.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "base/Convert.h"
 #include "base/Error.h"
+#include "image/Gray16image.h"
 #include "image/Grayimage.h"
 #include "image/Picturedecode.h"
+#include "image/Picturereaders.h"
 
 namespace {
 
-// The header fields of a binary PGM (P5) or PPM (P6): numbers separated by white space, with
-// "#" comments to the end of a line; one white-space byte ends the header.
+constexpr size_t HeadBytes = 4096;  // a header longer than this is refused
+constexpr size_t Block = 1 << 20;   // pixel bytes read from a file at a time
+
+// Numbers separated by white space, with "#" comments to the end of a line.
 class THeaderReader {
  public:
   THeaderReader(const uint8_t* bytes, size_t size) : FBytes(bytes), FSize(size) {}
   bool Number(int64_t& value) {
     for (;;) {
-      while (FPos < FSize && std::strchr(" \t\r\n\v\f", FBytes[FPos]) != nullptr) ++FPos;
+      while (FPos < FSize && IsSpace(FBytes[FPos])) ++FPos;
       if (FPos < FSize && FBytes[FPos] == '#') {
         while (FPos < FSize && FBytes[FPos] != '\n' && FBytes[FPos] != '\r') ++FPos;
         continue;
@@ -26,15 +35,16 @@ class THeaderReader {
     if (FPos >= FSize || FBytes[FPos] < '0' || FBytes[FPos] > '9') return false;
     value = 0;
     while (FPos < FSize && FBytes[FPos] >= '0' && FBytes[FPos] <= '9') {
-      value = value * 10 + (FBytes[FPos++] - '0');
-      if (value > (int64_t{1} << 40)) return false;
+      value = std::min<int64_t>(value * 10 + (FBytes[FPos++] - '0'), int64_t{1} << 40);
     }
     return true;
   }
+  // The one white-space byte that ends the header.
+  bool End() { return FPos < FSize && IsSpace(FBytes[FPos++]); }
   size_t Pos() const { return FPos; }
-  void Skip() { ++FPos; }
 
  private:
+  static bool IsSpace(uint8_t c) { return c != 0 && std::strchr(" \t\r\n\v\f", c) != nullptr; }
   const uint8_t* FBytes;
   size_t FSize;
   size_t FPos = 2;
@@ -42,42 +52,70 @@ class THeaderReader {
 
 }  // namespace
 
-bool DecodePnm16(const uint8_t* bytes, size_t size, const std::string& name, TBits16 rule,
-                 TGrayImage& image, std::string& how) {
-  if (size < 3 || bytes[0] != 'P' || (bytes[1] != '5' && bytes[1] != '6')) return false;
-  THeaderReader header(bytes, size);
-  int64_t width = 0, height = 0, maxValue = 0;
-  if (!header.Number(width) || !header.Number(height) || !header.Number(maxValue))
-    return false;  // Qt's reader gives the message for a broken header
-  if (maxValue < 256) return false;
-  const auto invalid = [&](const std::string& why) {
-    throw TError("\"" + name + "\" is not a valid PGM/PPM file (" + why + ")");
-  };
-  if (maxValue > 65535) invalid("largest value " + IntToStr(maxValue) + " above 65535");
+bool DecodePnm(const TPictureInput& in, TGrayImage& gray, TDecoded& result) {
+  uint8_t head[HeadBytes];
+  const size_t headSize = static_cast<size_t>(std::min<int64_t>(in.Size, HeadBytes));
+  if (headSize < 2 || !in.Read(0, headSize, head) || head[0] != 'P' ||
+      (head[1] != '5' && head[1] != '6'))
+    return false;
+  const auto invalid = [&](const std::string& why) { InvalidPicture(in.Name, "PGM/PPM", why); };
+  THeaderReader header(head, headSize);
+  int64_t width = 0, height = 0, top = 0;
+  if (!header.Number(width) || !header.Number(height) || !header.Number(top) || !header.End())
+    invalid("header without width, height and largest value");
+  if (top < 1 || top > 65535) invalid("largest value " + IntToStr(top) + ": it must be 1 to 65535");
   if (width <= 0 || height <= 0) invalid("width or height 0");
-  CheckImageSize(width, height, "The picture \"" + name + "\"");
-  header.Skip();  // the one white-space byte before the samples
-  const int64_t channels = bytes[1] == '6' ? 3 : 1;
-  const size_t start = header.Pos();
-  if (start > size || static_cast<int64_t>(size - start) < width * height * channels * 2)
-    invalid("truncated data");
+  CheckPictureSize(width, height, in.Name);
+  const int64_t channels = head[1] == '6' ? 3 : 1, bytes = top > 255 ? 2 : 1;
+  const int64_t rowBytes = width * channels * bytes;
+  const int64_t start = static_cast<int64_t>(header.Pos());
+  if (in.Size - start < rowBytes * height)
+    invalid("truncated data: " + IntToStr(std::max<int64_t>(in.Size - start, 0)) + " of " +
+            IntToStr(rowBytes * height) + " bytes of pixels");
 
-  // Samples are big-endian; they are stretched to 16 bits so that both rules see 0..65535.
-  const uint32_t top = static_cast<uint32_t>(maxValue);
-  const int32_t w = static_cast<int32_t>(width);
-  how = MapGray16(
-      w, static_cast<int32_t>(height),
-      [&](int32_t y, uint16_t* row) {
-        const uint8_t* p = bytes + start + static_cast<size_t>(y) * w * channels * 2;
-        for (int32_t x = 0; x < w; ++x) {
-          uint32_t sum = 0;
-          for (int64_t c = 0; c < channels; ++c, p += 2)
-            sum += std::min<uint32_t>((uint32_t{p[0]} << 8) | p[1], top);
-          const uint32_t v = channels == 3 ? (sum + 1) / 3 : sum;
-          row[x] = static_cast<uint16_t>((v * 65535u + top / 2) / top);
-        }
-      },
-      rule, image);
-  how = "16-bit PGM/PPM (largest value " + IntToStr(maxValue) + "), " + how;
+  const int32_t w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
+  const uint32_t maxValue = static_cast<uint32_t>(top);
+  if (bytes == 2) {
+    result.Deep = std::make_shared<TGray16Image>();
+    result.Deep->SetSize(w, h);
+    result.Deep->SetFullScale(maxValue);
+    result.What = "16-bit PGM/PPM (largest value " + IntToStr(top) + ")";
+  } else {
+    gray.SetSize(w, h);
+    result.What = "8-bit PGM/PPM";
+  }
+  // 8-bit values as the former reader gave them: v x 255 div the largest value.
+  uint8_t scale[256];
+  for (uint32_t v = 0; v < 256; ++v)
+    scale[v] = static_cast<uint8_t>(std::min(v, maxValue) * 255 / maxValue);
+  const bool plain = bytes == 1 && channels == 1 && maxValue == 255;
+  const int64_t rowsPerBlock = std::max<int64_t>(1, static_cast<int64_t>(Block) / rowBytes);
+  std::vector<uint8_t> block;
+  if (!plain) block.resize(static_cast<size_t>(std::min<int64_t>(rowsPerBlock, height) * rowBytes));
+  for (int32_t y0 = 0; y0 < h; y0 += static_cast<int32_t>(rowsPerBlock)) {
+    const int32_t rows = static_cast<int32_t>(std::min<int64_t>(rowsPerBlock, h - y0));
+    const uint64_t at = static_cast<uint64_t>(start + rowBytes * y0);
+    uint8_t* into = plain ? gray.Row(y0) : block.data();
+    if (!in.Read(at, static_cast<size_t>(rowBytes * rows), into)) invalid("truncated data");
+    if (plain) continue;
+    for (int32_t r = 0; r < rows; ++r) {
+      const uint8_t* p = block.data() + rowBytes * r;
+      if (bytes == 1) {
+        uint8_t* dst = gray.Row(y0 + r);
+        for (int32_t x = 0; x < w; ++x, p += channels)
+          dst[x] = channels == 1
+                       ? scale[p[0]]
+                       : static_cast<uint8_t>((scale[p[0]] + scale[p[1]] + scale[p[2]] + 1) / 3);
+        continue;
+      }
+      uint16_t* dst = result.Deep->Row(y0 + r);
+      for (int32_t x = 0; x < w; ++x) {  // big-endian samples, values above the largest clipped
+        uint32_t sum = 0;
+        for (int64_t c = 0; c < channels; ++c, p += 2)
+          sum += std::min<uint32_t>((uint32_t{p[0]} << 8) | p[1], maxValue);
+        dst[x] = static_cast<uint16_t>(channels == 3 ? (sum + 1) / 3 : sum);
+      }
+    }
+  }
   return true;
 }

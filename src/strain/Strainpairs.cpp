@@ -1,6 +1,10 @@
 #include "strain/Strainpairs.h"
 
+#include <memory>
+#include <utility>
+
 #include "base/Error.h"
+#include "encode/Codefile.h"
 #include "match/Match.h"
 
 std::vector<TStrainPair> PairsFromMatch(const TMatch& match) {
@@ -49,6 +53,22 @@ void RequireStrain(const TStrainField& field) {
 TStrainField StrainFromCodeFiles(const std::string& initialFile, const std::string& deformedFile,
                                  const TStrainOptions& options) {
   TMatch match(initialFile, deformedFile);
+  match.Match();
+  TStrainField field = StrainOfMatch(match, options);
+  RequireStrain(field);
+  return field;
+}
+
+TStrainField StrainFromCodeFiles(const TCodeFileContent& initial, const std::string& initialFile,
+                                 const std::string& deformedFile, const TStrainOptions& options) {
+  // The reference is matched against many steps, so each match takes its own copy.
+  TCodeFileContent copy;
+  copy.DotSum = initial.DotSum, copy.Width = initial.Width, copy.Height = initial.Height;
+  copy.Background = initial.Background, copy.ScaleX = initial.ScaleX, copy.ScaleY = initial.ScaleY;
+  copy.Dots = initial.Dots;
+  copy.Table = std::make_unique<TCoordinate>(*initial.Table);
+  copy.ImageName = initial.ImageName;
+  TMatch match(std::move(copy), ReadCodeFile(deformedFile), initialFile, deformedFile);
   match.Match();
   TStrainField field = StrainOfMatch(match, options);
   RequireStrain(field);

@@ -26,3 +26,7 @@ void RequireStrain(const TStrainField& field);
 // or no dot has the neighbours a strain needs.
 TStrainField StrainFromCodeFiles(const std::string& initialFile, const std::string& deformedFile,
                                  const TStrainOptions& options);
+// The same with the initial file already read (ReadCodeFile), for many against one.
+struct TCodeFileContent;
+TStrainField StrainFromCodeFiles(const TCodeFileContent& initial, const std::string& initialFile,
+                                 const std::string& deformedFile, const TStrainOptions& options);

@@ -7,6 +7,9 @@
 
 #include "base/Error.h"
 #include "base/Path.h"
+#include "image/Grayimage.h"
+#include "image/Picturedecode.h"
+#include "segment/Dotpolarity.h"
 
 namespace {
 
@@ -49,10 +52,59 @@ bool NaturalLess(const std::string& a, const std::string& b) {
   return a < b;
 }
 
+namespace {
+
+// Every page of a multi-page file, in order; a file of one page as it is.
+std::vector<std::string> WithPages(const std::vector<std::string>& files) {
+  std::vector<std::string> pictures;
+  for (const std::string& file : files) {
+    const int32_t pages = PictureFilePages(file);
+    if (pages <= 1) {
+      pictures.push_back(file);
+      continue;
+    }
+    for (int32_t page = 1; page <= pages; ++page)
+      pictures.push_back(file + "#" + std::to_string(page));
+  }
+  return pictures;
+}
+
+}  // namespace
+
+TSequencePicture SplitPicturePage(const std::string& picture) {
+  TSequencePicture result{picture, 1, false};
+  const size_t hash = picture.rfind('#');
+  if (hash == std::string::npos || hash + 1 == picture.size() || FileExists(picture)) return result;
+  int32_t page = 0;
+  for (size_t i = hash + 1; i < picture.size(); ++i) {
+    if (!IsDigit(picture[i]) || page > (1 << 24)) return result;
+    page = page * 10 + (picture[i] - '0');
+  }
+  if (page < 1 || !FileExists(picture.substr(0, hash))) return result;
+  return {picture.substr(0, hash), page, true};
+}
+
+std::unique_ptr<TGrayImage> LoadSequencePicture(const std::string& picture, TBits16 bits16) {
+  const TSequencePicture which = SplitPicturePage(picture);
+  return std::make_unique<TGrayImage>(which.File, bits16, which.Page);
+}
+
+TTrackOptions WithDotColour(const std::string& firstPicture, const TTrackOptions& options) {
+  TTrackOptions run = options;
+  if (!run.FindPolarity) return run;
+  const TPolarityGuess guess = GuessDotPolarity(*LoadSequencePicture(firstPicture, run.Bits16));
+  if (guess.Polarity == TDotPolarity::Unsure)
+    throw TError("The dots' colour cannot be told from " + firstPicture +
+                 ": give --white or --black");
+  run.BlackDots = guess.Polarity == TDotPolarity::Black;
+  run.FindPolarity = false;
+  return run;
+}
+
 std::vector<std::string> SequencePictures(const std::vector<std::string>& arguments) {
   std::error_code failure;
   if (arguments.size() != 1 || !std::filesystem::is_directory(arguments[0], failure))
-    return arguments;
+    return WithPages(arguments);
   std::vector<std::string> pictures;
   for (std::filesystem::directory_iterator entry(arguments[0], failure), end;
        !failure && entry != end; entry.increment(failure)) {
@@ -62,5 +114,5 @@ std::vector<std::string> SequencePictures(const std::vector<std::string>& argume
   if (failure) throw TError("Cannot read the folder " + arguments[0] + ": " + failure.message());
   if (pictures.empty()) throw TError("No picture in the folder " + arguments[0]);
   std::sort(pictures.begin(), pictures.end(), NaturalLess);
-  return pictures;
+  return WithPages(pictures);
 }

@@ -5,11 +5,13 @@
 #include <optional>
 #include <string>
 
+#include "image/Picturedecode.h"
 #include "strain/Strainoptions.h"
 
 // How every picture of a sequence is segmented and its dots extracted and indexed, and how each
 // step's strain is computed. The same choices as the segment, encode and strain commands.
 struct TTrackOptions {
+  TBits16 Bits16 = TBits16::Percentile;  // how 16-bit pictures become 8-bit for segmentation
   bool BlackDots = false;
   // The dots' colour found from the first picture (BlackDots is then set from it).
   bool FindPolarity = false;
@@ -34,6 +36,9 @@ struct TTrackOptions {
   // decides it.
   std::optional<std::array<float, 2>> Shift;
   int32_t Jobs = 1;  // pictures segmented and extracted at once
+  // The dots of every picture come from the dots files of a split run's extraction
+  // (outDir/dots/), not from the pictures.
+  bool Extracted = false;
   // DIR/summary.png and the last good step's maps in DIR/plots/.
   bool Plots = false;
 };

@@ -4,17 +4,13 @@
 #include <exception>
 
 #include "base/Error.h"
-#include "encode/Encode.h"
-#include "track/Trackextract.h"
 
-TTrackPipeline::TTrackPipeline(const std::vector<std::string>& pictures,
-                               const TTrackOptions& options)
-    : FPictures(pictures), FOptions(options), FSlots(pictures.size()) {
+TTrackPipeline::TTrackPipeline(size_t count, const TTrackOptions& options, TProduce produce)
+    : FProduce(std::move(produce)), FSlots(count) {
   const size_t jobs = static_cast<size_t>(std::max(options.Jobs, 1));
-  // Each waiting job holds its picture twice (and its blob labels): keep memory bounded.
-  FAhead = 2 * jobs;
-  for (size_t i = 0; i < jobs && i < pictures.size(); ++i)
-    FWorkers.emplace_back([this] { Work(); });
+  // Pictures in flight hold their pixels; waiting ones only their dots.
+  FAhead = 4 * jobs;
+  for (size_t i = 0; i < jobs && i < count; ++i) FWorkers.emplace_back([this] { Work(); });
 }
 
 TTrackPipeline::~TTrackPipeline() {
@@ -36,17 +32,17 @@ void TTrackPipeline::Work() {
       if (FQuit || FNext >= FSlots.size()) return;
       i = FNext++;
     }
-    std::unique_ptr<TEncode> job;
+    TPictureDots dots;
     std::string error;
     try {
-      job = ExtractPicture(FPictures[i], FOptions);
+      dots = FProduce(i);
     } catch (const std::exception& e) {
       error = e.what();
       if (error.empty()) error = "the picture could not be read";
     }
     {
       std::lock_guard<std::mutex> lock(FMutex);
-      FSlots[i].Job = std::move(job);
+      FSlots[i].Dots = std::move(dots);
       FSlots[i].Error = std::move(error);
       FSlots[i].Ready = true;
     }
@@ -54,13 +50,13 @@ void TTrackPipeline::Work() {
   }
 }
 
-std::unique_ptr<TEncode> TTrackPipeline::Take(size_t i, std::string& error) {
+bool TTrackPipeline::Take(size_t i, TPictureDots& dots, std::string& error) {
   std::unique_lock<std::mutex> lock(FMutex);
   FChanged.wait(lock, [this, i] { return FSlots[i].Ready; });
-  std::unique_ptr<TEncode> job = std::move(FSlots[i].Job);
+  dots = std::move(FSlots[i].Dots);
   error = std::move(FSlots[i].Error);
   FTaken = std::max(FTaken, i + 1);
   lock.unlock();
   FChanged.notify_all();
-  return job;
+  return error.empty();
 }

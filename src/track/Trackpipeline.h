@@ -2,40 +2,43 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "track/Trackextract.h"
 #include "track/Trackoptions.h"
 
-class TEncode;
-
-// Extracts the pictures of a sequence on worker threads, at most a few pictures ahead of the one
-// the caller takes next, and hands them out in picture order. The extraction of a picture does
-// not depend on any other, so the order the workers finish in changes nothing.
+// Extracts the pictures of a sequence on worker threads (reading, decoding, segmenting and
+// measuring each), at most a few pictures ahead of the one the caller takes next, and hands them
+// out in picture order. The extraction of a picture does not depend on any other, so the order
+// the workers finish in changes nothing.
 class TTrackPipeline {
  public:
-  TTrackPipeline(const std::vector<std::string>& pictures, const TTrackOptions& options);
+  // produce(i) gives the dots of picture i (ExtractPicture, or a split run's dots file) or
+  // raises TError; it runs on options.Jobs threads at once.
+  using TProduce = std::function<TPictureDots(size_t i)>;
+  TTrackPipeline(size_t count, const TTrackOptions& options, TProduce produce);
   ~TTrackPipeline();
   TTrackPipeline(const TTrackPipeline&) = delete;
   TTrackPipeline& operator=(const TTrackPipeline&) = delete;
 
-  // Waits for picture i (taken in order 0, 1, ...); its job, or null with error set to why the
+  // Waits for picture i (taken in order 0, 1, ...); its dots, or false with error set to why the
   // extraction failed.
-  std::unique_ptr<TEncode> Take(size_t i, std::string& error);
+  bool Take(size_t i, TPictureDots& dots, std::string& error);
 
  private:
   struct TSlot {
-    std::unique_ptr<TEncode> Job;
+    TPictureDots Dots;
     std::string Error;
     bool Ready = false;
   };
   void Work();
 
-  const std::vector<std::string>& FPictures;
-  const TTrackOptions& FOptions;
+  TProduce FProduce;
   std::vector<TSlot> FSlots;
   size_t FNext = 0;   // next picture a worker starts
   size_t FTaken = 0;  // pictures handed out

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -15,29 +16,32 @@
 #include "base/Folderlock.h"
 #include "base/Path.h"
 #include "base/SaveGroup.h"
+#include "encode/Codefile.h"
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
 #include "encode/Encodereference.h"
 #include "encode/Encoderun.h"
 #include "image/Grayimage.h"
-#include "segment/Dotpolarity.h"
 #include "strain/Straincsv.h"
 #include "strain/Strainpairs.h"
 #include "strain/Strainplot.h"
 #include "track/Serialworker.h"
 #include "track/Trackindexer.h"
+#include "track/Trackinput.h"
 #include "track/Trackpipeline.h"
 #include "track/Trackplot.h"
+#include "track/Tracksplit.h"
 
 namespace {
 
 // Matches a step's code file against the reference's.
-TStrainField MeasureStep(const std::string& referenceCodes, const std::string& codes,
-                         int32_t referenceDots, const TTrackOptions& options, TTrackStep& step) {
+TStrainField MeasureStep(const TCodeFileContent& reference, const std::string& referenceCodes,
+                         const std::string& codes, int32_t referenceDots,
+                         const TTrackOptions& options, TTrackStep& step) {
   TStrainOptions strainOptions;
   strainOptions.Neighbourhood = options.Neighbourhood;
   strainOptions.Measure = options.Measure;
-  TStrainField field = StrainFromCodeFiles(referenceCodes, codes, strainOptions);
+  TStrainField field = StrainFromCodeFiles(reference, referenceCodes, codes, strainOptions);
   step.Pairs = static_cast<int32_t>(field.Points().size());
   step.Lost = referenceDots - step.Pairs;
   SetStepMeans(step, field, options.Neighbourhood);
@@ -46,19 +50,12 @@ TStrainField MeasureStep(const std::string& referenceCodes, const std::string& c
 
 // The summary plot and the maps of the last step that has strain, over the reference picture.
 void SaveTrackPlots(const std::string& outDir, const std::vector<TTrackStep>& steps,
-                    const TStrainField* last, const std::string& referencePicture) {
+                    const TStrainField* last, const std::string& referencePicture,
+                    const TTrackOptions& options) {
   SavePng(RenderTrackSummary(steps), (std::filesystem::path(outDir) / "summary.png").string());
   if (!last) return;
-  const TGrayImage picture(referencePicture);
-  SavePlots((std::filesystem::path(outDir) / "plots").string(), *last, &picture);
-}
-
-// Black dots or white, from the first picture; raises when it cannot be told.
-bool FindDotColour(const std::string& picture) {
-  const TPolarityGuess guess = GuessDotPolarity(TGrayImage(picture));
-  if (guess.Polarity == TDotPolarity::Unsure)
-    throw TError("The dots' colour cannot be told from " + picture + ": give --white or --black");
-  return guess.Polarity == TDotPolarity::Black;
+  const std::unique_ptr<TGrayImage> picture = LoadSequencePicture(referencePicture, options.Bits16);
+  SavePlots((std::filesystem::path(outDir) / "plots").string(), *last, picture.get());
 }
 
 }  // namespace
@@ -84,12 +81,20 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   if (!hooks.Lock) lock.emplace(outDir);
   if (options.Plots) CheckPlotFolder((std::filesystem::path(outDir) / "plots").string());
 
-  // Two stages: this thread indexes each picture from the one before (the only work that must
-  // wait for the previous picture), the writer saves its code file, matches it against the
-  // reference and writes the step's files, in order, while the next picture is indexed.
-  TTrackOptions run = options;
-  if (run.FindPolarity) run.BlackDots = FindDotColour(pictures[0]);
-  TTrackPipeline pipeline(pictures, run);
+  // Three stages: this thread indexes each picture from the one before (the only work that
+  // must wait for the previous picture); a thread per step saves its code file, matches it
+  // against the reference and writes its strain file, steps side by side; the writer then
+  // lists the steps in summary.csv, in order, while the next pictures are indexed.
+  if (options.Extracted)  // every picture's dots are there before any work
+    for (const std::string& picture : pictures)
+      if (!FileExists(TrackDotsFile(outDir, picture)))
+        throw TError("The dots of " + picture + " are missing (" + TrackDotsFile(outDir, picture) +
+                     "): extract them first with --extract");
+  const TTrackOptions run = WithDotColour(pictures[0], options);
+  TTrackPipeline pipeline(pictures.size(), run, [&](size_t i) {
+    return run.Extracted ? ReadDotsFile(TrackDotsFile(outDir, pictures[i]), pictures[i], run)
+                         : ExtractPicture(pictures[i], run);
+  });
   std::vector<TTrackStep> steps;  // the writer's until it has finished
   const int32_t total = static_cast<int32_t>(pictures.size());
   const std::string summary = (std::filesystem::path(outDir) / "summary.csv").string();
@@ -97,46 +102,89 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
   int32_t referenceDots = 0;
   std::unique_ptr<TStrainField> lastField;  // for the maps
   auto stopped = [&hooks] { return hooks.Stop && hooks.Stop->load(); };
-  // Measures and writes a step; job is null for a step whose picture could not be indexed.
-  auto finishStep = [&](TTrackStep step, const std::unique_ptr<TEncode>& job) {
-    if (step.Step > 0 && stopped()) return;
+  // The reference's code file as read back, once its step has saved it: every step is matched
+  // against it.
+  std::promise<std::shared_ptr<const TCodeFileContent>> referenceSaved;
+  std::shared_future<std::shared_ptr<const TCodeFileContent>> referenceCodeFile =
+      referenceSaved.get_future().share();
+  struct TMeasured {
+    TTrackStep Step;
+    std::unique_ptr<TStrainField> Field;  // kept for the hook and the maps
+    // The step's code file and strain CSV, held back until the summary that lists the step is
+    // written: a step's files are complete together or missing together.
+    std::unique_ptr<TSaveGroup> Files;
+  };
+  // Saves and measures a step on a thread of its own; job is null for a step whose picture could
+  // not be indexed.
+  auto measureStep = [&](TTrackStep step, const std::unique_ptr<TEncode>& job) {
+    TMeasured done{step, nullptr, nullptr};
+    if (!job || (step.Step > 0 && stopped())) return done;
     const size_t i = static_cast<size_t>(step.Step);
-    std::unique_ptr<TStrainField> field;
-    // A step's files are complete together or missing together: its code file, its strain CSV
-    // and the summary that lists it are committed at once.
+    bool told = false;
+    done.Files = std::make_unique<TSaveGroup>();
     try {
-      TSaveGroup group;
-      if (job) {
-        const std::string codes = TrackCodeFile(outDir, pictures[i]);
-        job->SaveCodes(codes);
-        // The code file is read back as written, from where it waits for the commit.
-        const std::string written = group.Where(codes);
-        try {
-          field = std::make_unique<TStrainField>(MeasureStep(
-              i == 0 ? written : referenceCodes, written, referenceDots, options, step));
-        } catch (const TError& e) {
-          step.Reason = e.Message();
-        }
-        if (field) WriteStrainCsv(TrackStepFile(outDir, i), *field);
+      const std::string codes = TrackCodeFile(outDir, pictures[i]);
+      job->SaveCodes(codes);
+      // The code file is read back as written, from where it waits for the commit.
+      const std::string written = done.Files->Where(codes);
+      if (i == 0) {
+        referenceSaved.set_value(std::make_shared<const TCodeFileContent>(ReadCodeFile(written)));
+        told = true;
       }
-      steps.push_back(step);
+      try {
+        TStrainField field = MeasureStep(*referenceCodeFile.get(), referenceCodes, written,
+                                         referenceDots, options, done.Step);
+        WriteStrainCsv(TrackStepFile(outDir, i), field);
+        if (hooks.StepMeasured || (options.Plots && field.StrainCount() > 0))
+          done.Field = std::make_unique<TStrainField>(std::move(field));
+      } catch (const TError& e) {
+        if (!told) throw;  // the reference itself is not there
+        done.Step.Reason = e.Message();
+      }
+    } catch (...) {
+      // The steps waiting for the reference learn why it is not there.
+      if (i == 0 && !told) referenceSaved.set_exception(std::current_exception());
+      done.Files.reset();
+      // Without the reference's code file nothing can follow.
+      if (i == 0) throw;
+      try {
+        throw;
+      } catch (const TError& e) {
+        done.Step.Reason = done.Step.WriteError = e.Message();
+        done.Field.reset();
+      }
+    }
+    if (done.Files) done.Files->Suspend();
+    return done;
+  };
+  // Lists a step in the summary, in order, and commits its files with it.
+  auto finishStep = [&](TMeasured done) {
+    if (done.Step.Step > 0 && stopped()) return;  // measured, but the run stopped: nothing stays
+    const size_t i = static_cast<size_t>(done.Step.Step);
+    std::unique_ptr<TSaveGroup> group =
+        done.Files ? std::move(done.Files) : std::make_unique<TSaveGroup>();
+    group->Resume();
+    steps.push_back(done.Step);
+    try {
       WriteTrackSummary(summary, steps);
-      group.Commit();
+      group->Commit();
     } catch (const TError& e) {
       // Without the reference's code file nothing can follow.
       if (i == 0) throw;
-      step.Reason = step.WriteError = e.Message();
-      field.reset();
-      if (steps.size() > i) steps.pop_back();
-      steps.push_back(step);
+      group.reset();
+      done.Step.Reason = done.Step.WriteError = e.Message();
+      done.Field.reset();
+      steps.back() = done.Step;
       try {  // the summary says why the step is missing, if the disk takes that much
         WriteTrackSummary(summary, steps);
       } catch (const TError&) {
       }
     }
-    if (field && hooks.StepMeasured) hooks.StepMeasured(step, *field);
-    if (options.Plots && field && field->StrainCount() > 0) lastField = std::move(field);
-    if (hooks.StepDone) hooks.StepDone(step, static_cast<int32_t>(steps.size()), total);
+    group.reset();
+    if (done.Field && hooks.StepMeasured) hooks.StepMeasured(done.Step, *done.Field);
+    if (done.Field && options.Plots && done.Field->StrainCount() > 0)
+      lastField = std::move(done.Field);
+    if (hooks.StepDone) hooks.StepDone(done.Step, static_cast<int32_t>(steps.size()), total);
   };
   TSerialWorker writer(2);
 
@@ -148,9 +196,10 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
     step.Picture = ExtractFileName(pictures[i]);
     std::unique_ptr<TEncode> job;
     try {
+      TPictureDots extracted;
       std::string error;
-      job = pipeline.Take(i, error);
-      if (!job) throw TError(error);
+      if (!pipeline.Take(i, extracted, error)) throw TError(error);
+      job = JobFromDots(extracted, run);
       const TStepIndexing indexing = indexer.Index(*job, static_cast<int32_t>(i));
       step.Dots = job->DotSum();
       step.Registration = RegistrationName(indexing.How);
@@ -162,11 +211,13 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
       step.Reason = e.Message();
       job.reset();
     }
-    auto shared = std::make_shared<std::unique_ptr<TEncode>>(std::move(job));
-    writer.Post([&finishStep, step, shared] { finishStep(step, *shared); });
+    auto measured = std::make_shared<std::future<TMeasured>>(
+        std::async(std::launch::async,
+                   [&measureStep, step, job = std::move(job)] { return measureStep(step, job); }));
+    writer.Post([&finishStep, measured] { finishStep(measured->get()); });
   }
   writer.Finish();
-  if (options.Plots) SaveTrackPlots(outDir, steps, lastField.get(), pictures[0]);
+  if (options.Plots) SaveTrackPlots(outDir, steps, lastField.get(), pictures[0], options);
   return steps;
 }
 
@@ -215,9 +266,10 @@ std::string TrackStepFile(const std::string& outDir, size_t step) {
 }
 
 std::string TrackCodeFile(const std::string& outDir, const std::string& picture) {
-  return (std::filesystem::path(outDir) / "codes" /
-          std::filesystem::path(picture).filename().replace_extension(".cod"))
-      .string();
+  const TSequencePicture which = SplitPicturePage(picture);
+  std::filesystem::path name = std::filesystem::path(which.File).filename().replace_extension("");
+  if (which.Paged) name += '#' + std::to_string(which.Page);
+  return (std::filesystem::path(outDir) / "codes" / name).string() + ".cod";
 }
 
 void WriteTrackSummary(const std::string& path, const std::vector<TTrackStep>& steps) {

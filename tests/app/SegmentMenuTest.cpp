@@ -3,6 +3,7 @@
 // parameters.
 #include "AppTest.h"
 #include "segment/Histogramplot.h"
+#include "support/TiffBytes.h"
 
 using namespace AppTest;
 
@@ -99,11 +100,22 @@ class TSegmentMenuTest : public TFormTest {
     NewSegment("broken.bmp");
     QVERIFY(FPlatform->Errors.size() == 3);
     QVERIFY(!Form().FSegmenter);
+    // A small file whose header claims 40000 x 40000 pixels is refused from the header, through
+    // the core's decoders and their limit, before anything is allocated.
+    TTiffPage page = GrayPage(64, 64, 8, std::vector<uint16_t>(64 * 64, 9));
+    page.Compression = 8;
+    std::string bomb = TiffBytes({page});
+    SetTiffTag(bomb, 256, 40000), SetTiffTag(bomb, 257, 40000);
+    WriteFileBytes(Work("huge.tif"), bomb);
+    NewSegment("huge.tif");
+    QCOMPARE(FPlatform->Errors.back().substr(0, FPlatform->Errors.back().find(" (")),
+             "The picture \"" + Work("huge.tif") + "\" is too large: 40000 x 40000 pixels");
+    FPlatform->Errors.pop_back();
     for (const char* name : {"SimpleSegmentMenuItem", "ReLoadImageMenuItem", "FilterMenuItem",
                              "SaveSegmentResultMenuItem", "MultiAreaSegmentMenuItem"})
       Trigger(Form(), name);
     QCOMPARE(FPlatform->Notices, std::vector<std::string>{" First, you must new a segment"});
-    QCOMPARE(FPlatform->FileRequests.size(), size_t(6));  // the New Segment dialogs only
+    QCOMPARE(FPlatform->FileRequests.size(), size_t(7));  // the New Segment dialogs only
     QVERIFY(FPlatform->DialogTitles.empty());
     QVERIFY(FPlatform->Beeps == 0);
   }

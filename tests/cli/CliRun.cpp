@@ -138,3 +138,7 @@ TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit, i
   result.Err = ReadFileBytes(errPath);
   return result;
 }
+
+std::string CliPath() {
+  return LATTICOR_CLI_PATH;
+}

@@ -21,3 +21,6 @@ TCliResult RunCli(const std::vector<std::string>& args, int64_t fileSizeLimit = 
 // Runs latticor-cli with args, sends it SIGINT (Ctrl-C) as soon as its stderr holds waitFor, and
 // waits for it to end.
 TCliResult RunCliInterrupted(const std::vector<std::string>& args, const std::string& waitFor);
+
+// Where the latticor-cli binary under test is, for commands run through a shell.
+std::string CliPath();
