@@ -28,7 +28,6 @@ TEST(CodeFile, SmallEncodingIsWrittenByteForByte) {
   auto job = EncodedFromFile(dir);
   job->SetScale(0.5f, 2.0f);
   job->SaveCodes(dir.File("grid0.cod"));
-  EXPECT_EQ(job->CodedSum(), 3);
   EXPECT_EQ(ReadFileBytes(dir.File("grid0.cod")),
             "VRKT-FS\r\n"
             "3 64 48\r\n"
@@ -50,7 +49,6 @@ TEST(CodeFile, SmallEncodingIsWrittenByteForByte) {
             "grid0.bmp\r\n");
   for (int32_t i = 0; i < job->DotSum(); ++i) TEncodeProbe::Dots(*job)[i].Coded = false;
   job->SaveCodes(dir.File("none.cod"));
-  EXPECT_EQ(job->CodedSum(), 0);
   EXPECT_EQ(ReadFileBytes(dir.File("none.cod")),
             "VRKT-FS\r\n0 64 48\r\n50  50  0.500000  2.000000  255\r\ngrid0.bmp\r\n");
 }

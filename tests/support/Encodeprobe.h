@@ -21,5 +21,4 @@ struct TEncodeProbe {
   static float TolY(const TEncode& job) { return job.FTolY; }
   static bool Highlight(const TEncode& job) { return job.FHighlight; }
   static void SetHighlight(TEncode& job, bool on) { job.FHighlight = on; }
-  static const TSurface* OffCanvas(const TEncode& job) { return job.FOffCanvas; }
 };
