@@ -16,7 +16,6 @@ struct TEncodeProbe {
   static int64_t SumX(const TEncode& job) { return job.FSumX; }
   static int64_t SumY(const TEncode& job) { return job.FSumY; }
   static int64_t SumW(const TEncode& job) { return job.FSumW; }
-  static int32_t DotIndex(const TEncode& job) { return job.FDotIndex; }
   static float TolX(const TEncode& job) { return job.FTolX; }
   static float TolY(const TEncode& job) { return job.FTolY; }
   static bool Highlight(const TEncode& job) { return job.FHighlight; }
