@@ -33,7 +33,7 @@ std::unique_ptr<TEncode> NewJob(int64_t which) {
   image->SetHeight(source.Height());
   std::memcpy(image->Data(), source.Data(), static_cast<size_t>(source.Size()));
   auto job = std::make_unique<TEncode>(std::move(image), true, false, 160, 160);
-  job->FDelay = 0;
+  job->SetDelay(0);
   return job;
 }
 
@@ -54,7 +54,7 @@ void BM_Extraction(benchmark::State& state) {
     auto job = NewJob(state.range(0));
     state.ResumeTiming();
     Extract(*job);
-    dots = job->FDotSum;
+    dots = job->DotSum();
     state.PauseTiming();
     job.reset();
     state.ResumeTiming();
@@ -91,12 +91,12 @@ void BM_Encoding(benchmark::State& state) {
     state.PauseTiming();
     auto job = NewJob(state.range(0));
     Extract(*job);
-    dots = job->FDotSum;
+    dots = job->DotSum();
     state.ResumeTiming();
     job->Encode(job->FindOrigin(2));
     state.PauseTiming();
     coded = 0;
-    for (int32_t i = 0; i < job->FDotSum; ++i) coded += job->FDotInfo[i].Coded ? 1 : 0;
+    for (int32_t i = 0; i < job->DotSum(); ++i) coded += job->DotInfo()[i].Coded ? 1 : 0;
     job.reset();
     state.ResumeTiming();
   }
@@ -121,7 +121,7 @@ void BM_EncodeRun(benchmark::State& state) {
     job->Encode(job->FindOrigin(2));
     state.PauseTiming();
     coded = 0;
-    for (int32_t i = 0; i < job->FDotSum; ++i) coded += job->FDotInfo[i].Coded ? 1 : 0;
+    for (int32_t i = 0; i < job->DotSum(); ++i) coded += job->DotInfo()[i].Coded ? 1 : 0;
     job.reset();
     state.ResumeTiming();
   }
@@ -138,14 +138,14 @@ void BM_RefineCentroids(benchmark::State& state) {
   const TGrayImage& camera = CameraPicture(state.range(0));
   auto extracted = NewJob(state.range(0));
   Extract(*extracted);
-  const std::vector<TDotInfo> plain = extracted->FDotInfo;
+  const std::vector<TDotInfo> plain = extracted->DotInfo();
   for (auto _ : state) {
     state.PauseTiming();
-    extracted->FDotInfo = plain;
+    extracted->ReplaceDots(plain);
     state.ResumeTiming();
     RefineCentroids(*extracted, camera, static_cast<int32_t>(state.range(1)));
   }
-  CountTimePer(state, "time/dot", static_cast<int64_t>(extracted->FDotSum));
+  CountTimePer(state, "time/dot", static_cast<int64_t>(extracted->DotSum()));
   state.SetLabel(state.range(1) == 0 ? "threads as the machine has" : "one thread");
 }
 BENCHMARK(BM_RefineCentroids)

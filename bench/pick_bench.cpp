@@ -49,8 +49,8 @@ TCase& Case(int64_t which) {
 
 void Pick(benchmark::State& state, int mode) {
   TCase& c = Case(state.range(0));
-  const TDotInfo& a = c.Job->FDotInfo[c.Job->FDotSum / 2];
-  const TDotInfo& b = c.Job->FDotInfo[c.Job->FDotSum / 2 + 1];
+  const TDotInfo& a = c.Job->DotInfo()[c.Job->DotSum() / 2];
+  const TDotInfo& b = c.Job->DotInfo()[c.Job->DotSum() / 2 + 1];
   const int32_t ax = static_cast<int32_t>(a.x), ay = static_cast<int32_t>(a.y);
   const int32_t bx = static_cast<int32_t>(b.x), by = static_cast<int32_t>(b.y);
   c.Job->PickDot(ax, ay, c.Canvas.get());
@@ -64,7 +64,7 @@ void Pick(benchmark::State& state, int mode) {
       c.Job->PickDot(ax + 10, ay + 10, c.Canvas.get());  // the middle of a grid cell
     flip = !flip;
   }
-  state.counters["pixels"] = c.Job->FImage->Size();
+  state.counters["pixels"] = c.Job->Image().Size();
 }
 
 void BM_PickNewDot(benchmark::State& state) {

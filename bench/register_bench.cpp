@@ -7,6 +7,8 @@
 #include <cmath>
 #include <memory>
 #include <random>
+#include <utility>
+#include <vector>
 
 #include "encode/Encode.h"
 #include "image/Grayimage.h"
@@ -33,6 +35,7 @@ TPair MakePair(bool outlined) {
   std::mt19937 rng(7);
   std::normal_distribution<double> noise(0, 0.05);
   const double turn = 1 * 3.14159265358979 / 180;
+  std::vector<TDotInfo> dots;
   pair.Reference.Width = Width, pair.Reference.Height = Height;
   for (int32_t j = -110; j <= 110; ++j)
     for (int32_t i = -160; i <= 160; ++i) {
@@ -54,10 +57,10 @@ TPair MakePair(bool outlined) {
       if (inside(mx, my)) {
         TDotInfo d;
         d.x = static_cast<float>(mx), d.y = static_cast<float>(my), d.Area = 78;
-        pair.Job->FDotInfo.push_back(d);
+        dots.push_back(d);
       }
     }
-  pair.Job->FDotSum = static_cast<int32_t>(pair.Job->FDotInfo.size());
+  pair.Job->ReplaceDots(std::move(dots));
   return pair;
 }
 
@@ -68,7 +71,7 @@ void BM_RegisterOutlined(benchmark::State& state) {
     const TRegisterReport report = RegisterPicture(*pair.Job, pair.Reference, {});
     benchmark::DoNotOptimize(report.Indexed);
   }
-  state.counters["dots"] = pair.Job->FDotSum;
+  state.counters["dots"] = pair.Job->DotSum();
 }
 BENCHMARK(BM_RegisterOutlined)->Unit(benchmark::kMillisecond);
 
@@ -89,7 +92,7 @@ void BM_RegisterPredicted(benchmark::State& state) {
     const TRegisterReport report = RegisterPicture(*pair.Job, pair.Reference, options);
     benchmark::DoNotOptimize(report.Indexed);
   }
-  state.counters["dots"] = pair.Job->FDotSum;
+  state.counters["dots"] = pair.Job->DotSum();
 }
 BENCHMARK(BM_RegisterPredicted)->Unit(benchmark::kMillisecond);
 
@@ -103,7 +106,7 @@ void BM_RegisterShifted(benchmark::State& state) {
     const TRegisterReport report = RegisterPicture(*pair.Job, pair.Reference, options);
     benchmark::DoNotOptimize(report.Indexed);
   }
-  state.counters["dots"] = pair.Job->FDotSum;
+  state.counters["dots"] = pair.Job->DotSum();
 }
 BENCHMARK(BM_RegisterShifted)->Unit(benchmark::kMillisecond);
 

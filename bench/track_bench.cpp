@@ -185,14 +185,14 @@ void BM_ExtractDots(benchmark::State& state) {
 void BM_Refine(benchmark::State& state) {
   const TGrayImage picture(PairFile(state.range(0), std::string("B.") + Format(state)));
   auto job = Extracted(state.range(0));
-  const std::vector<TDotInfo> dots = job->FDotInfo;
+  const std::vector<TDotInfo> dots = job->DotInfo();
   for (auto _ : state) {
     state.PauseTiming();
-    job->FDotInfo = dots;
+    job->ReplaceDots(dots);
     state.ResumeTiming();
     RefineCentroids(*job, picture);
   }
-  state.counters["dots"] = job->FDotSum;
+  state.counters["dots"] = job->DotSum();
 }
 
 void BM_ExtractPicture(benchmark::State& state) {

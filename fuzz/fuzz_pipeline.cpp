@@ -14,6 +14,7 @@
 #include "FuzzSupport.h"
 #include "base/Error.h"
 #include "base/RgbSurface.h"
+#include "encode/Dotgrid.h"
 #include "encode/Encode.h"
 #include "match/Match.h"
 #include "reference/LinearSearch.h"
@@ -165,8 +166,10 @@ void CheckSimple(TFuzzInput& in, const TPixels& original, int32_t w, int32_t h, 
 }
 
 void CheckSearches(TFuzzInput& in, TEncode& job, int32_t w, int32_t h) {
-  const std::vector<TDotInfo>& dots = job.FDotInfo;
+  const std::vector<TDotInfo>& dots = job.DotInfo();
   const int32_t n = static_cast<int32_t>(dots.size());
+  TDotGrid grid;
+  grid.Build(dots.data(), n);
   for (int32_t q = in.Int(0, 6); q > 0; --q) {
     float x = static_cast<float>(in.Int(-40, 4 * w + 40)) / 4.0f,
           y = static_cast<float>(in.Int(-40, 4 * h + 40)) / 4.0f;
@@ -183,9 +186,7 @@ void CheckSearches(TFuzzInput& in, TEncode& job, int32_t w, int32_t h) {
                 tolY = in.Bit() ? tolX : static_cast<float>(in.Int(0, 255)) / 8.0f;
     if (job.NearestDot(x, y) != LinearNearest(dots, x, y, 1.0e10f, -1))
       FuzzFail("NearestDot(%g, %g) differs from the scan", x, y);
-    job.FTolX = tolX;
-    job.FTolY = tolY;
-    if (job.NearestDotWithin(x, y) != LinearWithin(dots, x, y, tolX, tolY))
+    if (grid.NearestWithin(x, y, tolX, tolY) != LinearWithin(dots, x, y, tolX, tolY))
       FuzzFail("NearestDotWithin(%g, %g, %g, %g) differs from the scan", x, y, tolX, tolY);
   }
   for (int32_t i = 0; i < n; ++i)
@@ -194,7 +195,7 @@ void CheckSearches(TFuzzInput& in, TEncode& job, int32_t w, int32_t h) {
 }
 
 void RunOrigin(TFuzzInput& in, TEncode& job) {
-  const int32_t n = job.FDotSum;
+  const int32_t n = job.DotSum();
   const int32_t method = in.Int(-1, 4);
   int32_t origin = -1;
   try {
@@ -220,10 +221,10 @@ void RunOrigin(TFuzzInput& in, TEncode& job) {
     if (origin >= 0) job.Encode(origin);
   } catch (const TError&) {
   }
-  for (const TDotInfo& d : job.FDotInfo)
+  for (const TDotInfo& d : job.DotInfo())
     for (int32_t k : d.Neighbour)
       if (k < -1 || k >= n) FuzzFail("neighbour link %d of %d dots", k, n);
-  const TCoordinate& table = job.FCoordinate;
+  const TCoordinate& table = job.Coordinate();
   for (int32_t ny = -table.MaxNy(); ny <= table.MaxNy(); ++ny)
     for (int32_t nx = -table.MaxNx(); nx <= table.MaxNx(); ++nx)
       if (int32_t k = table.GetIndex(nx, ny); k < -1 || k >= n) FuzzFail("table entry %d", k);
@@ -235,11 +236,11 @@ void CheckCodeFile(TEncode& job, const std::string& path) {
   std::vector<const TDotInfo*> coded;
   std::set<std::pair<int32_t, int32_t>> positions;
   bool inRange = true;
-  for (const TDotInfo& d : job.FDotInfo) {
+  for (const TDotInfo& d : job.DotInfo()) {
     if (!d.Coded) continue;
     coded.push_back(&d);
     positions.insert({d.Nx, d.Ny});
-    inRange = inRange && job.FCoordinate.Contains(d.Nx, d.Ny);
+    inRange = inRange && job.Coordinate().Contains(d.Nx, d.Ny);
   }
   try {
     TMatch match(path, path);
@@ -265,21 +266,24 @@ void CheckEncoding(TFuzzInput& in, const TPixels& picture, int32_t w, int32_t h,
                    const std::string& codePath) {
   const int32_t maxN = in.Int(0, 40);
   TEncode job(ImageOf(picture, w, h), white, false, maxN, maxN);
-  job.FDelay = 0;
-  job.FPause = [](int32_t) {};
-  TPlainExtraction ref(*job.FImage, job.FBackground);
+  job.SetDelay(0);
+  job.SetPause([](int32_t) {});
+  TPlainExtraction ref(job.Image(), job.Background());
   auto sameImage = [&] {
-    return std::memcmp(job.FImage->Data(), ref.Img.data(), ref.Img.size()) == 0;
+    return std::memcmp(job.Image().Data(), ref.Img.data(), ref.Img.size()) == 0;
   };
 
   job.PrepareImage(nullptr);
   ref.PrepareImage();
-  if (job.FAreaThreshold != ref.AreaThreshold || job.FDotSum != ref.DotSum ||
-      job.FTotalArea != ref.TotalArea || !sameImage())
+  if (job.AreaThreshold() != ref.AreaThreshold || job.DotSum() != ref.DotSum ||
+      job.TotalArea() != ref.TotalArea || !sameImage())
     FuzzFail("PrepareImage differs from the fill-by-fill reference");
 
   const int32_t choice = in.Int(0, 3);
-  if (choice > 0) ref.AreaThreshold = job.FAreaThreshold = choice == 1 ? -1 : in.Int(0, 40);
+  if (choice > 0) {
+    ref.AreaThreshold = choice == 1 ? -1 : in.Int(0, 40);
+    job.SetAreaThreshold(ref.AreaThreshold);
+  }
   const std::string expected = ref.RemoveNoise();
   std::string got;
   try {
@@ -287,18 +291,17 @@ void CheckEncoding(TFuzzInput& in, const TPixels& picture, int32_t w, int32_t h,
   } catch (const TError& e) {
     got = e.Message();
   }
-  if (got != expected || job.FDotSum != ref.DotSum || job.FAreaThreshold != ref.AreaThreshold ||
+  if (got != expected || job.DotSum() != ref.DotSum || job.AreaThreshold() != ref.AreaThreshold ||
       !sameImage())
     FuzzFail("RemoveNoise differs from the reference");
   if (!expected.empty()) return;
 
   job.BuildDotInfo(nullptr);
   ref.BuildDotInfo();
-  if (job.FDotSum != static_cast<int32_t>(ref.Dots.size()) || job.FDotIndex != job.FDotSum ||
-      !sameImage())
-    FuzzFail("BuildDotInfo found %d dots, the reference %zu", job.FDotSum, ref.Dots.size());
+  if (job.DotSum() != static_cast<int32_t>(ref.Dots.size()) || !sameImage())
+    FuzzFail("BuildDotInfo found %d dots, the reference %zu", job.DotSum(), ref.Dots.size());
   for (size_t i = 0; i < ref.Dots.size(); ++i) {
-    const TDotInfo& a = job.FDotInfo[i];
+    const TDotInfo& a = job.DotInfo()[i];
     const TDotInfo& b = ref.Dots[i];
     if (a.x != b.x || a.y != b.y || a.Area != b.Area)
       FuzzFail("dot %zu differs from the reference", i);
@@ -307,11 +310,11 @@ void CheckEncoding(TFuzzInput& in, const TPixels& picture, int32_t w, int32_t h,
   CheckSearches(in, job, w, h);
   RunOrigin(in, job);
   TRgbSurface canvas(w, h);
-  job.FCanvas = &canvas;
+  job.SetCanvas(&canvas);
   job.ShowPosition();
   job.PickDot(in.Int(0, w - 1), in.Int(0, h - 1), &canvas);
-  job.SelectDot(in.Int(-1, job.FDotSum), &canvas);
-  job.FCanvas = nullptr;
+  job.SelectDot(in.Int(-1, job.DotSum()), &canvas);
+  job.SetCanvas(nullptr);
   CheckCodeFile(job, codePath);
 }
 

@@ -173,13 +173,12 @@ TPyMeasurement Measure(const py::object& picture, const py::object& segmented, b
       summary = indexed.Summary;
       result.Registration = indexed.Report.Text();
     }
-    job.FScaleX = scale[0];
-    job.FScaleY = scale[1];
+    job.SetScale(scale[0], scale[1]);
     result.Header = CodeHeaderOf(job);
     result.Header.ImageName = name;
-    result.Dots.assign(job.FDotInfo.begin(),
-                       job.FDotInfo.begin() +
-                           std::min<size_t>(job.FDotInfo.size(), static_cast<size_t>(job.FDotSum)));
+    result.Dots.assign(job.DotInfo().begin(),
+                       job.DotInfo().begin() + std::min<size_t>(job.DotInfo().size(),
+                                                                static_cast<size_t>(job.DotSum())));
     result.Found = summary.Dots;
     result.Expanded = summary.Neted;
     result.LeastArea = summary.LeastArea;

@@ -7,7 +7,6 @@
 #include "Binding.h"
 #include "encode/Codefile.h"
 #include "encode/Dotinfo.h"
-#include "match/Codeload.h"
 
 // One measured picture, or one code file read: what its code file holds (the header and the
 // dots, of which the Coded ones are its rows), what the run found, and the rows as arrays.

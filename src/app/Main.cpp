@@ -246,7 +246,7 @@ void TMainForm::SetScaleMenuItemClick() {
 void TMainForm::SetCoordinateMenuItemClick() {
   TReSetCoordinateForm dialog(this);
   dialog.SetTableSize(FWorkflow.MaxNx, FWorkflow.MaxNy);
-  if (FWorkflow.FEncoder && FWorkflow.FEncoder->FDotSum > 1) {
+  if (FWorkflow.FEncoder && FWorkflow.FEncoder->DotSum() > 1) {
     const TTableSize needed = AutoTableSize(*FWorkflow.FEncoder, 0, 0);
     dialog.SetNeededSize(needed.MaxNx, needed.MaxNy);
   }

@@ -8,7 +8,7 @@
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
-#include "match/Codeload.h"
+#include "encode/Codefile.h"
 
 void TMainForm::OpenCodeFile(const std::string& fileName) {
   TCodeFileContent content = ReadCodeFile(fileName);

@@ -14,11 +14,11 @@
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Path.h"
+#include "encode/Codefile.h"
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
 #include "encode/Encoderun.h"
 #include "encode/Leastareacheck.h"
-#include "match/Codeload.h"
 #include "register/Registerrun.h"
 #include "segment/Segment.h"
 
@@ -37,8 +37,8 @@ std::unique_ptr<TEncode> TMainForm::NewEncodeJob() {
                                        FWorkflow.MaxNx, FWorkflow.MaxNy);
   // The job's own pause until a run sets the Delay menu's: 50 ms through the platform, so the
   // tests record it.
-  job->FDelay = 50;
-  job->FPause = [this](int32_t ms) { FPlatform.Sleep(ms); };
+  job->SetDelay(50);
+  job->SetPause([this](int32_t ms) { FPlatform.Sleep(ms); });
   return job;
 }
 
@@ -83,7 +83,7 @@ void TMainForm::NewEncode(const std::string& path) {
     PaintBoxPaint();  // the released pictures must not stay on the view
     throw;
   }
-  FitImageView(FWorkflow.FEncoder->FImage->Width(), FWorkflow.FEncoder->FImage->Height());
+  FitImageView(FWorkflow.FEncoder->Image().Width(), FWorkflow.FEncoder->Image().Height());
   FEncodeParameterForm->SetOriginMethod(2);
   ShowEncodeParameterForm();
   FSegmentParameterForm->hide();
@@ -154,8 +154,8 @@ void TMainForm::DoEncodingFrom(int32_t stage) {
                  Format("\nThe grid reaches beyond the coordinate table of max Nx %d and max Ny "
                         "%d: make it larger with Set Coordinate (System menu), then Do Encoding "
                         "again.",
-                        FWorkflow.FEncoder->FCoordinate.MaxNx(),
-                        FWorkflow.FEncoder->FCoordinate.MaxNy()));
+                        FWorkflow.FEncoder->Coordinate().MaxNx(),
+                        FWorkflow.FEncoder->Coordinate().MaxNy()));
   }
   Report(how + FWorkflow.EncodeSummary() + FRunReport + FRecoveryReport);
 }
@@ -188,11 +188,11 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
     PaintBoxPaint();
     throw;
   }
-  FWorkflow.FEncoder->FDelay = FWorkflow.FDelayEncoding ? 50 : 0;
+  FWorkflow.FEncoder->SetDelay(FWorkflow.FDelayEncoding ? 50 : 0);
   // The file may have changed since New Encode.
-  if (FWorkflow.FEncoder->FImage->Width() != ViewSurface().Width() ||
-      FWorkflow.FEncoder->FImage->Height() != ViewSurface().Height())
-    FitImageView(FWorkflow.FEncoder->FImage->Width(), FWorkflow.FEncoder->FImage->Height());
+  if (FWorkflow.FEncoder->Image().Width() != ViewSurface().Width() ||
+      FWorkflow.FEncoder->Image().Height() != ViewSurface().Height())
+    FitImageView(FWorkflow.FEncoder->Image().Width(), FWorkflow.FEncoder->Image().Height());
   std::unique_ptr<TGrayImage> picture;
   if (reading.valid()) {
     picture = reading.get();
@@ -219,8 +219,8 @@ void TMainForm::FindOriginAutomatically(std::unique_ptr<TEncode>& former) {
                  ExtractFileName(FEncodeParameterForm->ReferenceFile()) + ", " + run.Report.Text() +
                  "." + FRunReport;
   }
-  if (FWorkflow.FEncoder->FSorting.Ran)
-    FRunReport += " Lattice rules: " + SortingText(FWorkflow.FEncoder->FSorting) + ".";
+  if (FWorkflow.FEncoder->Sorting().Ran)
+    FRunReport += " Lattice rules: " + SortingText(FWorkflow.FEncoder->Sorting()) + ".";
 }
 
 bool TMainForm::TakeReference(TRegisterReference& reference, TRegisterOptions& registration) {
@@ -259,7 +259,7 @@ std::string TMainForm::RefinePictureName() const {
 }
 
 void TMainForm::CheckRefinePicture(const TGrayImage& picture) const {
-  const TGrayImage& segmented = *FWorkflow.FEncoder->FImage;
+  const TGrayImage& segmented = FWorkflow.FEncoder->Image();
   if (!FEncodeParameterForm->RefinePictureFile().empty()) return;  // the core says it
   if (picture.Width() == segmented.Width() && picture.Height() == segmented.Height()) return;
   throw TError(
@@ -336,8 +336,7 @@ void TMainForm::SaveEncodeResultMenuItemClick() {
   FWorkflow.FCodeFileName = FollowChoice(*chosen);
   // The code file carries the scale factors in force when it is saved.
   if (!ConfirmCodesToSave()) return;
-  FWorkflow.FEncoder->FScaleX = FWorkflow.FScaleX;
-  FWorkflow.FEncoder->FScaleY = FWorkflow.FScaleY;
+  FWorkflow.FEncoder->SetScale(FWorkflow.FScaleX, FWorkflow.FScaleY);
   FWorkflow.FEncoder->SaveCodes(FWorkflow.FCodeFileName);
   Report("Saved " + FWorkflow.FCodeFileName + "." + FWorkflow.CodeFileScaleNote());
 }

@@ -17,18 +17,18 @@ void TMainForm::ExtractAgainIfChanged(std::unique_ptr<TEncode>& former) {
     leastArea = FEncodeParameterForm->LeastArea();
   } catch (const TError&) {
   }
-  const bool extracted = FWorkflow.FEncoder->FDotSum > 0;
+  const bool extracted = FWorkflow.FEncoder->DotSum() > 0;
   if (!FExtractAgain && extracted &&
-      (!leastArea || *leastArea == FWorkflow.FEncoder->FAreaThreshold))
+      (!leastArea || *leastArea == FWorkflow.FEncoder->AreaThreshold()))
     return;
   FExtractAgain = false;
   // The picks name dots of the job in hand: they are looked for again where those dots were.
   std::array<std::optional<TDotInfo>, 5> picked;
   const auto dotOf = [this](int32_t index) -> std::optional<TDotInfo> {
-    if (index < 0 || index >= std::min(FWorkflow.FEncoder->FDotSum,
-                                       int32_t(FWorkflow.FEncoder->FDotInfo.size())))
+    if (index < 0 || index >= std::min(FWorkflow.FEncoder->DotSum(),
+                                       int32_t(FWorkflow.FEncoder->DotInfo().size())))
       return std::nullopt;
-    return FWorkflow.FEncoder->FDotInfo[static_cast<size_t>(index)];
+    return FWorkflow.FEncoder->DotInfo()[static_cast<size_t>(index)];
   };
   picked[0] = dotOf(FWorkflow.FOriginDot);
   for (size_t d = 0; d < 4; ++d) picked[d + 1] = dotOf(FWorkflow.FNeighbourDots[d]);
@@ -50,20 +50,20 @@ void TMainForm::ExtractAgainIfChanged(std::unique_ptr<TEncode>& former) {
   FWorkflow.FOriginDot = same(picked[0]);
   for (size_t d = 0; d < 4; ++d) FWorkflow.FNeighbourDots[d] = same(picked[d + 1]);
   FRecoveryReport = " Dots extracted afresh with the least area " +
-                    IntToStr(FWorkflow.FEncoder->FAreaThreshold) + ".";
+                    IntToStr(FWorkflow.FEncoder->AreaThreshold()) + ".";
 }
 
 bool TMainForm::OfferLargerTable(const std::string& message, int32_t stage) {
   const TTableSize size = AutoTableSize(*FWorkflow.FEncoder, 0, 0);
-  if (size.MaxNx <= FWorkflow.FEncoder->FCoordinate.MaxNx() &&
-      size.MaxNy <= FWorkflow.FEncoder->FCoordinate.MaxNy())
+  if (size.MaxNx <= FWorkflow.FEncoder->Coordinate().MaxNx() &&
+      size.MaxNy <= FWorkflow.FEncoder->Coordinate().MaxNy())
     return false;
   if (!FPlatform.Ask(DisplayText(message) +
                      Format("\nThe grid reaches beyond the coordinate table of max Nx %d and max "
                             "Ny %d.\nMake the table max Nx %d and max Ny %d, large enough for "
                             "every dot of this picture (Set Coordinate), and encode again?",
-                            FWorkflow.FEncoder->FCoordinate.MaxNx(),
-                            FWorkflow.FEncoder->FCoordinate.MaxNy(), size.MaxNx, size.MaxNy)))
+                            FWorkflow.FEncoder->Coordinate().MaxNx(),
+                            FWorkflow.FEncoder->Coordinate().MaxNy(), size.MaxNx, size.MaxNy)))
     return false;
   FWorkflow.MaxNx = size.MaxNx;
   FWorkflow.MaxNy = size.MaxNy;

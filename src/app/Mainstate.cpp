@@ -25,7 +25,7 @@ void TMainForm::Report(const std::string& text) {
 }
 
 bool TMainForm::ConfirmCodesToSave() {
-  const TCodeCheck check = CheckCodes(FWorkflow.FEncoder->FDotInfo, FWorkflow.FEncoder->FDotSum);
+  const TCodeCheck check = CheckCodes(FWorkflow.FEncoder->DotInfo(), FWorkflow.FEncoder->DotSum());
   if (check.Coded == 0)
     return FPlatform.Ask(
         "No dot has grid indices: the code file would hold no dots.\n"

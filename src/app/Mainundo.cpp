@@ -57,9 +57,9 @@ void TMainForm::MoveOrigin(int32_t index) {
 void TMainForm::ShowCorrection(int32_t dot) {
   FWorkflow.FEncoder->ShowPosition();
   // Where labels crowd, the view keeps the one written last: the corrected dot's.
-  if (dot >= 0 && dot < std::min(FWorkflow.FEncoder->FDotSum,
-                                 static_cast<int32_t>(FWorkflow.FEncoder->FDotInfo.size()))) {
-    const TDotInfo& d = FWorkflow.FEncoder->FDotInfo[static_cast<size_t>(dot)];
+  if (dot >= 0 && dot < std::min(FWorkflow.FEncoder->DotSum(),
+                                 static_cast<int32_t>(FWorkflow.FEncoder->DotInfo().size()))) {
+    const TDotInfo& d = FWorkflow.FEncoder->DotInfo()[static_cast<size_t>(dot)];
     ViewSurface().TextOut(static_cast<int32_t>(d.x), static_cast<int32_t>(d.y),
                           FWorkflow.FEncoder->DotLabel(dot));
   }

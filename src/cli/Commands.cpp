@@ -12,9 +12,9 @@
 #include "base/SaveGroup.h"
 #include "cli/Filecheck.h"
 #include "cli/ScaledSurface.h"
+#include "encode/Codefile.h"
 #include "encode/Encode.h"
 #include "image/Grayimage.h"
-#include "match/Codeload.h"
 #include "match/Match.h"
 #include "match/Matchalign.h"
 #include "register/Pairingcheck.h"
@@ -30,17 +30,17 @@ namespace {
 // and cover little of the neighbouring dots.
 void SaveOverlay(TEncode& job, int32_t overlayScale, const std::string& fileName) {
   const int32_t scale = std::max(overlayScale, 1);
-  TRgbSurface picture(job.FImage->Width() * scale, job.FImage->Height() * scale);
+  TRgbSurface picture(job.Image().Width() * scale, job.Image().Height() * scale);
   picture.FTextStyle = TRgbSurface::TTextStyle::Outlined;
   picture.FSmallFont = true;
   picture.FTextColor = TColor{255, 255, 0};
   picture.FTextBackground = clBlack;
   TScaledSurface scaled(picture, scale);
   TSurface* surface = scale > 1 ? static_cast<TSurface*>(&scaled) : &picture;
-  job.FImage->Repaint(surface);
-  job.FCanvas = surface;
+  job.Image().Repaint(surface);
+  job.SetCanvas(surface);
   job.ShowPosition();
-  job.FCanvas = nullptr;
+  job.SetCanvas(nullptr);
   picture.SaveBmp(fileName);
 }
 
@@ -103,8 +103,8 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
               !args.BlackDots, false, args.MaxNx, args.MaxNy);
   const int32_t scale = std::max(args.OverlayScale, 1);
   if (!args.Overlay.empty())  // an overlay too large to save is known before the work
-    CheckPictureOutput(args.Overlay, int64_t{job.FImage->Width()} * scale,
-                       int64_t{job.FImage->Height()} * scale);
+    CheckPictureOutput(args.Overlay, int64_t{job.Image().Width()} * scale,
+                       int64_t{job.Image().Height()} * scale);
   TEncodeRunOptions run = args.Run;
   TRegisterReference reference;
   if (!args.Reference.empty()) {
@@ -140,8 +140,8 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
     }
   } catch (const TError& e) {
     // What the extraction kept and removed tells why no grid was found in it.
-    if (job.FSorting.Ran)
-      std::fprintf(stderr, "encode: lattice rules: %s\n", SortingText(job.FSorting).c_str());
+    if (job.Sorting().Ran)
+      std::fprintf(stderr, "encode: lattice rules: %s\n", SortingText(job.Sorting()).c_str());
     // The walk left the grid table: say which options make it larger.
     const std::string message = e.Message();
     if (!walking || !message.ends_with("not in the range")) throw;
@@ -150,15 +150,14 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
   // Save Result: the scale factors in force go into the code file. With an overlay both files
   // are committed together or neither.
   TSaveGroup outputs;
-  job.FScaleX = args.Scale[0];
-  job.FScaleY = args.Scale[1];
+  job.SetScale(args.Scale[0], args.Scale[1]);
   job.SaveCodes(args.Output);
   if (!args.Overlay.empty()) SaveOverlay(job, args.OverlayScale, args.Overlay);
   outputs.Commit();
   // One line a person or a script can check: a picture of noise that "encodes" 4 dots shows.
   std::string origin = registration;
   if (summary.Origin >= 0) {
-    const TDotInfo& o = job.FDotInfo[static_cast<size_t>(summary.Origin)];
+    const TDotInfo& o = job.DotInfo()[static_cast<size_t>(summary.Origin)];
     const char* how = run.Origin == TOriginSource::Pitch    ? "from the pitch"
                       : run.Origin == TOriginSource::Picked ? "picked"
                                                             : "automatic";
@@ -170,8 +169,8 @@ TEncodeSummary RunEncode(const TEncodeArgs& args) {
       "encode: %d dots found, %d indexed, %d unindexed; least area %d px; %stable "
       "+-%d x +-%d; %s; %s centroids; read as %s%s\n",
       summary.Dots, summary.Coded, summary.Dots - summary.Coded, summary.LeastArea,
-      job.FSorting.Ran ? ("lattice rules: " + SortingText(job.FSorting) + "; ").c_str() : "",
-      job.FCoordinate.MaxNx(), job.FCoordinate.MaxNy(), origin.c_str(),
+      job.Sorting().Ran ? ("lattice rules: " + SortingText(job.Sorting()) + "; ").c_str() : "",
+      job.Coordinate().MaxNx(), job.Coordinate().MaxNy(), origin.c_str(),
       run.Refined ? "refined" : "plain", summary.Decoding.c_str(),
       picture ? ("; --picture read as " + picture->Decoding()).c_str() : "");
   return summary;

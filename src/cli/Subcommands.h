@@ -22,9 +22,13 @@ void AddDemoCommand(CLI::App& app);
 void AddTrackCommand(CLI::App& app);
 void AddSynthSequenceCommand(CLI::App& app);
 
+// The picture and motion options synth and synth-sequence share, declared once so that both
+// check them alike: --size, --pitch, --radius, --black, --noise, --blur, --rotation, and
+// --translate and --strain of moved ("the deformed picture", "the last picture").
+struct TSynthOptions;
+void AddPictureOptions(CLI::App& sub, TSynthOptions& options, const std::string& moved);
 // The grid's shape and the crack of synth and synth-sequence: --grid C R, --each-picture, --crack
 // W (--crack sets the crack field).
-struct TSynthOptions;
 void AddGridShapeOptions(CLI::App& sub, TSynthOptions& options);
 
 // "--bits16 percentile|shift", for every subcommand that reads pictures.

@@ -2,6 +2,7 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <string>
 #include "cli/Cli11.h"
 
 #include "cli/Commands.h"
@@ -27,29 +28,7 @@ void AddSynthCommand(CLI::App& app) {
   sub->add_option("INITIAL", args->Initial, "Initial picture (.bmp or .raw)")->required();
   sub->add_option("DEFORMED", args->Deformed, "Deformed picture (.bmp or .raw)")->required();
   sub->add_option("TRUTH", args->Truth, "True centres as CSV: i,j,x0,y0,x1,y1")->required();
-  sub->add_option_function<std::array<int32_t, 2>>(
-         "--size", [&so](const std::array<int32_t, 2>& v) { so.Width = v[0], so.Height = v[1]; },
-         "Picture size W H")
-      ->check(CLI::Range(1, 1 << 20))
-      ->default_str(PairText(so.Width, so.Height));
-  sub->add_option_function<std::array<double, 2>>(
-         "--pitch", [&so](const std::array<double, 2>& v) { so.PitchX = v[0], so.PitchY = v[1]; },
-         "Grid pitch DX DY in pixels")
-      ->check(CheckFinitePositive)
-      ->default_str(PairText(so.PitchX, so.PitchY));
-  sub->add_option("--radius", so.Radius, "Dot radius in pixels")
-      ->check(CheckFinitePositive)
-      ->capture_default_str();
-  sub->add_flag_callback(
-      "--black", [&so] { so.WhiteDots = false; }, "Dark dots on a bright background");
-  sub->add_option("--noise", so.NoiseSigma, "Gaussian noise sigma in gray levels")
-      ->check(CheckFinite)
-      ->check(CLI::Range(0.0, 255.0))
-      ->capture_default_str();
-  sub->add_option("--blur", so.Blur, "Gaussian blur of the dots' edges, sigma in pixels")
-      ->check(CheckFinite)
-      ->check(CLI::Range(0.0, 50.0))
-      ->capture_default_str();
+  AddPictureOptions(*sub, so, "the deformed picture");
   sub->add_option("--specks", so.Specks, "Specks of 1 to 4 pixels at random in each picture")
       ->check(CLI::NonNegativeNumber)
       ->capture_default_str();
@@ -58,26 +37,9 @@ void AddSynthCommand(CLI::App& app) {
       ->check(CheckFinite)
       ->check(CLI::Range(-255.0, 255.0))
       ->capture_default_str();
-  sub->add_option("--rotation", so.RotationDeg, "Grid rotation in degrees")
-      ->check(CheckFinite)
-      ->check(CLI::Range(-45.0, 45.0))
-      ->capture_default_str();
   sub->add_option("--missing", so.Missing, "Dots left out at random")
       ->check(CLI::Range(0, 2147483647))
       ->capture_default_str();
-  sub->add_option_function<std::array<double, 2>>(
-         "--translate",
-         [&so](const std::array<double, 2>& v) { so.TranslateX = v[0], so.TranslateY = v[1]; },
-         "Translation TX TY of the deformed picture, pixels")
-      ->check(CheckFinite)
-      ->check(CLI::Range(-1e4, 1e4))
-      ->default_str(PairText(so.TranslateX, so.TranslateY));
-  sub->add_option_function<std::array<double, 3>>(
-         "--strain",
-         [&so](const std::array<double, 3>& v) { so.Exx = v[0], so.Eyy = v[1], so.Exy = v[2]; },
-         "Uniform strain EXX EYY EXY about the picture centre, x right and y up")
-      ->check(CheckFinite)
-      ->check(CLI::Range(-0.5, 0.5));
   AddSeedOption(*sub, so.Seed, "Seed of the noise, phase and missing dots");
   const std::map<std::string, TSynthField> fields = {{"uniform", TSynthField::Uniform},
                                                      {"linear", TSynthField::Linear},
@@ -115,6 +77,49 @@ void AddSynthCommand(CLI::App& app) {
       ->capture_default_str();
   AddGridShapeOptions(*sub, so);
   sub->callback([args] { RunSynth(*args); });
+}
+
+void AddPictureOptions(CLI::App& sub, TSynthOptions& so, const std::string& moved) {
+  sub.add_option_function<std::array<int32_t, 2>>(
+         "--size", [&so](const std::array<int32_t, 2>& v) { so.Width = v[0], so.Height = v[1]; },
+         "Picture size W H")
+      ->check(CLI::Range(1, 1 << 20))
+      ->default_str(PairText(so.Width, so.Height));
+  sub.add_option_function<std::array<double, 2>>(
+         "--pitch", [&so](const std::array<double, 2>& v) { so.PitchX = v[0], so.PitchY = v[1]; },
+         "Grid pitch DX DY in pixels")
+      ->check(CheckFinitePositive)
+      ->default_str(PairText(so.PitchX, so.PitchY));
+  sub.add_option("--radius", so.Radius, "Dot radius in pixels")
+      ->check(CheckFinitePositive)
+      ->capture_default_str();
+  sub.add_flag_callback(
+      "--black", [&so] { so.WhiteDots = false; }, "Dark dots on a bright background");
+  sub.add_option("--noise", so.NoiseSigma, "Gaussian noise sigma in gray levels")
+      ->check(CheckFinite)
+      ->check(CLI::Range(0.0, 255.0))
+      ->capture_default_str();
+  sub.add_option("--blur", so.Blur, "Gaussian blur of the dots' edges, sigma in pixels")
+      ->check(CheckFinite)
+      ->check(CLI::Range(0.0, 50.0))
+      ->capture_default_str();
+  sub.add_option("--rotation", so.RotationDeg, "Grid rotation in degrees")
+      ->check(CheckFinite)
+      ->check(CLI::Range(-45.0, 45.0))
+      ->capture_default_str();
+  sub.add_option_function<std::array<double, 2>>(
+         "--translate",
+         [&so](const std::array<double, 2>& v) { so.TranslateX = v[0], so.TranslateY = v[1]; },
+         "Translation TX TY of " + moved + ", pixels")
+      ->check(CheckFinite)
+      ->check(CLI::Range(-1e4, 1e4))
+      ->default_str(PairText(so.TranslateX, so.TranslateY));
+  sub.add_option_function<std::array<double, 3>>(
+         "--strain",
+         [&so](const std::array<double, 3>& v) { so.Exx = v[0], so.Eyy = v[1], so.Exy = v[2]; },
+         "Uniform strain EXX EYY EXY of " + moved + " about the picture centre, x right and y up")
+      ->check(CheckFinite)
+      ->check(CLI::Range(-0.5, 0.5));
 }
 
 void AddGridShapeOptions(CLI::App& sub, TSynthOptions& so) {

@@ -100,13 +100,12 @@ double EstimateSigma(TFitter<T>& fitter, const TDots& d) {
 
 // The fit on the picture's own values, T the type of its pixels (data: 8 or 16 bits).
 template <typename T>
-TFitReport FitOn(TEncode& job, const TGrayImage& picture, const T* data, const TFitHints& hints,
-                 int32_t threads) {
+TFitReport FitOn(TEncode& job, std::vector<TDotInfo>& dots, const TGrayImage& picture,
+                 const T* data, const TFitHints& hints, int32_t threads) {
   TFitReport report;
-  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
+  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(dots.size()));
   const std::vector<TBackgroundPlane> planes = BackgroundPlanes(job, picture);  // checks the size
   if (count <= 0) return report;
-  std::vector<TDotInfo>& dots = job.FDotInfo;
   if (threads <= 0)
     threads =
         count < ThreadedDots
@@ -123,7 +122,7 @@ TFitReport FitOn(TEncode& job, const TGrayImage& picture, const T* data, const T
     d.X[i] = dots[i].x, d.Y[i] = dots[i].y;
     d.Largest = std::max(d.Largest, static_cast<float>(r));
   }
-  const int32_t sign = job.FBackground == 0 ? 1 : -1;
+  const int32_t sign = job.Background() == 0 ? 1 : -1;
   auto fitter = [&] {
     return TFitter<T>(data, picture.Width(), picture.Height(), sign, hints.Junk);
   };
@@ -193,6 +192,6 @@ TFitReport FitCentroids(TEncode& job, const TGrayImage& picture, const TFitHints
                         int32_t threads) {
   // A picture of more than 8 bits is fitted at its full depth, as the camera gave it.
   if (const TGray16Image* deep = picture.Deep())
-    return FitOn(job, picture, deep->Data(), hints, threads);
-  return FitOn(job, picture, picture.Data(), hints, threads);
+    return FitOn(job, job.FDotInfo, picture, deep->Data(), hints, threads);
+  return FitOn(job, job.FDotInfo, picture, picture.Data(), hints, threads);
 }

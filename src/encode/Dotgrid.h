@@ -22,6 +22,11 @@ class TDotGrid {
   // The dot nearest to (x, y) other than exclude (-1 for none), among those whose squared
   // distance is below limit; -1 if there is none.
   int32_t Nearest(float x, float y, float limit, int32_t exclude) const;
+  // The encoding's searches: the dot nearest to (x, y), the running minimum starting at 1.0e10
+  // (a dot more than 10^5 pixels away is never found); the dot nearest to dot i at (x, y) other
+  // than i, starting at 1.0e20.
+  int32_t NearestDot(float x, float y) const { return Nearest(x, y, 1.0e10f, -1); }
+  int32_t NearestOther(float x, float y, int32_t i) const { return Nearest(x, y, 1.0e20f, i); }
   // The nearest dot with |dot.x - x| <= tolX and |dot.y - y| <= tolY; the running minimum
   // starts at 1.0e20. -1 if the box holds no dot.
   int32_t NearestWithin(float x, float y, float tolX, float tolY) const;

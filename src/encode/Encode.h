@@ -96,6 +96,7 @@ class TEncode {
   void AddDot(int32_t x, int32_t y);
 
   // --- Nearest-dot searches (single-precision distances, lowest index among equals) ------------
+  // The dot grid's searches (Dotgrid.h) over the records, indexed anew when they change.
   int32_t MaxAreaDot() const;
   int32_t NearestDot(float x, float y);
   int32_t NearestOtherDot(int32_t i);
@@ -161,33 +162,104 @@ class TEncode {
       "Can not automaticly find origin\nYou Should Point it, \"use Direct Set Origin\"";
   static constexpr const char* WrongOriginMessage = " You give the wrong ORIGIN(starting grid)";
 
-  // --- State -----------------------------------------------------------------------------------
-  int32_t FDelay = 0;
+  // --- Settings and results ------------------------------------------------------------------
+  // The picture being encoded (the view repaints it). The extraction notices if it changes
+  // between its steps.
+  const TGrayImage& Image() const { return *FImage; }
+  uint8_t Background() const { return FBackground; }
+  // FDotSum records after BuildDotInfo (Refinecentroid.h moves them, the lattice rules replace
+  // them).
+  const std::vector<TDotInfo>& DotInfo() const { return FDotInfo; }
+  int32_t DotSum() const { return FDotSum; }
+  int32_t CodedSum() const { return FCodedSum; }
+  int32_t TotalArea() const { return FTotalArea; }
+  // The least dot area: PrepareImage leaves the mean blob area here, the caller sets the value
+  // RemoveNoise and BuildDotInfo use.
+  int32_t AreaThreshold() const { return FAreaThreshold; }
+  void SetAreaThreshold(int32_t area) { FAreaThreshold = area; }
+  const TCoordinate& Coordinate() const { return FCoordinate; }
+  int32_t MaxNx() const { return FMaxNx; }
+  int32_t MaxNy() const { return FMaxNy; }
+  // Replaces the grid table with an empty one of the given size (before the origin is found).
+  void ResizeTable(int32_t maxNx, int32_t maxNy);
+  float Ratio() const { return FRatio; }
+  // What the lattice rules did (Latticeextract.h); Ran false when they did not run.
+  const TDotSorting& Sorting() const { return FSorting; }
+  float ScaleX() const { return FScaleX; }
+  float ScaleY() const { return FScaleY; }
+  void SetScale(float x, float y) { FScaleX = x, FScaleY = y; }
+  // Written right after the magic word: the lineage of the reference the dots were indexed
+  // from (match/Codelineage.h); empty for a picture indexed from its own origin.
+  const std::string& CodeMark() const { return FCodeMark; }
+  void SetCodeMark(std::string mark) { FCodeMark = std::move(mark); }
+  // The surface last given to an operation, not owned; the walk and the fills paint on it.
+  TSurface* Canvas() const { return FCanvas; }
+  void SetCanvas(TSurface* canvas) { FCanvas = canvas; }
+  int32_t Delay() const { return FDelay; }
+  void SetDelay(int32_t ms) { FDelay = ms; }
   // Waits ms milliseconds between expanded dots; none by default (the GUI injects its sleep).
-  std::function<void(int32_t ms)> FPause;
+  void SetPause(std::function<void(int32_t ms)> pause) { FPause = std::move(pause); }
   // Asked after each expanded dot (and its pause) whether to stop; true raises TCancelled, after
   // the walk has put the picture back. Unset: never asked.
+  void SetCancel(std::function<bool()> cancel) { FCancel = std::move(cancel); }
+
+  // --- Records from outside --------------------------------------------------------------------
+  // Replaces the dot records (FDotSum becomes their number) and indexes them anew.
+  void ReplaceDots(std::vector<TDotInfo> dots);
+  // Indexing from a reference instead of the walk: ClearIndices takes every dot's indices, flags
+  // and links away; IndexDot gives dot i (nx, ny), Coded and Neted, in the table; LinkIndexedDots
+  // links every Coded dot to the dots one grid step away in the table and counts the Coded dots.
+  void ClearIndices();
+  void IndexDot(int32_t i, int32_t nx, int32_t ny);
+  void LinkIndexedDots();
+  // Puts back the indices and flags of dot index as they were in dot (an undone correction);
+  // nothing for an invalid index.
+  void RestoreDot(int32_t index, const TDotInfo& dot);
+
+  // What a walk that may be cancelled keeps to put the job back: the records, the table and the
+  // walk's own settings.
+  class TWalkState {
+    friend class TEncode;
+    std::vector<TDotInfo> FDots;
+    TCoordinate FTable;
+    float FTolX = 0, FTolY = 0, FRatio = 1;
+    int32_t FDelay = 0, FCodedSum = 0;
+    TSurface* FCanvas = nullptr;
+    std::function<void(int32_t)> FPause;
+    std::function<bool()> FCancel;
+    explicit TWalkState(const TEncode& job);
+  };
+  TWalkState SaveWalk() const { return TWalkState(*this); }
+  void RestoreWalk(TWalkState state);
+
+ private:
+  // The extraction steps and the centroid refinements of their own files work on the records.
+  friend TFitHints SortDots(TEncode& job, int32_t leastArea, bool areaGiven, TSurface* canvas);
+  friend void RefineCentroids(TEncode& job, const TGrayImage& picture, int32_t threads);
+  friend TFitReport FitCentroids(TEncode& job, const TGrayImage& picture, const TFitHints& hints,
+                                 int32_t threads);
+  // The tests' one view of the working state (tests/support/Encodeprobe.h).
+  friend struct TEncodeProbe;
+
+  int32_t FDelay = 0;
+  std::function<void(int32_t ms)> FPause;
   std::function<bool()> FCancel;
   TSurface* FOffCanvas = nullptr;  // the off-screen picture while a highlight is drawn
-  // The picture being encoded (the view repaints it). Callers may read it; the extraction
-  // notices if they change it between its steps.
   std::unique_ptr<TGrayImage> FImage;
   std::vector<uint8_t> BackupImage;  // FImage's size once SaveBackup made it, else empty
-  TSurface* FCanvas = nullptr;       // the surface last given to an operation, not owned
+  TSurface* FCanvas = nullptr;
   uint8_t FBackground = 0;
   bool FDraw = false;
   int32_t FArea = 0;
   // 64-bit: a big blob far from the origin overflows 32 bits.
   int64_t FSumX = 0, FSumY = 0, FSumW = 0;
   int32_t FAreaThreshold = 0;
-  std::vector<TDotInfo> FDotInfo;  // FDotSum records after BuildDotInfo
+  std::vector<TDotInfo> FDotInfo;
   int32_t FDotIndex = 0;
   int32_t FDotSum = 0;
   int32_t FCodedSum = 0;
   int32_t FTotalArea = 0;
   float FScaleX = 1.0f, FScaleY = 1.0f;
-  // Written right after the magic word: the lineage of the reference the dots were indexed
-  // from (match/Codelineage.h); empty for a picture indexed from its own origin.
   std::string FCodeMark;
   bool FHighlight = true;
   static constexpr int32_t FDirX[4] = {1, 0, -1, 0};
@@ -196,10 +268,7 @@ class TEncode {
   int32_t FMaxNx = 0, FMaxNy = 0;
   float FTolX = 0, FTolY = 0;
   float FRatio = 1.0f;
-  // What the lattice rules did (Latticeextract.h); Ran false when they did not run.
   TDotSorting FSorting;
-
- private:
   int32_t FSelected = -1;
 
   struct TFirstStep {

@@ -46,21 +46,21 @@ TSegmentedLook LookOfSegmentation(const TGrayImage& image, bool whiteDots) {
 }
 
 TTableSize AutoTableSize(TEncode& job, int32_t originNx, int32_t originNy) {
-  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
+  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(job.DotInfo().size()));
   TTableSize size;
   size.MaxNx = size.MaxNy = 1;
   if (count >= 2) {
-    double minX = job.FDotInfo[0].x, maxX = minX, minY = job.FDotInfo[0].y, maxY = minY;
+    double minX = job.DotInfo()[0].x, maxX = minX, minY = job.DotInfo()[0].y, maxY = minY;
     std::vector<double> gaps;
     gaps.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
-      const TDotInfo& d = job.FDotInfo[i];
+      const TDotInfo& d = job.DotInfo()[i];
       minX = std::min<double>(minX, d.x);
       maxX = std::max<double>(maxX, d.x);
       minY = std::min<double>(minY, d.y);
       maxY = std::max<double>(maxY, d.y);
       const int32_t j = job.NearestOtherDot(i);
-      if (j >= 0) gaps.push_back(std::hypot(job.FDotInfo[j].x - d.x, job.FDotInfo[j].y - d.y));
+      if (j >= 0) gaps.push_back(std::hypot(job.DotInfo()[j].x - d.x, job.DotInfo()[j].y - d.y));
     }
     std::nth_element(gaps.begin(), gaps.begin() + static_cast<std::ptrdiff_t>(gaps.size() / 2),
                      gaps.end());
@@ -80,7 +80,5 @@ TTableSize AutoTableSize(TEncode& job, int32_t originNx, int32_t originNy) {
 }
 
 void ResizeTable(TEncode& job, TTableSize size) {
-  job.FCoordinate = TCoordinate(size.MaxNx, size.MaxNy);
-  job.FMaxNx = size.MaxNx;
-  job.FMaxNy = size.MaxNy;
+  job.ResizeTable(size.MaxNx, size.MaxNy);
 }

@@ -38,12 +38,12 @@ int32_t TEncode::MaxAreaDot() const {
 }
 
 int32_t TEncode::NearestDot(float x, float y) {
-  return Grid().Nearest(x, y, 1.0e10f, -1);
+  return Grid().NearestDot(x, y);
 }
 
 int32_t TEncode::NearestOtherDot(int32_t i) {
   if (i < 0 || i >= Grid().Count()) return -1;
-  return Grid().Nearest(FDotInfo[i].x, FDotInfo[i].y, 1.0e20f, i);
+  return Grid().NearestOther(FDotInfo[i].x, FDotInfo[i].y, i);
 }
 
 int32_t TEncode::NearestDotWithin(float x, float y) {

@@ -6,8 +6,8 @@
 
 std::vector<TDotInfo> CodedDots(const TEncode& job) {
   std::vector<TDotInfo> dots;
-  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
+  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(job.DotInfo().size()));
   for (int32_t i = 0; i < count; ++i)
-    if (job.FDotInfo[i].Coded) dots.push_back(job.FDotInfo[i]);
+    if (job.DotInfo()[i].Coded) dots.push_back(job.DotInfo()[i]);
   return dots;
 }

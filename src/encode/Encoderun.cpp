@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "base/Cancel.h"
 #include "base/Error.h"
@@ -46,37 +47,6 @@ void CheckCancelled(const TEncodeRunHooks& hooks) {
   if (hooks.Cancelled && hooks.Cancelled()) throw TCancelled();
 }
 
-// What a walk from an origin changes in a job whose dots are extracted, to be put back when the
-// walk is cancelled (the walk puts the picture back itself).
-struct TWalkState {
-  std::vector<TDotInfo> Dots;
-  TCoordinate Table;
-  float TolX, TolY, Ratio;
-  int32_t Delay, CodedSum;
-  TSurface* Canvas;
-  std::function<void(int32_t)> Pause;
-  std::function<bool()> Cancel;
-
-  explicit TWalkState(const TEncode& job)
-      : Dots(job.FDotInfo),
-        Table(job.FCoordinate),
-        TolX(job.FTolX),
-        TolY(job.FTolY),
-        Ratio(job.FRatio),
-        Delay(job.FDelay),
-        CodedSum(job.FCodedSum),
-        Canvas(job.FCanvas),
-        Pause(job.FPause),
-        Cancel(job.FCancel) {}
-  void Restore(TEncode& job) {
-    job.FDotInfo = std::move(Dots);
-    job.FCoordinate = std::move(Table);
-    job.FTolX = TolX, job.FTolY = TolY, job.FRatio = Ratio;
-    job.FDelay = Delay, job.FCodedSum = CodedSum;
-    job.FCanvas = Canvas, job.FPause = std::move(Pause), job.FCancel = std::move(Cancel);
-  }
-};
-
 }  // namespace
 
 TEncodeRunOptions BatchEncodeOptions() {
@@ -109,18 +79,18 @@ int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncod
   if (hooks.AskLeastArea)
     leastArea = hooks.AskLeastArea();
   else if (options.LeastArea.Mode == TLeastArea::TMode::Auto)
-    leastArea = TEncode::LeastAreaOfMean(job.FAreaThreshold);
+    leastArea = TEncode::LeastAreaOfMean(job.AreaThreshold());
   else if (options.LeastArea.Mode == TLeastArea::TMode::Robust)
     leastArea = RobustLeastArea(job);
   else
     leastArea = options.LeastArea.Pixels;
-  job.FAreaThreshold = leastArea;
+  job.SetAreaThreshold(leastArea);
   TFitHints hints;
   if (options.Lattice) {
     // A least area typed or given is the user's; the estimates only say where dots begin.
     const bool given = hooks.AskLeastArea || options.LeastArea.Mode == TLeastArea::TMode::Given;
     hints = SortDots(job, leastArea, given, hooks.Canvas);
-    leastArea = job.FSorting.Ran ? job.FSorting.LeastArea : leastArea;
+    leastArea = job.Sorting().Ran ? job.Sorting().LeastArea : leastArea;
   } else {
     job.RemoveNoise(hooks.Canvas);
     CheckCancelled(hooks);
@@ -128,7 +98,7 @@ int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncod
   }
   CheckCancelled(hooks);
   if (options.Refined) {
-    const TGrayImage& picture = options.RefinePicture ? *options.RefinePicture : *job.FImage;
+    const TGrayImage& picture = options.RefinePicture ? *options.RefinePicture : job.Image();
     if (options.Lattice)
       FitCentroids(job, picture, hints);
     else
@@ -141,18 +111,18 @@ int32_t ExtractDots(TEncode& job, const TEncodeRunOptions& options, const TEncod
 int32_t ContinueEncoding(TEncode& job, const TEncodeRunOptions& options,
                          const TEncodeRunHooks& hooks) {
   // Only a run that can be cancelled pays for keeping the job's state.
-  std::optional<TWalkState> before;
-  if (hooks.Cancelled) before.emplace(job);
+  std::optional<TEncode::TWalkState> before;
+  if (hooks.Cancelled) before.emplace(job.SaveWalk());
   try {
     const int32_t origin = FindRunOrigin(job, options, hooks);
-    job.FCanvas = hooks.Canvas;
-    job.FDelay = hooks.Delay;
-    job.FPause = hooks.Pause;
-    job.FCancel = hooks.Cancelled;
+    job.SetCanvas(hooks.Canvas);
+    job.SetDelay(hooks.Delay);
+    job.SetPause(hooks.Pause);
+    job.SetCancel(hooks.Cancelled);
     job.Encode(origin);
     return origin;
   } catch (const TCancelled&) {
-    before->Restore(job);
+    job.RestoreWalk(std::move(*before));
     throw;
   }
 }
@@ -169,15 +139,15 @@ TEncodeSummary RunEncoding(TEncode& job, const TEncodeRunOptions& options,
 
 TEncodeSummary SummarizeEncoding(const TEncode& job) {
   TEncodeSummary summary;
-  summary.Width = job.FImage->Width();
-  summary.Height = job.FImage->Height();
-  summary.Dots = job.FDotSum;
-  summary.LeastArea = job.FAreaThreshold;
-  summary.Decoding = job.FImage->Decoding();
-  summary.Sorting = job.FSorting;
-  for (int32_t i = 0; i < job.FDotSum; ++i) {
-    summary.Coded += job.FDotInfo[i].Coded;
-    summary.Neted += job.FDotInfo[i].Neted;
+  summary.Width = job.Image().Width();
+  summary.Height = job.Image().Height();
+  summary.Dots = job.DotSum();
+  summary.LeastArea = job.AreaThreshold();
+  summary.Decoding = job.Image().Decoding();
+  summary.Sorting = job.Sorting();
+  for (int32_t i = 0; i < job.DotSum(); ++i) {
+    summary.Coded += job.DotInfo()[i].Coded;
+    summary.Neted += job.DotInfo()[i].Neted;
   }
   return summary;
 }

@@ -92,11 +92,11 @@ std::string SortingText(const TDotSorting& s) {
 }
 
 TFitHints SortDots(TEncode& job, int32_t leastArea, bool areaGiven, TSurface* canvas) {
-  job.FCanvas = canvas;
+  job.SetCanvas(canvas);
   const TBlobScan& scan = job.Labelling();
   TGrayImage& image = *job.FImage;
   const int32_t width = image.Width();
-  TBlobParts parts = SplitBlobs(scan, image.Data(), job.FBackground, leastArea);
+  TBlobParts parts = SplitBlobs(scan, image.Data(), job.Background(), leastArea);
   const double typical = parts.TypicalArea;
   const int32_t least =
       areaGiven
@@ -117,7 +117,7 @@ TFitHints SortDots(TEncode& job, int32_t leastArea, bool areaGiven, TSurface* ca
     }
   if (static_cast<int32_t>(sx.size()) < LeastSeeds) {  // a handful of dots: as specified
     job.ClearBorder();
-    job.FAreaThreshold = leastArea;
+    job.SetAreaThreshold(leastArea);
     job.RemoveNoise(canvas);
     job.BuildDotInfo(canvas);
     return {};
@@ -225,7 +225,7 @@ TFitHints SortDots(TEncode& job, int32_t leastArea, bool areaGiven, TSurface* ca
   });
   std::vector<uint32_t> junk = parts.Cut;
   uint8_t* data = image.Data();
-  const uint8_t background = job.FBackground;
+  const uint8_t background = job.Background();
   std::vector<char> blobKept(scan.Blobs().size(), 0);
   for (size_t i : dots) blobKept[static_cast<size_t>(parts.Parts[i].Blob)] = 1;
   for (int32_t y = 0; y < scan.Height(); ++y)
@@ -284,13 +284,13 @@ TFitHints SortDots(TEncode& job, int32_t leastArea, bool areaGiven, TSurface* ca
     }
   }
   job.FDotSum = static_cast<int32_t>(dots.size());
-  job.FDotIndex = job.FDotSum;
-  job.FAreaThreshold = least;
+  job.FDotIndex = job.DotSum();
+  job.SetAreaThreshold(least);
   job.DotsMoved();
-  sorting.Dots = job.FDotSum;
+  sorting.Dots = job.DotSum();
   job.FSorting = sorting;
   image.Repaint(canvas);
-  if (job.FDotSum <= 0)
+  if (job.DotSum() <= 0)
     throw TError("No dots in this image\nmay be you should give a small noise threshold");
   hints.Junk = std::move(junk);
   return hints;

@@ -41,6 +41,6 @@ std::string SortingText(const TDotSorting& sorting);
 //
 // Too few dot-like pieces for a lattice (fewer than 12): the specified extraction with the least
 // area. A picture whose pieces show no lattice, or one that holds less than half of their area,
-// raises "No grid of dots found...". Returns what the edge fit needs; job.FSorting gets the
+// raises "No grid of dots found...". Returns what the edge fit needs; job.Sorting() gets the
 // counts.
 TFitHints SortDots(TEncode& job, int32_t leastArea, bool areaGiven, TSurface* canvas);

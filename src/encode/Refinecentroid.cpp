@@ -301,7 +301,7 @@ template <typename TPicture>
 TPrepared Prepare(const TEncode& job, const TPicture& picture, int32_t count, int32_t threads,
                   double gap) {
   const int32_t w = picture.Width(), h = picture.Height();
-  const std::vector<TDotInfo>& dots = job.FDotInfo;
+  const std::vector<TDotInfo>& dots = job.DotInfo();
   TPrepared prepared;
   if (threads <= 0)
     threads =
@@ -321,7 +321,7 @@ TPrepared Prepare(const TEncode& job, const TPicture& picture, int32_t count, in
     for (int32_t i = begin; i < end; ++i) {
       const TDotInfo& d = dots[i];
       const double r = std::sqrt(std::max(d.Area, 1) / Pi);
-      const int32_t j = grid.Nearest(d.x, d.y, 1.0e20f, i);
+      const int32_t j = grid.NearestOther(d.x, d.y, i);
       double limit = 1e9;
       gaps[i] = -1;
       if (j >= 0) {
@@ -352,7 +352,7 @@ TPrepared Prepare(const TEncode& job, const TPicture& picture, int32_t count, in
 }
 
 void CheckSize(const TEncode& job, const TGrayImage& picture) {
-  const TGrayImage& segmented = *job.FImage;
+  const TGrayImage& segmented = job.Image();
   if (picture.Width() != segmented.Width() || picture.Height() != segmented.Height())
     throw TError(
         Format("The picture for refined centroids is %d x %d pixels, the segmented "
@@ -375,7 +375,7 @@ TBackgroundPlane PlaneAt(const TBackground& background, double x, double y) {
 std::vector<TBackgroundPlane> BackgroundPlanes(const TEncode& job, const TGrayImage& picture,
                                                double gap) {
   CheckSize(job, picture);
-  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
+  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(job.DotInfo().size()));
   std::vector<TBackgroundPlane> planes(static_cast<size_t>(std::max(count, 0)));
   if (count <= 0) return planes;
   // On the picture's own values, 16 bits where the file had them, as the fit measures.
@@ -384,7 +384,7 @@ std::vector<TBackgroundPlane> BackgroundPlanes(const TEncode& job, const TGrayIm
                                             : Prepare(job, picture, count, 0, at);
   for (int32_t i = 0; i < count; ++i)
     planes[static_cast<size_t>(i)] =
-        PlaneAt(*prepared.Background, job.FDotInfo[i].x, job.FDotInfo[i].y);
+        PlaneAt(*prepared.Background, job.DotInfo()[i].x, job.DotInfo()[i].y);
   return planes;
 }
 
@@ -393,13 +393,13 @@ namespace {
 // The refinement on the picture's own pixels, 8 or 16 bits: the weights are the values above the
 // background whatever their scale.
 template <typename TPicture>
-void RefineOn(TEncode& job, const TPicture& picture, int32_t threads) {
-  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
+void RefineOn(const TEncode& job, std::vector<TDotInfo>& dots, const TPicture& picture,
+              int32_t threads) {
+  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(dots.size()));
   if (count <= 0) return;
-  std::vector<TDotInfo>& dots = job.FDotInfo;
   const TPrepared prepared = Prepare(job, picture, count, threads, BackgroundGap);
   const TBackground& background = *prepared.Background;
-  const int32_t sign = job.FBackground == 0 ? 1 : -1;  // dark dots weigh by how much darker
+  const int32_t sign = job.Background() == 0 ? 1 : -1;  // dark dots weigh by how much darker
 
   // Every dot is refined on its own from the picture and the background: the threads share
   // nothing but what they only read.
@@ -424,7 +424,6 @@ void RefineOn(TEncode& job, const TPicture& picture, int32_t threads) {
       d.y = static_cast<float>(cy);
     }
   });
-  job.DotsMoved();
 }
 
 }  // namespace
@@ -432,7 +431,8 @@ void RefineOn(TEncode& job, const TPicture& picture, int32_t threads) {
 void RefineCentroids(TEncode& job, const TGrayImage& picture, int32_t threads) {
   CheckSize(job, picture);
   if (picture.Deep())
-    RefineOn(job, *picture.Deep(), threads);
+    RefineOn(job, job.FDotInfo, *picture.Deep(), threads);
   else
-    RefineOn(job, picture, threads);
+    RefineOn(job, job.FDotInfo, picture, threads);
+  job.DotsMoved();
 }

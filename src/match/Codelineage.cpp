@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "base/Convert.h"
-#include "match/Codeload.h"
+#include "encode/Codefile.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "base/Error.h"
+#include "encode/Codefile.h"
 #include "match/Codelineage.h"
-#include "match/Codeload.h"
 
 TMatch::TMatch(const std::string& initialFile, const std::string& deformedFile) {
   FCodeFileName[0] = initialFile;

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "encode/Codefile.h"
 #include "encode/Coordinate.h"
 #include "encode/Dotinfo.h"
-#include "match/Codeload.h"
 
 // The matching job: the dots of two code files of the same grid, file 0 for the initial and
 // file 1 for the deformed state, paired by grid position, and the displacement of every pair

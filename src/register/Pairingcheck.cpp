@@ -1,7 +1,7 @@
 #include "register/Pairingcheck.h"
 
 #include "base/Error.h"
-#include "match/Codeload.h"
+#include "encode/Codefile.h"
 #include "match/Match.h"
 #include "register/Registerpicture.h"
 

@@ -8,11 +8,11 @@
 
 #include "base/Convert.h"
 #include "base/Error.h"
+#include "encode/Codefile.h"
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
 #include "encode/Encodereference.h"
 #include "match/Codelineage.h"
-#include "match/Codeload.h"
 #include "register/Gridside.h"
 #include "register/Lattice.h"
 #include "register/Pointgrid.h"
@@ -143,9 +143,9 @@ TRegisterReference ReferenceFromCodeFile(const TCodeFileContent& content) {
 TRegisterReference ReferenceFromJob(const TEncode& job, const std::string& lineage) {
   TRegisterReference r;
   r.Dots = CodedDots(job);
-  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
-  r.AllDots.assign(job.FDotInfo.begin(), job.FDotInfo.begin() + count);
-  r.Width = job.FImage->Width(), r.Height = job.FImage->Height();
+  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(job.DotInfo().size()));
+  r.AllDots.assign(job.DotInfo().begin(), job.DotInfo().begin() + count);
+  r.Width = job.Image().Width(), r.Height = job.Image().Height();
   r.Lineage = lineage;
   return r;
 }
@@ -204,12 +204,8 @@ std::string AmbiguityMessage(const TRegisterReport& report, const std::string& s
 
 TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& reference,
                                 const TRegisterOptions& options) {
-  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
-  for (int32_t i = 0; i < count; ++i) {
-    TDotInfo& d = job.FDotInfo[static_cast<size_t>(i)];
-    d.Nx = d.Ny = 0, d.Coded = d.Neted = false;
-    std::fill(std::begin(d.Neighbour), std::end(d.Neighbour), -1);
-  }
+  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(job.DotInfo().size()));
+  job.ClearIndices();
 
   // The reference: one dot per grid position, the later one winning as in a table.
   std::vector<TDotInfo> usable;
@@ -244,7 +240,7 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
   const int32_t orientation =
       refSide.Ax() * refSide.By() - refSide.Ay() * refSide.Bx() > 0 ? 1 : -1;
 
-  const std::vector<TDotInfo> dots(job.FDotInfo.begin(), job.FDotInfo.begin() + count);
+  const std::vector<TDotInfo> dots(job.DotInfo().begin(), job.DotInfo().begin() + count);
   TPointGrid all;
   BuildGrid(dots, all);
   const TLattice lattice = IndexLattice(all, NearestSpacing(all), orientation);
@@ -284,7 +280,7 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
     // The dots of the other components (and those of none) lie beyond gaps, not outlines.
     std::vector<char> others(dots.size(), 1);
     for (int32_t i : members) others[static_cast<size_t>(i)] = 0;
-    const TGridSide targetSide(std::move(side), all, job.FImage->Width(), job.FImage->Height(),
+    const TGridSide targetSide(std::move(side), all, job.Image().Width(), job.Image().Height(),
                                &others);
     const TRegistration reg = Register(refSide, targetSide, prior);
     if (c == 0) {
@@ -421,32 +417,21 @@ TRegisterReport RegisterPicture(TEncode& job, const TRegisterReference& referenc
   } else {
     for (int32_t i = 0; i < count; ++i)
       if (given[static_cast<size_t>(i)] &&
-          !job.FCoordinate.Contains(static_cast<int32_t>(std::clamp<int64_t>(
-                                        nx[static_cast<size_t>(i)], INT32_MIN, INT32_MAX)),
-                                    static_cast<int32_t>(std::clamp<int64_t>(
-                                        ny[static_cast<size_t>(i)], INT32_MIN, INT32_MAX))))
+          !job.Coordinate().Contains(static_cast<int32_t>(std::clamp<int64_t>(
+                                         nx[static_cast<size_t>(i)], INT32_MIN, INT32_MAX)),
+                                     static_cast<int32_t>(std::clamp<int64_t>(
+                                         ny[static_cast<size_t>(i)], INT32_MIN, INT32_MAX))))
         throw TError(Format("(%d , %d) not in the range",
                             static_cast<int32_t>(nx[static_cast<size_t>(i)]),
                             static_cast<int32_t>(ny[static_cast<size_t>(i)])));
   }
   for (int32_t i = 0; i < count; ++i) {
     if (!given[static_cast<size_t>(i)]) continue;
-    TDotInfo& d = job.FDotInfo[static_cast<size_t>(i)];
-    d.Nx = static_cast<int32_t>(nx[static_cast<size_t>(i)]);
-    d.Ny = static_cast<int32_t>(ny[static_cast<size_t>(i)]);
-    d.Coded = d.Neted = true;
-    job.FCoordinate.SetIndex(d.Nx, d.Ny, i);
+    job.IndexDot(i, static_cast<int32_t>(nx[static_cast<size_t>(i)]),
+                 static_cast<int32_t>(ny[static_cast<size_t>(i)]));
     ++report.Indexed;
   }
-  for (int32_t i = 0; i < count; ++i) {
-    TDotInfo& d = job.FDotInfo[static_cast<size_t>(i)];
-    if (!d.Coded) continue;
-    for (int32_t dir = 0; dir < 4; ++dir) {
-      const int32_t x = d.Nx + TEncode::FDirX[dir], y = d.Ny + TEncode::FDirY[dir];
-      if (job.FCoordinate.Contains(x, y)) d.Neighbour[dir] = job.FCoordinate.GetIndex(x, y);
-    }
-  }
-  job.FCodedSum = report.Indexed;
-  job.FCodeMark = reference.Lineage.empty() ? "" : LineageMark(reference.Lineage);
+  job.LinkIndexedDots();
+  job.SetCodeMark(reference.Lineage.empty() ? "" : LineageMark(reference.Lineage));
   return report;
 }

@@ -17,8 +17,8 @@ TReferenceRun EncodeFromReference(TEncode& job, const TEncodeRunOptions& run,
   TReferenceRun result;
   result.Report = RegisterPicture(job, reference, options);
   if (hooks.Canvas) {
-    job.FCanvas = hooks.Canvas;
-    job.FImage->Repaint(hooks.Canvas);
+    job.SetCanvas(hooks.Canvas);
+    job.Image().Repaint(hooks.Canvas);
     job.ShowUnNeted(hooks.Canvas);
     hooks.Canvas->Flush();
   }

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "base/Error.h"
-#include "match/Codeload.h"
+#include "encode/Codefile.h"
 #include "match/Match.h"
 
 std::vector<TStrainPair> PairsFromMatch(const TMatch& match) {

@@ -35,7 +35,7 @@ TPictureDots ExtractPicture(const std::string& picture, const TTrackOptions& opt
   RunSegmentation(segment, segmentation);
 
   TEncode job(segment.ReleaseImage(), !options.BlackDots, false, 1, 1);
-  job.FDelay = 0;
+  job.SetDelay(0);
   TEncodeRunOptions run;
   if (options.LeastArea)
     run.LeastArea = TLeastArea::Given(*options.LeastArea);
@@ -47,12 +47,12 @@ TPictureDots ExtractPicture(const std::string& picture, const TTrackOptions& opt
   TPictureDots dots;
   dots.LeastArea = ExtractDots(job, run);
   dots.Picture = picture;
-  dots.FileName = job.FImage->FileName();
-  dots.Width = job.FImage->Width();
-  dots.Height = job.FImage->Height();
-  dots.WhiteDots = job.FBackground == 0;
-  dots.Decoding = job.FImage->Decoding();
-  dots.Dots.assign(job.FDotInfo.begin(), job.FDotInfo.begin() + job.FDotSum);
+  dots.FileName = job.Image().FileName();
+  dots.Width = job.Image().Width();
+  dots.Height = job.Image().Height();
+  dots.WhiteDots = job.Background() == 0;
+  dots.Decoding = job.Image().Decoding();
+  dots.Dots.assign(job.DotInfo().begin(), job.DotInfo().begin() + job.DotSum());
   return dots;
 }
 
@@ -64,10 +64,8 @@ std::unique_ptr<TEncode> JobFromDots(const TPictureDots& dots, const TTrackOptio
   image->SetFileName(dots.FileName);
   auto job = std::make_unique<TEncode>(std::move(image), dots.WhiteDots, false,
                                        sized ? *options.MaxNx : 1, sized ? *options.MaxNy : 1);
-  job->FDelay = 0;
-  job->FAreaThreshold = dots.LeastArea;
-  job->FDotInfo = dots.Dots;
-  job->FDotSum = static_cast<int32_t>(dots.Dots.size());
-  job->DotsMoved();
+  job->SetDelay(0);
+  job->SetAreaThreshold(dots.LeastArea);
+  job->ReplaceDots(dots.Dots);
   return job;
 }

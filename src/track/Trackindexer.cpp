@@ -76,9 +76,9 @@ void TTrackIndexer::Predict(int32_t step, std::vector<float>& xs, std::vector<fl
 }
 
 void TTrackIndexer::Remember(const TEncode& job, int32_t step) {
-  const int32_t count = std::min(job.FDotSum, static_cast<int32_t>(job.FDotInfo.size()));
+  const int32_t count = std::min(job.DotSum(), static_cast<int32_t>(job.DotInfo().size()));
   for (int32_t i = 0; i < count; ++i) {
-    const TDotInfo& d = job.FDotInfo[static_cast<size_t>(i)];
+    const TDotInfo& d = job.DotInfo()[static_cast<size_t>(i)];
     if (!d.Coded) continue;
     const auto [found, fresh] = FTracks.try_emplace(Key(d.Nx, d.Ny));
     TDotTrack& t = found->second;
@@ -147,8 +147,7 @@ TStepIndexing TTrackIndexer::Index(TEncode& job, int32_t step) {
     result.How = TStepRegistration::Registered;
     result.Note = motion;
   }
-  job.FScaleX = FOptions.ScaleX;
-  job.FScaleY = FOptions.ScaleY;
+  job.SetScale(FOptions.ScaleX, FOptions.ScaleY);
   Remember(job, step);
   return result;
 }

@@ -16,12 +16,12 @@
 #include "base/Folderlock.h"
 #include "base/Path.h"
 #include "base/SaveGroup.h"
+#include "encode/Codefile.h"
 #include "encode/Encode.h"
 #include "encode/Encodedefaults.h"
 #include "encode/Encodereference.h"
 #include "encode/Encoderun.h"
 #include "image/Grayimage.h"
-#include "match/Codeload.h"
 #include "strain/Straincsv.h"
 #include "strain/Strainpairs.h"
 #include "strain/Strainplot.h"
@@ -201,7 +201,7 @@ std::vector<TTrackStep> TrackSequence(const std::vector<std::string>& pictures,
       if (!pipeline.Take(i, extracted, error)) throw TError(error);
       job = JobFromDots(extracted, run);
       const TStepIndexing indexing = indexer.Index(*job, static_cast<int32_t>(i));
-      step.Dots = job->FDotSum;
+      step.Dots = job->DotSum();
       step.Registration = RegistrationName(indexing.How);
       step.Note = indexing.Note;
       if (i == 0) referenceDots = static_cast<int32_t>(CodedDots(*job).size());

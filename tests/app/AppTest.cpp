@@ -109,11 +109,11 @@ std::unique_ptr<TEncode> CoreRun(const std::string& path, bool whiteDots, int32_
 }
 
 std::string DotDifference(const TEncode& a, const TEncode& b) {
-  if (a.FDotSum != b.FDotSum || a.FDotInfo.size() != b.FDotInfo.size())
-    return "dot counts " + IntToStr(a.FDotSum) + " and " + IntToStr(b.FDotSum);
-  for (size_t i = 0; i < a.FDotInfo.size(); ++i) {
-    const TDotInfo& p = a.FDotInfo[i];
-    const TDotInfo& q = b.FDotInfo[i];
+  if (a.DotSum() != b.DotSum() || a.DotInfo().size() != b.DotInfo().size())
+    return "dot counts " + IntToStr(a.DotSum()) + " and " + IntToStr(b.DotSum());
+  for (size_t i = 0; i < a.DotInfo().size(); ++i) {
+    const TDotInfo& p = a.DotInfo()[i];
+    const TDotInfo& q = b.DotInfo()[i];
     bool same = p.x == q.x && p.y == q.y && p.Nx == q.Nx && p.Ny == q.Ny && p.Neted == q.Neted &&
                 p.Coded == q.Coded && p.Area == q.Area;
     for (int d = 0; d < 4; ++d) same = same && p.Neighbour[d] == q.Neighbour[d];
@@ -123,8 +123,8 @@ std::string DotDifference(const TEncode& a, const TEncode& b) {
 }
 
 int32_t DotNear(const TEncode& job, double x, double y) {
-  for (size_t i = 0; i < job.FDotInfo.size(); ++i)
-    if (std::hypot(job.FDotInfo[i].x - x, job.FDotInfo[i].y - y) < 1.0)
+  for (size_t i = 0; i < job.DotInfo().size(); ++i)
+    if (std::hypot(job.DotInfo()[i].x - x, job.DotInfo()[i].y - y) < 1.0)
       return static_cast<int32_t>(i);
   return -1;
 }
@@ -197,6 +197,6 @@ void TFormTest::Hover(QPoint at) {
 }
 
 QPoint TFormTest::DotPoint(int32_t i) {
-  const TDotInfo& dot = Form().Workflow().FEncoder->FDotInfo.at(static_cast<size_t>(i));
+  const TDotInfo& dot = Form().Workflow().FEncoder->DotInfo().at(static_cast<size_t>(i));
   return QPoint(static_cast<int>(dot.x), static_cast<int>(dot.y));
 }

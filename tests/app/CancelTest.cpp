@@ -21,7 +21,7 @@ using TDotRecord =
     std::tuple<float, float, int32_t, int32_t, bool, bool, int32_t, int32_t, int32_t, int32_t>;
 std::vector<TDotRecord> Records(const TEncode& job) {
   std::vector<TDotRecord> records;
-  for (const TDotInfo& d : job.FDotInfo)
+  for (const TDotInfo& d : job.DotInfo())
     records.emplace_back(d.x, d.y, d.Nx, d.Ny, d.Coded, d.Neted, d.Neighbour[0], d.Neighbour[1],
                          d.Neighbour[2], d.Neighbour[3]);
   return records;
@@ -101,7 +101,7 @@ class TCancelTest : public TFormTest {
     Trigger(Form(), "DelayMenuItem");
     const TEncode* job = Form().Workflow().FEncoder.get();
     const auto dots = Records(*job);
-    const std::vector<uint8_t> picture = Pixels(*job->FImage);
+    const std::vector<uint8_t> picture = Pixels(job->Image());
     const TRgbSurface view = Form().ViewSurface();
     P().DxEdit->setText("10");
     P().DyEdit->setText("40");
@@ -111,7 +111,7 @@ class TCancelTest : public TFormTest {
     Press(P().SetDxDyStartButton);
     QCOMPARE(Form().Workflow().FEncoder.get(), job);
     QVERIFY(Records(*job) == dots);
-    QVERIFY(Pixels(*job->FImage) == picture);
+    QVERIFY(Pixels(job->Image()) == picture);
     QCOMPARE(Form().Workflow().FEncodeStage, 0);
     QCOMPARE(Form().Workflow().FOriginDot, -1);
     QVERIFY(SameSurfaces(Form().ViewSurface(), view));
@@ -121,7 +121,7 @@ class TCancelTest : public TFormTest {
     Press(P().SetDxDyStartButton);
     QCOMPARE(FPlatform->Errors, std::vector<std::string>());
     QCOMPARE(Form().Workflow().FEncodeStage, 1);
-    for (const TDotInfo& dot : job->FDotInfo) QVERIFY(dot.Coded);
+    for (const TDotInfo& dot : job->DotInfo()) QVERIFY(dot.Coded);
   }
 
   void EscDuringMultiAreaSegmentKeepsTheFormerResult() {
@@ -199,7 +199,7 @@ class TCancelTest : public TFormTest {
     QCoreApplication::processEvents();
     QCOMPARE(FPlatform->DialogTitles, std::vector<std::string>());
     QCOMPARE(Form().Workflow().FEncoder->Selected(), -1);
-    QVERIFY(Form().Workflow().FEncoder->FDotInfo[0].Coded);  // the run itself went to its end
+    QVERIFY(Form().Workflow().FEncoder->DotInfo()[0].Coded);  // the run itself went to its end
     // The same clicks when idle do what they do.
     FPlatform->DialogScripts.push_back([](QDialog& d) { d.reject(); });
     PostClick(about, about->rect().center());

@@ -3,6 +3,7 @@
 // and keeps its label in sight, hand corrections are undone and redone, and Set Coordinate says
 // when its size is used.
 #include "AppTest.h"
+#include "support/Encodeprobe.h"
 
 using namespace AppTest;
 
@@ -22,7 +23,7 @@ class TDeadEndsTest : public TFormTest {
   }
   int32_t Coded() {
     int32_t n = 0;
-    for (const TDotInfo& d : Form().Workflow().FEncoder->FDotInfo) n += d.Coded;
+    for (const TDotInfo& d : Form().Workflow().FEncoder->DotInfo()) n += d.Coded;
     return n;
   }
 
@@ -39,7 +40,7 @@ class TDeadEndsTest : public TFormTest {
                                                  "blobs that look like dots (their median area "
                                                  "is 81 pixels)"),
              FPlatform->Questions[0].c_str());
-    QCOMPARE(Form().Workflow().FEncoder->FDotSum, 42);
+    QCOMPARE(Form().Workflow().FEncoder->DotSum(), 42);
     QCOMPARE(P().AreaThresholdEdit->text(), QString("27"));
     // A least area that keeps three quarters of them asks nothing.
     P().AreaThresholdEdit->setText("60");
@@ -54,7 +55,7 @@ class TDeadEndsTest : public TFormTest {
     NewEncode("specks.bmp");
     P().AreaThresholdEdit->setText("2");
     DoEncoding();
-    QCOMPARE(Form().Workflow().FEncoder->FDotSum, 72);  // the specks count as dots
+    QCOMPARE(Form().Workflow().FEncoder->DotSum(), 72);  // the specks count as dots
     FPlatform->Errors.clear();
     // The pitch with a new least area: the dots are extracted afresh first.
     P().AreaThresholdEdit->setText("20");
@@ -63,7 +64,7 @@ class TDeadEndsTest : public TFormTest {
     Press(P().SetDxDyStartButton);
     QVERIFY2(FPlatform->Errors.empty(),
              FPlatform->Errors.empty() ? "" : FPlatform->Errors[0].c_str());
-    QCOMPARE(Form().Workflow().FEncoder->FDotSum, 42);
+    QCOMPARE(Form().Workflow().FEncoder->DotSum(), 42);
     QCOMPARE(Coded(), 42);
     QVERIFY(Status().contains("Dots extracted afresh with the least area 20."));
     // The origin and its neighbours picked among the specks' job are found again.
@@ -89,7 +90,7 @@ class TDeadEndsTest : public TFormTest {
     NewEncode("dots.bmp");
     P().AreaThresholdEdit->setText("20");
     DoEncoding();
-    std::vector<TDotInfo>& dots = Form().Workflow().FEncoder->FDotInfo;
+    std::vector<TDotInfo>& dots = TEncodeProbe::Dots(*Form().Workflow().FEncoder);
     const TDotInfo before = dots[8];
     Click(DotPoint(8));
     P().NxEdit->setText(QString::number(dots[9].Nx));
@@ -128,12 +129,12 @@ class TDeadEndsTest : public TFormTest {
     // A rebuilt job ends the history: nothing is undone on it, even where it looks the same.
     const TDotInfo corrected = dots[8];
     DoEncoding();
-    Form().Workflow().FEncoder->FDotInfo[8] = corrected;
+    TEncodeProbe::Dots(*Form().Workflow().FEncoder)[8] = corrected;
     Form().Workflow().FOriginDot = 20;
     Trigger(Form(), "UndoMenuItem");  // the pick of dot 20
     Trigger(Form(), "UndoMenuItem");
     QVERIFY(Status().startsWith("Nothing undone"));
-    QCOMPARE(Form().Workflow().FEncoder->FDotInfo[8].Nx, corrected.Nx);
+    QCOMPARE(Form().Workflow().FEncoder->DotInfo()[8].Nx, corrected.Nx);
     QVERIFY(!Action(Form(), "UndoMenuItem")->isEnabled());
     // An erasure of the segment parameter dialog.
     WriteGridPicture(Work("grid.bmp"), 120, 90);

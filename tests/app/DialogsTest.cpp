@@ -100,10 +100,10 @@ class TDialogsTest : public TFormTest {
     };
     answer("1", "1", false);
     answer("60", "40", true);
-    QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNx(), 50);  // the job in hand keeps it
+    QCOMPARE(Form().Workflow().FEncoder->Coordinate().MaxNx(), 50);  // the job in hand keeps it
     NewEncode("dots.bmp");
-    QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNx(), 60);
-    QCOMPARE(Form().Workflow().FEncoder->FCoordinate.MaxNy(), 40);
+    QCOMPARE(Form().Workflow().FEncoder->Coordinate().MaxNx(), 60);
+    QCOMPARE(Form().Workflow().FEncoder->Coordinate().MaxNy(), 40);
     answer("70", "y", true);  // a bad second field leaves the new first one
     QCOMPARE(FPlatform->Errors, std::vector<std::string>{"'y' is not a valid integer value."});
     QVERIFY(Form().Workflow().MaxNx == 70);

@@ -30,10 +30,10 @@ TAgreement Compare(const TEncode& initial, const TEncode& deformed, const TSynth
   TAgreement a;
   for (const TSynthDot& d : grid.Dots()) {
     const int32_t i = DotNear(initial, d.X0, d.Y0), j = DotNear(deformed, d.X1, d.Y1);
-    if (i < 0 || j < 0 || !initial.FDotInfo[i].Coded || !deformed.FDotInfo[j].Coded) continue;
+    if (i < 0 || j < 0 || !initial.DotInfo()[i].Coded || !deformed.DotInfo()[j].Coded) continue;
     ++a.Pairs;
-    a.Different += initial.FDotInfo[i].Nx != deformed.FDotInfo[j].Nx ||
-                   initial.FDotInfo[i].Ny != deformed.FDotInfo[j].Ny;
+    a.Different += initial.DotInfo()[i].Nx != deformed.DotInfo()[j].Nx ||
+                   initial.DotInfo()[i].Ny != deformed.DotInfo()[j].Ny;
   }
   return a;
 }
@@ -223,9 +223,9 @@ class TEncodeChoicesTest : public TFormTest {
     DoEncoding();
     QCOMPARE(FPlatform->Errors.size(), size_t(1));
     int32_t coded = 0;
-    for (const TDotInfo& d : flow.FEncoder->FDotInfo) coded += d.Coded;
+    for (const TDotInfo& d : flow.FEncoder->DotInfo()) coded += d.Coded;
     QCOMPARE(coded, 52);
-    QVERIFY(flow.MaxNx > 6 && flow.FEncoder->FCoordinate.MaxNx() == flow.MaxNx);
+    QVERIFY(flow.MaxNx > 6 && flow.FEncoder->Coordinate().MaxNx() == flow.MaxNx);
     // From the pitch the job in hand is made afresh for the larger table.
     flow.MaxNx = flow.MaxNy = 3;
     FPlatform->AskAnswers = {true};
@@ -233,7 +233,7 @@ class TEncodeChoicesTest : public TFormTest {
     P().DxEdit->setText("16");
     P().DyEdit->setText("16");
     Press(P().SetDxDyStartButton);
-    QCOMPARE(flow.FEncoder->FCoordinate.MaxNx(), flow.MaxNx);
+    QCOMPARE(flow.FEncoder->Coordinate().MaxNx(), flow.MaxNx);
     QCOMPARE(FPlatform->Errors.size(), size_t(1));
     QCOMPARE(FPlatform->Questions.size(), size_t(3));
   }

@@ -43,7 +43,7 @@ class TEncodeMenuTest : public TFormTest {
     QVERIFY(request.FilterIndex == 1);
     QVERIFY(request.Dir == FWork->Path() + "/");
     QCOMPARE(Form().Workflow().FEncodeImageName, Work("dots.bmp"));
-    QCOMPARE(Form().Workflow().FEncoder->FDelay, 50);  // the job's own pause until a run sets it
+    QCOMPARE(Form().Workflow().FEncoder->Delay(), 50);  // the job's own pause until a run sets it
     QVERIFY(ViewShows(Form(), TGrayImage(Work("dots.bmp"))));
     QCOMPARE(P().ChooseOriginMethodComboBox->currentIndex(), 2);
     QVERIFY(P().isVisible());
@@ -71,7 +71,7 @@ class TEncodeMenuTest : public TFormTest {
     std::vector<int> erasedAtPause;
     FPlatform->OnSleep = [&](int) {
       int erased = 0;
-      for (const TDotInfo& dot : Form().Workflow().FEncoder->FDotInfo)
+      for (const TDotInfo& dot : Form().Workflow().FEncoder->DotInfo())
         erased += Form().ViewSurface().Pixel(int(dot.x), int(dot.y)) == GrayColor(0);
       erasedAtPause.push_back(erased);
     };
@@ -85,14 +85,14 @@ class TEncodeMenuTest : public TFormTest {
     const TEncode& job = *Form().Workflow().FEncoder;
     QCOMPARE(DotDifference(job, *core), std::string());
     int neted = 0;
-    for (const TDotInfo& dot : job.FDotInfo) neted += dot.Neted;
+    for (const TDotInfo& dot : job.DotInfo()) neted += dot.Neted;
     QCOMPARE(neted, 13 * 11);
     // One 50 ms pause per expanded dot (the origin is assigned, not expanded).
     QCOMPARE(FPlatform->Sleeps, std::vector<int>(size_t(neted - 1), 50));
     for (size_t k = 0; k < erasedAtPause.size(); ++k) QCOMPARE(erasedAtPause[k], int(k) + 1);
     // The picture is back; the dots the walk did not expand are red.
-    QVERIFY(SameImages(*job.FImage, picture));
-    for (const TDotInfo& dot : job.FDotInfo) {
+    QVERIFY(SameImages(job.Image(), picture));
+    for (const TDotInfo& dot : job.DotInfo()) {
       const uint8_t gray = picture.GetPixel(int32_t(dot.x) - 2, int32_t(dot.y) - 2);
       QCOMPARE(InsideDot(dot), dot.Neted ? GrayColor(gray) : clRed);
     }
@@ -150,7 +150,7 @@ class TEncodeMenuTest : public TFormTest {
     QCOMPARE(FPlatform->Errors.size(), size_t(3));
     QVERIFY(Form().Workflow().FEncodeStage == 1);
     QVERIFY(Form().Workflow().FEncoder.get() == job);
-    for (const TDotInfo& dot : job->FDotInfo) {
+    for (const TDotInfo& dot : job->DotInfo()) {
       QVERIFY(dot.Coded);
       QCOMPARE(dot.Nx, 5 + int(std::lround((dot.x - 84) / 16)));
       QCOMPARE(dot.Ny, -2);
@@ -194,7 +194,7 @@ class TEncodeMenuTest : public TFormTest {
     DoEncoding();
     QCOMPARE(FPlatform->Errors, (std::vector<std::string>{AutoFailed, AutoFailed}));
     QVERIFY(Form().Workflow().FEncodeStage == 0);
-    QCOMPARE(Form().Workflow().FEncoder->FDotSum, 8);
+    QCOMPARE(Form().Workflow().FEncoder->DotSum(), 8);
   }
 
   void PitchRatioFromADragRescuesAGridTooTallForTheAutomaticSearch() {
@@ -208,8 +208,8 @@ class TEncodeMenuTest : public TFormTest {
     Press(P().SetDxDyStartButton);
     QVERIFY(FPlatform->Errors.size() == 1);
     QVERIFY(Form().Workflow().FEncodeStage == 1);
-    QCOMPARE(Form().Workflow().FEncoder->FRatio, 4.0f);
-    for (const TDotInfo& dot : Form().Workflow().FEncoder->FDotInfo) QVERIFY(dot.Coded);
+    QCOMPARE(Form().Workflow().FEncoder->Ratio(), 4.0f);
+    for (const TDotInfo& dot : Form().Workflow().FEncoder->DotInfo()) QVERIFY(dot.Coded);
     // A field that is not a number ends the run with the conversion error; stage 0 stays.
     P().DxEdit->setText("ten");
     Press(P().SetDxDyStartButton);
@@ -247,21 +247,21 @@ class TEncodeMenuTest : public TFormTest {
     copy.Surface().Reset(200, 160, clBlack);
     copy.Surface().DrawPicture(Form().ViewSurface());
     TEncode& job = *Form().Workflow().FEncoder;
-    job.FCanvas = &copy.Surface();
+    job.SetCanvas(&copy.Surface());
     job.ShowPosition();
-    job.FCanvas = &Form().ViewSurface();
+    job.SetCanvas(&Form().ViewSurface());
     Trigger(Form(), "ShowPositionMenuItem");
     const TViewSurface& view = Form().ViewSurface();
     QVERIFY(SameSurfaces(view, copy.Surface()));
     // The labels are kept for the screen, one per dot at its centre pixel, as the job wrote them.
-    QCOMPARE(view.Labels().size(), size_t(job.FDotSum));
+    QCOMPARE(view.Labels().size(), size_t(job.DotSum()));
     QCOMPARE(view.Labels().size(), copy.Surface().Labels().size());
     for (size_t i = 0; i < view.Labels().size(); ++i) {
       QCOMPARE(view.Labels()[i].Text, copy.Surface().Labels()[i].Text);
       QCOMPARE(view.Labels()[i].X, copy.Surface().Labels()[i].X);
     }
-    const TDotInfo& last = job.FDotInfo.back();
-    QCOMPARE(view.Labels().back().Text, job.DotLabel(job.FDotSum - 1));
+    const TDotInfo& last = job.DotInfo().back();
+    QCOMPARE(view.Labels().back().Text, job.DotLabel(job.DotSum() - 1));
     QCOMPARE(view.Labels().back().Y, int32_t(last.y));
   }
 
@@ -282,8 +282,7 @@ class TEncodeMenuTest : public TFormTest {
     QCOMPARE(Form().Workflow().FCodeFileName, Work("elsewhere/two.cod"));
     QCOMPARE(Form().Workflow().FWorkDir, Work("elsewhere/"));
     auto core = CoreRun(Work("dots.bmp"), true, 20, 2);
-    core->FScaleX = 0.02f;
-    core->FScaleY = 0.025f;
+    core->SetScale(0.02f, 0.025f);
     core->SaveCodes(Work("core.cod"));
     const std::string two = ReadFileBytes(Work("elsewhere/two.cod"));
     QCOMPARE(two, ReadFileBytes(Work("core.cod")));

@@ -108,9 +108,9 @@ class TMainWindowTest : public TFormTest {
     form.Workflow().FEncoder = std::make_unique<TEncode>(Work("grid.bmp"), true, false, 50, 50);
     delay->trigger();
     QVERIFY(!form.Workflow().FDelayEncoding);
-    QCOMPARE(form.Workflow().FEncoder->FDelay, 0);
+    QCOMPARE(form.Workflow().FEncoder->Delay(), 0);
     delay->trigger();
-    QCOMPARE(form.Workflow().FEncoder->FDelay, 50);
+    QCOMPARE(form.Workflow().FEncoder->Delay(), 50);
   }
 
   void DisplayImageReleasesTheJobs() {
@@ -123,7 +123,7 @@ class TMainWindowTest : public TFormTest {
     form.Workflow().FSegmenter = std::make_unique<TSegment>(viewed, false);
     form.Workflow().FEncoder = std::make_unique<TEncode>(Work("grid.bmp"), true, false, 50, 50);
     form.PaintBoxPaint();  // the encoding job's picture comes first
-    QVERIFY(ViewShows(form, *form.Workflow().FEncoder->FImage));
+    QVERIFY(ViewShows(form, form.Workflow().FEncoder->Image()));
     // Display image takes the path as the dialog gives it, not through the working directory.
     FPlatform->FileAnswers.push_back(viewed);
     Trigger(form, "DisplayImageMenuItem");

@@ -69,7 +69,7 @@ class TMatchMenuTest : public TFormTest {
     CoreRun(Work("init.bmp"), true, 20, 2)->SaveCodes(Work("init.cod"));
     // The deformed indices one less than the initial ones: its origin is its right neighbour.
     auto shifted = CoreRun(Work("def.bmp"), true, 20, 2);
-    shifted->ModifyOrigin(shifted->FDotInfo[shifted->FindOrigin(2)].Neighbour[0]);
+    shifted->ModifyOrigin(shifted->DotInfo()[shifted->FindOrigin(2)].Neighbour[0]);
     shifted->SaveCodes(Work("shifted.cod"));
     for (bool yes : {false, true}) {
       FPlatform->AskAnswers.push_back(yes);

@@ -23,7 +23,7 @@ class TPickTest : public TFormTest {
         .join(' ');
   }
   QString Expected(int32_t i) {
-    const TDotInfo& d = Form().Workflow().FEncoder->FDotInfo.at(size_t(i));
+    const TDotInfo& d = Form().Workflow().FEncoder->DotInfo().at(size_t(i));
     return QString("%1 %2 %3 %4 %5 %6 %7 %8 %1")
         .arg(i)
         .arg(d.Area)
@@ -150,7 +150,7 @@ class TPickTest : public TFormTest {
     job.PickDot(0, 0, &expected.Surface());  // background: the selection is dropped
     QCOMPARE(job.Selected(), -1);
     job.PickDot(DotPoint(4).x(), DotPoint(4).y(), &expected.Surface());
-    job.FCanvas = &Form().ViewSurface();
+    job.SetCanvas(&Form().ViewSurface());
     QVERIFY(SameSurfaces(expected.Surface(), Form().ViewSurface()));
     QCOMPARE(Form().ViewSurface().Labels().size(), size_t(1));
     QCOMPARE(Form().ViewSurface().Labels()[0].Text, job.DotLabel(4));
@@ -174,13 +174,13 @@ class TPickTest : public TFormTest {
     Press(P().ModifyCoordButton);
     // Then the origin moves to the dot at (3, -2).
     int32_t moved = -1;
-    for (size_t i = 0; i < job.FDotInfo.size(); ++i)
-      if (job.FDotInfo[i].Nx == 3 && job.FDotInfo[i].Ny == -2) moved = int32_t(i);
+    for (size_t i = 0; i < job.DotInfo().size(); ++i)
+      if (job.DotInfo()[i].Nx == 3 && job.DotInfo()[i].Ny == -2) moved = int32_t(i);
     QVERIFY(moved >= 0);
     Click(DotPoint(moved));
     Press(P().ModifyOriginButton);
-    QCOMPARE(job.FDotInfo[size_t(stray)].Nx, 8);
-    QCOMPARE(job.FDotInfo[size_t(stray)].Ny, 5);
+    QCOMPARE(job.DotInfo()[size_t(stray)].Nx, 8);
+    QCOMPARE(job.DotInfo()[size_t(stray)].Ny, 5);
     SaveCodes("hand.cod");
     // The same corrections made on the core directly.
     auto core = CoreRun(Work("dots.bmp"), true, 20, 2);
@@ -192,7 +192,7 @@ class TPickTest : public TFormTest {
     Click(QPoint(5, 5));
     P().NxEdit->setText("99");
     Press(P().ModifyCoordButton);
-    for (const TDotInfo& dot : job.FDotInfo) QVERIFY(dot.Nx != 99);
+    for (const TDotInfo& dot : job.DotInfo()) QVERIFY(dot.Nx != 99);
     QCOMPARE(FPlatform->Errors.size(), size_t(1));
   }
 };

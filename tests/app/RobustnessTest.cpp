@@ -147,7 +147,7 @@ class TRobustnessTest : public TFormTest {
                    form.ViewSurface().Height() == shown->Height(),
                where);
     if (const TEncode* job = form.Workflow().FEncoder.get())
-      QVERIFY2(size_t(job->FDotSum) <= job->FDotInfo.size() || job->FDotInfo.empty(), where);
+      QVERIFY2(size_t(job->DotSum()) <= job->DotInfo().size() || job->DotInfo().empty(), where);
     // The box is the picture it shows at the view's zoom; a strain map only while its window is
     // open on a matching job.
     QVERIFY2(form.PaintBox()->width() ==

@@ -1,6 +1,7 @@
 // What the window tells about the work: the state panel, the status after each command, the
 // fresh stage of New Encode, and the questions before a doubtful code file is saved.
 #include "AppTest.h"
+#include "support/Encodeprobe.h"
 
 using namespace AppTest;
 
@@ -67,7 +68,7 @@ class TStateTest : public TFormTest {
     QCOMPARE(FPlatform->Questions.size(), asked);
     QVERIFY(std::filesystem::exists(Work("clean.cod")));
     // Two dots with the same indices: named, and no file that matching would refuse.
-    std::vector<TDotInfo>& dots = Form().Workflow().FEncoder->FDotInfo;
+    std::vector<TDotInfo>& dots = TEncodeProbe::Dots(*Form().Workflow().FEncoder);
     dots[7].Nx = dots[3].Nx;
     dots[7].Ny = dots[3].Ny;
     SaveCodes("clash.cod");

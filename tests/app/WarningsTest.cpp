@@ -77,9 +77,9 @@ class TWarningsTest : public TFormTest {
     QVERIFY2(FPlatform->Questions[0].find("smaller than the least area 500") != std::string::npos,
              FPlatform->Questions[0].c_str());
     QVERIFY(FPlatform->Errors.empty());
-    QCOMPARE(Form().Workflow().FEncoder->FDotSum, int32_t(centres.size()));
+    QCOMPARE(Form().Workflow().FEncoder->DotSum(), int32_t(centres.size()));
     // All dots alike: the estimate is a third of one dot's area, and the field shows it.
-    const int32_t area = Form().Workflow().FEncoder->FDotInfo[0].Area;
+    const int32_t area = Form().Workflow().FEncoder->DotInfo()[0].Area;
     QCOMPARE(P().AreaThresholdEdit->text().toStdString(), IntToStr(area / 3));
     // No keeps the field's value and its message.
     P().AreaThresholdEdit->setText("500");
@@ -94,7 +94,7 @@ class TWarningsTest : public TFormTest {
     FPlatform->Questions.clear();
     DoEncoding();
     QVERIFY(FPlatform->Questions.empty());
-    QCOMPARE(Form().Workflow().FEncoder->FDotSum, int32_t(centres.size()));
+    QCOMPARE(Form().Workflow().FEncoder->DotSum(), int32_t(centres.size()));
   }
 
   void AutoExplainsPicturesItCannotEstimate() {
@@ -127,10 +127,10 @@ class TWarningsTest : public TFormTest {
     Form().RunCommand([this] { Form().OpenCodeFile(Work("dots.cod")); });
     QVERIFY(FPlatform->Errors.empty());
     const std::vector<TDotInfo>& shown = Form().CodeViewDots();
-    QCOMPARE(shown.size(), size_t(job->FDotSum));
+    QCOMPARE(shown.size(), size_t(job->DotSum()));
     const TGrayImage picture(Work("dots.bmp"));
-    for (int32_t i = 0; i < job->FDotSum; ++i) {
-      const TDotInfo& dot = job->FDotInfo[i];
+    for (int32_t i = 0; i < job->DotSum(); ++i) {
+      const TDotInfo& dot = job->DotInfo()[i];
       const auto x = int32_t(dot.x), y = int32_t(dot.y);
       QCOMPARE(Form().ViewSurface().Pixel(x - 3, y), clRed);  // the mark's left end
       QCOMPARE(Form().ViewSurface().Pixel(x, y - 3), clRed);

@@ -148,7 +148,7 @@ class TZoomViewTest : public TFormTest {
     auto* probe = Form().findChild<QLabel*>("ProbeLabel");
     QVERIFY(probe != nullptr);
     Form().ImageView()->ZoomAt(1.0, QPoint(0, 0));
-    const TGrayImage& picture = *Form().Workflow().FEncoder->FImage;
+    const TGrayImage& picture = Form().Workflow().FEncoder->Image();
     Click(QPoint(70, 60));  // picks the dot there: it is drawn red
     Hover(QPoint(70, 60));
     QCOMPARE(probe->text(), QString("(70, 60)  gray %1  zoom 100%").arg(picture.GetPixel(70, 60)));
@@ -188,7 +188,7 @@ class TZoomViewTest : public TFormTest {
     // The picture stays as it was; every dot has its label, kept for the screen.
     QVERIFY(SameSurfaces(plain, Form().ViewSurface()));
     const auto& labels = Form().ViewSurface().Labels();
-    QCOMPARE(int(labels.size()), Form().Workflow().FEncoder->FDotSum);
+    QCOMPARE(int(labels.size()), Form().Workflow().FEncoder->DotSum());
     TPaintBox* box = Form().PaintBox();
     for (double zoom : {0.5, 1.0, 8.0}) {
       Form().ImageView()->ZoomAt(zoom, QPoint(0, 0));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "EncodeTestSupport.h"
+#include "support/Encodeprobe.h"
 #include "support/TempDir.h"
 
 using namespace enctest;
@@ -13,7 +14,7 @@ std::unique_ptr<TEncode> EncodedFromFile(const TTempDir& dir) {
     image->FillRect(0, x - 1, y - 1, x + 1, y + 1);
   image->SaveBmp(dir.File("grid0.bmp"));
   auto job = std::make_unique<TEncode>(dir.File("grid0.bmp"), false, false, 50, 50);
-  job->FDelay = 0;
+  job->SetDelay(0);
   Extract(*job, 0);
   job->Encode(job->FindOrigin(2));
   return job;
@@ -25,10 +26,8 @@ std::unique_ptr<TEncode> EncodedFromFile(const TTempDir& dir) {
 TEST(CodeFile, SmallEncodingIsWrittenByteForByte) {
   TTempDir dir;
   auto job = EncodedFromFile(dir);
-  job->FScaleX = 0.5f;
-  job->FScaleY = 2.0f;
+  job->SetScale(0.5f, 2.0f);
   job->SaveCodes(dir.File("grid0.cod"));
-  EXPECT_EQ(job->FCodedSum, 3);
   EXPECT_EQ(ReadFileBytes(dir.File("grid0.cod")),
             "VRKT-FS\r\n"
             "3 64 48\r\n"
@@ -38,8 +37,8 @@ TEST(CodeFile, SmallEncodingIsWrittenByteForByte) {
             "  2     10.000    20.000     0   -1    9\r\n"
             "grid0.bmp\r\n");
   // A dot that is not Coded leaves a gap; Neted plays no part.
-  job->FDotInfo[1].Coded = false;
-  job->FDotInfo[2].Neted = false;
+  TEncodeProbe::Dots(*job)[1].Coded = false;
+  TEncodeProbe::Dots(*job)[2].Neted = false;
   job->SaveCodes(dir.File("grid0.cod"));
   EXPECT_EQ(ReadFileBytes(dir.File("grid0.cod")),
             "VRKT-FS\r\n"
@@ -48,9 +47,8 @@ TEST(CodeFile, SmallEncodingIsWrittenByteForByte) {
             "  0     10.000    10.000     0    0    9\r\n"
             "  2     10.000    20.000     0   -1    9\r\n"
             "grid0.bmp\r\n");
-  for (int32_t i = 0; i < job->FDotSum; ++i) job->FDotInfo[i].Coded = false;
+  for (int32_t i = 0; i < job->DotSum(); ++i) TEncodeProbe::Dots(*job)[i].Coded = false;
   job->SaveCodes(dir.File("none.cod"));
-  EXPECT_EQ(job->FCodedSum, 0);
   EXPECT_EQ(ReadFileBytes(dir.File("none.cod")),
             "VRKT-FS\r\n0 64 48\r\n50  50  0.500000  2.000000  255\r\ngrid0.bmp\r\n");
 }
@@ -58,10 +56,9 @@ TEST(CodeFile, SmallEncodingIsWrittenByteForByte) {
 TEST(CodeFile, WideValuesWidenTheirFields) {
   TTempDir dir;
   auto job = EncodedFromFile(dir);
-  job->FDotInfo.assign(1001, TDotInfo{});
-  job->FDotSum = 1001;
+  job->ReplaceDots(std::vector<TDotInfo>(1001));
   auto set = [&](int32_t i, float x, float y, int32_t nx, int32_t ny, int32_t area) {
-    TDotInfo& d = job->FDotInfo[i];
+    TDotInfo& d = TEncodeProbe::Dots(*job)[i];
     d.x = x, d.y = y, d.Nx = nx, d.Ny = ny, d.Area = area, d.Coded = true;
   };
   set(2, 5.0f, 1234.5678f, -10, -100, 1000);

@@ -46,7 +46,7 @@ std::unique_ptr<TGrayImage> Clone(const TGrayImage& image) {
 int32_t DotsLeft(int32_t leastArea) {
   auto job = Job(Troubled(), true);
   Extract(*job, leastArea);
-  return job->FDotSum;
+  return job->DotSum();
 }
 
 }  // namespace
@@ -54,12 +54,12 @@ int32_t DotsLeft(int32_t leastArea) {
 TEST(Defaults, RobustLeastAreaDropsSpecksAndSmearsThatTheMeanAreaKeeps) {
   auto job = Job(Troubled(), true);
   job->PrepareImage(nullptr);
-  const int32_t mean = job->FAreaThreshold;
+  const int32_t mean = job->AreaThreshold();
   // The areas come from the job's own labelling: the same as a fresh scan of the prepared
   // picture, whose border blobs are gone.
   std::vector<int32_t> areas = job->LiveBlobAreas(), fresh;
   TBlobScan scan;
-  scan.Scan(job->FImage->Data(), job->FImage->Width(), job->FImage->Height(), job->FBackground);
+  scan.Scan(job->Image().Data(), job->Image().Width(), job->Image().Height(), job->Background());
   for (const TBlobScan::TBlob& b : scan.Blobs()) fresh.push_back(b.Area);
   std::sort(areas.begin(), areas.end());
   std::sort(fresh.begin(), fresh.end());
@@ -120,9 +120,9 @@ TEST(Defaults, AutoTableHoldsGridsWiderThanTheDefaultAndAReferenceOriginsOffset)
     EXPECT_LE(size.MaxNx, 200 + offset);  // sized from the dots, not from anything larger
     ResizeTable(*job, size);
     // The origin and neighbours the automatic search found, given the indices of a reference.
-    ASSERT_EQ(job->SetOrigin(o, probe->FDotInfo[o].Neighbour, offset, -offset), o);
+    ASSERT_EQ(job->SetOrigin(o, probe->DotInfo()[o].Neighbour, offset, -offset), o);
     EXPECT_EQ(ErrorOf([&] { job->Encode(o); }), "(no error)");
     EXPECT_EQ(job->FirstUnNeted(), -1) << "every dot expanded";
-    EXPECT_EQ(job->FCoordinate.MaxNx(), size.MaxNx);
+    EXPECT_EQ(job->Coordinate().MaxNx(), size.MaxNx);
   }
 }

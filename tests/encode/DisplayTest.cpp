@@ -4,6 +4,7 @@
 
 #include "EncodeTestSupport.h"
 #include "base/RgbSurface.h"
+#include "support/Encodeprobe.h"
 
 using namespace enctest;
 
@@ -26,18 +27,18 @@ std::unique_ptr<TEncode> FourDots(bool white = true) {
 // The picture the display should show: the image, the listed blobs in red, then the labels.
 TRgbSurface Expected(const TEncode& job, const std::vector<int32_t>& red,
                      const std::vector<int32_t>& labels) {
-  TRgbSurface picture(job.FImage->Width(), job.FImage->Height());
-  job.FImage->Repaint(&picture);
+  TRgbSurface picture(job.Image().Width(), job.Image().Height());
+  job.Image().Repaint(&picture);
   for (int32_t i : red) {
-    const TDotInfo& d = job.FDotInfo[i];
+    const TDotInfo& d = job.DotInfo()[i];
     // Every pixel of the dot's bounding square that is not background (blobs lie apart).
     for (int32_t y = static_cast<int32_t>(d.y) - 4; y <= static_cast<int32_t>(d.y) + 4; ++y)
       for (int32_t x = static_cast<int32_t>(d.x) - 4; x <= static_cast<int32_t>(d.x) + 4; ++x)
-        if (job.FImage->GetPixel(x, y) != job.FBackground) picture.SetPixel(x, y, clRed);
+        if (job.Image().GetPixel(x, y) != job.Background()) picture.SetPixel(x, y, clRed);
   }
   for (int32_t i : labels)
-    picture.TextOut(static_cast<int32_t>(job.FDotInfo[i].x),
-                    static_cast<int32_t>(job.FDotInfo[i].y), job.DotLabel(i));
+    picture.TextOut(static_cast<int32_t>(job.DotInfo()[i].x),
+                    static_cast<int32_t>(job.DotInfo()[i].y), job.DotLabel(i));
   return picture;
 }
 
@@ -47,7 +48,7 @@ bool SamePicture(const TRgbSurface& a, const TRgbSurface& b) {
 }
 
 std::vector<uint8_t> Pixels(const TEncode& job) {
-  return {job.FImage->Data(), job.FImage->Data() + job.FImage->Size()};
+  return {job.Image().Data(), job.Image().Data() + job.Image().Size()};
 }
 
 }  // namespace
@@ -56,21 +57,19 @@ TEST(Display, ShowUnNetedMarksExactlyTheUnexpandedDotsAndRestoresThePicture) {
   for (bool white : {true, false}) {
     auto job = FourDots(white);
     const auto before = Pixels(*job);
-    job->FDotInfo[1].Neted = true;
+    TEncodeProbe::Dots(*job)[1].Neted = true;
     job->ModifyDot(0, 0, 0, false);
     TRgbSurface screen(80, 60, TColor{9, 9, 9});
     EXPECT_TRUE(job->ShowUnNeted(&screen));
-    EXPECT_EQ(job->FCanvas, &screen);
     // The ring's centre pixel is background: nothing turns red there, but it is labelled.
     EXPECT_TRUE(SamePicture(screen, Expected(*job, {0, 2}, {0, 2, 3})));
     EXPECT_EQ(Pixels(*job), before);
-    EXPECT_EQ(job->FOffCanvas, nullptr);
 
-    job->FHighlight = false;  // labels without red
+    TEncodeProbe::SetHighlight(*job, false);  // labels without red
     EXPECT_TRUE(job->ShowUnNeted(&screen));
     EXPECT_TRUE(SamePicture(screen, Expected(*job, {}, {0, 2, 3})));
 
-    for (int32_t i = 0; i < job->FDotSum; ++i) job->FDotInfo[i].Neted = true;
+    for (int32_t i = 0; i < job->DotSum(); ++i) TEncodeProbe::Dots(*job)[i].Neted = true;
     TRgbSurface untouched(80, 60, TColor{9, 9, 9});
     EXPECT_EQ(job->FirstUnNeted(), -1);
     EXPECT_FALSE(job->ShowUnNeted(&untouched));
@@ -84,15 +83,15 @@ TEST(Display, SelectDotHighlightsOnceAndRefusesWhatItCannotShow) {
   TRgbSurface screen(80, 60, TColor{9, 9, 9});
   EXPECT_TRUE(job->SelectDot(2, &screen));
   EXPECT_EQ(job->Selected(), 2);
-  EXPECT_TRUE(job->FHighlight);
+  EXPECT_TRUE(TEncodeProbe::Highlight(*job));
   EXPECT_TRUE(SamePicture(screen, Expected(*job, {2}, {2})));
   EXPECT_EQ(Pixels(*job), before);
 
   TRgbSurface again(80, 60, TColor{9, 9, 9});
   EXPECT_FALSE(job->SelectDot(2, &again));  // the same dot: no change on the screen
-  EXPECT_FALSE(job->FHighlight);
+  EXPECT_FALSE(TEncodeProbe::Highlight(*job));
   EXPECT_TRUE(SamePicture(again, TRgbSurface(80, 60, TColor{9, 9, 9})));
-  for (int32_t outside : {-1, job->FDotSum}) EXPECT_FALSE(job->SelectDot(outside, &again));
+  for (int32_t outside : {-1, job->DotSum()}) EXPECT_FALSE(job->SelectDot(outside, &again));
   EXPECT_TRUE(SamePicture(again, TRgbSurface(80, 60, TColor{9, 9, 9})));
 
   EXPECT_FALSE(job->SelectDot(3, &again));  // the ring: selection cleared, plain picture
@@ -109,13 +108,13 @@ TEST(Display, PickDotFindsTheBlobUnderThePointer) {
   TRgbSurface expected = Expected(*job, {}, {});
   for (int32_t y = 30; y <= 36; ++y)
     for (int32_t x = 50; x <= 56; ++x)
-      if (job->FImage->GetPixel(x, y) != 255) expected.SetPixel(x, y, clRed);
+      if (job->Image().GetPixel(x, y) != 255) expected.SetPixel(x, y, clRed);
   expected.TextOut(53, 33, "3(53.00,33.00)");
   EXPECT_TRUE(SamePicture(screen, expected));
   EXPECT_EQ(Pixels(*job), before);
 
   EXPECT_FALSE(job->PickDot(56, 36, &screen));  // the same blob again
-  EXPECT_FALSE(job->FHighlight);
+  EXPECT_FALSE(TEncodeProbe::Highlight(*job));
   EXPECT_TRUE(job->PickDot(10, 10, &screen));
   EXPECT_EQ(job->Selected(), 0);
   EXPECT_TRUE(SamePicture(screen, Expected(*job, {0}, {0})));
@@ -132,14 +131,14 @@ TEST(Display, PickDotFindsTheBlobUnderThePointer) {
 TEST(Display, LabelsShowIndicesOrPositionsAndShowPositionLabelsEveryDot) {
   auto job = FourDots();
   EXPECT_EQ(job->DotLabel(2), "2(13.00,31.50)");
-  job->FDotInfo[0].Neted = job->FDotInfo[1].Neted = true;
+  TEncodeProbe::Dots(*job)[0].Neted = TEncodeProbe::Dots(*job)[1].Neted = true;
   job->ModifyDot(1, 1, 0, true);
   EXPECT_EQ(job->DotLabel(1), "1(1,0)");
   TRgbSurface screen(80, 60, TColor{9, 9, 9});
-  job->FCanvas = &screen;
+  job->SetCanvas(&screen);
   job->ShowPosition();  // the red marks of the unexpanded dots, then every label over them
   EXPECT_TRUE(SamePicture(screen, Expected(*job, {2}, {2, 3, 0, 1, 2, 3})));
-  job->FDotInfo[2].x = 5.5f;
+  TEncodeProbe::Dots(*job)[2].x = 5.5f;
   EXPECT_EQ(job->DotLabel(2), "2( 5.50,31.50)");
 
   auto image = Blank(40, 30, 0);  // no records yet: nothing to pick or draw, no failure
@@ -173,10 +172,10 @@ TEST(Display, HighlightsRedrawingOnlyTheLastMarkMatchAFullRedraw) {
     auto fast = Job(std::move(image), true);
     Extract(*fast, 0);
     auto image2 = Blank(60, 40, 0);
-    std::memcpy(image2->Data(), fast->FImage->Data(), 60 * 40);
+    std::memcpy(image2->Data(), fast->Image().Data(), 60 * 40);
     auto full = Job(std::move(image2), true);
     Extract(*full, 0);
-    ASSERT_EQ(fast->FDotSum, full->FDotSum);
+    ASSERT_EQ(fast->DotSum(), full->DotSum());
     TRgbSurface screen(60, 40, TColor{9, 9, 9});
     TUntrackedSurface reference(60, 40, TColor{9, 9, 9});
     screen.FTextStyle = reference.FTextStyle = style;
@@ -192,7 +191,7 @@ TEST(Display, HighlightsRedrawingOnlyTheLastMarkMatchAFullRedraw) {
         const int32_t x = static_cast<int32_t>(next(60)), y = static_cast<int32_t>(next(40));
         EXPECT_EQ(fast->PickDot(x, y, &screen), full->PickDot(x, y, &reference)) << step;
       } else if (what < 8) {
-        const int32_t i = static_cast<int32_t>(next(static_cast<uint32_t>(fast->FDotSum)));
+        const int32_t i = static_cast<int32_t>(next(static_cast<uint32_t>(fast->DotSum())));
         EXPECT_EQ(fast->SelectDot(i, &screen), full->SelectDot(i, &reference)) << step;
       } else if (what == 8) {  // someone else draws on the screen
         const int32_t x = static_cast<int32_t>(next(60));
@@ -200,8 +199,8 @@ TEST(Display, HighlightsRedrawingOnlyTheLastMarkMatchAFullRedraw) {
         reference.SetPixel(x, 3, clWhite);
       } else {  // the picture changes under the display (a dot moved by hand, say)
         const int32_t x = static_cast<int32_t>(next(50)), y = static_cast<int32_t>(next(30));
-        fast->FImage->SetPixel(x, y, 0);
-        full->FImage->SetPixel(x, y, 0);
+        TEncodeProbe::Image(*fast).SetPixel(x, y, 0);
+        TEncodeProbe::Image(*full).SetPixel(x, y, 0);
       }
       ASSERT_TRUE(SamePicture(screen, reference)) << "step " << step;
     }

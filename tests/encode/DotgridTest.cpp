@@ -45,8 +45,8 @@ void CheckAgainstLinear(const std::vector<TDotInfo>& dots, std::mt19937& rng, in
     const int32_t exclude = n > 0 ? static_cast<int32_t>(rng() % n) : -1;
     ASSERT_EQ(grid.NearestWithin(x, y, tx, ty), LinearWithin(dots, x, y, tx, ty))
         << x << "," << y << " tol " << tx << "," << ty;
-    ASSERT_EQ(grid.Nearest(x, y, 1.0e10f, -1), LinearNearest(dots, x, y, 1.0e10f, -1));
-    ASSERT_EQ(grid.Nearest(x, y, 1.0e20f, exclude), LinearNearest(dots, x, y, 1.0e20f, exclude));
+    ASSERT_EQ(grid.NearestDot(x, y), LinearNearest(dots, x, y, 1.0e10f, -1));
+    ASSERT_EQ(grid.NearestOther(x, y, exclude), LinearNearest(dots, x, y, 1.0e20f, exclude));
     ASSERT_EQ(grid.Nearest(x, y, 30.0f, -1), LinearNearest(dots, x, y, 30.0f, -1));
   }
 }
@@ -75,7 +75,7 @@ TEST(DotGrid, DegenerateQueriesAndDotSetsBehaveAsTheScan) {
       ASSERT_EQ(grid.NearestWithin(x, 200, tol, tol), LinearWithin(dots, x, 200, tol, tol))
           << x << " " << tol;
       ASSERT_EQ(grid.NearestWithin(250, x, tol, tol), LinearWithin(dots, 250, x, tol, tol));
-      ASSERT_EQ(grid.Nearest(x, 200, 1.0e20f, 3), LinearNearest(dots, x, 200, 1.0e20f, 3));
+      ASSERT_EQ(grid.NearestOther(x, 200, 3), LinearNearest(dots, x, 200, 1.0e20f, 3));
     }
   std::vector<TDotInfo> line(50);  // all on one row, several on one spot
   for (int i = 0; i < 50; ++i) line[i].x = static_cast<float>((i * 7) % 20);
@@ -90,8 +90,8 @@ TEST(DotGrid, DegenerateQueriesAndDotSetsBehaveAsTheScan) {
     for (float start : {1.0e10f, 1.0e20f})
       EXPECT_EQ(grid.Nearest(x, y, start, -1), LinearNearest(far, x, y, start, -1))
           << x << "," << y;
-  EXPECT_EQ(grid.Nearest(200010.0f, 1.0e5f, 1.0e10f, -1), -1);
-  EXPECT_EQ(grid.Nearest(200010.0f, 99999.0f, 1.0e10f, -1), 0);
+  EXPECT_EQ(grid.NearestDot(200010.0f, 1.0e5f), -1);
+  EXPECT_EQ(grid.NearestDot(200010.0f, 99999.0f), 0);
   std::vector<TDotInfo> none;
   grid.Build(none.data(), 0);
   EXPECT_EQ(grid.Nearest(1, 1, 1.0e20f, -1), -1);

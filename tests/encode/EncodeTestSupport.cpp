@@ -18,7 +18,7 @@ std::unique_ptr<TGrayImage> Blank(int32_t width, int32_t height, uint8_t value) 
 std::unique_ptr<TEncode> Job(std::unique_ptr<TGrayImage> image, bool whiteDots, int32_t maxN,
                              bool draw) {
   auto job = std::make_unique<TEncode>(std::move(image), whiteDots, draw, maxN, maxN);
-  job->FDelay = 0;
+  job->SetDelay(0);
   return job;
 }
 
@@ -42,8 +42,8 @@ TGridCase SegmentedGrid(TSynthOptions options) {
 int32_t DotAt(const TEncode& job, double x, double y, double maxDistance) {
   int32_t best = -1;
   double bestD = maxDistance * maxDistance;
-  for (int32_t i = 0; i < job.FDotSum; ++i) {
-    const double dx = job.FDotInfo[i].x - x, dy = job.FDotInfo[i].y - y;
+  for (int32_t i = 0; i < job.DotSum(); ++i) {
+    const double dx = job.DotInfo()[i].x - x, dy = job.DotInfo()[i].y - y;
     if (dx * dx + dy * dy <= bestD) {
       bestD = dx * dx + dy * dy;
       best = i;
@@ -56,7 +56,7 @@ std::string EncodingErrors(const TEncode& job, const TSynthGrid& grid) {
   // The bucket grid is checked against a linear scan in DotgridTest.cpp; a scan per true dot
   // would take minutes on the largest grid.
   TDotGrid dots;
-  dots.Build(job.FDotInfo.data(), job.FDotSum);
+  dots.Build(job.DotInfo().data(), job.DotSum());
   auto lookup = [&](double x, double y) {
     return dots.Nearest(static_cast<float>(x), static_cast<float>(y), 1.5f * 1.5f, -1);
   };
@@ -64,7 +64,7 @@ std::string EncodingErrors(const TEncode& job, const TSynthGrid& grid) {
   for (const TSynthDot& d : grid.Dots()) {
     if (!d.Present) continue;
     const int32_t i = lookup(d.X0, d.Y0);
-    if (i >= 0 && job.FDotInfo[i].Coded && job.FDotInfo[i].Nx == 0 && job.FDotInfo[i].Ny == 0)
+    if (i >= 0 && job.DotInfo()[i].Coded && job.DotInfo()[i].Nx == 0 && job.DotInfo()[i].Ny == 0)
       origin = &d;
   }
   if (origin == nullptr) return "no dot at (0, 0)";
@@ -78,7 +78,7 @@ std::string EncodingErrors(const TEncode& job, const TSynthGrid& grid) {
     if (i < 0) {
       problem = "not measured";
     } else {
-      const TDotInfo& dot = job.FDotInfo[i];
+      const TDotInfo& dot = job.DotInfo()[i];
       const int32_t nx = d.I - origin->I, ny = origin->J - d.J;
       if (!dot.Coded)
         problem = "not coded";

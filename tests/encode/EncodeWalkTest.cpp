@@ -7,6 +7,7 @@
 #include "base/Error.h"
 #include "base/RgbSurface.h"
 #include "encode/Encoderun.h"
+#include "support/Encodeprobe.h"
 
 using namespace enctest;
 
@@ -90,11 +91,11 @@ TEST(Encoding, SyntheticGridsEncodeEveryDotAtItsLatticePosition) {
         if (stage == 0 && method < 2 && error == TEncode::RatioOriginFailedMessage) continue;
         ASSERT_EQ(error, "(no error)");
         if (stage == -1) {
-          EXPECT_NEAR(job->FRatio, c.PitchY / c.PitchX, 0.05);
+          EXPECT_NEAR(job->Ratio(), c.PitchY / c.PitchX, 0.05);
         }
         EXPECT_EQ(EncodingErrors(*job, *g.Grid), "");
-        EXPECT_EQ(job->FDotInfo[o].Nx, 0);
-        EXPECT_EQ(job->FDotInfo[o].Ny, 0);
+        EXPECT_EQ(job->DotInfo()[o].Nx, 0);
+        EXPECT_EQ(job->DotInfo()[o].Ny, 0);
       }
     }
   }
@@ -109,7 +110,7 @@ TEST(Encoding, AThreeHundredByThreeHundredGridEncodesWithoutDeepRecursion) {
   TGridCase g = SegmentedGrid(o);
   ASSERT_GE(g.Grid->Dots().size(), 90000u);
   auto job = Extracted(g, 160);
-  ASSERT_GE(job->FDotSum, 90000);
+  ASSERT_GE(job->DotSum(), 90000);
   const int32_t origin = job->FindOrigin(2);
   ASSERT_GE(origin, 0);
   job->Encode(origin);
@@ -119,7 +120,7 @@ TEST(Encoding, AThreeHundredByThreeHundredGridEncodesWithoutDeepRecursion) {
 TEST(Encoding, TheTableBoundsLimitTheWalk) {
   TGridCase g = MakeGrid({20, 20, 0, 0, true}, 3);
   auto job = Extracted(g, 3);
-  std::vector<uint8_t> before(job->FImage->Data(), job->FImage->Data() + job->FImage->Size());
+  std::vector<uint8_t> before(job->Image().Data(), job->Image().Data() + job->Image().Size());
   const int32_t origin = job->FindOrigin(2);
   ASSERT_GE(origin, 0);
   const std::string message = ErrorOf([&] { job->Encode(origin); });
@@ -127,9 +128,9 @@ TEST(Encoding, TheTableBoundsLimitTheWalk) {
   EXPECT_NE(message.find(" , "), std::string::npos) << message;
   EXPECT_NE(message.find(") not in the range"), std::string::npos) << message;
   // The picture is restored and the assignments made so far stay.
-  EXPECT_EQ(0, std::memcmp(job->FImage->Data(), before.data(), before.size()));
+  EXPECT_EQ(0, std::memcmp(job->Image().Data(), before.data(), before.size()));
   int32_t coded = 0;
-  for (int32_t i = 0; i < job->FDotSum; ++i) coded += job->FDotInfo[i].Coded ? 1 : 0;
+  for (int32_t i = 0; i < job->DotSum(); ++i) coded += job->DotInfo()[i].Coded ? 1 : 0;
   EXPECT_GT(coded, 5);
 }
 
@@ -154,7 +155,7 @@ TEST(Encoding, InconsistentGridsRaiseTheTwoEncodingErrors) {
     auto job = Extracted(g);
     const int32_t o = job->FindOrigin(2);
     ASSERT_GE(o, 0);
-    const int32_t right = job->FDotInfo[o].Neighbour[0];
+    const int32_t right = job->DotInfo()[o].Neighbour[0];
     job->ModifyDot(right, 7, 7, true);
     EXPECT_EQ(ErrorOf([&] { job->Encode(o); }), " Error when encoding, Direct correct it");
   }
@@ -163,11 +164,11 @@ TEST(Encoding, InconsistentGridsRaiseTheTwoEncodingErrors) {
     auto job = Extracted(g);
     const int32_t o = job->FindOrigin(2);
     ASSERT_GE(o, 0);
-    const int32_t right = job->FDotInfo[o].Neighbour[0];
-    const int32_t farRight = job->FDotInfo[right].Neighbour[0] >= 0
-                                 ? job->FDotInfo[right].Neighbour[0]
-                                 : DotAt(*job, 2 * job->FDotInfo[right].x - job->FDotInfo[o].x,
-                                         2 * job->FDotInfo[right].y - job->FDotInfo[o].y);
+    const int32_t right = job->DotInfo()[o].Neighbour[0];
+    const int32_t farRight = job->DotInfo()[right].Neighbour[0] >= 0
+                                 ? job->DotInfo()[right].Neighbour[0]
+                                 : DotAt(*job, 2 * job->DotInfo()[right].x - job->DotInfo()[o].x,
+                                         2 * job->DotInfo()[right].y - job->DotInfo()[o].y);
     ASSERT_GE(farRight, 0);
     int32_t none[4] = {-1, -1, -1, -1};
     job->AssignDot(farRight, none, 2, 0);
@@ -182,17 +183,17 @@ TEST(Encoding, ARunAgainWithTheSameOriginStopsAtOnce) {
   const int32_t firstOrigin = job->FindOrigin(2);
   ASSERT_GE(firstOrigin, 0);
   job->Encode(firstOrigin);
-  const std::vector<TDotInfo> first = job->FDotInfo;
+  const std::vector<TDotInfo> first = job->DotInfo();
   int32_t pauses = 0;
-  job->FDelay = 1;
-  job->FPause = [&](int32_t) { ++pauses; };
+  job->SetDelay(1);
+  job->SetPause([&](int32_t) { ++pauses; });
   const int32_t o = job->FindOriginByRatio(2, 1.5f);
   ASSERT_GE(o, 0);
   job->Encode(o);
   EXPECT_EQ(pauses, 0);
   for (size_t i = 0; i < first.size(); ++i) {
-    EXPECT_EQ(job->FDotInfo[i].Nx, first[i].Nx);
-    EXPECT_EQ(job->FDotInfo[i].Ny, first[i].Ny);
+    EXPECT_EQ(job->DotInfo()[i].Nx, first[i].Nx);
+    EXPECT_EQ(job->DotInfo()[i].Ny, first[i].Ny);
   }
 }
 
@@ -200,31 +201,31 @@ TEST(Encoding, ManualCorrectionsShiftAndSetIndices) {
   TGridCase g = MakeGrid({20, 20, 0, 0, true}, 21);
   auto job = Extracted(g);
   job->Encode(job->FindOrigin(2));
-  const int32_t target = job->FCoordinate.GetIndex(3, -2);
+  const int32_t target = job->Coordinate().GetIndex(3, -2);
   ASSERT_GE(target, 0);
-  const int32_t uncoded = (target + 1) % job->FDotSum;
-  job->FDotInfo[uncoded].Coded = false;
-  const std::vector<TDotInfo> before = job->FDotInfo;
+  const int32_t uncoded = (target + 1) % job->DotSum();
+  TEncodeProbe::Dots(*job)[uncoded].Coded = false;
+  const std::vector<TDotInfo> before = job->DotInfo();
   job->ModifyOrigin(target);
-  for (int32_t i = 0; i < job->FDotSum; ++i) {
+  for (int32_t i = 0; i < job->DotSum(); ++i) {
     const int32_t shift = before[i].Coded ? 1 : 0;
-    EXPECT_EQ(job->FDotInfo[i].Nx, before[i].Nx - 3 * shift);
-    EXPECT_EQ(job->FDotInfo[i].Ny, before[i].Ny + 2 * shift);
+    EXPECT_EQ(job->DotInfo()[i].Nx, before[i].Nx - 3 * shift);
+    EXPECT_EQ(job->DotInfo()[i].Ny, before[i].Ny + 2 * shift);
   }
-  EXPECT_EQ(job->FCoordinate.GetIndex(3, -2), target);  // the table is not touched
+  EXPECT_EQ(job->Coordinate().GetIndex(3, -2), target);  // the table is not touched
   EXPECT_EQ(ErrorOf([&] { job->ModifyOrigin(uncoded); }),
             " this grid are not encoded, Encode this grid first !");
   job->ModifyDot(uncoded, -4, 5, true);
-  const TDotInfo& typed = job->FDotInfo[uncoded];
+  const TDotInfo& typed = job->DotInfo()[uncoded];
   EXPECT_TRUE(typed.Coded);
   EXPECT_TRUE(typed.Neted);
   EXPECT_EQ(typed.Nx, -4);
   EXPECT_EQ(typed.Ny, 5);
   // Indices outside the dots change nothing.
-  const std::vector<TDotInfo> kept = job->FDotInfo;
-  for (int32_t i : {-1, job->FDotSum}) {
+  const std::vector<TDotInfo> kept = job->DotInfo();
+  for (int32_t i : {-1, job->DotSum()}) {
     job->ModifyOrigin(i);
     job->ModifyDot(i, 1, 1, false);
   }
-  for (int32_t i = 0; i < job->FDotSum; ++i) EXPECT_EQ(job->FDotInfo[i].Nx, kept[i].Nx);
+  for (int32_t i = 0; i < job->DotSum(); ++i) EXPECT_EQ(job->DotInfo()[i].Nx, kept[i].Nx);
 }

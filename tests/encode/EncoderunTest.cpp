@@ -64,14 +64,14 @@ TEST(EncodeRun, AutoLeastAreaMatchesTheFileEstimateAndDropsTheSpecks) {
     EXPECT_EQ(summary.Coded, summary.Dots);
     EXPECT_EQ(summary.Neted, summary.Dots);
     EXPECT_EQ(EncodingErrors(job, *g.Grid), "");
-    EXPECT_EQ(summary.Origin, job.FCoordinate.GetIndex(0, 0));
+    EXPECT_EQ(summary.Origin, job.Coordinate().GetIndex(0, 0));
 
     // A given area keeps the specks (they are larger than one pixel).
     TEncode kept(dir.File("grid.bmp"), white, false, 50, 50);
     TEncodeRunOptions given;
     given.LeastArea = TLeastArea::Given(2);
     EXPECT_EQ(ExtractDots(kept, given), 2);
-    EXPECT_EQ(kept.FDotSum, Present(*g.Grid) + specks);
+    EXPECT_EQ(kept.DotSum(), Present(*g.Grid) + specks);
   }
 }
 
@@ -86,13 +86,13 @@ TEST(EncodeRun, HooksDrawPauseAndHearAboutTheOriginAndTheLeastArea) {
   hooks.Delay = 7;
   hooks.Pause = [&](int32_t ms) { pauses.push_back(ms); };
   hooks.AskLeastArea = [&] {
-    meanWhenAsked = job->FAreaThreshold;  // asked once the picture is prepared, before any dot
-    EXPECT_TRUE(job->FDotInfo.empty());
+    meanWhenAsked = job->AreaThreshold();  // asked once the picture is prepared, before any dot
+    EXPECT_TRUE(job->DotInfo().empty());
     return 30;
   };
   hooks.OriginFound = [&](int32_t origin) {
     found = origin;
-    for (const TDotInfo& d : job->FDotInfo) netedWhenFound += d.Neted ? 1 : 0;
+    for (const TDotInfo& d : job->DotInfo()) netedWhenFound += d.Neted ? 1 : 0;
   };
   hooks.OriginFailed = [] { ADD_FAILURE() << "the grid has an origin"; };
   const TEncodeSummary summary = RunEncoding(*job, {}, hooks);
@@ -104,16 +104,14 @@ TEST(EncodeRun, HooksDrawPauseAndHearAboutTheOriginAndTheLeastArea) {
   EXPECT_EQ(pauses, std::vector<int32_t>(static_cast<size_t>(summary.Neted - 1), 7));
   // The walk redrew the picture on the view: the view shows the picture's pixels again.
   EXPECT_EQ(view.Pixel(0, 0), GrayColor(0));
-  EXPECT_EQ(job->FCanvas, &view);
 
   // The core's own pause is none: no delay, no call, whatever the job held before.
   auto quiet = Job(Copy(*g.Image), true);
-  quiet->FDelay = 50;
+  quiet->SetDelay(50);
   int32_t quietPauses = 0;
-  quiet->FPause = [&](int32_t) { ++quietPauses; };
+  quiet->SetPause([&](int32_t) { ++quietPauses; });
   RunEncoding(*quiet, {});
   EXPECT_EQ(quietPauses, 0);
-  EXPECT_EQ(quiet->FDelay, 0);
 }
 
 TEST(EncodeRun, AnOriginNotFoundTellsTheShellThenRaisesThatSourcesMessage) {
@@ -134,13 +132,13 @@ TEST(EncodeRun, AnOriginNotFoundTellsTheShellThenRaisesThatSourcesMessage) {
     options.Pitch = {20, 20};
     options.PickedDot = c.PickedDot;
     ExtractDots(*job, options);
-    ASSERT_EQ(job->FDotSum, 9);
+    ASSERT_EQ(job->DotSum(), 9);
     int32_t failed = 0;
     TEncodeRunHooks hooks;
     hooks.OriginFailed = [&] { ++failed; };
     hooks.OriginFound = [](int32_t) { ADD_FAILURE() << "no origin here"; };
     EXPECT_EQ(ErrorOf([&] { ContinueEncoding(*job, options, hooks); }), c.Message);
     EXPECT_EQ(failed, 1);
-    for (const TDotInfo& d : job->FDotInfo) EXPECT_FALSE(d.Coded);
+    for (const TDotInfo& d : job->DotInfo()) EXPECT_FALSE(d.Coded);
   }
 }

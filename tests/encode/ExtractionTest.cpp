@@ -6,6 +6,7 @@
 #include "EncodeTestSupport.h"
 #include "base/RgbSurface.h"
 #include "reference/PlainExtraction.h"
+#include "support/Encodeprobe.h"
 #include "support/TempDir.h"
 
 using namespace enctest;
@@ -43,34 +44,34 @@ TEST(Extraction, AgreesWithTheFillByFillReferenceOnRandomPictures) {
 
     ref.PrepareImage();
     job->PrepareImage(nullptr);
-    ASSERT_EQ(job->FAreaThreshold, ref.AreaThreshold);
-    ASSERT_EQ(job->FDotSum, ref.DotSum);
-    ASSERT_EQ(job->FTotalArea, ref.TotalArea);
-    ASSERT_EQ(0, std::memcmp(job->FImage->Data(), ref.Img.data(), ref.Img.size()));
+    ASSERT_EQ(job->AreaThreshold(), ref.AreaThreshold);
+    ASSERT_EQ(job->DotSum(), ref.DotSum);
+    ASSERT_EQ(job->TotalArea(), ref.TotalArea);
+    ASSERT_EQ(0, std::memcmp(job->Image().Data(), ref.Img.data(), ref.Img.size()));
 
     const int32_t least = static_cast<int32_t>(rng() % 6) - 1;  // -1 counts as 10
-    ref.AreaThreshold = job->FAreaThreshold = trial % 7 == 0 ? ref.AreaThreshold : least;
+    ref.AreaThreshold = trial % 7 == 0 ? ref.AreaThreshold : least;
+    job->SetAreaThreshold(ref.AreaThreshold);
     const std::string expected = ref.RemoveNoise();
     std::string got = ErrorOf([&] { job->RemoveNoise(nullptr); });
     if (got == "(no error)") got = "";
     ASSERT_EQ(got, expected);
-    ASSERT_EQ(job->FAreaThreshold, ref.AreaThreshold);
-    ASSERT_EQ(job->FDotSum, ref.DotSum);
-    ASSERT_EQ(0, std::memcmp(job->FImage->Data(), ref.Img.data(), ref.Img.size()));
+    ASSERT_EQ(job->AreaThreshold(), ref.AreaThreshold);
+    ASSERT_EQ(job->DotSum(), ref.DotSum);
+    ASSERT_EQ(0, std::memcmp(job->Image().Data(), ref.Img.data(), ref.Img.size()));
     if (!expected.empty()) continue;
 
     ref.BuildDotInfo();
     job->BuildDotInfo(nullptr);
-    ASSERT_EQ(job->FDotIndex, static_cast<int32_t>(ref.Dots.size()));
-    ASSERT_EQ(job->FDotSum, static_cast<int32_t>(ref.Dots.size()));
+    ASSERT_EQ(job->DotSum(), static_cast<int32_t>(ref.Dots.size()));
     for (size_t i = 0; i < ref.Dots.size(); ++i) {
-      EXPECT_EQ(job->FDotInfo[i].x, ref.Dots[i].x) << i;
-      EXPECT_EQ(job->FDotInfo[i].y, ref.Dots[i].y) << i;
-      EXPECT_EQ(job->FDotInfo[i].Area, ref.Dots[i].Area) << i;
-      EXPECT_FALSE(job->FDotInfo[i].Coded || job->FDotInfo[i].Neted);
-      EXPECT_EQ(job->FDotInfo[i].Neighbour[2], -1);
+      EXPECT_EQ(job->DotInfo()[i].x, ref.Dots[i].x) << i;
+      EXPECT_EQ(job->DotInfo()[i].y, ref.Dots[i].y) << i;
+      EXPECT_EQ(job->DotInfo()[i].Area, ref.Dots[i].Area) << i;
+      EXPECT_FALSE(job->DotInfo()[i].Coded || job->DotInfo()[i].Neted);
+      EXPECT_EQ(job->DotInfo()[i].Neighbour[2], -1);
     }
-    ASSERT_EQ(0, std::memcmp(job->FImage->Data(), ref.Img.data(), ref.Img.size()));
+    ASSERT_EQ(0, std::memcmp(job->Image().Data(), ref.Img.data(), ref.Img.size()));
   }
 }
 
@@ -85,23 +86,23 @@ TEST(Extraction, PublicFillsAndCountingMatchTheReference) {
     auto job = Job(std::move(image), background == 0);
     ref.Fill(x, y);
     job->CentroidFill(x, y);
-    EXPECT_EQ(job->FArea, ref.Area);
-    EXPECT_EQ(job->FSumX, ref.SumX);
-    EXPECT_EQ(job->FSumY, ref.SumY);
-    EXPECT_EQ(job->FSumW, ref.SumW);
-    ASSERT_EQ(0, std::memcmp(job->FImage->Data(), ref.Img.data(), ref.Img.size()));
+    EXPECT_EQ(TEncodeProbe::Area(*job), ref.Area);
+    EXPECT_EQ(TEncodeProbe::SumX(*job), ref.SumX);
+    EXPECT_EQ(TEncodeProbe::SumY(*job), ref.SumY);
+    EXPECT_EQ(TEncodeProbe::SumW(*job), ref.SumW);
+    ASSERT_EQ(0, std::memcmp(job->Image().Data(), ref.Img.data(), ref.Img.size()));
     ref.ClearBorder();
     job->ClearBorder();
-    ASSERT_EQ(0, std::memcmp(job->FImage->Data(), ref.Img.data(), ref.Img.size()));
+    ASSERT_EQ(0, std::memcmp(job->Image().Data(), ref.Img.data(), ref.Img.size()));
     ref.CountBlobs();
     job->SaveBackup();
     job->CountBlobs();
-    EXPECT_EQ(job->FDotSum, ref.DotSum);
-    EXPECT_EQ(job->FTotalArea, ref.TotalArea);
-    for (int32_t i = 0; i < job->FImage->Size(); ++i)
-      ASSERT_EQ(job->FImage->Data()[i], background);  // counting erased every blob
+    EXPECT_EQ(job->DotSum(), ref.DotSum);
+    EXPECT_EQ(job->TotalArea(), ref.TotalArea);
+    for (int32_t i = 0; i < job->Image().Size(); ++i)
+      ASSERT_EQ(job->Image().Data()[i], background);  // counting erased every blob
     job->RestoreBackup();
-    ASSERT_EQ(0, std::memcmp(job->FImage->Data(), ref.Img.data(), ref.Img.size()));
+    ASSERT_EQ(0, std::memcmp(job->Image().Data(), ref.Img.data(), ref.Img.size()));
   }
 }
 
@@ -112,14 +113,14 @@ TEST(Extraction, CentroidSumsOfAHugeBlobDoNotOverflow) {
   image->FillRect(255, 1, 1, 4000, 400);
   auto job = Job(std::move(image), true);
   Extract(*job, 0);
-  ASSERT_EQ(job->FDotSum, 1);
-  EXPECT_EQ(job->FDotInfo[0].x, 2000.5f);
-  EXPECT_EQ(job->FDotInfo[0].y, 200.5f);
-  EXPECT_EQ(job->FDotInfo[0].Area, 1600000);
+  ASSERT_EQ(job->DotSum(), 1);
+  EXPECT_EQ(job->DotInfo()[0].x, 2000.5f);
+  EXPECT_EQ(job->DotInfo()[0].y, 200.5f);
+  EXPECT_EQ(job->DotInfo()[0].Area, 1600000);
   // The same blob through the public fill: an explicit stack, no deep recursion.
   job->CentroidFill(2000, 200);
-  EXPECT_EQ(job->FArea, 1600000);
-  EXPECT_EQ(job->FSumX, int64_t{255} * 400 * (4000 * 4001 / 2));
+  EXPECT_EQ(TEncodeProbe::Area(*job), 1600000);
+  EXPECT_EQ(TEncodeProbe::SumX(*job), int64_t{255} * 400 * (4000 * 4001 / 2));
 }
 
 TEST(Extraction, PaintingShowsTheErasedBlobsThenThePicture) {
@@ -130,19 +131,18 @@ TEST(Extraction, PaintingShowsTheErasedBlobsThenThePicture) {
   auto job = Job(std::move(image), true, 50, true);
   TRgbSurface screen(30, 20, TColor{1, 2, 3});
   job->PrepareImage(&screen);
-  EXPECT_EQ(job->FCanvas, &screen);
   for (int32_t y = 0; y < 20; ++y)
     for (int32_t x = 0; x < 30; ++x) {
       const bool blob = (x <= 4 && y >= 3 && y <= 6) ||
                         (x >= 10 && x <= 12 && y >= 10 && y <= 12) || (x == 20 && y == 10);
       ASSERT_EQ(screen.Pixel(x, y), blob ? GrayColor(0) : (TColor{1, 2, 3})) << x << "," << y;
     }
-  job->FAreaThreshold = 2;
+  job->SetAreaThreshold(2);
   job->RemoveNoise(&screen);
   job->BuildDotInfo(&screen);
   for (int32_t y = 0; y < 20; ++y)
     for (int32_t x = 0; x < 30; ++x)
-      ASSERT_EQ(screen.Pixel(x, y), GrayColor(job->FImage->GetPixel(x, y)));
+      ASSERT_EQ(screen.Pixel(x, y), GrayColor(job->Image().GetPixel(x, y)));
   EXPECT_EQ(screen.Pixel(11, 11), GrayColor(255));
   EXPECT_EQ(screen.Pixel(20, 10), GrayColor(0));
 }
@@ -152,27 +152,28 @@ TEST(Extraction, StepsSeeChangesBetweenThemAndTheirFailuresAreReported) {
   // No copy of the picture until one is asked for.
   EXPECT_EQ(ErrorOf([&] { blank->RestoreBackup(); }), "Have not  allocated memory for BackupImage");
   blank->PrepareImage(nullptr);
-  EXPECT_EQ(blank->FAreaThreshold, 0);  // no blob: no division by zero
+  EXPECT_EQ(blank->AreaThreshold(), 0);  // no blob: no division by zero
   EXPECT_EQ(ErrorOf([&] { blank->RemoveNoise(nullptr); }),
             "No dots in this image\nmay be you should give a small noise threshold");
 
   auto image = Blank(30, 20, 0);
   image->FillRect(255, 5, 5, 7, 7);
   auto job = Job(std::move(image), true);
-  job->FAreaThreshold = 1;
-  job->FImage->FillRect(255, 15, 5, 17, 7);
+  job->SetAreaThreshold(1);
+  TEncodeProbe::Image(*job).FillRect(255, 15, 5, 17, 7);
   // Without RemoveNoise no blob was counted.
   EXPECT_EQ(ErrorOf([&] { job->BuildDotInfo(nullptr); }),
             "May be some dots are error, because FDotIndex > FDotSum");
-  EXPECT_EQ(job->FImage->GetPixel(16, 6), 255);  // the picture survives
+  EXPECT_EQ(job->Image().GetPixel(16, 6), 255);  // the picture survives
 
   job->PrepareImage(nullptr);
-  job->FImage->FillRect(255, 15, 12, 17, 14);  // a dot drawn by hand after the first step
-  job->FAreaThreshold = 1;
+  TEncodeProbe::Image(*job).FillRect(255, 15, 12, 17,
+                                     14);  // a dot drawn by hand after the first step
+  job->SetAreaThreshold(1);
   job->RemoveNoise(nullptr);
   job->BuildDotInfo(nullptr);
-  ASSERT_EQ(job->FDotSum, 3);
-  EXPECT_EQ(job->FDotInfo[2].y, 13.0f);
+  ASSERT_EQ(job->DotSum(), 3);
+  EXPECT_EQ(job->DotInfo()[2].y, 13.0f);
 }
 
 namespace {
@@ -196,13 +197,9 @@ TEST(Extraction, AutoLeastAreaIsTwoThirdsOfTheMeanInnerBlob) {
   EXPECT_EQ(TEncode::AutoLeastArea(file, false), 0);  // wrong colour: all border
 }
 
-TEST(Extraction, NewJobTakesItsBackgroundAndTableOrRefuses) {
+TEST(Extraction, NewJobRefusesATableItCannotHaveOrNoPicture) {
   TTempDir dir;
   TwoDotsAndABorderBlob(dir);
-  TEncode job(dir.File("a.bmp"), false, true, 60, 40);
-  EXPECT_EQ(job.FBackground, 255);
-  EXPECT_EQ(job.FCoordinate.MaxNy(), 40);
-  EXPECT_EQ(job.FImage->GetPixel(12, 12), 255);
   EXPECT_EQ(ErrorOf([&] { TEncode bad(dir.File("a.bmp"), true, false, -1, 50); }),
             "No enough memory to allocate Coordinate System");
   EXPECT_EQ(ErrorOf([] { TEncode none(std::unique_ptr<TGrayImage>(), true, false, 1, 1); }),

@@ -75,5 +75,5 @@ TEST(LatticeRulesView, KeepEveryDotOfAGridSeenInPerspective) {
   TEncodeRunOptions run = LatticeRun();
   run.RefinePicture = &picture;
   ExtractDots(job, run, {});
-  EXPECT_EQ(job.FDotSum, static_cast<int32_t>(truth.size()));
+  EXPECT_EQ(job.DotSum(), static_cast<int32_t>(truth.size()));
 }

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "EncodeTestSupport.h"
+#include "support/Encodeprobe.h"
 
 using namespace enctest;
 
@@ -38,32 +39,32 @@ TEST(Origin, SquarePitchTakesTheFourNeighboursWithTolerancesOfNineTenthsOfHalfAS
   auto job = Squares(Lattice(60, 60, 20, 20, 5, 5));
   const int32_t o = job->FindOrigin(2);
   ASSERT_EQ(o, Index(*job, 100, 100));
-  EXPECT_EQ(job->FTolX, 9.0f);
-  EXPECT_EQ(job->FTolY, 9.0f);
+  EXPECT_EQ(TEncodeProbe::TolX(*job), 9.0f);
+  EXPECT_EQ(TEncodeProbe::TolY(*job), 9.0f);
   const int32_t expected[4] = {Index(*job, 120, 100), Index(*job, 100, 120), Index(*job, 80, 100),
                                Index(*job, 100, 80)};
-  for (int32_t d = 0; d < 4; ++d) EXPECT_EQ(job->FDotInfo[o].Neighbour[d], expected[d]) << d;
-  const TDotInfo& below = job->FDotInfo[expected[1]];
+  for (int32_t d = 0; d < 4; ++d) EXPECT_EQ(job->DotInfo()[o].Neighbour[d], expected[d]) << d;
+  const TDotInfo& below = job->DotInfo()[expected[1]];
   EXPECT_TRUE(below.Coded);
   EXPECT_FALSE(below.Neted);
   EXPECT_EQ(below.Nx, 0);
   EXPECT_EQ(below.Ny, -1);
-  EXPECT_EQ(job->FCoordinate.GetIndex(-1, 0), expected[2]);
+  EXPECT_EQ(job->Coordinate().GetIndex(-1, 0), expected[2]);
 }
 
 TEST(Origin, AnExactlyDiagonalNearestNeighbourCountsAsVertical) {
   auto job = Squares({{50, 50}, {60, 60}, {38, 62}, {150, 150}}, 200, 200);
   const int32_t o = Index(*job, 50, 50);
-  job->FDotInfo[o].Area = 100;  // make it the largest
+  TEncodeProbe::Dots(*job)[o].Area = 100;  // make it the largest
   ASSERT_EQ(job->FindOrigin(0), o);
-  EXPECT_EQ(job->FDotInfo[o].Neighbour[1], Index(*job, 60, 60));
-  EXPECT_EQ(job->FDotInfo[o].Neighbour[2], Index(*job, 38, 62));
-  EXPECT_FLOAT_EQ(job->FRatio, 10.0f / 12.0f);
+  EXPECT_EQ(job->DotInfo()[o].Neighbour[1], Index(*job, 60, 60));
+  EXPECT_EQ(job->DotInfo()[o].Neighbour[2], Index(*job, 38, 62));
+  EXPECT_FLOAT_EQ(job->Ratio(), 10.0f / 12.0f);
 }
 
 TEST(Origin, TheMethodChoosesTheOrigin) {
   auto job = Squares(Lattice(30, 30, 20, 20, 6, 4));  // 24 dots, centre of the grid (80, 60)
-  job->FDotInfo[5].Area = 50;
+  TEncodeProbe::Dots(*job)[5].Area = 50;
   EXPECT_EQ(job->FindOrigin(0), 5);
   job = Squares(Lattice(30, 30, 20, 20, 6, 4));
   EXPECT_EQ(job->FindOrigin(1), 12);
@@ -86,15 +87,15 @@ TEST(Origin, FailuresAssignNothing) {
   EXPECT_EQ(lone->FindOriginByRatio(2, 1), -1);
   // The ratio search needs all four neighbours: the largest dot sits in a corner.
   job = Squares(Lattice(40, 40, 20, 20, 4, 4));
-  job->FDotInfo[0].Area = 100;
+  TEncodeProbe::Dots(*job)[0].Area = 100;
   EXPECT_EQ(job->FindOriginByRatio(0, 1), -1);
   // A ratio that is not a finite positive number.
   EXPECT_EQ(job->FindOriginByRatio(2, 0), -1);
   EXPECT_EQ(job->FindOriginByRatio(2, -1), -1);
   EXPECT_EQ(job->FindOriginByRatio(2, std::numeric_limits<float>::infinity()), -1);
   for (const auto* j : {job.get(), lone.get()})
-    for (int32_t i = 0; i < j->FDotSum; ++i) EXPECT_FALSE(j->FDotInfo[i].Coded);
-  EXPECT_EQ(job->FCoordinate.GetIndex(0, 0), -1);
+    for (int32_t i = 0; i < j->DotSum(); ++i) EXPECT_FALSE(j->DotInfo()[i].Coded);
+  EXPECT_EQ(job->Coordinate().GetIndex(0, 0), -1);
 }
 
 TEST(Origin, SetOriginTakesThePickedDotsAndFallsBackToRatioOne) {
@@ -103,21 +104,21 @@ TEST(Origin, SetOriginTakesThePickedDotsAndFallsBackToRatioOne) {
   const int32_t right = Index(*job, 100, 100), down = Index(*job, 80, 130);
   int32_t picked[4] = {right, down, -1, 99999};  // an index past the dots counts as not picked
   EXPECT_EQ(job->SetOrigin(o, picked, 3, -2), o);
-  EXPECT_EQ(job->FRatio, 1.5f);
-  EXPECT_EQ(job->FDotInfo[o].Nx, 3);
-  EXPECT_EQ(job->FDotInfo[o].Neighbour[3], -1);
-  EXPECT_EQ(job->FDotInfo[down].Ny, -3);
-  EXPECT_EQ(job->FCoordinate.GetIndex(4, -2), right);
+  EXPECT_EQ(job->Ratio(), 1.5f);
+  EXPECT_EQ(job->DotInfo()[o].Nx, 3);
+  EXPECT_EQ(job->DotInfo()[o].Neighbour[3], -1);
+  EXPECT_EQ(job->DotInfo()[down].Ny, -3);
+  EXPECT_EQ(job->Coordinate().GetIndex(4, -2), right);
 
   int32_t horizontalOnly[4] = {-1, -1, Index(*job, 60, 100), -1};
   EXPECT_EQ(job->SetOrigin(o, horizontalOnly, 0, 0), o);
-  EXPECT_EQ(job->FRatio, 1.0f);
+  EXPECT_EQ(job->Ratio(), 1.0f);
   int32_t level[4] = {right, right, -1, -1};  // "down" picked level with the origin
   EXPECT_EQ(job->SetOrigin(o, level, 0, 0), o);
-  EXPECT_EQ(job->FRatio, 1.0f);
+  EXPECT_EQ(job->Ratio(), 1.0f);
 
   int32_t none[4] = {-1, -1, -1, -1};
   EXPECT_EQ(job->SetOrigin(-1, none, 0, 0), -1);
-  EXPECT_EQ(job->SetOrigin(job->FDotSum, none, 0, 0), -1);
+  EXPECT_EQ(job->SetOrigin(job->DotSum(), none, 0, 0), -1);
   EXPECT_EQ(ErrorOf([&] { job->SetOrigin(o, none, 51, 0); }), "(51 , 0) not in the range");
 }

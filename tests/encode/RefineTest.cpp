@@ -39,7 +39,7 @@ double PositionRms(const TEncode& job, const TTruthGrid& grid) {
   for (const TTruthDot& t : grid.Dots()) {
     const int32_t i = DotAt(job, t.X0, t.Y0, 3.0);
     if (i < 0) continue;
-    sum += std::pow(job.FDotInfo[i].x - t.X0, 2) + std::pow(job.FDotInfo[i].y - t.Y0, 2);
+    sum += std::pow(job.DotInfo()[i].x - t.X0, 2) + std::pow(job.DotInfo()[i].y - t.Y0, 2);
     ++n;
   }
   EXPECT_GT(n, 1000);
@@ -80,7 +80,7 @@ TEST(Refine, BrightAndDarkDotsUnderAGradientSitOnTheirTrueCentres) {
     EXPECT_LT(refined, 0.006);
     EXPECT_LT(refined, plain / 3);
     // The searches follow the moved dots.
-    const TDotInfo& d = job->FDotInfo[5];
+    const TDotInfo& d = job->DotInfo()[5];
     EXPECT_EQ(job->NearestDot(d.x, d.y), 5);
   }
 }
@@ -130,14 +130,15 @@ TEST(Refine, ThreadsGiveTheSameCentroidsToTheBit) {
     auto many = Extracted(picture, white);
     RefineCentroids(*one, picture, 1);
     RefineCentroids(*many, picture, 3);
-    ASSERT_GT(one->FDotSum, 100);
+    ASSERT_GT(one->DotSum(), 100);
     int32_t moved = 0;
-    for (int32_t i = 0; i < one->FDotSum; ++i) {
-      ASSERT_EQ(one->FDotInfo[i].x, many->FDotInfo[i].x) << i;
-      ASSERT_EQ(one->FDotInfo[i].y, many->FDotInfo[i].y) << i;
+    for (int32_t i = 0; i < one->DotSum(); ++i) {
+      ASSERT_EQ(one->DotInfo()[i].x, many->DotInfo()[i].x) << i;
+      ASSERT_EQ(one->DotInfo()[i].y, many->DotInfo()[i].y) << i;
     }
     auto plain = Extracted(picture, white);
-    for (int32_t i = 0; i < one->FDotSum; ++i) moved += one->FDotInfo[i].x != plain->FDotInfo[i].x;
-    EXPECT_GT(moved, one->FDotSum / 2);  // the refinement did something to compare
+    for (int32_t i = 0; i < one->DotSum(); ++i)
+      moved += one->DotInfo()[i].x != plain->DotInfo()[i].x;
+    EXPECT_GT(moved, one->DotSum() / 2);  // the refinement did something to compare
   }
 }

@@ -16,10 +16,9 @@ TEST(EncoderRoundTrip, CodedDotsComeBackInOrderWithScaledPositions) {
   image->SetHeight(500);
   TEncode job(std::move(image), false, false, 25, 12);
   const int32_t count = 1200;  // indices and areas of four digits widen their fields
-  job.FDotInfo.resize(count);
-  job.FDotSum = count;
+  std::vector<TDotInfo> dots(count);
   for (int32_t i = 0; i < count; ++i) {
-    TDotInfo& dot = job.FDotInfo[i];
+    TDotInfo& dot = dots[i];
     dot.x = 5.0f + 0.5713f * static_cast<float>(i);
     dot.y = 1234.5678f - 0.917f * static_cast<float>(i);
     dot.Nx = i % 50 - 25;  // each grid position once
@@ -27,8 +26,8 @@ TEST(EncoderRoundTrip, CodedDotsComeBackInOrderWithScaledPositions) {
     dot.Area = 40 + i;
     dot.Coded = i % 7 != 3;
   }
-  job.FScaleX = 0.02f;
-  job.FScaleY = 0.025f;
+  job.ReplaceDots(std::move(dots));
+  job.SetScale(0.02f, 0.025f);
   const std::string path = dir.File("grid.cod");
   job.SaveCodes(path);
 
@@ -40,10 +39,10 @@ TEST(EncoderRoundTrip, CodedDotsComeBackInOrderWithScaledPositions) {
   EXPECT_EQ(match.FScaleY[0], 0.025f);
   EXPECT_EQ(match.FCoordinate[0]->MaxNx(), 25);
   EXPECT_EQ(match.FCoordinate[0]->MaxNy(), 12);
-  EXPECT_EQ(match.FDotSum[0], job.FCodedSum);
+  EXPECT_EQ(match.FDotSum[0], job.CodedSum());
   int32_t k = 0;
   for (int32_t i = 0; i < count; ++i) {
-    const TDotInfo& written = job.FDotInfo[i];
+    const TDotInfo& written = job.DotInfo()[i];
     if (!written.Coded) continue;
     ASSERT_LT(k, match.FDotSum[0]);
     const TDotInfo& read = match.FDotInfo[0][k];

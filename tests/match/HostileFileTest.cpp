@@ -29,11 +29,10 @@ std::unique_ptr<TEncode> ThreeDots(const std::string& pictureName = "") {
   } else {
     job = std::make_unique<TEncode>(pictureName, false, false, 5, 5);
   }
-  job->FDotInfo.resize(3);
-  job->FDotSum = 3;
+  std::vector<TDotInfo> dots(3);
   const float xs[] = {101.5f, 121.75f, 668.265f};
   for (int32_t i = 0; i < 3; ++i) {
-    TDotInfo& dot = job->FDotInfo[i];
+    TDotInfo& dot = dots[i];
     dot.x = xs[i];
     dot.y = 33.25f;
     dot.Nx = i - 1;
@@ -41,6 +40,7 @@ std::unique_ptr<TEncode> ThreeDots(const std::string& pictureName = "") {
     dot.Area = 50;
     dot.Coded = true;
   }
+  job->ReplaceDots(std::move(dots));
   return job;
 }
 
@@ -57,7 +57,7 @@ TEST(HostileFile, DecimalCommaLocaleWritesAndReadsPoints) {
   if (!comma.Problem().empty()) GTEST_SKIP() << comma.Problem();
   TTempDir dir;
   auto job = ThreeDots();
-  job->FScaleX = 0.5f;
+  job->SetScale(0.5f, 1.0f);
   job->SaveCodes(dir.File("a.cod"));
   const std::string text = ReadFileBytes(dir.File("a.cod"));
   EXPECT_EQ(Line(text, 3), "5  5  0.500000  1.000000  255");
@@ -86,7 +86,7 @@ TEST(HostileFile, ScaleFactorsSurviveTheFileOrAreRefused) {
                                            {1e-30f, "1e-30"},
                                            {1e30f, Format("%f", static_cast<double>(1e30f))},
                                            {1.5e-7f, "1.5e-07"}}) {
-    job->FScaleX = job->FScaleY = c.Scale;
+    job->SetScale(c.Scale, c.Scale);
     job->SaveCodes(path);
     EXPECT_EQ(Line(ReadFileBytes(path), 3), "5  5  " + c.Text + "  " + c.Text + "  255");
     TMatch match(path, path);
@@ -95,8 +95,7 @@ TEST(HostileFile, ScaleFactorsSurviveTheFileOrAreRefused) {
   }
   const std::string previous = ReadFileBytes(path);
   for (float bad : {0.0f, -1.0f, INFINITY, NAN}) {
-    job->FScaleX = 1.0f;
-    job->FScaleY = bad;
+    job->SetScale(1.0f, bad);
     EXPECT_NE(ErrorOf([&] { job->SaveCodes(path); }).find("finite and positive"), std::string::npos)
         << bad;
   }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "base/Error.h"
+#include "reference/LinearSearch.h"
 
 namespace {
 
@@ -14,14 +15,14 @@ float F(double v) {
 }  // namespace
 
 void PlainExpand(TEncode& job, int32_t u, int32_t d, std::vector<int32_t>& order) {
-  const int32_t v = job.FDotInfo[u].Neighbour[d];
+  const int32_t v = job.DotInfo()[u].Neighbour[d];
   if (v < 0) return;
-  if (job.FDotInfo[v].Neted) {
+  if (job.DotInfo()[v].Neted) {
     if (job.IsConsistent(u, v, d)) return;
     throw TError(" Error when encoding, Direct correct it");
   }
-  if (!job.FDotInfo[v].Coded) return;
-  const TDotInfo du = job.FDotInfo[u], dv = job.FDotInfo[v];
+  if (!job.DotInfo()[v].Coded) return;
+  const TDotInfo du = job.DotInfo()[u], dv = job.DotInfo()[v];
   int32_t n[4];
   for (int32_t k = 0; k < 4; ++k) {
     const int32_t g = job.GridNeighbour(v, k);
@@ -31,14 +32,17 @@ void PlainExpand(TEncode& job, int32_t u, int32_t d, std::vector<int32_t>& order
       n[k] = g;
     } else if (k == d) {
       const double ax = std::fabs(double{dv.x} - du.x), ay = std::fabs(double{dv.y} - du.y);
-      job.FTolX = ax > ay ? F(0.45 * ax) : F(0.45 * ay / job.FRatio);
-      job.FTolY = F(double{job.FTolX} * job.FRatio);
-      n[k] = job.NearestDotWithin(F(2.0 * dv.x - du.x), F(2.0 * dv.y - du.y));
+      const float tolX = ax > ay ? F(0.45 * ax) : F(0.45 * ay / job.Ratio());
+      n[k] = LinearWithin(job.DotInfo(), F(2.0 * dv.x - du.x), F(2.0 * dv.y - du.y), tolX,
+                          F(double{tolX} * job.Ratio()));
     } else if (w >= 0) {
-      const TDotInfo dw = job.FDotInfo[w];
-      job.FTolX = F(0.45 * std::fabs(k % 2 == 1 ? double{dv.x} - du.x : double{dw.x} - du.x));
-      job.FTolY = F(0.45 * std::fabs(k % 2 == 1 ? double{dw.y} - du.y : double{dv.y} - du.y));
-      n[k] = job.NearestDotWithin(F(double{dv.x} + dw.x - du.x), F(double{dv.y} + dw.y - du.y));
+      const TDotInfo dw = job.DotInfo()[w];
+      const float tolX =
+          F(0.45 * std::fabs(k % 2 == 1 ? double{dv.x} - du.x : double{dw.x} - du.x));
+      const float tolY =
+          F(0.45 * std::fabs(k % 2 == 1 ? double{dw.y} - du.y : double{dv.y} - du.y));
+      n[k] = LinearWithin(job.DotInfo(), F(double{dv.x} + dw.x - du.x),
+                          F(double{dv.y} + dw.y - du.y), tolX, tolY);
     } else {
       double ex = double{dv.x} - du.x, ey = double{dv.y} - du.y;
       if (k == (d + 1) % 4)
@@ -46,10 +50,10 @@ void PlainExpand(TEncode& job, int32_t u, int32_t d, std::vector<int32_t>& order
       else
         ex = -ex;
       const double step = std::max(std::fabs(ex), std::fabs(ey));
-      const double scale = d % 2 == 0 ? job.FRatio : 1.0 / job.FRatio;
-      job.FTolX = F(0.45 * step * (d % 2 == 0 ? 1.0 : 1.0 / job.FRatio));
-      job.FTolY = F(double{job.FTolX} * job.FRatio);
-      n[k] = job.NearestDotWithin(F(dv.x + scale * ey), F(dv.y + scale * ex));
+      const double scale = d % 2 == 0 ? job.Ratio() : 1.0 / job.Ratio();
+      const float tolX = F(0.45 * step * (d % 2 == 0 ? 1.0 : 1.0 / job.Ratio()));
+      n[k] = LinearWithin(job.DotInfo(), F(dv.x + scale * ey), F(dv.y + scale * ex), tolX,
+                          F(double{tolX} * job.Ratio()));
     }
   }
   job.AssignDot(v, n, dv.Nx, dv.Ny);

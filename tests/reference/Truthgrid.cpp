@@ -188,8 +188,9 @@ std::vector<TDotInfo> Measure(const TGrayImage& picture, bool refined) {
   options.Refined = refined;
   options.RefinePicture = &picture;
   ExtractDots(*job, options);
-  job->FDotInfo.resize(static_cast<size_t>(job->FDotSum));
-  return job->FDotInfo;
+  std::vector<TDotInfo> dots = job->DotInfo();
+  dots.resize(static_cast<size_t>(job->DotSum()));
+  return dots;
 }
 
 // The true dot nearest to a measured one within a third of the pitch, -1 for none.
@@ -260,15 +261,15 @@ TEncodingAccuracy MeasureEncoding(const TTruthOptions& o, TEncodeRunOptions run)
     return acc;
   }
   std::map<std::pair<int32_t, int32_t>, int32_t> deformed;
-  for (int32_t i = 0; i < jb->FDotSum; ++i)
-    if (jb->FDotInfo[i].Coded) deformed[{jb->FDotInfo[i].Nx, jb->FDotInfo[i].Ny}] = i;
+  for (int32_t i = 0; i < jb->DotSum(); ++i)
+    if (jb->DotInfo()[i].Coded) deformed[{jb->DotInfo()[i].Nx, jb->DotInfo()[i].Ny}] = i;
   const TDotGrid ta = TruthIndex(grid, false), tb = TruthIndex(grid, true);
   double sum = 0;
-  for (int32_t i = 0; i < ja->FDotSum; ++i) {
-    const TDotInfo& p = ja->FDotInfo[i];
+  for (int32_t i = 0; i < ja->DotSum(); ++i) {
+    const TDotInfo& p = ja->DotInfo()[i];
     const auto found = p.Coded ? deformed.find({p.Nx, p.Ny}) : deformed.end();
     if (found == deformed.end()) continue;
-    const TDotInfo& q = jb->FDotInfo[found->second];
+    const TDotInfo& q = jb->DotInfo()[found->second];
     const int32_t t = TrueDot(ta, p, o.Pitch);
     if (t < 0 || t != TrueDot(tb, q, o.Pitch)) {
       ++acc.Mispaired;

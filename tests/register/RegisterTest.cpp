@@ -4,15 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "encode/Codefile.h"
 #include "encode/Encode.h"
 #include "encode/Encodereference.h"
 #include "image/Grayimage.h"
 #include "match/Codelineage.h"
-#include "match/Codeload.h"
 #include "register/Registerpicture.h"
 #include "support/Checks.h"
 #include "support/TempDir.h"
@@ -91,12 +93,13 @@ std::unique_ptr<TEncode> Job(const TDotCase& c, std::vector<TTruthDot>& truth) {
   picture->SetHeight(c.Height);
   auto job = std::make_unique<TEncode>(std::move(picture), true, false, 1, 1);
   truth = Dots(c, true);
+  std::vector<TDotInfo> dots;
   for (const TTruthDot& t : truth) {
     TDotInfo d;
     d.x = static_cast<float>(t.X), d.y = static_cast<float>(t.Y), d.Area = 78;
-    job->FDotInfo.push_back(d);
+    dots.push_back(d);
   }
-  job->FDotSum = static_cast<int32_t>(truth.size());
+  job->ReplaceDots(std::move(dots));
   return job;
 }
 
@@ -116,12 +119,22 @@ TOutcome Place(const TDotCase& c, const TRegisterOptions& options = {},
     outcome.Decision = report.Main.Decision;
     if (out) *out = report;
   });
+  std::map<std::pair<int32_t, int32_t>, int32_t> at;
   for (size_t k = 0; k < truth.size(); ++k) {
-    const TDotInfo& d = job->FDotInfo[k];
+    const TDotInfo& d = job->DotInfo()[k];
     if (!d.Coded) continue;
     ++outcome.Indexed;
     outcome.Wrong += d.Nx != truth[k].I || d.Ny != -truth[k].J;
+    at[{d.Nx, d.Ny}] = static_cast<int32_t>(k);
   }
+  // Every indexed dot is linked to the indexed dots one step away, as the walk links them.
+  const int32_t stepX[4] = {1, 0, -1, 0}, stepY[4] = {0, -1, 0, 1};
+  for (const TDotInfo& d : job->DotInfo())
+    for (int32_t dir = 0; d.Coded && dir < 4; ++dir) {
+      const auto n = at.find({d.Nx + stepX[dir], d.Ny + stepY[dir]});
+      outcome.Wrong += d.Neighbour[dir] != (n == at.end() ? -1 : n->second);
+    }
+  outcome.Wrong += job->CodedSum() != outcome.Indexed;
   return outcome;
 }
 
@@ -227,7 +240,7 @@ TEST(Register, AFileIndexedFromAReferenceCarriesItsLineage) {
   const TCodeFileContent saved = ReadCodeFile(dir.File("d.cod"));
   EXPECT_EQ(saved.Mark, "+ref:0123456789abcdef");
   EXPECT_EQ(CodeLineage(saved), "0123456789abcdef");
-  job->FCodeMark.clear();
+  job->SetCodeMark("");
   job->SaveCodes(dir.File("own.cod"));
   EXPECT_EQ(ReadFileBytes(dir.File("own.cod")).rfind("VRKT-FS\r\n", 0), 0u);
   EXPECT_EQ(CodeLineage(ReadCodeFile(dir.File("own.cod"))), LineageOfDots(CodedDots(*job), true));

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "encode/Codefile.h"
 #include "image/Grayimage.h"
-#include "match/Codeload.h"
 #include "reference/Truthview.h"
 #include "synth/Synth.h"
 

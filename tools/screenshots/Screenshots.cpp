@@ -42,6 +42,7 @@
 #include "app/sequence/Sequenceform.h"
 #include "app/sequence/Sequencesetup.h"
 #include "app/view/Colourrange.h"
+#include "app/view/Imageview.h"
 #include "app/view/Paintbox.h"
 #include "app/view/Zoomview.h"
 #include "encode/Encode.h"
@@ -182,12 +183,12 @@ void DeskShots(TMainForm& form, TShotPlatform& platform, TTempDir& home) {
   platform.NextBox = "warning-least-area-share";
   form.RunCommand([&] { form.DoEncodingMenuItemClick(); });
   form.RunCommand([&] {
-    const TDotInfo& dot = form.Workflow().FEncoder->FDotInfo[41];
+    const TDotInfo& dot = form.Workflow().FEncoder->DotInfo()[41];
     QTest::mouseClick(form.PaintBox(), Qt::LeftButton, {},
                       form.PaintBox()->ToBox(int32_t(dot.x), int32_t(dot.y)));
     parameters.PageControl->setCurrentIndex(1);
-    parameters.NxEdit->setText(QString::number(form.Workflow().FEncoder->FDotInfo[40].Nx));
-    parameters.NyEdit->setText(QString::number(form.Workflow().FEncoder->FDotInfo[40].Ny));
+    parameters.NxEdit->setText(QString::number(form.Workflow().FEncoder->DotInfo()[40].Nx));
+    parameters.NyEdit->setText(QString::number(form.Workflow().FEncoder->DotInfo()[40].Ny));
     platform.NextBox = "question-taken-position";
     parameters.ModifyCoordButton->click();
   });
@@ -237,7 +238,7 @@ void DeskShots(TMainForm& form, TShotPlatform& platform, TTempDir& home) {
   clock.start();
   form.RunCommand([&] { form.DoEncodingMenuItemClick(); });
   std::printf("Do Encoding 6000 x 4000, with the larger table: %lld ms, %d dots\n",
-              static_cast<long long>(clock.elapsed()), form.Workflow().FEncoder->FDotSum);
+              static_cast<long long>(clock.elapsed()), form.Workflow().FEncoder->DotSum());
   Shot("desk-larger-table-encoded", &form);
 }
 
@@ -400,16 +401,16 @@ int main(int argc, char** argv) {
   form.DoEncodingMenuItemClick();
   if (form.Workflow().FEncoder) {
     int neted = 0;
-    for (const TDotInfo& dot : form.Workflow().FEncoder->FDotInfo) neted += dot.Neted ? 1 : 0;
+    for (const TDotInfo& dot : form.Workflow().FEncoder->DotInfo()) neted += dot.Neted ? 1 : 0;
     std::printf("stage %d origin %d dots %d expanded %d pauses %d\n", form.Workflow().FEncodeStage,
-                form.Workflow().FOriginDot, form.Workflow().FEncoder->FDotSum, neted,
+                form.Workflow().FOriginDot, form.Workflow().FEncoder->DotSum(), neted,
                 platform.Pauses);
   }
   Shot("encoding-unexpanded", &form);
   form.ShowPositionMenuItemClick();
   Shot("encoding-positions", &form);
-  if (form.Workflow().FEncoder && form.Workflow().FEncoder->FDotSum > 40) {
-    const TDotInfo& dot = form.Workflow().FEncoder->FDotInfo[40];
+  if (form.Workflow().FEncoder && form.Workflow().FEncoder->DotSum() > 40) {
+    const TDotInfo& dot = form.Workflow().FEncoder->DotInfo()[40];
     QTest::mouseClick(form.PaintBox(), Qt::LeftButton, {},
                       QPoint(static_cast<int>(dot.x), static_cast<int>(dot.y)));
   }

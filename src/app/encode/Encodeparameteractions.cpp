@@ -72,8 +72,8 @@ int32_t TEncodeParameterForm::OriginNy() const {
 
 void TEncodeParameterForm::ShowDot(int32_t index) {
   const TEncode* job = FMainForm.Workflow().FEncoder.get();
-  if (job == nullptr || index < 0 || index >= static_cast<int32_t>(job->FDotInfo.size())) return;
-  const TDotInfo& dot = job->FDotInfo[static_cast<size_t>(index)];
+  if (job == nullptr || index < 0 || index >= static_cast<int32_t>(job->DotInfo().size())) return;
+  const TDotInfo& dot = job->DotInfo()[static_cast<size_t>(index)];
   IndexEdit->setText(Text(index));
   FxEdit->setText(QString::fromStdString(ShortFloatToStr(dot.x)));
   FyEdit->setText(QString::fromStdString(ShortFloatToStr(dot.y)));

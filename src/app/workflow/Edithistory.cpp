@@ -15,13 +15,6 @@ bool SameDot(const TDotInfo& a, const TDotInfo& b) {
          a.Neted == b.Neted;
 }
 
-void TakeCorrection(TDotInfo& dot, const TDotInfo& from) {
-  dot.Nx = from.Nx;
-  dot.Ny = from.Ny;
-  dot.Coded = from.Coded;
-  dot.Neted = from.Neted;
-}
-
 }  // namespace
 
 TEditHistory::TEditHistory(std::function<TEncode*()> encoder, std::function<TSegment*()> segmenter)
@@ -46,16 +39,16 @@ void TEditHistory::Push(TStep step) {
 
 void TEditHistory::DotStep(TEncode& job, std::string name, int32_t dot,
                            const std::function<void()>& change) {
-  const std::vector<TDotInfo> before = job.FDotInfo;
+  const std::vector<TDotInfo> before = job.DotInfo();
   change();
   TStep step;
   step.Kind = TKind::Dots;
   step.Name = std::move(name);
   step.Job = &job;
   step.Dot = dot;
-  for (size_t i = 0; i < before.size() && i < job.FDotInfo.size(); ++i)
-    if (!SameDot(before[i], job.FDotInfo[i]))
-      step.Dots.push_back({static_cast<int32_t>(i), before[i], job.FDotInfo[i]});
+  for (size_t i = 0; i < before.size() && i < job.DotInfo().size(); ++i)
+    if (!SameDot(before[i], job.DotInfo()[i]))
+      step.Dots.push_back({static_cast<int32_t>(i), before[i], job.DotInfo()[i]});
   if (!step.Dots.empty()) Push(std::move(step));
 }
 
@@ -128,11 +121,10 @@ bool TEditHistory::Apply(const TStep& step, bool undo) {
       TEncode* job = FEncoder();
       if (job == nullptr || job != step.Job) return false;
       for (const TDotChange& c : step.Dots)
-        if (static_cast<size_t>(c.Index) >= job->FDotInfo.size() ||
-            !SameDot(job->FDotInfo[static_cast<size_t>(c.Index)], undo ? c.After : c.Before))
+        if (static_cast<size_t>(c.Index) >= job->DotInfo().size() ||
+            !SameDot(job->DotInfo()[static_cast<size_t>(c.Index)], undo ? c.After : c.Before))
           return false;
-      for (const TDotChange& c : step.Dots)
-        TakeCorrection(job->FDotInfo[static_cast<size_t>(c.Index)], undo ? c.Before : c.After);
+      for (const TDotChange& c : step.Dots) job->RestoreDot(c.Index, undo ? c.Before : c.After);
       return true;
     }
     case TKind::Erase: {

@@ -44,14 +44,14 @@ void TWorkflow::ReleaseJobs(bool segmenter, bool encoder, bool displayImage) {
 }
 
 const TGrayImage* TWorkflow::ShownImage() const {
-  if (FEncoder) return FEncoder->FImage.get();
+  if (FEncoder) return &FEncoder->Image();
   if (FSegmenter) return &FSegmenter->Image();
   return FDisplayImage.get();
 }
 
 void TWorkflow::SetDelay(bool delay) {
   FDelayEncoding = delay;
-  if (FEncoder) FEncoder->FDelay = FDelayEncoding ? 50 : 0;
+  if (FEncoder) FEncoder->SetDelay(FDelayEncoding ? 50 : 0);
 }
 
 bool TWorkflow::ScaleFromEarlierRun() const {
@@ -99,10 +99,10 @@ std::string TWorkflow::EncodeStageText() const {
 
 std::string TWorkflow::EncodeSummary() const {
   if (!FEncoder) return "";
-  const TCodeCheck check = CheckCodes(FEncoder->FDotInfo, FEncoder->FDotSum);
-  std::string text = IntToStr(FEncoder->FDotSum) + " dots found, " + IntToStr(check.Coded) +
-                     " indexed, " + IntToStr(FEncoder->FDotSum - check.Coded) + " not indexed.";
-  if (check.Coded < FEncoder->FDotSum)
+  const TCodeCheck check = CheckCodes(FEncoder->DotInfo(), FEncoder->DotSum());
+  std::string text = IntToStr(FEncoder->DotSum()) + " dots found, " + IntToStr(check.Coded) +
+                     " indexed, " + IntToStr(FEncoder->DotSum() - check.Coded) + " not indexed.";
+  if (check.Coded < FEncoder->DotSum())
     text +=
         " Next: check the dots marked red (Show Position), correct them in Encode Parameter, "
         "then Save Result (Ctrl+S).";

@@ -1,4 +1,4 @@
-#include "match/CodeReader.h"
+#include "encode/CodeReader.h"
 
 #include <charconv>
 #include <cmath>

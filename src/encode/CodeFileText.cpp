@@ -1,4 +1,4 @@
-#include "match/CodeFileText.h"
+#include "encode/CodeFileText.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
