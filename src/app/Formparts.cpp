@@ -24,6 +24,13 @@ TDialogButtons MakeDialogButtons(QDialog* dialog, const char* okName, const char
   return buttons;
 }
 
+QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  return button;
+}
+
 QLabel* NewLabel(const char* name, const char* text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(name);

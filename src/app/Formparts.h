@@ -26,6 +26,9 @@ TDialogButtons MakeDialogButtons(QDialog* dialog, const char* okName, const char
 inline constexpr Qt::WindowFlags ToolWindowFlags =
     Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 
+// A named push button that Enter in a field of its window does not press.
+QPushButton* NewButton(const char* name, const char* text, QWidget* parent);
+
 // A label showing its text as written (never as rich text), named for the tests.
 QLabel* NewLabel(const char* name, const char* text, QWidget* parent);
 

@@ -25,13 +25,6 @@
 
 namespace {
 
-QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 void Colour(QLabel* label, Qt::GlobalColor colour, bool bold = false) {
   QPalette palette = label->palette();
   palette.setColor(QPalette::WindowText, colour);

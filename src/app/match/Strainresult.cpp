@@ -40,13 +40,6 @@ constexpr const char* FieldNames[] = {"dx",  "dy", "|d|", "exx",     "eyy",
                                       "exy", "e1", "e2",  "rotation"};
 constexpr int FirstStrainField = 3;
 
-QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 }  // namespace
 
 TStrainResultForm::TStrainResultForm(TShell& mainForm)

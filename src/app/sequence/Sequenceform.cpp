@@ -34,13 +34,6 @@
 
 namespace {
 
-QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 TChartView* NewChart(const char* name, QWidget* parent) {
   auto* chart = new TChartView(parent);
   chart->setObjectName(name);

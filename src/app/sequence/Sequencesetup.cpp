@@ -20,17 +20,6 @@
 #include "strain/Strainoptions.h"
 #include "track/Tracksequence.h"
 
-namespace {
-
-QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
-}  // namespace
-
 TSequenceSetupForm::TSequenceSetupForm(TPlatform& platform, QWidget* parent)
     : QDialog(parent), FPlatform(platform) {
   setObjectName("SequenceSetupForm");
