@@ -156,7 +156,8 @@ case "$cmd" in
     need_packages $BASE_PACKAGES
     # -O1: the instrumented build compiles in half the time of -O3 and still runs the suite in
     # a few minutes; the results are those of the plain build (no fast-math either way).
-    configure_and_build build-sanitize -DLATTICOR_SANITIZE=ON -DLATTICOR_BENCH=OFF \
+    # The tools for people are built by the plain build; they hold no tests.
+    configure_and_build build-sanitize -DLATTICOR_SANITIZE=ON -DLATTICOR_BENCH=OFF -DLATTICOR_TOOLS=OFF \
       -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG"
     ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
       LSAN_OPTIONS=suppressions="$ROOT/tests/sanitizer/lsan.supp":print_suppressions=0 \

@@ -31,6 +31,17 @@
 #include "segment/Segment.h"
 #include "workflow/Edithistory.h"
 
+namespace {
+
+// Stops every event to the object it watches: installed last, it is asked first.
+class TDeafFilter : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject*, QEvent*) override { return true; }
+};
+
+}  // namespace
+
 static void InitIcons() {
   // The icons live in the GUI library; a static library's resources need registering.
   Q_INIT_RESOURCE(icons);
@@ -85,6 +96,9 @@ TMainForm::TMainForm(TPlatform& platform, QWidget* parent)
 
 TMainForm::~TMainForm() {
   delete FStrainResultForm;  // while the view it draws on still exists
+  // The tools that watch the view (probe, profile, sequence) ask the window about its events;
+  // while the window is taken down it is no longer whole, so from here on they hear of none.
+  PaintBox()->installEventFilter(new TDeafFilter(this));
 }
 
 TPaintBox* TMainForm::PaintBox() const {
